@@ -1,0 +1,23 @@
+#pragma once
+// Small services shared by the windows.
+
+#include <QString>
+
+namespace modAppState {
+
+// True while a window of that name (any case) is loaded.
+bool FormularioCargado(const QString &nombre);
+// Tells a loaded curve editor to redraw from the shared curve; never loads it.
+void AvisarEditorCurvaGenerada();
+// The remembered folder of a dialog purpose ("Imagen", "Escaneo", "Curva")
+// when it still is a folder on disk, else "".
+QString LeerCarpetaDialogo(const QString &clave);
+// Remembers the folder of a file the user accepted in a dialog.
+void GuardarCarpetaDialogo(const QString &clave, const QString &ruta);
+
+} // namespace modAppState
+
+namespace modDialogo {
+// Opens a document or address with the user's default application.
+void AbrirConShell(const QString &destino);
+} // namespace modDialogo

@@ -1,0 +1,25 @@
+#pragma once
+// The interface language: Spanish by default, English on request, remembered
+// per user (settings "Config"/"idioma").
+
+#include <QString>
+
+namespace modIdioma {
+
+// "es" or "en" once CargarIdioma has run; compared exactly.
+extern QString Idioma;
+
+// The English text when Idioma is exactly "en", otherwise the Spanish one.
+QString T(const QString &es, const QString &en);
+
+void CargarIdioma();
+void GuardarIdioma();
+// The user's switch: normalises the code, stores it and re-captions every
+// loaded window, or does nothing when it is already the current language.
+void CambiarIdioma(const QString &codigo);
+// Calls AplicarIdioma on every loaded window that offers it, in load order.
+void AplicarIdiomaATodos();
+
+} // namespace modIdioma
+
+using modIdioma::T;
