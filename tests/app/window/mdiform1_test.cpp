@@ -1,0 +1,176 @@
+#include "app/acercade.h"
+#include "app/appstate.h"
+#include "app/idioma.h"
+#include "app/mdiform1.h"
+#include "platform/files.h"
+#include "platform/settings.h"
+#include "support/scripted.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(carpeta.isValid());
+        Archivos::FijarCarpetaPrograma(carpeta.path());
+    }
+    void TearDown() override { Archivos::FijarCarpetaPrograma(QString()); }
+
+    void Manual(const char *nombre)
+    {
+        QDir().mkpath(carpeta.filePath(QStringLiteral("ayuda")));
+        QFile f(carpeta.filePath(QStringLiteral("ayuda/") + QString::fromLatin1(nombre)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("<html></html>");
+    }
+
+    static QString Texto(MDIForm1 &m, const char *nombre)
+    {
+        if (auto *a = m.findChild<QAction *>(QString::fromLatin1(nombre))) return a->text();
+        if (auto *mm = m.findChild<QMenu *>(QString::fromLatin1(nombre))) return mm->title();
+        return QStringLiteral("<no existe>");
+    }
+
+    QTemporaryDir carpeta;
+};
+
+QStringList CaptionsBarra(MDIForm1 &m)
+{
+    QStringList l;
+    for (QAction *a : m.menuBar()->actions()) l << a->text();
+    return l;
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, ArrancaEnEspanolConMenusYMarca)
+{
+    Ajustes::SaveSetting(QStringLiteral("Config"), QStringLiteral("idioma"), QStringLiteral("EN"));
+    MDIForm1 m;
+    EXPECT_EQ(m.windowTitle(), QStringLiteral("ZOLV Halvora"));
+    EXPECT_EQ(m.VersionApp(), QStringLiteral("1.01"));
+    EXPECT_EQ(CaptionsBarra(m),
+              (QStringList{"|", "&Generar carta grises", "|", "Evaluar &escaneo y generar curva", "|",
+                           "Editar &curva e imprimir imagen", "|", "Idioma / Language", "|", "&Ayuda", "|",
+                           "&Acerca de...", "|", "&Salir", "|"}));
+    EXPECT_EQ(Texto(m, "mnuAyudaUso"), QStringLiteral("Cómo usar el programa"));
+    EXPECT_TRUE(m.findChild<QAction *>(QStringLiteral("mnuIdiomaEs"))->isChecked());
+    EXPECT_FALSE(m.findChild<QAction *>(QStringLiteral("mnuIdiomaEn"))->isChecked());
+    // No child window at start.
+    EXPECT_TRUE(m.AreaMDI()->subWindowList().isEmpty());
+}
+
+TEST_F(MainWindowTest, CambioAInglesSobreviveAlReinicio)
+{
+    Ajustes::SaveSetting(QStringLiteral("Config"), QStringLiteral("idioma"), QStringLiteral("es"));
+    {
+        MDIForm1 m;
+        m.findChild<QAction *>(QStringLiteral("mnuIdiomaEn"))->trigger();
+        EXPECT_EQ(Texto(m, "mnuGenerarCarta"), QStringLiteral("&Generate grayscale chart"));
+        EXPECT_EQ(Texto(m, "mnuCrearCurva"), QStringLiteral("Evaluate &scan and generate curve"));
+        EXPECT_EQ(Texto(m, "mnuEditarCurva"), QStringLiteral("Edit &curve and print image"));
+        EXPECT_EQ(Texto(m, "mnuIdioma"), QStringLiteral("Language / Idioma"));
+        EXPECT_EQ(Texto(m, "mnuAyuda"), QStringLiteral("&Help"));
+        EXPECT_EQ(Texto(m, "mnuAyudaUso"), QStringLiteral("How to use the program"));
+        EXPECT_EQ(Texto(m, "mnuAcercaDe"), QStringLiteral("&About..."));
+        EXPECT_EQ(Texto(m, "mnuSalir"), QStringLiteral("E&xit"));
+        EXPECT_FALSE(m.findChild<QAction *>(QStringLiteral("mnuIdiomaEs"))->isChecked());
+        EXPECT_TRUE(m.findChild<QAction *>(QStringLiteral("mnuIdiomaEn"))->isChecked());
+        // Clicking the current language keeps its check mark.
+        m.findChild<QAction *>(QStringLiteral("mnuIdiomaEn"))->trigger();
+        EXPECT_TRUE(m.findChild<QAction *>(QStringLiteral("mnuIdiomaEn"))->isChecked());
+    }
+    modIdioma::Idioma = QString();
+    MDIForm1 m2;
+    EXPECT_EQ(modIdioma::Idioma, QStringLiteral("en"));
+    EXPECT_EQ(Texto(m2, "mnuSalir"), QStringLiteral("E&xit"));
+    EXPECT_EQ(m2.windowTitle(), QStringLiteral("ZOLV Halvora"));
+}
+
+TEST_F(MainWindowTest, SalirPreguntaYNoCierraConNo)
+{
+    CajasGuionadas cajas;
+    MDIForm1 m;
+    int fin = 0;
+    m.FinPrograma = [&fin] { ++fin; };
+    m.show();
+    QWidget *acerca = m.MostrarVentana(QStringLiteral("frmAcercaDe"));
+    ASSERT_NE(acerca, nullptr);
+
+    cajas.Responder(MsgBox::No);
+    m.findChild<QAction *>(QStringLiteral("mnuSalir"))->trigger();
+    ASSERT_EQ(cajas.llamadas.size(), 1);
+    EXPECT_EQ(cajas.llamadas[0].texto, QStringLiteral("¿Desea salir de la aplicación?"));
+    EXPECT_EQ(cajas.llamadas[0].titulo, QStringLiteral("Salir"));
+    EXPECT_EQ(cajas.llamadas[0].estilo, MsgBox::YesNo | MsgBox::Question | MsgBox::DefaultButton2);
+    EXPECT_EQ(fin, 0);
+    EXPECT_TRUE(modAppState::FormularioCargado(QStringLiteral("frmAcercaDe")));
+
+    // Yes unloads every window, hidden ones included, then ends.
+    acerca->parentWidget()->hide();
+    cajas.Responder(MsgBox::Yes);
+    m.mnuSalir_Click();
+    EXPECT_EQ(fin, 1);
+    EXPECT_FALSE(modAppState::FormularioCargado(QStringLiteral("frmAcercaDe")));
+}
+
+TEST_F(MainWindowTest, VentanasUnicasTraidasAlFrente)
+{
+    MDIForm1 m;
+    m.show();
+    QWidget *a = m.MostrarVentana(QStringLiteral("frmAcercaDe"));
+    QWidget *b = m.MostrarVentana(QStringLiteral("frmAcercaDe"));
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(m.AreaMDI()->subWindowList().size(), 1);
+    // The About box reads the frame's texts; its caption is set only by a language change.
+    EXPECT_EQ(a->findChild<QLabel *>(QStringLiteral("lblVersion"))->text(), QStringLiteral("Vers. 1.01"));
+    EXPECT_EQ(a->findChild<QLabel *>(QStringLiteral("lblWeb"))->text(), m.WebApp());
+    modIdioma::CambiarIdioma(QStringLiteral("en"));
+    EXPECT_EQ(a->windowTitle(), QStringLiteral("About..."));
+    modIdioma::CambiarIdioma(QStringLiteral("es"));
+    EXPECT_EQ(a->windowTitle(), QStringLiteral("Acerca de..."));
+}
+
+TEST_F(MainWindowTest, ManualPorIdiomaConReservaEspanola)
+{
+    ShellGuionado shell;
+    MDIForm1 m;
+    // No manual at all: nothing happens.
+    m.MostrarManual();
+    EXPECT_TRUE(shell.abiertos.isEmpty());
+
+    Manual("halvora_manual_es.html");
+    modIdioma::CambiarIdioma(QStringLiteral("en"));
+    m.findChild<QAction *>(QStringLiteral("mnuAyudaUso"))->trigger();
+    ASSERT_EQ(shell.abiertos.size(), 1);
+    EXPECT_EQ(shell.abiertos[0], carpeta.filePath(QStringLiteral("ayuda/halvora_manual_es.html")));
+
+    Manual("halvora_manual_en.html");
+    m.MostrarManual();
+    EXPECT_EQ(shell.abiertos.last(), carpeta.filePath(QStringLiteral("ayuda/halvora_manual_en.html")));
+    modIdioma::CambiarIdioma(QStringLiteral("es"));
+    m.MostrarManual();
+    EXPECT_EQ(shell.abiertos.last(), carpeta.filePath(QStringLiteral("ayuda/halvora_manual_es.html")));
+}
+
+TEST_F(MainWindowTest, AcercaDeAbreLaWeb)
+{
+    ShellGuionado shell;
+    MDIForm1 m;
+    auto *a = static_cast<frmAcercaDe *>(m.MostrarVentana(QStringLiteral("frmAcercaDe")));
+    a->AbrirPaginaWeb();
+    ASSERT_EQ(shell.abiertos.size(), 1);
+    EXPECT_EQ(shell.abiertos[0], m.WebApp());
+}

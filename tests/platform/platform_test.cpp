@@ -1,0 +1,196 @@
+#include "platform/colorref.h"
+#include "platform/filedialogs.h"
+#include "platform/files.h"
+#include "platform/picturebox.h"
+#include "platform/progress.h"
+#include "platform/screen.h"
+#include "support/scripted.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QTemporaryDir>
+
+TEST(ColorRef, OrdenBGR)
+{
+    EXPECT_EQ(ColorRef::RGB(0xFF, 0, 0), 0xFFu);
+    EXPECT_EQ(ColorRef::RGB(0, 0, 0xFF), 0xFF0000u);
+    EXPECT_EQ(ColorRef::Gris(128), 0x808080u);
+    const QColor c = ColorRef::AQColor(0x00336699);
+    EXPECT_EQ(c.red(), 0x99);
+    EXPECT_EQ(c.green(), 0x66);
+    EXPECT_EQ(c.blue(), 0x33);
+}
+
+TEST(Pantalla, QuinceTwipsPorPixelA96)
+{
+    EXPECT_DOUBLE_EQ(Pantalla::TwipsPerPixelX(), 15.0);
+    EXPECT_DOUBLE_EQ(Pantalla::TwipsPerPixelY(), 15.0);
+}
+
+TEST(Superficie, CajasYSegmentosExactos)
+{
+    Superficie s(20, 10);
+    s.BackColor = ColorRef::Gris(255);
+    s.Cls();
+    // Filled box includes both corners.
+    s.LineBoxFill(2, 3, 5, 6, ColorRef::Gris(0));
+    EXPECT_EQ(s.Point(2, 3), 0u);
+    EXPECT_EQ(s.Point(5, 6), 0u);
+    EXPECT_EQ(s.Point(6, 6), 0xFFFFFFu);
+    EXPECT_EQ(s.Point(5, 7), 0xFFFFFFu);
+    // A segment stops before its end point, in either direction.
+    s.Line(10, 1, 15, 1, ColorRef::RGB(255, 0, 0));
+    EXPECT_EQ(s.Point(10, 1), 0xFFu);
+    EXPECT_EQ(s.Point(14, 1), 0xFFu);
+    EXPECT_EQ(s.Point(15, 1), 0xFFFFFFu);
+    s.Line(15, 2, 10, 2, ColorRef::RGB(0, 255, 0));
+    EXPECT_EQ(s.Point(15, 2), 0xFF00u);
+    EXPECT_EQ(s.Point(11, 2), 0xFF00u);
+    EXPECT_EQ(s.Point(10, 2), 0xFFFFFFu);
+    // Box outline: edges only.
+    s.Cls();
+    s.LineBox(1, 1, 8, 8, 0);
+    EXPECT_EQ(s.Point(1, 5), 0u);
+    EXPECT_EQ(s.Point(8, 8), 0u);
+    EXPECT_EQ(s.Point(4, 4), 0xFFFFFFu);
+    // Points outside are ignored and read as "no colour".
+    s.PSet(-1, 0, 0);
+    EXPECT_EQ(s.Point(25, 0), 0xFFFFFFFFu);
+}
+
+TEST(Superficie, TextoEnPuntosA96Ppp)
+{
+    Superficie s(200, 50);
+    s.FontName(QStringLiteral("Arial"));
+    s.FontSize(12);
+    const double h12 = s.TextHeight(QStringLiteral("X"));
+    s.FontSize(24);
+    const double h24 = s.TextHeight(QStringLiteral("X"));
+    EXPECT_GT(h12, 12.0); // 12 pt is 16 px at 96 dpi
+    EXPECT_NEAR(h24 / h12, 2.0, 0.15);
+    EXPECT_GT(s.TextWidth(QStringLiteral("WWW")), s.TextWidth(QStringLiteral("i")));
+    // Print moves the text position to the next line.
+    s.CurrentX = 10;
+    s.CurrentY = 5;
+    s.Print(QStringLiteral("a"));
+    EXPECT_EQ(s.CurrentX, 0);
+    EXPECT_DOUBLE_EQ(s.CurrentY, 5 + h24);
+}
+
+TEST(Archivos, TemporalesUnicosYExclusivos)
+{
+    QSet<QString> vistos;
+    for (int i = 0; i < 200; ++i) {
+        const QString r = Archivos::CrearTemporal(QStringLiteral("fi_img_"), QStringLiteral(".bmp"));
+        ASSERT_FALSE(r.isEmpty());
+        EXPECT_TRUE(QFileInfo(r).fileName().startsWith(QStringLiteral("fi_img_")));
+        EXPECT_TRUE(r.endsWith(QStringLiteral(".bmp")));
+        EXPECT_TRUE(QFileInfo::exists(r));
+        EXPECT_FALSE(vistos.contains(r));
+        vistos.insert(r);
+    }
+    for (const QString &r : vistos) EXPECT_TRUE(Archivos::Borrar(r));
+}
+
+TEST(Archivos, EscrituraAtomicaConservaElViejoSiFalla)
+{
+    QTemporaryDir d;
+    const QString destino = d.filePath(QStringLiteral("curva.acv"));
+    ASSERT_TRUE(Archivos::EscribirAtomico(destino, QByteArray("viejo")));
+    // A target whose folder does not exist fails and reports it.
+    QString error;
+    EXPECT_FALSE(Archivos::EscribirAtomico(d.filePath(QStringLiteral("no/existe.acv")), "x", &error));
+    EXPECT_FALSE(error.isEmpty());
+
+    {
+        Archivos::DestinoSeguro ds(destino);
+        ASSERT_TRUE(ds.Valido());
+        QFile f(ds.RutaTemporal());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("a medias");
+        // Never confirmed: the old file stays and the temporary goes.
+    }
+    QFile f(destino);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("viejo"));
+    EXPECT_EQ(QDir(d.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+
+    {
+        Archivos::DestinoSeguro ds(destino);
+        QFile t(ds.RutaTemporal());
+        ASSERT_TRUE(t.open(QIODevice::WriteOnly));
+        t.write("nuevo");
+        t.close();
+        ASSERT_TRUE(ds.Confirmar());
+    }
+    f.close();
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("nuevo"));
+    EXPECT_EQ(QDir(d.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+TEST(Dialogos, ExtensionForzadaYReemplazo)
+{
+    QTemporaryDir d;
+    DialogosGuionados dlg;
+    CajasGuionadas cajas;
+    Dialogos::Peticion p;
+    p.guardar = true;
+    p.filtros = {{QStringLiteral("PNG (*.png)"), QStringLiteral("*.png")}};
+    p.extensionDefecto = QStringLiteral("png");
+    p.forzarExtension = true;
+
+    // A matching name passes unchanged (any case).
+    dlg.Responder(d.filePath(QStringLiteral("a.PNG")));
+    EXPECT_EQ(Dialogos::Mostrar(p), d.filePath(QStringLiteral("a.PNG")));
+    // A foreign extension gets the format's one.
+    dlg.Responder(d.filePath(QStringLiteral("b.jpg")));
+    EXPECT_EQ(Dialogos::Mostrar(p), d.filePath(QStringLiteral("b.jpg.png")));
+    EXPECT_TRUE(cajas.llamadas.isEmpty());
+    // ... and an existing file of the new name is asked about.
+    QFile f(d.filePath(QStringLiteral("c.jpg.png")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    dlg.Responder(d.filePath(QStringLiteral("c.jpg")));
+    cajas.Responder(MsgBox::No);
+    EXPECT_EQ(Dialogos::Mostrar(p), QString());
+    ASSERT_EQ(cajas.llamadas.size(), 1);
+    EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Question);
+    dlg.Responder(d.filePath(QStringLiteral("c.jpg")));
+    cajas.Responder(MsgBox::Yes);
+    EXPECT_EQ(Dialogos::Mostrar(p), d.filePath(QStringLiteral("c.jpg.png")));
+    // Cancel stays cancel.
+    dlg.Responder(QString());
+    EXPECT_EQ(Dialogos::Mostrar(p), QString());
+}
+
+TEST(Progreso, SinVentanaVisibleNoInforma)
+{
+    struct Falso : Progreso::Destino {
+        bool visible = false;
+        int ultimo = -1;
+        bool EstaVisible() const override { return visible; }
+        void PonerMensaje(const QString &) override {}
+        void PonerProgreso(int p) override { ultimo = p; }
+    } f;
+    Progreso::Registrar(&f);
+    Progreso::Informar(40);
+    EXPECT_EQ(f.ultimo, -1);
+    f.visible = true;
+    Progreso::Informar(QStringLiteral("x"), 40);
+    EXPECT_EQ(f.ultimo, 40);
+    Progreso::Quitar(&f);
+    Progreso::Informar(50);
+    EXPECT_EQ(f.ultimo, 40);
+
+    EXPECT_FALSE(GuardaOcupado::Activo());
+    {
+        GuardaOcupado g;
+        EXPECT_TRUE(GuardaOcupado::Activo());
+    }
+    EXPECT_FALSE(GuardaOcupado::Activo());
+}
