@@ -1,0 +1,166 @@
+#include "curves/curvas.h"
+
+#include "curves/deshacer.h"
+#include "curves/internos.h"
+#include "platform/numbers.h"
+
+#include <cstring>
+#include <utility>
+
+namespace modEngine {
+
+int16_t PuntoX[NumCanales][MaxPuntos];
+int16_t PuntoY[NumCanales][MaxPuntos];
+int16_t NumPuntos[NumCanales];
+int16_t EntradaNegro[NumCanales];
+int16_t EntradaBlanco[NumCanales];
+int16_t SalidaNegro[NumCanales];
+int16_t SalidaBlanco[NumCanales];
+
+int16_t ModoInterpolacion = 0;
+int16_t CanalActual = 0;
+int16_t PuntoSel = -1;
+bool Arrastrando = false;
+bool CurvasIniciadas = false;
+
+namespace {
+
+void Identidad(uint8_t tabla[256])
+{
+    for (int i = 0; i < 256; ++i) tabla[i] = static_cast<uint8_t>(i);
+}
+
+} // namespace
+
+void ReiniciarCurvas()
+{
+    ModoInterpolacion = 0;
+    for (int ch = 0; ch < NumCanales; ++ch) {
+        NumPuntos[ch] = 2;
+        PuntoX[ch][0] = 0;
+        PuntoY[ch][0] = 0;
+        PuntoX[ch][1] = 255;
+        PuntoY[ch][1] = 255;
+        EntradaNegro[ch] = 0;
+        EntradaBlanco[ch] = 255;
+        SalidaNegro[ch] = 0;
+        SalidaBlanco[ch] = 255;
+    }
+    Identidad(LutR);
+    Identidad(LutG);
+    Identidad(LutB);
+    CanalActual = 0;
+    PuntoSel = -1;
+    Arrastrando = false;
+    VersionCurva = 0;
+    CurvasIniciadas = true;
+    LimpiarDeshacer();
+}
+
+void AsegurarCurvasIniciadas()
+{
+    if (!CurvasIniciadas) ReiniciarCurvas();
+}
+
+uint8_t LimitarByte(int32_t valor) { return Numeros::LimitarByte(int64_t{valor}); }
+
+void OrdenarPuntos(int16_t canal)
+{
+    if (!CanalValido(canal)) return;
+    const int n = Cuenta(canal);
+    if (n < 2) return;
+    int16_t *x = PuntoX[canal];
+    int16_t *y = PuntoY[canal];
+    // Bubble sort: stable, and the selection follows its point.
+    for (int p = 0; p <= n - 2; ++p) {
+        for (int j = 0; j <= n - 2 - p; ++j) {
+            if (x[j + 1] < x[j]) {
+                std::swap(x[j], x[j + 1]);
+                std::swap(y[j], y[j + 1]);
+                if (PuntoSel == j)
+                    PuntoSel = static_cast<int16_t>(j + 1);
+                else if (PuntoSel == j + 1)
+                    PuntoSel = static_cast<int16_t>(j);
+            }
+        }
+    }
+}
+
+void ConstruirLUTCanal(int16_t canal, uint8_t tabla[256])
+{
+    if (!CanalValido(canal)) return;
+    if (ModoInterpolacion == 1)
+        InterpolarSplineNatural(canal, tabla);
+    else
+        InterpolarPCHIP(canal, tabla);
+}
+
+void AplicarNivelesLUT(int16_t canal, uint8_t tabla[256])
+{
+    if (!CanalValido(canal)) return;
+    uint8_t c[256];
+    std::memcpy(c, tabla, sizeof c);
+    const double inN = EntradaNegro[canal];
+    const double inB = EntradaBlanco[canal];
+    const double outN = SalidaNegro[canal];
+    const double outB = SalidaBlanco[canal];
+    double rangoEntrada = inB - inN;
+    if (rangoEntrada < 1) rangoEntrada = 1;
+    const double rangoSalida = outB - outN;
+    for (int i = 0; i < 256; ++i) {
+        double idx = Numeros::Redondear((i - inN) * 255 / rangoEntrada);
+        if (idx < 0) idx = 0;
+        if (idx > 255) idx = 255;
+        const double v = c[static_cast<int>(idx)] * rangoSalida / 255 + outN;
+        tabla[i] = Numeros::LimitarByte(v);
+    }
+}
+
+void RegenerarCurvaActual()
+{
+    const int16_t ch = CanalActual;
+    if (!CanalValido(ch)) return;
+    OrdenarPuntos(ch);
+    uint8_t tabla[256];
+    ConstruirLUTCanal(ch, tabla);
+    AplicarNivelesLUT(ch, tabla);
+    if (ch == 0 || ch == 1) std::memcpy(LutR, tabla, 256);
+    if (ch == 0 || ch == 2) std::memcpy(LutG, tabla, 256);
+    if (ch == 0 || ch == 3) std::memcpy(LutB, tabla, 256);
+    ++VersionCurva;
+}
+
+void FijarNivel(int16_t canal, int16_t cual, int16_t valor)
+{
+    if (!CanalValido(canal)) return;
+    switch (cual) {
+    case 0: EntradaNegro[canal] = valor; break;
+    case 1: EntradaBlanco[canal] = valor; break;
+    case 2: SalidaNegro[canal] = valor; break;
+    case 3: SalidaBlanco[canal] = valor; break;
+    default: break;
+    }
+    if (canal == CanalActual) RegenerarCurvaActual();
+}
+
+void ComponerLUTs()
+{
+    const int16_t recordado = CanalActual;
+    uint8_t m[256];
+    CanalActual = 0;
+    RegenerarCurvaActual();
+    std::memcpy(m, LutR, 256);
+
+    uint8_t *tablas[4] = {nullptr, LutR, LutG, LutB};
+    for (int16_t ch = 1; ch <= 3; ++ch) {
+        CanalActual = ch;
+        RegenerarCurvaActual();
+        uint8_t c[256];
+        std::memcpy(c, tablas[ch], 256);
+        for (int i = 0; i < 256; ++i) tablas[ch][i] = c[m[i]];
+    }
+    CanalActual = recordado;
+    ++VersionCurva;
+}
+
+} // namespace modEngine

@@ -1,0 +1,82 @@
+#pragma once
+// The curve engine: the one process-wide tone-curve state that every window
+// reads and writes directly, and the procedures that turn it into the three
+// lookup tables of curves/luts.h.
+//
+// State (all public, GUI thread only):
+//   PuntoX[ch][k], PuntoY[ch][k]  control points, 0..255, channel 0 RGB master,
+//                                 1 red, 2 green, 3 blue; k < NumPuntos[ch]
+//   NumPuntos[ch]                 2..16 points in use
+//   EntradaNegro/EntradaBlanco/SalidaNegro/SalidaBlanco[ch]  levels, stored
+//                                 as given (black may exceed white)
+//   ModoInterpolacion             1 natural spline, anything else monotone
+//                                 cubic Hermite
+//   CanalActual, PuntoSel, Arrastrando, CurvasIniciadas
+//   LutR, LutG, LutB, VersionCurva (curves/luts.h)
+//
+// Rebuilds:
+//   RegenerarCurvaActual()  sort, interpolate and apply the levels of the
+//       current channel and store it: channel 0 into all three tables, a
+//       colour channel into its own table only. VersionCurva + 1.
+//   ComponerLUTs()  rebuilds all four channels and leaves each colour table as
+//       colour curve after master curve. VersionCurva + 5.
+//   FijarNivel(ch, cual, valor)  cual 0 input black, 1 input white, 2 output
+//       black, 3 output white; rebuilds only when ch is the current channel.
+//   ReiniciarCurvas()  defaults, identity tables, VersionCurva 0, empty undo.
+//
+// Point editing (current channel; x input level, y = 255 - output level):
+//   BuscarPuntoCercano, CurvaMouseDown, CurvaMouseMove, CurvaMouseUp,
+//   BorrarPuntoCercano. Pushing an undo snapshot first is the caller's job.
+//
+// The undo ring is in curves/deshacer.h, the curve files in
+// curves/archivoscurva.h.
+//
+// A channel index outside 0..3 (or a CanalActual outside it) makes an
+// operation do nothing; counts outside 2..16 are read as the nearest of them.
+
+#include "curves/luts.h"
+
+#include <cstdint>
+
+namespace modEngine {
+
+constexpr int NumCanales = 4;
+constexpr int MaxPuntos = 16;
+
+extern int16_t PuntoX[NumCanales][MaxPuntos];
+extern int16_t PuntoY[NumCanales][MaxPuntos];
+extern int16_t NumPuntos[NumCanales];
+extern int16_t EntradaNegro[NumCanales];
+extern int16_t EntradaBlanco[NumCanales];
+extern int16_t SalidaNegro[NumCanales];
+extern int16_t SalidaBlanco[NumCanales];
+
+extern int16_t ModoInterpolacion;
+extern int16_t CanalActual;
+extern int16_t PuntoSel;
+extern bool Arrastrando;
+extern bool CurvasIniciadas;
+
+// --- state, levels and tables ---
+void ReiniciarCurvas();
+void AsegurarCurvasIniciadas();
+uint8_t LimitarByte(int32_t valor);
+void OrdenarPuntos(int16_t canal);
+void ConstruirLUTCanal(int16_t canal, uint8_t tabla[256]);
+void AplicarNivelesLUT(int16_t canal, uint8_t tabla[256]);
+void RegenerarCurvaActual();
+void FijarNivel(int16_t canal, int16_t cual, int16_t valor);
+void ComponerLUTs();
+
+// --- interpolation of a channel's points into a table (before levels) ---
+void InterpolarSplineNatural(int16_t canal, uint8_t tabla[256]);
+void InterpolarPCHIP(int16_t canal, uint8_t tabla[256]);
+
+// --- point editing by mouse, in curve coordinates ---
+int16_t BuscarPuntoCercano(int32_t x, int32_t y); // index or -1
+void CurvaMouseDown(int32_t x, int32_t y);
+void CurvaMouseMove(int32_t x, int32_t y);
+void CurvaMouseUp();
+void BorrarPuntoCercano(int32_t x, int32_t y);
+
+} // namespace modEngine

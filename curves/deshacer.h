@@ -1,0 +1,44 @@
+#pragma once
+// Undo ring of the curve state: the last ten snapshots of points, counts and
+// levels of all four channels (never the tables, the mode, the current
+// channel or the selection). No redo.
+//
+//   GuardarDeshacer()   push a snapshot; the eleventh overwrites the oldest
+//   Deshacer()          pop the newest into the curve state; false when empty.
+//                       Tables are NOT rebuilt: the caller rebuilds.
+//   LimpiarDeshacer()   empty the ring (ReiniciarCurvas calls it)
+//   NumeroDeshacer()    snapshots stored, 0..10
+//
+// TomarEstado/PonerEstado copy a snapshot out of and into the curve state.
+
+#include "curves/curvas.h"
+
+#include <cstdint>
+
+namespace modEngine {
+
+struct EstadoCurvas {
+    int16_t PuntoX[NumCanales][MaxPuntos];
+    int16_t PuntoY[NumCanales][MaxPuntos];
+    int16_t NumPuntos[NumCanales];
+    int16_t EntradaNegro[NumCanales];
+    int16_t EntradaBlanco[NumCanales];
+    int16_t SalidaNegro[NumCanales];
+    int16_t SalidaBlanco[NumCanales];
+};
+
+constexpr int TamDeshacer = 10;
+
+extern EstadoCurvas HistorialDeshacer[TamDeshacer];
+extern int16_t PosDeshacer; // slot the next push writes
+extern int16_t NumDeshacer; // snapshots stored
+
+void GuardarDeshacer();
+bool Deshacer();
+void LimpiarDeshacer();
+int16_t NumeroDeshacer();
+
+EstadoCurvas TomarEstado();
+void PonerEstado(const EstadoCurvas &e);
+
+} // namespace modEngine
