@@ -1,0 +1,67 @@
+#pragma once
+// The binding to the image library FreeImage.
+//
+//   modFreeImage::RutaCorta(path)     the path as the library opens it; Linux
+//                                     has no short names, so it comes back
+//                                     unchanged.
+//   modFreeImage::Nativa(path)        the path as bytes for the library (UTF-8
+//                                     through QFile::encodeName).
+//   modFreeImage::Iniciar()           routes the library's messages (and the
+//                                     TIFF codec's) to UltimoMensaje() instead
+//                                     of the terminal; called by every entry
+//                                     point, cheap after the first time.
+//   modFreeImage::UltimoMensaje()     the last message since LimpiarMensaje().
+//   modFreeImage::Formato(full, short) format by name, full path first.
+//   modFreeImage::Cargar(fif, path)   reads the header alone first and refuses
+//                                     sizes we cannot hold, then decodes.
+//   modFreeImage::LeerCabecera(fif, path) header only where the format allows
+//                                     (else a full load), same size rule.
+//   modFreeImage::A24Bits(bitmap)     24-bit bitmap (through 8 bits where the
+//                                     direct conversion fails); takes the input.
+//   modFreeImage::Bitmap              owning handle, unloads on destruction.
+
+#include <FreeImage.h>
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+namespace modFreeImage {
+
+struct Descargador {
+    void operator()(FIBITMAP *b) const
+    {
+        if (b) FreeImage_Unload(b);
+    }
+};
+using Bitmap = std::unique_ptr<FIBITMAP, Descargador>;
+
+// Largest image we agree to hold: 2^30 pixels (3 GiB per 24-bit buffer); the
+// histogram counts and every 32-bit size stay in range below it.
+constexpr int64_t kMaxPixeles = int64_t(1) << 30;
+
+// True when a width x height image fits the limits above.
+bool TamanoAdmisible(int64_t ancho, int64_t alto);
+
+void Iniciar();
+QString UltimoMensaje();
+void LimpiarMensaje();
+
+QString RutaCorta(const QString &ruta);
+QByteArray Nativa(const QString &ruta);
+
+// FIF_UNKNOWN when neither name gives a known format.
+FREE_IMAGE_FORMAT Formato(const QString &ruta, const QString &corta);
+
+Bitmap Cargar(FREE_IMAGE_FORMAT fif, const QString &ruta);
+Bitmap LeerCabecera(FREE_IMAGE_FORMAT fif, const QString &ruta);
+
+// 24 bits per pixel: the bitmap itself when it already is, else a converted
+// copy (the input is released either way); null on failure.
+Bitmap A24Bits(Bitmap b);
+
+// Resolution in dots per inch, both 0 unless both axes report more than 0
+// dots per metre.
+void Resolucion(FIBITMAP *b, double &dpiX, double &dpiY);
+
+} // namespace modFreeImage
