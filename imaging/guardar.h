@@ -1,0 +1,17 @@
+#pragma once
+// Saving the processed sample: the current curve applied to the working sample
+// at full resolution, written through the image library with exactly the
+// format identifier and save flags given. The file is written beside the
+// target and renamed into place only when the library succeeded, so a failed
+// save leaves an existing file whole.
+
+#include <QString>
+
+namespace modImage {
+
+// True when the file was written. False without a sample (nothing shown) or
+// after one exclamation box with the reason. The tables and output flags are
+// taken once at the start; the sample buffers are never written.
+bool GuardarImagenProcesada(const QString &ruta, int fif, int flags);
+
+} // namespace modImage
