@@ -1,0 +1,281 @@
+#include "imaging/cargar.h"
+
+#include "imaging/fitrect.h"
+#include "imaging/freeimage_io.h"
+#include "imaging/perfilicc.h"
+#include "platform/files.h"
+#include "platform/msgbox.h"
+#include "platform/picturebox.h"
+
+#include <QColor>
+#include <new>
+
+namespace modImage {
+
+namespace {
+
+// A view made in memory from a buffer, with the last fitted picture kept so
+// that repaints at the same box size cost nothing.
+struct Vista {
+    bool hay = false;
+    uint64_t generacion = 0;
+    uint64_t generacionCache = 0;
+    QImage cache;
+};
+Vista vistaEscaneo, vistaMuestra;
+
+// What LeerInfoImagen replaced, so that the next sample load can undo it.
+struct InfoAnterior {
+    bool hay = false;
+    int32_t ancho = 0, alto = 0;
+    QString desc, descOrigen, rutaICC;
+    double dpiX = 0, dpiY = 0;
+};
+InfoAnterior infoAnterior;
+
+void Aviso(const char *texto) { MsgBox::Mostrar(QString::fromUtf8(texto)); }
+
+// Deletes a temporary file we made, unless it is the one we keep.
+void BorrarSalvo(const QString &ruta, const QString &guardada)
+{
+    if (!ruta.isEmpty() && ruta != guardada) Archivos::Borrar(ruta);
+}
+
+void Pintar(Superficie &s, Vista &v, const Pixeles &px, int32_t ancho, int32_t alto, int32_t paso)
+{
+    if (!v.hay || s.Vacia()) return;
+    int32_t l, t, w, h;
+    CalcularRectanguloAjustado(s.ScaleWidth(), s.ScaleHeight(), ancho, alto, l, t, w, h);
+    if (w > 0 && h > 0 &&
+        (v.cache.isNull() || v.generacionCache != v.generacion || v.cache.width() != w ||
+         v.cache.height() != h)) {
+        v.cache = ImagenAjustada(px, ancho, alto, paso, w, h);
+        v.generacionCache = v.generacion;
+        // A view that cannot be made leaves the box as it was.
+        if (v.cache.isNull()) return;
+    }
+    s.Imagen().fill(QColor(Qt::black));
+    if (w > 0 && h > 0) s.DibujarImagen(l, t, w, h, v.cache);
+}
+
+void NuevaVista(Vista &v)
+{
+    v.hay = true;
+    ++v.generacion;
+    v.cache = QImage();
+}
+
+void RestaurarInfoAnterior()
+{
+    if (!infoAnterior.hay) return;
+    BorrarSalvo(RutaICCTemporal, infoAnterior.rutaICC);
+    AnchoMuestra = infoAnterior.ancho;
+    AltoMuestra = infoAnterior.alto;
+    DescPerfilICC = infoAnterior.desc;
+    DescPerfilOrigen = infoAnterior.descOrigen;
+    RutaICCTemporal = infoAnterior.rutaICC;
+    DpiMuestraX = infoAnterior.dpiX;
+    DpiMuestraY = infoAnterior.dpiY;
+    infoAnterior = InfoAnterior();
+}
+
+} // namespace
+
+void CargarImagenEscaneo(const QString &ruta, PictureBox *pic)
+{
+    modFreeImage::LimpiarMensaje();
+    const QString corta = modFreeImage::RutaCorta(ruta);
+    const FREE_IMAGE_FORMAT fif = modFreeImage::Formato(ruta, corta);
+    if (fif == FIF_UNKNOWN) {
+        Aviso("Formato no reconocido");
+        return;
+    }
+    modFreeImage::Bitmap bmp = modFreeImage::Cargar(fif, corta);
+    if (!bmp) {
+        Aviso("Error al cargar");
+        return;
+    }
+    bmp = modFreeImage::A24Bits(std::move(bmp));
+    if (!bmp) {
+        Aviso("Error al convertir");
+        return;
+    }
+    const int32_t ancho = static_cast<int32_t>(FreeImage_GetWidth(bmp.get()));
+    const int32_t alto = static_cast<int32_t>(FreeImage_GetHeight(bmp.get()));
+    ActualizarProgreso(10, QStringLiteral("Cargando imagen..."));
+    Pixeles nuevo;
+    int32_t paso = 0;
+    if (!CopiarBitmap(bmp.get(), nuevo, paso)) {
+        Aviso("Error al cargar");
+        return;
+    }
+    bmp.reset();
+    ActualizarProgreso(40, QStringLiteral("Mostrando imagen..."));
+    AnchoEscaneo = ancho;
+    AltoEscaneo = alto;
+    PasoEscaneo = paso;
+    PixelesEscaneo.swap(nuevo);
+    Pixeles().swap(nuevo);
+    HayEscaneo = true;
+    MostrarEscaneoEnPicture(pic);
+    ActualizarProgreso(70, QStringLiteral("Preparando..."));
+    ActualizarProgreso(100, QStringLiteral("Listo."));
+}
+
+void LeerInfoImagen(const QString &ruta)
+{
+    modFreeImage::LimpiarMensaje();
+    const QString corta = modFreeImage::RutaCorta(ruta);
+    const FREE_IMAGE_FORMAT fif = modFreeImage::Formato(ruta, corta);
+    if (fif == FIF_UNKNOWN) return;
+    // The header is enough for size, profile and resolution.
+    modFreeImage::Bitmap bmp = modFreeImage::LeerCabecera(fif, corta);
+    if (!bmp) return;
+    if (!infoAnterior.hay) {
+        infoAnterior.hay = true;
+        infoAnterior.ancho = AnchoMuestra;
+        infoAnterior.alto = AltoMuestra;
+        infoAnterior.desc = DescPerfilICC;
+        infoAnterior.descOrigen = DescPerfilOrigen;
+        infoAnterior.rutaICC = RutaICCTemporal;
+        infoAnterior.dpiX = DpiMuestraX;
+        infoAnterior.dpiY = DpiMuestraY;
+    } else {
+        // A second read before any load: its predecessor's copy is ours alone.
+        BorrarSalvo(RutaICCTemporal, infoAnterior.rutaICC);
+    }
+    AnchoMuestra = static_cast<int32_t>(FreeImage_GetWidth(bmp.get()));
+    AltoMuestra = static_cast<int32_t>(FreeImage_GetHeight(bmp.get()));
+    DescPerfilICC = modICC::DescripcionPerfilEmbebido(bmp.get());
+    DescPerfilOrigen = DescPerfilICC;
+    RutaICCTemporal = modICC::GuardarPerfilEmbebidoTemp(bmp.get());
+    modFreeImage::Resolucion(bmp.get(), DpiMuestraX, DpiMuestraY);
+}
+
+void CargarMuestra(const QString &ruta, PictureBox *pic)
+{
+    // Start from the sample as it stood before any information read, so the
+    // state stays consistent during the progress yields and after a failure.
+    RestaurarInfoAnterior();
+    modFreeImage::LimpiarMensaje();
+    const QString corta = modFreeImage::RutaCorta(ruta);
+    const FREE_IMAGE_FORMAT fif = modFreeImage::Formato(ruta, corta);
+    if (fif == FIF_UNKNOWN) {
+        Aviso("Formato no reconocido");
+        return;
+    }
+    modFreeImage::Bitmap bmp = modFreeImage::Cargar(fif, corta);
+    if (!bmp) {
+        Aviso("Error al cargar la muestra");
+        return;
+    }
+    const QString desc = modICC::DescripcionPerfilEmbebido(bmp.get());
+    QString copia = modICC::GuardarPerfilEmbebidoTemp(bmp.get());
+    auto fallar = [&copia](const char *texto) {
+        BorrarSalvo(copia, RutaICCTemporal);
+        Aviso(texto);
+    };
+    bmp = modFreeImage::A24Bits(std::move(bmp));
+    if (!bmp) {
+        fallar("Error al convertir la muestra");
+        return;
+    }
+    const int32_t ancho = static_cast<int32_t>(FreeImage_GetWidth(bmp.get()));
+    const int32_t alto = static_cast<int32_t>(FreeImage_GetHeight(bmp.get()));
+    ActualizarProgreso(10, QStringLiteral("Cargando imagen de muestra..."));
+    Pixeles original, trabajo;
+    int32_t paso = 0;
+    double dpiX = 0, dpiY = 0;
+    if (!CopiarBitmap(bmp.get(), original, paso)) {
+        fallar("Error al cargar la muestra");
+        return;
+    }
+    modFreeImage::Resolucion(bmp.get(), dpiX, dpiY);
+    bmp.reset();
+    ActualizarProgreso(30, QStringLiteral("Preparando..."));
+    try {
+        trabajo = original;
+    } catch (const std::bad_alloc &) {
+        fallar("Error al cargar la muestra");
+        return;
+    }
+
+    AnchoMuestra = ancho;
+    AltoMuestra = alto;
+    PasoMuestra = paso;
+    RutaMuestra = ruta;
+    PixelesMuestraOriginal.swap(original);
+    PixelesMuestra.swap(trabajo);
+    Pixeles().swap(original);
+    Pixeles().swap(trabajo);
+    DescPerfilICC = desc;
+    DescPerfilOrigen = desc;
+    BorrarSalvo(RutaICCTemporal, copia);
+    RutaICCTemporal = copia;
+    DpiMuestraX = dpiX;
+    DpiMuestraY = dpiY;
+    ActualizarProgreso(50, QStringLiteral("Mostrando imagen..."));
+    HayMuestra = true;
+    MostrarMuestraEnPicture(pic);
+    ActualizarProgreso(100, QStringLiteral("Listo."));
+}
+
+void MostrarEscaneoEnPicture(PictureBox *pic)
+{
+    if (!HayEscaneo) return;
+    NuevaVista(vistaEscaneo);
+    PintarEscaneo(pic);
+}
+
+void MostrarMuestraEnPicture(PictureBox *pic)
+{
+    if (!HayMuestra) return;
+    NuevaVista(vistaMuestra);
+    PintarMuestra(pic);
+}
+
+void PintarEscaneo(Superficie &s)
+{
+    Pintar(s, vistaEscaneo, PixelesEscaneo, AnchoEscaneo, AltoEscaneo, PasoEscaneo);
+}
+
+void PintarMuestra(Superficie &s)
+{
+    Pintar(s, vistaMuestra, PixelesMuestraOriginal, AnchoMuestra, AltoMuestra, PasoMuestra);
+}
+
+void PintarEscaneo(PictureBox *pic)
+{
+    if (!pic) return;
+    PintarEscaneo(pic->S());
+    pic->Refresh();
+}
+
+void PintarMuestra(PictureBox *pic)
+{
+    if (!pic) return;
+    PintarMuestra(pic->S());
+    pic->Refresh();
+}
+
+void RectanguloVistaEscaneo(int32_t anchoCaja, int32_t altoCaja, int32_t &izquierda, int32_t &arriba,
+                            int32_t &ancho, int32_t &alto)
+{
+    CalcularRectanguloAjustado(anchoCaja, altoCaja, AnchoEscaneo, AltoEscaneo, izquierda, arriba, ancho,
+                               alto);
+}
+
+QString DescripcionPerfilICC() { return DescPerfilICC; }
+QString DescripcionPerfilOrigen() { return DescPerfilOrigen; }
+QString RutaPerfilICCTemp() { return RutaICCTemporal; }
+double DpiX() { return DpiMuestraX; }
+double DpiY() { return DpiMuestraY; }
+
+void BorrarPerfilICCTemporal()
+{
+    if (RutaICCTemporal.isEmpty()) return;
+    Archivos::Borrar(RutaICCTemporal);
+    RutaICCTemporal.clear();
+}
+
+} // namespace modImage
