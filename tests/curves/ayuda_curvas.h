@@ -48,3 +48,32 @@ inline std::vector<int> Entradas(const std::array<uint8_t, 256> &t, std::initial
     for (int i : indices) v.push_back(t[i]);
     return v;
 }
+
+#include "curves/deshacer.h"
+
+#include <cstring>
+
+// Everything a rejected curve file must leave as it was.
+struct FotoCurvas {
+    modEngine::EstadoCurvas estado;
+    std::array<uint8_t, 256> r, g, b;
+    int16_t canal, sel, modo, numDeshacer;
+    int32_t version;
+
+    static FotoCurvas Tomar()
+    {
+        using namespace modEngine;
+        return {TomarEstado(), Copia(LutR), Copia(LutG), Copia(LutB), CanalActual, PuntoSel,
+                ModoInterpolacion, NumeroDeshacer(), VersionCurva};
+    }
+    bool MismasCurvas(const FotoCurvas &o) const
+    {
+        return std::memcmp(&estado, &o.estado, sizeof estado) == 0 && r == o.r && g == o.g &&
+               b == o.b && canal == o.canal && sel == o.sel && modo == o.modo;
+    }
+};
+
+#include <QString>
+#include <ostream>
+
+inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
