@@ -58,10 +58,11 @@ void DibujarHistograma(Superficie &pic, Histograma hist, uint32_t color)
     }
 }
 
-void DibujarHistograma(PictureBox &pic, Histograma hist, uint32_t color)
+void DibujarHistograma(PictureBox *pic, Histograma hist, uint32_t color)
 {
-    DibujarHistograma(pic.S(), hist, color);
-    pic.Refresh();
+    if (!pic) return;
+    DibujarHistograma(pic->S(), hist, color);
+    pic->Refresh();
 }
 
 void DibujarHistogramaRGB(Superficie &pic, Histograma rojo, Histograma verde, Histograma azul)
@@ -89,10 +90,11 @@ void DibujarHistogramaRGB(Superficie &pic, Histograma rojo, Histograma verde, Hi
     }
 }
 
-void DibujarHistogramaRGB(PictureBox &pic, Histograma rojo, Histograma verde, Histograma azul)
+void DibujarHistogramaRGB(PictureBox *pic, Histograma rojo, Histograma verde, Histograma azul)
 {
-    DibujarHistogramaRGB(pic.S(), rojo, verde, azul);
-    pic.Refresh();
+    if (!pic) return;
+    DibujarHistogramaRGB(pic->S(), rojo, verde, azul);
+    pic->Refresh();
 }
 
 void EstadisticasHistograma(Histograma hist, int32_t total, double &media, double &desviacion,

@@ -19,11 +19,11 @@ void BinesDeColumna(int x, int w, int &a, int &b);
 // Clears the box to black and draws the bars in colour (0x00BBGGRR; the high
 // byte is dropped), scaled so that the largest count fills the height.
 void DibujarHistograma(Superficie &pic, Histograma hist, uint32_t color);
-void DibujarHistograma(PictureBox &pic, Histograma hist, uint32_t color);
+void DibujarHistograma(PictureBox *pic, Histograma hist, uint32_t color);
 
 // Clears the box to black and draws the three overlaid on one common scale.
 void DibujarHistogramaRGB(Superficie &pic, Histograma rojo, Histograma verde, Histograma azul);
-void DibujarHistogramaRGB(PictureBox &pic, Histograma rojo, Histograma verde, Histograma azul);
+void DibujarHistogramaRGB(PictureBox *pic, Histograma rojo, Histograma verde, Histograma azul);
 
 // Mean, population standard deviation and median (the first level at which
 // the running count reaches total \ 2). A total of 0 gives zeros.

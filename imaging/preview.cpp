@@ -2,6 +2,7 @@
 
 #include "curves/luts.h"
 #include "imaging/aplicar.h"
+#include "imaging/cargar.h"
 #include "imaging/fitrect.h"
 #include "platform/numbers.h"
 #include "platform/picturebox.h"
@@ -89,7 +90,10 @@ void ConstruirVistaPrevia(const Superficie &pic)
     VersionVista = -1;
 }
 
-void ConstruirVistaPrevia(PictureBox &pic) { ConstruirVistaPrevia(pic.S()); }
+void ConstruirVistaPrevia(PictureBox *pic)
+{
+    if (pic) ConstruirVistaPrevia(pic->S());
+}
 
 void DibujarBufferVista(const uint8_t *buffer, Superficie &pic)
 {
@@ -111,12 +115,13 @@ void DibujarBufferVista(const uint8_t *buffer, Superficie &pic)
     }
 }
 
-void DibujarBufferVista(const Pixeles &buffer, PictureBox &pic)
+void DibujarBufferVista(const Pixeles &buffer, PictureBox *pic)
 {
+    if (!pic) return;
     if (buffer.size() < static_cast<size_t>(std::max(0, PasoVista)) * static_cast<size_t>(std::max(0, AltoVista)))
         return;
-    DibujarBufferVista(buffer.data(), pic.S());
-    pic.Refresh();
+    DibujarBufferVista(buffer.data(), pic->S());
+    pic->Refresh();
 }
 
 namespace {
@@ -140,9 +145,9 @@ bool ConCurva(Superficie &pic)
 
 void DibujarVistaConCurva(Superficie &pic) { ConCurva(pic); }
 
-void DibujarVistaConCurva(PictureBox &pic)
+void DibujarVistaConCurva(PictureBox *pic)
 {
-    if (ConCurva(pic.S())) pic.Refresh();
+    if (pic && ConCurva(pic->S())) pic->Refresh();
 }
 
 void DibujarVistaOriginal(Superficie &pic)
@@ -158,11 +163,14 @@ void DibujarVistaOriginal(Superficie &pic)
     VersionVista = -1;
 }
 
-void DibujarVistaOriginal(PictureBox &pic)
+void DibujarVistaOriginal(PictureBox *pic)
 {
-    if (!HayVista()) return;
-    DibujarVistaOriginal(pic.S());
-    pic.Refresh();
+    if (!pic || !HayVista()) return;
+    DibujarVistaOriginal(pic->S());
+    pic->Refresh();
 }
+
+void RefrescarVistaEscaneo(PictureBox *pic) { PintarEscaneo(pic); }
+void RefrescarVistaEscaneo(Superficie &pic) { PintarEscaneo(pic); }
 
 } // namespace modImage

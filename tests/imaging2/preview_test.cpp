@@ -209,3 +209,24 @@ TEST_F(Vista, HistogramasDeLaVista)
     EXPECT_EQ(HistMuestra[4][54], 25 * 25);
     EXPECT_EQ(HistMuestra[2][0], 50 * 25);
 }
+
+TEST_F(Vista, CajaDeLaVentana)
+{
+    // The same operations through a picture box on screen.
+    PonerMuestra(100, 100, Coordenadas(100, 100));
+    PictureBox pic;
+    pic.resize(440, 376);
+    pic.show();
+    ASSERT_EQ(pic.ScaleWidth(), 440);
+    ConstruirVistaPrevia(&pic);
+    EXPECT_EQ(XVista, 32);
+    InvertirTonos = true;
+    DibujarVistaConCurva(&pic);
+    EXPECT_EQ(pic.S().Point(32, 0), ColorRef::RGB(55, 255, 255));
+    EXPECT_EQ(pic.S().Point(0, 0), 0u);
+    DibujarVistaOriginal(&pic);
+    EXPECT_EQ(pic.S().Point(32, 0), ColorRef::RGB(55, 255, 255));
+    ConstruirVistaPrevia(nullptr);
+    DibujarVistaConCurva(nullptr);
+    EXPECT_EQ(AnchoVista, 376);
+}
