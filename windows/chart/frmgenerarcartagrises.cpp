@@ -1,0 +1,240 @@
+#include "windows/chart/frmgenerarcartagrises.h"
+
+#include "app/idioma.h"
+#include "platform/colorref.h"
+#include "platform/filedialogs.h"
+#include "platform/msgbox.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// The preview box: 10695 x 10770 twips at 15 twips per pixel.
+constexpr int kVistaAncho = 713;
+constexpr int kVistaAlto = 718;
+constexpr uint32_t kGrisVacio = 0xC0C0C0;
+
+template <class W>
+W *Control(QWidget *padre, const char *nombre)
+{
+    auto *w = new W(padre);
+    w->setObjectName(QString::fromLatin1(nombre));
+    return w;
+}
+
+} // namespace
+
+frmGenerarCartaGrises::frmGenerarCartaGrises(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmGenerarCartaGrises"));
+    setAttribute(Qt::WA_StyledBackground);
+    setStyleSheet(QStringLiteral(
+        "frmGenerarCartaGrises { background-color: #202020; }"
+        "QLabel, QCheckBox, QRadioButton, QGroupBox { color: #E0E0E0; background-color: #202020; }"
+        "QPushButton { background-color: #C0C0C0; color: black; padding: 4px 10px; }"
+        "QPushButton:disabled { color: #707070; }"));
+
+    lblPPP_ = Control<QLabel>(this, "lblPPP");
+    txtResolucion_ = Control<QLineEdit>(this, "txtResolucion");
+    txtResolucion_->setMaxLength(4);
+    lblTitulo_ = Control<QLabel>(this, "lblTitulo");
+    txtTitulo_ = Control<QLineEdit>(this, "txtTitulo");
+    chkNumeros_ = Control<QCheckBox>(this, "chkNumeros");
+    chkLineas_ = Control<QCheckBox>(this, "chkLineas");
+    frmPositivoNegativo_ = Control<QGroupBox>(this, "frmPositivoNegativo");
+    optPositivo_ = Control<QRadioButton>(frmPositivoNegativo_, "optPositivo");
+    optNegativo_ = Control<QRadioButton>(frmPositivoNegativo_, "optNegativo");
+    lblFormato_ = Control<QLabel>(this, "lblFormato");
+    cboFormato_ = Control<QComboBox>(this, "cboFormato");
+    cmdGenerarCarta_ = Control<QPushButton>(this, "cmdGenerarCarta");
+    cmdGrabarFichero_ = Control<QPushButton>(this, "cmdGrabarFichero");
+    cmdImprimir_ = Control<QPushButton>(this, "cmdImprimir");
+    lblPixels_ = Control<QLabel>(this, "lblPixels");
+    picCartaGris_ = Control<PictureBox>(this, "picCartaGris");
+    picCartaGris_->setFixedSize(kVistaAncho, kVistaAlto);
+    picCartaGris_->S().Redimensionar(kVistaAncho, kVistaAlto);
+
+    auto *opciones = new QHBoxLayout(frmPositivoNegativo_);
+    opciones->addWidget(optPositivo_);
+    opciones->addWidget(optNegativo_);
+
+    auto *panel = new QGridLayout;
+    int fila = 0;
+    panel->addWidget(lblPPP_, fila, 0);
+    panel->addWidget(txtResolucion_, fila++, 1);
+    panel->addWidget(lblPixels_, fila++, 1);
+    panel->addWidget(lblTitulo_, fila, 0);
+    panel->addWidget(txtTitulo_, fila++, 1);
+    panel->addWidget(chkNumeros_, fila++, 0, 1, 2);
+    panel->addWidget(chkLineas_, fila++, 0, 1, 2);
+    panel->addWidget(frmPositivoNegativo_, fila++, 0, 1, 2);
+    panel->addWidget(cmdGenerarCarta_, fila++, 0, 1, 2);
+    panel->addWidget(lblFormato_, fila, 0);
+    panel->addWidget(cboFormato_, fila++, 1);
+    panel->addWidget(cmdGrabarFichero_, fila++, 0, 1, 2);
+    panel->addWidget(cmdImprimir_, fila++, 0, 1, 2);
+    panel->setRowStretch(fila, 1);
+
+    auto *principal = new QHBoxLayout(this);
+    principal->addLayout(panel);
+    principal->addWidget(picCartaGris_, 0, Qt::AlignTop);
+
+    // Form load.
+    Ventanas::Registrar(this);
+    cartaGenerada_ = false;
+    txtResolucion_->setText(QStringLiteral("200"));
+    txtTitulo_->setText(QStringLiteral("ZOLV Carta de grises"));
+    CalcularGeometria();
+    ActualizarEtiquetaPixeles();
+
+    Superficie &s = picCartaGris_->S();
+    s.BackColor = kGrisVacio;
+    s.FontName(QStringLiteral("Arial"));
+    s.FontSize(8);
+    s.Cls();
+
+    connect(txtResolucion_, &QLineEdit::textChanged, this, [this] { txtResolucion_Change(); });
+    connect(txtTitulo_, &QLineEdit::textChanged, this, [this] { OpcionCambiada(); });
+    // One redraw per change of mode: only the button that became selected.
+    connect(optPositivo_, &QRadioButton::toggled, this, [this](bool on) { if (on) OpcionCambiada(); });
+    connect(optNegativo_, &QRadioButton::toggled, this, [this](bool on) { if (on) OpcionCambiada(); });
+    connect(chkNumeros_, &QCheckBox::toggled, this, [this] { OpcionCambiada(); });
+    connect(chkLineas_, &QCheckBox::toggled, this, [this] { OpcionCambiada(); });
+    connect(cmdGenerarCarta_, &QPushButton::clicked, this, [this] { cmdGenerarCarta_Click(); });
+    connect(cmdGrabarFichero_, &QPushButton::clicked, this, [this] { cmdGrabarFichero_Click(); });
+
+    optPositivo_->setChecked(true);
+    cboFormato_->addItems({QStringLiteral("JPG"), QStringLiteral("PNG"), QStringLiteral("BMP"),
+                           QStringLiteral("GIF"), QStringLiteral("TIF")});
+    cboFormato_->setCurrentIndex(0);
+    cmdGrabarFichero_->setEnabled(false);
+    // Printing the chart is not available yet.
+    cmdImprimir_->setEnabled(false);
+    chkLineas_->setChecked(true);
+    optNegativo_->setChecked(true);
+    AplicarIdioma();
+}
+
+frmGenerarCartaGrises::~frmGenerarCartaGrises() { Ventanas::Quitar(this); }
+
+void frmGenerarCartaGrises::AplicarIdioma()
+{
+    setWindowTitle(T(QStringLiteral("Generar carta de grises"), QStringLiteral("Generate grayscale chart")));
+    cmdGenerarCarta_->setText(T(QStringLiteral("Generar carta de grises"), QStringLiteral("Generate grayscale chart")));
+    cmdGrabarFichero_->setText(T(QStringLiteral("Grabar fichero"), QStringLiteral("Save file")));
+    cmdImprimir_->setText(T(QStringLiteral("Imprimir carta"), QStringLiteral("Print chart")));
+    frmPositivoNegativo_->setTitle(T(QStringLiteral("Pos / Neg"), QStringLiteral("Pos / Neg")));
+    optPositivo_->setText(T(QStringLiteral("Positivo"), QStringLiteral("Positive")));
+    optNegativo_->setText(T(QStringLiteral("Negativo"), QStringLiteral("Negative")));
+    chkNumeros_->setText(T(QStringLiteral("Numeros"), QStringLiteral("Numbers")));
+    chkLineas_->setText(T(QStringLiteral("Líneas"), QStringLiteral("Lines")));
+    lblTitulo_->setText(T(QStringLiteral("Título:"), QStringLiteral("Title:")));
+    lblPPP_->setText(T(QStringLiteral("PPP:"), QStringLiteral("DPI:")));
+    lblFormato_->setText(T(QStringLiteral("Formato salida:"), QStringLiteral("Output format:")));
+}
+
+void frmGenerarCartaGrises::CalcularGeometria() { geo_ = CartaGrises::CalcularGeometria(txtResolucion_->text()); }
+
+void frmGenerarCartaGrises::ActualizarEtiquetaPixeles()
+{
+    lblPixels_->setText(QString::number(geo_.AnchoPx) + QStringLiteral(" x ") + QString::number(geo_.AltoPx) +
+                        QStringLiteral(" px "));
+}
+
+CartaGrises::Opciones frmGenerarCartaGrises::Opciones() const
+{
+    CartaGrises::Opciones o;
+    o.negativo = optNegativo_->isChecked();
+    o.lineas = chkLineas_->isChecked();
+    o.numeros = chkNumeros_->isChecked();
+    o.titulo = txtTitulo_->text();
+    return o;
+}
+
+void frmGenerarCartaGrises::DibujarCarta()
+{
+    CartaGrises::DibujarVista(picCartaGris_->S(), geo_, Opciones());
+    picCartaGris_->Refresh();
+}
+
+bool frmGenerarCartaGrises::RenderizarBuffer() { return CartaGrises::RenderizarCompleta(picBuffer_, geo_, Opciones()); }
+
+void frmGenerarCartaGrises::cmdGenerarCarta_Click()
+{
+    // The geometry is always that of the last accepted resolution.
+    DibujarCarta();
+    cartaGenerada_ = true;
+    cmdGrabarFichero_->setEnabled(true);
+    ActualizarEtiquetaPixeles();
+}
+
+void frmGenerarCartaGrises::OpcionCambiada()
+{
+    if (cartaGenerada_) DibujarCarta();
+}
+
+void frmGenerarCartaGrises::txtResolucion_Change()
+{
+    // Values out of range (also on the way while typing) leave the last
+    // accepted resolution in force.
+    if (!CartaGrises::ResolucionAceptada(CartaGrises::LeerResolucion(txtResolucion_->text()))) return;
+    CalcularGeometria();
+    ActualizarEtiquetaPixeles();
+    if (cartaGenerada_) DibujarCarta();
+}
+
+QString frmGenerarCartaGrises::DialogoGuardar(const QString &titulo, const CartaGrises::FormatoCarta &formato,
+                                              const QString &nombre)
+{
+    Dialogos::Peticion p;
+    p.guardar = true;
+    p.titulo = titulo;
+    p.filtros = {{formato.descripcion, formato.patrones}};
+    p.nombreArchivo = nombre;
+    p.extensionDefecto = formato.extension;
+    // A typed name of another format gets this one's extension, so the
+    // file's name never lies about its content.
+    p.forzarExtension = true;
+    p.owner = this;
+    return Dialogos::Mostrar(p);
+}
+
+void frmGenerarCartaGrises::GuardarCarta()
+{
+    if (!cartaGenerada_) {
+        MsgBox::Mostrar(T(QStringLiteral("Primero genera la carta de grises."),
+                          QStringLiteral("Generate the grayscale chart first.")),
+                        MsgBox::Information, QString(), this);
+        return;
+    }
+    const int indice = cboFormato_->currentIndex() < 0 ? 0 : cboFormato_->currentIndex();
+    const CartaGrises::FormatoCarta &formato = CartaGrises::FormatoDeIndice(indice);
+    const QString ruta =
+        DialogoGuardar(QStringLiteral("Guardar carta de grises"), formato, QStringLiteral("Carta_Grises_ZOLV"));
+    if (ruta.isEmpty()) return;
+
+    const QString error = QStringLiteral("Error al guardar: ");
+    if (!RenderizarBuffer()) {
+        MsgBox::Mostrar(error + QStringLiteral("No hay memoria suficiente para la carta de %1 x %2 px")
+                                    .arg(geo_.AnchoPx)
+                                    .arg(geo_.AltoPx),
+                        MsgBox::Critical, QString(), this);
+        return;
+    }
+    QString motivo;
+    if (!CartaGrises::GuardarImagenCarta(picBuffer_.Imagen(), ruta, indice, geo_.Resolucion, &motivo)) {
+        MsgBox::Mostrar(error + motivo, MsgBox::Critical, QString(), this);
+        return;
+    }
+    MsgBox::Mostrar(QStringLiteral("Fichero guardado correctamente:\r\n") + ruta, MsgBox::Information, QString(),
+                    this);
+}
