@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <type_traits>
 #include <vector>
@@ -70,7 +71,13 @@ void EnParalelo(int64_t bloques, int hilos, Cuerpo &&cuerpo, EnOrden &&enOrden)
     };
     std::vector<std::thread> otros;
     otros.reserve(static_cast<size_t>(hilos - 1));
-    for (int i = 1; i < hilos; ++i) otros.emplace_back(trabajar, i);
+    for (int i = 1; i < hilos; ++i) {
+        try {
+            otros.emplace_back(trabajar, i);
+        } catch (const std::system_error &) {
+            break; // no more threads to be had: the ones running share the rest
+        }
+    }
 
     int64_t informado = 0;
     auto hecho = [&](int64_t k) { return hechos[static_cast<size_t>(k)].load(std::memory_order_acquire); };
