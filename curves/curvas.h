@@ -32,7 +32,8 @@
 // curves/archivoscurva.h.
 //
 // A channel index outside 0..3 (or a CanalActual outside it) makes an
-// operation do nothing; counts outside 2..16 are read as the nearest of them.
+// operation do nothing; a count above 16 is read as 16, and a selection at
+// or beyond the count is not dragged.
 
 #include "curves/luts.h"
 
