@@ -1,0 +1,331 @@
+// The save-options dialog driven as the user does: open it, choose, press
+// Guardar, Cancelar or the close box, open it again.
+
+#include "app/idioma.h"
+#include "app/mdiform1.h"
+#include "app/ventanas.h"
+#include "output/frmguardaropciones.h"
+#include "support/scripted.h"
+
+#include <gtest/gtest.h>
+
+#include <FreeImage.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
+
+namespace {
+
+class DialogoGuardar : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        // Start from the design values even when tests share a process.
+        MDIForm1::DescargarVentana(&d());
+    }
+
+    template <class W>
+    W *C(const char *nombre)
+    {
+        W *w = d().findChild<W *>(QString::fromLatin1(nombre));
+        EXPECT_NE(w, nullptr) << nombre;
+        return w;
+    }
+    void Clic(const char *nombre) { C<QAbstractButton>(nombre)->click(); }
+    QString Nombre() { return C<QLineEdit>("txtNombre")->text(); }
+    bool Activo(const char *nombre) { return C<QWidget>(nombre)->isEnabled(); }
+
+    // Shows the dialog modally and runs the user's actions inside it; the
+    // actions must end by hiding it (a hang would otherwise follow).
+    void Usar(const QString &origen, const std::function<void()> &acciones)
+    {
+        d().Init(origen, nullptr);
+        bool corrio = false;
+        QTimer::singleShot(0, &d(), [&] {
+            corrio = true;
+            EXPECT_TRUE(d().isVisible());
+            EXPECT_TRUE(d().isModal());
+            acciones();
+            if (d().isVisible()) {
+                ADD_FAILURE() << "the dialog is still open";
+                d().hide();
+            }
+        });
+        d().ShowDialog();
+        EXPECT_TRUE(corrio);
+        EXPECT_FALSE(d().isVisible());
+    }
+
+    frmGuardarOpciones &d() { return frmGuardarOpciones::Instancia(); }
+    QString Ruta(const char *nombre) { return dir.filePath(QString::fromUtf8(nombre)); }
+
+    QTemporaryDir dir;
+    CajasGuionadas cajas;
+    DialogosGuionados dialogos;
+};
+
+} // namespace
+
+TEST_F(DialogoGuardar, PrimerUsoConOrigenTiffYSusOpciones)
+{
+    Usar(Ruta("retrato.TIFF"), [&] {
+        EXPECT_EQ(d().windowTitle(), QStringLiteral("Guardar como..."));
+        EXPECT_EQ(C<QPushButton>("cmdAceptar")->text(), QStringLiteral("&Guardar"));
+        EXPECT_EQ(C<QCheckBox>("chkWebpLossless")->text(), QStringLiteral("Sin pérdida (lossless)"));
+        EXPECT_EQ(C<QLabel>("lblPngHint")->text(), QStringLiteral("(0=sin compresión, 9=máxima)"));
+        EXPECT_TRUE(C<QRadioButton>("optTIFF")->isChecked());
+        EXPECT_EQ(Nombre(), QStringLiteral("retrato _ curva aplicada.tif"));
+        EXPECT_EQ(d().CarpetaDestino(), dir.path());
+
+        auto *cbo = C<QComboBox>("cboTiffCompr");
+        ASSERT_EQ(cbo->count(), 5);
+        const QStringList entradas{"Sin compresión", "LZW", "ZIP (Deflate)", "PackBits", "JPEG"};
+        for (int i = 0; i < 5; ++i) EXPECT_EQ(cbo->itemText(i), entradas[i]);
+        EXPECT_EQ(cbo->currentIndex(), 1);
+        EXPECT_EQ(C<QLabel>("lblCalidadVal")->text(), QStringLiteral("92"));
+        EXPECT_EQ(C<QLabel>("lblPngVal")->text(), QStringLiteral("6"));
+        EXPECT_EQ(C<QLabel>("lblWebpVal")->text(), QStringLiteral("90"));
+
+        // Only TIFF's controls are live; the predictor only for LZW and ZIP.
+        for (const char *n : {"lblTiffCompr", "cboTiffCompr", "chkTiffPredictor", "chkTiffBigEndian"})
+            EXPECT_TRUE(Activo(n)) << n;
+        for (const char *n : {"scrCalidad", "chkJpegProgresivo", "scrPngCompr", "lblPngHint", "scrWebpCalidad",
+                              "chkWebpLossless", "lblWebpVal"})
+            EXPECT_FALSE(Activo(n)) << n;
+        EXPECT_TRUE(Activo("lblBmpHint"));
+        cbo->setCurrentIndex(3);
+        EXPECT_FALSE(Activo("chkTiffPredictor"));
+        EXPECT_TRUE(Activo("chkTiffBigEndian"));
+        cbo->setCurrentIndex(2);
+        EXPECT_TRUE(Activo("chkTiffPredictor"));
+        cbo->setCurrentIndex(1);
+
+        Clic("chkTiffPredictor");
+        Clic("chkTiffBigEndian");
+        Clic("cmdAceptar");
+    });
+    EXPECT_TRUE(d().Aceptado());
+    EXPECT_EQ(d().FifDestino(), 18);
+    EXPECT_EQ(d().saveFlag(), 0x34000);
+    EXPECT_EQ(d().RutaDestino(), Ruta("retrato _ curva aplicada.tif"));
+    EXPECT_TRUE(cajas.llamadas.isEmpty());
+}
+
+TEST_F(DialogoGuardar, OpcionesSeConservanYElRestoSeReiniciaAlReabrir)
+{
+    frmGuardarOpciones *primera = &d();
+    Usar(Ruta("foto.jpg"), [&] {
+        EXPECT_TRUE(C<QRadioButton>("optJPEG")->isChecked());
+        EXPECT_EQ(Nombre(), QStringLiteral("foto _ curva aplicada.jpg"));
+        C<QScrollBar>("scrCalidad")->setValue(80);
+        EXPECT_EQ(C<QLabel>("lblCalidadVal")->text(), QStringLiteral("80"));
+        Clic("chkJpegProgresivo");
+        Clic("optPNG");
+        EXPECT_EQ(Nombre(), QStringLiteral("foto _ curva aplicada.png"));
+        EXPECT_TRUE(Activo("scrPngCompr"));
+        EXPECT_FALSE(Activo("scrCalidad"));
+        C<QScrollBar>("scrPngCompr")->setValue(0);
+        EXPECT_EQ(C<QLabel>("lblPngVal")->text(), QStringLiteral("0"));
+        Clic("optWEBP");
+        EXPECT_EQ(Nombre(), QStringLiteral("foto _ curva aplicada.webp"));
+        EXPECT_TRUE(Activo("scrWebpCalidad"));
+        Clic("chkWebpLossless");
+        EXPECT_FALSE(Activo("scrWebpCalidad"));
+        EXPECT_TRUE(Activo("lblWebpVal"));
+        Clic("cmdAceptar");
+    });
+    EXPECT_TRUE(d().Aceptado());
+    EXPECT_EQ(d().FifDestino(), FIF_WEBP);
+    EXPECT_EQ(d().saveFlag(), WEBP_LOSSLESS);
+    EXPECT_EQ(d().RutaDestino(), Ruta("foto _ curva aplicada.webp"));
+
+    // Reopened for another source: result, folder, name and format start
+    // again, the options stay; the close box cancels and keeps the instance.
+    QTemporaryDir otra;
+    const QString origen = otra.filePath(QStringLiteral("otra.png"));
+    d().Init(origen, nullptr);
+    EXPECT_FALSE(d().Aceptado());
+    EXPECT_EQ(d().saveFlag(), 0);
+    EXPECT_EQ(d().FifDestino(), FIF_WEBP); // kept until the next Guardar
+    Usar(origen, [&] {
+        EXPECT_EQ(d().CarpetaDestino(), otra.path());
+        EXPECT_TRUE(C<QRadioButton>("optPNG")->isChecked());
+        EXPECT_EQ(Nombre(), QStringLiteral("otra _ curva aplicada.png"));
+        EXPECT_EQ(C<QScrollBar>("scrCalidad")->value(), 80);
+        EXPECT_TRUE(C<QCheckBox>("chkJpegProgresivo")->isChecked());
+        EXPECT_EQ(C<QScrollBar>("scrPngCompr")->value(), 0);
+        EXPECT_TRUE(C<QCheckBox>("chkWebpLossless")->isChecked());
+        EXPECT_FALSE(d().close()); // refused as an unload
+    });
+    EXPECT_FALSE(d().Aceptado());
+    EXPECT_EQ(&d(), primera);
+    EXPECT_EQ(Ventanas::Buscar(QStringLiteral("frmGuardarOpciones")), primera);
+
+    Usar(origen, [&] { Clic("cmdAceptar"); });
+    EXPECT_TRUE(d().Aceptado());
+    EXPECT_EQ(d().FifDestino(), FIF_PNG);
+    EXPECT_EQ(d().saveFlag(), PNG_Z_NO_COMPRESSION);
+
+    Usar(origen, [&] {
+        Clic("optJPEG");
+        Clic("cmdCancelar");
+    });
+    EXPECT_FALSE(d().Aceptado());
+}
+
+TEST_F(DialogoGuardar, SinOrigenYNombreEnBlanco)
+{
+    modIdioma::Idioma = QStringLiteral("en");
+    Usar(QString(), [&] {
+        EXPECT_TRUE(C<QRadioButton>("optJPEG")->isChecked());
+        EXPECT_EQ(Nombre(), QStringLiteral(" _ curva aplicada"));
+        EXPECT_EQ(d().CarpetaDestino(), GuardarOpciones::CarpetaPorDefecto());
+        EXPECT_FALSE(d().CarpetaDestino().isEmpty());
+
+        C<QLineEdit>("txtNombre")->setText(QStringLiteral("   "));
+        Clic("cmdAceptar");
+        ASSERT_EQ(cajas.llamadas.size(), 1);
+        EXPECT_EQ(cajas.llamadas[0].texto, QStringLiteral("Enter a file name."));
+        EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Exclamation);
+        EXPECT_TRUE(cajas.llamadas[0].titulo.isEmpty());
+        EXPECT_TRUE(d().isVisible());
+        EXPECT_FALSE(d().Aceptado());
+
+        // A name with another format's extension gets the chosen format's.
+        C<QLineEdit>("txtNombre")->setText(QStringLiteral("prueba.png"));
+        Clic("cmdAceptar");
+    });
+    EXPECT_TRUE(d().Aceptado());
+    EXPECT_EQ(d().RutaDestino(), GuardarOpciones::CarpetaPorDefecto() + QStringLiteral("/prueba.jpg"));
+    EXPECT_EQ(d().FifDestino(), FIF_JPEG);
+    EXPECT_EQ(d().saveFlag(), 92);
+
+    // A source the library cannot write keeps JPEG and still ends in ".jpg".
+    modIdioma::Idioma = QStringLiteral("es");
+    Usar(Ruta("animada.gif"), [&] {
+        EXPECT_EQ(Nombre(), QStringLiteral("animada _ curva aplicada.gif"));
+        C<QLineEdit>("txtNombre")->clear();
+        Clic("cmdAceptar");
+        ASSERT_EQ(cajas.llamadas.size(), 2);
+        EXPECT_EQ(cajas.llamadas[1].texto, QStringLiteral("Introduce un nombre de archivo."));
+        C<QLineEdit>("txtNombre")->setText(QStringLiteral("animada _ curva aplicada.gif"));
+        Clic("cmdAceptar");
+    });
+    EXPECT_EQ(d().RutaDestino(), Ruta("animada _ curva aplicada.jpg"));
+}
+
+TEST_F(DialogoGuardar, ExaminarEmpiezaEnLaCarpetaDelOrigen)
+{
+    QTemporaryDir otra;
+    dialogos.Responder(QString()); // first browse cancelled
+    dialogos.Responder(otra.filePath(QStringLiteral("nuevo.png")));
+    Usar(Ruta("foto.webp"), [&] {
+        EXPECT_TRUE(C<QRadioButton>("optWEBP")->isChecked());
+        Clic("cmdExaminar");
+        EXPECT_EQ(d().CarpetaDestino(), dir.path());
+        EXPECT_EQ(Nombre(), QStringLiteral("foto _ curva aplicada.webp"));
+
+        Clic("cmdExaminar");
+        EXPECT_EQ(d().CarpetaDestino(), otra.path());
+        EXPECT_EQ(Nombre(), QStringLiteral("nuevo.png"));
+        EXPECT_TRUE(C<QRadioButton>("optWEBP")->isChecked()); // the format stays
+        Clic("cmdAceptar");
+    });
+    ASSERT_EQ(dialogos.peticiones.size(), 2);
+    const Dialogos::Peticion &p = dialogos.peticiones[0];
+    EXPECT_TRUE(p.guardar);
+    EXPECT_EQ(p.titulo, QStringLiteral("Guardar imagen con curva aplicada"));
+    ASSERT_EQ(p.filtros.size(), 1);
+    EXPECT_EQ(p.filtros[0].descripcion, QStringLiteral("WebP (*.webp)"));
+    EXPECT_EQ(p.filtros[0].patrones, QStringLiteral("*.webp"));
+    EXPECT_EQ(p.carpetaInicial, dir.path());
+    EXPECT_EQ(p.nombreArchivo, QStringLiteral("foto _ curva aplicada.webp"));
+    EXPECT_EQ(p.extensionDefecto, QStringLiteral("webp"));
+    EXPECT_TRUE(d().Aceptado());
+    EXPECT_EQ(d().RutaDestino(), otra.filePath(QStringLiteral("nuevo.webp")));
+    EXPECT_EQ(d().FifDestino(), FIF_WEBP);
+}
+
+TEST_F(DialogoGuardar, ReemplazarUnArchivoExistenteSePregunta)
+{
+    const QString origen = Ruta("retrato.jpg");
+    for (const QString &f : {origen, Ruta("existe.jpg")}) {
+        QFile a(f);
+        ASSERT_TRUE(a.open(QIODevice::WriteOnly));
+        a.write("no tocar");
+    }
+
+    // The source image itself. Refused: nothing accepted, the dialog stays
+    // for another name.
+    cajas.Responder(MsgBox::No);
+    Usar(origen, [&] {
+        C<QLineEdit>("txtNombre")->setText(QStringLiteral("  retrato  "));
+        Clic("cmdAceptar");
+        ASSERT_EQ(cajas.llamadas.size(), 1);
+        const MsgBox::Llamada &l = cajas.llamadas[0];
+        EXPECT_EQ(l.texto, QStringLiteral("El archivo ya existe:\r\n") + Ruta("retrato.jpg") +
+                               QStringLiteral("\r\n¿Desea reemplazarlo?"));
+        EXPECT_EQ(l.Botones(), MsgBox::YesNo);
+        EXPECT_TRUE(l.SegundoPorDefecto());
+        EXPECT_TRUE(d().isVisible());
+        EXPECT_FALSE(d().Aceptado());
+        Clic("cmdCancelar");
+    });
+    EXPECT_FALSE(d().Aceptado());
+
+    // Any other existing file is asked about too.
+    cajas.Responder(MsgBox::Yes);
+    Usar(origen, [&] {
+        C<QLineEdit>("txtNombre")->setText(QStringLiteral("existe"));
+        Clic("cmdAceptar");
+    });
+    EXPECT_EQ(cajas.llamadas.size(), 2);
+    EXPECT_TRUE(d().Aceptado());
+    EXPECT_EQ(d().RutaDestino(), Ruta("existe.jpg"));
+
+    // A path the Save-as dialog already asked about is not asked twice; a
+    // name that does not exist is not asked about at all.
+    dialogos.Responder(Ruta("existe.jpg"));
+    Usar(origen, [&] {
+        Clic("cmdExaminar");
+        Clic("cmdAceptar");
+    });
+    EXPECT_EQ(cajas.llamadas.size(), 2);
+    EXPECT_TRUE(d().Aceptado());
+    Usar(origen, [&] { Clic("cmdAceptar"); });
+    EXPECT_EQ(cajas.llamadas.size(), 2);
+    EXPECT_TRUE(d().Aceptado());
+
+    // Reopening forgets the earlier consent.
+    cajas.Responder(MsgBox::No);
+    Usar(origen, [&] {
+        C<QLineEdit>("txtNombre")->setText(QStringLiteral("existe.jpg"));
+        Clic("cmdAceptar");
+        Clic("cmdCancelar");
+    });
+    EXPECT_EQ(cajas.llamadas.size(), 3);
+    EXPECT_FALSE(d().Aceptado());
+}
+
+TEST_F(DialogoGuardar, ElMarcoLoDescargaAlSalir)
+{
+    QPointer<frmGuardarOpciones> p = &d();
+    d().Init(QString(), nullptr);
+    MDIForm1::DescargarVentana(p.data());
+    EXPECT_TRUE(p.isNull());
+    EXPECT_EQ(Ventanas::Buscar(QStringLiteral("frmGuardarOpciones")), nullptr);
+    // A later use loads it again, with the design values.
+    EXPECT_FALSE(d().Aceptado());
+    EXPECT_EQ(d().findChild<QScrollBar *>(QStringLiteral("scrCalidad"))->value(), 92);
+}
