@@ -5,6 +5,7 @@
 #include "imagenes.h"
 
 #include "imaging/cargar.h"
+#include "imaging/freeimage_io.h"
 #include "imaging/modimage.h"
 #include "support/scripted.h"
 
@@ -120,6 +121,9 @@ TEST_F(Corpus, VaciosCortadosYNombresEquivocados)
     const QByteArray png = Valido(kFormatos[0]);
     Rechazar(png, QStringLiteral("sin_extension"), QStringLiteral("Formato no reconocido"));
     Rechazar(png, QStringLiteral("raro.xyz"), QStringLiteral("Formato no reconocido"));
+    // The codec's own complaint is kept for us, not printed.
+    Rechazar(png, QStringLiteral("png_como.jpg"), kCargar);
+    EXPECT_TRUE(modFreeImage::UltimoMensaje().contains(QStringLiteral("JPEG"))) << modFreeImage::UltimoMensaje().toStdString();
     // Missing file and a folder.
     CajasGuionadas cajas;
     CargarImagenEscaneo(prueba::Ruta(QStringLiteral("no_existe.png")), nullptr);
