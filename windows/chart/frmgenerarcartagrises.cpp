@@ -48,6 +48,7 @@ frmGenerarCartaGrises::frmGenerarCartaGrises(QWidget *parent) : QWidget(parent)
     txtResolucion_->setMaxLength(4);
     lblTitulo_ = Control<QLabel>(this, "lblTitulo");
     txtTitulo_ = Control<QLineEdit>(this, "txtTitulo");
+    txtTitulo_->setMinimumWidth(200);
     chkNumeros_ = Control<QCheckBox>(this, "chkNumeros");
     chkLineas_ = Control<QCheckBox>(this, "chkLineas");
     frmPositivoNegativo_ = Control<QGroupBox>(this, "frmPositivoNegativo");
