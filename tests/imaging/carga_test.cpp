@@ -333,3 +333,33 @@ TEST(CargaMuestra, FalloTrasLeerInfoDejaLaMuestraAnteriorEntera)
     EXPECT_TRUE(QFileInfo::exists(copia));
     EXPECT_EQ(prueba::Temporales(QStringLiteral("zolv_icc_")).size(), 1);
 }
+
+TEST(CargaMuestra, SinConversionA24BitsNiEscaneoNiMuestraCambian)
+{
+    CajasGuionadas cajas;
+    // Floating-point samples have no route to 24 bits.
+    FIBITMAP *f = FreeImage_AllocateT(FIT_FLOAT, 3, 2, 32);
+    QByteArray perfil = prueba::PerfilDesc("Flotante");
+    FreeImage_CreateICCProfile(f, perfil.data(), perfil.size());
+    const QString flotante = prueba::Guardar(f, FIF_TIFF, QStringLiteral("flotante.tif"));
+    ASSERT_FALSE(flotante.isEmpty());
+
+    const QString buena = prueba::Guardar(prueba::Color24(2, 2, Patron), FIF_PNG, QStringLiteral("b.png"));
+    CargarImagenEscaneo(buena, nullptr);
+    LeerInfoImagen(buena);
+    CargarMuestra(buena, nullptr);
+    ASSERT_TRUE(cajas.llamadas.isEmpty());
+
+    CargarImagenEscaneo(flotante, nullptr);
+    LeerInfoImagen(flotante);
+    EXPECT_EQ(DescripcionPerfilICC(), QStringLiteral("Flotante"));
+    CargarMuestra(flotante, nullptr);
+    ASSERT_EQ(cajas.llamadas.size(), 2);
+    EXPECT_EQ(cajas.llamadas[0].texto, QStringLiteral("Error al convertir"));
+    EXPECT_EQ(cajas.llamadas[1].texto, QStringLiteral("Error al convertir la muestra"));
+    EXPECT_EQ(AnchoEscaneo, 2);
+    EXPECT_EQ(AnchoMuestra, 2);
+    EXPECT_EQ(DescripcionPerfilICC(), QStringLiteral("Sin perfil ICC"));
+    // Both copies of the refused file's profile are gone.
+    EXPECT_TRUE(prueba::Temporales(QStringLiteral("zolv_icc_")).isEmpty());
+}
