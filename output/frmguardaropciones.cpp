@@ -78,6 +78,7 @@ void frmGuardarOpciones::CrearControles()
     cmdExaminar_ = Control<QPushButton>(this, "cmdExaminar");
     cmdExaminar_->setText(QStringLiteral("..."));
     cmdExaminar_->setAutoDefault(false);
+    cmdExaminar_->setMaximumWidth(40);
 
     optJPEG_ = Control<QRadioButton>(this, "optJPEG");
     optJPEG_->setText(QStringLiteral("JPEG"));
