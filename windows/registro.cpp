@@ -2,10 +2,12 @@
 
 #include "app/mdiform1.h"
 #include "windows/chart/frmgenerarcartagrises.h"
+#include "windows/evaluator/frmevaluarescaneo.h"
 
 void RegistrarVentanasCalibracion(MDIForm1 &frame)
 {
     // Each calibration window is registered here under its name.
     frame.RegistrarVentana(QStringLiteral("frmGenerarCartaGrises"), [] { return new frmGenerarCartaGrises(); });
+    frame.RegistrarVentana(QStringLiteral("frmEvaluarEscaneo"), [] { return new frmEvaluarEscaneo(); });
     (void)frame;
 }

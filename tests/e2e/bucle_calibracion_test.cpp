@@ -1,0 +1,256 @@
+// The whole calibration loop through the real windows: the chart is made at
+// 200 ppp, goes through a simulated print process and comes back as a scan,
+// the evaluator measures it and makes the correction curve, the curve is
+// applied to the chart, the corrected chart goes through the same process
+// and is measured again: its response must now be linear.
+
+#include "app/mdiform1.h"
+#include "curves/curvas.h"
+#include "imaging/aplicar.h"
+#include "imaging/modimage.h"
+#include "platform/numbers.h"
+#include "support/scripted.h"
+#include "windows/chart/frmgenerarcartagrises.h"
+#include "windows/evaluator/frmevaluarescaneo.h"
+#include "windows/registro.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QFile>
+#include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+namespace {
+
+// A print process: the level it delivers for each level sent (0..255), and
+// the scanner noise added on top (standard deviation in levels).
+struct Proceso {
+    const char *nombre;
+    double (*respuesta)(double);
+    double ruido;
+    // Largest distance allowed between the corrected response and the line.
+    int tolerancia;
+};
+
+// How the tolerances follow from the algorithm:
+// - the correction is a monotone cubic through 14 points 19.6 levels apart,
+//   each rounded to an integer: between the points it can miss the exact
+//   inverse by the curvature over one interval (for the processes below, up
+//   to about 2 levels where the inverse bends most, next to black), and the
+//   rounding of the points adds 0.5;
+// - the curve table holds whole levels (0.5), which the process multiplies by
+//   its slope (at most about 2 here), and the print and scan are 8-bit (0.5);
+// - the measurement of each patch is a median, normalised and rounded to a
+//   whole level (0.5), and the inverse lookup interpolates linearly between
+//   patches 2.55 levels apart (negligible for these smooth responses).
+// Summed, 4 levels of 255 for the noiseless processes. Noise of standard
+// deviation 2 levels moves the median of a ~3700-pixel square by a small
+// fraction of a level, but it also moves the paper-white and darkest-patch
+// references the normalisation depends on, and the integer median of noisy
+// 8-bit pixels can land one level either side: one level more.
+double Gamma(double v) { return 255 * std::pow(v / 255, 1.8); }
+double EnS(double v)
+{
+    const double t = v / 255;
+    return 255 * (0.5 + 0.5 * std::tanh(3.5 * (t - 0.5)) / std::tanh(1.75));
+}
+double Limitado(double v) { return 18 + 222 * std::pow(v / 255, 1.3); }
+double Aclarado(double v) { return 255 * std::pow(v / 255, 0.7); }
+
+const Proceso kProcesos[] = {
+    {"gamma", Gamma, 0, 4},
+    {"s", EnS, 0, 4},
+    {"limitado", Limitado, 0, 4},
+    {"ruido", Aclarado, 2.0, 5},
+};
+
+// Normal noise from a fixed seed (Box-Muller over mt19937, which is the same
+// everywhere).
+class Ruido {
+public:
+    explicit Ruido(double sigma) : sigma_(sigma), gen_(20240611u) {}
+    double Siguiente()
+    {
+        if (sigma_ == 0) return 0;
+        const double u1 = (static_cast<double>(gen_()) + 1.0) / 4294967296.0;
+        const double u2 = static_cast<double>(gen_()) / 4294967296.0;
+        return sigma_ * std::sqrt(-2 * std::log(u1)) * std::cos(2 * M_PI * u2);
+    }
+
+private:
+    double sigma_;
+    std::mt19937 gen_;
+};
+
+// Prints a grey picture through the process and scans it at 8 or 16 bits.
+QImage Imprimir(const QImage &carta, const Proceso &p, bool dieciseis)
+{
+    double tabla[256];
+    for (int i = 0; i < 256; ++i) tabla[i] = p.respuesta(i);
+    Ruido ruido(p.ruido);
+    const QImage gris = carta.convertToFormat(QImage::Format_Grayscale8);
+    QImage salida(gris.size(), dieciseis ? QImage::Format_RGBX64 : QImage::Format_RGB888);
+    for (int y = 0; y < gris.height(); ++y) {
+        const uchar *o = gris.constScanLine(y);
+        if (dieciseis) {
+            auto *d = reinterpret_cast<quint16 *>(salida.scanLine(y));
+            for (int x = 0; x < gris.width(); ++x) {
+                const double v = std::clamp(tabla[o[x]] + ruido.Siguiente(), 0.0, 255.0) * 257;
+                const auto q = static_cast<quint16>(Numeros::CLng(v));
+                d[4 * x] = d[4 * x + 1] = d[4 * x + 2] = q;
+                d[4 * x + 3] = 65535;
+            }
+        } else {
+            uchar *d = salida.scanLine(y);
+            for (int x = 0; x < gris.width(); ++x) {
+                const uchar q = Numeros::LimitarByte(tabla[o[x]] + ruido.Siguiente());
+                d[3 * x] = d[3 * x + 1] = d[3 * x + 2] = q;
+            }
+        }
+    }
+    return salida;
+}
+
+// The chart through the curve tables, as the image engine applies them.
+QImage AplicarCurva(const QImage &carta)
+{
+    const QImage rgb = carta.convertToFormat(QImage::Format_RGB888);
+    const int32_t w = rgb.width(), h = rgb.height();
+    const int32_t paso = static_cast<int32_t>(modImage::PasoDeAncho(w));
+    modImage::Pixeles origen(static_cast<size_t>(paso) * h), destino(origen.size());
+    for (int y = 0; y < h; ++y) {
+        const uchar *s = rgb.constScanLine(y);
+        uint8_t *d = origen.data() + static_cast<size_t>(h - 1 - y) * paso;
+        for (int x = 0; x < w; ++x) {
+            d[3 * x] = s[3 * x + 2];
+            d[3 * x + 1] = s[3 * x + 1];
+            d[3 * x + 2] = s[3 * x];
+        }
+    }
+    modImage::AplicarCurvaBuffer(origen, destino, w, h, paso, true, 0);
+    QImage salida(w, h, QImage::Format_RGB888);
+    for (int y = 0; y < h; ++y) {
+        const uint8_t *s = destino.data() + static_cast<size_t>(h - 1 - y) * paso;
+        uchar *d = salida.scanLine(y);
+        for (int x = 0; x < w; ++x) {
+            d[3 * x] = s[3 * x + 2];
+            d[3 * x + 1] = s[3 * x + 1];
+            d[3 * x + 2] = s[3 * x];
+        }
+    }
+    return salida;
+}
+
+struct Caso {
+    int proceso;
+    bool dieciseis;
+};
+
+class BucleCalibracion : public ::testing::TestWithParam<Caso> {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        RegistrarVentanasCalibracion(frame);
+        frame.show();
+    }
+
+    // The chart generator: 200 ppp, positive, saved as PNG.
+    QImage GenerarCarta()
+    {
+        auto *carta = qobject_cast<frmGenerarCartaGrises *>(frame.MostrarVentana(QStringLiteral("frmGenerarCartaGrises")));
+        EXPECT_NE(carta, nullptr);
+        if (!carta) return {};
+        carta->findChild<QLineEdit *>(QStringLiteral("txtResolucion"))->setText(QStringLiteral("200"));
+        carta->findChild<QRadioButton *>(QStringLiteral("optPositivo"))->setChecked(true);
+        carta->findChild<QPushButton *>(QStringLiteral("cmdGenerarCarta"))->click();
+        carta->findChild<QComboBox *>(QStringLiteral("cboFormato"))->setCurrentIndex(1); // PNG
+        const QString ruta = dir.filePath(QStringLiteral("Carta_Grises_ZOLV.png"));
+        dialogos.Responder(ruta);
+        carta->findChild<QPushButton *>(QStringLiteral("cmdGrabarFichero"))->click();
+        QImage img(ruta);
+        EXPECT_EQ(img.width(), 1173);
+        EXPECT_EQ(img.height(), 1183);
+        return img;
+    }
+
+    // The evaluator measures a scan and makes the curve; the measurements
+    // are returned.
+    Evaluador::Muestras Evaluar(const QImage &escaneo, const QString &nombre)
+    {
+        const QString ruta = dir.filePath(nombre);
+        EXPECT_TRUE(escaneo.save(ruta, "png", 90));
+        {
+            // The bit depth in the PNG header: the 16-bit scans really are.
+            QFile f(ruta);
+            EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+            const QByteArray cabecera = f.read(25);
+            EXPECT_EQ(cabecera.size() == 25 ? static_cast<int>(cabecera[24]) : -1,
+                      escaneo.format() == QImage::Format_RGBX64 ? 16 : 8);
+        }
+        auto *ev = qobject_cast<frmEvaluarEscaneo *>(frame.MostrarVentana(QStringLiteral("frmEvaluarEscaneo")));
+        EXPECT_NE(ev, nullptr);
+        if (!ev) return {};
+        dialogos.Responder(ruta);
+        ev->findChild<QPushButton *>(QStringLiteral("cmdCargarEscaneo"))->click();
+        EXPECT_TRUE(ev->EscaneoCargado());
+        EXPECT_EQ(modImage::AnchoEscaneo, 1173);
+        ev->findChild<QPushButton *>(QStringLiteral("cmdGenerarCurva"))->click();
+        EXPECT_TRUE(ev->CurvaGenerada());
+        return ev->Muestras();
+    }
+
+    QTemporaryDir dir;
+    CajasGuionadas cajas;
+    DialogosGuionados dialogos;
+    MDIForm1 frame;
+};
+
+} // namespace
+
+TEST_P(BucleCalibracion, CorrectedPrintIsLinear)
+{
+    const Proceso &p = kProcesos[GetParam().proceso];
+    const bool dieciseis = GetParam().dieciseis;
+
+    const QImage carta = GenerarCarta();
+    ASSERT_FALSE(carta.isNull());
+
+    // First round: the process as it is.
+    const Evaluador::Muestras antes = Evaluar(Imprimir(carta, p, dieciseis), QStringLiteral("escaneo.png"));
+    ASSERT_TRUE(cajas.llamadas.size() <= 1u); // the chart's "saved" notice only
+    ASSERT_GE(modEngine::NumPuntos[0], 10);
+
+    // Second round: the chart corrected by the curve, through the same process.
+    const QImage corregida = AplicarCurva(carta);
+    const Evaluador::Muestras despues = Evaluar(Imprimir(corregida, p, dieciseis), QStringLiteral("corregido.png"));
+
+    int errorAntes = 0, errorDespues = 0;
+    for (int k = 0; k < Evaluador::NumParches; ++k) {
+        const int ideal = Numeros::CLng(255 * (1 - k / 100.0));
+        errorAntes = std::max(errorAntes, std::abs(antes.MuestraNormalizada[k] - ideal));
+        errorDespues = std::max(errorDespues, std::abs(despues.MuestraNormalizada[k] - ideal));
+        EXPECT_NEAR(despues.MuestraNormalizada[k], ideal, p.tolerancia) << p.nombre << " patch " << k;
+    }
+    // The process really was off the line before the correction.
+    EXPECT_GT(errorAntes, 3 * p.tolerancia) << p.nombre;
+    std::printf("%s %s-bit: largest distance from the line %d before, %d after\n", p.nombre,
+                dieciseis ? "16" : "8", errorAntes, errorDespues);
+}
+
+INSTANTIATE_TEST_SUITE_P(Procesos, BucleCalibracion,
+                         ::testing::Values(Caso{0, false}, Caso{0, true}, Caso{1, false}, Caso{1, true},
+                                           Caso{2, false}, Caso{2, true}, Caso{3, false}, Caso{3, true}),
+                         [](const ::testing::TestParamInfo<Caso> &i) {
+                             return std::string(kProcesos[i.param.proceso].nombre) +
+                                    (i.param.dieciseis ? "_16bit" : "_8bit");
+                         });
