@@ -379,6 +379,13 @@ TEST_F(Evaluador_, ExportsTheCurveAsAcv)
     EXPECT_TRUE(QFileInfo::exists(dir.filePath(QStringLiteral("OTRA.ACV"))));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("OTRA.ACV.acv"))));
 
+    // A folder that does not exist: the writer reports it, no success notice.
+    cajas.llamadas.clear();
+    dialogos.Responder(dir.filePath(QStringLiteral("no_existe/curva.acv")));
+    Boton("cmdGrabaCurva")->click();
+    ASSERT_EQ(cajas.llamadas.size(), 1);
+    EXPECT_FALSE(cajas.llamadas[0].texto.startsWith(QStringLiteral("Curva exportada")));
+
     // Read back, the points are those generated.
     modEngine::ReiniciarCurvas();
     modEngine::GuardarDeshacer();
