@@ -163,22 +163,6 @@ TEST(Muestreo, MeasuresTheSquaresSeenOnScreen)
     EXPECT_DOUBLE_EQ(m.MaxCorregida, 255);
 }
 
-TEST(Muestreo, QuarterSizeViewAndProgressSpan)
-{
-    Simulado s;
-    Muestras m;
-    Rejilla r;
-    // A 4000 x 4000 scan shown 1000 x 1000: the half side is 52 scan pixels.
-    const ResultadoMuestreo res = MuestrearParches(r, 4000, 4000, Vista{0, 0, 1000, 1000}, MetodoMedia, 10, 50,
-                                                   s.Medir(), s.Informar(), s.Avisar(), m);
-    ASSERT_TRUE(res.ok);
-    EXPECT_EQ(s.llamadas[0].x2 - s.llamadas[0].x1, 104);
-    EXPECT_EQ(s.llamadas[0].y2 - s.llamadas[0].y1, 104);
-    EXPECT_EQ(s.progreso.front().first, 10 + 3); // round(1/11 * 40 * 0.9) = 3.27
-    EXPECT_EQ(s.progreso[10].first, 10 + 37);    // 36.8
-    EXPECT_EQ(s.progreso.back().first, 50);
-}
-
 TEST(Muestreo, StopsWithoutTouchingTheResults)
 {
     Muestras m;
