@@ -81,24 +81,24 @@ void RestaurarInfoAnterior()
 
 } // namespace
 
-void CargarImagenEscaneo(const QString &ruta, PictureBox *pic)
+bool CargarImagenEscaneo(const QString &ruta, PictureBox *pic)
 {
     modFreeImage::LimpiarMensaje();
     const QString corta = modFreeImage::RutaCorta(ruta);
     const FREE_IMAGE_FORMAT fif = modFreeImage::Formato(ruta, corta);
     if (fif == FIF_UNKNOWN) {
         Aviso("Formato no reconocido");
-        return;
+        return false;
     }
     modFreeImage::Bitmap bmp = modFreeImage::Cargar(fif, corta);
     if (!bmp) {
         Aviso("Error al cargar");
-        return;
+        return false;
     }
     bmp = modFreeImage::A24Bits(std::move(bmp));
     if (!bmp) {
         Aviso("Error al convertir");
-        return;
+        return false;
     }
     const int32_t ancho = static_cast<int32_t>(FreeImage_GetWidth(bmp.get()));
     const int32_t alto = static_cast<int32_t>(FreeImage_GetHeight(bmp.get()));
@@ -107,7 +107,7 @@ void CargarImagenEscaneo(const QString &ruta, PictureBox *pic)
     int32_t paso = 0;
     if (!CopiarBitmap(bmp.get(), nuevo, paso)) {
         Aviso("Error al cargar");
-        return;
+        return false;
     }
     bmp.reset();
     ActualizarProgreso(40, QStringLiteral("Mostrando imagen..."));
@@ -120,6 +120,7 @@ void CargarImagenEscaneo(const QString &ruta, PictureBox *pic)
     MostrarEscaneoEnPicture(pic);
     ActualizarProgreso(70, QStringLiteral("Preparando..."));
     ActualizarProgreso(100, QStringLiteral("Listo."));
+    return true;
 }
 
 void LeerInfoImagen(const QString &ruta)
@@ -152,7 +153,7 @@ void LeerInfoImagen(const QString &ruta)
     modFreeImage::Resolucion(bmp.get(), DpiMuestraX, DpiMuestraY);
 }
 
-void CargarMuestra(const QString &ruta, PictureBox *pic)
+bool CargarMuestra(const QString &ruta, PictureBox *pic)
 {
     // Start from the sample as it stood before any information read, so the
     // state stays consistent during the progress yields and after a failure.
@@ -162,12 +163,12 @@ void CargarMuestra(const QString &ruta, PictureBox *pic)
     const FREE_IMAGE_FORMAT fif = modFreeImage::Formato(ruta, corta);
     if (fif == FIF_UNKNOWN) {
         Aviso("Formato no reconocido");
-        return;
+        return false;
     }
     modFreeImage::Bitmap bmp = modFreeImage::Cargar(fif, corta);
     if (!bmp) {
         Aviso("Error al cargar la muestra");
-        return;
+        return false;
     }
     const QString desc = modICC::DescripcionPerfilEmbebido(bmp.get());
     QString copia = modICC::GuardarPerfilEmbebidoTemp(bmp.get());
@@ -178,7 +179,7 @@ void CargarMuestra(const QString &ruta, PictureBox *pic)
     bmp = modFreeImage::A24Bits(std::move(bmp));
     if (!bmp) {
         fallar("Error al convertir la muestra");
-        return;
+        return false;
     }
     const int32_t ancho = static_cast<int32_t>(FreeImage_GetWidth(bmp.get()));
     const int32_t alto = static_cast<int32_t>(FreeImage_GetHeight(bmp.get()));
@@ -188,7 +189,7 @@ void CargarMuestra(const QString &ruta, PictureBox *pic)
     double dpiX = 0, dpiY = 0;
     if (!CopiarBitmap(bmp.get(), original, paso)) {
         fallar("Error al cargar la muestra");
-        return;
+        return false;
     }
     modFreeImage::Resolucion(bmp.get(), dpiX, dpiY);
     bmp.reset();
@@ -197,7 +198,7 @@ void CargarMuestra(const QString &ruta, PictureBox *pic)
         trabajo = original;
     } catch (const std::bad_alloc &) {
         fallar("Error al cargar la muestra");
-        return;
+        return false;
     }
 
     AnchoMuestra = ancho;
@@ -218,6 +219,7 @@ void CargarMuestra(const QString &ruta, PictureBox *pic)
     HayMuestra = true;
     MostrarMuestraEnPicture(pic);
     ActualizarProgreso(100, QStringLiteral("Listo."));
+    return true;
 }
 
 void MostrarEscaneoEnPicture(PictureBox *pic)

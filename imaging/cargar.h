@@ -5,14 +5,15 @@
 //       loads the scan into PixelesEscaneo (24-bit), sets AnchoEscaneo,
 //       AltoEscaneo, PasoEscaneo, HayEscaneo and paints it fitted in pic.
 //       On failure one plain message box ("Formato no reconocido", "Error al
-//       cargar", "Error al convertir") and nothing changes. Test HayEscaneo.
+//       cargar", "Error al convertir") and nothing changes; true when loaded.
 //   modImage::LeerInfoImagen(path)
 //       size, profile description, profile copy and resolution of a file
 //       into the sample's information; silent on failure. Call CargarMuestra
 //       with the same path next: it keeps or undoes what this wrote.
 //   modImage::CargarMuestra(path, pic)
 //       loads the sample into PixelesMuestraOriginal and PixelesMuestra with
-//       size, stride, path, profile and resolution, HayMuestra, and paints it.
+//       size, stride, path, profile and resolution, HayMuestra, and paints it;
+//       true when it did.
 //       All or nothing: on failure ("Formato no reconocido", "Error al cargar
 //       la muestra", "Error al convertir la muestra") the previous sample and
 //       its information stand as before the LeerInfoImagen call.
@@ -39,9 +40,9 @@ class Superficie;
 
 namespace modImage {
 
-void CargarImagenEscaneo(const QString &ruta, PictureBox *pic);
+bool CargarImagenEscaneo(const QString &ruta, PictureBox *pic);
 void LeerInfoImagen(const QString &ruta);
-void CargarMuestra(const QString &ruta, PictureBox *pic);
+bool CargarMuestra(const QString &ruta, PictureBox *pic);
 
 void MostrarEscaneoEnPicture(PictureBox *pic);
 void MostrarMuestraEnPicture(PictureBox *pic);

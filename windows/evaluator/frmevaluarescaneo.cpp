@@ -352,29 +352,21 @@ void frmEvaluarEscaneo::cmdCargarEscaneo_Click()
     if (ruta.isEmpty()) return;
     modAppState::GuardarCarpetaDialogo(QStringLiteral("Escaneo"), ruta);
 
-    // The loader leaves an earlier scan in place when it fails: only a flag
-    // it raises itself counts.
-    const bool habia = modImage::HayEscaneo;
+    // A failed load leaves the earlier scan in place and says why itself.
     bool cargado = false;
     try {
-        modImage::HayEscaneo = false;
-        {
-            SesionProgreso progreso(QStringLiteral("Cargando escaneo..."));
-            modImage::CargarImagenEscaneo(ruta, picCartaGris_);
-        }
-        cargado = modImage::HayEscaneo;
-        if (!cargado) {
-            modImage::HayEscaneo = habia;
-            // Repaint what was shown before.
-            if (escaneoCargado_) RedibujarRejilla();
-        }
+        SesionProgreso progreso(QStringLiteral("Cargando escaneo..."));
+        cargado = modImage::CargarImagenEscaneo(ruta, picCartaGris_);
     } catch (const std::exception &e) {
-        if (!modImage::HayEscaneo) modImage::HayEscaneo = habia;
         MsgBox::Mostrar(QStringLiteral("Error al cargar el escaneo: ") + QString::fromLocal8Bit(e.what()),
                         MsgBox::Exclamation, QString(), this);
         return;
     }
-    if (!cargado) return;
+    if (!cargado) {
+        // Repaint what was shown before.
+        if (escaneoCargado_) RedibujarRejilla();
+        return;
+    }
 
     escaneoCargado_ = true;
     lblCartaTitulo_->setText(QStringLiteral("Escaneo: ") + QFileInfo(ruta).fileName());
