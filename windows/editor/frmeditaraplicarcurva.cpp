@@ -1,0 +1,948 @@
+#include "windows/editor/frmeditaraplicarcurva.h"
+
+#include "app/appstate.h"
+#include "app/idioma.h"
+#include "app/progreso.h"
+#include "curves/archivoscurva.h"
+#include "curves/curvas.h"
+#include "curves/deshacer.h"
+#include "imaging/aplicar.h"
+#include "imaging/cargar.h"
+#include "imaging/histograma.h"
+#include "imaging/modimage.h"
+#include "imaging/preview.h"
+#include "platform/msgbox.h"
+#include "platform/numbers.h"
+#include "platform/picturebox.h"
+#include "platform/progress.h"
+#include "windows/editor/infoimagen.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <exception>
+#include <span>
+
+namespace {
+
+// Box sizes in pixels.
+constexpr int kLienzo = 360;
+constexpr int kHistAlto = 100;
+constexpr int kRampaAlto = 11;
+constexpr int kSliderAncho = 176;
+constexpr int kSliderAlto = 25;
+constexpr int kMuestraAncho = 480;
+constexpr int kMuestraAlto = 480;
+
+// What outlives one opening of the window: the kept copy of the last
+// received or imported master curve, the dirty mark, the history texts and
+// the last mouse position over the canvas.
+struct Conservado {
+    int16_t CurvaX[modEngine::MaxPuntos] = {};
+    int16_t CurvaY[modEngine::MaxPuntos] = {};
+    int16_t NumPuntosCurva = 0;
+    bool PreviewSucio = false;
+    HistorialEdicion Historial;
+    bool SinEventoHistorial = false;
+    int32_t CurvaXRaton = 0, CurvaYRaton = 0;
+};
+
+Conservado &K()
+{
+    static Conservado k;
+    return k;
+}
+
+template <class W>
+W *Control(QWidget *padre, const char *nombre)
+{
+    auto *w = new W(padre);
+    w->setObjectName(QString::fromLatin1(nombre));
+    return w;
+}
+
+PictureBox *Caja(QWidget *padre, const char *nombre, int ancho, int alto, uint32_t fondo)
+{
+    auto *p = Control<PictureBox>(padre, nombre);
+    p->setFixedSize(ancho, alto);
+    p->S().BackColor = fondo;
+    p->S().Redimensionar(ancho, alto);
+    return p;
+}
+
+void Colorear(QWidget *w, const char *color)
+{
+    w->setStyleSheet(QStringLiteral("color: %1;").arg(QString::fromLatin1(color)));
+}
+
+int16_t Byte(int v) { return static_cast<int16_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); }
+
+} // namespace
+
+frmEditarAplicarCurva::frmEditarAplicarCurva(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmEditarAplicarCurva"));
+    CrearControles();
+    Ventanas::Registrar(this);
+    Form_Load();
+}
+
+frmEditarAplicarCurva::~frmEditarAplicarCurva()
+{
+    tmrRender_->stop();
+    Ventanas::Quitar(this);
+}
+
+void frmEditarAplicarCurva::CrearControles()
+{
+    setAttribute(Qt::WA_StyledBackground);
+    setStyleSheet(QStringLiteral(
+        "frmEditarAplicarCurva { background-color: #202020; }"
+        "QLabel, QCheckBox { color: #E0E0E0; background-color: #202020; }"
+        "QGroupBox { color: #E0E0E0; background-color: #202020; }"
+        "QGroupBox#fraCanales, QGroupBox#frmTipoCurva { background-color: #303030; }"
+        "QGroupBox#fraCanales QRadioButton, QGroupBox#frmTipoCurva QRadioButton { background-color: #303030; }"
+        "QRadioButton { color: #E0E0E0; }"
+        "QListWidget, QComboBox { background-color: #141414; color: #C0C0C0; }"
+        "QPushButton { background-color: #C0C0C0; color: black; padding: 3px 8px; }"
+        "QPushButton:disabled { color: #707070; }"));
+
+    // Curve, sliders and coordinates.
+    picCurve_ = Caja(this, "picCurve", kLienzo, kLienzo, LienzoCurva::ColorFondo);
+    lblInput_ = Control<QLabel>(this, "lblInput");
+    lblOutput_ = Control<QLabel>(this, "lblOutput");
+    Colorear(lblInput_, "#707070");
+    Colorear(lblOutput_, "#707070");
+    lblSliderInTitle_ = Control<QLabel>(this, "lblSliderInTitle");
+    lblSliderOutTitle_ = Control<QLabel>(this, "lblSliderOutTitle");
+    Colorear(lblSliderInTitle_, "#909090");
+    Colorear(lblSliderOutTitle_, "#909090");
+    picSliderIn_ = Caja(this, "picSliderIn", kSliderAncho, kSliderAlto, LienzoCurva::ColorFondo);
+    picSliderOut_ = Caja(this, "picSliderOut", kSliderAncho, kSliderAlto, LienzoCurva::ColorFondo);
+    lblInMin_ = Control<QLabel>(this, "lblInMin");
+    lblInMax_ = Control<QLabel>(this, "lblInMax");
+    lblOutMin_ = Control<QLabel>(this, "lblOutMin");
+    lblOutMax_ = Control<QLabel>(this, "lblOutMax");
+
+    // Channel, curve type and the buttons over the whole curve.
+    fraCanales_ = Control<QGroupBox>(this, "fraCanales");
+    optRGB_ = Control<QRadioButton>(fraCanales_, "optRGB");
+    optR_ = Control<QRadioButton>(fraCanales_, "optR");
+    optG_ = Control<QRadioButton>(fraCanales_, "optG");
+    optB_ = Control<QRadioButton>(fraCanales_, "optB");
+    optRGB_->setText(QStringLiteral("RGB"));
+    optR_->setText(QStringLiteral("R"));
+    optG_->setText(QStringLiteral("G"));
+    optB_->setText(QStringLiteral("B"));
+    Colorear(optR_, "#FF4040");
+    Colorear(optG_, "#40C040");
+    Colorear(optB_, "#4040C0");
+    optRGB_->setChecked(true);
+    frmTipoCurva_ = Control<QGroupBox>(this, "frmTipoCurva");
+    optNatural_ = Control<QRadioButton>(frmTipoCurva_, "optNatural");
+    optCatmullRom_ = Control<QRadioButton>(frmTipoCurva_, "optCatmullRom");
+    // Same texts in both languages.
+    optNatural_->setText(QStringLiteral("NCS (PS)"));
+    optNatural_->setToolTip(QStringLiteral("Spline cúbica natural (Natural Cubic Spline) -Tipo Photoshop-"));
+    optCatmullRom_->setText(QStringLiteral("Catmull-lRom"));
+    optCatmullRom_->setToolTip(QStringLiteral("PCHIP (Piecewise Cubic Hermite Interpolating Polynomial)"));
+    optCatmullRom_->setChecked(true);
+    chkNegar_ = Control<QCheckBox>(this, "chkNegar");
+    cmdImportACV_ = Control<QPushButton>(this, "cmdImportACV");
+    cmdExportACV_ = Control<QPushButton>(this, "cmdExportACV");
+    cmdReset_ = Control<QPushButton>(this, "cmdReset");
+    cmdUndo_ = Control<QPushButton>(this, "cmdUndo");
+    lblHistorial_ = Control<QLabel>(this, "lblHistorial");
+    Colorear(lblHistorial_, "#909090");
+    lstHistorial_ = Control<QListWidget>(this, "lstHistorial");
+    lstHistorial_->setFixedHeight(150);
+
+    // Output histogram.
+    lblHistCanal_ = Control<QLabel>(this, "lblHistCanal");
+    cboHistCanal_ = Control<QComboBox>(this, "cboHistCanal");
+    picHist_ = Caja(this, "picHist", kLienzo, kHistAlto, 0x000000);
+    picHistRampa_ = Caja(this, "picHistRampa", kLienzo, kRampaAlto, 0x000000);
+    lblHPromedio_ = Control<QLabel>(this, "lblHPromedio");
+    lblHDesv_ = Control<QLabel>(this, "lblHDesv");
+    lblHMediana_ = Control<QLabel>(this, "lblHMediana");
+    for (QLabel *l : {lblHPromedio_, lblHDesv_, lblHMediana_}) Colorear(l, "#909090");
+    lblHPromedioVal_ = Control<QLabel>(this, "lblHPromedioVal");
+    lblHDesvVal_ = Control<QLabel>(this, "lblHDesvVal");
+    lblHMedianaVal_ = Control<QLabel>(this, "lblHMedianaVal");
+
+    // Sample image, its information, view options, preview, output.
+    cmdCargarImagenAProcesar_ = Control<QPushButton>(this, "cmdCargarImagenAProcesar");
+    lblFichImag0_ = Control<QLabel>(this, "lblFichImag0");
+    lblFichImag_ = Control<QLabel>(this, "lblFichImag");
+    lblFichImag_->setMinimumWidth(200);
+    lblFichImag_->setMaximumWidth(kMuestraAncho);
+    frmInfoImagen_ = Control<QGroupBox>(this, "frmInfoImagen");
+    lblPixels_ = Control<QLabel>(frmInfoImagen_, "lblPixels");
+    lblMedidas_ = Control<QLabel>(frmInfoImagen_, "lblMedidas");
+    lblResolucion_ = Control<QLabel>(frmInfoImagen_, "lblResolucion");
+    lblEspacioColor_ = Control<QLabel>(frmInfoImagen_, "lblEspacioColor");
+    frmVer_ = Control<QGroupBox>(this, "frmVer");
+    optCurvaAplicada_ = Control<QRadioButton>(frmVer_, "optCurvaAplicada");
+    optOriginal_ = Control<QRadioButton>(frmVer_, "optOriginal");
+    chkInvertirTonos_ = Control<QCheckBox>(frmVer_, "chkInvertirTonos");
+    chkInvertirHorizontal_ = Control<QCheckBox>(frmVer_, "chkInvertirHorizontal");
+    picMuestra_ = Caja(this, "picMuestra", kMuestraAncho, kMuestraAlto, 0x000000);
+    cmdGuardarImagenCurva_ = Control<QPushButton>(this, "cmdGuardarImagenCurva");
+    cmdImprimirImagenCurva_ = Control<QPushButton>(this, "cmdImprimirImagenCurva");
+    // Nothing to save or print until a sample and something to apply exist.
+    cmdGuardarImagenCurva_->setEnabled(false);
+    cmdImprimirImagenCurva_->setEnabled(false);
+
+    tmrRender_ = new QTimer(this);
+    tmrRender_->setObjectName(QStringLiteral("tmrRender"));
+    tmrRender_->setInterval(33);
+    Line1_ = Control<QFrame>(this, "Line1");
+    Line1_->setFrameShape(QFrame::VLine);
+    Line1_->setStyleSheet(QStringLiteral("color: #505050;"));
+
+    // --- layout ---
+    auto *canales = new QHBoxLayout(fraCanales_);
+    for (QRadioButton *o : {optRGB_, optR_, optG_, optB_}) canales->addWidget(o);
+    auto *tipo = new QHBoxLayout(frmTipoCurva_);
+    tipo->addWidget(optNatural_);
+    tipo->addWidget(optCatmullRom_);
+
+    auto *coords = new QHBoxLayout;
+    coords->addWidget(lblInput_);
+    coords->addWidget(lblOutput_);
+    coords->addStretch(1);
+
+    auto *sliders = new QGridLayout;
+    sliders->addWidget(lblSliderInTitle_, 0, 0, 1, 2);
+    sliders->addWidget(picSliderIn_, 1, 0, 1, 2);
+    sliders->addWidget(lblInMin_, 2, 0);
+    sliders->addWidget(lblInMax_, 2, 1, Qt::AlignRight);
+    sliders->addWidget(lblSliderOutTitle_, 0, 2, 1, 2);
+    sliders->addWidget(picSliderOut_, 1, 2, 1, 2);
+    sliders->addWidget(lblOutMin_, 2, 2);
+    sliders->addWidget(lblOutMax_, 2, 3, Qt::AlignRight);
+
+    auto *botones = new QGridLayout;
+    botones->addWidget(cmdImportACV_, 0, 0);
+    botones->addWidget(cmdExportACV_, 0, 1);
+    botones->addWidget(cmdReset_, 1, 0);
+    botones->addWidget(cmdUndo_, 1, 1);
+
+    auto *izquierda = new QVBoxLayout;
+    izquierda->addWidget(picCurve_);
+    izquierda->addLayout(coords);
+    izquierda->addLayout(sliders);
+    izquierda->addWidget(fraCanales_);
+    izquierda->addWidget(frmTipoCurva_);
+    izquierda->addWidget(chkNegar_);
+    izquierda->addLayout(botones);
+    izquierda->addStretch(1);
+
+    auto *combo = new QHBoxLayout;
+    combo->addWidget(lblHistCanal_);
+    combo->addWidget(cboHistCanal_, 1);
+    auto *estad = new QGridLayout;
+    estad->addWidget(lblHPromedio_, 0, 0);
+    estad->addWidget(lblHPromedioVal_, 0, 1);
+    estad->addWidget(lblHDesv_, 1, 0);
+    estad->addWidget(lblHDesvVal_, 1, 1);
+    estad->addWidget(lblHMediana_, 2, 0);
+    estad->addWidget(lblHMedianaVal_, 2, 1);
+    estad->setColumnStretch(1, 1);
+
+    auto *centro = new QVBoxLayout;
+    centro->addLayout(combo);
+    centro->addWidget(picHist_);
+    centro->addWidget(picHistRampa_);
+    centro->setSpacing(2);
+    centro->addLayout(estad);
+    centro->addSpacing(8);
+    centro->addWidget(lblHistorial_);
+    centro->addWidget(lstHistorial_);
+    centro->addStretch(1);
+
+    auto *info = new QVBoxLayout(frmInfoImagen_);
+    for (QLabel *l : {lblPixels_, lblMedidas_, lblResolucion_, lblEspacioColor_}) info->addWidget(l);
+    auto *ver = new QGridLayout(frmVer_);
+    ver->addWidget(optCurvaAplicada_, 0, 0);
+    ver->addWidget(optOriginal_, 0, 1);
+    ver->addWidget(chkInvertirTonos_, 1, 0);
+    ver->addWidget(chkInvertirHorizontal_, 1, 1);
+    auto *fichero = new QHBoxLayout;
+    fichero->addWidget(lblFichImag0_);
+    fichero->addWidget(lblFichImag_, 1);
+    auto *salida = new QHBoxLayout;
+    salida->addWidget(cmdGuardarImagenCurva_);
+    salida->addWidget(cmdImprimirImagenCurva_);
+    auto *paneles = new QHBoxLayout;
+    paneles->addWidget(frmInfoImagen_, 1);
+    paneles->addWidget(frmVer_, 1);
+
+    auto *derecha = new QVBoxLayout;
+    derecha->addWidget(cmdCargarImagenAProcesar_, 0, Qt::AlignLeft);
+    derecha->addLayout(fichero);
+    derecha->addLayout(paneles);
+    derecha->addWidget(picMuestra_);
+    derecha->addLayout(salida);
+    derecha->addStretch(1);
+
+    auto *principal = new QHBoxLayout(this);
+    principal->addLayout(izquierda);
+    principal->addLayout(centro);
+    principal->addWidget(Line1_);
+    principal->addLayout(derecha);
+
+    // --- events ---
+    connect(optCatmullRom_, &QRadioButton::toggled, this, [this](bool on) { if (on) optCatmullRom_Click(); });
+    connect(optNatural_, &QRadioButton::toggled, this, [this](bool on) { if (on) optNatural_Click(); });
+    connect(optOriginal_, &QRadioButton::toggled, this, [this](bool on) { if (on) optOriginal_Click(); });
+    connect(optCurvaAplicada_, &QRadioButton::toggled, this, [this](bool on) { if (on) optCurvaAplicada_Click(); });
+    connect(chkInvertirTonos_, &QCheckBox::toggled, this, [this] { chkInvertirTonos_Click(); });
+    connect(chkInvertirHorizontal_, &QCheckBox::toggled, this, [this] { chkInvertirHorizontal_Click(); });
+    connect(cboHistCanal_, &QComboBox::currentIndexChanged, this, [this] { cboHistCanal_Click(); });
+    connect(cmdCargarImagenAProcesar_, &QPushButton::clicked, this, [this] { cmdCargarImagenAProcesar_Click(); });
+    connect(cmdImportACV_, &QPushButton::clicked, this, [this] { cmdImportACV_Click(); });
+    connect(cmdExportACV_, &QPushButton::clicked, this, [this] { cmdExportACV_Click(); });
+    connect(tmrRender_, &QTimer::timeout, this, [this] { tmrRender_Timer(); });
+    connect(picCurve_, &PictureBox::MouseDown, this,
+            [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) { picCurve_MouseDown(b, x, y); });
+    connect(picCurve_, &PictureBox::MouseMove, this,
+            [this](Qt::MouseButtons b, Qt::KeyboardModifiers, int x, int y) { picCurve_MouseMove(b, x, y); });
+    connect(picCurve_, &PictureBox::MouseUp, this,
+            [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) { picCurve_MouseUp(b, x, y); });
+    connect(picSliderIn_, &PictureBox::MouseDown, this,
+            [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) { picSliderIn_MouseDown(b, x, y); });
+    connect(picSliderIn_, &PictureBox::MouseUp, this,
+            [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) { picSliderIn_MouseUp(b, x, y); });
+    connect(picSliderOut_, &PictureBox::MouseDown, this,
+            [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) { picSliderOut_MouseDown(b, x, y); });
+    connect(picSliderOut_, &PictureBox::MouseUp, this,
+            [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) { picSliderOut_MouseUp(b, x, y); });
+}
+
+void frmEditarAplicarCurva::Form_Load()
+{
+    mCanalHist = 0;
+    mCursorHist = -1;
+    mCurvaRecibida = false;
+    mVerCurvaAplicada = true;
+    K().Historial.Vaciar();
+    mArrastreEntrada = -1;
+    mArrastreSalida = -1;
+
+    // This window's preview box is new: whatever the preview cache says was
+    // drawn, it was drawn into another box.
+    modImage::InvalidarCachePreview();
+    {
+        const QSignalBlocker b(optCurvaAplicada_);
+        optCurvaAplicada_->setChecked(true);
+    }
+    optCurvaAplicada_Click();
+
+    modEngine::AsegurarCurvasIniciadas();
+    MostrarEstadoMotor();
+    DibujarRampaHistograma();
+    lblHPromedioVal_->clear();
+    lblHDesvVal_->clear();
+    lblHMedianaVal_->clear();
+    lblEspacioColor_->clear();
+
+    modEngine::RegenerarCurvaActual();
+    RefreshSliders();
+    ActualizarBotonDeshacer();
+    ActualizarBotonExportar();
+    RefrescarListaHistorial();
+    tmrRender_->stop();
+    AplicarIdioma();
+    RedibujarCurvaEHistograma();
+}
+
+void frmEditarAplicarCurva::closeEvent(QCloseEvent *e)
+{
+    // Never in the middle of a sample load.
+    if (GuardaOcupado::Activo()) {
+        e->ignore();
+        return;
+    }
+    tmrRender_->stop();
+    QWidget::closeEvent(e);
+}
+
+void frmEditarAplicarCurva::MostrarEstadoMotor()
+{
+    const QSignalBlocker b1(optRGB_), b2(optR_), b3(optG_), b4(optB_), b5(optNatural_), b6(optCatmullRom_);
+    switch (modEngine::CanalActual) {
+    case 1: optR_->setChecked(true); break;
+    case 2: optG_->setChecked(true); break;
+    case 3: optB_->setChecked(true); break;
+    default: optRGB_->setChecked(true); break;
+    }
+    if (modEngine::ModoInterpolacion == 1) optNatural_->setChecked(true);
+    else optCatmullRom_->setChecked(true);
+}
+
+// --- language ---
+
+void frmEditarAplicarCurva::AplicarIdioma()
+{
+    setWindowTitle(T(QStringLiteral("Editar curva / aplicar e imprimir imagen"),
+                     QStringLiteral("Edit curve / apply and print image")));
+    cmdImportACV_->setText(T(QStringLiteral("Cargar curva"), QStringLiteral("Load curve")));
+    cmdExportACV_->setText(T(QStringLiteral("Grabar curva"), QStringLiteral("Save curve")));
+    cmdReset_->setText(T(QStringLiteral("Reiniciar"), QStringLiteral("Reset")));
+    cmdUndo_->setText(T(QStringLiteral("Deshacer"), QStringLiteral("Undo")));
+    cmdCargarImagenAProcesar_->setText(T(QStringLiteral("Cargar imagen"), QStringLiteral("Load image")));
+    cmdGuardarImagenCurva_->setText(T(QStringLiteral("Guardar imagen procesada"), QStringLiteral("Save processed image")));
+    cmdImprimirImagenCurva_->setText(T(QStringLiteral("Imprimir imagen"), QStringLiteral("Print image")));
+    chkNegar_->setText(T(QStringLiteral("Invertir curva de salida"), QStringLiteral("Invert output curve")));
+    chkInvertirTonos_->setText(T(QStringLiteral("Invertir tonos"), QStringLiteral("Invert tones")));
+    chkInvertirHorizontal_->setText(T(QStringLiteral("Invertir horizontal"), QStringLiteral("Flip horizontal")));
+    frmTipoCurva_->setTitle(T(QStringLiteral("Tipo curva"), QStringLiteral("Curve type")));
+    frmInfoImagen_->setTitle(T(QStringLiteral("Info imagen"), QStringLiteral("Image info")));
+    frmVer_->setTitle(T(QStringLiteral("Ver imagen"), QStringLiteral("View image")));
+    optCurvaAplicada_->setText(T(QStringLiteral("Curva aplicada"), QStringLiteral("Applied curve")));
+    optOriginal_->setText(T(QStringLiteral("Original"), QStringLiteral("Original")));
+    fraCanales_->setTitle(T(QStringLiteral("Canal"), QStringLiteral("Channel")));
+    lblFichImag0_->setText(T(QStringLiteral("Fichero imagen:"), QStringLiteral("Image file:")));
+    lblHPromedio_->setText(T(QStringLiteral("Promedio:"), QStringLiteral("Average:")));
+    lblHDesv_->setText(T(QStringLiteral("Desv.est.:"), QStringLiteral("Std.dev.:")));
+    lblHMediana_->setText(T(QStringLiteral("Mediana:"), QStringLiteral("Median:")));
+    lblSliderInTitle_->setText(T(QStringLiteral("Entrada"), QStringLiteral("Input")));
+    lblSliderOutTitle_->setText(T(QStringLiteral("Salida"), QStringLiteral("Output")));
+    lblHistCanal_->setText(T(QStringLiteral("Histograma:"), QStringLiteral("Histogram:")));
+    lblHistorial_->setText(T(QStringLiteral("Historial  (click = ir al punto)"),
+                             QStringLiteral("History  (click = jump to point)")));
+    lblInput_->setText(QStringLiteral("In: 0"));
+    lblOutput_->setText(QStringLiteral("Out: 0"));
+
+    // Refill the histogram channels in the new language, keeping the choice.
+    int idx = cboHistCanal_->currentIndex();
+    {
+        const QSignalBlocker b(cboHistCanal_);
+        cboHistCanal_->clear();
+        cboHistCanal_->addItems({QStringLiteral("RGB"), T(QStringLiteral("Rojo"), QStringLiteral("Red")),
+                                 T(QStringLiteral("Verde"), QStringLiteral("Green")),
+                                 T(QStringLiteral("Azul"), QStringLiteral("Blue")),
+                                 T(QStringLiteral("Luminosidad"), QStringLiteral("Luminance")),
+                                 T(QStringLiteral("Colores"), QStringLiteral("Colors"))});
+        if (idx < 0 || idx >= 6) idx = 0;
+        cboHistCanal_->setCurrentIndex(idx);
+    }
+    cboHistCanal_Click();
+}
+
+// --- public members ---
+
+bool frmEditarAplicarCurva::TieneCurvaCargada() const { return K().Historial.Num() >= 1 || mCurvaRecibida; }
+
+void frmEditarAplicarCurva::RecibirCurvaGenerada(const int *xs, const int *ys, int n)
+{
+    using namespace modEngine;
+    if (n < 2 || n > MaxPuntos || !xs || !ys) return;
+
+    GuardarDeshacer();
+    AgregarHistorial(QStringLiteral("Curva recibida"));
+    ActualizarBotonDeshacer();
+
+    for (int ch = 0; ch < NumCanales; ++ch) {
+        NumPuntos[ch] = 2;
+        PuntoX[ch][0] = 0;
+        PuntoY[ch][0] = 0;
+        PuntoX[ch][1] = 255;
+        PuntoY[ch][1] = 255;
+        EntradaNegro[ch] = 0;
+        EntradaBlanco[ch] = 255;
+        SalidaNegro[ch] = 0;
+        SalidaBlanco[ch] = 255;
+    }
+    Conservado &k = K();
+    k.NumPuntosCurva = static_cast<int16_t>(n);
+    for (int i = 0; i < n; ++i) {
+        k.CurvaX[i] = Byte(xs[i]);
+        k.CurvaY[i] = Byte(ys[i]);
+    }
+    PonerCurvaGuardadaEnMaestra();
+
+    CanalActual = 0;
+    MostrarEstadoMotor();
+    mCurvaRecibida = true;
+
+    ComponerLUTs();
+    RefreshSliders();
+    RedibujarCurvaEHistograma();
+    k.PreviewSucio = true;
+    ActualizarBotonExportar();
+    RefrescarVistaPrevia();
+}
+
+void frmEditarAplicarCurva::PonerCurvaGuardadaEnMaestra()
+{
+    const Conservado &k = K();
+    modEngine::NumPuntos[0] = k.NumPuntosCurva;
+    for (int i = 0; i < k.NumPuntosCurva && i < modEngine::MaxPuntos; ++i) {
+        modEngine::PuntoX[0][i] = k.CurvaX[i];
+        modEngine::PuntoY[0][i] = k.CurvaY[i];
+    }
+}
+
+void frmEditarAplicarCurva::RefrescarDesdeCurvaCompartida()
+{
+    RefreshSliders();
+    RedibujarCurvaEHistograma();
+    K().PreviewSucio = true;
+    ActualizarBotonExportar();
+    RefrescarVistaPrevia();
+}
+
+// --- interpolation ---
+
+void frmEditarAplicarCurva::optCatmullRom_Click()
+{
+    if (!optCatmullRom_->isChecked()) return;
+    modEngine::ModoInterpolacion = 0;
+    modEngine::RegenerarCurvaActual();
+    RefreshSliders();
+    RedibujarCurvaEHistograma();
+    K().PreviewSucio = true;
+    RefrescarVistaPrevia();
+}
+
+void frmEditarAplicarCurva::optNatural_Click()
+{
+    if (!optNatural_->isChecked()) return;
+    modEngine::ModoInterpolacion = 1;
+    modEngine::RegenerarCurvaActual();
+    RefreshSliders();
+    RedibujarCurvaEHistograma();
+    K().PreviewSucio = true;
+    RefrescarVistaPrevia();
+}
+
+bool frmEditarAplicarCurva::EsCurvaIdentidad() const { return LienzoCurva::EsCurvaIdentidad(); }
+
+// --- drawing ---
+
+void frmEditarAplicarCurva::RefreshSliders()
+{
+    const int c = modEngine::CanalActual;
+    if (c < 0 || c >= modEngine::NumCanales) return;
+    LienzoCurva::DibujarSlider(picSliderIn_->S(), modEngine::EntradaNegro[c], modEngine::EntradaBlanco[c]);
+    picSliderIn_->Refresh();
+    LienzoCurva::DibujarSlider(picSliderOut_->S(), modEngine::SalidaNegro[c], modEngine::SalidaBlanco[c]);
+    picSliderOut_->Refresh();
+    lblInMin_->setText(QString::number(modEngine::EntradaNegro[c]));
+    lblInMax_->setText(QString::number(modEngine::EntradaBlanco[c]));
+    lblOutMin_->setText(QString::number(modEngine::SalidaNegro[c]));
+    lblOutMax_->setText(QString::number(modEngine::SalidaBlanco[c]));
+}
+
+void frmEditarAplicarCurva::DibujarCurva()
+{
+    LienzoCurva::DibujarCurva(picCurve_->S(), modImage::HayMuestra ? modImage::HistMuestra[4] : nullptr);
+    picCurve_->Refresh();
+}
+
+void frmEditarAplicarCurva::RedibujarCurvaEHistograma()
+{
+    DibujarCurva();
+    DibujarHistograma(LienzoCurva::CalcularHistogramasSalida(modImage::HayMuestra ? modImage::HistMuestra : nullptr,
+                                                             modEngine::LutR, modEngine::LutG, modEngine::LutB));
+}
+
+void frmEditarAplicarCurva::tmrRender_Timer()
+{
+    RedibujarCurvaEHistograma();
+    Conservado &k = K();
+    if (modImage::HayMuestra && mVerCurvaAplicada && k.PreviewSucio) {
+        modImage::DibujarVistaConCurva(picMuestra_);
+        k.PreviewSucio = false;
+    }
+}
+
+void frmEditarAplicarCurva::DibujarHistograma(const LienzoCurva::HistogramasSalida &h)
+{
+    using modHistograma::Histograma;
+    switch (mCanalHist) {
+    case 0: modHistograma::DibujarHistograma(picHist_, Histograma(h.luma), 0xC0C0C0); break;
+    case 1: modHistograma::DibujarHistograma(picHist_, Histograma(h.rojo), 0x0000FF); break;
+    case 2: modHistograma::DibujarHistograma(picHist_, Histograma(h.verde), 0x00FF00); break;
+    case 3: modHistograma::DibujarHistograma(picHist_, Histograma(h.azul), 0xFF0000); break;
+    case 4: modHistograma::DibujarHistograma(picHist_, Histograma(h.luma), 0xFFFFFF); break;
+    case 5:
+        modHistograma::DibujarHistogramaRGB(picHist_, Histograma(h.rojo), Histograma(h.verde), Histograma(h.azul));
+        break;
+    default: break;
+    }
+    ActualizarEstadisticasHistograma(h);
+    mCursorHist = -1;
+}
+
+void frmEditarAplicarCurva::ActualizarEstadisticasHistograma(const LienzoCurva::HistogramasSalida &h)
+{
+    // The statistics describe the sample as loaded, not the curve's output.
+    static const int32_t ceros[256] = {};
+    const int32_t *tabla = ceros;
+    const bool muestra = modImage::HayMuestra;
+    switch (mCanalHist) {
+    case 0:
+    case 4:
+    case 5: tabla = muestra ? modImage::HistMuestra[4] : h.luma; break;
+    case 1: tabla = muestra ? modImage::HistMuestra[1] : h.rojo; break;
+    case 2: tabla = muestra ? modImage::HistMuestra[2] : h.verde; break;
+    case 3: tabla = muestra ? modImage::HistMuestra[3] : h.azul; break;
+    default: break;
+    }
+    int64_t total = 0;
+    for (int i = 0; i < 256; ++i) total += tabla[i];
+    if (total == 0) return;
+    double media = 0, desviacion = 0;
+    int32_t mediana = 0;
+    modHistograma::EstadisticasHistograma(modHistograma::Histograma(tabla, 256),
+                                          static_cast<int32_t>(std::min<int64_t>(total, INT32_MAX)), media,
+                                          desviacion, mediana);
+    lblHPromedioVal_->setText(InfoImagen::FormatoFijo(media, 2));
+    lblHDesvVal_->setText(InfoImagen::FormatoFijo(desviacion, 2));
+    lblHMedianaVal_->setText(QString::number(mediana));
+}
+
+void frmEditarAplicarCurva::DibujarRampaHistograma()
+{
+    LienzoCurva::DibujarRampa(picHistRampa_->S());
+    picHistRampa_->Refresh();
+}
+
+void frmEditarAplicarCurva::cboHistCanal_Click() { mCanalHist = static_cast<int16_t>(cboHistCanal_->currentIndex()); }
+
+// --- mouse: the render timer ---
+
+void frmEditarAplicarCurva::picCurve_MouseDown(Qt::MouseButton boton, int, int)
+{
+    if (boton != Qt::LeftButton) return;
+    tmrRender_->start();
+}
+
+void frmEditarAplicarCurva::picCurve_MouseMove(Qt::MouseButtons, int x, int y)
+{
+    Conservado &k = K();
+    k.CurvaXRaton = PixelACurvaX(x);
+    k.CurvaYRaton = PixelACurvaY(y);
+}
+
+void frmEditarAplicarCurva::picCurve_MouseUp(Qt::MouseButton, int, int) { tmrRender_->stop(); }
+
+void frmEditarAplicarCurva::picSliderIn_MouseDown(Qt::MouseButton boton, int, int)
+{
+    if (boton != Qt::LeftButton) return;
+    tmrRender_->start();
+}
+
+void frmEditarAplicarCurva::picSliderIn_MouseUp(Qt::MouseButton, int, int) { tmrRender_->stop(); }
+
+void frmEditarAplicarCurva::picSliderOut_MouseDown(Qt::MouseButton boton, int, int)
+{
+    if (boton != Qt::LeftButton) return;
+    tmrRender_->start();
+}
+
+void frmEditarAplicarCurva::picSliderOut_MouseUp(Qt::MouseButton, int, int) { tmrRender_->stop(); }
+
+int32_t frmEditarAplicarCurva::PixelACurvaX(int32_t px) const
+{
+    return LienzoCurva::PixelACurvaX(px, Numeros::CLng(picCurve_->ScaleWidth()));
+}
+
+int32_t frmEditarAplicarCurva::PixelACurvaY(int32_t py) const
+{
+    return LienzoCurva::PixelACurvaY(py, Numeros::CLng(picCurve_->ScaleHeight()));
+}
+
+// --- preview and view options ---
+
+void frmEditarAplicarCurva::optOriginal_Click()
+{
+    if (!optOriginal_->isChecked()) return;
+    mVerCurvaAplicada = false;
+    if (modImage::HayMuestra) RefrescarVistaPrevia();
+}
+
+void frmEditarAplicarCurva::optCurvaAplicada_Click()
+{
+    if (!optCurvaAplicada_->isChecked()) return;
+    mVerCurvaAplicada = true;
+    if (modImage::HayMuestra) {
+        K().PreviewSucio = true;
+        RefrescarVistaPrevia();
+    }
+}
+
+void frmEditarAplicarCurva::SincronizarOpcionesInversion()
+{
+    modImage::InvertirTonos = chkInvertirTonos_->checkState() != Qt::Unchecked;
+    modImage::InvertirHorizontal = chkInvertirHorizontal_->checkState() != Qt::Unchecked;
+}
+
+bool frmEditarAplicarCurva::HayInversionActiva() const
+{
+    return chkInvertirTonos_->checkState() != Qt::Unchecked || chkInvertirHorizontal_->checkState() != Qt::Unchecked;
+}
+
+void frmEditarAplicarCurva::AplicarCambioInversion()
+{
+    SincronizarOpcionesInversion();
+    K().PreviewSucio = true;
+    RefrescarVistaPrevia();
+}
+
+void frmEditarAplicarCurva::RefrescarVistaPrevia()
+{
+    SincronizarOpcionesInversion();
+    if (!modImage::HayMuestra) return;
+    if (mVerCurvaAplicada) modImage::DibujarVistaConCurva(picMuestra_);
+    else modImage::DibujarVistaOriginal(picMuestra_);
+    const bool habilitar = (!EsCurvaIdentidad() || HayInversionActiva()) && mVerCurvaAplicada;
+    cmdGuardarImagenCurva_->setEnabled(habilitar);
+    cmdImprimirImagenCurva_->setEnabled(habilitar);
+}
+
+bool frmEditarAplicarCurva::PreviewSucio() const { return K().PreviewSucio; }
+
+// --- history, undo and export buttons ---
+
+const HistorialEdicion &frmEditarAplicarCurva::Historial() const { return K().Historial; }
+
+void frmEditarAplicarCurva::AgregarHistorial(const QString &texto)
+{
+    K().Historial.Agregar(texto);
+    RefrescarListaHistorial();
+}
+
+void frmEditarAplicarCurva::QuitarUltimoHistorial()
+{
+    K().Historial.QuitarUltimo();
+    RefrescarListaHistorial();
+}
+
+void frmEditarAplicarCurva::RefrescarListaHistorial()
+{
+    Conservado &k = K();
+    lstHistorial_->clear();
+    lstHistorial_->addItems(k.Historial.Lineas());
+    if (lstHistorial_->count() >= 1) {
+        k.SinEventoHistorial = true;
+        lstHistorial_->setCurrentRow(lstHistorial_->count() - 1);
+        k.SinEventoHistorial = false;
+    }
+}
+
+void frmEditarAplicarCurva::ActualizarBotonDeshacer()
+{
+    // Spanish in both languages, as the count is only ever shown here.
+    const int n = modEngine::NumeroDeshacer();
+    if (n < 1) {
+        cmdUndo_->setText(QStringLiteral("Deshacer (0)"));
+        cmdUndo_->setEnabled(false);
+    } else {
+        cmdUndo_->setText(QStringLiteral("Deshacer (") + QString::number(n) + QStringLiteral(")"));
+        cmdUndo_->setEnabled(true);
+    }
+}
+
+bool frmEditarAplicarCurva::HayCurvaParaGrabar() const
+{
+    if (EsCurvaIdentidad()) return false;
+    for (int ch = 0; ch < modEngine::NumCanales; ++ch)
+        if (modEngine::NumPuntos[ch] >= 2) return true;
+    return false;
+}
+
+void frmEditarAplicarCurva::ActualizarBotonExportar() { cmdExportACV_->setEnabled(HayCurvaParaGrabar()); }
+
+// --- progress window ---
+
+void frmEditarAplicarCurva::MostrarProgreso(const QString &mensaje) { frmProgresoCarga::Mostrar(mensaje); }
+
+void frmEditarAplicarCurva::CerrarProgreso() { frmProgresoCarga::Descargar(); }
+
+void frmEditarAplicarCurva::ActualizarProgreso(int16_t porcentaje, const QString &mensaje)
+{
+    frmProgresoCarga *p = frmProgresoCarga::Instancia();
+    if (!p) return;
+    p->PonerMensaje(mensaje);
+    p->PonerProgreso(porcentaje);
+    p->update();
+    Progreso::CederEventos();
+}
+
+// --- sample image and curve files ---
+
+QString frmEditarAplicarCurva::DialogoAbrirArchivo(const QString &titulo, const QList<Dialogos::Filtro> &filtro,
+                                                   const QString &extDef, const QString &clave)
+{
+    Dialogos::Peticion p;
+    p.guardar = false;
+    p.titulo = titulo;
+    p.filtros = filtro;
+    p.extensionDefecto = extDef;
+    if (!clave.isEmpty()) p.carpetaInicial = modAppState::LeerCarpetaDialogo(clave);
+    p.owner = this;
+    const QString ruta = Dialogos::Mostrar(p);
+    if (!ruta.isEmpty() && !clave.isEmpty()) modAppState::GuardarCarpetaDialogo(clave, ruta);
+    return ruta;
+}
+
+QString frmEditarAplicarCurva::DialogoGuardarArchivo(const QString &titulo, const QList<Dialogos::Filtro> &filtro,
+                                                     const QString &extDef, const QString &nombreDef,
+                                                     const QString &clave)
+{
+    Dialogos::Peticion p;
+    p.guardar = true;
+    p.titulo = titulo;
+    p.filtros = filtro;
+    p.extensionDefecto = extDef;
+    p.nombreArchivo = nombreDef;
+    // A name given without the extension gets it, and an existing file of
+    // the new name is asked about before it is replaced.
+    p.forzarExtension = true;
+    if (!clave.isEmpty()) p.carpetaInicial = modAppState::LeerCarpetaDialogo(clave);
+    p.owner = this;
+    const QString ruta = Dialogos::Mostrar(p);
+    if (!ruta.isEmpty() && !clave.isEmpty()) modAppState::GuardarCarpetaDialogo(clave, ruta);
+    return ruta;
+}
+
+void frmEditarAplicarCurva::ActualizarInfoImagen()
+{
+    const int32_t w = modImage::AnchoMuestra, h = modImage::AltoMuestra;
+    const double dx = modImage::DpiX(), dy = modImage::DpiY();
+    lblPixels_->setText(InfoImagen::TextoPixeles(w, h));
+    lblMedidas_->setText(InfoImagen::TextoMedidas(w, h, dx, dy));
+    lblResolucion_->setText(InfoImagen::TextoResolucion(dx, dy));
+    lblEspacioColor_->setText(InfoImagen::TextoEspacioColor(modImage::DescripcionPerfilICC()));
+}
+
+void frmEditarAplicarCurva::cmdCargarImagenAProcesar_Click()
+{
+    if (GuardaOcupado::Activo()) return;
+    const QString ruta = DialogoAbrirArchivo(
+        T(QStringLiteral("Seleccionar imagen de muestra"), QStringLiteral("Select sample image")),
+        {{QStringLiteral("Imagenes (*.bmp;*.jpg;*.jpeg;*.png;*.tif)"),
+          QStringLiteral("*.bmp;*.jpg;*.jpeg;*.png;*.tif;*.tiff")},
+         {QStringLiteral("Todos (*.*)"), QStringLiteral("*.*")}},
+        QStringLiteral("jpg"), QStringLiteral("Imagen"));
+    if (ruta.isEmpty()) return;
+
+    bool cargada = false;
+    try {
+        GuardaOcupado ocupado;
+        modImage::LeerInfoImagen(ruta);
+        MostrarProgreso(T(QStringLiteral("Cargando imagen de muestra..."), QStringLiteral("Loading sample image...")));
+        cargada = modImage::CargarMuestra(ruta, picMuestra_);
+        // Path and panel describe the file only once its pixels are in: a
+        // failed load leaves the earlier sample described and shown.
+        if (cargada) {
+            lblFichImag_->setText(ruta);
+            lblFichImag_->setToolTip(ruta);
+            ActualizarInfoImagen();
+        }
+        modImage::ConstruirVistaPrevia(picMuestra_);
+        modImage::CalcularHistogramasVista();
+        CerrarProgreso();
+    } catch (const std::exception &e) {
+        CerrarProgreso();
+        MsgBox::Mostrar(T(QStringLiteral("Error al cargar la imagen: "), QStringLiteral("Error loading image: ")) +
+                            QString::fromLocal8Bit(e.what()),
+                        MsgBox::Exclamation, QString(), this);
+        return;
+    }
+
+    if (cargada && modImage::DescripcionPerfilOrigen() == QStringLiteral("CMYK")) {
+        const QString dos = QStringLiteral("\r\n\r\n");
+        MsgBox::Mostrar(
+            T(QStringLiteral("La imagen cargada es CMYK."), QStringLiteral("The loaded image is CMYK.")) + dos +
+                T(QStringLiteral("Se ha convertido automáticamente a RGB para poder editarla y previsualizarla."),
+                  QStringLiteral("It was converted automatically to RGB so it can be edited and previewed.")) +
+                dos +
+                T(QStringLiteral("El archivo guardado también se guardará en RGB."),
+                  QStringLiteral("The saved file will also be stored as RGB.")),
+            MsgBox::Information, T(QStringLiteral("Conversión CMYK a RGB"), QStringLiteral("CMYK to RGB conversion")),
+            this);
+    }
+    RefrescarVistaPrevia();
+    RedibujarCurvaEHistograma();
+}
+
+void frmEditarAplicarCurva::cmdImportACV_Click()
+{
+    using namespace modEngine;
+    if (GuardaOcupado::Activo()) return;
+    const QString ruta = DialogoAbrirArchivo(QStringLiteral("Importar curva"),
+                                             {{QStringLiteral("Curvas Photoshop (*.acv;*.amp)"), QStringLiteral("*.acv;*.amp")},
+                                              {QStringLiteral("Todos (*.*)"), QStringLiteral("*.*")}},
+                                             QStringLiteral("acv"), QStringLiteral("Curva"));
+    if (ruta.isEmpty()) return;
+
+    GuardarDeshacer();
+    const bool ok = RutasCurva::EsAMP(ruta) ? ImportarCurvaAMP(ruta) : ImportarCurvaACV(ruta);
+    if (!ok) {
+        // The importer has reported and put the curve back as it was.
+        ActualizarBotonDeshacer();
+        return;
+    }
+    AgregarHistorial(QStringLiteral("Import Curva"));
+    ActualizarBotonDeshacer();
+
+    Conservado &k = K();
+    k.NumPuntosCurva = std::min<int16_t>(NumPuntos[0], MaxPuntos);
+    for (int i = 0; i < k.NumPuntosCurva; ++i) {
+        k.CurvaX[i] = PuntoX[0][i];
+        k.CurvaY[i] = PuntoY[0][i];
+    }
+    mCurvaRecibida = true;
+    if (chkNegar_->checkState() == Qt::Checked) {
+        for (int i = 0; i < k.NumPuntosCurva; ++i) k.CurvaY[i] = static_cast<int16_t>(255 - k.CurvaY[i]);
+        PonerCurvaGuardadaEnMaestra();
+    }
+
+    ComponerLUTs();
+    MostrarEstadoMotor();
+    RefreshSliders();
+    RedibujarCurvaEHistograma();
+    k.PreviewSucio = true;
+    ActualizarBotonExportar();
+    RefrescarVistaPrevia();
+}
+
+void frmEditarAplicarCurva::cmdExportACV_Click()
+{
+    if (GuardaOcupado::Activo()) return;
+    if (!HayCurvaParaGrabar()) {
+        MsgBox::Mostrar(QStringLiteral("No hay una curva generada, cargada o editada para grabar."), MsgBox::Information,
+                        QString(), this);
+        ActualizarBotonExportar();
+        return;
+    }
+    QString ruta = DialogoGuardarArchivo(QStringLiteral("Exportar curva ACV"),
+                                         {{QStringLiteral("Curves Photoshop (*.acv)"), QStringLiteral("*.acv")}},
+                                         QStringLiteral("acv"), QStringLiteral("Curva_Generada"), QStringLiteral("Curva"));
+    if (ruta.isEmpty()) return;
+    ruta = RutasCurva::ConExtensionACV(ruta);
+    // The writer reports its own failure and leaves an old file whole.
+    if (!modEngine::ExportarCurvaACV(ruta)) return;
+    MsgBox::Mostrar(QStringLiteral("Curva exportada a:\r\n") + ruta, MsgBox::Information, QString(), this);
+}
+
+int16_t frmEditarAplicarCurva::NumPuntosCurva() const { return K().NumPuntosCurva; }
+int16_t frmEditarAplicarCurva::CurvaX(int i) const { return i >= 0 && i < modEngine::MaxPuntos ? K().CurvaX[i] : 0; }
+int16_t frmEditarAplicarCurva::CurvaY(int i) const { return i >= 0 && i < modEngine::MaxPuntos ? K().CurvaY[i] : 0; }

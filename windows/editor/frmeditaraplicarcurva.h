@@ -1,0 +1,177 @@
+#pragma once
+// The curve editor: the shared tone curve over the sample's histogram, the
+// level sliders, the output histogram, the preview of a sample image with the
+// curve applied, and curve files. One instance, an MDI child. The scan
+// evaluator hands it curves through EditorCurva.
+//
+// Drawing lives in lienzo.h, panel texts in infoimagen.h, the history texts
+// in historial.h; this class wires them to the controls and the engines.
+
+#include "app/ventanas.h"
+#include "platform/filedialogs.h"
+#include "windows/editor/historial.h"
+#include "windows/editor/lienzo.h"
+
+#include <QWidget>
+
+#include <cstdint>
+
+class PictureBox;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+
+class frmEditarAplicarCurva : public QWidget, public ConIdioma, public EditorCurva {
+    Q_OBJECT
+public:
+    explicit frmEditarAplicarCurva(QWidget *parent = nullptr);
+    ~frmEditarAplicarCurva() override;
+
+    // --- public members other windows call ---
+    void AplicarIdioma() override;
+    bool TieneCurvaCargada() const override;
+    // Makes the n points the master curve and resets everything else of the
+    // curve. n outside 2..16 (or missing arrays) changes nothing; values are
+    // clamped to 0..255.
+    void RecibirCurvaGenerada(const int *xs, const int *ys, int n) override;
+    void RefrescarDesdeCurvaCompartida() override;
+    // Both sliders and the four level labels for the current channel.
+    void RefreshSliders();
+
+    // --- event handlers ---
+    void optCatmullRom_Click();
+    void optNatural_Click();
+    void optOriginal_Click();
+    void optCurvaAplicada_Click();
+    void chkInvertirTonos_Click() { AplicarCambioInversion(); }
+    void chkInvertirHorizontal_Click() { AplicarCambioInversion(); }
+    void cboHistCanal_Click();
+    void cmdCargarImagenAProcesar_Click();
+    void cmdImportACV_Click();
+    void cmdExportACV_Click();
+    void tmrRender_Timer();
+    // Mouse on the canvas and the sliders: the render timer runs from a left
+    // press until the release.
+    void picCurve_MouseDown(Qt::MouseButton boton, int x, int y);
+    void picCurve_MouseMove(Qt::MouseButtons botones, int x, int y);
+    void picCurve_MouseUp(Qt::MouseButton boton, int x, int y);
+    void picSliderIn_MouseDown(Qt::MouseButton boton, int x, int y);
+    void picSliderIn_MouseUp(Qt::MouseButton boton, int x, int y);
+    void picSliderOut_MouseDown(Qt::MouseButton boton, int x, int y);
+    void picSliderOut_MouseUp(Qt::MouseButton boton, int x, int y);
+
+    // --- drawing ---
+    // Canvas and output histogram (no preview).
+    void RedibujarCurvaEHistograma();
+    void DibujarCurva();
+    // picHist for the chosen histogram channel, then the statistics.
+    void DibujarHistograma(const LienzoCurva::HistogramasSalida &h);
+    void ActualizarEstadisticasHistograma(const LienzoCurva::HistogramasSalida &h);
+    void DibujarRampaHistograma();
+
+    // --- preview and view options ---
+    void RefrescarVistaPrevia();
+    void SincronizarOpcionesInversion();
+    bool HayInversionActiva() const;
+    void AplicarCambioInversion();
+    bool EsCurvaIdentidad() const;
+    int32_t PixelACurvaX(int32_t px) const;
+    int32_t PixelACurvaY(int32_t py) const;
+    static QString NombreCanal(int16_t canal) { return LienzoCurva::NombreCanal(canal); }
+
+    // --- history, undo and export buttons ---
+    void AgregarHistorial(const QString &texto);
+    void QuitarUltimoHistorial();
+    void RefrescarListaHistorial();
+    void ActualizarBotonDeshacer();
+    bool HayCurvaParaGrabar() const;
+    void ActualizarBotonExportar();
+
+    // --- sample image and files ---
+    void ActualizarInfoImagen();
+    // Chosen path, or "" when cancelled; the folder of an accepted choice is
+    // remembered under clave.
+    QString DialogoAbrirArchivo(const QString &titulo, const QList<Dialogos::Filtro> &filtro,
+                                const QString &extDef, const QString &clave);
+    QString DialogoGuardarArchivo(const QString &titulo, const QList<Dialogos::Filtro> &filtro,
+                                  const QString &extDef, const QString &nombreDef, const QString &clave);
+
+    // --- progress window ---
+    void MostrarProgreso(const QString &mensaje);
+    void CerrarProgreso();
+    void ActualizarProgreso(int16_t porcentaje, const QString &mensaje);
+    void OcultarProgreso() { CerrarProgreso(); }
+
+    // --- state, read-only ---
+    bool CurvaRecibida() const { return mCurvaRecibida; }
+    bool VerCurvaAplicada() const { return mVerCurvaAplicada; }
+    bool PreviewSucio() const;
+    int16_t CanalHist() const { return mCanalHist; }
+    int16_t CursorHist() const { return mCursorHist; }
+    const HistorialEdicion &Historial() const;
+    // The kept copy of the last received or imported master curve.
+    int16_t NumPuntosCurva() const;
+    int16_t CurvaX(int i) const;
+    int16_t CurvaY(int i) const;
+
+    PictureBox *picCurve() const { return picCurve_; }
+    PictureBox *picSliderIn() const { return picSliderIn_; }
+    PictureBox *picSliderOut() const { return picSliderOut_; }
+    PictureBox *picHist() const { return picHist_; }
+    PictureBox *picHistRampa() const { return picHistRampa_; }
+    PictureBox *picMuestra() const { return picMuestra_; }
+    QTimer *tmrRender() const { return tmrRender_; }
+
+protected:
+    void closeEvent(QCloseEvent *e) override;
+
+private:
+    void CrearControles();
+    void Form_Load();
+    // The channel and interpolation buttons show the engine's choice, set
+    // without running their handlers.
+    void MostrarEstadoMotor();
+    void PonerCurvaGuardadaEnMaestra();
+
+    // Window state; the kept part (kept copy of the curve, dirty mark, history
+    // texts, last mouse position) lives beyond the window, see the .cpp.
+    bool mCurvaRecibida = false;
+    bool mVerCurvaAplicada = true;
+    int16_t mArrastreEntrada = -1, mArrastreSalida = -1;
+    int16_t mCanalHist = 0;
+    int16_t mCursorHist = -1;
+
+    PictureBox *picCurve_ = nullptr, *picSliderIn_ = nullptr, *picSliderOut_ = nullptr;
+    PictureBox *picHist_ = nullptr, *picHistRampa_ = nullptr, *picMuestra_ = nullptr;
+    QLabel *lblInput_ = nullptr, *lblOutput_ = nullptr;
+    QLabel *lblSliderInTitle_ = nullptr, *lblSliderOutTitle_ = nullptr;
+    QLabel *lblInMin_ = nullptr, *lblInMax_ = nullptr, *lblOutMin_ = nullptr, *lblOutMax_ = nullptr;
+    QGroupBox *fraCanales_ = nullptr;
+    QRadioButton *optRGB_ = nullptr, *optR_ = nullptr, *optG_ = nullptr, *optB_ = nullptr;
+    QGroupBox *frmTipoCurva_ = nullptr;
+    QRadioButton *optNatural_ = nullptr, *optCatmullRom_ = nullptr;
+    QCheckBox *chkNegar_ = nullptr;
+    QPushButton *cmdImportACV_ = nullptr, *cmdExportACV_ = nullptr, *cmdReset_ = nullptr, *cmdUndo_ = nullptr;
+    QListWidget *lstHistorial_ = nullptr;
+    QLabel *lblHistorial_ = nullptr;
+    QComboBox *cboHistCanal_ = nullptr;
+    QLabel *lblHistCanal_ = nullptr;
+    QLabel *lblHPromedio_ = nullptr, *lblHDesv_ = nullptr, *lblHMediana_ = nullptr;
+    QLabel *lblHPromedioVal_ = nullptr, *lblHDesvVal_ = nullptr, *lblHMedianaVal_ = nullptr;
+    QPushButton *cmdCargarImagenAProcesar_ = nullptr;
+    QLabel *lblFichImag0_ = nullptr, *lblFichImag_ = nullptr;
+    QGroupBox *frmInfoImagen_ = nullptr;
+    QLabel *lblPixels_ = nullptr, *lblMedidas_ = nullptr, *lblResolucion_ = nullptr, *lblEspacioColor_ = nullptr;
+    QGroupBox *frmVer_ = nullptr;
+    QRadioButton *optCurvaAplicada_ = nullptr, *optOriginal_ = nullptr;
+    QCheckBox *chkInvertirTonos_ = nullptr, *chkInvertirHorizontal_ = nullptr;
+    QPushButton *cmdGuardarImagenCurva_ = nullptr, *cmdImprimirImagenCurva_ = nullptr;
+    QTimer *tmrRender_ = nullptr;
+    QFrame *Line1_ = nullptr;
+};
