@@ -367,6 +367,9 @@ void frmEditarAplicarCurva::Form_Load()
     tmrRender_->stop();
     AplicarIdioma();
     RedibujarCurvaEHistograma();
+    // The rebuild above may have changed the tables since the preview was
+    // drawn: show what a save would apply.
+    RefrescarVistaPrevia();
 }
 
 void frmEditarAplicarCurva::closeEvent(QCloseEvent *e)
