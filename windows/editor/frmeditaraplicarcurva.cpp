@@ -721,6 +721,8 @@ void frmEditarAplicarCurva::RefrescarVistaPrevia()
 
 bool frmEditarAplicarCurva::PreviewSucio() const { return K().PreviewSucio; }
 
+void frmEditarAplicarCurva::MarcarPreviewSucio() { K().PreviewSucio = true; }
+
 // --- history, undo and export buttons ---
 
 const HistorialEdicion &frmEditarAplicarCurva::Historial() const { return K().Historial; }

@@ -112,6 +112,8 @@ public:
     bool CurvaRecibida() const { return mCurvaRecibida; }
     bool VerCurvaAplicada() const { return mVerCurvaAplicada; }
     bool PreviewSucio() const;
+    // The next render-timer tick redraws the preview (a drag changed the curve).
+    void MarcarPreviewSucio();
     int16_t CanalHist() const { return mCanalHist; }
     int16_t CursorHist() const { return mCursorHist; }
     const HistorialEdicion &Historial() const;
