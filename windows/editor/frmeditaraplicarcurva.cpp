@@ -314,6 +314,7 @@ void frmEditarAplicarCurva::CrearControles()
     connect(cboHistCanal_, &QComboBox::currentIndexChanged, this, [this] { cboHistCanal_Click(); });
     connect(cmdCargarImagenAProcesar_, &QPushButton::clicked, this, [this] { cmdCargarImagenAProcesar_Click(); });
     connect(cmdImportACV_, &QPushButton::clicked, this, [this] { cmdImportACV_Click(); });
+    connect(cmdGuardarImagenCurva_, &QPushButton::clicked, this, [this] { cmdGuardarImagenCurva_Click(); });
     connect(cmdExportACV_, &QPushButton::clicked, this, [this] { cmdExportACV_Click(); });
     connect(tmrRender_, &QTimer::timeout, this, [this] { tmrRender_Timer(); });
     connect(picCurve_, &PictureBox::MouseDown, this,

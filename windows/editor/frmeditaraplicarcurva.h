@@ -102,6 +102,9 @@ public:
     QString DialogoGuardarArchivo(const QString &titulo, const QList<Dialogos::Filtro> &filtro,
                                   const QString &extDef, const QString &nombreDef, const QString &clave);
 
+    // --- save of the processed image (guardarprocesada.cpp) ---
+    void cmdGuardarImagenCurva_Click();
+
     // --- progress window ---
     void MostrarProgreso(const QString &mensaje);
     void CerrarProgreso();
