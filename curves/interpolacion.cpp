@@ -112,7 +112,7 @@ void InterpolarPCHIP(int16_t canal, uint8_t tabla[256])
         return;
     }
 
-    double h[MaxPuntos], delta[MaxPuntos], m[MaxPuntos];
+    double h[MaxPuntos] = {}, delta[MaxPuntos] = {}, m[MaxPuntos] = {};
     for (int k = 0; k <= n - 2; ++k) {
         h[k] = x[k + 1] - x[k];
         delta[k] = (y[k + 1] - y[k]) / h[k];
