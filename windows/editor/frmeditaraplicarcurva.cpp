@@ -15,6 +15,7 @@
 #include "platform/numbers.h"
 #include "platform/picturebox.h"
 #include "platform/progress.h"
+#include "windows/editor/edicion.h"
 #include "windows/editor/infoimagen.h"
 
 #include <QCheckBox>
@@ -32,6 +33,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <exception>
 #include <span>
 
@@ -323,14 +325,34 @@ void frmEditarAplicarCurva::CrearControles()
             [this](Qt::MouseButtons b, Qt::KeyboardModifiers, int x, int y) { picCurve_MouseMove(b, x, y); });
     connect(picCurve_, &PictureBox::MouseUp, this,
             [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) { picCurve_MouseUp(b, x, y); });
+    connect(picCurve_, &PictureBox::DblClick, this, [this](int, int) { picCurve_DblClick(); });
     connect(picSliderIn_, &PictureBox::MouseDown, this,
             [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) { picSliderIn_MouseDown(b, x, y); });
+    connect(picSliderIn_, &PictureBox::MouseMove, this,
+            [this](Qt::MouseButtons b, Qt::KeyboardModifiers, int x, int y) { picSliderIn_MouseMove(b, x, y); });
     connect(picSliderIn_, &PictureBox::MouseUp, this,
             [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) { picSliderIn_MouseUp(b, x, y); });
     connect(picSliderOut_, &PictureBox::MouseDown, this,
             [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) { picSliderOut_MouseDown(b, x, y); });
+    connect(picSliderOut_, &PictureBox::MouseMove, this,
+            [this](Qt::MouseButtons b, Qt::KeyboardModifiers, int x, int y) { picSliderOut_MouseMove(b, x, y); });
     connect(picSliderOut_, &PictureBox::MouseUp, this,
             [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) { picSliderOut_MouseUp(b, x, y); });
+    connect(picHist_, &PictureBox::MouseMove, this,
+            [this](Qt::MouseButtons b, Qt::KeyboardModifiers, int x, int y) { picHist_MouseMove(b, x, y); });
+    // The coordinates and the histogram cursor follow the pointer with no
+    // button held, too.
+    picCurve_->setMouseTracking(true);
+    picHist_->setMouseTracking(true);
+
+    connect(optRGB_, &QRadioButton::toggled, this, [this](bool on) { if (on) optRGB_Click(); });
+    connect(optR_, &QRadioButton::toggled, this, [this](bool on) { if (on) optR_Click(); });
+    connect(optG_, &QRadioButton::toggled, this, [this](bool on) { if (on) optG_Click(); });
+    connect(optB_, &QRadioButton::toggled, this, [this](bool on) { if (on) optB_Click(); });
+    connect(chkNegar_, &QCheckBox::toggled, this, [this] { chkNegar_Click(); });
+    connect(cmdReset_, &QPushButton::clicked, this, [this] { cmdReset_Click(); });
+    connect(cmdUndo_, &QPushButton::clicked, this, [this] { cmdUndo_Click(); });
+    connect(lstHistorial_, &QListWidget::currentRowChanged, this, [this] { lstHistorial_Click(); });
 }
 
 void frmEditarAplicarCurva::Form_Load()
@@ -629,12 +651,21 @@ void frmEditarAplicarCurva::DibujarRampaHistograma()
 
 void frmEditarAplicarCurva::cboHistCanal_Click() { mCanalHist = static_cast<int16_t>(cboHistCanal_->currentIndex()); }
 
-// --- mouse: the render timer ---
+// --- mouse on the canvas ---
 
-void frmEditarAplicarCurva::picCurve_MouseDown(Qt::MouseButton boton, int, int)
+void frmEditarAplicarCurva::picCurve_MouseDown(Qt::MouseButton boton, int x, int y)
 {
+    using namespace modEngine;
     if (boton != Qt::LeftButton) return;
     tmrRender_->start();
+    // One snapshot and one history line per press, whether or not it hits
+    // or inserts a point.
+    GuardarDeshacer();
+    AgregarHistorial(QStringLiteral("Curva ") + NombreCanal(CanalActual));
+    ActualizarBotonDeshacer();
+    CurvaMouseDown(PixelACurvaX(x), PixelACurvaY(y));
+    // An inserted point changes the curve: the next tick shows it.
+    MarcarPreviewSucio();
 }
 
 void frmEditarAplicarCurva::picCurve_MouseMove(Qt::MouseButtons, int x, int y)
@@ -642,25 +673,234 @@ void frmEditarAplicarCurva::picCurve_MouseMove(Qt::MouseButtons, int x, int y)
     Conservado &k = K();
     k.CurvaXRaton = PixelACurvaX(x);
     k.CurvaYRaton = PixelACurvaY(y);
+    if (modEngine::Arrastrando) {
+        modEngine::CurvaMouseMove(k.CurvaXRaton, k.CurvaYRaton);
+        // The preview follows the drag at the timer's pace.
+        MarcarPreviewSucio();
+    }
+    lblInput_->setText(QStringLiteral("In: ") + QString::number(k.CurvaXRaton));
+    lblOutput_->setText(QStringLiteral("Out: ") + QString::number(255 - k.CurvaYRaton));
 }
 
-void frmEditarAplicarCurva::picCurve_MouseUp(Qt::MouseButton, int, int) { tmrRender_->stop(); }
+void frmEditarAplicarCurva::picCurve_MouseUp(Qt::MouseButton, int, int)
+{
+    tmrRender_->stop();
+    modEngine::CurvaMouseUp();
+    modEngine::RegenerarCurvaActual();
+    RefreshSliders();
+    // The timer may have last drawn before the final move.
+    RedibujarCurvaEHistograma();
+    K().PreviewSucio = true;
+    ActualizarBotonExportar();
+    RefrescarVistaPrevia();
+}
 
-void frmEditarAplicarCurva::picSliderIn_MouseDown(Qt::MouseButton boton, int, int)
+void frmEditarAplicarCurva::picCurve_DblClick()
+{
+    const Conservado &k = K();
+    modEngine::BorrarPuntoCercano(k.CurvaXRaton, k.CurvaYRaton);
+    modEngine::RegenerarCurvaActual();
+    RefreshSliders();
+    RedibujarCurvaEHistograma();
+    ActualizarBotonExportar();
+    RefrescarVistaPrevia();
+}
+
+// --- mouse on the level sliders ---
+
+void frmEditarAplicarCurva::SliderMouseDown(PictureBox *pic, int16_t &asa, int16_t nivelBase, Qt::MouseButton boton,
+                                            int x)
 {
     if (boton != Qt::LeftButton) return;
+    const int16_t ch = modEngine::CanalActual;
+    if (ch < 0 || ch >= modEngine::NumCanales) return;
+    const int32_t w = Numeros::CLng(pic->ScaleWidth());
+    // A slider without a scale takes no press (and no snapshot).
+    if (w < 2) return;
     tmrRender_->start();
+    const bool entrada = nivelBase == 0;
+    asa = EdicionNiveles::AsaPulsada(x, w, entrada ? modEngine::EntradaNegro[ch] : modEngine::SalidaNegro[ch],
+                                     entrada ? modEngine::EntradaBlanco[ch] : modEngine::SalidaBlanco[ch]);
+    // No history line and no refresh of the undo button for a slider press.
+    modEngine::GuardarDeshacer();
 }
 
-void frmEditarAplicarCurva::picSliderIn_MouseUp(Qt::MouseButton, int, int) { tmrRender_->stop(); }
-
-void frmEditarAplicarCurva::picSliderOut_MouseDown(Qt::MouseButton boton, int, int)
+void frmEditarAplicarCurva::SliderMouseMove(PictureBox *pic, int16_t asa, int16_t nivelBase, int x)
 {
-    if (boton != Qt::LeftButton) return;
-    tmrRender_->start();
+    if (asa != EdicionNiveles::Negra && asa != EdicionNiveles::Blanca) return;
+    const int16_t ch = modEngine::CanalActual;
+    if (ch < 0 || ch >= modEngine::NumCanales) return;
+    const bool entrada = nivelBase == 0;
+    const int32_t v = EdicionNiveles::NivelArrastrado(
+        x, Numeros::CLng(pic->ScaleWidth()), asa, entrada ? modEngine::EntradaNegro[ch] : modEngine::SalidaNegro[ch],
+        entrada ? modEngine::EntradaBlanco[ch] : modEngine::SalidaBlanco[ch]);
+    if (v < 0) return;
+    modEngine::FijarNivel(ch, static_cast<int16_t>(nivelBase + asa), static_cast<int16_t>(v));
+    modEngine::RegenerarCurvaActual();
+    RefreshSliders();
+    MarcarPreviewSucio();
 }
 
-void frmEditarAplicarCurva::picSliderOut_MouseUp(Qt::MouseButton, int, int) { tmrRender_->stop(); }
+void frmEditarAplicarCurva::SliderMouseUp(int16_t &asa)
+{
+    tmrRender_->stop();
+    asa = EdicionNiveles::Ninguna;
+    // The timer may have last drawn before the final move.
+    RedibujarCurvaEHistograma();
+    K().PreviewSucio = true;
+    ActualizarBotonExportar();
+    RefrescarVistaPrevia();
+}
+
+void frmEditarAplicarCurva::picSliderIn_MouseDown(Qt::MouseButton boton, int x, int)
+{
+    SliderMouseDown(picSliderIn_, mArrastreEntrada, 0, boton, x);
+}
+
+void frmEditarAplicarCurva::picSliderIn_MouseMove(Qt::MouseButtons, int x, int)
+{
+    SliderMouseMove(picSliderIn_, mArrastreEntrada, 0, x);
+}
+
+void frmEditarAplicarCurva::picSliderIn_MouseUp(Qt::MouseButton, int, int) { SliderMouseUp(mArrastreEntrada); }
+
+void frmEditarAplicarCurva::picSliderOut_MouseDown(Qt::MouseButton boton, int x, int)
+{
+    SliderMouseDown(picSliderOut_, mArrastreSalida, 2, boton, x);
+}
+
+void frmEditarAplicarCurva::picSliderOut_MouseMove(Qt::MouseButtons, int x, int)
+{
+    SliderMouseMove(picSliderOut_, mArrastreSalida, 2, x);
+}
+
+void frmEditarAplicarCurva::picSliderOut_MouseUp(Qt::MouseButton, int, int) { SliderMouseUp(mArrastreSalida); }
+
+// --- histogram cursor ---
+
+void frmEditarAplicarCurva::picHist_MouseMove(Qt::MouseButtons, int x, int)
+{
+    const int32_t w = Numeros::CLng(picHist_->ScaleWidth());
+    if (w == 0) return;
+    const int32_t pos = CursorHistograma::Posicion(x, w);
+    Superficie &s = picHist_->S();
+    if (mCursorHist >= 0) CursorHistograma::Invertir(s, mCursorHist);
+    CursorHistograma::Invertir(s, pos);
+    mCursorHist = static_cast<int16_t>(pos);
+    picHist_->Refresh();
+}
+
+// --- channels, negation, reset, undo ---
+
+void frmEditarAplicarCurva::ElegirCanal(QRadioButton *boton, int16_t canal)
+{
+    if (!boton->isChecked()) return;
+    modEngine::CanalActual = canal;
+    modEngine::RegenerarCurvaActual();
+    RefreshSliders();
+    RedibujarCurvaEHistograma();
+}
+
+void frmEditarAplicarCurva::optRGB_Click() { ElegirCanal(optRGB_, 0); }
+void frmEditarAplicarCurva::optR_Click() { ElegirCanal(optR_, 1); }
+void frmEditarAplicarCurva::optG_Click() { ElegirCanal(optG_, 2); }
+void frmEditarAplicarCurva::optB_Click() { ElegirCanal(optB_, 3); }
+
+void frmEditarAplicarCurva::chkNegar_Click()
+{
+    using namespace modEngine;
+    Conservado &k = K();
+    const int16_t ch = CanalActual;
+    if (ch < 0 || ch >= NumCanales) return;
+    if (mCurvaRecibida ? k.NumPuntosCurva < 2 : NumPuntos[ch] < 2) return;
+
+    const bool negada = chkNegar_->checkState() == Qt::Checked;
+    GuardarDeshacer();
+    AgregarHistorial(negada ? QStringLiteral("Negar curva") : QStringLiteral("Restaurar curva"));
+    ActualizarBotonDeshacer();
+
+    if (mCurvaRecibida) {
+        // The master curve becomes the kept copy, mirrored; edits to the
+        // master since it came are replaced (the snapshot holds them).
+        for (int i = 0; i < k.NumPuntosCurva && i < MaxPuntos; ++i)
+            k.CurvaY[i] = static_cast<int16_t>(255 - k.CurvaY[i]);
+        CanalActual = 0;
+        MostrarEstadoMotor();
+        PonerCurvaGuardadaEnMaestra();
+    } else {
+        const int n = std::min<int>(NumPuntos[ch], MaxPuntos);
+        for (int i = 0; i < n; ++i) PuntoY[ch][i] = static_cast<int16_t>(255 - PuntoY[ch][i]);
+    }
+
+    RegenerarCurvaActual();
+    RefreshSliders();
+    RedibujarCurvaEHistograma();
+    k.PreviewSucio = true;
+    ActualizarBotonExportar();
+    RefrescarVistaPrevia();
+}
+
+void frmEditarAplicarCurva::cmdReset_Click()
+{
+    using namespace modEngine;
+    ReiniciarCurvas();
+    // The counter went back to 0 and could match what the preview shows.
+    modImage::InvalidarCachePreview();
+    for (int16_t ch = 0; ch < NumCanales; ++ch) {
+        FijarNivel(ch, 0, 0);
+        FijarNivel(ch, 1, 255);
+        FijarNivel(ch, 2, 0);
+        FijarNivel(ch, 3, 255);
+    }
+    K().Historial.Vaciar();
+    lstHistorial_->clear();
+    // The channel and curve type buttons show what the engine now holds.
+    MostrarEstadoMotor();
+
+    RegenerarCurvaActual();
+    RefreshSliders();
+    RedibujarCurvaEHistograma();
+    ActualizarBotonDeshacer();
+
+    mCurvaRecibida = false;
+    K().PreviewSucio = true;
+    ActualizarBotonExportar();
+    RefrescarVistaPrevia();
+}
+
+void frmEditarAplicarCurva::cmdUndo_Click()
+{
+    if (modEngine::NumeroDeshacer() == 0) return;
+    modEngine::Deshacer();
+    QuitarUltimoHistorial();
+    modEngine::RegenerarCurvaActual();
+    RefreshSliders();
+    RedibujarCurvaEHistograma();
+    ActualizarBotonDeshacer();
+    K().PreviewSucio = true;
+    ActualizarBotonExportar();
+    RefrescarVistaPrevia();
+}
+
+void frmEditarAplicarCurva::lstHistorial_Click()
+{
+    Conservado &k = K();
+    if (k.SinEventoHistorial) return;
+    const int32_t pasos = SaltoHistorial::Pasos(lstHistorial_->currentRow(), k.Historial.Num(),
+                                                modEngine::NumeroDeshacer());
+    if (pasos <= 0) return;
+    for (int32_t i = 0; i < pasos; ++i) modEngine::Deshacer();
+    k.Historial.Recortar(k.Historial.Num() - pasos);
+
+    modEngine::RegenerarCurvaActual();
+    RefreshSliders();
+    RedibujarCurvaEHistograma();
+    ActualizarBotonDeshacer();
+    RefrescarListaHistorial();
+    k.PreviewSucio = true;
+    ActualizarBotonExportar();
+    RefrescarVistaPrevia();
+}
 
 int32_t frmEditarAplicarCurva::PixelACurvaX(int32_t px) const
 {
@@ -742,14 +982,13 @@ void frmEditarAplicarCurva::QuitarUltimoHistorial()
 
 void frmEditarAplicarCurva::RefrescarListaHistorial()
 {
+    // The list's own selection changes while it is refilled are not clicks.
     Conservado &k = K();
+    k.SinEventoHistorial = true;
     lstHistorial_->clear();
     lstHistorial_->addItems(k.Historial.Lineas());
-    if (lstHistorial_->count() >= 1) {
-        k.SinEventoHistorial = true;
-        lstHistorial_->setCurrentRow(lstHistorial_->count() - 1);
-        k.SinEventoHistorial = false;
-    }
+    if (lstHistorial_->count() >= 1) lstHistorial_->setCurrentRow(lstHistorial_->count() - 1);
+    k.SinEventoHistorial = false;
 }
 
 void frmEditarAplicarCurva::ActualizarBotonDeshacer()

@@ -57,14 +57,31 @@ public:
     void cmdExportACV_Click();
     void tmrRender_Timer();
     // Mouse on the canvas and the sliders: the render timer runs from a left
-    // press until the release.
+    // press until the release. Each left press pushes an undo snapshot; a
+    // canvas press also adds a history line and picks or inserts a point.
     void picCurve_MouseDown(Qt::MouseButton boton, int x, int y);
     void picCurve_MouseMove(Qt::MouseButtons botones, int x, int y);
     void picCurve_MouseUp(Qt::MouseButton boton, int x, int y);
+    // Deletes the point under the last pointer position; no snapshot (the
+    // press that began the double click took one).
+    void picCurve_DblClick();
     void picSliderIn_MouseDown(Qt::MouseButton boton, int x, int y);
+    void picSliderIn_MouseMove(Qt::MouseButtons botones, int x, int y);
     void picSliderIn_MouseUp(Qt::MouseButton boton, int x, int y);
     void picSliderOut_MouseDown(Qt::MouseButton boton, int x, int y);
+    void picSliderOut_MouseMove(Qt::MouseButtons botones, int x, int y);
     void picSliderOut_MouseUp(Qt::MouseButton boton, int x, int y);
+    void picHist_MouseMove(Qt::MouseButtons botones, int x, int y);
+
+    // --- channels, negation, reset, undo, history ---
+    void optRGB_Click();
+    void optR_Click();
+    void optG_Click();
+    void optB_Click();
+    void chkNegar_Click();
+    void cmdReset_Click();
+    void cmdUndo_Click();
+    void lstHistorial_Click();
 
     // --- drawing ---
     // Canvas and output histogram (no preview).
@@ -119,6 +136,9 @@ public:
     void MarcarPreviewSucio();
     int16_t CanalHist() const { return mCanalHist; }
     int16_t CursorHist() const { return mCursorHist; }
+    // Handle held on each slider: -1 none, 0 black, 1 white.
+    int16_t ArrastreEntrada() const { return mArrastreEntrada; }
+    int16_t ArrastreSalida() const { return mArrastreSalida; }
     const HistorialEdicion &Historial() const;
     // The kept copy of the last received or imported master curve.
     int16_t NumPuntosCurva() const;
@@ -143,6 +163,12 @@ private:
     // without running their handlers.
     void MostrarEstadoMotor();
     void PonerCurvaGuardadaEnMaestra();
+    void ElegirCanal(QRadioButton *boton, int16_t canal);
+    // Slider handlers shared by both sliders: nivelBase 0 for the input
+    // levels, 2 for the output levels.
+    void SliderMouseDown(PictureBox *pic, int16_t &asa, int16_t nivelBase, Qt::MouseButton boton, int x);
+    void SliderMouseMove(PictureBox *pic, int16_t asa, int16_t nivelBase, int x);
+    void SliderMouseUp(int16_t &asa);
 
     // Window state; the kept part (kept copy of the curve, dirty mark, history
     // texts, last mouse position) lives beyond the window, see the .cpp.
