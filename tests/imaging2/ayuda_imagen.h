@@ -1,6 +1,6 @@
 #pragma once
-// Helpers for the image engine tests: a recording progress window, a sample
-// image put straight into the engine's state, and identity tables.
+// A recording progress window, buffers in the engine's layout, and the engine
+// reset to its start (tests in one process share it).
 
 #include "curves/luts.h"
 #include "imaging/aplicar.h"
@@ -8,15 +8,15 @@
 #include "imaging/preview.h"
 #include "platform/progress.h"
 
+#include <gtest/gtest.h>
+
 #include <QList>
 #include <QPair>
-#include <QString>
-
 #include <cstring>
 #include <functional>
 #include <random>
 
-// A visible progress window that records every report.
+using Informes = QList<QPair<int, QString>>;
 struct ProgresoGrabado : Progreso::Destino {
     ProgresoGrabado() { Progreso::Registrar(this); }
     ~ProgresoGrabado() override { Progreso::Quitar(this); }
@@ -24,65 +24,51 @@ struct ProgresoGrabado : Progreso::Destino {
     void PonerMensaje(const QString &t) override { mensaje = t; }
     void PonerProgreso(int p) override { informes.append({p, mensaje}); }
     QString mensaje;
-    QList<QPair<int, QString>> informes;
+    Informes informes;
 };
 
-inline void TablasIdentidad()
+inline void Tablas(const std::function<int(int)> &r, const std::function<int(int)> &g, const std::function<int(int)> &b)
 {
-    for (int v = 0; v < 256; ++v) {
-        modEngine::LutR[v] = modEngine::LutG[v] = modEngine::LutB[v] = static_cast<uint8_t>(v);
-    }
+    for (int v = 0; v < 256; ++v) modEngine::LutR[v] = uint8_t(r(v)), modEngine::LutG[v] = uint8_t(g(v)), modEngine::LutB[v] = uint8_t(b(v));
 }
+inline int Igual(int v) { return v; }
 
-// A buffer in the engine's layout with each pixel from f(x, yTop) -> (b, g, r).
-inline modImage::Pixeles HacerBuffer(int ancho, int alto, const std::function<void(int, int, uint8_t *)> &f)
+// f(x, yFromTop, pixel) writes blue, green, red; alignment bytes stay zero.
+inline modImage::Pixeles Buffer(int w, int h, const std::function<void(int, int, uint8_t *)> &f)
 {
-    const int64_t paso = modImage::PasoDeAncho(ancho);
-    modImage::Pixeles px(static_cast<size_t>(paso * alto), 0);
-    for (int y = 0; y < alto; ++y)
-        for (int x = 0; x < ancho; ++x) f(x, y, px.data() + (alto - 1 - y) * paso + 3 * x);
+    const int64_t paso = modImage::PasoDeAncho(w);
+    modImage::Pixeles px(size_t(paso * h), 0);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) f(x, y, px.data() + (h - 1 - y) * paso + 3 * x);
     return px;
 }
-
-inline modImage::Pixeles BufferAleatorio(int ancho, int alto, unsigned semilla)
+inline modImage::Pixeles Aleatorio(int w, int h, unsigned semilla)
 {
     std::mt19937 g(semilla);
-    modImage::Pixeles px(static_cast<size_t>(modImage::PasoDeAncho(ancho) * alto));
-    for (auto &b : px) b = static_cast<uint8_t>(g());
-    // Alignment bytes stay zero, as in every buffer the engine makes.
-    const int64_t paso = modImage::PasoDeAncho(ancho);
-    for (int y = 0; y < alto; ++y)
-        for (int64_t i = 3 * ancho; i < paso; ++i) px[static_cast<size_t>(y * paso + i)] = 0;
-    return px;
+    return Buffer(w, h, [&](int, int, uint8_t *p) { p[0] = uint8_t(g()), p[1] = uint8_t(g()), p[2] = uint8_t(g()); });
 }
 
-// Installs a sample (both buffers) in the engine.
-inline void PonerMuestra(int ancho, int alto, const modImage::Pixeles &px)
+inline void PonerMuestra(int w, int h, const modImage::Pixeles &px)
 {
-    modImage::HayMuestra = true;
-    modImage::AnchoMuestra = ancho;
-    modImage::AltoMuestra = alto;
-    modImage::PasoMuestra = static_cast<int32_t>(modImage::PasoDeAncho(ancho));
-    modImage::PixelesMuestra = px;
-    modImage::PixelesMuestraOriginal = px;
+    using namespace modImage;
+    HayMuestra = true, AnchoMuestra = w, AltoMuestra = h, PasoMuestra = int32_t(PasoDeAncho(w));
+    PixelesMuestra = PixelesMuestraOriginal = px;
 }
 
-// The engine as at program start (tests in one process share it).
-inline void EstadoInicial()
-{
-    modImage::HayMuestra = false;
-    modImage::AnchoMuestra = modImage::AltoMuestra = modImage::PasoMuestra = 0;
-    modImage::PixelesMuestra.clear();
-    modImage::PixelesMuestraOriginal.clear();
-    modImage::InvertirTonos = modImage::InvertirHorizontal = false;
-    modImage::PixelesVista.clear();
-    modImage::AnchoVista = modImage::AltoVista = modImage::PasoVista = 0;
-    modImage::XVista = modImage::YVista = 0;
-    modImage::VersionVista = 0;
-    modImage::VistaInvertirTonos = modImage::VistaInvertirHorizontal = 0;
-    std::memset(modImage::HistMuestra, 0, sizeof(modImage::HistMuestra));
-    modEngine::VersionCurva = 0;
-    modImage::FijarHilosImagen(0);
-    modImage::FijarRutaEscalar(false);
-    TablasIdentidad();
-}
+class Motor : public ::testing::Test {
+protected:
+    void SetUp() override { Reiniciar(); }
+    void TearDown() override { Reiniciar(); }
+    static void Reiniciar()
+    {
+        using namespace modImage;
+        HayMuestra = InvertirTonos = InvertirHorizontal = false;
+        AnchoMuestra = AltoMuestra = PasoMuestra = AnchoVista = AltoVista = PasoVista = XVista = YVista = VersionVista = 0;
+        PixelesMuestra.clear(), PixelesMuestraOriginal.clear(), PixelesVista.clear();
+        VistaInvertirTonos = VistaInvertirHorizontal = 0;
+        std::memset(HistMuestra, 0, sizeof(HistMuestra));
+        modEngine::VersionCurva = 0;
+        FijarHilosImagen(0), FijarRutaEscalar(false);
+        Tablas(Igual, Igual, Igual);
+    }
+};

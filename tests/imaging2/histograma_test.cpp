@@ -9,147 +9,91 @@
 #include <array>
 
 using namespace modHistograma;
-
-namespace {
-
 using H = std::array<int32_t, 256>;
 
-// Height of the bar in column x: lit pixels counted up from the bottom.
-int AlturaColumna(const Superficie &s, int x)
+namespace {
+// Lit pixels counted up from the bottom of column x.
+int Altura(const Superficie &s, int x)
 {
     int n = 0;
     for (int y = s.ScaleHeight() - 1; y >= 0 && s.Point(x, y) != 0; --y) ++n;
     return n;
 }
-
+H Con(std::initializer_list<std::pair<int, int>> bins)
+{
+    H h{};
+    for (auto [v, c] : bins) h[v] = c;
+    return h;
+}
 } // namespace
 
 TEST(Histograma, ColumnasABines)
 {
-    int a = 0, b = 0;
-    // 128 columns: two bins each.
-    for (int x = 0; x < 128; ++x) {
+    for (int x = 0; x < 128; ++x) { // 128 columns: two bins each
+        int a = -1, b = -1;
         BinesDeColumna(x, 128, a, b);
-        ASSERT_EQ(a, 2 * x);
-        ASSERT_EQ(b, 2 * x + 1);
+        ASSERT_EQ(std::pair(a, b), std::pair(2 * x, 2 * x + 1));
     }
-    // 512 columns: each bin over two columns (b raised to a).
-    BinesDeColumna(3, 512, a, b);
-    EXPECT_EQ(a, 2); // 1.5 rounds to 2
-    EXPECT_EQ(b, 2);
-    BinesDeColumna(5, 512, a, b);
-    EXPECT_EQ(a, 2); // 2.5 rounds to 2
-    EXPECT_EQ(b, 2);
-    BinesDeColumna(511, 512, a, b);
-    EXPECT_EQ(a, 255);
-    EXPECT_EQ(b, 255);
-    // 360 columns: column 1 covers 0.71 -> 1 .. 1.42 -> 1 - 1 = 0, raised to 1.
-    BinesDeColumna(1, 360, a, b);
-    EXPECT_EQ(a, 1);
-    EXPECT_EQ(b, 1);
-    // 100 columns: column 0 covers bins 0..2 (2.56 -> 3, minus 1).
-    BinesDeColumna(0, 100, a, b);
-    EXPECT_EQ(a, 0);
-    EXPECT_EQ(b, 2);
+    // 512: 1.5 and 2.5 both round to 2, b raised to a; 360: 0.71 -> 1 .. 1.42 -> 1 - 1, raised;
+    // 100: column 0 covers 0 .. 2.56 -> 3, minus 1.
+    const struct { int x, w, a, b; } casos[] = {{3, 512, 2, 2}, {5, 512, 2, 2}, {511, 512, 255, 255}, {1, 360, 1, 1}, {0, 100, 0, 2}};
+    for (const auto &c : casos) {
+        int a = -1, b = -1;
+        BinesDeColumna(c.x, c.w, a, b);
+        EXPECT_EQ(std::pair(a, b), std::pair(c.a, c.b)) << c.x << " of " << c.w;
+    }
 }
 
-TEST(Histograma, BarrasDeUnSoloColor)
+TEST(Histograma, AlturasDeLasBarras)
 {
     Superficie s(360, 100);
-    H h{};
-    // All zero: a black box.
-    DibujarHistograma(s, h, 0xFF);
-    for (int x = 0; x < 360; x += 7) ASSERT_EQ(AlturaColumna(s, x), 0);
-
-    // One bin at 1000: full-height bars where that bin is shown, nothing else.
-    h[100] = 1000;
-    DibujarHistograma(s, h, 0xFFFFFF00u);
-    for (int x = 0; x < 360; ++x) {
-        int a = 0, b = 0;
-        BinesDeColumna(x, 360, a, b);
-        const bool muestra = a <= 100 && 100 <= b;
-        ASSERT_EQ(AlturaColumna(s, x), muestra ? 100 : 0) << x;
-        if (muestra) {
-            EXPECT_EQ(s.Point(x, 0), 0xFFFF00u); // high byte dropped
-        }
-    }
-    EXPECT_EQ(AlturaColumna(s, 140), 100); // 140/360*256 = 99.6 -> bin 100
-
-    // Narrow box: a column shows the larger of its bins; 25 of 100 is 25 px.
+    DibujarHistograma(s, H{}, 0xFF); // all zero: black
+    for (int x = 0; x < 360; ++x) ASSERT_EQ(Altura(s, x), 0);
+    // One bin at 1000: full height exactly where that bin is shown; high colour byte dropped.
+    DibujarHistograma(s, Con({{100, 1000}}), 0xFFFFFF00u);
+    for (int x = 0; x < 360; ++x) ASSERT_EQ(Altura(s, x), x == 140 || x == 141 ? 100 : 0) << x; // 140 * 256 / 360 = 99.6
+    EXPECT_EQ(s.Point(140, 0), 0xFFFF00u);
+    // A narrow box shows the larger of a column's bins; 25 of 100 is 25 px;
+    // then 1 of 200 (0.5) rounds to nothing and 3 of 200 (1.5) to 2.
     Superficie n(128, 100);
-    H k{};
-    k[10] = 100;
-    k[20] = 10;
-    k[21] = 25;
-    DibujarHistograma(n, k, 0xFF);
-    EXPECT_EQ(AlturaColumna(n, 5), 100);
-    EXPECT_EQ(AlturaColumna(n, 10), 25);
-    EXPECT_EQ(AlturaColumna(n, 11), 0);
-    // 1 of 200 on a 100-pixel box is 0.5: rounds to an empty bar.
-    k[10] = 200;
-    k[30] = 1;
-    k[40] = 3; // 1.5 -> 2
-    DibujarHistograma(n, k, 0xFF);
-    EXPECT_EQ(AlturaColumna(n, 15), 0);
-    EXPECT_EQ(AlturaColumna(n, 20), 2);
+    DibujarHistograma(n, Con({{10, 100}, {20, 10}, {21, 25}}), 0xFF);
+    EXPECT_EQ(QList<int>({Altura(n, 5), Altura(n, 10), Altura(n, 11)}), QList<int>({100, 25, 0}));
+    DibujarHistograma(n, Con({{10, 200}, {30, 1}, {40, 3}}), 0xFF);
+    EXPECT_EQ(QList<int>({Altura(n, 15), Altura(n, 20)}), QList<int>({0, 2}));
 }
 
 TEST(Histograma, SuperposicionAditiva)
 {
     Superficie s(256, 100);
-    H r{}, g{}, b{};
-    r[0] = 60, g[0] = 40, b[0] = 20;
-    r[255] = 100; // the common peak
-    g[1] = 50;    // green alone
-    b[2] = 30, g[2] = 30;
-    DibujarHistogramaRGB(s, r, g, b);
+    // Bin 0: red 60, green 40, blue 20; bin 1 green alone; bin 2 cyan; bin 255 the common peak.
+    DibujarHistogramaRGB(s, Con({{0, 60}, {255, 100}}), Con({{0, 40}, {1, 50}, {2, 30}}), Con({{0, 20}, {2, 30}}));
     for (int y = 0; y < 100; ++y) {
         const int desdeAbajo = 99 - y;
-        const uint32_t c = s.Point(0, y);
-        if (desdeAbajo < 20) ASSERT_EQ(c, 0xFFFFFFu) << desdeAbajo;
-        else if (desdeAbajo < 40) ASSERT_EQ(c, 0x00FFFFu) << desdeAbajo;
-        else if (desdeAbajo < 60) ASSERT_EQ(c, 0x0000FFu) << desdeAbajo;
-        else ASSERT_EQ(c, 0u) << desdeAbajo;
+        const uint32_t c = desdeAbajo < 20 ? 0xFFFFFFu : desdeAbajo < 40 ? 0x00FFFFu : desdeAbajo < 60 ? 0x0000FFu : 0u;
+        ASSERT_EQ(s.Point(0, y), c) << desdeAbajo;
     }
-    EXPECT_EQ(AlturaColumna(s, 1), 50);
-    EXPECT_EQ(s.Point(1, 99), 0x00FF00u);
-    EXPECT_EQ(s.Point(2, 99), 0xFFFF00u); // cyan
-    EXPECT_EQ(AlturaColumna(s, 255), 100);
-    EXPECT_EQ(s.Point(255, 0), 0x0000FFu);
-    EXPECT_EQ(s.Point(3, 99), 0u);
+    EXPECT_EQ(QList<int>({Altura(s, 1), Altura(s, 255), Altura(s, 3)}), QList<int>({50, 100, 0}));
+    EXPECT_EQ(QList<uint32_t>({s.Point(1, 99), s.Point(2, 99), s.Point(255, 0)}), QList<uint32_t>({0x00FF00u, 0xFFFF00u, 0x0000FFu}));
 }
 
 TEST(Histograma, Estadisticas)
 {
-    double media = -1, desv = -1;
-    int32_t mediana = -1;
-    H h{};
-    h[10] = 5, h[20] = 5;
-    EstadisticasHistograma(h, 10, media, desv, mediana);
-    EXPECT_DOUBLE_EQ(media, 15);
-    EXPECT_DOUBLE_EQ(desv, 5); // divided by the total, not total - 1
-    EXPECT_EQ(mediana, 10);
-
-    H u{};
-    u[77] = 9;
-    EstadisticasHistograma(u, 9, media, desv, mediana);
-    EXPECT_DOUBLE_EQ(media, 77);
-    EXPECT_DOUBLE_EQ(desv, 0);
-    EXPECT_EQ(mediana, 77);
-
-    // The median is where the running count reaches total \ 2 (3 \ 2 = 1).
-    H t{};
-    t[0] = 1, t[100] = 1, t[200] = 1;
-    EstadisticasHistograma(t, 3, media, desv, mediana);
-    EXPECT_EQ(mediana, 0);
-    EXPECT_DOUBLE_EQ(media, 100);
-
-    // A total of 0 gives zeros; a total larger than the counts never reaches
-    // half and gives 255.
-    EstadisticasHistograma(h, 0, media, desv, mediana);
-    EXPECT_EQ(media, 0);
-    EXPECT_EQ(desv, 0);
-    EXPECT_EQ(mediana, 0);
-    EstadisticasHistograma(u, 100, media, desv, mediana);
+    // Population deviation; the median where the running count reaches total \ 2;
+    // a total of 0 gives zeros; a total larger than the counts gives median 255.
+    const struct { H h; int32_t total; double media, desviacion; int32_t mediana; } casos[] = {
+        {Con({{10, 5}, {20, 5}}), 10, 15, 5, 10}, {Con({{77, 9}}), 9, 77, 0, 77},
+        {Con({{0, 1}, {100, 1}, {200, 1}}), 3, 100, 81.64965809277261, 0}, {Con({{10, 5}, {20, 5}}), 0, 0, 0, 0},
+    };
+    for (const auto &c : casos) {
+        double media = -1, desv = -1;
+        int32_t mediana = -1;
+        EstadisticasHistograma(c.h, c.total, media, desv, mediana);
+        EXPECT_DOUBLE_EQ(media, c.media) << c.total;
+        EXPECT_NEAR(desv, c.desviacion, 1e-9) << c.total;
+        EXPECT_EQ(mediana, c.mediana) << c.total;
+    }
+    double media, desv;
+    int32_t mediana;
+    EstadisticasHistograma(Con({{77, 9}}), 100, media, desv, mediana);
     EXPECT_EQ(mediana, 255);
 }

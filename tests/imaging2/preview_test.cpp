@@ -6,104 +6,59 @@
 #include "platform/colorref.h"
 #include "platform/picturebox.h"
 
-#include <gtest/gtest.h>
-
 using namespace modImage;
+using Vista = Motor;
 
 namespace {
-
-class Vista : public ::testing::Test {
-protected:
-    void SetUp() override { EstadoInicial(); }
-    void TearDown() override { EstadoInicial(); }
-};
-
-// Sample whose pixel (x, y) holds b = x, g = y, r = 200.
+// Sample pixel (x, y) holds b = x, g = y, r = 200.
 Pixeles Coordenadas(int w, int h)
 {
-    return HacerBuffer(w, h, [](int x, int y, uint8_t *p) {
-        p[0] = static_cast<uint8_t>(x), p[1] = static_cast<uint8_t>(y), p[2] = 200;
-    });
+    return Buffer(w, h, [](int x, int y, uint8_t *p) { p[0] = uint8_t(x), p[1] = uint8_t(y), p[2] = 200; });
 }
-
-// Preview pixel (x, y from the top) as (b, g, r).
-std::array<int, 3> PixelVista(int x, int y)
+// Preview pixel (x, y from the top) as 0x00BBGGRR.
+uint32_t PixelVista(int x, int y)
 {
-    const uint8_t *p = PixelesVista.data() + static_cast<int64_t>(AltoVista - 1 - y) * PasoVista + 3 * x;
-    return {p[0], p[1], p[2]};
+    const uint8_t *p = PixelesVista.data() + int64_t(AltoVista - 1 - y) * PasoVista + 3 * x;
+    return ColorRef::RGB(p[2], p[1], p[0]);
 }
-
-// Paints the box in a marker colour, so a later drawing shows.
+// A marker colour in the box shows whether a later call drew.
 void Marcar(Superficie &s) { s.Imagen().fill(QColor(1, 2, 3)); }
 bool Marcada(const Superficie &s) { return s.Point(s.ScaleWidth() / 2, s.ScaleHeight() / 2) == 0x030201u; }
-
 } // namespace
 
-TEST_F(Vista, MuestraPequenaEnLaCajaDelEditor)
+TEST_F(Vista, GeometriaYVecinoMasProximo)
 {
     PonerMuestra(100, 100, Coordenadas(100, 100));
     Superficie caja(440, 376);
     ConstruirVistaPrevia(caja);
-    EXPECT_EQ(AnchoVista, 376);
-    EXPECT_EQ(AltoVista, 376);
-    EXPECT_EQ(XVista, 32);
-    EXPECT_EQ(YVista, 0);
-    EXPECT_EQ(PasoVista, 1128);
-    EXPECT_EQ(VersionVista, -1);
-    // Enlarged: the nearest sample index, the last ones capped at 99.
-    EXPECT_EQ(PixelVista(0, 0), (std::array<int, 3>{0, 0, 200}));
-    EXPECT_EQ(PixelVista(2, 0)[0], 1);     // 0.53 -> 1
-    EXPECT_EQ(PixelVista(94, 0)[0], 25);   // exactly 25
-    EXPECT_EQ(PixelVista(374, 0)[0], 99);  // 99.47
-    EXPECT_EQ(PixelVista(375, 375), (std::array<int, 3>{99, 99, 200})); // 99.73 -> 100, capped
-
-    // Without options the view shows the preview's own pixels, margins black.
+    EXPECT_EQ(QList<int>({AnchoVista, AltoVista, XVista, YVista, PasoVista, VersionVista}), QList<int>({376, 376, 32, 0, 1128, -1}));
+    // Column x takes sample round(x * 100 / 376), capped at 99.
+    const std::pair<int, int> columnas[] = {{0, 0}, {2, 1}, {94, 25}, {374, 99}, {375, 99}}; // 0.53, 25, 99.47, 99.73
+    for (auto [x, b] : columnas) EXPECT_EQ(PixelVista(x, 375), ColorRef::RGB(200, 99, b)) << x;
+    // Without options the box shows the preview's pixels, margins black.
     DibujarVistaOriginal(caja);
-    EXPECT_EQ(caja.Point(31, 100), 0u);
-    EXPECT_EQ(caja.Point(408, 100), 0u);
-    EXPECT_EQ(caja.Point(439, 375), 0u);
+    EXPECT_EQ(QList<uint32_t>({caja.Point(31, 100), caja.Point(408, 100), caja.Point(439, 375)}), QList<uint32_t>({0, 0, 0}));
     for (int y = 0; y < 376; y += 15)
-        for (int x = 0; x < 376; x += 13) {
-            const auto p = PixelVista(x, y);
-            ASSERT_EQ(caja.Point(32 + x, y), static_cast<uint32_t>(p[2] | p[1] << 8 | p[0] << 16));
-        }
-}
+        for (int x = 0; x < 376; x += 13) ASSERT_EQ(caja.Point(32 + x, y), PixelVista(x, y));
 
-TEST_F(Vista, VecinoMasProximoConEmpatesAlPar)
-{
-    // 2 x 2 enlarged to 8 x 8: column x takes round(x / 4), ties to even,
-    // capped at 1: 0 0 0 1 1 1 1 1.
+    // 2 x 2 to 8 x 8: x / 4 with ties to even, capped: 0 0 0 1 1 1 1 1, rows alike.
     PonerMuestra(2, 2, Coordenadas(2, 2));
-    Superficie caja(8, 8);
-    ConstruirVistaPrevia(caja);
-    ASSERT_EQ(AnchoVista, 8);
-    const int esperado[8] = {0, 0, 0, 1, 1, 1, 1, 1};
-    for (int x = 0; x < 8; ++x) {
-        EXPECT_EQ(PixelVista(x, 0)[0], esperado[x]) << x;
-        EXPECT_EQ(PixelVista(0, x)[1], esperado[x]) << x;
-    }
-}
+    Superficie ocho(8, 8);
+    ConstruirVistaPrevia(ocho);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(PixelVista(i, i), ColorRef::RGB(200, i > 2, i > 2)) << i;
 
-TEST_F(Vista, VistaDeUnPixelDeAncho)
-{
-    // 3 x 1000 in 440 x 376: s = 0.376, width round(1.128) = 1.
-    PonerMuestra(3, 1000, BufferAleatorio(3, 1000, 5));
-    Superficie caja(440, 376);
+    // 3 x 1000: width round(1.128) = 1, the fourth byte of each row zero, even after drawing.
+    PonerMuestra(3, 1000, Aleatorio(3, 1000, 5));
     ConstruirVistaPrevia(caja);
-    ASSERT_EQ(AnchoVista, 1);
-    EXPECT_EQ(AltoVista, 376);
-    EXPECT_EQ(XVista, 219);
-    EXPECT_EQ(PasoVista, 4);
-    for (int y = 0; y < AltoVista; ++y) ASSERT_EQ(PixelesVista[static_cast<size_t>(4 * y + 3)], 0);
-    // Drawing the view with the curve leaves the fourth bytes alone as well.
+    EXPECT_EQ(QList<int>({AnchoVista, AltoVista, XVista, PasoVista}), QList<int>({1, 376, 219, 4}));
     DibujarVistaConCurva(caja);
+    for (int y = 0; y < AltoVista; ++y) ASSERT_EQ(PixelesVista[size_t(4 * y + 3)], 0);
     EXPECT_EQ(caja.Point(218, 0), 0u);
-
-    // An empty fit (1 x 1000 gives width 0) keeps the previous preview.
-    PonerMuestra(1, 1000, BufferAleatorio(1, 1000, 6));
+    // An empty fit (1 x 1000 gives width 0) keeps the previous preview and its cache.
+    PonerMuestra(1, 1000, Aleatorio(1, 1000, 6));
     ConstruirVistaPrevia(caja);
     EXPECT_EQ(AnchoVista, 1);
-    EXPECT_EQ(VersionVista, 0); // the drawing above stays cached
+    EXPECT_EQ(VersionVista, 0);
 }
 
 TEST_F(Vista, CacheDeLaVistaConCurva)
@@ -112,71 +67,45 @@ TEST_F(Vista, CacheDeLaVistaConCurva)
     Superficie caja(100, 80);
     ConstruirVistaPrevia(caja);
     modEngine::VersionCurva = 6;
-
-    DibujarVistaConCurva(caja);
-    EXPECT_FALSE(Marcada(caja));
-    EXPECT_EQ(VersionVista, 6);
-    Marcar(caja);
-    DibujarVistaConCurva(caja); // nothing changed: nothing drawn
-    EXPECT_TRUE(Marcada(caja));
-
-    InvertirHorizontal = true; // set the flip: draws
-    DibujarVistaConCurva(caja);
-    EXPECT_FALSE(Marcada(caja));
-    EXPECT_EQ(VistaInvertirHorizontal, -1);
-    Marcar(caja);
-    InvertirHorizontal = false; // cleared again: draws too
-    DibujarVistaConCurva(caja);
-    EXPECT_FALSE(Marcada(caja));
-    Marcar(caja);
-    InvertirTonos = true; // toggled and back between two calls: no draw
-    InvertirTonos = false;
-    DibujarVistaConCurva(caja);
-    EXPECT_TRUE(Marcada(caja));
-
-    modEngine::VersionCurva = 7; // the curve changed
-    DibujarVistaConCurva(caja);
-    EXPECT_FALSE(Marcada(caja));
-
-    // The view without the curve invalidates: coming back always draws.
-    DibujarVistaOriginal(caja);
-    EXPECT_EQ(VersionVista, -1);
-    Marcar(caja);
-    DibujarVistaConCurva(caja);
-    EXPECT_FALSE(Marcada(caja));
-
-    // A reset brings the counter back to a value drawn before, with other
-    // tables: the box must show the new ones.
-    modEngine::VersionCurva = 7;
-    for (auto &v : modEngine::LutR) v = 0;
-    Marcar(caja);
-    DibujarVistaConCurva(caja);
-    EXPECT_FALSE(Marcada(caja));
+    // Each step changes the state (or not) and says whether the box is drawn.
+    const struct { const char *paso; std::function<void()> cambio; bool dibuja; } pasos[] = {
+        {"first", [] {}, true},
+        {"nothing changed", [] {}, false},
+        {"flip set", [] { InvertirHorizontal = true; }, true},
+        {"flip cleared", [] { InvertirHorizontal = false; }, true},
+        {"inversion toggled and back", [] { InvertirTonos = true, InvertirTonos = false; }, false},
+        {"curve changed", [] { modEngine::VersionCurva = 7; }, true},
+        {"view without the curve between", [&] { DibujarVistaOriginal(caja); }, true},
+        // A reset brings the counter back to a value drawn before, with other tables.
+        {"same counter, new tables", [] { Tablas([](int) { return 0; }, Igual, Igual); }, true},
+        {"cache invalidated", [] { InvalidarCachePreview(); }, true},
+    };
+    for (const auto &p : pasos) {
+        p.cambio();
+        Marcar(caja);
+        DibujarVistaConCurva(caja);
+        EXPECT_EQ(!Marcada(caja), p.dibuja) << p.paso;
+    }
+    EXPECT_EQ(VersionVista, 7);
     EXPECT_EQ(caja.Point(50, 40) & 0xFF, 0u); // red through the zero table
-    Marcar(caja);
-    InvalidarCachePreview();
-    DibujarVistaConCurva(caja);
-    EXPECT_FALSE(Marcada(caja));
 }
 
-TEST_F(Vista, VistaConCurvaAplicaTablasInversionYEspejo)
+TEST_F(Vista, TablasInversionYEspejoSinTocarLaVista)
 {
     PonerMuestra(4, 4, Coordenadas(4, 4));
     Superficie caja(4, 4);
     ConstruirVistaPrevia(caja);
-    for (auto &v : modEngine::LutR) v = 100;
-    InvertirTonos = true;
-    InvertirHorizontal = true;
-    DibujarVistaConCurva(caja);
-    // Top-left of the box shows the sample's top-right pixel, inverted.
-    EXPECT_EQ(caja.Point(0, 0), ColorRef::RGB(155, 255, 255 - 3));
-    // Without the curve: inversion and flip only.
-    DibujarVistaOriginal(caja);
+    Tablas([](int) { return 100; }, Igual, Igual);
+    InvertirTonos = InvertirHorizontal = true;
+    DibujarVistaConCurva(caja); // top-left shows the top-right pixel, inverted
+    EXPECT_EQ(caja.Point(0, 0), ColorRef::RGB(155, 255, 252));
+    EXPECT_EQ(VistaInvertirHorizontal, -1);
+    DibujarVistaOriginal(caja); // inversion and flip only
     EXPECT_EQ(caja.Point(0, 1), ColorRef::RGB(55, 254, 252));
-    EXPECT_EQ(PixelVista(3, 1), (std::array<int, 3>{3, 1, 200})); // the preview itself unchanged
+    EXPECT_EQ(PixelVista(3, 1), ColorRef::RGB(200, 1, 3));
 }
 
-TEST_F(Vista, SinMuestraNadaCambia)
+TEST_F(Vista, SinMuestraOSinVistaNadaCambia)
 {
     Superficie caja(40, 30);
     Marcar(caja);
@@ -184,11 +113,8 @@ TEST_F(Vista, SinMuestraNadaCambia)
     DibujarVistaConCurva(caja);
     DibujarVistaOriginal(caja);
     EXPECT_EQ(AnchoVista, 0);
-    EXPECT_TRUE(Marcada(caja));
     EXPECT_EQ(caja.Point(0, 0), 0x030201u);
-
-    // With a sample but before the first build, drawing does nothing either.
-    PonerMuestra(4, 4, Coordenadas(4, 4));
+    PonerMuestra(4, 4, Coordenadas(4, 4)); // a sample, but no preview built yet
     DibujarVistaConCurva(caja);
     EXPECT_TRUE(Marcada(caja));
 }
@@ -196,37 +122,11 @@ TEST_F(Vista, SinMuestraNadaCambia)
 TEST_F(Vista, HistogramasDeLaVista)
 {
     ProgresoGrabado prog;
-    PonerMuestra(100, 50, HacerBuffer(100, 50, [](int x, int, uint8_t *p) {
-        p[0] = 0, p[1] = 0, p[2] = x < 50 ? 255 : 0;
-    }));
+    PonerMuestra(100, 50, Buffer(100, 50, [](int x, int, uint8_t *p) { p[2] = x < 50 ? 255 : 0; }));
     Superficie caja(50, 50);
     ConstruirVistaPrevia(caja); // 50 x 25: every other column
     CalcularHistogramasVista();
-    EXPECT_EQ(prog.informes, (QList<QPair<int, QString>>{{80, QStringLiteral("Calculando histograma...")},
-                                                          {100, QStringLiteral("Listo.")}}));
-    EXPECT_EQ(HistMuestra[1][255], 25 * 25);
-    EXPECT_EQ(HistMuestra[1][0], 25 * 25);
-    EXPECT_EQ(HistMuestra[4][54], 25 * 25);
-    EXPECT_EQ(HistMuestra[2][0], 50 * 25);
-}
-
-TEST_F(Vista, CajaDeLaVentana)
-{
-    // The same operations through a picture box on screen.
-    PonerMuestra(100, 100, Coordenadas(100, 100));
-    PictureBox pic;
-    pic.resize(440, 376);
-    pic.show();
-    ASSERT_EQ(pic.ScaleWidth(), 440);
-    ConstruirVistaPrevia(&pic);
-    EXPECT_EQ(XVista, 32);
-    InvertirTonos = true;
-    DibujarVistaConCurva(&pic);
-    EXPECT_EQ(pic.S().Point(32, 0), ColorRef::RGB(55, 255, 255));
-    EXPECT_EQ(pic.S().Point(0, 0), 0u);
-    DibujarVistaOriginal(&pic);
-    EXPECT_EQ(pic.S().Point(32, 0), ColorRef::RGB(55, 255, 255));
-    ConstruirVistaPrevia(nullptr);
-    DibujarVistaConCurva(nullptr);
-    EXPECT_EQ(AnchoVista, 376);
+    EXPECT_EQ(prog.informes, (Informes{{80, "Calculando histograma..."}, {100, "Listo."}}));
+    EXPECT_EQ(QList<int>({HistMuestra[1][255], HistMuestra[1][0], HistMuestra[4][54], HistMuestra[2][0]}),
+              QList<int>({625, 625, 625, 1250}));
 }
