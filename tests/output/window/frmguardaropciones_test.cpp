@@ -11,13 +11,11 @@
 
 #include <FreeImage.h>
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -35,16 +33,17 @@ protected:
         modIdioma::Idioma = QStringLiteral("es");
     }
 
-    template <class W>
+    template <class W = QWidget>
     W *C(const char *nombre)
     {
-        W *w = d().findChild<W *>(QString::fromLatin1(nombre));
+        W *w = d().findChild<W *>(nombre);
         EXPECT_NE(w, nullptr) << nombre;
         return w;
     }
     void Clic(const char *nombre) { C<QAbstractButton>(nombre)->click(); }
     QString Nombre() { return C<QLineEdit>("txtNombre")->text(); }
-    bool Activo(const char *nombre) { return C<QWidget>(nombre)->isEnabled(); }
+    void Escribir(const char *texto) { C<QLineEdit>("txtNombre")->setText(texto); }
+    bool Marcado(const char *nombre) { return C<QAbstractButton>(nombre)->isChecked(); }
 
     // Shows the dialog modally and runs the user's actions inside it; the
     // actions must end by hiding it (a hang would otherwise follow).
@@ -80,29 +79,24 @@ protected:
 TEST_F(DialogoGuardar, PrimerUsoConOrigenTiffYSusOpciones)
 {
     Usar(Ruta("retrato.TIFF"), [&] {
-        EXPECT_TRUE(C<QRadioButton>("optTIFF")->isChecked());
+        EXPECT_TRUE(Marcado("optTIFF"));
         EXPECT_EQ(Nombre(), QStringLiteral("retrato _ curva aplicada.tif"));
         EXPECT_EQ(d().CarpetaDestino(), dir.path());
 
         auto *cbo = C<QComboBox>("cboTiffCompr");
-        ASSERT_EQ(cbo->count(), 5);
-        const QStringList entradas{"Sin compresión", "LZW", "ZIP (Deflate)", "PackBits", "JPEG"};
-        for (int i = 0; i < 5; ++i) EXPECT_EQ(cbo->itemText(i), entradas[i]);
+        QStringList entradas;
+        for (int i = 0; i < cbo->count(); ++i) entradas << cbo->itemText(i);
+        EXPECT_EQ(entradas, QStringList({"Sin compresión", "LZW", "ZIP (Deflate)", "PackBits", "JPEG"}));
         EXPECT_EQ(cbo->currentIndex(), 1);
-
         // Only TIFF's controls are live; the predictor only for LZW and ZIP.
-        for (const char *n : {"lblTiffCompr", "cboTiffCompr", "chkTiffPredictor", "chkTiffBigEndian"})
-            EXPECT_TRUE(Activo(n)) << n;
-        for (const char *n : {"scrCalidad", "chkJpegProgresivo", "scrPngCompr", "lblPngHint", "scrWebpCalidad",
-                              "chkWebpLossless", "lblWebpVal"})
-            EXPECT_FALSE(Activo(n)) << n;
+        for (const char *n : {"lblTiffCompr", "cboTiffCompr", "chkTiffPredictor", "chkTiffBigEndian", "scrCalidad", "chkJpegProgresivo",
+                              "scrPngCompr", "lblPngHint", "scrWebpCalidad", "chkWebpLossless", "lblWebpVal"})
+            EXPECT_EQ(C(n)->isEnabled(), QByteArray(n).contains("Tiff")) << n;
         cbo->setCurrentIndex(3);
-        EXPECT_FALSE(Activo("chkTiffPredictor"));
+        EXPECT_FALSE(C("chkTiffPredictor")->isEnabled());
         cbo->setCurrentIndex(1);
 
-        Clic("chkTiffPredictor");
-        Clic("chkTiffBigEndian");
-        Clic("cmdAceptar");
+        for (const char *n : {"chkTiffPredictor", "chkTiffBigEndian", "cmdAceptar"}) Clic(n);
     });
     EXPECT_TRUE(d().Aceptado());
     EXPECT_EQ(d().FifDestino(), 18);
@@ -115,7 +109,7 @@ TEST_F(DialogoGuardar, OpcionesSeConservanYElRestoSeReiniciaAlReabrir)
 {
     frmGuardarOpciones *primera = &d();
     Usar(Ruta("foto.jpg"), [&] {
-        EXPECT_TRUE(C<QRadioButton>("optJPEG")->isChecked());
+        EXPECT_TRUE(Marcado("optJPEG"));
         EXPECT_EQ(Nombre(), QStringLiteral("foto _ curva aplicada.jpg"));
         C<QScrollBar>("scrCalidad")->setValue(80);
         EXPECT_EQ(C<QLabel>("lblCalidadVal")->text(), QStringLiteral("80"));
@@ -124,9 +118,9 @@ TEST_F(DialogoGuardar, OpcionesSeConservanYElRestoSeReiniciaAlReabrir)
         EXPECT_EQ(Nombre(), QStringLiteral("foto _ curva aplicada.png"));
         C<QScrollBar>("scrPngCompr")->setValue(0);
         Clic("optWEBP");
-        EXPECT_TRUE(Activo("scrWebpCalidad"));
+        EXPECT_TRUE(C("scrWebpCalidad")->isEnabled());
         Clic("chkWebpLossless");
-        EXPECT_FALSE(Activo("scrWebpCalidad"));
+        EXPECT_FALSE(C("scrWebpCalidad")->isEnabled());
         Clic("cmdAceptar");
     });
     EXPECT_TRUE(d().Aceptado());
@@ -144,12 +138,10 @@ TEST_F(DialogoGuardar, OpcionesSeConservanYElRestoSeReiniciaAlReabrir)
     EXPECT_EQ(d().FifDestino(), FIF_WEBP); // kept until the next Guardar
     Usar(origen, [&] {
         EXPECT_EQ(d().CarpetaDestino(), otra.path());
-        EXPECT_TRUE(C<QRadioButton>("optPNG")->isChecked());
+        EXPECT_TRUE(Marcado("optPNG"));
         EXPECT_EQ(Nombre(), QStringLiteral("otra _ curva aplicada.png"));
-        EXPECT_EQ(C<QScrollBar>("scrCalidad")->value(), 80);
-        EXPECT_TRUE(C<QCheckBox>("chkJpegProgresivo")->isChecked());
-        EXPECT_EQ(C<QScrollBar>("scrPngCompr")->value(), 0);
-        EXPECT_TRUE(C<QCheckBox>("chkWebpLossless")->isChecked());
+        EXPECT_EQ(std::pair(C<QScrollBar>("scrCalidad")->value(), C<QScrollBar>("scrPngCompr")->value()), std::pair(80, 0));
+        EXPECT_TRUE(Marcado("chkJpegProgresivo") && Marcado("chkWebpLossless"));
         EXPECT_FALSE(d().close()); // refused as an unload
     });
     EXPECT_FALSE(d().Aceptado());
@@ -166,21 +158,20 @@ TEST_F(DialogoGuardar, SinOrigenYNombreEnBlanco)
 {
     modIdioma::Idioma = QStringLiteral("en");
     Usar(QString(), [&] {
-        EXPECT_TRUE(C<QRadioButton>("optJPEG")->isChecked());
+        EXPECT_TRUE(Marcado("optJPEG"));
         EXPECT_EQ(Nombre(), QStringLiteral(" _ curva aplicada"));
         EXPECT_EQ(d().CarpetaDestino(), GuardarOpciones::CarpetaPorDefecto());
 
-        C<QLineEdit>("txtNombre")->setText(QStringLiteral("   "));
+        Escribir("   ");
         Clic("cmdAceptar");
         ASSERT_EQ(cajas.llamadas.size(), 1);
         EXPECT_EQ(cajas.llamadas[0].texto, QStringLiteral("Enter a file name."));
         EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Exclamation);
         EXPECT_TRUE(cajas.llamadas[0].titulo.isEmpty());
-        EXPECT_TRUE(d().isVisible());
-        EXPECT_FALSE(d().Aceptado());
+        EXPECT_TRUE(d().isVisible() && !d().Aceptado());
 
         // A name with another format's extension gets the chosen format's.
-        C<QLineEdit>("txtNombre")->setText(QStringLiteral("prueba.png"));
+        Escribir("prueba.png");
         Clic("cmdAceptar");
     });
     EXPECT_TRUE(d().Aceptado());
@@ -200,7 +191,7 @@ TEST_F(DialogoGuardar, ExaminarEmpiezaEnLaCarpetaDelOrigen)
     dialogos.Responder(QString()); // first browse cancelled
     dialogos.Responder(otra.filePath(QStringLiteral("nuevo.png")));
     Usar(Ruta("foto.webp"), [&] {
-        EXPECT_TRUE(C<QRadioButton>("optWEBP")->isChecked());
+        EXPECT_TRUE(Marcado("optWEBP"));
         Clic("cmdExaminar");
         EXPECT_EQ(d().CarpetaDestino(), dir.path());
         EXPECT_EQ(Nombre(), QStringLiteral("foto _ curva aplicada.webp"));
@@ -208,7 +199,7 @@ TEST_F(DialogoGuardar, ExaminarEmpiezaEnLaCarpetaDelOrigen)
         Clic("cmdExaminar");
         EXPECT_EQ(d().CarpetaDestino(), otra.path());
         EXPECT_EQ(Nombre(), QStringLiteral("nuevo.png"));
-        EXPECT_TRUE(C<QRadioButton>("optWEBP")->isChecked()); // the format stays
+        EXPECT_TRUE(Marcado("optWEBP")); // the format stays
         Clic("cmdAceptar");
     });
     ASSERT_EQ(dialogos.peticiones.size(), 2);
@@ -216,11 +207,8 @@ TEST_F(DialogoGuardar, ExaminarEmpiezaEnLaCarpetaDelOrigen)
     EXPECT_TRUE(p.guardar);
     EXPECT_EQ(p.titulo, QStringLiteral("Guardar imagen con curva aplicada"));
     ASSERT_EQ(p.filtros.size(), 1);
-    EXPECT_EQ(p.filtros[0].descripcion, QStringLiteral("WebP (*.webp)"));
-    EXPECT_EQ(p.filtros[0].patrones, QStringLiteral("*.webp"));
-    EXPECT_EQ(p.carpetaInicial, dir.path());
-    EXPECT_EQ(p.nombreArchivo, QStringLiteral("foto _ curva aplicada.webp"));
-    EXPECT_EQ(p.extensionDefecto, QStringLiteral("webp"));
+    EXPECT_EQ(QStringList({p.filtros[0].descripcion, p.filtros[0].patrones, p.carpetaInicial, p.nombreArchivo, p.extensionDefecto}),
+              QStringList({"WebP (*.webp)", "*.webp", dir.path(), "foto _ curva aplicada.webp", "webp"}));
     EXPECT_TRUE(d().Aceptado());
     EXPECT_EQ(d().RutaDestino(), otra.filePath(QStringLiteral("nuevo.webp")));
     EXPECT_EQ(d().FifDestino(), FIF_WEBP);
@@ -229,17 +217,13 @@ TEST_F(DialogoGuardar, ExaminarEmpiezaEnLaCarpetaDelOrigen)
 TEST_F(DialogoGuardar, ReemplazarUnArchivoExistenteSePregunta)
 {
     const QString origen = Ruta("retrato.jpg");
-    for (const QString &f : {origen, Ruta("existe.jpg")}) {
-        QFile a(f);
-        ASSERT_TRUE(a.open(QIODevice::WriteOnly));
-        a.write("no tocar");
-    }
+    for (const QString &f : {origen, Ruta("existe.jpg")}) ASSERT_TRUE(QFile(f).open(QIODevice::WriteOnly));
 
     // The source image itself. Refused: nothing accepted, the dialog stays
     // for another name.
     cajas.Responder(MsgBox::No);
     Usar(origen, [&] {
-        C<QLineEdit>("txtNombre")->setText(QStringLiteral("  retrato  "));
+        Escribir("  retrato  ");
         Clic("cmdAceptar");
         ASSERT_EQ(cajas.llamadas.size(), 1);
         const MsgBox::Llamada &l = cajas.llamadas[0];
@@ -247,8 +231,7 @@ TEST_F(DialogoGuardar, ReemplazarUnArchivoExistenteSePregunta)
                                QStringLiteral("\r\n¿Desea reemplazarlo?"));
         EXPECT_EQ(l.Botones(), MsgBox::YesNo);
         EXPECT_TRUE(l.SegundoPorDefecto());
-        EXPECT_TRUE(d().isVisible());
-        EXPECT_FALSE(d().Aceptado());
+        EXPECT_TRUE(d().isVisible() && !d().Aceptado());
         Clic("cmdCancelar");
     });
     EXPECT_FALSE(d().Aceptado());
@@ -256,7 +239,7 @@ TEST_F(DialogoGuardar, ReemplazarUnArchivoExistenteSePregunta)
     // Any other existing file is asked about too.
     cajas.Responder(MsgBox::Yes);
     Usar(origen, [&] {
-        C<QLineEdit>("txtNombre")->setText(QStringLiteral("existe"));
+        Escribir("existe");
         Clic("cmdAceptar");
     });
     EXPECT_EQ(cajas.llamadas.size(), 2);
