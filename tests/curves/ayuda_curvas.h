@@ -1,79 +1,69 @@
 #pragma once
-// Helpers for the curve engine tests: put points into a channel, read tables.
+// Helpers for the curve engine tests.
 
-#include "curves/curvas.h"
+#include "fuzz/arnes_curvas.h"
 
-#include <array>
-#include <initializer_list>
+#include <numeric>
+#include <ostream>
 #include <utility>
 #include <vector>
 
-inline void PonerPuntos(int ch, std::initializer_list<std::pair<int, int>> puntos)
+using Puntos = std::vector<std::pair<int, int>>;
+using Tabla256 = std::array<uint8_t, 256>;
+using V = std::vector<int>;
+
+inline void PonerPuntos(int ch, const Puntos &p)
 {
-    int k = 0;
-    for (const auto &[x, y] : puntos) {
-        modEngine::PuntoX[ch][k] = static_cast<int16_t>(x);
-        modEngine::PuntoY[ch][k] = static_cast<int16_t>(y);
-        ++k;
-    }
-    modEngine::NumPuntos[ch] = static_cast<int16_t>(k);
+    modEngine::NumPuntos[ch] = static_cast<int16_t>(p.size());
+    for (size_t k = 0; k < p.size(); ++k)
+        modEngine::PuntoX[ch][k] = int16_t(p[k].first), modEngine::PuntoY[ch][k] = int16_t(p[k].second);
 }
 
-// The channel's table before levels, in the given mode.
-inline std::array<uint8_t, 256> Tabla(int ch, int modo)
+inline Puntos DelCanal(int ch)
+{
+    Puntos p;
+    using namespace modEngine;
+    for (int k = 0; k < NumPuntos[ch]; ++k) p.emplace_back(PuntoX[ch][k], PuntoY[ch][k]);
+    return p;
+}
+
+// The channel's table before levels, in the given mode (0 Hermite, 1 spline).
+inline Tabla256 Tabla(int ch, int modo)
 {
     modEngine::ModoInterpolacion = static_cast<int16_t>(modo);
-    std::array<uint8_t, 256> t{};
+    Tabla256 t{};
     modEngine::ConstruirLUTCanal(static_cast<int16_t>(ch), t.data());
     return t;
 }
 
-inline std::array<uint8_t, 256> Copia(const uint8_t *t)
+inline Tabla256 Copia(const uint8_t *t)
 {
-    std::array<uint8_t, 256> c{};
-    for (int i = 0; i < 256; ++i) c[i] = t[i];
+    Tabla256 c;
+    std::memcpy(c.data(), t, 256);
     return c;
 }
 
-inline std::array<uint8_t, 256> Identidad()
+inline Tabla256 Identidad()
 {
-    std::array<uint8_t, 256> c{};
-    for (int i = 0; i < 256; ++i) c[i] = static_cast<uint8_t>(i);
+    Tabla256 c;
+    std::iota(c.begin(), c.end(), 0);
     return c;
 }
 
-inline std::vector<int> Entradas(const std::array<uint8_t, 256> &t, std::initializer_list<int> indices)
+// Big-endian 16-bit words, as in an ACV file.
+inline QByteArray U16(std::initializer_list<int> valores)
 {
-    std::vector<int> v;
-    for (int i : indices) v.push_back(t[i]);
-    return v;
+    QByteArray b;
+    for (int v : valores) b.append(char((v >> 8) & 0xFF)).append(char(v & 0xFF));
+    return b;
 }
 
-#include "curves/deshacer.h"
-
-#include <cstring>
-
-// Everything a rejected curve file must leave as it was.
-struct FotoCurvas {
-    modEngine::EstadoCurvas estado;
-    std::array<uint8_t, 256> r, g, b;
-    int16_t canal, sel, modo, numDeshacer;
-    int32_t version;
-
-    static FotoCurvas Tomar()
-    {
-        using namespace modEngine;
-        return {TomarEstado(), Copia(LutR), Copia(LutG), Copia(LutB), CanalActual, PuntoSel,
-                ModoInterpolacion, NumeroDeshacer(), VersionCurva};
-    }
-    bool MismasCurvas(const FotoCurvas &o) const
-    {
-        return std::memcmp(&estado, &o.estado, sizeof estado) == 0 && r == o.r && g == o.g &&
-               b == o.b && canal == o.canal && sel == o.sel && modo == o.modo;
-    }
-};
-
-#include <QString>
-#include <ostream>
+// One AMP line: 256 values (i + desplazamiento) mod 256.
+inline QByteArray LineaAMP(int desplazamiento = 0, const char *sep = " ")
+{
+    QByteArray l;
+    for (int i = 0; i < 256; ++i) l += (i ? sep : "") + QByteArray::number((i + desplazamiento) % 256);
+    return l;
+}
 
 inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }

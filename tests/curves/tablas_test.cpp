@@ -1,274 +1,159 @@
-// Interpolation, levels, the per-channel rebuild and the composition of the
-// tables, with the worked values the curve tables must reproduce exactly.
+// Interpolation, levels, the per-channel rebuild and the composition of the tables.
 
 #include "ayuda_curvas.h"
-#include "curves/deshacer.h"
 
 #include <gtest/gtest.h>
 
 using namespace modEngine;
-using V = std::vector<int>;
 
 namespace {
-constexpr int PCHIP = 0;
-constexpr int SPLINE = 1;
+constexpr int PCHIP = 0, SPLINE = 1, AMBOS = 2;
+
+struct Tramo { // entries desde..hasta all hold 'valor'
+    int desde, hasta, valor;
+};
+
+void Comprobar(const uint8_t *t, const std::vector<Tramo> &tramos, const char *caso)
+{
+    for (const Tramo &r : tramos)
+        for (int i = r.desde; i <= r.hasta; ++i) EXPECT_EQ(t[i], r.valor) << caso << ", entry " << i;
+}
 } // namespace
 
-TEST(Interpolacion, CurvaPorDefectoEsIdentidadEnAmbosModos)
+TEST(Interpolacion, ValoresExactos)
 {
+    const Puntos tres = {{0, 0}, {128, 200}, {255, 255}}, cuatro = {{0, 0}, {64, 100}, {192, 140}, {255, 255}};
+    const Puntos dos = {{50, 100}, {200, 150}}, pico = {{0, 0}, {128, 255}, {255, 0}};
+    const Puntos x255Doble = {{0, 0}, {128, 128}, {255, 255}, {255, 0}}; // nothing written past 255
+    const Puntos locos = {{-500, -20}, {0, 300}, {32767, 255}};          // any 16-bit value a window may write
+    const std::vector<Tramo> ident = {{0, 0, 0}, {128, 128, 128}, {255, 255, 255}};
+    const struct {
+        const char *caso;
+        Puntos puntos;
+        int modo;
+        std::vector<Tramo> tramos;
+    } casos[] = {
+        {"three, spline", tres, SPLINE, {{0, 0, 0}, {32, 32, 59}, {64, 64, 114}, {96, 96, 162}, {128, 128, 200},
+                                         {192, 192, 241}, {224, 224, 250}, {255, 255, 255}}},
+        {"three, hermite", tres, PCHIP, {{0, 0, 0}, {32, 32, 55}, {64, 64, 114}, {96, 96, 166}, {128, 128, 200},
+                                         {192, 192, 232}, {224, 224, 243}, {255, 255, 255}}},
+        {"four, spline", cuatro, SPLINE, {{32, 32, 58}, {128, 128, 117}, {224, 224, 190}}},
+        {"four, hermite", cuatro, PCHIP, {{32, 32, 58}, {128, 128, 120}, {224, 224, 189}}},
+        {"two, spline extends the line", dos, SPLINE, {{0, 0, 83}, {125, 125, 125}, {255, 255, 168}}},
+        {"two, hermite flat outside", dos, PCHIP, {{0, 50, 100}, {125, 125, 125}, {200, 255, 150}}},
+        {"steep, clamped, tie to even", {{100, 0}, {110, 255}}, SPLINE, {{0, 0, 0}, {105, 105, 128}, {255, 255, 255}}},
+        {"peak, hermite flat top", pico, PCHIP, {{0, 0, 0}, {127, 128, 255}, {255, 255, 0}}},
+        {"peak, spline", pico, SPLINE, {{0, 0, 0}, {128, 128, 255}}},
+        {"second point at 255", x255Doble, AMBOS, ident},
+        {"first point at 30, spline", {{30, 40}, {255, 255}}, SPLINE, {{0, 0, 11}}},
+        {"ends inside, hermite", {{30, 40}, {100, 150}, {220, 200}}, PCHIP, {{0, 30, 40}, {220, 255, 200}}},
+        {"points out of range", locos, AMBOS, {{0, 0, 255}}},
+        {"all points past 255", {{300, 10}, {400, 20}}, PCHIP, {{255, 255, 10}}},
+        {"one point: identity", {{10, 200}}, AMBOS, ident},
+    };
     ReiniciarCurvas();
-    EXPECT_EQ(Tabla(0, PCHIP), Identidad());
-    EXPECT_EQ(Tabla(0, SPLINE), Identidad());
-    EXPECT_EQ(Copia(LutR), Identidad());
-    CanalActual = 2;
-    FijarNivel(2, 0, 0); // a rebuild with default levels keeps the identity
-    EXPECT_EQ(Copia(LutG), Identidad());
-}
-
-TEST(Interpolacion, DosPuntos)
-{
-    ReiniciarCurvas();
-    PonerPuntos(0, {{50, 100}, {200, 150}});
-    const auto s = Tabla(0, SPLINE);
-    EXPECT_EQ(s[0], 83);   // the line extended: 83.33
-    EXPECT_EQ(s[255], 168); // 168.33
-    EXPECT_EQ(s[125], 125);
-    const auto h = Tabla(0, PCHIP);
-    for (int i = 0; i <= 50; ++i) EXPECT_EQ(h[i], 100) << i;
-    for (int i = 200; i <= 255; ++i) EXPECT_EQ(h[i], 150) << i;
-    EXPECT_EQ(h[125], 125);
-    // A steep line runs out of range on both sides and is clamped.
-    PonerPuntos(0, {{100, 0}, {110, 255}});
-    const auto e = Tabla(0, SPLINE);
-    EXPECT_EQ(e[0], 0);
-    EXPECT_EQ(e[105], 128); // 127.5, ties to even
-    EXPECT_EQ(e[255], 255);
-}
-
-TEST(Interpolacion, TresPuntosValoresTrabajados)
-{
-    ReiniciarCurvas();
-    PonerPuntos(0, {{0, 0}, {128, 200}, {255, 255}});
-    const auto s = Tabla(0, SPLINE);
-    const auto h = Tabla(0, PCHIP);
-    EXPECT_EQ(Entradas(s, {32, 64, 96, 192, 224}), (V{59, 114, 162, 241, 250}));
-    EXPECT_EQ(Entradas(h, {32, 64, 96, 192, 224}), (V{55, 114, 166, 232, 243}));
-    EXPECT_EQ(Entradas(h, {0, 128, 255}), (V{0, 200, 255}));
-    EXPECT_EQ(Entradas(s, {0, 128, 255}), (V{0, 200, 255}));
-    for (int i = 1; i < 256; ++i) EXPECT_GE(h[i], h[i - 1]) << i;
-}
-
-TEST(Interpolacion, CuatroPuntosValoresTrabajados)
-{
-    ReiniciarCurvas();
-    PonerPuntos(0, {{0, 0}, {64, 100}, {192, 140}, {255, 255}});
-    EXPECT_EQ(Entradas(Tabla(0, SPLINE), {32, 128, 224}), (V{58, 117, 190}));
-    EXPECT_EQ(Entradas(Tabla(0, PCHIP), {32, 128, 224}), (V{58, 120, 189}));
-}
-
-TEST(Interpolacion, PicoNoSaleDeRango)
-{
-    ReiniciarCurvas();
-    PonerPuntos(0, {{0, 0}, {128, 255}, {255, 0}});
-    const auto h = Tabla(0, PCHIP);
-    EXPECT_EQ(h[128], 255);
-    EXPECT_EQ(h[127], 255); // flat top: slope 0 at the peak
-    EXPECT_EQ(h[0], 0);
-    EXPECT_EQ(h[255], 0);
-    const auto s = Tabla(0, SPLINE);
-    EXPECT_EQ(s[128], 255);
-    EXPECT_EQ(s[0], 0);
-}
-
-TEST(Interpolacion, XRepetidaYExtremosLejosDelBorde)
-{
-    ReiniciarCurvas();
-    // A second point at X 255: computed at 256, nothing written past 255.
-    PonerPuntos(0, {{0, 0}, {128, 128}, {255, 255}, {255, 0}});
-    for (int modo : {PCHIP, SPLINE}) {
-        const auto t = Tabla(0, modo);
-        EXPECT_EQ(t[0], 0) << modo;
-        EXPECT_EQ(t[128], 128) << modo;
-        EXPECT_EQ(t[255], 255) << modo;
+    for (const auto &c : casos) {
+        PonerPuntos(0, c.puntos);
+        for (int modo : {PCHIP, SPLINE})
+            if (c.modo == modo || c.modo == AMBOS) Comprobar(Tabla(0, modo).data(), c.tramos, c.caso);
     }
-    // First point at X 30, Y 40: Hermite is flat below it, the spline follows
-    // its first segment's line below it (two points: a straight line).
-    PonerPuntos(0, {{30, 40}, {255, 255}});
+    PonerPuntos(0, tres);
     const auto h = Tabla(0, PCHIP);
-    for (int i = 0; i < 30; ++i) EXPECT_EQ(h[i], 40) << i;
-    const auto s = Tabla(0, SPLINE);
-    EXPECT_EQ(s[0], 11); // 40 - 30 * 215 / 225 = 11.33
-    PonerPuntos(0, {{30, 40}, {100, 150}, {220, 200}});
-    const auto h3 = Tabla(0, PCHIP);
-    for (int i = 0; i < 30; ++i) EXPECT_EQ(h3[i], 40) << i;
-    for (int i = 221; i < 256; ++i) EXPECT_EQ(h3[i], 200) << i;
-    EXPECT_LT(Tabla(0, SPLINE)[0], 40);
-}
-
-TEST(Interpolacion, PuntosFueraDeRangoNoEscribenFueraDeLaTabla)
-{
-    ReiniciarCurvas();
-    // Windows may write any 16-bit value; the table stays within its bytes.
-    PonerPuntos(0, {{-500, -20}, {0, 300}, {32767, 255}});
-    for (int modo : {PCHIP, SPLINE}) {
-        const auto t = Tabla(0, modo);
-        EXPECT_EQ(t[0], 255) << modo;
-    }
-    PonerPuntos(0, {{300, 10}, {400, 20}});
-    EXPECT_EQ(Tabla(0, PCHIP)[255], 10);
-    NumPuntos[0] = 1; // fewer than two points: identity
-    EXPECT_EQ(Tabla(0, PCHIP), Identidad());
+    for (int i = 1; i < 256; ++i) EXPECT_GE(h[i], h[i - 1]) << "hermite keeps monotone points monotone, " << i;
     NumPuntos[0] = 40; // read as sixteen
     Tabla(0, SPLINE);
 }
 
-TEST(Niveles, RangoAplastadoEmpateEInversion)
+TEST(Niveles, ValoresExactos)
 {
-    ReiniciarCurvas();
-    CanalActual = 0;
-    // Input black 50, input white 50: 0..50 take the curve at 0, the rest at 255.
-    FijarNivel(0, 0, 50);
-    FijarNivel(0, 1, 50);
-    for (int i = 0; i <= 50; ++i) EXPECT_EQ(LutR[i], 0) << i;
-    for (int i = 51; i <= 255; ++i) EXPECT_EQ(LutB[i], 255) << i;
-
-    ReiniciarCurvas();
-    FijarNivel(0, 1, 128);
-    EXPECT_EQ(LutR[63], 126); // 125.51
-    EXPECT_EQ(LutR[64], 128); // 127.5, ties to even
-    EXPECT_EQ(LutR[127], 253); // 253.01
-    for (int i = 128; i <= 255; ++i) EXPECT_EQ(LutR[i], 255) << i;
-
-    ReiniciarCurvas();
-    FijarNivel(0, 2, 255);
-    FijarNivel(0, 3, 0);
-    for (int i = 0; i <= 255; ++i) EXPECT_EQ(LutG[i], 255 - i) << i;
-
-    // Output levels scale linearly: 0..255 onto 100..200, halves to even.
-    ReiniciarCurvas();
-    FijarNivel(0, 2, 100);
-    FijarNivel(0, 3, 200);
-    EXPECT_EQ(LutR[0], 100);
-    EXPECT_EQ(LutR[255], 200);
-    EXPECT_EQ(LutR[51], 120);
-    EXPECT_EQ(LutR[128], 150); // 150.196
+    const struct {
+        const char *caso;
+        std::vector<std::pair<int, int>> niveles; // (which level, value) on the master channel
+        std::vector<Tramo> tramos;
+    } casos[] = {
+        {"crushed input range", {{0, 50}, {1, 50}}, {{0, 50, 0}, {51, 255, 255}}},
+        {"input white 128, tie at 64", {{1, 128}}, {{63, 63, 126}, {64, 64, 128}, {127, 127, 253}, {128, 255, 255}}},
+        {"input white 170, ties to even", {{1, 170}}, {{1, 1, 2}, {3, 3, 4}, {5, 5, 8}}},
+        {"inverted output", {{2, 255}, {3, 0}},
+         {{0, 0, 255}, {1, 1, 254}, {127, 127, 128}, {128, 128, 127}, {255, 255, 0}}},
+        {"output 100..200", {{2, 100}, {3, 200}}, {{0, 0, 100}, {51, 51, 120}, {128, 128, 150}, {255, 255, 200}}},
+    };
+    for (const auto &c : casos) {
+        ReiniciarCurvas();
+        for (const auto &[cual, valor] : c.niveles) FijarNivel(0, int16_t(cual), int16_t(valor));
+        for (const uint8_t *t : {LutR, LutG, LutB}) Comprobar(t, c.tramos, c.caso);
+    }
 }
 
-TEST(Niveles, FijarNivelEnOtroCanalNoTocaTablasNiContador)
+TEST(Tablas, RegenerarSoloElCanalActualYComponer)
 {
     ReiniciarCurvas();
     CanalActual = 1;
-    FijarNivel(2, 3, 0);
+    FijarNivel(2, 3, 0); // not the current channel: stored, nothing rebuilt
     EXPECT_EQ(SalidaBlanco[2], 0);
     EXPECT_EQ(VersionCurva, 0);
-    EXPECT_EQ(Copia(LutG), Identidad());
-    // An unknown level index stores nothing but still rebuilds the current channel.
-    FijarNivel(1, 7, 99);
-    EXPECT_EQ(VersionCurva, 1);
-    EXPECT_EQ(EntradaNegro[1], 0);
-    // A bad channel changes nothing.
-    FijarNivel(4, 0, 10);
+    FijarNivel(4, 0, 10); // a bad channel: nothing
     FijarNivel(-1, 0, 10);
-    EXPECT_EQ(VersionCurva, 1);
-}
-
-TEST(Tablas, RegenerarGuardaSoloLaCurvaDelCanalEditado)
-{
-    ReiniciarCurvas();
+    EXPECT_EQ(VersionCurva, 0);
     PonerPuntos(1, {{0, 0}, {128, 200}, {255, 255}});
-    CanalActual = 1;
-    RegenerarCurvaActual();
+    FijarNivel(1, 7, 99); // an unknown level stores nothing but rebuilds: red only
+    EXPECT_EQ(VersionCurva, 1);
     EXPECT_EQ(LutR[128], 200);
     EXPECT_EQ(Copia(LutG), Identidad());
-    EXPECT_EQ(VersionCurva, 1);
 
-    // Then the master: every table holds only the master curve.
     PonerPuntos(0, {{0, 255}, {255, 0}});
     CanalActual = 0;
-    RegenerarCurvaActual();
-    EXPECT_EQ(LutR[128], 127);
-    EXPECT_EQ(Copia(LutR), Copia(LutG));
-    EXPECT_EQ(Copia(LutR), Copia(LutB));
+    RegenerarCurvaActual(); // the master goes into all three tables alone
     EXPECT_EQ(VersionCurva, 2);
+    EXPECT_EQ(LutR[128], 127);
+    EXPECT_EQ(Copia(LutR), Copia(LutB));
 
-    // Composition: red curve after master, green and blue the master alone.
-    ComponerLUTs();
+    FijarNivel(2, 3, 255);
+    ComponerLUTs(); // colour curves after the master
     EXPECT_EQ(VersionCurva, 7);
     EXPECT_EQ(CanalActual, 0);
     const auto rojo = Tabla(1, PCHIP);
-    for (int i = 0; i < 256; ++i) {
-        EXPECT_EQ(LutR[i], rojo[255 - i]) << i;
-        EXPECT_EQ(LutG[i], 255 - i) << i;
-    }
+    for (int i = 0; i < 256; ++i) EXPECT_EQ(V({LutR[i], LutG[i]}), V({rojo[255 - i], 255 - i})) << i;
 }
 
 TEST(Tablas, ComponerConNivelesPorCanal)
 {
     ReiniciarCurvas();
     CanalActual = 3;
-    FijarNivel(0, 1, 128);  // master: input white 128
-    FijarNivel(2, 2, 255);  // green inverted by its output levels
+    FijarNivel(0, 1, 128); // master input white 128
+    FijarNivel(2, 2, 255); // green inverted
     FijarNivel(2, 3, 0);
-    FijarNivel(1, 3, 128);  // red output white 128
-    const int version = VersionCurva;
+    FijarNivel(1, 3, 128); // red output white 128
     ComponerLUTs();
-    EXPECT_EQ(VersionCurva, version + 5);
-    EXPECT_EQ(CanalActual, 3);
-    // Master alone: 64 -> 128, 200 -> 255.
-    EXPECT_EQ(LutB[64], 128);
-    EXPECT_EQ(LutB[200], 255);
-    EXPECT_EQ(LutG[64], 127);   // 255 - 128
-    EXPECT_EQ(LutG[200], 0);
-    EXPECT_EQ(LutR[64], 64);    // 128 * 128 / 255 = 64.25
-    EXPECT_EQ(LutR[200], 128);
+    EXPECT_EQ(VersionCurva, 5);
+    EXPECT_EQ(V({LutB[64], LutB[200], LutG[64], LutG[200], LutR[64], LutR[200]}), V({128, 255, 127, 0, 64, 128}));
 }
 
 TEST(Tablas, OrdenarEsEstableYLaSeleccionSigueASuPunto)
 {
     ReiniciarCurvas();
     PonerPuntos(2, {{200, 1}, {100, 2}, {100, 3}, {0, 4}});
-    PuntoSel = 0; // the point at X 200
+    PuntoSel = 0;
     OrdenarPuntos(2);
-    EXPECT_EQ(PuntoX[2][0], 0);
-    EXPECT_EQ(PuntoY[2][1], 2); // equal X keep their order
-    EXPECT_EQ(PuntoY[2][2], 3);
-    EXPECT_EQ(PuntoX[2][3], 200);
+    EXPECT_EQ(DelCanal(2), (Puntos{{0, 4}, {100, 2}, {100, 3}, {200, 1}}));
     EXPECT_EQ(PuntoSel, 3);
-    PuntoSel = 1;
-    OrdenarPuntos(2); // already sorted: nothing moves
-    EXPECT_EQ(PuntoSel, 1);
-    EXPECT_EQ(PuntoY[2][1], 2);
 }
 
-TEST(Tablas, ReiniciarYPrimeraInicializacion)
+TEST(Tablas, ReiniciarVuelveAlEstadoInicial)
 {
-    EXPECT_FALSE(CurvasIniciadas);
-    EXPECT_EQ(LutR[200], 0); // untouched until first use
     AsegurarCurvasIniciadas();
-    EXPECT_TRUE(CurvasIniciadas);
     EXPECT_EQ(Copia(LutB), Identidad());
     PonerPuntos(0, {{0, 0}, {100, 50}, {255, 255}});
     RegenerarCurvaActual();
     GuardarDeshacer();
-    AsegurarCurvasIniciadas(); // already initialised: keeps the curve
-    EXPECT_EQ(NumPuntos[0], 3);
-    EXPECT_EQ(VersionCurva, 1);
-    ModoInterpolacion = 1;
-    CanalActual = 2;
+    ModoInterpolacion = CanalActual = 2;
     PuntoSel = 1;
     Arrastrando = true;
     FijarNivel(3, 0, 9);
-    PuntoX[0][5] = 77; // a slot outside the count
     ReiniciarCurvas();
-    EXPECT_EQ(NumPuntos[0], 2);
-    EXPECT_EQ(PuntoX[0][1], 255);
-    EXPECT_EQ(PuntoX[0][5], 77);
-    EXPECT_EQ(EntradaNegro[3], 0);
-    EXPECT_EQ(ModoInterpolacion, 0);
-    EXPECT_EQ(CanalActual, 0);
-    EXPECT_EQ(PuntoSel, -1);
-    EXPECT_FALSE(Arrastrando);
-    EXPECT_EQ(VersionCurva, 0);
+    EXPECT_EQ(DelCanal(0), (Puntos{{0, 0}, {255, 255}}));
+    EXPECT_EQ(V({EntradaNegro[3], ModoInterpolacion, CanalActual, PuntoSel, Arrastrando, VersionCurva}),
+              V({0, 0, 0, -1, 0, 0}));
     EXPECT_EQ(NumeroDeshacer(), 0);
     EXPECT_EQ(Copia(LutR), Identidad());
 }

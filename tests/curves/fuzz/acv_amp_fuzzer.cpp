@@ -1,6 +1,5 @@
-// libFuzzer entry point for the ACV and AMP readers (clang only; not part of
-// the test suite). The first byte chooses the reader and seeds the curve
-// state; the rest is the file content. Build from the repository root:
+// libFuzzer entry for the ACV and AMP readers (clang only; not in the suite).
+// The first byte chooses the reader and seeds the curve state. From the root:
 //
 //   clang++ -std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined \
 //     -I. -Itests/curves $(pkg-config --cflags Qt6Widgets) \
@@ -26,8 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const bool amp = (data[0] & 1) != 0;
     std::mt19937 rng(data[0]);
     arnes::PrepararEstado(rng);
-    const QByteArray datos(reinterpret_cast<const char *>(data + 1), static_cast<qsizetype>(size - 1));
-    const std::string fallo = arnes::Probar(datos, amp);
+    const std::string fallo =
+        arnes::Probar(QByteArray(reinterpret_cast<const char *>(data + 1), static_cast<qsizetype>(size - 1)), amp);
     if (!fallo.empty()) {
         std::fprintf(stderr, "%s reader: %s\n", amp ? "AMP" : "ACV", fallo.c_str());
         std::abort();

@@ -1,18 +1,14 @@
 #pragma once
-// Shared by the in-suite mutation run and the libFuzzer entry point: feed one
-// ACV or AMP content to the reader over a varied curve state and check what
-// every import must guarantee. Returns "" or a description of the fault.
+// Shared by the mutation run, the file tests and the libFuzzer entry: import one
+// ACV or AMP content over an edited curve state and check what every import must
+// guarantee. Probar returns "" or a description of the fault.
 
 #include "curves/archivoscurva.h"
-#include "curves/curvas.h"
 #include "curves/deshacer.h"
 #include "platform/msgbox.h"
 
-#include <QByteArray>
-#include <QString>
-
+#include <algorithm>
 #include <array>
-#include <cstdint>
 #include <cstring>
 #include <random>
 #include <string>
@@ -23,130 +19,90 @@ using namespace modEngine;
 
 struct Cajas {
     int cuenta = 0;
-    QString ultima;
+    MsgBox::Llamada ultima;
 };
-
-inline Cajas &CajasVistas()
-{
-    static Cajas c;
-    return c;
-}
+inline Cajas vistas; // message boxes since the last Probar
 
 inline void InstalarCajas()
 {
     MsgBox::InstalarResponder([](const MsgBox::Llamada &l) {
-        ++CajasVistas().cuenta;
-        CajasVistas().ultima = l.texto;
+        ++vistas.cuenta;
+        vistas.ultima = l;
         return int(MsgBox::OK);
     });
 }
 
-// An edited state: points, levels, mode, channel and selection drawn from the
-// generator, tables holding only the current channel (not composed), and
-// sometimes a snapshot of an earlier state in the ring.
-inline bool PrepararEstado(std::mt19937 &rng)
+// Points, levels, mode, channel and selection from the generator; tables hold
+// only the current channel; usually an undo snapshot, sometimes edited after.
+inline void PrepararEstado(std::mt19937 &rng)
 {
-    auto U = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(rng); };
+    auto U = [&](int a, int b) { return static_cast<int16_t>(std::uniform_int_distribution<int>(a, b)(rng)); };
     ReiniciarCurvas();
     for (int ch = 0; ch < NumCanales; ++ch) {
-        const int n = U(2, MaxPuntos);
-        NumPuntos[ch] = static_cast<int16_t>(n);
-        for (int k = 0; k < MaxPuntos; ++k) {
-            PuntoX[ch][k] = static_cast<int16_t>(U(0, 255));
-            PuntoY[ch][k] = static_cast<int16_t>(U(0, 255));
-        }
-        EntradaNegro[ch] = static_cast<int16_t>(U(-20, 120));
-        EntradaBlanco[ch] = static_cast<int16_t>(U(100, 280));
-        SalidaNegro[ch] = static_cast<int16_t>(U(0, 255));
-        SalidaBlanco[ch] = static_cast<int16_t>(U(0, 255));
+        NumPuntos[ch] = U(2, MaxPuntos);
+        for (int k = 0; k < MaxPuntos; ++k) PuntoX[ch][k] = U(0, 255), PuntoY[ch][k] = U(0, 255);
+        EntradaNegro[ch] = U(-20, 120), EntradaBlanco[ch] = U(100, 280);
+        SalidaNegro[ch] = U(0, 255), SalidaBlanco[ch] = U(0, 255);
     }
-    ModoInterpolacion = static_cast<int16_t>(U(0, 1));
-    CanalActual = static_cast<int16_t>(U(0, 3));
+    ModoInterpolacion = U(0, 1);
+    CanalActual = U(0, 3);
     RegenerarCurvaActual();
-    PuntoSel = static_cast<int16_t>(U(-1, 3));
-    const bool empuja = U(0, 3) != 0;
-    if (empuja) {
-        GuardarDeshacer();
-        if (U(0, 1)) { // the caller changed something after its push
-            PuntoY[CanalActual][0] = static_cast<int16_t>(U(0, 255));
-            FijarNivel(CanalActual, static_cast<int16_t>(U(0, 3)), static_cast<int16_t>(U(0, 255)));
-        }
-    }
-    return empuja;
+    PuntoSel = U(-1, 3);
+    if (U(0, 3) == 0) return;
+    GuardarDeshacer();
+    if (U(0, 1)) PuntoY[CanalActual][0] = U(0, 255), FijarNivel(CanalActual, U(0, 3), U(0, 255));
 }
 
+// Everything a rejected file must leave as it was, and the undo depth.
 struct Foto {
-    EstadoCurvas estado;
-    std::array<uint8_t, 256> t[3];
-    int16_t canal, sel, modo, numDeshacer;
-    int32_t version;
+    EstadoCurvas estado = TomarEstado();
+    std::array<uint8_t, 768> tablas{};
+    int16_t canal = CanalActual, sel = PuntoSel, modo = ModoInterpolacion, numDeshacer = NumeroDeshacer();
+    int32_t version = VersionCurva;
+    Foto()
+    {
+        for (int t = 0; t < 3; ++t) std::memcpy(tablas.data() + 256 * t, t == 0 ? LutR : t == 1 ? LutG : LutB, 256);
+    }
+    bool MismaCurva(const Foto &o) const
+    {
+        return std::memcmp(&estado, &o.estado, sizeof estado) == 0 && tablas == o.tablas && canal == o.canal &&
+               sel == o.sel && modo == o.modo && version == o.version;
+    }
 };
 
-inline Foto Tomar()
-{
-    Foto f;
-    f.estado = TomarEstado();
-    std::memcpy(f.t[0].data(), LutR, 256);
-    std::memcpy(f.t[1].data(), LutG, 256);
-    std::memcpy(f.t[2].data(), LutB, 256);
-    f.canal = CanalActual;
-    f.sel = PuntoSel;
-    f.modo = ModoInterpolacion;
-    f.numDeshacer = NumeroDeshacer();
-    f.version = VersionCurva;
-    return f;
-}
-
-// Imports 'datos' as AMP or ACV and checks the outcome.
 inline std::string Probar(const QByteArray &datos, bool amp)
 {
-    const Foto antes = Tomar();
-    Cajas &cajas = CajasVistas();
-    cajas.cuenta = 0;
+    const Foto antes;
+    vistas = {};
     const bool ok = amp ? ImportarCurvaAMPBytes(datos) : ImportarCurvaACVBytes(datos);
-    const Foto despues = Tomar();
-
+    const Foto despues;
     if (!ok) {
-        if (cajas.cuenta != 1) return "rejected with " + std::to_string(cajas.cuenta) + " message boxes";
-        const QString prefijo = amp ? QStringLiteral("No se pudo importar la curva AMP: ")
-                                    : QStringLiteral("No se pudo importar la curva ACV: ");
-        if (!cajas.ultima.startsWith(prefijo)) return "wrong message: " + cajas.ultima.toStdString();
-        if (std::memcmp(&antes.estado, &despues.estado, sizeof antes.estado) != 0)
-            return "points or levels changed by a rejected file";
-        for (int c = 0; c < 3; ++c)
-            if (antes.t[c] != despues.t[c]) return "tables changed by a rejected file";
-        if (antes.canal != despues.canal || antes.sel != despues.sel || antes.modo != despues.modo)
-            return "channel, selection or mode changed by a rejected file";
-        if (antes.version != despues.version) return "change counter moved by a rejected file";
-        const int esperado = antes.numDeshacer > 0 ? antes.numDeshacer - 1 : 0;
-        if (despues.numDeshacer != esperado) return "undo ring not popped exactly once";
+        if (vistas.cuenta != 1) return "rejected with " + std::to_string(vistas.cuenta) + " message boxes";
+        if (!vistas.ultima.texto.startsWith(QStringLiteral("No se pudo importar la curva %1: ")
+                                                .arg(QLatin1String(amp ? "AMP" : "ACV"))))
+            return "wrong message: " + vistas.ultima.texto.toStdString();
+        if (!antes.MismaCurva(despues)) return "curve state, tables or counter changed by a rejected file";
+        if (despues.numDeshacer != std::max(antes.numDeshacer - 1, 0)) return "undo ring not popped exactly once";
         return {};
     }
-
-    if (cajas.cuenta != 0) return "accepted file showed a message box";
+    if (vistas.cuenta != 0) return "accepted file showed a message box";
     if (despues.canal != antes.canal || despues.modo != antes.modo) return "channel or mode changed";
     if (despues.version != antes.version + (amp ? 9 : 5)) return "wrong change counter after import";
     if (despues.numDeshacer != antes.numDeshacer) return "undo ring touched by a good import";
-    for (int ch = 0; ch < NumCanales; ++ch) {
-        const int n = NumPuntos[ch];
-        if (n < 2 || n > MaxPuntos) return "point count out of range";
-        for (int k = 0; k < n; ++k) {
+    uint8_t m[256], c[256];
+    ConstruirLUTCanal(0, m);
+    for (int16_t ch = 0; ch < NumCanales; ++ch) {
+        if (NumPuntos[ch] < 2 || NumPuntos[ch] > MaxPuntos) return "point count out of range";
+        for (int k = 0; k < NumPuntos[ch]; ++k) {
             if (PuntoX[ch][k] < 0 || PuntoX[ch][k] > 255 || PuntoY[ch][k] < 0 || PuntoY[ch][k] > 255)
                 return "point out of range";
             if (k > 0 && PuntoX[ch][k] < PuntoX[ch][k - 1]) return "points left unsorted";
         }
-        if (EntradaNegro[ch] != 0 || EntradaBlanco[ch] != 255 || SalidaNegro[ch] != 0 ||
-            SalidaBlanco[ch] != 255)
+        if (EntradaNegro[ch] != 0 || EntradaBlanco[ch] != 255 || SalidaNegro[ch] != 0 || SalidaBlanco[ch] != 255)
             return "levels not back to defaults";
-    }
-    // Tables: each colour curve applied after the master curve.
-    uint8_t m[256], c[256];
-    ConstruirLUTCanal(0, m);
-    const uint8_t *luts[3] = {LutR, LutG, LutB};
-    for (int16_t ch = 1; ch <= 3; ++ch) {
-        ConstruirLUTCanal(ch, c);
-        for (int i = 0; i < 256; ++i)
-            if (luts[ch - 1][i] != c[m[i]]) return "tables not composed from the imported curve";
+        ConstruirLUTCanal(ch, c); // each colour table: its own curve after the master
+        for (int i = 0; ch > 0 && i < 256; ++i)
+            if (despues.tablas[256 * (ch - 1) + i] != c[m[i]]) return "tables not composed from the imported curve";
     }
     return {};
 }
