@@ -4,177 +4,104 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace CartaGrises;
+using V = std::vector<int>;
 
-namespace {
-struct Dim {
-    int r, A, B, C, D, E, F, W, H;
-};
-
-void EsperarDim(const Dim &d)
+TEST(GeometriaCarta, DimensionesA200YALasResolucionesExtremas)
 {
-    SCOPED_TRACE(d.r);
-    const Geometria g = GeometriaDe(d.r);
-    EXPECT_EQ(g.Resolucion, d.r);
-    EXPECT_EQ(g.Margen, d.A);
-    EXPECT_EQ(g.MargenSup, d.B);
-    EXPECT_EQ(g.LadoParche, d.C);
-    EXPECT_EQ(g.AnchoEscala, d.D);
-    EXPECT_EQ(g.AnchoDegradado, d.E);
-    EXPECT_EQ(g.AnchoFranja, d.F);
-    EXPECT_EQ(g.AnchoPx, d.W);
-    EXPECT_EQ(g.AltoPx, d.H);
-}
-} // namespace
-
-TEST(GeometriaCarta, A200pppTodasLasPiezas)
-{
-    EsperarDim({200, 6, 75, 100, 85, 50, 20, 1173, 1183});
-    const Geometria g = GeometriaDe(200);
-    EXPECT_EQ(g.XEscala, 1012);
-    EXPECT_EQ(g.XDegradado, 1097);
-    EXPECT_EQ(g.XFranja, 1147);
-    EXPECT_EQ(RectParche(g, 0), (Rect{6, 75, 105, 174}));
-    EXPECT_EQ(RectParche(g, 99), (Rect{906, 975, 1005, 1074}));
-    EXPECT_EQ(RectParche(g, 37), (Rect{706, 375, 805, 474}));
-    EXPECT_EQ(RectParche100(g), (Rect{6, 1075, 105, 1174}));
-    EXPECT_EQ(RectInfo(g), (Rect{106, 1075, 1011, 1182}));
-    EXPECT_EQ(RectEscalon(g, 0), (Rect{1012, 75, 1096, 126}));
-    EXPECT_EQ(RectEscalon(g, 20), (Rect{1012, 1123, 1096, 1174}));
-    // The steps tile the eleven rows without gaps, 52 or 53 rows each.
-    for (int i = 0; i < 21; ++i) {
-        const Rect s = RectEscalon(g, i);
-        const int alto = s.y2 - s.y1 + 1;
-        EXPECT_TRUE(alto == 52 || alto == 53) << i;
-        if (i > 0) {
-            EXPECT_EQ(s.y1, RectEscalon(g, i - 1).y2 + 1);
+    const struct {
+        int r;
+        V dims; // A B C D E F, XEscala XDegradado XFranja, W H, strip middle
+        Rect primero, ultimo; // wedge steps 0 and 20
+        int alto;             // every step is this high or one more
+    } casos[] = {
+        {200, {6, 75, 100, 85, 50, 20, 1012, 1097, 1147, 1173, 1183, 592}, {1012, 75, 1096, 126}, {1012, 1123, 1096, 1174}, 52},
+        {72, {2, 27, 36, 31, 18, 7, 364, 395, 413, 422, 426, 213}, {364, 27, 394, 45}, {364, 404, 394, 422}, 18},
+        {1200, {36, 450, 600, 510, 300, 120, 6072, 6582, 6882, 7038, 7097, 3548}, {6072, 450, 6581, 763}, {6072, 6736, 6581, 7049}, 314},
+    };
+    for (const auto &c : casos) {
+        SCOPED_TRACE(c.r);
+        const Geometria g = GeometriaDe(c.r);
+        EXPECT_EQ((V{g.Margen, g.MargenSup, g.LadoParche, g.AnchoEscala, g.AnchoDegradado, g.AnchoFranja, g.XEscala,
+                     g.XDegradado, g.XFranja, g.AnchoPx, g.AltoPx, MitadFranja(g)}),
+                  c.dims);
+        EXPECT_EQ(RectEscalon(g, 0), c.primero);
+        EXPECT_EQ(RectEscalon(g, 20), c.ultimo);
+        for (int i = 1; i < 21; ++i) { // the steps tile the eleven rows
+            const Rect s = RectEscalon(g, i);
+            EXPECT_EQ(s.y1, RectEscalon(g, i - 1).y2 + 1) << i;
+            EXPECT_TRUE(s.y2 - s.y1 + 1 == c.alto || s.y2 - s.y1 == c.alto) << i;
         }
     }
-    // 1183 / 2 = 591.5 goes to the even row.
-    EXPECT_EQ(MitadFranja(g), 592);
-    // The evaluator's default grid margins.
-    EXPECT_EQ(g.AnchoPx - g.Margen - 10 * g.LadoParche, 167);
-    EXPECT_EQ(g.AltoPx - g.MargenSup - 11 * g.LadoParche, 8);
+    const Geometria g = GeometriaDe(200);
+    EXPECT_EQ(RectParche(g, 0), (Rect{6, 75, 105, 174}));
+    EXPECT_EQ(RectParche(g, 37), (Rect{706, 375, 805, 474}));
+    EXPECT_EQ(RectParche(g, 99), (Rect{906, 975, 1005, 1074}));
+    EXPECT_EQ(RectParche100(g), (Rect{6, 1075, 105, 1174}));
+    EXPECT_EQ(RectInfo(g), (Rect{106, 1075, 1011, 1182}));
 }
 
-TEST(GeometriaCarta, ExtremosYEmpatesConParAlRedondear)
+TEST(GeometriaCarta, EmpatesVanAlParYTextoDeResolucion)
 {
-    EsperarDim({72, 2, 27, 36, 31, 18, 7, 422, 426});
-    EsperarDim({1200, 36, 450, 600, 510, 300, 120, 7038, 7097});
-    // 81 ppp: s × 100 = 40.5 -> 40.
-    EsperarDim({81, 2, 30, 40, 34, 20, 8, 468, 472});
-    // 75 ppp: 37.5 -> 38 and 7.5 -> 8.
-    const Geometria g75 = GeometriaDe(75);
-    EXPECT_EQ(g75.LadoParche, 38);
-    EXPECT_EQ(g75.AnchoFranja, 8);
-    EXPECT_EQ(g75.AnchoPx, 445);
-    EXPECT_EQ(g75.AltoPx, 449);
-    // Heights at a tie: 544.5 -> 544, 1028.5 -> 1028.
-    for (int r : {91, 92}) {
-        EXPECT_EQ(GeometriaDe(r).AnchoPx, 540) << r;
-        EXPECT_EQ(GeometriaDe(r).AltoPx, 544) << r;
+    // 81: C 40.5 -> 40; 75: C 37.5 -> 38, F 7.5 -> 8; 91: C 45.5 -> 46;
+    // 91, 92: H 544.5 -> 544; 174: H 1028.5 -> 1028.
+    const V casos[] = {{81, 40, 8, 468, 472}, {75, 38, 8, 445, 449}, {91, 46, 9, 540, 544}, {92, 46, 9, 540, 544}, {174, 87, 17, 1020, 1028}};
+    for (const V &c : casos) {
+        const Geometria g = GeometriaDe(c[0]);
+        EXPECT_EQ((V{c[0], g.LadoParche, g.AnchoFranja, g.AnchoPx, g.AltoPx}), c);
     }
-    EXPECT_EQ(GeometriaDe(174).AnchoPx, 1020);
-    EXPECT_EQ(GeometriaDe(174).AltoPx, 1028);
-
-    const Geometria g72 = GeometriaDe(72);
-    EXPECT_EQ(MitadFranja(g72), 213);
-    EXPECT_EQ(RectEscalon(g72, 0), (Rect{364, 27, 394, 45}));
-    EXPECT_EQ(RectEscalon(g72, 20).y1, 404);
-    EXPECT_EQ(RectEscalon(g72, 20).y2, 422);
-    const Geometria g1200 = GeometriaDe(1200);
-    EXPECT_EQ(g1200.XFranja, 6882);
-    EXPECT_EQ(MitadFranja(g1200), 3548);
-    EXPECT_EQ(RectEscalon(g1200, 0).y2, 763);
-    EXPECT_EQ(RectEscalon(g1200, 20).y1, 6736);
-    EXPECT_EQ(RectEscalon(g1200, 20).y2, 7049);
-
     // Every resolution leaves at least one row under the eleventh row.
     for (int r = kResolucionMin; r <= kResolucionMax; ++r) {
         const Geometria g = GeometriaDe(r);
         ASSERT_GT(g.AltoPx, g.MargenSup + 11 * g.LadoParche) << r;
     }
-}
 
-TEST(GeometriaCarta, TextoDeResolucion)
-{
-    EXPECT_EQ(CalcularGeometria(QStringLiteral("1e3")).Resolucion, 1000);
-    EXPECT_EQ(CalcularGeometria(QStringLiteral("abc")).Resolucion, 72);
-    EXPECT_EQ(CalcularGeometria(QString()).Resolucion, 72);
+    // Resolution texts (the number reading itself is the platform's).
+    for (auto [texto, usada] : {std::pair{"1e3", 1000}, {"abc", 72}, {"", 72}, {"12.5", 72}, {"5000", 1200}, {"-150", 72}})
+        EXPECT_EQ(CalcularGeometria(QString::fromLatin1(texto)).Resolucion, usada) << texto;
     EXPECT_EQ(LeerResolucion(QStringLiteral("12.5")), 12);
-    EXPECT_EQ(CalcularGeometria(QStringLiteral("12.5")).Resolucion, 72);
-    EXPECT_EQ(CalcularGeometria(QStringLiteral("5000")).Resolucion, 1200);
-    EXPECT_EQ(LeerResolucion(QStringLiteral(" 3 00ppp")), 300);
-    EXPECT_EQ(LeerResolucion(QStringLiteral("&HC8")), 200);
-    EXPECT_EQ(LeerResolucion(QStringLiteral("-150")), -150);
-    EXPECT_FALSE(ResolucionAceptada(71));
-    EXPECT_TRUE(ResolucionAceptada(72));
-    EXPECT_TRUE(ResolucionAceptada(1200));
-    EXPECT_FALSE(ResolucionAceptada(1201));
+    EXPECT_EQ((V{ResolucionAceptada(71), ResolucionAceptada(72), ResolucionAceptada(1200), ResolucionAceptada(1201)}),
+              (V{0, 1, 1, 0}));
 }
 
 TEST(GeometriaCarta, NivelesDeGris)
 {
-    const int inicio[] = {255, 252, 250, 247, 245};
-    const int fin[] = {13, 10, 8, 5, 3};
-    for (int k = 0; k < 5; ++k) {
-        EXPECT_EQ(GrisParche(k, false), inicio[k]);
-        EXPECT_EQ(GrisParche(95 + k, false), fin[k]);
+    // Patch k and its positive grey; 10, 30, 50, 70 and 90 are ties.
+    const std::pair<int, int> parches[] = {{0, 255}, {1, 252}, {2, 250}, {3, 247}, {4, 245}, {10, 230}, {30, 178},
+                                           {50, 128}, {70, 76}, {90, 26}, {95, 13}, {96, 10}, {97, 8}, {98, 5}, {99, 3}};
+    for (auto [k, gris] : parches) {
+        EXPECT_EQ(GrisParche(k, false), gris) << k;
+        EXPECT_EQ(GrisParche(k, true), 255 - gris) << k;
     }
-    // The ties go to even.
-    EXPECT_EQ(GrisParche(10, false), 230);
-    EXPECT_EQ(GrisParche(30, false), 178);
-    EXPECT_EQ(GrisParche(50, false), 128);
-    EXPECT_EQ(GrisParche(70, false), 76);
-    EXPECT_EQ(GrisParche(90, false), 26);
-    EXPECT_EQ(GrisParche(50, true), 127);
-    EXPECT_EQ(GrisParche(0, true), 0);
     EXPECT_EQ(GrisParche100(false), 0);
     EXPECT_EQ(GrisParche100(true), 255);
-
     const int escalones[] = {255, 242, 230, 217, 204, 191, 178, 166, 153, 140, 128,
                              115, 102, 89,  76,  64,  51,  38,  26,  13,  0};
     for (int i = 0; i < 21; ++i) {
         EXPECT_EQ(GrisEscalon(i, false), escalones[i]) << i;
         EXPECT_EQ(GrisEscalon(i, true), 255 - escalones[i]) << i;
-        // Step i has the grey of patch 5i (step 20 that of the 100 % patch).
-        EXPECT_EQ(GrisEscalon(i, false), i < 20 ? GrisParche(5 * i, false) : GrisParche100(false)) << i;
     }
-
-    EXPECT_EQ(GrisDegradado(0, 1183, false), 255);
-    EXPECT_EQ(GrisDegradado(1182, 1183, false), 0);
-    EXPECT_EQ(GrisDegradado(0, 1183, true), 0);
-    // 200 / 400 × 255 = 127.5 exactly: the even 128.
-    EXPECT_EQ(GrisDegradado(200, 400, false), 128);
+    EXPECT_EQ((V{GrisDegradado(0, 1183, false), GrisDegradado(1182, 1183, false), GrisDegradado(0, 1183, true),
+                 GrisDegradado(200, 400, false)}),
+              (V{255, 0, 0, 128})); // the last is 127.5
 }
 
 TEST(GeometriaCarta, AjusteDeLaVista)
 {
-    Ajuste a = AjustarVista(700, 700, GeometriaDe(200));
-    EXPECT_DOUBLE_EQ(a.escala, 700.0 / 1183);
-    EXPECT_EQ(a.ancho, 694);
-    EXPECT_EQ(a.alto, 700);
-    EXPECT_EQ(a.ox, 3);
-    EXPECT_EQ(a.oy, 0);
-
-    a = AjustarVista(700, 700, GeometriaDe(72));
-    EXPECT_NEAR(a.escala, 1.6432, 1e-4);
-    EXPECT_EQ(a.ancho, 693);
-    EXPECT_EQ(a.alto, 700);
-    EXPECT_EQ(a.ox, 3);
-
-    a = AjustarVista(700, 500, GeometriaDe(1200));
-    EXPECT_DOUBLE_EQ(a.escala, 500.0 / 7097);
-    EXPECT_EQ(a.ancho, 496);
-    EXPECT_EQ(a.alto, 500);
-    EXPECT_EQ(a.ox, 102);
-    EXPECT_EQ(a.oy, 0);
-
-    // A wide box centres vertically.
-    a = AjustarVista(2000, 300, GeometriaDe(200));
-    EXPECT_EQ(a.alto, 300);
-    EXPECT_EQ(a.oy, 0);
-    a = AjustarVista(300, 2000, GeometriaDe(200));
-    EXPECT_EQ(a.ancho, 300);
-    EXPECT_EQ(a.oy, (2000 - a.alto) / 2);
+    const struct {
+        int vw, vh, r;
+        double escala;
+        V resto; // width, height, offset x, offset y
+    } casos[] = {
+        {700, 700, 200, 700.0 / 1183, {694, 700, 3, 0}},   {700, 700, 72, 1.6432, {693, 700, 3, 0}},
+        {700, 500, 1200, 500.0 / 7097, {496, 500, 102, 0}}, {2000, 300, 200, 300.0 / 1183, {297, 300, 851, 0}},
+        {300, 2000, 200, 300.0 / 1173, {300, 303, 0, 848}},
+    };
+    for (const auto &c : casos) {
+        const Ajuste a = AjustarVista(c.vw, c.vh, GeometriaDe(c.r));
+        EXPECT_NEAR(a.escala, c.escala, 1e-4) << c.vw << "x" << c.vh;
+        EXPECT_EQ((V{a.ancho, a.alto, a.ox, a.oy}), c.resto) << c.vw << "x" << c.vh;
+    }
 }
