@@ -19,130 +19,103 @@ void Poner(Muestras &m, int i, double r, double g, double b)
     m.MuestraG[i] = g;
     m.MuestraB[i] = b;
 }
-
-Muestras Llenas(double r, double g, double b)
+Muestras Llenas(double v)
 {
     Muestras m;
-    for (int i = 0; i < NumParches; ++i) Poner(m, i, r, g, b);
+    for (int i = 0; i < NumParches; ++i) Poner(m, i, v, v, v);
     return m;
 }
+const QString kAviso = QStringLiteral("Atencion: el color del papel medido es [%1]\r\nEs inusualmente oscuro. ¿escaneaste un negativo?");
 
 } // namespace
 
-TEST(Normalizar, BalanceAgainstPaperAndStretch)
+TEST(Normalizar, BalanceContraElPapelYEstirado)
 {
     // Paper (200, 210, 220) and a patch (100, 105, 110): each channel is half.
-    Muestras m = Llenas(200, 210, 220);
+    // Patch 3 is lighter than the paper in red: cut at 255 before the mean.
+    Muestras m = Llenas(90);
+    Poner(m, 0, 200, 210, 220);
     Poner(m, 1, 100, 105, 110);
     Poner(m, 2, 0, 0, 0);
-    // Lighter than the paper in red: the channel is cut at 255 before the mean.
     Poner(m, 3, 230, 105, 110);
     EXPECT_EQ(NormalizarMuestras(m, NumParches), QString());
-    EXPECT_DOUBLE_EQ(m.MuestraCorregida[0], 255);
     EXPECT_DOUBLE_EQ(m.MuestraCorregida[1], 127.5);
     EXPECT_DOUBLE_EQ(m.MuestraCorregida[3], (255 + 127.5 + 127.5) / 3);
     EXPECT_DOUBLE_EQ(m.MinCorregida, 0);
     EXPECT_DOUBLE_EQ(m.MaxCorregida, 255);
-    EXPECT_EQ(m.MuestraNormalizada[0], 255);
-    EXPECT_EQ(m.MuestraNormalizada[1], 128); // 127.5
-    EXPECT_EQ(m.MuestraNormalizada[2], 0);
-    EXPECT_EQ(m.MuestraNormalizada[3], 170);
-
+    EXPECT_EQ((std::vector<int>{m.MuestraNormalizada[0], m.MuestraNormalizada[1], m.MuestraNormalizada[2],
+                                m.MuestraNormalizada[3]}),
+              (std::vector<int>{255, 128, 0, 170})); // 127.5 -> 128
     // Halves go to even: 2.5 -> 2, 126.5 -> 126.
-    Muestras t = Llenas(255, 255, 255);
+    Muestras t = Llenas(255);
     Poner(t, 1, 0, 0, 0);
     Poner(t, 2, 2.5, 2.5, 2.5);
     Poner(t, 3, 126.5, 126.5, 126.5);
     NormalizarMuestras(t, NumParches);
     EXPECT_EQ(t.MuestraNormalizada[2], 2);
     EXPECT_EQ(t.MuestraNormalizada[3], 126);
+
+    // A flat chart: every Norm is 0.
+    Muestras f = Llenas(90);
+    NormalizarMuestras(f, NumParches);
+    for (int i = 0; i < NumParches; ++i) ASSERT_EQ(f.MuestraNormalizada[i], 0) << i;
 }
 
-TEST(Normalizar, FlatChartGivesZeroEverywhere)
+TEST(Normalizar, PapelOscuroAvisaYSigue)
 {
-    Muestras m = Llenas(90, 90, 90);
-    NormalizarMuestras(m, NumParches);
-    EXPECT_DOUBLE_EQ(m.MinCorregida, 255);
-    EXPECT_DOUBLE_EQ(m.MaxCorregida, 255);
-    for (int i = 0; i < NumParches; ++i) EXPECT_EQ(m.MuestraNormalizada[i], 0) << i;
-}
-
-TEST(Normalizar, DarkPaperWarns)
-{
-    Muestras m = Llenas(60, 60, 60);
+    Muestras m = Llenas(60);
     Poner(m, 0, 120, 200, 200);
-    EXPECT_EQ(NormalizarMuestras(m, NumParches),
-              QStringLiteral("Atencion: el color del papel medido es [120,200,200]\r\n"
-                             "Es inusualmente oscuro. ¿escaneaste un negativo?"));
-    // The results are computed all the same.
+    EXPECT_EQ(NormalizarMuestras(m, NumParches), kAviso.arg(QStringLiteral("120,200,200")));
     EXPECT_DOUBLE_EQ(m.MuestraCorregida[1], (60 * 255 / 120.0 + 2 * 60 * 255 / 200.0) / 3);
-
     // A channel below 1 counts as 1, and is shown as 1.
-    Muestras n = Llenas(0.2, 0.2, 0.2);
+    Muestras n = Llenas(0.2);
     Poner(n, 0, 0.4, 128, 200.5);
-    EXPECT_EQ(NormalizarMuestras(n, NumParches),
-              QStringLiteral("Atencion: el color del papel medido es [1,128,200]\r\n"
-                             "Es inusualmente oscuro. ¿escaneaste un negativo?"));
+    EXPECT_EQ(NormalizarMuestras(n, NumParches), kAviso.arg(QStringLiteral("1,128,200")));
     EXPECT_DOUBLE_EQ(n.MuestraCorregida[1], (0.2 * 255 + 0.2 * 255 / 128 + 0.2 * 255 / 200.5) / 3);
 }
 
 namespace {
 
-struct Llamada {
-    int32_t x1, y1, x2, y2;
-    int16_t metodo;
-};
+constexpr int32_t W = 1173, H = 1183;
 
-// A stand-in chart: patch n of the run measures 255 - 2.5 n on every channel.
+// A stand-in chart: the n-th patch measured reads 255 - 2.5 n (the first
+// one gris0); every call and report is recorded.
 struct Simulado {
+    struct Llamada {
+        int32_t x1, y1, x2, y2;
+        int16_t metodo;
+    };
     std::vector<Llamada> llamadas;
     std::vector<std::pair<int, QString>> progreso;
     QStringList avisos;
     double gris0 = 255;
+    Muestras m;
 
-    Medidor Medir()
+    ResultadoMuestreo Correr(const Rejilla &r, int32_t w, int32_t h, const Vista &v, int16_t metodo = MetodoMediana)
     {
-        return [this](int32_t x1, int32_t y1, int32_t x2, int32_t y2, double &r, double &g, double &b,
-                      int16_t metodo) {
-            const double v = llamadas.empty() ? gris0 : 255 - 2.5 * static_cast<double>(llamadas.size());
-            llamadas.push_back({x1, y1, x2, y2, metodo});
-            r = g = b = v;
-            return v;
-        };
-    }
-    Informador Informar()
-    {
-        return [this](int p, const QString &t) { progreso.emplace_back(p, t); };
-    }
-    Avisador Avisar()
-    {
-        return [this](const QString &t) { avisos << t; };
+        return MuestrearParches(
+            r, w, h, v, metodo, 0, 80,
+            [this](int32_t x1, int32_t y1, int32_t x2, int32_t y2, double &cr, double &cg, double &cb, int16_t met) {
+                const double g = llamadas.empty() ? gris0 : 255 - 2.5 * static_cast<double>(llamadas.size());
+                llamadas.push_back({x1, y1, x2, y2, met});
+                return cr = cg = cb = g;
+            },
+            [this](int p, const QString &t) { progreso.emplace_back(p, t); }, [this](const QString &t) { avisos << t; }, m);
     }
 };
 
-constexpr int32_t W = 1173, H = 1183;
-
 } // namespace
 
-TEST(Muestreo, MeasuresTheSquaresSeenOnScreen)
+TEST(Muestreo, MideLosCuadradosQueSeVen)
 {
     Simulado s;
-    Muestras m;
-    Rejilla r;
     // The scan at its own size: half side 13 in both.
-    const ResultadoMuestreo res =
-        MuestrearParches(r, W, H, Vista{0, 0, W, H}, MetodoPercentiles, 0, 80, s.Medir(), s.Informar(), s.Avisar(), m);
+    const ResultadoMuestreo res = s.Correr(Rejilla{}, W, H, Vista{0, 0, W, H}, MetodoPercentiles);
     ASSERT_TRUE(res.ok) << res.error.toStdString();
     ASSERT_EQ(s.llamadas.size(), 101u);
-    EXPECT_EQ(s.llamadas[0].x1, 53);
-    EXPECT_EQ(s.llamadas[0].y1, 122);
-    EXPECT_EQ(s.llamadas[0].x2, 79);
-    EXPECT_EQ(s.llamadas[0].y2, 148);
-    EXPECT_EQ(s.llamadas[0].metodo, MetodoPercentiles);
-    EXPECT_EQ(s.llamadas[99].x1, 966 - 13);
-    EXPECT_EQ(s.llamadas[99].y2, 1035 + 13);
-    EXPECT_EQ(s.llamadas[100].x1, 53);
-    EXPECT_EQ(s.llamadas[100].y1, 1135 - 13);
+    const auto &l0 = s.llamadas[0], &l99 = s.llamadas[99], &l100 = s.llamadas[100];
+    EXPECT_EQ((std::vector<int>{l0.x1, l0.y1, l0.x2, l0.y2, l0.metodo}), (std::vector<int>{53, 122, 79, 148, MetodoPercentiles}));
+    EXPECT_EQ((std::vector<int>{l99.x1, l99.y2, l100.x1, l100.y1}), (std::vector<int>{953, 1048, 53, 1122}));
 
     const std::vector<int> esperados = {7, 13, 20, 26, 33, 39, 46, 52, 59, 65, 74, 77, 80};
     ASSERT_EQ(s.progreso.size(), esperados.size());
@@ -159,82 +132,49 @@ TEST(Muestreo, MeasuresTheSquaresSeenOnScreen)
     EXPECT_EQ(res.lineas[0], QStringLiteral("Muestra 000%  Raw=255.0  Corr=255.0  Norm=255"));
     EXPECT_EQ(res.lineas[7], QStringLiteral("Muestra 007%  Raw=237.5  Corr=237.5  Norm=237"));
     EXPECT_EQ(res.lineas[100], QStringLiteral("Muestra 100%  Raw=5.0  Corr=5.0  Norm=0"));
-    EXPECT_DOUBLE_EQ(m.MinCorregida, 5);
-    EXPECT_DOUBLE_EQ(m.MaxCorregida, 255);
+
+    // Dark paper: the warning, and the run goes on.
+    Simulado o;
+    o.gris0 = 100;
+    EXPECT_TRUE(o.Correr(Rejilla{}, W, H, Vista{0, 0, W, H}).ok);
+    EXPECT_EQ(o.avisos, QStringList{kAviso.arg(QStringLiteral("100,100,100"))});
+    EXPECT_EQ(o.progreso.size(), 13u);
 }
 
-TEST(Muestreo, StopsWithoutTouchingTheResults)
+TEST(Muestreo, SeDetieneSinTocarLosResultados)
 {
-    Muestras m;
-    m.MuestraNormalizada[5] = 77;
-    m.MinCorregida = 12;
-    Rejilla r;
-    {
+    Rejilla base, pequeno, abajo, izquierda;
+    pequeno.MitadLadoMuestra = 3; // below a scan pixel
+    abajo.DesfaseY = 0.052;       // only the 100 % patch below the scan
+    izquierda.DesfaseX = -0.2;    // patch 0 is named first
+    const struct {
+        const Rejilla *r;
+        int32_t w, h;
+        Vista v;
+        const char *error; // nullptr: any
+        size_t medidas;
+    } casos[] = {
+        {&base, 9, 100, {0, 0, 9, 100}, "Imagen demasiado pequena para muestrear.", 0},
+        {&pequeno, 100, 100, {0, 0, 1000, 1000}, "La imagen es demasiado pequena para detectar parches.", 0},
+        {&base, W, H, {0, 0, 0, 0}, nullptr, 0}, // no view to size the squares by
+        {&abajo, W, H, {0, 0, W, H}, "La muestra del parche 100% queda fuera del escaneo. Ajuste la rejilla.", 100},
+        {&izquierda, W, H, {0, 0, W, H}, "La muestra del parche 0% queda fuera del escaneo. Ajuste la rejilla.", 0},
+    };
+    for (const auto &c : casos) {
         Simulado s;
-        const auto res = MuestrearParches(r, 9, 100, Vista{0, 0, 9, 100}, MetodoMediana, 0, 80, s.Medir(),
-                                          s.Informar(), s.Avisar(), m);
+        s.m.MuestraNormalizada[5] = 77;
+        s.m.MinCorregida = 12;
+        const ResultadoMuestreo res = s.Correr(*c.r, c.w, c.h, c.v);
         EXPECT_FALSE(res.ok);
-        EXPECT_EQ(res.error, QStringLiteral("Imagen demasiado pequena para muestrear."));
-        EXPECT_TRUE(s.llamadas.empty());
-    }
-    {
-        // Squares shrunk below a scan pixel.
-        Simulado s;
-        r.MitadLadoMuestra = 3;
-        const auto res = MuestrearParches(r, 100, 100, Vista{0, 0, 1000, 1000}, MetodoMediana, 0, 80, s.Medir(),
-                                          s.Informar(), s.Avisar(), m);
-        EXPECT_EQ(res.error, QStringLiteral("La imagen es demasiado pequena para detectar parches."));
-        EXPECT_TRUE(s.llamadas.empty());
-        r.MitadLadoMuestra = MitadLadoInicial;
-    }
-    {
-        // No view to size the squares by.
-        Simulado s;
-        const auto res = MuestrearParches(r, W, H, Vista{0, 0, 0, 0}, MetodoMediana, 0, 80, s.Medir(),
-                                          s.Informar(), s.Avisar(), m);
-        EXPECT_FALSE(res.ok);
-        EXPECT_FALSE(res.error.isEmpty());
-        EXPECT_TRUE(s.llamadas.empty());
-    }
-    {
-        // Only the 100 % patch pushed below the scan: the run names it.
-        Simulado s;
-        r.DesfaseY = 0.052;
-        const auto res = MuestrearParches(r, W, H, Vista{0, 0, W, H}, MetodoMediana, 0, 80, s.Medir(),
-                                          s.Informar(), s.Avisar(), m);
-        EXPECT_FALSE(res.ok);
-        EXPECT_EQ(res.error, QStringLiteral("La muestra del parche 100% queda fuera del escaneo. Ajuste la rejilla."));
-        EXPECT_EQ(s.llamadas.size(), 100u);
+        EXPECT_TRUE(c.error ? res.error == QString::fromUtf8(c.error) : !res.error.isEmpty()) << res.error.toStdString();
+        EXPECT_EQ(s.llamadas.size(), c.medidas);
         EXPECT_TRUE(res.lineas.isEmpty());
+        EXPECT_EQ(s.m.MuestraNormalizada[5], 77);
+        EXPECT_EQ(s.m.MinCorregida, 12);
     }
-    {
-        // Squares far to the left: patch 0 is named first.
-        Simulado s;
-        r.DesfaseY = 0;
-        r.DesfaseX = -0.2;
-        const auto res = MuestrearParches(r, W, H, Vista{0, 0, W, H}, MetodoMediana, 0, 80, s.Medir(),
-                                          s.Informar(), s.Avisar(), m);
-        EXPECT_EQ(res.error, QStringLiteral("La muestra del parche 0% queda fuera del escaneo. Ajuste la rejilla."));
-    }
-    EXPECT_EQ(m.MuestraNormalizada[5], 77);
-    EXPECT_EQ(m.MinCorregida, 12);
 }
 
-TEST(Muestreo, DarkPaperWarnsAndGoesOn)
-{
-    Simulado s;
-    s.gris0 = 100;
-    Muestras m;
-    const auto res = MuestrearParches(Rejilla{}, W, H, Vista{0, 0, W, H}, MetodoMediana, 0, 80, s.Medir(),
-                                      s.Informar(), s.Avisar(), m);
-    EXPECT_TRUE(res.ok);
-    ASSERT_EQ(s.avisos.size(), 1);
-    EXPECT_TRUE(s.avisos[0].startsWith(QStringLiteral("Atencion: el color del papel medido es [100,100,100]")));
-    // The warning comes between the white patch and the normalisation reports.
-    EXPECT_EQ(s.progreso.size(), 13u);
-}
-
-TEST(Muestreo, LinesFollowTheLocale)
+TEST(Muestreo, LineasSegunElIdioma)
 {
     Muestras m;
     m.MuestraBruta[3] = 12.25;

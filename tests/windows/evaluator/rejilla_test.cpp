@@ -4,126 +4,100 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace Evaluador;
 
 namespace {
 constexpr int32_t W = 1173, H = 1183;
 }
 
-TEST(Rejilla, DefaultFrameIsTheChartAt200ppp)
-{
-    const Rejilla r;
-    const GeometriaRejilla g = CalcularGeometriaRejilla(r, W, H);
-    EXPECT_EQ(g.x0, 6);
-    EXPECT_EQ(g.x1, 1006);
-    EXPECT_EQ(g.y0, 75);
-    EXPECT_EQ(g.y1, 1175);
-    EXPECT_EQ(g.gw, 1000);
-    EXPECT_EQ(g.gh, 1100);
-
-    // A tenth of a cell right of and below the middle of each patch.
-    EXPECT_EQ(CentroMuestra(r, g, W, H, 0), (Punto{66, 135}));
-    EXPECT_EQ(CentroMuestra(r, g, W, H, 9), (Punto{966, 135}));
-    EXPECT_EQ(CentroMuestra(r, g, W, H, 90), (Punto{66, 1035}));
-    EXPECT_EQ(CentroMuestra(r, g, W, H, 99), (Punto{966, 1035}));
-    EXPECT_EQ(CentroMuestra(r, g, W, H, 100), (Punto{66, 1135}));
-}
-
-TEST(Rejilla, OffsetsMoveTheSquaresButNotTheLines)
+TEST(Rejilla, GeometriaCentrosYLineas)
 {
     Rejilla r;
-    r.DesfaseX = 0.01;  // 11.73 px
-    r.DesfaseY = -0.02; // -23.66 px
-    const GeometriaRejilla g = CalcularGeometriaRejilla(r, W, H);
+    GeometriaRejilla g = CalcularGeometriaRejilla(r, W, H);
+    EXPECT_EQ((std::vector<int32_t>{g.x0, g.x1, g.y0, g.y1, g.gw, g.gh}), (std::vector<int32_t>{6, 1006, 75, 1175, 1000, 1100}));
+    // A tenth of a cell right of and below the middle of each patch.
+    const std::pair<int, Punto> centros[] = {{0, {66, 135}}, {9, {966, 135}}, {90, {66, 1035}}, {99, {966, 1035}}, {100, {66, 1135}}};
+    for (auto [k, p] : centros) EXPECT_EQ(CentroMuestra(r, g, W, H, k), p) << k;
+
+    // Offsets move the squares (11.73 and -23.66 px) but not the lines.
+    r.DesfaseX = 0.01;
+    r.DesfaseY = -0.02;
+    g = CalcularGeometriaRejilla(r, W, H);
     EXPECT_EQ(CentroMuestra(r, g, W, H, 0), (Punto{78, 111}));
     EXPECT_EQ(CentroMuestra(r, g, W, H, 100), (Punto{78, 1111}));
-
-    // The scan shown at half size from (10, 20): lines stay where the frame is.
+    // The scan shown at half size from (10, 20).
     const Vista v{10, 20, 587, 592};
-    const Segmento s1 = LineaVertical(g, v, W, H, 1);
-    EXPECT_EQ(s1.x1, 10 + 53); // 106 * 587/1173 = 53.04
-    EXPECT_EQ(s1.y1, 20 + 38); // 75 * 592/1183 = 37.53
-    EXPECT_EQ(s1.y2, 20 + 588); // 1175 * 592/1183 = 588.0
-    const Segmento s10 = LineaHorizontal(g, v, W, H, 10);
-    EXPECT_EQ(s10.y1, 20 + 538); // 1075 * 592/1183 = 537.95
-    EXPECT_EQ(s10.x1, 10 + 3);   // 6 * 0.5004 = 3.0
-    EXPECT_EQ(s10.x2, 10 + 503); // 1006 * 0.5004 = 503.4
+    const Segmento s1 = LineaVertical(g, v, W, H, 1), s10 = LineaHorizontal(g, v, W, H, 10);
+    EXPECT_EQ((std::vector<int32_t>{s1.x1, s1.y1, s1.y2}), (std::vector<int32_t>{63, 58, 608}));   // 53.04, 37.53, 588.0
+    EXPECT_EQ((std::vector<int32_t>{s10.y1, s10.x1, s10.x2}), (std::vector<int32_t>{558, 13, 513})); // 537.95, 3.0, 503.4
 }
 
-TEST(Rejilla, HalfSideInScanPixels)
+TEST(Rejilla, MitadDelLadoEnPixelesDelEscaneo)
 {
-    // A scan shown at a quarter of its size: 13 box pixels are 52 scan pixels.
-    EXPECT_EQ(MitadLadoEnEscaneo(13, Vista{0, 0, 1000, 500}, 4000, 2000), (Punto{52, 52}));
-    // Shown at its own size, and enlarged twice (ties to even: 6.5 -> 6, 7.5 -> 8).
-    EXPECT_EQ(MitadLadoEnEscaneo(13, Vista{0, 0, W, H}, W, H), (Punto{13, 13}));
-    EXPECT_EQ(MitadLadoEnEscaneo(13, Vista{0, 0, 2000, 2000}, 1000, 1000), (Punto{6, 6}));
-    EXPECT_EQ(MitadLadoEnEscaneo(15, Vista{0, 0, 2000, 2000}, 1000, 1000), (Punto{8, 8}));
-    // The 200 ppp chart fitted into a 480 x 480 box: 476 x 480, scale 0.4058.
-    EXPECT_EQ(MitadLadoEnEscaneo(13, Vista{2, 0, 476, 480}, W, H), (Punto{32, 32}));
-    EXPECT_EQ(MitadLadoEnEscaneo(3, Vista{2, 0, 476, 480}, W, H), (Punto{7, 7}));
-    EXPECT_EQ(MitadLadoEnEscaneo(40, Vista{2, 0, 476, 480}, W, H), (Punto{99, 99}));
-    // No view: nothing to convert.
-    EXPECT_EQ(MitadLadoEnEscaneo(13, Vista{0, 0, 0, 480}, W, H), (Punto{0, 0}));
+    const struct {
+        int32_t mitad;
+        Vista v;
+        int32_t ancho, alto, esperado;
+    } casos[] = {
+        {13, {0, 0, 1000, 500}, 4000, 2000, 52}, // shown at a quarter of its size
+        {13, {0, 0, W, H}, W, H, 13},            // at its own size
+        {13, {0, 0, 2000, 2000}, 1000, 1000, 6}, // enlarged twice: 6.5 -> 6
+        {15, {0, 0, 2000, 2000}, 1000, 1000, 8}, // 7.5 -> 8
+        {13, {2, 0, 476, 480}, W, H, 32},        // the chart fitted into 480 x 480
+        {3, {2, 0, 476, 480}, W, H, 7},
+        {40, {2, 0, 476, 480}, W, H, 99},
+        {13, {0, 0, 0, 480}, W, H, 0}, // no view: nothing to convert
+    };
+    for (const auto &c : casos)
+        EXPECT_EQ(MitadLadoEnEscaneo(c.mitad, c.v, c.ancho, c.alto), (Punto{c.esperado, c.esperado})) << c.esperado;
 }
 
-TEST(Rejilla, KeysAndButtons)
+TEST(Rejilla, TeclasBotonesYLimitesDelMarco)
 {
     Rejilla r;
     r.MitadLadoMuestra = 20;
-    EXPECT_TRUE(MoverRejilla(r, TeclaDerecha));
-    EXPECT_TRUE(MoverRejilla(r, TeclaDerecha));
-    EXPECT_TRUE(MoverRejilla(r, TeclaArriba));
-    EXPECT_DOUBLE_EQ(r.DesfaseX, 0.004);
-    EXPECT_DOUBLE_EQ(r.DesfaseY, -0.002);
+    for (int t : {TeclaDerecha, TeclaDerecha, TeclaArriba}) EXPECT_TRUE(MoverRejilla(r, t));
     EXPECT_FALSE(MoverRejilla(r, 65)); // 'A'
     EXPECT_DOUBLE_EQ(r.DesfaseX, 0.004);
-
+    EXPECT_DOUBLE_EQ(r.DesfaseY, -0.002);
     // Arrows have no limit: the squares may leave the scan.
     for (int i = 0; i < 600; ++i) MoverRejilla(r, TeclaIzquierda);
     EXPECT_LT(r.DesfaseX, -1.0);
-
+    // Home resets margins and offsets but keeps the half side.
     EXPECT_TRUE(AjustarMargenes(r, 0.002, 0));
     EXPECT_TRUE(MoverRejilla(r, TeclaInicio));
     EXPECT_EQ(r.MargenIzquierdo, MargenIzquierdoDefecto);
     EXPECT_EQ(r.MargenDerecho, MargenDerechoDefecto);
     EXPECT_EQ(r.DesfaseX, 0.0);
     EXPECT_EQ(r.DesfaseY, 0.0);
-    EXPECT_EQ(r.MitadLadoMuestra, 20); // Home keeps the half side
+    EXPECT_EQ(r.MitadLadoMuestra, 20);
 
+    // The half side stays within 3..40.
     r.MitadLadoMuestra = 40;
     EXPECT_FALSE(Agrandar(r));
-    EXPECT_EQ(r.MitadLadoMuestra, 40);
     EXPECT_TRUE(Reducir(r));
     EXPECT_EQ(r.MitadLadoMuestra, 39);
     r.MitadLadoMuestra = 3;
     EXPECT_FALSE(Reducir(r));
     EXPECT_TRUE(Agrandar(r));
     EXPECT_EQ(r.MitadLadoMuestra, 4);
-}
 
-TEST(Rejilla, FrameMovesOnlyWithinItsLimits)
-{
-    Rejilla r;
-    // The left margin (0.0051) cannot lose three steps.
-    EXPECT_TRUE(AjustarMargenes(r, -0.002, 0));
-    EXPECT_TRUE(AjustarMargenes(r, -0.002, 0));
-    const Rejilla antes = r;
-    EXPECT_FALSE(AjustarMargenes(r, -0.002, 0));
-    EXPECT_EQ(r.MargenIzquierdo, antes.MargenIzquierdo);
-    EXPECT_EQ(r.MargenDerecho, antes.MargenDerecho);
-    EXPECT_NEAR(r.MargenIzquierdo, 0.00111509, 1e-12);
-    EXPECT_NEAR(r.MargenDerecho, 0.14636999, 1e-12);
-
-    // The whole frame moves: left and right change together.
+    // The frame moves whole (left and right together); the left margin
+    // (0.0051) cannot lose three steps, the bottom one (0.0068) four.
+    Rejilla m;
+    EXPECT_TRUE(AjustarMargenes(m, -0.002, 0) && AjustarMargenes(m, -0.002, 0));
+    EXPECT_FALSE(AjustarMargenes(m, -0.002, 0));
+    EXPECT_NEAR(m.MargenIzquierdo, 0.00111509, 1e-12);
+    EXPECT_NEAR(m.MargenDerecho, 0.14636999, 1e-12);
     Rejilla s;
     EXPECT_TRUE(AjustarMargenes(s, 0, 0.002));
     EXPECT_NEAR(s.MargenSuperior, 0.06539814, 1e-12);
     EXPECT_NEAR(s.MargenInferior, 0.00476247, 1e-12);
-    EXPECT_TRUE(AjustarMargenes(s, 0, 0.002));
-    EXPECT_TRUE(AjustarMargenes(s, 0, 0.002));
-    EXPECT_FALSE(AjustarMargenes(s, 0, 0.002)); // bottom would turn negative
-
-    // Opposite margins may not add up to more than 0.95.
+    EXPECT_TRUE(AjustarMargenes(s, 0, 0.002) && AjustarMargenes(s, 0, 0.002));
+    EXPECT_FALSE(AjustarMargenes(s, 0, 0.002));
+    // Opposite margins may add up to 0.95 at most.
     Rejilla t;
     t.MargenIzquierdo = 0.5;
     t.MargenDerecho = 0.46;
@@ -132,39 +106,28 @@ TEST(Rejilla, FrameMovesOnlyWithinItsLimits)
     t.MargenDerecho = 0.4;
     t.MargenSuperior = 0.5;
     t.MargenInferior = 0.449;
-    EXPECT_TRUE(AjustarMargenes(t, 0, 0)); // 0.949: allowed
+    EXPECT_TRUE(AjustarMargenes(t, 0, 0));
     t.MargenInferior = 0.46;
     EXPECT_FALSE(AjustarMargenes(t, 0, 0));
-    EXPECT_EQ(t.MargenInferior, 0.46);
 }
 
-TEST(Rejilla, DragMovesBothWays)
+TEST(Rejilla, ArrastreMueveEnAmbosSentidos)
 {
     Rejilla r;
     Arrastre a;
     const Vista v{0, 0, 500, 480};
     EXPECT_FALSE(a.Mover(r, 20, 20, v)); // not dragging
-
-    a.Empezar(100.4, 200.5); // 100, 200 (ties to even)
-    EXPECT_EQ(a.UltimoRatonX, 100);
-    EXPECT_EQ(a.UltimoRatonY, 200);
+    a.Empezar(100.4, 200.5);            // 100, 200 (ties to even)
     EXPECT_FALSE(a.Mover(r, 100.2, 199.6, v)); // the same pixel
-
     EXPECT_TRUE(a.Mover(r, 110, 195, v));
     EXPECT_DOUBLE_EQ(r.DesfaseX, 0.02);
-    EXPECT_DOUBLE_EQ(r.DesfaseY, -5.0 / 480); // -0.0104166...
-    EXPECT_EQ(a.UltimoRatonX, 110);
-    EXPECT_EQ(a.UltimoRatonY, 195);
-
+    EXPECT_DOUBLE_EQ(r.DesfaseY, -5.0 / 480);
     // A pure vertical move still moves the squares.
     EXPECT_TRUE(a.Mover(r, 110, 243, v));
     EXPECT_DOUBLE_EQ(r.DesfaseY, 43.0 / 480);
-
     // An empty view keeps the last position.
     EXPECT_FALSE(a.Mover(r, 300, 300, Vista{0, 0, 0, 0}));
-    EXPECT_EQ(a.UltimoRatonX, 110);
-    EXPECT_EQ(a.UltimoRatonY, 243);
-
+    EXPECT_EQ((std::pair{a.UltimoRatonX, a.UltimoRatonY}), (std::pair{110, 243}));
     a.Terminar();
     EXPECT_FALSE(a.Mover(r, 400, 400, v));
     EXPECT_DOUBLE_EQ(r.DesfaseX, 0.02);
