@@ -25,6 +25,9 @@ protected:
     {
         ASSERT_TRUE(carpeta.isValid());
         Archivos::FijarCarpetaPrograma(carpeta.path());
+        // Each case starts in Spanish, whatever an earlier case stored.
+        Ajustes::SaveSetting(QStringLiteral("Config"), QStringLiteral("idioma"), QStringLiteral("es"));
+        modIdioma::Idioma = QStringLiteral("es");
     }
     void TearDown() override { Archivos::FijarCarpetaPrograma(QString()); }
 

@@ -85,7 +85,9 @@ protected:
     // Saves the picture as a scan and loads it through the dialog.
     void Cargar(const QImage &img, const QString &nombre = QStringLiteral("carta.png"))
     {
-        if (!img.isNull()) EXPECT_TRUE(img.save(dir.filePath(nombre)));
+        if (!img.isNull()) {
+            EXPECT_TRUE(img.save(dir.filePath(nombre)));
+        }
         dialogos.Responder(nombre.isEmpty() ? QString() : dir.filePath(nombre));
         Boton("cmdCargarEscaneo")->click();
     }
