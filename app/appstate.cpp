@@ -36,6 +36,15 @@ void GuardarCarpetaDialogo(const QString &clave, const QString &ruta)
     Ajustes::SaveSetting(kSeccion, clave, ruta.left(p));
 }
 
+QString DialogoConCarpeta(Dialogos::Peticion p, const QString &clave)
+{
+    const QString carpeta = LeerCarpetaDialogo(clave);
+    if (!carpeta.isEmpty()) p.carpetaInicial = carpeta;
+    const QString ruta = Dialogos::Mostrar(p);
+    if (!ruta.isEmpty()) GuardarCarpetaDialogo(clave, ruta);
+    return ruta;
+}
+
 } // namespace modAppState
 
 namespace modDialogo {

@@ -1,6 +1,8 @@
 #pragma once
 // Small services shared by the windows.
 
+#include "platform/filedialogs.h"
+
 #include <QString>
 
 namespace modAppState {
@@ -14,6 +16,9 @@ void AvisarEditorCurvaGenerada();
 QString LeerCarpetaDialogo(const QString &clave);
 // Remembers the folder of a file the user accepted in a dialog.
 void GuardarCarpetaDialogo(const QString &clave, const QString &ruta);
+// A file dialog for a purpose: it starts in the purpose's remembered folder
+// (when there is one) and remembers the folder of an accepted choice.
+QString DialogoConCarpeta(Dialogos::Peticion p, const QString &clave);
 
 } // namespace modAppState
 

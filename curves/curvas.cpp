@@ -32,9 +32,8 @@ void Identidad(uint8_t tabla[256])
 
 } // namespace
 
-void ReiniciarCurvas()
+void PuntosYNivelesIniciales()
 {
-    ModoInterpolacion = 0;
     for (int ch = 0; ch < NumCanales; ++ch) {
         NumPuntos[ch] = 2;
         PuntoX[ch][0] = 0;
@@ -46,6 +45,12 @@ void ReiniciarCurvas()
         SalidaNegro[ch] = 0;
         SalidaBlanco[ch] = 255;
     }
+}
+
+void ReiniciarCurvas()
+{
+    ModoInterpolacion = 0;
+    PuntosYNivelesIniciales();
     Identidad(LutR);
     Identidad(LutG);
     Identidad(LutB);

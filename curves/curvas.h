@@ -60,6 +60,9 @@ extern bool CurvasIniciadas;
 
 // --- state, levels and tables ---
 void ReiniciarCurvas();
+// Every channel back to the two points (0,0)-(255,255) and full levels;
+// tables, mode, channel and undo untouched.
+void PuntosYNivelesIniciales();
 void AsegurarCurvasIniciadas();
 uint8_t LimitarByte(int32_t valor);
 void OrdenarPuntos(int16_t canal);

@@ -482,17 +482,7 @@ void frmEditarAplicarCurva::RecibirCurvaGenerada(const int *xs, const int *ys, i
     AgregarHistorial(QStringLiteral("Curva recibida"));
     ActualizarBotonDeshacer();
 
-    for (int ch = 0; ch < NumCanales; ++ch) {
-        NumPuntos[ch] = 2;
-        PuntoX[ch][0] = 0;
-        PuntoY[ch][0] = 0;
-        PuntoX[ch][1] = 255;
-        PuntoY[ch][1] = 255;
-        EntradaNegro[ch] = 0;
-        EntradaBlanco[ch] = 255;
-        SalidaNegro[ch] = 0;
-        SalidaBlanco[ch] = 255;
-    }
+    PuntosYNivelesIniciales();
     Conservado &k = K();
     k.NumPuntosCurva = static_cast<int16_t>(n);
     for (int i = 0; i < n; ++i) {
@@ -1040,11 +1030,8 @@ QString frmEditarAplicarCurva::DialogoAbrirArchivo(const QString &titulo, const 
     p.titulo = titulo;
     p.filtros = filtro;
     p.extensionDefecto = extDef;
-    if (!clave.isEmpty()) p.carpetaInicial = modAppState::LeerCarpetaDialogo(clave);
     p.owner = this;
-    const QString ruta = Dialogos::Mostrar(p);
-    if (!ruta.isEmpty() && !clave.isEmpty()) modAppState::GuardarCarpetaDialogo(clave, ruta);
-    return ruta;
+    return clave.isEmpty() ? Dialogos::Mostrar(p) : modAppState::DialogoConCarpeta(p, clave);
 }
 
 QString frmEditarAplicarCurva::DialogoGuardarArchivo(const QString &titulo, const QList<Dialogos::Filtro> &filtro,
@@ -1060,11 +1047,8 @@ QString frmEditarAplicarCurva::DialogoGuardarArchivo(const QString &titulo, cons
     // A name given without the extension gets it, and an existing file of
     // the new name is asked about before it is replaced.
     p.forzarExtension = true;
-    if (!clave.isEmpty()) p.carpetaInicial = modAppState::LeerCarpetaDialogo(clave);
     p.owner = this;
-    const QString ruta = Dialogos::Mostrar(p);
-    if (!ruta.isEmpty() && !clave.isEmpty()) modAppState::GuardarCarpetaDialogo(clave, ruta);
-    return ruta;
+    return clave.isEmpty() ? Dialogos::Mostrar(p) : modAppState::DialogoConCarpeta(p, clave);
 }
 
 void frmEditarAplicarCurva::ActualizarInfoImagen()

@@ -346,11 +346,9 @@ void frmEvaluarEscaneo::cmdCargarEscaneo_Click()
                   QStringLiteral("*.bmp;*.jpg;*.jpeg;*.tif;*.tiff;*.png;*.webp")},
                  {QStringLiteral("Todos (*.*)"), QStringLiteral("*.*")}};
     p.extensionDefecto = QStringLiteral("jpg");
-    p.carpetaInicial = modAppState::LeerCarpetaDialogo(QStringLiteral("Escaneo"));
     p.owner = this;
-    const QString ruta = Dialogos::Mostrar(p);
+    const QString ruta = modAppState::DialogoConCarpeta(p, QStringLiteral("Escaneo"));
     if (ruta.isEmpty()) return;
-    modAppState::GuardarCarpetaDialogo(QStringLiteral("Escaneo"), ruta);
 
     // A failed load leaves the earlier scan in place and says why itself.
     bool cargado = false;
@@ -613,14 +611,12 @@ void frmEvaluarEscaneo::cmdGrabaCurva_Click()
     p.filtros = {{QStringLiteral("Curves Photoshop (*.acv)"), QStringLiteral("*.acv")}};
     p.extensionDefecto = QStringLiteral("acv");
     p.nombreArchivo = QStringLiteral("Curva_Generada");
-    p.carpetaInicial = modAppState::LeerCarpetaDialogo(QStringLiteral("Curva"));
     // A name typed without ".acv" gets it, and an existing file of the new
     // name is asked about first.
     p.forzarExtension = true;
     p.owner = this;
-    const QString ruta = Dialogos::Mostrar(p);
+    const QString ruta = modAppState::DialogoConCarpeta(p, QStringLiteral("Curva"));
     if (ruta.isEmpty()) return;
-    modAppState::GuardarCarpetaDialogo(QStringLiteral("Curva"), ruta);
 
     if (!modEngine::ExportarCurvaACV(ruta)) return; // the writer has said why
     MsgBox::Mostrar(QStringLiteral("Curva exportada a:\r\n") + ruta, MsgBox::Information, QString(), this);
