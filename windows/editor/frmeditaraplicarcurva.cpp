@@ -1010,16 +1010,6 @@ void frmEditarAplicarCurva::MostrarProgreso(const QString &mensaje) { frmProgres
 
 void frmEditarAplicarCurva::CerrarProgreso() { frmProgresoCarga::Descargar(); }
 
-void frmEditarAplicarCurva::ActualizarProgreso(int16_t porcentaje, const QString &mensaje)
-{
-    frmProgresoCarga *p = frmProgresoCarga::Instancia();
-    if (!p) return;
-    p->PonerMensaje(mensaje);
-    p->PonerProgreso(porcentaje);
-    p->update();
-    Progreso::CederEventos();
-}
-
 // --- sample image and curve files ---
 
 QString frmEditarAplicarCurva::DialogoAbrirArchivo(const QString &titulo, const QList<Dialogos::Filtro> &filtro,

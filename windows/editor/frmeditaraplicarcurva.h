@@ -125,8 +125,6 @@ public:
     // --- progress window ---
     void MostrarProgreso(const QString &mensaje);
     void CerrarProgreso();
-    void ActualizarProgreso(int16_t porcentaje, const QString &mensaje);
-    void OcultarProgreso() { CerrarProgreso(); }
 
     // --- state, read-only ---
     bool CurvaRecibida() const { return mCurvaRecibida; }
