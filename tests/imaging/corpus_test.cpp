@@ -104,13 +104,17 @@ TEST(Corpus, ArchivosMalosDejanLaImagenAnterior)
         SCOPED_TRACE(m.nombre.toStdString());
         const QString r = prueba::Ruta(m.nombre);
         QFile f(r);
-        if (m.nombre.startsWith("carpeta")) QDir().mkpath(r);
-        else if (!m.nombre.startsWith("no_existe")) ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(m.bytes) == m.bytes.size());
+        if (m.nombre.startsWith("carpeta")) {
+            QDir().mkpath(r);
+        } else if (!m.nombre.startsWith("no_existe")) {
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(m.bytes) == m.bytes.size());
+        }
         f.close();
         CajasGuionadas cajas;
         const bool escaneoOk = CargarImagenEscaneo(r, nullptr);
-        if (m.nombre == "png_como.jpg") // the codec's complaint is kept for us, not printed
+        if (m.nombre == "png_como.jpg") { // the codec's complaint is kept for us, not printed
             EXPECT_TRUE(modFreeImage::UltimoMensaje().contains("JPEG"));
+        }
         LeerInfoImagen(r);
         const bool muestraOk = CargarMuestra(r, nullptr);
         ASSERT_EQ(cajas.llamadas.size(), int(!escaneoOk) + int(!muestraOk));

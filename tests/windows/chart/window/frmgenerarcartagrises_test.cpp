@@ -179,7 +179,9 @@ TEST_F(CartaWindowTest, GuardaEnLosCincoFormatosYSeLeeDeVuelta)
         ASSERT_TRUE(leida);
         EXPECT_EQ(FreeImage_GetWidth(leida), 1760u);
         EXPECT_EQ(FreeImage_GetHeight(leida), 1775u);
-        if (i != 3) EXPECT_NEAR(FreeImage_GetDotsPerMeterY(leida) * 0.0254, 300, 0.02);
+        if (i != 3) {
+            EXPECT_NEAR(FreeImage_GetDotsPerMeterY(leida) * 0.0254, 300, 0.02);
+        }
         FIBITMAP *dib = FreeImage_ConvertTo24Bits(leida);
         FreeImage_Unload(leida);
         for (int k : {0, 10, 50, 90}) {
