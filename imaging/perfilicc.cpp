@@ -62,8 +62,11 @@ QString LeerDescripcionICC(const QByteArray &datos)
         for (int64_t i = 0; i < cuenta; ++i) {
             const int64_t entrada = 132 + 12 * i;
             if (fuera(entrada + 11)) break;
-            if (Campo(datos, entrada) != kDesc) continue;
+            // Every entry's offset is read, so a bad one ends the walk even
+            // on a tag that is not the description.
+            const int32_t firma = Campo(datos, entrada);
             const int64_t off = Campo(datos, entrada + 4);
+            if (firma != kDesc) continue;
             if (fuera(off + 7)) break;
             const int32_t tipo = Campo(datos, off);
             if (tipo == kDesc) {

@@ -30,6 +30,7 @@ TEST(PerfilICC, DescripcionesYTablasHostiles)
         {"only spaces", prueba::PerfilDesc("    "), ""},
         {"another type", prueba::PerfilDesc("Texto").replace(144, 4, "text"), ""},
         {"first desc tag", prueba::PerfilICC(tres), "Uno"},
+        {"offset of an earlier tag not a signed value", prueba::PerfilICC(U32(tres, 8, 0x80000000)), ""},
         {"tag count 0", U32(bueno, 128, 0), ""},
         {"tag count above 200", U32(bueno, 128, 201), ""},
         {"table past the data", U32(bueno, 128, 0x7FFFFFFF), ""},
