@@ -1,4 +1,5 @@
-// libFuzzer entry for the ACV and AMP readers (clang only; not in the suite).
+// libFuzzer entry for the ACV and AMP readers (clang only; not in the suite;
+// scripts/fuzz.sh builds and runs it).
 // The first byte chooses the reader and seeds the curve state. From the root:
 //
 //   clang++ -std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined \
