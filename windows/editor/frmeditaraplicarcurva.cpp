@@ -515,6 +515,9 @@ void frmEditarAplicarCurva::PonerCurvaGuardadaEnMaestra()
 
 void frmEditarAplicarCurva::RefrescarDesdeCurvaCompartida()
 {
+    // The scan evaluator makes the master channel current: the buttons must
+    // not go on showing a colour channel that is no longer edited.
+    MostrarEstadoMotor();
     RefreshSliders();
     RedibujarCurvaEHistograma();
     K().PreviewSucio = true;

@@ -351,6 +351,10 @@ TEST_F(Editor_, InterpolationRebuildsOnlyTheCurrentChannel)
     EXPECT_EQ(TablaDe(LutR), pchip);
     w->RefrescarDesdeCurvaCompartida(); // leaves the red channel shown
     EXPECT_TRUE(C<QRadioButton>("optR")->isChecked());
+    // A generated curve written straight in makes the master current: shown so.
+    modEngine::CanalActual = 0;
+    w->RefrescarDesdeCurvaCompartida();
+    EXPECT_TRUE(C<QRadioButton>("optRGB")->isChecked());
 }
 
 TEST_F(Editor_, LanguageChangeKeepsTheHistogramChoice)
