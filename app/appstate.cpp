@@ -1,5 +1,6 @@
 #include "app/appstate.h"
 
+#include "app/idioma.h"
 #include "app/ventanas.h"
 #include "platform/settings.h"
 #include "platform/shell.h"
@@ -43,6 +44,13 @@ QString DialogoConCarpeta(Dialogos::Peticion p, const QString &clave)
     const QString ruta = Dialogos::Mostrar(p);
     if (!ruta.isEmpty()) GuardarCarpetaDialogo(clave, ruta);
     return ruta;
+}
+
+void ForzarExtension(Dialogos::Peticion &p)
+{
+    p.forzarExtension = true;
+    p.textoReemplazar = T(QStringLiteral("El fichero ya existe:\r\n%1\r\n¿Desea reemplazarlo?"),
+                          QStringLiteral("The file already exists:\r\n%1\r\nDo you want to replace it?"));
 }
 
 } // namespace modAppState

@@ -19,6 +19,9 @@ void GuardarCarpetaDialogo(const QString &clave, const QString &ruta);
 // A file dialog for a purpose: it starts in the purpose's remembered folder
 // (when there is one) and remembers the folder of an accepted choice.
 QString DialogoConCarpeta(Dialogos::Peticion p, const QString &clave);
+// A save dialog whose typed name gets the format's extension, asking in the
+// current language before a file of the new name is replaced.
+void ForzarExtension(Dialogos::Peticion &p);
 
 } // namespace modAppState
 

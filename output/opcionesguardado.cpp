@@ -101,10 +101,9 @@ int CalcularSaveFlag(const Opciones &o)
 }
 
 namespace {
-qsizetype UltimoSeparador(const QString &ruta)
-{
-    return std::max(ruta.lastIndexOf(u'\\'), ruta.lastIndexOf(u'/'));
-}
+// '/' is the only separator here: a backslash is an ordinary character of
+// a file name.
+qsizetype UltimoSeparador(const QString &ruta) { return ruta.lastIndexOf(u'/'); }
 } // namespace
 
 QString CarpetaDe(const QString &ruta)
@@ -156,7 +155,7 @@ QString CarpetaInicial(const QString &rutaOrigen)
     if (rutaOrigen.isEmpty()) return CarpetaPorDefecto();
     const QString carpeta = CarpetaDe(rutaOrigen);
     // A bare file name would otherwise send the save to the root folder.
-    if (carpeta.isEmpty() && !rutaOrigen.startsWith(u'/') && !rutaOrigen.startsWith(u'\\'))
+    if (carpeta.isEmpty() && !rutaOrigen.startsWith(u'/'))
         return QDir::currentPath();
     return carpeta;
 }

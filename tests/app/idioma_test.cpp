@@ -146,3 +146,16 @@ TEST(Progreso, VentanaLimitaElPorcentaje)
     EXPECT_FALSE(modAppState::FormularioCargado(QStringLiteral("frmProgresoCarga")));
     Progreso::Informar(50); // nothing registered: nothing happens
 }
+
+TEST(AppState, ExtensionForzadaPreguntaEnElIdiomaActual)
+{
+    Dialogos::Peticion p;
+    modIdioma::Idioma = QStringLiteral("en");
+    modAppState::ForzarExtension(p);
+    EXPECT_TRUE(p.forzarExtension);
+    EXPECT_EQ(p.textoReemplazar.arg(QStringLiteral("/x.acv")),
+              QStringLiteral("The file already exists:\r\n/x.acv\r\nDo you want to replace it?"));
+    modIdioma::Idioma = QStringLiteral("es");
+    modAppState::ForzarExtension(p);
+    EXPECT_TRUE(p.textoReemplazar.startsWith(QStringLiteral("El fichero ya existe:")));
+}

@@ -65,9 +65,10 @@ TEST(Formatos, IdentificadoresExtensionesYFormatoDelOrigen)
 
 TEST(Nombres, RutasNombreInicialYExtensionForzada)
 {
-    const QString win = "D:\\fotos\\retrato.TIFF";
+    const QString win = "/fotos/retrato.TIFF";
     const std::pair<QString, QString> casos[] = {
-        {CarpetaDe(win), "D:\\fotos"}, {CarpetaDe("/a\\b/c.jpg"), "/a\\b"}, {NombreArchivoDe("solo"), "solo"},
+        {CarpetaDe(win), "/fotos"}, {CarpetaDe("/a\\b/c.jpg"), "/a\\b"}, {NombreArchivoDe("solo"), "solo"},
+        {NombreArchivoDe("/u/mi\\foto.jpg"), "mi\\foto.jpg"}, // a backslash is part of the name
         {ExtensionDe("/x.d/a"), ".d/a"}, // separators do not stop it
         {QuitarExtension("a.tar.gz"), "a.tar"},
         // The source's extension lower-cased; the format's click then swaps it.

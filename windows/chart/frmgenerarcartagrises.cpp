@@ -1,5 +1,6 @@
 #include "windows/chart/frmgenerarcartagrises.h"
 
+#include "app/appstate.h"
 #include "app/idioma.h"
 #include "platform/colorref.h"
 #include "platform/filedialogs.h"
@@ -204,7 +205,7 @@ QString frmGenerarCartaGrises::DialogoGuardar(const QString &titulo, const Carta
     p.extensionDefecto = formato.extension;
     // A typed name of another format gets this one's extension, so the
     // file's name never lies about its content.
-    p.forzarExtension = true;
+    modAppState::ForzarExtension(p);
     p.owner = this;
     return Dialogos::Mostrar(p);
 }

@@ -1039,7 +1039,7 @@ QString frmEditarAplicarCurva::DialogoGuardarArchivo(const QString &titulo, cons
     p.nombreArchivo = nombreDef;
     // A name given without the extension gets it, and an existing file of
     // the new name is asked about before it is replaced.
-    p.forzarExtension = true;
+    modAppState::ForzarExtension(p);
     p.owner = this;
     return clave.isEmpty() ? Dialogos::Mostrar(p) : modAppState::DialogoConCarpeta(p, clave);
 }

@@ -613,7 +613,7 @@ void frmEvaluarEscaneo::cmdGrabaCurva_Click()
     p.nombreArchivo = QStringLiteral("Curva_Generada");
     // A name typed without ".acv" gets it, and an existing file of the new
     // name is asked about first.
-    p.forzarExtension = true;
+    modAppState::ForzarExtension(p);
     p.owner = this;
     const QString ruta = modAppState::DialogoConCarpeta(p, QStringLiteral("Curva"));
     if (ruta.isEmpty()) return;
