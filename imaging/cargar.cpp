@@ -79,22 +79,28 @@ void RestaurarInfoAnterior()
     infoAnterior = InfoAnterior();
 }
 
-} // namespace
-
-bool CargarImagenEscaneo(const QString &ruta, PictureBox *pic)
+// Opens an image file by its name's format, or says why not (one plain box)
+// and gives no bitmap.
+modFreeImage::Bitmap AbrirImagen(const QString &ruta, const char *errorCarga)
 {
     modFreeImage::LimpiarMensaje();
     const QString corta = modFreeImage::RutaCorta(ruta);
     const FREE_IMAGE_FORMAT fif = modFreeImage::Formato(ruta, corta);
     if (fif == FIF_UNKNOWN) {
         Aviso("Formato no reconocido");
-        return false;
+        return {};
     }
     modFreeImage::Bitmap bmp = modFreeImage::Cargar(fif, corta);
-    if (!bmp) {
-        Aviso("Error al cargar");
-        return false;
-    }
+    if (!bmp) Aviso(errorCarga);
+    return bmp;
+}
+
+} // namespace
+
+bool CargarImagenEscaneo(const QString &ruta, PictureBox *pic)
+{
+    modFreeImage::Bitmap bmp = AbrirImagen(ruta, "Error al cargar");
+    if (!bmp) return false;
     bmp = modFreeImage::A24Bits(std::move(bmp));
     if (!bmp) {
         Aviso("Error al convertir");
@@ -158,18 +164,8 @@ bool CargarMuestra(const QString &ruta, PictureBox *pic)
     // Start from the sample as it stood before any information read, so the
     // state stays consistent during the progress yields and after a failure.
     RestaurarInfoAnterior();
-    modFreeImage::LimpiarMensaje();
-    const QString corta = modFreeImage::RutaCorta(ruta);
-    const FREE_IMAGE_FORMAT fif = modFreeImage::Formato(ruta, corta);
-    if (fif == FIF_UNKNOWN) {
-        Aviso("Formato no reconocido");
-        return false;
-    }
-    modFreeImage::Bitmap bmp = modFreeImage::Cargar(fif, corta);
-    if (!bmp) {
-        Aviso("Error al cargar la muestra");
-        return false;
-    }
+    modFreeImage::Bitmap bmp = AbrirImagen(ruta, "Error al cargar la muestra");
+    if (!bmp) return false;
     const QString desc = modICC::DescripcionPerfilEmbebido(bmp.get());
     QString copia = modICC::GuardarPerfilEmbebidoTemp(bmp.get());
     auto fallar = [&copia](const char *texto) {
