@@ -93,7 +93,9 @@ BENCHMARK(BM_Aplicar100MP)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
-void BM_Histogramas100MP(benchmark::State &st)
+// Lends the 100-megapixel buffer to the engine as its sample; swapping
+// d.origen back returns it.
+Datos &PrestarMuestra()
 {
     Datos &d = D();
     HayMuestra = true;
@@ -101,6 +103,12 @@ void BM_Histogramas100MP(benchmark::State &st)
     AltoMuestra = kAlto;
     PasoMuestra = d.paso;
     PixelesMuestra.swap(d.origen);
+    return d;
+}
+
+void BM_Histogramas100MP(benchmark::State &st)
+{
+    Datos &d = PrestarMuestra();
     FijarHilosImagen(static_cast<int>(st.range(0)));
     for (auto _ : st) {
         CalcularHistogramasMuestra();
@@ -116,12 +124,7 @@ BENCHMARK(BM_Histogramas100MP)->ArgName("hilos")->Arg(0)->Arg(1)->Unit(benchmark
 // the cache never skips it.
 void BM_VistaConCurva(benchmark::State &st)
 {
-    Datos &d = D();
-    HayMuestra = true;
-    AnchoMuestra = kAncho;
-    AltoMuestra = kAlto;
-    PasoMuestra = d.paso;
-    PixelesMuestra.swap(d.origen);
+    Datos &d = PrestarMuestra();
     Superficie caja(440, 376);
     ConstruirVistaPrevia(caja);
     PixelesMuestra.swap(d.origen);
@@ -139,12 +142,7 @@ BENCHMARK(BM_VistaConCurva)->ArgName("opciones")->Arg(0)->Arg(3)->Unit(benchmark
 // Building the preview (once per sample load) from 100 megapixels.
 void BM_ConstruirVista(benchmark::State &st)
 {
-    Datos &d = D();
-    HayMuestra = true;
-    AnchoMuestra = kAncho;
-    AltoMuestra = kAlto;
-    PasoMuestra = d.paso;
-    PixelesMuestra.swap(d.origen);
+    Datos &d = PrestarMuestra();
     Superficie caja(440, 376);
     for (auto _ : st) ConstruirVistaPrevia(caja);
     PixelesMuestra.swap(d.origen);
