@@ -2,6 +2,7 @@
 
 #include "app/idioma.h"
 #include "output/ajustesimpresora.h"
+#include "platform/controles.h"
 #include "platform/msgbox.h"
 #include "platform/picturebox.h"
 
@@ -38,14 +39,6 @@ std::optional<frmConfigImpresion::ListaImpresoras> &ListaFijada()
 {
     static std::optional<frmConfigImpresion::ListaImpresoras> lista;
     return lista;
-}
-
-template <class W>
-W *Control(QWidget *padre, const char *nombre)
-{
-    auto *w = new W(padre);
-    w->setObjectName(QString::fromLatin1(nombre));
-    return w;
 }
 
 QLineEdit *Caja(QWidget *padre, const char *nombre, int ancho = 64)
@@ -321,6 +314,7 @@ void frmConfigImpresion::Form_Load()
     ValoresDeDiseno();
     if (!(mAnchoInicial > 0 && mAnchoInicial <= kMedidaMaximaCm)) mAnchoInicial = kAnchoPorDefecto;
     if (!(mRelacionAspecto > 0 && std::isfinite(mRelacionAspecto))) mRelacionAspecto = kRelacionPorDefecto;
+    imagenVista_ = VistaImpresion::CopiaParaVista(Imagen);
 
     mPapeles = TablaPapeles();
     {
@@ -442,6 +436,12 @@ void frmConfigImpresion::CargarImpresoras()
     }
 }
 
+void frmConfigImpresion::AvisarSinImpresora()
+{
+    MsgBox::Mostrar(T(QStringLiteral("No hay impresora seleccionada."), QStringLiteral("No printer selected.")),
+                    MsgBox::Information, T(QStringLiteral("Imprimir"), QStringLiteral("Print")), this);
+}
+
 QString frmConfigImpresion::ImpresoraSeleccionada() const
 {
     const int i = cboImpresora_->currentIndex();
@@ -452,8 +452,7 @@ void frmConfigImpresion::cmdAjustesImpresora_Click()
 {
     const QString nombre = ImpresoraSeleccionada();
     if (nombre.isEmpty()) {
-        MsgBox::Mostrar(T(QStringLiteral("No hay impresora seleccionada."), QStringLiteral("No printer selected.")),
-                        MsgBox::Information, T(QStringLiteral("Imprimir"), QStringLiteral("Print")), this);
+        AvisarSinImpresora();
         return;
     }
     QString error;
@@ -675,17 +674,9 @@ void frmConfigImpresion::DibujarVistaPrevia()
     Superficie &caja = picVista_->S();
     if (caja.ScaleWidth() < 10 || caja.ScaleHeight() < 10) return;
     const Hoja hoja = ObtenerTamanoHoja();
-    VistaImpresion::Entrada e;
-    e.hojaAncho = hoja.ancho;
-    e.hojaAlto = hoja.alto;
-    e.anchoCm = AnchoCm;
-    e.relacion = mRelacionAspecto;
-    e.centrado = Centrado;
-    e.posX = PosX;
-    e.posY = PosY;
-    e.margenIzq = MargenIzq;
-    e.margenArr = MargenArr;
-    e.imagen = Imagen.isNull() ? nullptr : &Imagen;
+    const VistaImpresion::Entrada e{hoja.ancho, hoja.alto, AnchoCm,   mRelacionAspecto, Centrado,
+                                    PosX,       PosY,      MargenIzq, MargenArr,
+                                    imagenVista_.isNull() ? nullptr : &imagenVista_};
     VistaImpresion::Dibujar(caja, e, vista_);
     picVista_->Refresh();
 }
@@ -761,8 +752,7 @@ void frmConfigImpresion::cmdOK_Click()
 {
     RecogerValores();
     if (Impresora.isEmpty()) {
-        MsgBox::Mostrar(T(QStringLiteral("No hay impresora seleccionada."), QStringLiteral("No printer selected.")),
-                        MsgBox::Information, T(QStringLiteral("Imprimir"), QStringLiteral("Print")), this);
+        AvisarSinImpresora();
         return;
     }
     Aceptado = true;

@@ -94,6 +94,7 @@ private:
     // Printers, copies, colour choices.
     void CargarImpresoras();
     QString ImpresoraSeleccionada() const;
+    void AvisarSinImpresora();
     void CargarOpcionesColor();
     void AplicarIdiomaColor();
     void ActualizarAvisoColor();
@@ -135,6 +136,7 @@ private:
     QString mUnidad;
     bool mCargando = false;
     VistaImpresion::Geometria vista_;
+    QImage imagenVista_;
     int mModoArrastre = 0;
     int mEsquinaArrastre = 0;
     int mArrastreDX = 0, mArrastreDY = 0;

@@ -3,6 +3,7 @@
 #include "app/idioma.h"
 #include "app/ventanas.h"
 #include "platform/filedialogs.h"
+#include "platform/controles.h"
 #include "platform/msgbox.h"
 
 #include <QButtonGroup>
@@ -22,14 +23,6 @@
 using namespace GuardarOpciones;
 
 namespace {
-
-template <class W>
-W *Control(QWidget *padre, const char *nombre)
-{
-    auto *w = new W(padre);
-    w->setObjectName(QString::fromLatin1(nombre));
-    return w;
-}
 
 QLabel *Etiqueta(QWidget *padre, const char *nombre, const QString &texto)
 {

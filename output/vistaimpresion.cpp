@@ -89,6 +89,16 @@ bool Dibujar(Superficie &caja, const Entrada &e, Geometria &g)
     return true;
 }
 
+QImage CopiaParaVista(const QImage &imagen)
+{
+    constexpr int kLadoMaximo = 1024;
+    if (imagen.isNull()) return {};
+    const QImage reducida = imagen.width() > kLadoMaximo || imagen.height() > kLadoMaximo
+                                ? imagen.scaled(kLadoMaximo, kLadoMaximo, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                                : imagen;
+    return reducida.convertToFormat(QImage::Format_RGB32);
+}
+
 int ZonaVista(const Geometria &g, int x, int y)
 {
     const int64_t L = g.cartaX, T = g.cartaY, R = L + g.cartaAncho, B = T + g.cartaAlto;

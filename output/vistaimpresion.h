@@ -41,6 +41,11 @@ struct Entrada {
 // and only then writes the geometry.
 bool Dibujar(Superficie &caja, const Entrada &e, Geometria &g);
 
+// The picture as the preview draws it: a copy no larger than the preview
+// can show, in the surface's pixel format, made once per opening so a
+// full-resolution picture is not converted or sampled at every mouse move.
+QImage CopiaParaVista(const QImage &imagen);
+
 // Hit test: 2..5 the handles top-left, top-right, bottom-right,
 // bottom-left (within 7 pixels in each axis; the first that matches wins),
 // 1 inside the picture, 0 elsewhere.
