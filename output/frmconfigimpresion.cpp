@@ -202,6 +202,9 @@ void frmConfigImpresion::CrearControles()
     picVista_->setFixedSize(kVistaAncho, kVistaAlto);
     picVista_->S().Redimensionar(kVistaAncho, kVistaAlto);
     picVista_->setMouseTracking(true);
+    // A click in the preview takes the focus, so the box being edited is
+    // normalised before the drag reads it.
+    picVista_->setFocusPolicy(Qt::ClickFocus);
     cmdOK_ = Control<QPushButton>(this, "cmdOK");
     cmdCancelar_ = Control<QPushButton>(this, "cmdCancelar");
     // Enter in a box must never print or open the driver's dialog.
