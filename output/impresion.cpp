@@ -46,17 +46,19 @@ QString TextoErrorImpresion(int32_t codigo)
 int32_t CalcularColocacion(double anchoCm, double altoCm, bool centrar, double xCm, double yCm, int32_t horzRes,
                            int32_t vertRes, int32_t dpiX, int32_t dpiY, Colocacion &c)
 {
-    c = Colocacion();
-    if (!APixeles(anchoCm, dpiX, c.ancho) || !APixeles(altoCm, dpiY, c.alto) || c.ancho < 1 || c.alto < 1)
-        return 6102;
-    if (centrar) {
-        c.x = int32_t((int64_t(horzRes) - c.ancho) / 2);
-        c.y = int32_t((int64_t(vertRes) - c.alto) / 2);
-    } else if (!APixeles(xCm, dpiX, c.x) || !APixeles(yCm, dpiY, c.y)) {
+    Colocacion r;
+    if (!APixeles(anchoCm, dpiX, r.ancho) || !APixeles(altoCm, dpiY, r.alto) || r.ancho < 1 || r.alto < 1 ||
+        (!centrar && (!APixeles(xCm, dpiX, r.x) || !APixeles(yCm, dpiY, r.y)))) {
+        c = Colocacion();
         return 6102;
     }
-    c.x = std::max(c.x, 0);
-    c.y = std::max(c.y, 0);
+    if (centrar) {
+        r.x = int32_t((int64_t(horzRes) - r.ancho) / 2);
+        r.y = int32_t((int64_t(vertRes) - r.alto) / 2);
+    }
+    r.x = std::max(r.x, 0);
+    r.y = std::max(r.y, 0);
+    c = r;
     return 0;
 }
 

@@ -41,7 +41,7 @@ inline int PaginasPDF(const QString &pdf)
 inline QList<QImage> ImagenesPDF(const QString &pdf)
 {
     QTemporaryDir dir;
-    Ejecutar("pdfimages", {QStringLiteral("-ppm"), pdf, dir.filePath("i")});
+    Ejecutar("pdfimages", {pdf, dir.filePath("i")});
     QList<QImage> r;
     for (const QString &f : QDir(dir.path()).entryList(QDir::Files, QDir::Name))
         r << QImage(dir.filePath(f)).convertToFormat(QImage::Format_RGB32);
@@ -88,42 +88,6 @@ inline cmsHPROFILE PerfilAncho(bool deImpresora = false)
         const cmsCIEXYZ papel = {0.90, 0.95, 0.95};
         cmsWriteTag(p, cmsSigMediaWhitePointTag, &papel);
     }
-    return p;
-}
-
-// A printer profile made of lookup tables only (Lab connection), as real
-// printer profiles are; Qt's colour space cannot read it.
-inline cmsHPROFILE PerfilConTablas()
-{
-    cmsHPROFILE srgb = cmsCreate_sRGBProfile(), lab = cmsCreateLab4Profile(nullptr);
-    auto tabla = [](cmsHPROFILE de, cmsUInt32Number fde, cmsHPROFILE a, cmsUInt32Number fa) {
-        cmsHTRANSFORM t = cmsCreateTransform(de, fde, a, fa, INTENT_RELATIVE_COLORIMETRIC, cmsFLAGS_NOCACHE);
-        cmsPipeline *p = cmsPipelineAlloc(nullptr, 3, 3);
-        cmsStage *clut = cmsStageAllocCLut16bit(nullptr, 17, 3, 3, nullptr);
-        cmsStageSampleCLut16bit(clut, [](const cmsUInt16Number e[], cmsUInt16Number s[], void *c) -> cmsInt32Number {
-            cmsDoTransform(static_cast<cmsHTRANSFORM>(c), e, s, 1);
-            return TRUE;
-        }, t, 0);
-        // Stored as A curves, table, B curves (identity curves around it).
-        cmsPipelineInsertStage(p, cmsAT_END, cmsStageAllocToneCurves(nullptr, 3, nullptr));
-        cmsPipelineInsertStage(p, cmsAT_END, clut);
-        cmsPipelineInsertStage(p, cmsAT_END, cmsStageAllocToneCurves(nullptr, 3, nullptr));
-        cmsDeleteTransform(t);
-        return p;
-    };
-    cmsPipeline *aLab = tabla(srgb, TYPE_RGB_16, lab, TYPE_Lab_16), *aRgb = tabla(lab, TYPE_Lab_16, srgb, TYPE_RGB_16);
-    cmsHPROFILE p = cmsCreateProfilePlaceholder(nullptr);
-    cmsSetProfileVersion(p, 4.3);
-    cmsSetDeviceClass(p, cmsSigOutputClass);
-    cmsSetColorSpace(p, cmsSigRgbData);
-    cmsSetPCS(p, cmsSigLabData);
-    cmsWriteTag(p, cmsSigMediaWhitePointTag, cmsD50_XYZ());
-    cmsWriteTag(p, cmsSigAToB0Tag, aLab);
-    cmsWriteTag(p, cmsSigBToA0Tag, aRgb);
-    cmsPipelineFree(aLab);
-    cmsPipelineFree(aRgb);
-    cmsCloseProfile(srgb);
-    cmsCloseProfile(lab);
     return p;
 }
 

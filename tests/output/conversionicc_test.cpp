@@ -35,7 +35,6 @@ protected:
         srgb = prueba::Guardar(cmsCreate_sRGBProfile(), dir.filePath("color/sRGB.icc"));
         ancho = prueba::Guardar(prueba::PerfilAncho(), dir.filePath("color/ancho.icc"));
         papel = prueba::Guardar(prueba::PerfilAncho(true), dir.filePath("color/papel.icc"));
-        tablas = prueba::Guardar(prueba::PerfilConTablas(), dir.filePath("color/tablas.icc"));
         Archivos::FijarCarpetaPrograma(dir.filePath("programa")); // no library there
     }
     void TearDown() override
@@ -45,7 +44,7 @@ protected:
         modLCMS::FijarBusquedaSistema(true);
     }
     QTemporaryDir dir;
-    QString srgb, ancho, papel, tablas;
+    QString srgb, ancho, papel;
 };
 
 } // namespace
@@ -113,7 +112,7 @@ TEST_F(Conversion, LittleCMSComoSuPropiaTransformacion)
         {"code 3 is absolute", dir.filePath("falta.icc"), "papel.icc", 3, false, srgb, papel, INTENT_ABSOLUTE_COLORIMETRIC},
         {"compensation, profile copied from an image", copia, "sRGB IEC61966-2.1", 0, true, ancho, srgb,
          INTENT_RELATIVE_COLORIMETRIC},
-        {"lookup-table printer profile", "", tablas, 2, true, srgb, tablas, INTENT_SATURATION},
+        {"code 2 is saturation", "", papel, 2, true, srgb, papel, INTENT_SATURATION},
     };
     for (const auto &c : casos) {
         for (bool sistema : {true, false}) { // the system's copy, or one in the program folder
@@ -165,7 +164,7 @@ TEST_F(Conversion, SinLittleCMSYFallos)
     } casos[] = {
         {"Qt converts matrix profiles", false, false, "ancho.icc", 300, ""},
         {"compensation needs Little CMS", false, true, "ancho.icc", 300, bpc},
-        {"Qt cannot read lookup tables", false, false, tablas, 300, noAbre},
+        {"Qt reads no printer-class profile", false, false, papel, 300, noAbre},
         {"Little CMS fails to open, Qt's text counts", true, false, basura, 300, noAbre},
         {"Little CMS fails to open, with compensation", true, true, basura, 300, noAbreLCMS},
         {"a Lab profile is no printer profile", true, true, lab, 300, noTransf},
