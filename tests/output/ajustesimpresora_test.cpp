@@ -20,17 +20,10 @@ TEST(AjustesImpresora, IntentoYPerfilDelDriver)
                            "*cupsICCProfile RGB..600dpi/Color: \"color.icc\"\n"
                            "*cupsICCProfile Gray.Glossy./Glossy: \"/opt/p/glossy.icc\"\n"
                            "*cupsICCProfile Gray../Gray: \"gris.icc\"\n";
-    const struct {
-        QStringList opciones;
-        const char *perfil;
-    } casos[] = {
-        {{}, "/usr/share/cups/profiles/gris.icc"},
-        {{"MediaType", "Glossy"}, "/opt/p/glossy.icc"},
-        {{"ColorModel", "RGB"}, "/usr/share/cups/profiles/color.icc"},
-        {{"ColorModel", "RGB", "Resolution", "300dpi"}, ""},
-    };
-    for (const auto &c : casos) EXPECT_EQ(PerfilDePPD(ppd, c.opciones), c.perfil) << c.opciones.join(' ').toStdString();
-    EXPECT_EQ(PerfilDePPD("*PPD-Adobe: \"4.3\"\n", {}), "");
+    EXPECT_EQ(PerfilDePPD(ppd, {}), "/usr/share/cups/profiles/gris.icc");
+    EXPECT_EQ(PerfilDePPD(ppd, {"MediaType", "Glossy"}), "/opt/p/glossy.icc");
+    EXPECT_EQ(PerfilDePPD(ppd, {"ColorModel", "RGB"}), "/usr/share/cups/profiles/color.icc");
+    EXPECT_EQ(PerfilDePPD(ppd, {"ColorModel", "RGB", "Resolution", "300dpi"}), "");
 }
 
 TEST(AjustesImpresora, PerfilDeImpresoraResuelto)
@@ -41,15 +34,13 @@ TEST(AjustesImpresora, PerfilDeImpresoraResuelto)
     const QString c = dir.path() + "/", srgb = c + "sRGB.icc";
     EXPECT_EQ(CarpetaColorWindows(), c);
     FijarSalidaPDF(dir.filePath("x.pdf")); // a printer whose driver names no profile
-    const struct {
-        QString entrada, ruta;
-    } casos[] = {
+    const QString casos[][2] = {
         {"", srgb}, {"  CIE RGB  ", c + "CIERGB.icc"}, {"cie rgb", c + "CIERGB.icc"},
         {"sRGB IEC61966-2.1", srgb}, {"MySRGBprinter.icc", srgb}, {" papel.icc ", c + "papel.icc"},
         {"falta.icc", srgb}, {c + "papel.icc", c + "papel.icc"}, {c + "otra/papel.icc", srgb},
         {"Perfil configurado en el driver", srgb}, {"profile set in driver", srgb},
     };
-    for (const auto &k : casos) EXPECT_EQ(ResolverPerfilImpresora(k.entrada, "prueba"), k.ruta) << k.entrada.toStdString();
+    for (const auto &k : casos) EXPECT_EQ(ResolverPerfilImpresora(k[0], "prueba"), k[1]) << k[0].toStdString();
     FijarSalidaPDF(QString());
     FijarCarpetaColor(QString());
     EXPECT_EQ(RutaPerfilSRGB(), "/usr/share/color/icc/sRGB.icc");

@@ -1,5 +1,5 @@
 // The print request into a PDF file through Qt's print engine (no queue):
-// placement, the order of the checks, copies, device failures and pixels.
+// placement, the order of the checks, device failures, copies and pixels.
 
 #include "output/ayuda_impresion.h"
 
@@ -15,26 +15,23 @@ using namespace modImpresion;
 
 TEST(Colocacion, CentimetrosAPixelesDelDispositivo)
 {
-    const double nan = std::nan(""), inf = INFINITY;
+    const double nan = std::nan("");
     const struct {
         double ancho, x;
         bool centrar;
         int32_t error, esperadoX, esperadoAncho;
     } casos[] = {
-        {19, 0, true, 0, 236, 4488},  // 4488.19 px, (4961 - 4488) / 2 = 236.5 truncated
-        {25, 0, true, 0, 0, 5906},    // wider than the printable area: from its left edge
-        {19, 0, false, 0, 0, 4488},   // 0 cm is the printable area's corner
-        {19, 2.5, false, 0, 591, 4488},
-        {19, -3, false, 0, 0, 4488},
-        {0.002, 0, true, 6102, 0, 0}, // 0.47 px
-        {-19, 0, true, 6102, 0, 0}, {nan, 0, true, 6102, 0, 0}, {inf, 0, true, 6102, 0, 0},
-        {1e300, 0, true, 6102, 0, 0}, {19, nan, false, 6102, 0, 0}, {19, -1e12, false, 6102, 0, 0},
+        {19, 0, true, 0, 236, 4488}, // 4488.19 px; (4961 - 4488) / 2 = 236.5 truncated
+        {25, 0, true, 0, 0, 5906},   // wider than the printable area: from its left edge
+        {19, 0, false, 0, 0, 4488},  {19, 2.5, false, 0, 591, 4488}, {19, -3, false, 0, 0, 4488},
+        {0.002, 0, true, 6102, 0, 0}, {-19, 0, true, 6102, 0, 0},    {nan, 0, true, 6102, 0, 0},
+        {INFINITY, 0, true, 6102, 0, 0}, {1e300, 0, true, 6102, 0, 0}, {19, nan, false, 6102, 0, 0},
+        {19, -1e12, false, 6102, 0, 0},
     };
     for (const auto &c : casos) {
         Colocacion r;
         EXPECT_EQ(CalcularColocacion(c.ancho, 10, c.centrar, c.x, 1, 4961, 7016, 600, 600, r), c.error) << c.ancho << " " << c.x;
-        EXPECT_EQ(r.x, c.esperadoX) << c.ancho << " " << c.x;
-        EXPECT_EQ(r.ancho, c.esperadoAncho) << c.ancho << " " << c.x;
+        EXPECT_EQ(std::pair(r.x, r.ancho), std::pair(c.esperadoX, c.esperadoAncho)) << c.ancho << " " << c.x;
     }
 }
 
@@ -42,17 +39,13 @@ class Impresion : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        pdf = dir.filePath("salida.pdf");
         FijarSalidaPDF(pdf);
         QPrinter p(QPrinter::HighResolution);
         p.setOutputFormat(QPrinter::PdfFormat);
         p.setResolution(600);
         p.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 20, 10, 10), QPageLayout::Millimeter));
-        DevModeGuardado = {true, "prueba", LeerAjustes(p)}; // A4 at 600 ppp
+        DevModeGuardado = {true, "prueba", LeerAjustes(p)};
         FijarCarpetaColor(dir.path());
-        prueba::Guardar(cmsCreate_sRGBProfile(), dir.filePath("sRGB.icc"));
-        prueba::Guardar(prueba::PerfilAncho(), dir.filePath("ancho.icc"));
     }
     void TearDown() override
     {
@@ -64,11 +57,13 @@ protected:
     int32_t Imprimir(const QImage *im, int32_t ancho, const QString &impresora, int16_t copias, double cm, int16_t modo = 2)
     {
         msg = "x";
-        return ImprimirImagen(im, ancho, im && !im->isNull() ? im->height() : 10, nullptr, "Imagen procesada", impresora,
-                              copias, cm, cm / 2, true, 0, 0, msg, modo, "", "ancho.icc", 0, false);
+        return ImprimirImagen(im, ancho, 40, nullptr, "Imagen procesada", impresora, copias, cm, cm / 2, true, 0, 0, msg, modo,
+                              "", "ancho.icc", 0, false);
     }
     QTemporaryDir dir;
-    QString pdf, msg;
+    const QString pdf = dir.filePath("salida.pdf"), srgb = prueba::Guardar(cmsCreate_sRGBProfile(), dir.filePath("sRGB.icc")),
+                  ancho = prueba::Guardar(prueba::PerfilAncho(), dir.filePath("ancho.icc"));
+    QString msg;
     const QImage imagen = prueba::Patron(1001, 40);
 };
 
@@ -98,18 +93,18 @@ TEST_F(Impresion, ComprobacionesYFallosNoDejanDocumento)
     };
     for (const auto &c : casos) {
         FijarFalloDC(c.fallo, c.vez);
-        EXPECT_EQ(Imprimir(c.imagen, c.ancho, c.impresora, 3, c.cm), -1) << c.texto.toStdString();
+        EXPECT_EQ(Imprimir(c.imagen, c.ancho, c.impresora, 3, c.cm), -1);
         EXPECT_EQ(msg, c.texto);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"ancho.icc", "sRGB.icc"}));
     }
     FijarFalloDC(OperacionDC::Dibujar, 0);
-    FijarSalidaPDF(QString()); // real queues: none has this name
+    FijarSalidaPDF(QString()); // the real queues: none has this name
     EXPECT_EQ(Imprimir(&imagen, 1001, "halvora-no-existe", 1, 19), -1);
     EXPECT_EQ(msg, "No se pudo crear el contexto de impresion.");
     FijarSalidaPDF(pdf);
-    QFile::remove(dir.filePath("sRGB.icc"));
-    QFile::remove(dir.filePath("ancho.icc"));
-    EXPECT_EQ(Imprimir(&imagen, 1001, "prueba", 1, 19, 1), -1); // a conversion failure starts no document
+    QFile::remove(srgb);
+    QFile::remove(ancho);
+    EXPECT_EQ(Imprimir(&imagen, 1001, "prueba", 1, 19, 1), -1); // a failed conversion starts no document
     EXPECT_EQ(msg, "No se encontro el perfil de impresora.");
     EXPECT_FALSE(QFile::exists(pdf));
 }
@@ -117,32 +112,16 @@ TEST_F(Impresion, ComprobacionesYFallosNoDejanDocumento)
 TEST_F(Impresion, CopiasPixelesYLugarEnLaPagina)
 {
     const auto dc = CrearDCImpresora("PRUEBA"); // the kept settings, any letter case
-    ASSERT_TRUE(dc);
     EXPECT_EQ(dc->GetDeviceCaps(LOGPIXELSY), 600);
     const QRect area = dc->Printer().pageLayout().paintRectPixels(600);
     EXPECT_EQ(dc->GetDeviceCaps(HORZRES), area.width());
-    // 19 cm is wider than this printable area: the picture starts at its left edge.
-    const double x = area.x() + std::max(0, (area.width() - 4488) / 2), y = area.y() + (area.height() - 2244) / 2;
-    EXPECT_LT(area.width(), 4488);
-    const QImage convertida = prueba::TransformarLCMS(imagen, dir.filePath("sRGB.icc"), dir.filePath("ancho.icc"), 1, false);
-    const struct {
-        int16_t copias, modo;
-        int paginas;
-    } casos[] = {{0, 2, 1}, {-3, 0, 1}, {1, 1, 1}, {3, 2, 3}};
+    ASSERT_LT(area.width(), 4488); // 19 cm is wider: the picture starts at the area's left edge
+    const QRectF caja(area.x() / 10.0, (area.y() + (area.height() - 2244) / 2) / 10.0, 448.8, 224.4); // at 60 ppp
+    const QImage convertida = prueba::TransformarLCMS(imagen, srgb, ancho, 1, false);
+    const int16_t casos[][3] = {{0, 2, 1}, {-3, 0, 1}, {1, 1, 1}, {3, 2, 3}}; // copies, colour mode, pages
     for (const auto &c : casos) {
-        EXPECT_EQ(Imprimir(&imagen, 1001, "prueba", c.copias, 19, c.modo), 1) << msg.toStdString();
+        EXPECT_EQ(Imprimir(&imagen, 1001, "prueba", c[0], 19, c[1]), 1);
         EXPECT_EQ(msg, "");
-        EXPECT_EQ(prueba::PaginasPDF(pdf), c.paginas);
-        const QList<QImage> imagenes = prueba::ImagenesPDF(pdf);
-        EXPECT_EQ(imagenes.size(), c.paginas);
-        for (const QImage &im : imagenes) EXPECT_EQ(prueba::Diferencia(im, c.modo == 1 ? convertida : imagen), 0);
-        QSize pagina;
-        const QRect caja = prueba::CajaEnPagina(pdf, 60, &pagina); // a tenth of the device's pixels
-        EXPECT_EQ(pagina, QSize(496, 702));
-        EXPECT_NEAR(caja.x(), x / 10, 1); // edges blur by a pixel
-        EXPECT_NEAR(caja.y(), y / 10, 1);
-        EXPECT_NEAR(caja.width(), 448.8, 2);
-        EXPECT_NEAR(caja.height(), 224.4, 2);
-        QFile::remove(pdf);
+        prueba::Verificar(pdf, c[2], c[1] == 1 ? convertida : imagen, caja, 60);
     }
 }

@@ -7,6 +7,7 @@
 #include "output/ajustesimpresora.h"
 #include "output/dcimpresora.h"
 #include "output/impresion.h"
+#include "platform/files.h"
 #include "platform/numbers.h"
 
 #include <gtest/gtest.h>
@@ -25,39 +26,31 @@ namespace {
 
 QString g_salida, g_razon, g_error;
 
-struct Trabajo {
-    int id = 0;
-    QString estado, cm;
-};
-
-// The queue's job of that title (all jobs, finished ones too), by IPP.
-Trabajo Buscar(const QString &titulo)
+// The queue's job of that title (finished ones too), by IPP: id, state and
+// cm-calibration, or nothing.
+QStringList Buscar(const QString &titulo)
 {
     QTemporaryDir dir;
-    QFile f(dir.filePath("jobs.test"));
-    f.open(QIODevice::WriteOnly);
-    f.write("{ OPERATION Get-Jobs\n GROUP operation-attributes-tag\n ATTR charset attributes-charset utf-8\n"
-            " ATTR naturalLanguage attributes-natural-language en\n ATTR uri printer-uri $uri\n"
-            " ATTR name requesting-user-name $user\n ATTR keyword which-jobs all\n"
-            " ATTR keyword requested-attributes job-id,job-name,job-state,cm-calibration\n"
-            " DISPLAY job-id\n DISPLAY job-name\n DISPLAY job-state\n DISPLAY cm-calibration\n}\n");
-    f.close();
-    for (const QByteArray &l : prueba::Ejecutar("ipptool", {"-c", "ipp://localhost/printers/PDF", f.fileName()}).split('\n')) {
-        const QStringList c = QString::fromUtf8(l).split(u',');
-        if (c.size() >= 3 && c[1] == titulo) return {c[0].toInt(), c[2], c.value(3)};
+    Archivos::EscribirAtomico(dir.filePath("t"), "{ OPERATION Get-Jobs\n GROUP operation-attributes-tag\n"
+        " ATTR charset attributes-charset utf-8\n ATTR naturalLanguage attributes-natural-language en\n"
+        " ATTR uri printer-uri $uri\n ATTR name requesting-user-name $user\n ATTR keyword which-jobs all\n"
+        " ATTR keyword requested-attributes job-id,job-name,job-state,cm-calibration\n"
+        " DISPLAY job-id\n DISPLAY job-name\n DISPLAY job-state\n DISPLAY cm-calibration\n}\n");
+    for (const QString &l : prueba::Ejecutar("ipptool", {"-c", "ipp://localhost/printers/PDF", dir.filePath("t")}).split('\n')) {
+        const QStringList c = l.split(u',');
+        if (c.size() >= 3 && c[1] == titulo) return {c[0], c[2], c.value(3)};
     }
     return {};
 }
 
-// Waits (bounded) for the job to finish and returns cups-pdf's file.
-QString Esperar(const Trabajo &t, const QString &titulo)
+// Waits (bounded) for the job to finish; cups-pdf's file, or "".
+QString Esperar(const QString &titulo, const QString &id)
 {
     QElapsedTimer reloj;
-    reloj.start();
-    for (Trabajo e = t; reloj.elapsed() < 60000; QThread::msleep(200), e = Buscar(titulo)) {
-        const QStringList f = QDir(g_salida).entryList({QString("*job_%1.pdf").arg(t.id)});
-        if (e.estado == "completed" && !f.isEmpty()) return QDir(g_salida).filePath(f[0]);
-        if (e.estado == "aborted" || e.estado == "canceled") break;
+    for (reloj.start(); reloj.elapsed() < 60000; QThread::msleep(200)) {
+        const QStringList f = QDir(g_salida).entryList({"*job_" + id + ".pdf"}), t = Buscar(titulo);
+        if (t.value(1) == "completed" && !f.isEmpty()) return QDir(g_salida).filePath(f[0]);
+        if (t.value(1) == "aborted" || t.value(1) == "canceled") break;
     }
     return QString();
 }
@@ -94,36 +87,25 @@ TEST_F(Cola, CopiasPixelesLugarYGestionDeColor)
 {
     QTemporaryDir dir;
     const QString perfil = prueba::Guardar(prueba::PerfilAncho(), dir.filePath("ancho.icc"));
-    const struct {
-        int16_t modo, copias;
-        const char *cm;
-    } casos[] = {{0, 1, ""}, {1, 1, "true"}, {2, 3, "true"}};
-    for (const auto &c : casos) {
-        const QString t = titulo + QString::number(c.modo);
-        ASSERT_EQ(ImprimirImagen(&imagen, 1001, 30, nullptr, t, " pdf ", c.copias, 10, 10 * 30 / 1001.0, false, 1, 2, msg,
-                                 c.modo, "", perfil, 0, false),
-                  1)
-            << msg.toStdString();
-        const Trabajo trabajo = Buscar(t);
-        ASSERT_GT(trabajo.id, 0);
-        EXPECT_EQ(trabajo.cm, c.cm);
-        const QString pdf = Esperar(trabajo, t);
-        ASSERT_FALSE(pdf.isEmpty()) << "no output for job " << trabajo.id;
-        EXPECT_EQ(prueba::PaginasPDF(pdf), c.copias);
-        const QImage esperada = c.modo == 1 ? prueba::TransformarLCMS(imagen, RutaPerfilSRGB(), perfil, 1, false) : imagen;
-        const QList<QImage> imagenes = prueba::ImagenesPDF(pdf);
-        EXPECT_EQ(imagenes.size(), c.copias);
-        for (const QImage &im : imagenes) EXPECT_EQ(prueba::Diferencia(im, esperada), 0) << "mode " << c.modo;
-
-        // 1 cm and 2 cm from the printable area's corner, 10 cm wide.
-        const auto dc = CrearDCImpresora("PDF");
-        const int ppp = dc->GetDeviceCaps(LOGPIXELSX);
-        const QRect area = dc->Printer().pageLayout().paintRectPixels(ppp);
-        const QRect caja = prueba::CajaEnPagina(pdf, 72);
-        const double escala = 72.0 / ppp;
-        EXPECT_NEAR(caja.x(), (area.x() + Numeros::CLng(kPulgadasPorCm * ppp)) * escala, 1);
-        EXPECT_NEAR(caja.y(), (area.y() + Numeros::CLng(2 * kPulgadasPorCm * ppp)) * escala, 1);
-        EXPECT_NEAR(caja.width(), 10 * kPulgadasPorCm * 72, 2);
+    const auto dc = CrearDCImpresora("PDF");
+    const int ppp = dc->GetDeviceCaps(LOGPIXELSX);
+    const QRect area = dc->Printer().pageLayout().paintRectPixels(ppp);
+    // 1 cm and 2 cm from the printable area's corner, 10 cm wide, at 72 ppp.
+    const double x = area.x() + Numeros::CLng(kPulgadasPorCm * ppp), y = area.y() + Numeros::CLng(2 * kPulgadasPorCm * ppp);
+    const QRectF caja(x * 72 / ppp, y * 72 / ppp, 10 * kPulgadasPorCm * 72, 30 / 1001.0 * 10 * kPulgadasPorCm * 72);
+    for (const int16_t modo : {0, 1, 2}) {
+        const int16_t copias = modo == 2 ? 3 : 1;
+        const QString t = titulo + QString::number(modo);
+        const int32_t r = ImprimirImagen(&imagen, 1001, 30, nullptr, t, " pdf ", copias, 10, 10 * 30 / 1001.0, false, 1, 2, msg,
+                                         modo, "", perfil, 0, false);
+        ASSERT_EQ(r, 1) << msg.toStdString();
+        const QStringList trabajo = Buscar(t);
+        ASSERT_EQ(trabajo.size(), 3);
+        EXPECT_EQ(trabajo[2], modo ? "true" : ""); // colour management off in modes 1 and 2 only
+        const QString pdf = Esperar(t, trabajo[0]);
+        ASSERT_FALSE(pdf.isEmpty()) << "no output for job " << trabajo[0].toStdString();
+        const QImage esperada = modo == 1 ? prueba::TransformarLCMS(imagen, RutaPerfilSRGB(), perfil, 1, false) : imagen;
+        prueba::Verificar(pdf, copias, esperada, caja, 72);
     }
 }
 
@@ -133,7 +115,7 @@ TEST_F(Cola, FalloEnLaSegundaCopiaNoDejaNadaEnCola)
     EXPECT_EQ(ImprimirImagen(&imagen, 1001, 30, nullptr, titulo, "PDF", 3, 10, 1, true, 0, 0, msg, 2, "", "", 0, false), -1);
     EXPECT_EQ(msg, "No se pudo enviar la imagen a la impresora.");
     QThread::msleep(500);
-    EXPECT_EQ(Buscar(titulo).id, 0);
+    EXPECT_EQ(Buscar(titulo), QStringList());
     EXPECT_EQ(QDir(QDir::tempPath()).entryList({"zolv_impresion_*"}), QStringList());
 }
 
