@@ -77,14 +77,12 @@ bool MostrarAjustesImpresora(QWidget *propietario, const QString &impresora, QSt
     // A context built like the print job's: kept settings when they are this printer's.
     std::unique_ptr<DCImpresora> dc = CrearDCImpresora(nombre);
     if (!dc) {
-        msgError = QStringLiteral("No se pudo abrir la impresora seleccionada.");
+        msgError = Impresoras().contains(nombre, Qt::CaseInsensitive)
+                       ? QStringLiteral("No se pudieron leer las propiedades de la impresora.")
+                       : QStringLiteral("No se pudo abrir la impresora seleccionada.");
         return false;
     }
     QPrinter &printer = dc->Printer();
-    if (!printer.isValid()) {
-        msgError = QStringLiteral("No se pudieron leer las propiedades de la impresora.");
-        return false;
-    }
     const int r = g_dialogo ? g_dialogo(printer, propietario) : DialogoQt(printer, propietario);
     if (r == 1) {
         DevModeGuardado = DevMode{true, nombre, LeerAjustes(printer)};

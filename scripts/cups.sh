@@ -49,7 +49,7 @@ fi
 lpstat -r | grep -q "is running" || { echo "cups.sh: cupsd did not start" >&2; exit 1; }
 
 if ! lpstat -v PDF >/dev/null 2>&1; then
-  $SUDO lpadmin -p PDF -E -v cups-pdf:/ -P "$ppd" 2>/dev/null
+  $SUDO lpadmin -p PDF -E -v cups-pdf:/ -P "$ppd"
 fi
 $SUDO cupsenable PDF
 $SUDO cupsaccept PDF

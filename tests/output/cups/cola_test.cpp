@@ -114,7 +114,6 @@ TEST_F(Cola, FalloEnLaSegundaCopiaNoDejaNadaEnCola)
     FijarFalloDC(OperacionDC::Dibujar, 2);
     EXPECT_EQ(ImprimirImagen(&imagen, 1001, 30, nullptr, titulo, "PDF", 3, 10, 1, true, 0, 0, msg, 2, "", "", 0, false), -1);
     EXPECT_EQ(msg, "No se pudo enviar la imagen a la impresora.");
-    QThread::msleep(500);
     EXPECT_EQ(Buscar(titulo), QStringList());
     EXPECT_EQ(QDir(QDir::tempPath()).entryList({"zolv_impresion_*"}), QStringList());
 }
