@@ -10,6 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fontconfig
   xdg-utils
+  qt6-translations-l10n
 )
 
 missing=()
