@@ -114,7 +114,7 @@ TEST(DibujoCarta, EtiquetasTituloYCaja)
     EXPECT_EQ(Extremos(s, 108, 154, 136, 174).first, 252); // patch 1: none
 
     // The title's ink is centred on A + 5C = 506; a title wider than the
-    // chart overflows both sides.
+    // chart is cut to the chart between its side margins (A = 6).
     int a = 1173, b = -1;
     for (int y = 20; y <= 74; ++y)
         for (int x = 1; x <= 1170; ++x)
@@ -123,8 +123,10 @@ TEST(DibujoCarta, EtiquetasTituloYCaja)
     Opciones largo = Modo(false);
     largo.titulo = QStringLiteral("ZOLV ").repeated(40);
     ASSERT_TRUE(RenderizarCompleta(s, g, largo));
-    EXPECT_LT(Extremos(s, 1, 20, 2, 74).first, 128);
-    EXPECT_LT(Extremos(s, 1169, 20, 1171, 74).first, 128);
+    EXPECT_EQ(Extremos(s, 1, 20, 5, 74).first, 255);
+    EXPECT_LT(Extremos(s, 6, 20, 20, 74).first, 128);
+    EXPECT_LT(Extremos(s, 1120, 20, 1166, 74).first, 128);
+    EXPECT_EQ(Extremos(s, 1167, 20, 1171, 74).first, 255);
     // A 100-pixel preview: the lines fit at no size from 3 up, the loop stops
     // at 2.5. At 12 pixels there is no box: the title only, still bold.
     Superficie p(100, 100), t(12, 12);
