@@ -177,8 +177,7 @@ QWidget *MDIForm1::MostrarVentana(const QString &nombre)
         if (!w) return nullptr;
         w->setAttribute(Qt::WA_DeleteOnClose);
         // A window of fixed size (the About box) has no maximise button.
-        if (w->layout()) w->layout()->activate();
-        const bool fija = w->minimumSize() == w->maximumSize();
+        const bool fija = w->layout() && w->layout()->sizeConstraint() == QLayout::SetFixedSize;
         QMdiSubWindow *sub =
             fija ? area_->addSubWindow(w, Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)

@@ -174,10 +174,11 @@ void DibujarTextos(Superficie &s, const Geometria &g, const Opciones &o, int ox,
     s.FontBold(true);
     s.FontSize(g.Resolucion / 200.0 * 18 * escala);
     const int cx = t.X(A + 10 * C / 2);
-    // Centred on the patches, but kept within the chart's side margins: a
-    // title too long for them moves inwards, and one wider than the chart
-    // is cut with an ellipsis.
-    const int izquierda = t.X(A), derecha = t.X(g.AnchoPx - A);
+    // Centred on the patches, but kept on the white of the top margin, a
+    // margin A away from the frame and from the gradient (which runs the
+    // chart's full height): a title too long for its place moves inwards,
+    // and one wider than the place is cut with an ellipsis.
+    const int izquierda = t.X(A), derecha = t.X(g.XDegradado - A);
     const QString titulo = Recortar(s, o.titulo, derecha - izquierda);
     const int ancho = CLng(s.TextWidth(titulo));
     int x = static_cast<int>(cx - Numeros::DivEntera(s.TextWidth(titulo), 2));
