@@ -79,6 +79,8 @@ frmAcercaDe::frmAcercaDe(QWidget *parent) : QWidget(parent)
     g->addWidget(lblThisSoftware, 4, 0, 1, 2);
     g->addWidget(lblArgyllCMS, 5, 0, 1, 2);
     g->addWidget(lblFreeimage, 6, 0, 1, 2);
+    // The box keeps its natural size, also beside a maximised window.
+    g->setSizeConstraint(QLayout::SetFixedSize);
     Image1_->installEventFilter(this);
     lblWeb_->installEventFilter(this);
 

@@ -56,5 +56,8 @@ void ForzarExtension(Dialogos::Peticion &p)
 } // namespace modAppState
 
 namespace modDialogo {
-void AbrirConShell(const QString &destino) { Shell::Abrir(destino); }
+void AbrirConShell(const QString &destino, std::function<void()> siFalla)
+{
+    Shell::Abrir(destino, std::move(siFalla));
+}
 } // namespace modDialogo

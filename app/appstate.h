@@ -4,6 +4,7 @@
 #include "platform/filedialogs.h"
 
 #include <QString>
+#include <functional>
 
 namespace modAppState {
 
@@ -26,6 +27,7 @@ void ForzarExtension(Dialogos::Peticion &p);
 } // namespace modAppState
 
 namespace modDialogo {
-// Opens a document or address with the user's default application.
-void AbrirConShell(const QString &destino);
+// Opens a document or address with the user's default application;
+// `siFalla` runs when nothing on the system can open it.
+void AbrirConShell(const QString &destino, std::function<void()> siFalla = {});
 } // namespace modDialogo

@@ -12,11 +12,15 @@ extern QString Idioma;
 // The English text when Idioma is exactly "en", otherwise the Spanish one.
 QString T(const QString &es, const QString &en);
 
+// Reads the stored language and puts Qt's own texts in it.
 void CargarIdioma();
 void GuardarIdioma();
 // The user's switch: normalises the code, stores it and re-captions every
-// loaded window, or does nothing when it is already the current language.
+// loaded window and Qt's own texts, or does nothing when it is already the
+// current language.
 void CambiarIdioma(const QString &codigo);
+// Qt's own texts in the current language.
+void TraducirQt();
 // Calls AplicarIdioma on every loaded window that offers it, in load order.
 void AplicarIdiomaATodos();
 

@@ -8,12 +8,15 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPointer>
 
 namespace {
 
@@ -173,14 +176,24 @@ QWidget *MDIForm1::MostrarVentana(const QString &nombre)
         w = it->second();
         if (!w) return nullptr;
         w->setAttribute(Qt::WA_DeleteOnClose);
-        QMdiSubWindow *sub = area_->addSubWindow(w);
+        // A window of fixed size (the About box) has no maximise button.
+        const bool fija = w->layout() && w->layout()->sizeConstraint() == QLayout::SetFixedSize;
+        QMdiSubWindow *sub =
+            fija ? area_->addSubWindow(w, Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+                 : area_->addSubWindow(w);
         sub->setAttribute(Qt::WA_DeleteOnClose);
     }
     if (auto *sub = qobject_cast<QMdiSubWindow *>(w->parentWidget())) {
+        // A window of fixed size (the About box) keeps its size even when the
+        // active window is maximised.
+        const bool fija = !(sub->windowFlags() & Qt::WindowMaximizeButtonHint);
+        area_->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, fija);
         sub->show();
         w->show();
         area_->setActiveSubWindow(sub);
         sub->raise();
+        area_->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, false);
     } else {
         w->show();
         w->raise();
@@ -234,5 +247,15 @@ void MDIForm1::MostrarManual()
     QString ruta = base + (modIdioma::Idioma == QStringLiteral("en") ? QStringLiteral("halvora_manual_en.html")
                                                                      : QStringLiteral("halvora_manual_es.html"));
     if (!QFileInfo(ruta).isFile()) ruta = base + QStringLiteral("halvora_manual_es.html");
-    if (QFileInfo(ruta).isFile()) modDialogo::AbrirConShell(ruta);
+    if (!QFileInfo(ruta).isFile()) return;
+    // Without a browser or viewer the user is told where the manual is.
+    QPointer<MDIForm1> yo(this);
+    modDialogo::AbrirConShell(ruta, [yo, ruta] {
+        MsgBox::Mostrar(T(QStringLiteral("No hay un navegador o visor con el que abrir el manual. "
+                                         "Puede abrirlo usted desde:\r\n"),
+                          QStringLiteral("There is no browser or viewer to open the manual with. "
+                                         "You can open it yourself from:\r\n")) +
+                            QDir::toNativeSeparators(ruta),
+                        MsgBox::Information, T(QStringLiteral("Ayuda"), QStringLiteral("Help")), yo.data());
+    });
 }

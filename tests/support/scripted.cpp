@@ -27,6 +27,9 @@ DialogosGuionados::~DialogosGuionados() { Dialogos::InstalarResponder({}); }
 
 ShellGuionado::ShellGuionado()
 {
-    Shell::InstalarResponder([this](const QString &d) { abiertos.append(d); });
+    Shell::InstalarResponder([this](const QString &d) {
+        abiertos.append(d);
+        return exito;
+    });
 }
 ShellGuionado::~ShellGuionado() { Shell::InstalarResponder({}); }

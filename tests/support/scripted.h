@@ -31,10 +31,12 @@ public:
     QStringList rutas;
 };
 
-// Records shell opens instead of opening anything.
+// Records shell opens instead of opening anything; `exito` false plays a
+// system with no browser or viewer.
 class ShellGuionado {
 public:
     ShellGuionado();
     ~ShellGuionado();
     QStringList abiertos;
+    bool exito = true;
 };

@@ -31,6 +31,23 @@ void Escribir(Superficie &s, double x, double y, const QString &t)
     s.Print(t);
 }
 
+// The text as it stands when it fits the width, otherwise its longest start
+// that fits with an ellipsis after it (nothing when not even that fits).
+QString Recortar(const Superficie &s, const QString &texto, double ancho)
+{
+    if (s.TextWidth(texto) <= ancho) return texto;
+    const QString puntos = QStringLiteral("\u2026");
+    qsizetype cabe = 0, sobra = texto.size();
+    while (sobra - cabe > 1) {
+        const qsizetype medio = (cabe + sobra) / 2;
+        if (s.TextWidth(texto.left(medio) + puntos) <= ancho) cabe = medio;
+        else sobra = medio;
+    }
+    if (cabe > 0 && texto.at(cabe - 1).isHighSurrogate()) --cabe; // never half a character
+    if (cabe == 0 && s.TextWidth(puntos) > ancho) return QString();
+    return texto.left(cabe) + puntos;
+}
+
 struct Transformador {
     int ox, oy;
     double escala;
@@ -157,7 +174,17 @@ void DibujarTextos(Superficie &s, const Geometria &g, const Opciones &o, int ox,
     s.FontBold(true);
     s.FontSize(g.Resolucion / 200.0 * 18 * escala);
     const int cx = t.X(A + 10 * C / 2);
-    Escribir(s, cx - Numeros::DivEntera(s.TextWidth(o.titulo), 2), t.Y(25), o.titulo);
+    // Centred on the patches, but kept on the white of the top margin, a
+    // margin A away from the frame and from the gradient (which runs the
+    // chart's full height): a title too long for its place moves inwards,
+    // and one wider than the place is cut with an ellipsis.
+    const int izquierda = t.X(A), derecha = t.X(g.XDegradado - A);
+    const QString titulo = Recortar(s, o.titulo, derecha - izquierda);
+    const int ancho = CLng(s.TextWidth(titulo));
+    int x = static_cast<int>(cx - Numeros::DivEntera(s.TextWidth(titulo), 2));
+    if (x + ancho > derecha) x = derecha - ancho;
+    if (x < izquierda) x = izquierda;
+    Escribir(s, x, t.Y(25), titulo);
 
     const int bx1 = t.X(A + C), bx2 = t.X(g.XEscala) - 1;
     const int by1 = t.Y(10 * C + B), by2 = t.Y(g.AltoPx) - 1;

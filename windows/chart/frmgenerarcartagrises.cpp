@@ -1,6 +1,7 @@
 #include "windows/chart/frmgenerarcartagrises.h"
 
 #include "app/appstate.h"
+#include "app/estilo.h"
 #include "app/idioma.h"
 #include "platform/colorref.h"
 #include "platform/filedialogs.h"
@@ -37,12 +38,7 @@ W *Control(QWidget *padre, const char *nombre)
 frmGenerarCartaGrises::frmGenerarCartaGrises(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmGenerarCartaGrises"));
-    setAttribute(Qt::WA_StyledBackground);
-    setStyleSheet(QStringLiteral(
-        "frmGenerarCartaGrises { background-color: #202020; }"
-        "QLabel, QCheckBox, QRadioButton, QGroupBox { color: #E0E0E0; background-color: #202020; }"
-        "QPushButton { background-color: #C0C0C0; color: black; padding: 4px 10px; }"
-        "QPushButton:disabled { color: #707070; }"));
+    Estilo::AplicarOscuro(this);
 
     lblPPP_ = Control<QLabel>(this, "lblPPP");
     txtResolucion_ = Control<QLineEdit>(this, "txtResolucion");

@@ -1,6 +1,7 @@
 #include "windows/editor/frmeditaraplicarcurva.h"
 
 #include "app/appstate.h"
+#include "app/estilo.h"
 #include "app/idioma.h"
 #include "app/progreso.h"
 #include "curves/archivoscurva.h"
@@ -11,6 +12,7 @@
 #include "imaging/histograma.h"
 #include "imaging/modimage.h"
 #include "imaging/preview.h"
+#include "platform/colorref.h"
 #include "platform/msgbox.h"
 #include "platform/numbers.h"
 #include "platform/picturebox.h"
@@ -48,6 +50,10 @@ constexpr int kSliderAlto = 25;
 constexpr int kMuestraAncho = 480;
 constexpr int kMuestraAlto = 480;
 
+// Design colours: the channel and curve-type frames, and the dimmer captions.
+constexpr uint32_t kFondoMarco = 0x303030;
+constexpr uint32_t kTextoTenue = 0x909090;
+
 // What outlives one opening of the window: the kept copy of the last
 // received or imported master curve, the dirty mark, the history texts and
 // the last mouse position over the canvas.
@@ -84,11 +90,6 @@ PictureBox *Caja(QWidget *padre, const char *nombre, int ancho, int alto, uint32
     return p;
 }
 
-void Colorear(QWidget *w, const char *color)
-{
-    w->setStyleSheet(QStringLiteral("color: %1;").arg(QString::fromLatin1(color)));
-}
-
 int16_t Byte(int v) { return static_cast<int16_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); }
 
 } // namespace
@@ -109,28 +110,18 @@ frmEditarAplicarCurva::~frmEditarAplicarCurva()
 
 void frmEditarAplicarCurva::CrearControles()
 {
-    setAttribute(Qt::WA_StyledBackground);
-    setStyleSheet(QStringLiteral(
-        "frmEditarAplicarCurva { background-color: #202020; }"
-        "QLabel, QCheckBox { color: #E0E0E0; background-color: #202020; }"
-        "QGroupBox { color: #E0E0E0; background-color: #202020; }"
-        "QGroupBox#fraCanales, QGroupBox#frmTipoCurva { background-color: #303030; }"
-        "QGroupBox#fraCanales QRadioButton, QGroupBox#frmTipoCurva QRadioButton { background-color: #303030; }"
-        "QRadioButton { color: #E0E0E0; }"
-        "QListWidget, QComboBox { background-color: #141414; color: #C0C0C0; }"
-        "QPushButton { background-color: #C0C0C0; color: black; padding: 3px 8px; }"
-        "QPushButton:disabled { color: #707070; }"));
+    Estilo::AplicarOscuro(this);
 
     // Curve, sliders and coordinates.
     picCurve_ = Caja(this, "picCurve", kLienzo, kLienzo, LienzoCurva::ColorFondo);
     lblInput_ = Control<QLabel>(this, "lblInput");
     lblOutput_ = Control<QLabel>(this, "lblOutput");
-    Colorear(lblInput_, "#707070");
-    Colorear(lblOutput_, "#707070");
+    Estilo::ColorTexto(lblInput_, 0x707070);
+    Estilo::ColorTexto(lblOutput_, 0x707070);
     lblSliderInTitle_ = Control<QLabel>(this, "lblSliderInTitle");
     lblSliderOutTitle_ = Control<QLabel>(this, "lblSliderOutTitle");
-    Colorear(lblSliderInTitle_, "#909090");
-    Colorear(lblSliderOutTitle_, "#909090");
+    Estilo::ColorTexto(lblSliderInTitle_, kTextoTenue);
+    Estilo::ColorTexto(lblSliderOutTitle_, kTextoTenue);
     picSliderIn_ = Caja(this, "picSliderIn", kSliderAncho, kSliderAlto, LienzoCurva::ColorFondo);
     picSliderOut_ = Caja(this, "picSliderOut", kSliderAncho, kSliderAlto, LienzoCurva::ColorFondo);
     lblInMin_ = Control<QLabel>(this, "lblInMin");
@@ -140,6 +131,7 @@ void frmEditarAplicarCurva::CrearControles()
 
     // Channel, curve type and the buttons over the whole curve.
     fraCanales_ = Control<QGroupBox>(this, "fraCanales");
+    Estilo::Panel(fraCanales_, kFondoMarco);
     optRGB_ = Control<QRadioButton>(fraCanales_, "optRGB");
     optR_ = Control<QRadioButton>(fraCanales_, "optR");
     optG_ = Control<QRadioButton>(fraCanales_, "optG");
@@ -148,11 +140,12 @@ void frmEditarAplicarCurva::CrearControles()
     optR_->setText(QStringLiteral("R"));
     optG_->setText(QStringLiteral("G"));
     optB_->setText(QStringLiteral("B"));
-    Colorear(optR_, "#FF4040");
-    Colorear(optG_, "#40C040");
-    Colorear(optB_, "#4040C0");
+    Estilo::ColorTexto(optR_, 0x4040FF);
+    Estilo::ColorTexto(optG_, 0x40C040);
+    Estilo::ColorTexto(optB_, 0xC04040);
     optRGB_->setChecked(true);
     frmTipoCurva_ = Control<QGroupBox>(this, "frmTipoCurva");
+    Estilo::Panel(frmTipoCurva_, kFondoMarco);
     optNatural_ = Control<QRadioButton>(frmTipoCurva_, "optNatural");
     optCatmullRom_ = Control<QRadioButton>(frmTipoCurva_, "optCatmullRom");
     // Same texts in both languages.
@@ -167,7 +160,7 @@ void frmEditarAplicarCurva::CrearControles()
     cmdReset_ = Control<QPushButton>(this, "cmdReset");
     cmdUndo_ = Control<QPushButton>(this, "cmdUndo");
     lblHistorial_ = Control<QLabel>(this, "lblHistorial");
-    Colorear(lblHistorial_, "#909090");
+    Estilo::ColorTexto(lblHistorial_, kTextoTenue);
     lstHistorial_ = Control<QListWidget>(this, "lstHistorial");
     lstHistorial_->setFixedHeight(150);
 
@@ -179,7 +172,7 @@ void frmEditarAplicarCurva::CrearControles()
     lblHPromedio_ = Control<QLabel>(this, "lblHPromedio");
     lblHDesv_ = Control<QLabel>(this, "lblHDesv");
     lblHMediana_ = Control<QLabel>(this, "lblHMediana");
-    for (QLabel *l : {lblHPromedio_, lblHDesv_, lblHMediana_}) Colorear(l, "#909090");
+    for (QLabel *l : {lblHPromedio_, lblHDesv_, lblHMediana_}) Estilo::ColorTexto(l, kTextoTenue);
     lblHPromedioVal_ = Control<QLabel>(this, "lblHPromedioVal");
     lblHDesvVal_ = Control<QLabel>(this, "lblHDesvVal");
     lblHMedianaVal_ = Control<QLabel>(this, "lblHMedianaVal");
@@ -212,7 +205,9 @@ void frmEditarAplicarCurva::CrearControles()
     tmrRender_->setInterval(33);
     Line1_ = Control<QFrame>(this, "Line1");
     Line1_->setFrameShape(QFrame::VLine);
-    Line1_->setStyleSheet(QStringLiteral("color: #505050;"));
+    QPalette linea = Line1_->palette();
+    linea.setColor(QPalette::WindowText, ColorRef::AQColor(0x505050));
+    Line1_->setPalette(linea);
 
     // --- layout ---
     auto *canales = new QHBoxLayout(fraCanales_);
@@ -226,15 +221,24 @@ void frmEditarAplicarCurva::CrearControles()
     coords->addWidget(lblOutput_);
     coords->addStretch(1);
 
-    auto *sliders = new QGridLayout;
-    sliders->addWidget(lblSliderInTitle_, 0, 0, 1, 2);
-    sliders->addWidget(picSliderIn_, 1, 0, 1, 2);
-    sliders->addWidget(lblInMin_, 2, 0);
-    sliders->addWidget(lblInMax_, 2, 1, Qt::AlignRight);
-    sliders->addWidget(lblSliderOutTitle_, 0, 2, 1, 2);
-    sliders->addWidget(picSliderOut_, 1, 2, 1, 2);
-    sliders->addWidget(lblOutMin_, 2, 2);
-    sliders->addWidget(lblOutMax_, 2, 3, Qt::AlignRight);
+    // Each slider with its title and end values in a column exactly as wide
+    // as the slider, so the values sit under the slider's ends.
+    auto columnaSlider = [this](QLabel *titulo, PictureBox *slider, QLabel *minimo, QLabel *maximo) {
+        auto *columna = new QWidget(this);
+        columna->setFixedWidth(kSliderAncho);
+        auto *g = new QGridLayout(columna);
+        g->setContentsMargins(0, 0, 0, 0);
+        g->setHorizontalSpacing(0);
+        g->addWidget(titulo, 0, 0, 1, 2);
+        g->addWidget(slider, 1, 0, 1, 2);
+        g->addWidget(minimo, 2, 0, Qt::AlignLeft);
+        g->addWidget(maximo, 2, 1, Qt::AlignRight);
+        return columna;
+    };
+    auto *sliders = new QHBoxLayout;
+    sliders->addWidget(columnaSlider(lblSliderInTitle_, picSliderIn_, lblInMin_, lblInMax_));
+    sliders->addWidget(columnaSlider(lblSliderOutTitle_, picSliderOut_, lblOutMin_, lblOutMax_));
+    sliders->addStretch(1);
 
     auto *botones = new QGridLayout;
     botones->addWidget(cmdImportACV_, 0, 0);

@@ -1,6 +1,7 @@
 #include "windows/evaluator/frmevaluarescaneo.h"
 
 #include "app/appstate.h"
+#include "app/estilo.h"
 #include "app/idioma.h"
 #include "app/mdiform1.h"
 #include "app/progreso.h"
@@ -17,6 +18,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -26,6 +28,7 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <exception>
 #include <optional>
@@ -40,6 +43,8 @@ constexpr int kCajaAlto = 520;
 constexpr int kCurvaLado = 256;
 
 const QString kAyudaRejilla = QStringLiteral("Arrastra la rejilla con el raton\nCursores: mover  |  Inicio: reset");
+// A sample line at its usual widest.
+const QString kLineaMasLarga = QStringLiteral("Muestra 100%  Raw=255.0  Corr=255.0  Norm=255");
 
 template <class W>
 W *Control(QWidget *padre, const char *nombre)
@@ -153,13 +158,7 @@ frmEvaluarEscaneo::frmEvaluarEscaneo(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmEvaluarEscaneo"));
     setWindowTitle(QStringLiteral("Evaluar escaneo y generar curva"));
-    setAttribute(Qt::WA_StyledBackground);
-    setStyleSheet(QStringLiteral(
-        "frmEvaluarEscaneo { background-color: #202020; }"
-        "QLabel, QCheckBox, QRadioButton { color: #E0E0E0; background-color: #202020; }"
-        "QListWidget { background-color: #101010; color: #D0D0D0; font-family: monospace; }"
-        "QPushButton { background-color: #C0C0C0; color: black; padding: 4px 8px; }"
-        "QPushButton:disabled { color: #707070; }"));
+    Estilo::AplicarOscuro(this);
 
     cmdCargarEscaneo_ = Control<QPushButton>(this, "cmdCargarEscaneo");
     lblCartaTitulo_ = Control<QLabel>(this, "lblCartaTitulo");
@@ -177,12 +176,23 @@ frmEvaluarEscaneo::frmEvaluarEscaneo(QWidget *parent) : QWidget(parent)
     cmdAgrandar_ = Control<QPushButton>(this, "cmdAgrandar");
     cmdReducir_ = Control<QPushButton>(this, "cmdReducir");
     lblRejilla_ = Control<QLabel>(this, "lblRejilla");
+    // The hint's two lines keep their place while it is hidden, so nothing
+    // below it moves when it appears.
+    lblRejilla_->setText(kAyudaRejilla);
+    QSizePolicy reservado = lblRejilla_->sizePolicy();
+    reservado.setRetainSizeWhenHidden(true);
+    lblRejilla_->setSizePolicy(reservado);
     optMedia_ = Control<QRadioButton>(this, "optMedia");
     optMediana_ = Control<QRadioButton>(this, "optMediana");
     optPercentiles_ = Control<QRadioButton>(this, "optPercentiles");
     cmdGenerarCurva_ = Control<QPushButton>(this, "cmdGenerarCurva");
     lblInfoTitulo_ = Control<QLabel>(this, "lblInfoTitulo");
     lstMuestras_ = Control<QListWidget>(this, "lstMuestras");
+    // The sample lines in columns, the list as wide as a full line.
+    lstMuestras_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    lstMuestras_->setMinimumWidth(lstMuestras_->fontMetrics().horizontalAdvance(kLineaMasLarga) +
+                                  2 * lstMuestras_->frameWidth() +
+                                  style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 12);
     lblResultado_ = Control<QLabel>(this, "lblResultado");
     lblResultado_->setText(QStringLiteral("Rango dinámico: -"));
     picCurve_ = Control<PictureBox>(this, "picCurve");

@@ -149,6 +149,7 @@ TEST_F(MainWindowTest, VentanasUnicasTraidasAlFrente)
 TEST_F(MainWindowTest, ManualPorIdiomaConReservaEspanola)
 {
     ShellGuionado shell;
+    CajasGuionadas cajas;
     MDIForm1 m;
     // No manual at all: nothing happens.
     m.MostrarManual();
@@ -166,6 +167,15 @@ TEST_F(MainWindowTest, ManualPorIdiomaConReservaEspanola)
     modIdioma::CambiarIdioma(QStringLiteral("es"));
     m.MostrarManual();
     EXPECT_EQ(shell.abiertos.last(), carpeta.filePath(QStringLiteral("ayuda/halvora_manual_es.html")));
+    EXPECT_TRUE(cajas.llamadas.isEmpty());
+
+    // No browser or viewer: the user is told where the manual is.
+    shell.exito = false;
+    m.MostrarManual();
+    ASSERT_EQ(cajas.llamadas.size(), 1);
+    EXPECT_TRUE(cajas.llamadas[0].texto.endsWith(
+        QStringLiteral(":\r\n") + carpeta.filePath(QStringLiteral("ayuda/halvora_manual_es.html"))));
+    EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Information);
 }
 
 TEST_F(MainWindowTest, AcercaDeAbreLaWeb)
