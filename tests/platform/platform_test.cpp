@@ -4,6 +4,7 @@
 #include "platform/picturebox.h"
 #include "platform/progress.h"
 #include "platform/screen.h"
+#include "platform/settings.h"
 #include "support/scripted.h"
 
 #include <gtest/gtest.h>
@@ -11,8 +12,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QSet>
+#include <QSettings>
 #include <QTemporaryDir>
+#include <QTest>
 
 TEST(ColorRef, OrdenBGR)
 {
@@ -96,43 +101,6 @@ TEST(Archivos, TemporalesUnicosYExclusivos)
     for (const QString &r : vistos) EXPECT_TRUE(Archivos::Borrar(r));
 }
 
-TEST(Archivos, EscrituraAtomicaConservaElViejoSiFalla)
-{
-    QTemporaryDir d;
-    const QString destino = d.filePath(QStringLiteral("curva.acv"));
-    ASSERT_TRUE(Archivos::EscribirAtomico(destino, QByteArray("viejo")));
-    // A target whose folder does not exist fails and reports it.
-    QString error;
-    EXPECT_FALSE(Archivos::EscribirAtomico(d.filePath(QStringLiteral("no/existe.acv")), "x", &error));
-    EXPECT_FALSE(error.isEmpty());
-
-    {
-        Archivos::DestinoSeguro ds(destino);
-        ASSERT_TRUE(ds.Valido());
-        QFile f(ds.RutaTemporal());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("a medias");
-        // Never confirmed: the old file stays and the temporary goes.
-    }
-    QFile f(destino);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("viejo"));
-    EXPECT_EQ(QDir(d.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
-
-    {
-        Archivos::DestinoSeguro ds(destino);
-        QFile t(ds.RutaTemporal());
-        ASSERT_TRUE(t.open(QIODevice::WriteOnly));
-        t.write("nuevo");
-        t.close();
-        ASSERT_TRUE(ds.Confirmar());
-    }
-    f.close();
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("nuevo"));
-    EXPECT_EQ(QDir(d.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
-}
-
 TEST(Dialogos, ExtensionForzadaYReemplazo)
 {
     QTemporaryDir d;
@@ -193,4 +161,67 @@ TEST(Progreso, SinVentanaVisibleNoInforma)
         EXPECT_TRUE(GuardaOcupado::Activo());
     }
     EXPECT_FALSE(GuardaOcupado::Activo());
+}
+
+TEST(Progreso, LaEntradaDuranteUnaOperacionLargaSeDescarta)
+{
+    QPushButton b(QStringLiteral("Reset"));
+    b.resize(80, 30);
+    b.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&b));
+    int clics = 0;
+    QObject::connect(&b, &QPushButton::clicked, [&clics] { ++clics; });
+    auto clic = [&b] {
+        for (auto [tipo, botones] : {std::pair{QEvent::MouseButtonPress, Qt::LeftButton}, {QEvent::MouseButtonRelease, Qt::NoButton}})
+            QCoreApplication::postEvent(&b, new QMouseEvent(tipo, QPointF(40, 15), b.mapToGlobal(QPointF(40, 15)), Qt::LeftButton,
+                                                             botones, Qt::NoModifier));
+    };
+    {
+        GuardaOcupado ocupado;
+        clic();
+        Progreso::CederEventos(); // a progress report in the middle
+        EXPECT_EQ(clics, 0);
+        clic(); // after the last report
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(clics, 0);
+    clic();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(clics, 1);
+}
+
+TEST(Ajustes, UnCandadoQueNoSeSueltaNoDetieneNada)
+{
+    QTemporaryDir d;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, d.path());
+    const QString ini = Ajustes::RutaAlmacen(), candado = ini + QStringLiteral(".lock");
+    ASSERT_TRUE(ini.startsWith(d.path()));
+    QDir().mkpath(QFileInfo(ini).absolutePath());
+    const QByteArray antes("[DialogFolders]\nCurva=/antes\n");
+    auto leer = [&ini] {
+        QFile f(ini);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    ASSERT_TRUE(Archivos::EscribirAtomico(ini, antes));
+    // A stale lock that is a folder, and a fresh lock file of garbage: the
+    // save gives up, the value holds for the session, the file stays.
+    for (const char *caso : {"carpeta", "basura"}) {
+        if (QLatin1String(caso) == QLatin1String("carpeta")) {
+            ASSERT_TRUE(QDir().mkpath(candado));
+        } else {
+            ASSERT_TRUE(Archivos::EscribirAtomico(candado, QByteArray("\x01\xFFno es un candado\n\n\n")));
+        }
+        const QString valor = QStringLiteral("/tras/") + QLatin1String(caso);
+        EXPECT_FALSE(Ajustes::SaveSetting(QStringLiteral("DialogFolders"), QStringLiteral("Curva"), valor)) << caso;
+        EXPECT_EQ(Ajustes::GetSetting(QStringLiteral("DialogFolders"), QStringLiteral("Curva")), valor);
+        EXPECT_EQ(leer(), antes);
+        QDir(candado).removeRecursively();
+        QFile::remove(candado);
+    }
+    // Once the lock is gone, the next save writes what the session kept too.
+    EXPECT_TRUE(Ajustes::SaveSetting(QStringLiteral("Config"), QStringLiteral("idioma"), QStringLiteral("en")));
+    QSettings s(ini, QSettings::IniFormat);
+    EXPECT_EQ(s.value(QStringLiteral("DialogFolders/Curva")).toString(), QStringLiteral("/tras/basura"));
+    EXPECT_EQ(s.value(QStringLiteral("Config/idioma")).toString(), QStringLiteral("en"));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, qEnvironmentVariable("XDG_CONFIG_HOME"));
 }
