@@ -67,10 +67,15 @@ FREE_IMAGE_FORMAT Formato(const QString &ruta, const QString &corta)
     return fif;
 }
 
-QString NombreFormato(FREE_IMAGE_FORMAT fif)
+namespace {
+// A number the library knows as a format (an enum outside its range is not one).
+bool FormatoValido(int formato) { return formato >= 0 && formato < FreeImage_GetFIFCount(); }
+} // namespace
+
+QString NombreFormato(int formato)
 {
-    const char *n = FreeImage_GetFormatFromFIF(fif);
-    return n ? QString::fromLatin1(n) : QStringLiteral("formato %1").arg(int(fif));
+    const char *n = FormatoValido(formato) ? FreeImage_GetFormatFromFIF(static_cast<FREE_IMAGE_FORMAT>(formato)) : nullptr;
+    return n ? QString::fromLatin1(n) : QStringLiteral("formato %1").arg(formato);
 }
 
 namespace {
@@ -153,15 +158,21 @@ bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c)
     return true;
 }
 
-bool GuardarImagen(FREE_IMAGE_FORMAT fif, FIBITMAP *dib, int flags, const QString &ruta, QString *motivo)
+bool GuardarImagen(int formato, FIBITMAP *dib, int flags, const QString &ruta, QString *motivo)
 {
     Iniciar();
+    const QString noPudo = QStringLiteral("FreeImage no pudo escribir el fichero (%1)").arg(NombreFormato(formato));
+    if (!FormatoValido(formato) || !FreeImage_FIFSupportsWriting(static_cast<FREE_IMAGE_FORMAT>(formato))) {
+        if (motivo) *motivo = noPudo;
+        return false;
+    }
+    const auto fif = static_cast<FREE_IMAGE_FORMAT>(formato);
     return Archivos::EscribirSeguro(
         ruta,
         [&](Archivos::Flujo &f) {
             FreeImageIO io = IO();
             if (!FreeImage_SaveToHandle(fif, dib, &io, &f, flags)) {
-                f.Fallar(QStringLiteral("FreeImage no pudo escribir el fichero (%1)").arg(NombreFormato(fif)));
+                f.Fallar(noPudo);
                 return false;
             }
             if (f.Fallo()) return false;

@@ -59,7 +59,7 @@ QByteArray Nativa(const QString &ruta);
 FREE_IMAGE_FORMAT Formato(const QString &ruta, const QString &corta);
 
 // The format's short name ("PNG", "JPEG"), for messages.
-QString NombreFormato(FREE_IMAGE_FORMAT fif);
+QString NombreFormato(int formato);
 
 // Read, write, seek and tell over an Archivos::Flujo.
 FreeImageIO IO();
@@ -82,7 +82,8 @@ bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c);
 // write checked, then the written file's size and header read back and
 // compared before it replaces anything. false with *motivo on failure; the
 // old file is then as it was.
-bool GuardarImagen(FREE_IMAGE_FORMAT fif, FIBITMAP *dib, int flags, const QString &ruta, QString *motivo);
+// 'formato' is the library's format number, as callers receive it.
+bool GuardarImagen(int formato, FIBITMAP *dib, int flags, const QString &ruta, QString *motivo);
 
 // 24 bits per pixel: the bitmap itself when it already is, else a converted
 // copy (the input is released either way); null on failure.

@@ -24,7 +24,7 @@ struct Mapa {
 
 bool Guardar(int fif, FIBITMAP *dib, const QString &ruta, int flags, QString *motivo)
 {
-    return modFreeImage::GuardarImagen(static_cast<FREE_IMAGE_FORMAT>(fif), dib, flags, ruta, motivo);
+    return modFreeImage::GuardarImagen(fif, dib, flags, ruta, motivo);
 }
 
 // The full path first; the short form only when it is a different one.
