@@ -1,39 +1,26 @@
 #pragma once
-// The file system as tests need it: a small disk of its own that can be
-// filled, and the rights of an ordinary user for a while.
+// The file system as tests need it: a small disk that can be filled, and an
+// ordinary user's rights for a while.
 
 #include <QString>
 
-// A tmpfs of 'kib' KiB mounted on 'carpeta' (which must exist) when the
-// tests run as root; Montado() false otherwise, with the reason.
-class DiscoPequeno {
-public:
+// A tmpfs of 'kib' KiB on 'carpeta' while it lives (root only: otherwise
+// Motivo() says why not).
+struct DiscoPequeno {
     DiscoPequeno(const QString &carpeta, int kib);
     ~DiscoPequeno();
-    DiscoPequeno(const DiscoPequeno &) = delete;
-    DiscoPequeno &operator=(const DiscoPequeno &) = delete;
-    bool Montado() const { return montado_; }
-    const QString &Motivo() const { return motivo_; }
-    // Takes every free byte into a file named ".relleno".
-    void Llenar();
-
-private:
-    QString carpeta_, motivo_;
-    bool montado_ = false;
+    QString Motivo() const { return motivo; }
+    // Takes every free byte, into ".relleno".
+    void Llenar() const;
+    QString carpeta, motivo;
 };
 
-// For its life, the effective user and group are nobody's (65534) when the
-// tests run as root, so that permissions apply; nothing changes otherwise.
-class ComoOtroUsuario {
-public:
+// While it lives, the effective user and group are nobody's (65534) when the
+// tests run as root; nothing changes otherwise.
+struct ComoOtroUsuario {
     ComoOtroUsuario();
     ~ComoOtroUsuario();
-    ComoOtroUsuario(const ComoOtroUsuario &) = delete;
-    ComoOtroUsuario &operator=(const ComoOtroUsuario &) = delete;
-    static bool EsRoot();
-    // The user files should belong to, to be that user's own.
+    // The owner that makes a file that user's own.
     static unsigned Uid();
-
-private:
-    bool cambiado_ = false;
+    bool cambiado = false;
 };
