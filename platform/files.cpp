@@ -223,9 +223,9 @@ bool Flujo::Escribir(const void *datos, int64_t n)
     if (sim.error && escritos_ + n > sim.bytes) resto = sim.bytes > escritos_ ? sim.bytes - escritos_ : 0;
     while (resto > 0) {
         const ssize_t w = ::write(fd_, p, static_cast<size_t>(resto));
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            Fallar(errno);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) {
+            Fallar(w < 0 ? errno : EIO);
             return false;
         }
         p += w;
