@@ -37,8 +37,8 @@ Apertura NoEsFichero(mode_t modo)
 
 Apertura Danado(const Archivos::Flujo &f)
 {
-    // A read that failed is not the file's fault.
-    if (f.Fallo()) return Rechazar(Rechazo::NoLegible, QStringLiteral("No se puede leer el fichero: ") + f.Motivo());
+    // A read that failed is not the file's fault; a seek before its start is.
+    if (f.Fallo() && f.Error() != EINVAL) return Rechazar(Rechazo::NoLegible, QStringLiteral("No se puede leer el fichero: ") + f.Motivo());
     return Rechazar(Rechazo::Danado, QStringLiteral("No es una imagen o está dañada."));
 }
 

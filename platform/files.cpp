@@ -259,7 +259,10 @@ int64_t Flujo::Leer(void *datos, int64_t n)
 
 bool Flujo::Posicionar(int64_t desplazamiento, int origen)
 {
-    return !Fallo() && ::lseek(fd_, desplazamiento, origen) >= 0;
+    if (Fallo()) return false;
+    if (::lseek(fd_, desplazamiento, origen) >= 0) return true;
+    Fallar(errno);
+    return false;
 }
 
 int64_t Flujo::Posicion() const { return ::lseek(fd_, 0, SEEK_CUR); }

@@ -47,7 +47,7 @@ bool Borrar(const QString &ruta);
 QString MotivoSistema(int numeroError);
 
 // An open file read or written at its current position, the first failure of
-// a read or write kept (later reads and writes after a failure do nothing).
+// a read, write or seek kept (later calls after a failure do nothing).
 // Writers fill one; the image loader reads through one.
 class Flujo {
 public:
@@ -59,7 +59,7 @@ public:
     bool Escribir(const void *datos, int64_t n);
     // Up to n bytes; the count read, 0 at the end or after a failure.
     int64_t Leer(void *datos, int64_t n);
-    // lseek's origins; false on failure (not kept: the caller decides).
+    // lseek's origins; false on failure.
     bool Posicionar(int64_t desplazamiento, int origen);
     int64_t Posicion() const;
     int64_t Tamano() const;
@@ -68,6 +68,7 @@ public:
     void Fallar(int numeroError);
     void Fallar(const QString &motivo);
     bool Fallo() const { return error_ != 0 || !motivo_.isEmpty(); }
+    int Error() const { return error_; }
     QString Motivo() const;
 
 private:
