@@ -126,7 +126,10 @@ Apertura Abrir(const QString &ruta, int copias, bool soloCabecera)
 
 } // namespace
 
-bool FormatoAdmitido(FREE_IMAGE_FORMAT fif) { return std::find(std::begin(kAdmitidos), std::end(kAdmitidos), fif) != std::end(kAdmitidos); }
+bool FormatoAdmitido(FREE_IMAGE_FORMAT fif)
+{
+    return std::find(std::begin(kAdmitidos), std::end(kAdmitidos), fif) != std::end(kAdmitidos);
+}
 
 Apertura AbrirImagen(const QString &ruta, int copias) { return Abrir(ruta, copias, false); }
 
