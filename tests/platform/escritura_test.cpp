@@ -28,23 +28,13 @@ namespace {
 struct Escritor {
     QString nombre;  // the file written
     QString mensaje; // what the user reads: %1 the path, %2 the reason; "" for nothing
-    std::function<bool(const QString &ruta, QString &mensaje)> escribir;
+    std::function<bool(const QString &ruta, QString &error)> escribir;
 };
-
-// A writer that speaks through a message box: its box.
-bool ConCaja(const std::function<bool()> &f, QString &mensaje)
-{
-    CajasGuionadas cajas;
-    const bool ok = f();
-    mensaje = cajas.llamadas.isEmpty() ? QString() : cajas.llamadas.last().texto;
-    return ok;
-}
 
 std::vector<Escritor> Escritores()
 {
-    std::vector<Escritor> e = {{"curva.acv", "No se pudo exportar la curva ACV: %2", [](const QString &r, QString &m) {
-                                    return ConCaja([&] { return modEngine::ExportarCurvaACV(r); }, m);
-                                }}};
+    std::vector<Escritor> e = {{"curva.acv", "No se pudo exportar la curva ACV: %2",
+                                [](const QString &r, QString &) { return modEngine::ExportarCurvaACV(r); }}};
     for (int i = 0; i < CartaGrises::kNumFormatos; ++i)
         e.push_back({"carta." + CartaGrises::FormatoDeIndice(i).extension, "%2", [i](const QString &r, QString &m) {
                          QImage img(40, 30, QImage::Format_RGB32);
@@ -52,16 +42,27 @@ std::vector<Escritor> Escritores()
                          return CartaGrises::GuardarImagenCarta(img, r, i, 300, &m);
                      }});
     for (auto [fif, ext] : {std::pair{FIF_BMP, "bmp"}, {FIF_JPEG, "jpg"}, {FIF_PNG, "png"}, {FIF_TIFF, "tif"}, {FIF_WEBP, "webp"}})
-        e.push_back({QStringLiteral("imagen.") + ext, "Error al guardar la imagen en:\r\n%1\r\n%2", [fif](const QString &r, QString &m) {
+        e.push_back({QStringLiteral("imagen.") + ext, "Error al guardar la imagen en:\r\n%1\r\n%2", [fif](const QString &r, QString &) {
                          PonerMuestra(37, 23, Aleatorio(37, 23, 7));
-                         return ConCaja([&] { return modImage::GuardarImagenProcesada(r, fif, 0); }, m);
+                         return modImage::GuardarImagenProcesada(r, fif, 0);
                      }});
-    // The store lives where Almacen points it, under this name.
-    e.push_back({"ZOLV Halvora/ZOLV Halvora.ini", "", [](const QString &, QString &m) {
-                     m.clear();
-                     return Ajustes::SaveSetting("Config", "idioma", "en");
-                 }});
+    // The store, where Almacen points it.
+    e.push_back({"ZOLV Halvora/ZOLV Halvora.ini", "",
+                 [](const QString &, QString &) { return Ajustes::SaveSetting("Config", "idioma", "en"); }});
     return e;
+}
+// Writes; the message the user read (a box, or the chart's error) in m.
+bool Escribir(const Escritor &e, const QString &r, QString &m)
+{
+    CajasGuionadas cajas;
+    m.clear();
+    const bool ok = e.escribir(r, m);
+    if (!cajas.llamadas.isEmpty()) m = cajas.llamadas.last().texto;
+    return ok;
+}
+std::string Esperado(const Escritor &e, const QString &ruta, const QString &motivo)
+{
+    return QString(e.mensaje).replace("%1", ruta).replace("%2", motivo).toStdString();
 }
 
 QByteArray Leer(const QString &r)
@@ -79,13 +80,7 @@ void Poner(const QString &r, const QByteArray &b, QFileDevice::Permissions p = {
 // The files of the folder, filler aside.
 QStringList En(const QString &carpeta)
 {
-    QStringList l = QDir(carpeta).entryList(QDir::Files | QDir::Hidden | QDir::System);
-    l.removeAll(".relleno");
-    return l;
-}
-std::string Mensaje(const Escritor &e, const QString &ruta, const QString &motivo)
-{
-    return QString(e.mensaje).replace("%1", ruta).replace("%2", motivo).toStdString();
+    return QDir(carpeta).entryList(QDir::Files | QDir::Hidden | QDir::System).filter(QRegularExpression("^(?!\\.relleno)"));
 }
 // The settings store in this folder while it lives.
 struct Almacen {
@@ -124,8 +119,8 @@ TEST_F(Escritura, DiscoLlenoNoDanaNadaYDiceElMotivo)
                 if (e.mensaje.isEmpty() && QLatin1String(caso) == "nuevo") continue; // one store
                 const QByteArray antes = Leer(r);
                 QString m;
-                EXPECT_FALSE(e.escribir(r, m));
-                EXPECT_EQ(m.toStdString(), Mensaje(e, r, "No queda espacio en el disco"));
+                EXPECT_FALSE(Escribir(e, r, m));
+                EXPECT_EQ(m.toStdString(), Esperado(e, r, "No queda espacio en el disco"));
                 EXPECT_EQ(Leer(r), antes);
                 EXPECT_EQ(En(QFileInfo(r).absolutePath()).filter(QRegularExpression("^\\.|tmp")), QStringList());
             }
@@ -158,16 +153,16 @@ TEST_F(Escritura, EnlaceSoloLecturaYCarpetaCerrada)
         QString m;
         {   // A link is written through: the link stays, its file changes.
             const Almacen almacen(base + "/enlace");
-            EXPECT_TRUE(e.escribir(enlace, m)) << m.toStdString();
+            EXPECT_TRUE(Escribir(e, enlace, m)) << m.toStdString();
         }
         EXPECT_TRUE(QFileInfo(enlace).isSymLink());
         EXPECT_NE(Leer(real), kViejo);
         EXPECT_EQ(En(QFileInfo(real).absolutePath()), QStringList{nombre});
         {   // A read-only file is refused, even to root.
             const Almacen almacen(base + "/fijo");
-            EXPECT_FALSE(e.escribir(fijo, m));
+            EXPECT_FALSE(Escribir(e, fijo, m));
         }
-        EXPECT_EQ(m.toStdString(), Mensaje(e, fijo, "Permiso denegado: el fichero es de solo lectura"));
+        EXPECT_EQ(m.toStdString(), Esperado(e, fijo, "Permiso denegado: el fichero es de solo lectura"));
         EXPECT_EQ(Leer(fijo), kViejo);
         EXPECT_EQ(En(QFileInfo(fijo).absolutePath()), QStringList{nombre});
 
@@ -183,7 +178,7 @@ TEST_F(Escritura, EnlaceSoloLecturaYCarpetaCerrada)
         qputenv("TMPDIR", QFile::encodeName(temporal.path()));
         {
             ComoOtroUsuario nadie;
-            EXPECT_TRUE(e.escribir(enSitio, m)) << m.toStdString();
+            EXPECT_TRUE(Escribir(e, enSitio, m)) << m.toStdString();
         }
         qputenv("TMPDIR", tmpdir);
         ::stat(QFile::encodeName(enSitio).constData(), &despues);

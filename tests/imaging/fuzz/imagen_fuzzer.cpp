@@ -1,10 +1,8 @@
-// libFuzzer entry for the image loader (clang only; not in the suite;
-// scripts/fuzz.sh builds and runs it): the file's checks before decoding,
-// the header read, the decoding of the admitted formats, the conversion to
-// 24 bits, the copy into a buffer and the embedded profile. The first byte
-// chooses the name the file is given (the name picks nothing but whether
-// the file is looked at); the rest is the file. Memory for a load is capped
-// at 256 MB, so a header that asks for more is refused, not decoded.
+// libFuzzer entry for the image loader (clang only; scripts/fuzz.sh builds
+// and runs it): the checks before decoding, the header with its embedded
+// profile, the decoding of the admitted formats, 24 bits and the buffer copy.
+// The first byte picks the file's name; the rest is the file. A load may take
+// 256 MB at most, so a header asking for more is refused, not decoded.
 
 #include "imaging/apertura.h"
 #include "imaging/fitrect.h"
@@ -12,21 +10,15 @@
 #include "platform/memoria.h"
 #include "platform/msgbox.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
-QTemporaryDir *Carpeta()
+void Comprobar(bool bien, const char *que)
 {
-    static QTemporaryDir d;
-    return &d;
-}
-
-[[noreturn]] void Fallo(const char *que)
-{
+    if (bien) return;
     std::fprintf(stderr, "image loader: %s\n", que);
     std::abort();
 }
@@ -41,33 +33,26 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    if (size == 0) return 0;
+    static QTemporaryDir carpeta;
     static const char *const kNombres[] = {"x.png", "x.jpg", "x.tif", "x.bmp", "x.gif", "x.webp", "x.psd", "x.dat"};
-    const QString ruta = Carpeta()->filePath(QString::fromLatin1(kNombres[data[0] % 8]));
-    QFile f(ruta);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) Fallo("cannot write the input");
-    f.write(reinterpret_cast<const char *>(data + 1), static_cast<qint64>(size - 1));
+    if (size == 0) return 0;
+    QFile f(carpeta.filePath(QString::fromLatin1(kNombres[data[0] % 8])));
+    Comprobar(f.open(QIODevice::WriteOnly | QIODevice::Truncate), "cannot write the input");
+    f.write(reinterpret_cast<const char *>(data + 1), qint64(size - 1));
     f.close();
 
-    modFreeImage::Apertura cab = modFreeImage::LeerCabeceraImagen(ruta);
+    const modFreeImage::Apertura cab = modFreeImage::LeerCabeceraImagen(f.fileName());
+    Comprobar(cab.bmp || !cab.motivo.isEmpty(), "refused without a reason");
     if (cab.bmp) {
-        if (!modFreeImage::TamanoAdmisible(FreeImage_GetWidth(cab.bmp.get()), FreeImage_GetHeight(cab.bmp.get())))
-            Fallo("a header over the limit was accepted");
-        const QString copia = modICC::GuardarPerfilEmbebidoTemp(cab.bmp.get());
+        Comprobar(modFreeImage::TamanoAdmisible(FreeImage_GetWidth(cab.bmp.get()), FreeImage_GetHeight(cab.bmp.get())),
+                  "a header over the limit was accepted");
         modICC::DescripcionPerfilEmbebido(cab.bmp.get());
-        if (!copia.isEmpty()) QFile::remove(copia);
-    } else if (cab.motivo.isEmpty() && cab.rechazo != modFreeImage::Rechazo::FormatoDesconocido) {
-        Fallo("refused without a reason");
+        QFile::remove(modICC::GuardarPerfilEmbebidoTemp(cab.bmp.get()));
     }
-
-    modFreeImage::Apertura a = modFreeImage::AbrirImagen(ruta, 2);
-    if (!a.bmp) return 0;
-    modFreeImage::Bitmap b24 = modFreeImage::A24Bits(std::move(a.bmp));
-    if (!b24) return 0;
+    modFreeImage::Bitmap b24 = modFreeImage::A24Bits(modFreeImage::AbrirImagen(f.fileName(), 2).bmp);
     modImage::Pixeles px;
     int32_t paso = 0;
-    if (modImage::CopiarBitmap(b24.get(), px, paso) &&
-        int64_t(px.size()) != int64_t(paso) * FreeImage_GetHeight(b24.get()))
-        Fallo("buffer and stride disagree");
+    if (b24 && modImage::CopiarBitmap(b24.get(), px, paso))
+        Comprobar(int64_t(px.size()) == int64_t(paso) * FreeImage_GetHeight(b24.get()), "buffer and stride disagree");
     return 0;
 }
