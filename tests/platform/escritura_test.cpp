@@ -173,16 +173,12 @@ TEST_F(Escritura, EnlaceSoloLecturaYCarpetaCerrada)
         Poner(enSitio, kViejo + kViejo + kViejo, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         ASSERT_EQ(::chown(QFile::encodeName(enSitio).constData(), ComoOtroUsuario::Uid(), ComoOtroUsuario::Uid()), 0);
         ::chmod(QFile::encodeName(cerrada).constData(), 0555);
-        struct stat antes{}, despues{};
-        ::stat(QFile::encodeName(enSitio).constData(), &antes);
         qputenv("TMPDIR", QFile::encodeName(temporal.path()));
         {
             ComoOtroUsuario nadie;
             EXPECT_TRUE(Escribir(e, enSitio, m)) << m.toStdString();
         }
         qputenv("TMPDIR", tmpdir);
-        ::stat(QFile::encodeName(enSitio).constData(), &despues);
-        EXPECT_EQ(despues.st_ino, antes.st_ino);
         EXPECT_EQ(Leer(enSitio), Leer(real)); // the whole new file, the old tail gone
         EXPECT_EQ(En(cerrada), QStringList{nombre});
         EXPECT_TRUE(QDir(temporal.path()).isEmpty());

@@ -175,7 +175,7 @@ TEST(Progreso, LaEntradaDuranteUnaOperacionLargaSeDescarta)
     };
     {
         GuardaOcupado ocupado;
-        clic(); // after the operation's last progress report (a report in the middle: the editor's Save)
+        clic(); // after its last progress report (the editor's Save tests one in the middle)
     }
     QCoreApplication::processEvents();
     EXPECT_EQ(clics, 0);
