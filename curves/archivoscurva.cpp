@@ -215,7 +215,8 @@ CurvasLeidas LeerAMP(const QByteArray &datos)
     CurvasLeidas c;
     const char *p = datos.constData();
     const int64_t tam = datos.size();
-    int64_t pos = 0;
+    // Editors that save UTF-8 may begin the file with a byte-order mark.
+    int64_t pos = datos.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     for (int ch = 0; ch < NumCanales; ++ch) {
         c.presente[ch] = true;
         // One line: up to CR, LF or CR LF; blanks trimmed at both ends.

@@ -1,13 +1,14 @@
 #include "imaging/cargar.h"
 
+#include "imaging/apertura.h"
 #include "imaging/fitrect.h"
-#include "imaging/freeimage_io.h"
 #include "imaging/perfilicc.h"
 #include "platform/files.h"
 #include "platform/msgbox.h"
 #include "platform/picturebox.h"
 
 #include <QColor>
+#include <cerrno>
 #include <new>
 
 namespace modImage {
@@ -33,7 +34,16 @@ struct InfoAnterior {
 };
 InfoAnterior infoAnterior;
 
-void Aviso(const char *texto) { MsgBox::Mostrar(QString::fromUtf8(texto)); }
+// Why a file was not loaded: the heading, the file, and the reason.
+void Aviso(const char *cabecera, const QString &ruta, const QString &motivo)
+{
+    MsgBox::Mostrar(QString::fromUtf8(cabecera) + QStringLiteral(": ") + ruta +
+                        (motivo.isEmpty() ? QString() : QStringLiteral("\r\n") + motivo),
+                    MsgBox::Exclamation);
+}
+
+QString SinConversion() { return QStringLiteral("Sus píxeles no se pueden pasar a 24 bits."); }
+QString SinMemoria() { return Archivos::MotivoSistema(ENOMEM); }
 
 // Deletes a temporary file we made, unless it is the one we keep.
 void BorrarSalvo(const QString &ruta, const QString &guardada)
@@ -79,31 +89,26 @@ void RestaurarInfoAnterior()
     infoAnterior = InfoAnterior();
 }
 
-// Opens an image file by its name's format, or says why not (one plain box)
-// and gives no bitmap.
-modFreeImage::Bitmap AbrirImagen(const QString &ruta, const char *errorCarga)
+// Opens an image file, or says why not (one box) and gives no bitmap.
+modFreeImage::Bitmap AbrirImagen(const QString &ruta, const char *errorCarga, int copias)
 {
-    modFreeImage::LimpiarMensaje();
-    const QString corta = modFreeImage::RutaCorta(ruta);
-    const FREE_IMAGE_FORMAT fif = modFreeImage::Formato(ruta, corta);
-    if (fif == FIF_UNKNOWN) {
-        Aviso("Formato no reconocido");
-        return {};
-    }
-    modFreeImage::Bitmap bmp = modFreeImage::Cargar(fif, corta);
-    if (!bmp) Aviso(errorCarga);
-    return bmp;
+    modFreeImage::Apertura a = modFreeImage::AbrirImagen(ruta, copias);
+    if (a.rechazo == modFreeImage::Rechazo::FormatoDesconocido)
+        Aviso("Formato no reconocido", ruta, QString());
+    else if (!a.bmp)
+        Aviso(errorCarga, ruta, a.motivo);
+    return std::move(a.bmp);
 }
 
 } // namespace
 
 bool CargarImagenEscaneo(const QString &ruta, PictureBox *pic)
 {
-    modFreeImage::Bitmap bmp = AbrirImagen(ruta, "Error al cargar");
+    modFreeImage::Bitmap bmp = AbrirImagen(ruta, "Error al cargar", 1);
     if (!bmp) return false;
     bmp = modFreeImage::A24Bits(std::move(bmp));
     if (!bmp) {
-        Aviso("Error al convertir");
+        Aviso("Error al convertir", ruta, SinConversion());
         return false;
     }
     const int32_t ancho = static_cast<int32_t>(FreeImage_GetWidth(bmp.get()));
@@ -112,7 +117,7 @@ bool CargarImagenEscaneo(const QString &ruta, PictureBox *pic)
     Pixeles nuevo;
     int32_t paso = 0;
     if (!CopiarBitmap(bmp.get(), nuevo, paso)) {
-        Aviso("Error al cargar");
+        Aviso("Error al cargar", ruta, SinMemoria());
         return false;
     }
     bmp.reset();
@@ -131,12 +136,8 @@ bool CargarImagenEscaneo(const QString &ruta, PictureBox *pic)
 
 void LeerInfoImagen(const QString &ruta)
 {
-    modFreeImage::LimpiarMensaje();
-    const QString corta = modFreeImage::RutaCorta(ruta);
-    const FREE_IMAGE_FORMAT fif = modFreeImage::Formato(ruta, corta);
-    if (fif == FIF_UNKNOWN) return;
     // The header is enough for size, profile and resolution.
-    modFreeImage::Bitmap bmp = modFreeImage::LeerCabecera(fif, corta);
+    modFreeImage::Bitmap bmp = modFreeImage::LeerCabeceraImagen(ruta).bmp;
     if (!bmp) return;
     if (!infoAnterior.hay) {
         infoAnterior.hay = true;
@@ -164,17 +165,17 @@ bool CargarMuestra(const QString &ruta, PictureBox *pic)
     // Start from the sample as it stood before any information read, so the
     // state stays consistent during the progress yields and after a failure.
     RestaurarInfoAnterior();
-    modFreeImage::Bitmap bmp = AbrirImagen(ruta, "Error al cargar la muestra");
+    modFreeImage::Bitmap bmp = AbrirImagen(ruta, "Error al cargar la muestra", 2);
     if (!bmp) return false;
     const QString desc = modICC::DescripcionPerfilEmbebido(bmp.get());
     QString copia = modICC::GuardarPerfilEmbebidoTemp(bmp.get());
-    auto fallar = [&copia](const char *texto) {
+    auto fallar = [&copia, &ruta](const char *texto, const QString &motivo) {
         BorrarSalvo(copia, RutaICCTemporal);
-        Aviso(texto);
+        Aviso(texto, ruta, motivo);
     };
     bmp = modFreeImage::A24Bits(std::move(bmp));
     if (!bmp) {
-        fallar("Error al convertir la muestra");
+        fallar("Error al convertir la muestra", SinConversion());
         return false;
     }
     const int32_t ancho = static_cast<int32_t>(FreeImage_GetWidth(bmp.get()));
@@ -184,7 +185,7 @@ bool CargarMuestra(const QString &ruta, PictureBox *pic)
     int32_t paso = 0;
     double dpiX = 0, dpiY = 0;
     if (!CopiarBitmap(bmp.get(), original, paso)) {
-        fallar("Error al cargar la muestra");
+        fallar("Error al cargar la muestra", SinMemoria());
         return false;
     }
     modFreeImage::Resolucion(bmp.get(), dpiX, dpiY);
@@ -193,7 +194,7 @@ bool CargarMuestra(const QString &ruta, PictureBox *pic)
     try {
         trabajo = original;
     } catch (const std::bad_alloc &) {
-        fallar("Error al cargar la muestra");
+        fallar("Error al cargar la muestra", SinMemoria());
         return false;
     }
 

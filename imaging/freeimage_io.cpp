@@ -3,6 +3,7 @@
 #include <QFile>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <dlfcn.h>
 
 namespace modFreeImage {
@@ -67,42 +68,124 @@ FREE_IMAGE_FORMAT Formato(const QString &ruta, const QString &corta)
 }
 
 namespace {
-bool Admisible(FIBITMAP *b)
+// A number the library knows as a format (an enum outside its range is not one).
+bool FormatoValido(int formato) { return formato >= 0 && formato < FreeImage_GetFIFCount(); }
+} // namespace
+
+QString NombreFormato(int formato)
 {
-    return b && TamanoAdmisible(FreeImage_GetWidth(b), FreeImage_GetHeight(b));
+    const char *n = FormatoValido(formato) ? FreeImage_GetFormatFromFIF(static_cast<FREE_IMAGE_FORMAT>(formato)) : nullptr;
+    return n ? QString::fromLatin1(n) : QStringLiteral("formato %1").arg(formato);
 }
 
-Bitmap SoloCabecera(FREE_IMAGE_FORMAT fif, const QByteArray &ruta)
+namespace {
+Archivos::Flujo &F(fi_handle h) { return *static_cast<Archivos::Flujo *>(h); }
+
+unsigned DLL_CALLCONV LeerIO(void *buf, unsigned tam, unsigned cuenta, fi_handle h)
 {
-    return Bitmap(FreeImage_Load(fif, ruta.constData(), FIF_LOAD_NOPIXELS));
+    if (tam == 0 || cuenta == 0) return 0;
+    return static_cast<unsigned>(F(h).Leer(buf, int64_t(tam) * cuenta) / tam);
+}
+
+unsigned DLL_CALLCONV EscribirIO(void *buf, unsigned tam, unsigned cuenta, fi_handle h)
+{
+    return F(h).Escribir(buf, int64_t(tam) * cuenta) ? cuenta : 0;
+}
+
+int DLL_CALLCONV PosicionarIO(fi_handle h, long desplazamiento, int origen)
+{
+    return F(h).Posicionar(desplazamiento, origen) ? 0 : -1;
+}
+
+long DLL_CALLCONV PosicionIO(fi_handle h) { return static_cast<long>(F(h).Posicion()); }
+
+uint32_t U16(const uint8_t *p) { return p[0] | uint32_t(p[1]) << 8; }
+
+// GIF: header, logical screen, global colour table, then extension blocks
+// up to the first image descriptor, whose size the codec allocates.
+bool CabeceraGIF(Archivos::Flujo &f, uint32_t &ancho, uint32_t &alto)
+{
+    uint8_t b[13];
+    if (f.Leer(b, 13) != 13 || (std::memcmp(b, "GIF87a", 6) != 0 && std::memcmp(b, "GIF89a", 6) != 0)) return false;
+    if ((b[10] & 0x80) && !f.Posicionar(3 << ((b[10] & 7) + 1), SEEK_CUR)) return false;
+    for (;;) {
+        uint8_t bloque = 0;
+        if (f.Leer(&bloque, 1) != 1) return false;
+        if (bloque == 0x2C) {
+            uint8_t d[8];
+            if (f.Leer(d, 8) != 8) return false;
+            ancho = U16(d + 4);
+            alto = U16(d + 6);
+            return true;
+        }
+        if (bloque != 0x21 || !f.Posicionar(1, SEEK_CUR)) return false; // the extension's label
+        for (uint8_t n = 1; n != 0;) {
+            if (f.Leer(&n, 1) != 1 || !f.Posicionar(n, SEEK_CUR)) return false;
+        }
+    }
 }
 } // namespace
 
-Bitmap Cargar(FREE_IMAGE_FORMAT fif, const QString &ruta)
+FreeImageIO IO()
 {
-    Iniciar();
-    if (fif == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(fif)) return nullptr;
-    const QByteArray r = Nativa(ruta);
-    // A hostile header can declare a size whose decoding would exhaust memory:
-    // read it alone first.
-    if (FreeImage_FIFSupportsNoPixels(fif)) {
-        Bitmap cab = SoloCabecera(fif, r);
-        if (!Admisible(cab.get())) return nullptr;
-    }
-    Bitmap b(FreeImage_Load(fif, r.constData(), 0));
-    if (!Admisible(b.get()) || !FreeImage_HasPixels(b.get())) return nullptr;
-    return b;
+    FreeImageIO io;
+    io.read_proc = LeerIO;
+    io.write_proc = EscribirIO;
+    io.seek_proc = PosicionarIO;
+    io.tell_proc = PosicionIO;
+    return io;
 }
 
-Bitmap LeerCabecera(FREE_IMAGE_FORMAT fif, const QString &ruta)
+bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c)
 {
     Iniciar();
-    if (fif == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(fif)) return nullptr;
-    const QByteArray r = Nativa(ruta);
-    Bitmap b = FreeImage_FIFSupportsNoPixels(fif) ? SoloCabecera(fif, r)
-                                                  : Bitmap(FreeImage_Load(fif, r.constData(), 0));
-    if (!Admisible(b.get())) return nullptr;
-    return b;
+    c = Cabecera();
+    if (!f.Posicionar(0, SEEK_SET)) return false;
+    if (fif == FIF_GIF) {
+        uint32_t ancho = 0, alto = 0;
+        if (!CabeceraGIF(f, ancho, alto)) return false;
+        c.ancho = ancho, c.alto = alto, c.bpp = 8, c.tipo = FIT_BITMAP;
+        return true;
+    }
+    if (!FreeImage_FIFSupportsNoPixels(fif)) return false;
+    FreeImageIO io = IO();
+    c.bmp.reset(FreeImage_LoadFromHandle(fif, &io, &f, FIF_LOAD_NOPIXELS));
+    if (!c.bmp) return false;
+    c.ancho = FreeImage_GetWidth(c.bmp.get());
+    c.alto = FreeImage_GetHeight(c.bmp.get());
+    c.bpp = static_cast<int>(FreeImage_GetBPP(c.bmp.get()));
+    c.tipo = FreeImage_GetImageType(c.bmp.get());
+    return true;
+}
+
+bool GuardarImagen(int formato, FIBITMAP *dib, int flags, const QString &ruta, QString *motivo)
+{
+    Iniciar();
+    const QString noPudo = QStringLiteral("FreeImage no pudo escribir el fichero (%1)").arg(NombreFormato(formato));
+    if (!FormatoValido(formato) || !FreeImage_FIFSupportsWriting(static_cast<FREE_IMAGE_FORMAT>(formato))) {
+        if (motivo) *motivo = noPudo;
+        return false;
+    }
+    const auto fif = static_cast<FREE_IMAGE_FORMAT>(formato);
+    return Archivos::EscribirSeguro(
+        ruta,
+        [&](Archivos::Flujo &f) {
+            FreeImageIO io = IO();
+            if (!FreeImage_SaveToHandle(fif, dib, &io, &f, flags)) {
+                f.Fallar(noPudo);
+                return false;
+            }
+            if (f.Fallo()) return false;
+            // The codecs ignore some failures of their own: what they wrote
+            // must read back as this image before it replaces anything.
+            Cabecera leida;
+            const bool bien = f.Tamano() > 0 && f.Posicionar(0, SEEK_SET) &&
+                              FreeImage_ValidateFromHandle(fif, &io, &f) && LeerCabecera(fif, f, leida) &&
+                              leida.ancho == FreeImage_GetWidth(dib) && leida.alto == FreeImage_GetHeight(dib);
+            if (!bien) f.Fallar(QStringLiteral("el fichero escrito no se lee como %1").arg(NombreFormato(fif)));
+            return bien;
+        },
+        motivo);
 }
 
 Bitmap A24Bits(Bitmap b)
@@ -116,7 +199,8 @@ Bitmap A24Bits(Bitmap b)
         Bitmap ocho(FreeImage_ConvertTo8Bits(b.get()));
         if (ocho) c.reset(FreeImage_ConvertTo24Bits(ocho.get()));
     }
-    if (c && (FreeImage_GetBPP(c.get()) != 24 || !Admisible(c.get()))) c.reset();
+    if (c && (FreeImage_GetBPP(c.get()) != 24 || !TamanoAdmisible(FreeImage_GetWidth(c.get()), FreeImage_GetHeight(c.get()))))
+        c.reset();
     return c;
 }
 

@@ -12,13 +12,18 @@
 //                                     point, cheap after the first time.
 //   modFreeImage::UltimoMensaje()     the last message since LimpiarMensaje().
 //   modFreeImage::Formato(full, short) format by name, full path first.
-//   modFreeImage::Cargar(fif, path)   reads the header alone first and refuses
-//                                     sizes we cannot hold, then decodes.
-//   modFreeImage::LeerCabecera(fif, path) header only where the format allows
-//                                     (else a full load), same size rule.
+//   modFreeImage::IO()                the library's I/O over an open file
+//                                     (handle: an Archivos::Flujo), so that
+//                                     every read and write is checked.
+//   modFreeImage::LeerCabecera(fif, flujo) the image's header without its
+//                                     pixels (GIF's read by us).
+//   modFreeImage::GuardarImagen(...)  the one way both image writers write.
+//   Opening an image file for loading is imaging/apertura.h.
 //   modFreeImage::A24Bits(bitmap)     24-bit bitmap (through 8 bits where the
 //                                     direct conversion fails); takes the input.
 //   modFreeImage::Bitmap              owning handle, unloads on destruction.
+
+#include "platform/files.h"
 
 #include <FreeImage.h>
 #include <QByteArray>
@@ -53,8 +58,32 @@ QByteArray Nativa(const QString &ruta);
 // FIF_UNKNOWN when neither name gives a known format.
 FREE_IMAGE_FORMAT Formato(const QString &ruta, const QString &corta);
 
-Bitmap Cargar(FREE_IMAGE_FORMAT fif, const QString &ruta);
-Bitmap LeerCabecera(FREE_IMAGE_FORMAT fif, const QString &ruta);
+// The format's short name ("PNG", "JPEG"), for messages.
+QString NombreFormato(int formato);
+
+// Read, write, seek and tell over an Archivos::Flujo.
+FreeImageIO IO();
+
+// What a file's header declares, read from the stream's start without
+// decoding a pixel.
+struct Cabecera {
+    // Without pixels, with the profile and resolution; null for GIF, whose
+    // codec always decodes (its first frame's size is read by us, 8 bits).
+    Bitmap bmp;
+    int64_t ancho = 0, alto = 0;
+    int bpp = 0;
+    FREE_IMAGE_TYPE tipo = FIT_UNKNOWN;
+};
+// false when the header does not read.
+bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c);
+
+// Writes the bitmap to an image file by Archivos::EscribirSeguro: streamed
+// through IO() into the temporary file (never encoded into memory), every
+// write checked, then the written file's size and header read back and
+// compared before it replaces anything. false with *motivo on failure; the
+// old file is then as it was.
+// 'formato' is the library's format number, as callers receive it.
+bool GuardarImagen(int formato, FIBITMAP *dib, int flags, const QString &ruta, QString *motivo);
 
 // 24 bits per pixel: the bitmap itself when it already is, else a converted
 // copy (the input is released either way); null on failure.

@@ -4,7 +4,6 @@
 #include "imaging/fitrect.h"
 #include "imaging/freeimage_io.h"
 #include "imaging/modimage.h"
-#include "platform/files.h"
 #include "platform/msgbox.h"
 #include "platform/progress.h"
 
@@ -23,19 +22,18 @@ struct Mapa {
     }
 };
 
-bool Guardar(int fif, FIBITMAP *dib, const QString &ruta, int flags)
+bool Guardar(int fif, FIBITMAP *dib, const QString &ruta, int flags, QString *motivo)
 {
-    return FreeImage_Save(static_cast<FREE_IMAGE_FORMAT>(fif), dib, modFreeImage::Nativa(ruta).constData(),
-                          flags) != 0;
+    return modFreeImage::GuardarImagen(fif, dib, flags, ruta, motivo);
 }
 
 // The full path first; the short form only when it is a different one.
-bool GuardarConReintento(int fif, FIBITMAP *dib, const QString &ruta, int flags)
+bool GuardarConReintento(int fif, FIBITMAP *dib, const QString &ruta, int flags, QString *motivo)
 {
-    if (Guardar(fif, dib, ruta, flags)) return true;
+    if (Guardar(fif, dib, ruta, flags, motivo)) return true;
     const QString corta = modFreeImage::RutaCorta(ruta);
     if (corta.isEmpty() || corta == ruta) return false;
-    return Guardar(fif, dib, corta, flags);
+    return Guardar(fif, dib, corta, flags, motivo);
 }
 
 } // namespace
@@ -65,14 +63,14 @@ bool GuardarImagenProcesada(const QString &ruta, int fif, int flags)
                        PasoMuestra, true, 70);
     ActualizarProgreso(75, QStringLiteral("Guardando imagen..."));
 
-    Archivos::DestinoSeguro destino(ruta);
-    bool ok = destino.Valido() && GuardarConReintento(fif, mapa.dib, destino.RutaTemporal(), flags);
+    QString motivo;
+    const bool ok = GuardarConReintento(fif, mapa.dib, ruta, flags, &motivo);
     FreeImage_Unload(mapa.dib);
     mapa.dib = nullptr;
-    if (ok) ok = destino.Confirmar();
 
     if (!ok) {
-        MsgBox::Mostrar(QStringLiteral("Error al guardar la imagen en:") + QStringLiteral("\r\n") + ruta,
+        MsgBox::Mostrar(QStringLiteral("Error al guardar la imagen en:") + QStringLiteral("\r\n") + ruta +
+                            QStringLiteral("\r\n") + motivo,
                         MsgBox::Exclamation);
         return false;
     }

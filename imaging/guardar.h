@@ -1,9 +1,9 @@
 #pragma once
 // Saving the processed sample: the current curve applied to the working sample
 // at full resolution, written through the image library with exactly the
-// format identifier and save flags given. The file is written beside the
-// target and renamed into place only when the library succeeded, so a failed
-// save leaves an existing file whole.
+// format identifier and save flags given, by the program's writing rule
+// (modFreeImage::GuardarImagen): a failed save leaves an existing file whole
+// and its box gives the system's reason.
 
 #include <QString>
 

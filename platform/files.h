@@ -1,9 +1,28 @@
 #pragma once
 // File-system rules shared by the whole program: the program folder, unique
-// temporary files, and writes that replace a file only when they succeed.
+// temporary files, and the one way every writer replaces a user's file.
+//
+// Writing a file (EscribirSeguro, EscribirAtomico):
+//   - a symbolic link is written through to the file it names;
+//   - a target that exists must be a regular file we may write: a read-only
+//     file (no write bit, or no access) is refused, never replaced;
+//   - the content goes to a new temporary file beside the target, created
+//     exclusively; every write, the sync to disk and the close are checked,
+//     then the temporary is renamed over the target with the old file's
+//     permissions (or a new file's);
+//   - where the folder refuses new files but the file itself may be written,
+//     the content is first written and checked in the temporary folder, room
+//     for it is reserved in the file, and only then is it copied in place;
+//   - on any failure the temporary is removed, the old file is left exactly
+//     as it was, and the reason is the system's, in words (MotivoSistema).
+// Neither QSaveFile in this Qt nor the image library's writers report a full
+// disk on their own, which is why writers write through a Flujo.
 
 #include <QByteArray>
 #include <QString>
+
+#include <cstdint>
+#include <functional>
 
 namespace Archivos {
 
@@ -23,30 +42,53 @@ QString CrearTemporal(const QString &prefijo, const QString &extension);
 // Deletes a file if it exists; false only when it exists and stays.
 bool Borrar(const QString &ruta);
 
-// Writes the whole content to a temporary file beside the target, then
-// renames it into place. On failure the target is left as it was and the
-// reason is in *error.
-bool EscribirAtomico(const QString &destino, const QByteArray &datos, QString *error = nullptr);
+// The system's reason for an error number, as the user reads it
+// (ENOSPC: "No queda espacio en el disco").
+QString MotivoSistema(int numeroError);
 
-// For writers that need a path (the image library): a unique temporary file
-// beside the target. Confirmar() renames it over the target; if it is never
-// confirmed, the destructor deletes it.
-class DestinoSeguro {
+// An open file read or written at its current position, the first failure of
+// a read, write or seek kept (later calls after a failure do nothing).
+// Writers fill one; the image loader reads through one.
+class Flujo {
 public:
-    explicit DestinoSeguro(const QString &destino);
-    ~DestinoSeguro();
-    DestinoSeguro(const DestinoSeguro &) = delete;
-    DestinoSeguro &operator=(const DestinoSeguro &) = delete;
+    explicit Flujo(int descriptor) : fd_(descriptor) {}
+    Flujo(const Flujo &) = delete;
+    Flujo &operator=(const Flujo &) = delete;
 
-    bool Valido() const { return !temporal_.isEmpty(); }
-    const QString &RutaTemporal() const { return temporal_; }
-    // Renames into place; false (and *error) on failure, the target untouched.
-    bool Confirmar(QString *error = nullptr);
+    // All n bytes, or false.
+    bool Escribir(const void *datos, int64_t n);
+    // Up to n bytes; the count read, 0 at the end or after a failure.
+    int64_t Leer(void *datos, int64_t n);
+    // lseek's origins; false on failure.
+    bool Posicionar(int64_t desplazamiento, int origen);
+    int64_t Posicion() const;
+    int64_t Tamano() const;
+
+    // A failure the writer found itself: an error number, or a text.
+    void Fallar(int numeroError);
+    void Fallar(const QString &motivo);
+    bool Fallo() const { return error_ != 0 || !motivo_.isEmpty(); }
+    int Error() const { return error_; }
+    QString Motivo() const;
 
 private:
-    QString destino_;
-    QString temporal_;
-    bool confirmado_ = false;
+    int fd_;
+    int error_ = 0;
+    QString motivo_;
+    int64_t escritos_ = 0;
 };
+
+// Fills the file; false (with a reason in the Flujo) when it could not.
+using Escritor = std::function<bool(Flujo &)>;
+
+// Writes a file by the rules above. On failure the reason is in *error.
+bool EscribirSeguro(const QString &destino, const Escritor &escribir, QString *error = nullptr);
+// The same with the whole content at hand.
+bool EscribirAtomico(const QString &destino, const QByteArray &datos, QString *error = nullptr);
+
+// Tests stand in for a full disk where no small file system can be mounted:
+// every Flujo accepts 'bytes' bytes and then fails with the error number
+// (0 switches it off).
+void SimularFalloEscritura(int numeroError, int64_t bytes = 0);
 
 } // namespace Archivos

@@ -1,5 +1,7 @@
 #include "platform/msgbox.h"
 
+#include "platform/progress.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -20,6 +22,9 @@ int Mostrar(const QString &texto, int estilo, const QString &titulo, QWidget *ow
 {
     Llamada llamada{texto, titulo, estilo};
     if (Actual()) return Actual()(llamada);
+    // A key pressed during a long operation must not answer a box that
+    // operation opens.
+    if (GuardaOcupado::Activo()) Progreso::CederEventos();
 
     QMessageBox box(owner ? owner : QApplication::activeWindow());
     box.setText(texto);

@@ -1,9 +1,12 @@
 #pragma once
 // The progress report seam and the busy guard.
 // Engines report into whatever progress window is registered, and only while
-// it is visible; each update yields to the event loop with user input
-// excluded. A long operation holds a GuardaOcupado so that no handler can free
-// what the operation is reading.
+// it is visible; each update yields to the event loop. A long operation holds
+// a GuardaOcupado so that no handler can free what the operation is reading.
+// Clicks, keys and close boxes that arrive during a long operation are
+// dropped, never replayed: each yield consumes them without delivering them,
+// and the guard's end drops what came after the last yield. A message box
+// opened meanwhile runs its own loop and gets its input as usual.
 
 #include <QString>
 
@@ -23,11 +26,11 @@ void Quitar(Destino *d);
 Destino *Actual();
 
 // Reports a percentage (and optionally a text) when a visible window is
-// registered, then yields to the event loop without user input.
+// registered, then yields to the event loop, dropping user input.
 void Informar(int porcentaje);
 void Informar(const QString &texto, int porcentaje);
 
-// Lets pending paint and timer events run, user input held back.
+// Lets pending paint and timer events run; user input pending now is dropped.
 void CederEventos();
 
 } // namespace Progreso
@@ -36,6 +39,7 @@ void CederEventos();
 class GuardaOcupado {
 public:
     GuardaOcupado();
+    // The outermost guard drops the input still pending as it ends.
     ~GuardaOcupado();
     GuardaOcupado(const GuardaOcupado &) = delete;
     GuardaOcupado &operator=(const GuardaOcupado &) = delete;

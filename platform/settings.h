@@ -2,13 +2,21 @@
 // The per-user settings store: application "ZOLV Halvora", sections and keys
 // as the program names them, string values. An INI file in the user's config
 // folder (XDG_CONFIG_HOME).
+//
+// A save never blocks: it waits a quarter of a second at most for the
+// store's lock (another instance, or a stale lock left behind), then gives
+// up and keeps the value for the session, where GetSetting finds it; it is
+// written with the next save that gets the lock. The store is replaced by
+// the program's writing rule (platform/files.h).
 
 #include <QString>
 
 namespace Ajustes {
 
 QString GetSetting(const QString &seccion, const QString &clave, const QString &defecto = QString());
-void SaveSetting(const QString &seccion, const QString &clave, const QString &valor);
+// True when the value reached the store. Callers that did not ask the user
+// to save anything say nothing either way.
+bool SaveSetting(const QString &seccion, const QString &clave, const QString &valor);
 
 // Where the store lives (for the README and tests).
 QString RutaAlmacen();

@@ -81,6 +81,8 @@ TEST_F(ArchivosCurva, LecturaDeArchivosBuenos)
          true, {Muestreo(0), id, Muestreo(10), Muestreo(20)}},
         {"AMP whole values with a fraction or sign", fracciones, true, {Muestreo(0), id, id, id}},
         {"empty AMP", QByteArray(), true, {id, id, id, id}},
+        {"AMP after a UTF-8 byte-order mark", "\xEF\xBB\xBF" + LineaAMP(3) + "\r\n\r\n" + LineaAMP(20), true,
+         {Muestreo(3), id, Muestreo(20), id}},
     };
     for (const auto &c : casos) {
         arnes::PrepararEstado(rng);

@@ -97,8 +97,9 @@ TEST_F(Guardar, FallosDejanElFicheroAnterior)
     EXPECT_NE(prog.informes.last().second, "Guardado.");
     EXPECT_FALSE(GuardarImagenProcesada(sinCarpeta, FIF_BMP, 0));
     ASSERT_EQ(cajas.llamadas.size(), 2);
+    const QString motivos[] = {"FreeImage no pudo escribir el fichero (formato 99)", "No existe la carpeta o el fichero"};
     for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(cajas.llamadas[i].texto, "Error al guardar la imagen en:\r\n" + (i ? sinCarpeta : viejo));
+        EXPECT_EQ(cajas.llamadas[i].texto, "Error al guardar la imagen en:\r\n" + (i ? sinCarpeta : viejo) + "\r\n" + motivos[i]);
         EXPECT_EQ(cajas.llamadas[i].estilo, int(MsgBox::Exclamation));
         EXPECT_TRUE(cajas.llamadas[i].titulo.isEmpty());
     }

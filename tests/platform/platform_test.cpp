@@ -4,14 +4,19 @@
 #include "platform/picturebox.h"
 #include "platform/progress.h"
 #include "platform/screen.h"
+#include "platform/settings.h"
 #include "support/scripted.h"
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QSet>
+#include <QSettings>
 #include <QTemporaryDir>
 
 TEST(ColorRef, OrdenBGR)
@@ -96,43 +101,6 @@ TEST(Archivos, TemporalesUnicosYExclusivos)
     for (const QString &r : vistos) EXPECT_TRUE(Archivos::Borrar(r));
 }
 
-TEST(Archivos, EscrituraAtomicaConservaElViejoSiFalla)
-{
-    QTemporaryDir d;
-    const QString destino = d.filePath(QStringLiteral("curva.acv"));
-    ASSERT_TRUE(Archivos::EscribirAtomico(destino, QByteArray("viejo")));
-    // A target whose folder does not exist fails and reports it.
-    QString error;
-    EXPECT_FALSE(Archivos::EscribirAtomico(d.filePath(QStringLiteral("no/existe.acv")), "x", &error));
-    EXPECT_FALSE(error.isEmpty());
-
-    {
-        Archivos::DestinoSeguro ds(destino);
-        ASSERT_TRUE(ds.Valido());
-        QFile f(ds.RutaTemporal());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("a medias");
-        // Never confirmed: the old file stays and the temporary goes.
-    }
-    QFile f(destino);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("viejo"));
-    EXPECT_EQ(QDir(d.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
-
-    {
-        Archivos::DestinoSeguro ds(destino);
-        QFile t(ds.RutaTemporal());
-        ASSERT_TRUE(t.open(QIODevice::WriteOnly));
-        t.write("nuevo");
-        t.close();
-        ASSERT_TRUE(ds.Confirmar());
-    }
-    f.close();
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("nuevo"));
-    EXPECT_EQ(QDir(d.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
-}
-
 TEST(Dialogos, ExtensionForzadaYReemplazo)
 {
     QTemporaryDir d;
@@ -193,4 +161,50 @@ TEST(Progreso, SinVentanaVisibleNoInforma)
         EXPECT_TRUE(GuardaOcupado::Activo());
     }
     EXPECT_FALSE(GuardaOcupado::Activo());
+}
+
+TEST(Progreso, LaEntradaDuranteUnaOperacionLargaSeDescarta)
+{
+    QPushButton b(QStringLiteral("Reset"));
+    b.show();
+    int clics = 0;
+    QObject::connect(&b, &QPushButton::clicked, [&clics] { ++clics; });
+    auto clic = [&b] {
+        for (auto [tipo, botones] : {std::pair{QEvent::MouseButtonPress, Qt::LeftButton}, {QEvent::MouseButtonRelease, Qt::NoButton}})
+            QCoreApplication::postEvent(&b, new QMouseEvent(tipo, QPointF(5, 5), b.mapToGlobal(QPointF(5, 5)), Qt::LeftButton, botones, {}));
+    };
+    {
+        GuardaOcupado ocupado;
+        clic(); // after its last progress report (the editor's Save tests one in the middle)
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(clics, 0);
+    clic();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(clics, 1);
+}
+
+TEST(Ajustes, UnCandadoQueNoSeSueltaNoDetieneNada)
+{
+    QTemporaryDir d;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, d.path());
+    const QString ini = Ajustes::RutaAlmacen(), candado = ini + QStringLiteral(".lock");
+    const QByteArray antes("[DialogFolders]\nCurva=/antes\n");
+    QDir().mkpath(QFileInfo(ini).absolutePath());
+    ASSERT_TRUE(Archivos::EscribirAtomico(ini, antes));
+    // A stale lock that is a folder, and a fresh lock file of garbage: the
+    // save gives up, the value holds for the session, the file stays.
+    for (const QString caso : {"carpeta", "basura"}) {
+        ASSERT_TRUE(caso == "carpeta" ? QDir().mkpath(candado) : Archivos::EscribirAtomico(candado, "\x01\xFFno\n\n"));
+        EXPECT_FALSE(Ajustes::SaveSetting("DialogFolders", "Curva", "/tras/" + caso));
+        EXPECT_EQ(Ajustes::GetSetting("DialogFolders", "Curva"), "/tras/" + caso);
+        QFile f(ini);
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly) && f.readAll() == antes);
+        QDir(candado).removeRecursively(), QFile::remove(candado);
+    }
+    // Once the lock is gone, the next save writes what the session kept too.
+    EXPECT_TRUE(Ajustes::SaveSetting("Config", "idioma", "en"));
+    QSettings s(ini, QSettings::IniFormat);
+    EXPECT_EQ(s.value("DialogFolders/Curva").toString() + s.value("Config/idioma").toString(), "/tras/basuraen");
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, qEnvironmentVariable("XDG_CONFIG_HOME"));
 }

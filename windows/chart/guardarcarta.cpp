@@ -1,11 +1,9 @@
 #include "windows/chart/guardarcarta.h"
 
-#include "platform/files.h"
+#include "imaging/freeimage_io.h"
 #include "platform/numbers.h"
 
 #include <FreeImage.h>
-#include <QFile>
-#include <QFileInfo>
 #include <cstring>
 #include <memory>
 
@@ -92,16 +90,9 @@ bool GuardarImagenCarta(const QImage &img, const QString &ruta, int indice, int 
     FreeImage_SetDotsPerMeterX(dib.get(), ppm);
     FreeImage_SetDotsPerMeterY(dib.get(), ppm);
 
-    Archivos::DestinoSeguro destino(ruta);
-    if (!destino.Valido())
-        return fallo(QStringLiteral("no se pudo crear un fichero en la carpeta ") +
-                     QFileInfo(ruta).absolutePath());
-    const int flags = fif == FIF_JPEG ? kCalidadJpeg : 0;
-    if (!FreeImage_Save(fif, dib.get(), QFile::encodeName(destino.RutaTemporal()).constData(), flags))
-        return fallo(QStringLiteral("FreeImage no pudo escribir el fichero (%1)").arg(f.extension.toUpper()));
-    dib.reset();
     QString motivo;
-    if (!destino.Confirmar(&motivo)) return fallo(QStringLiteral("no se pudo reemplazar el fichero: ") + motivo);
+    if (!modFreeImage::GuardarImagen(fif, dib.get(), fif == FIF_JPEG ? kCalidadJpeg : 0, ruta, &motivo))
+        return fallo(motivo);
     return true;
 }
 

@@ -24,10 +24,10 @@ const FormatoCarta &FormatoDeIndice(int indice);
 // Dots per metre of a resolution in pixels per inch.
 int PuntosPorMetro(int ppp);
 
-// Writes the picture (neutral greys) to a temporary file beside the target
-// and renames it into place only when the whole file was written: a failure
-// leaves an existing file as it was. JPEG at quality 75, GIF as 8-bit grey,
-// the others at 24 bits. False with the reason in *error.
+// Writes the picture (neutral greys) by the program's writing rule
+// (modFreeImage::GuardarImagen): a failure leaves an existing file as it was.
+// JPEG at quality 75, GIF as 8-bit grey, the others at 24 bits. False with
+// the reason in *error.
 bool GuardarImagenCarta(const QImage &img, const QString &ruta, int indice, int ppp, QString *error);
 
 } // namespace CartaGrises

@@ -154,3 +154,30 @@ TEST_F(GuardarProcesada, CancelSavesNothingAndReplacingIsAsked)
     EXPECT_EQ(cajas.llamadas[2].texto, QStringLiteral("Imagen guardada correctamente:\r\n") + ruta);
     EXPECT_EQ(Diferencia(ruta, Esperado()), 0);
 }
+
+TEST_F(GuardarProcesada, AResetClickedDuringTheSaveIsDropped)
+{
+    CargarRampa();
+    const Puntos curva = PuntosDe(0);
+    const modImage::Pixeles esperado = Esperado();
+    // The user clicks Reset as soon as the progress window appears.
+    struct AlMostrarse : QObject {
+        QPushButton *reset;
+        bool eventFilter(QObject *o, QEvent *e) override
+        {
+            if (e->type() == QEvent::Show && o->objectName() == QStringLiteral("frmProgresoCarga"))
+                for (auto [tipo, botones] : {std::pair{QEvent::MouseButtonPress, Qt::LeftButton}, {QEvent::MouseButtonRelease, Qt::NoButton}})
+                    QCoreApplication::postEvent(reset, new QMouseEvent(tipo, QPointF(5, 5), reset->mapToGlobal(QPointF(5, 5)),
+                                                                       Qt::LeftButton, botones, Qt::NoModifier));
+            return false;
+        }
+    } clic;
+    clic.reset = Boton("cmdReset");
+    qApp->installEventFilter(&clic);
+    Guardar("optPNG", QStringLiteral("r.png"), {"cmdAceptar"});
+    qApp->removeEventFilter(&clic);
+    QCoreApplication::processEvents();
+    // Neither during the save nor after it.
+    EXPECT_EQ(PuntosDe(0), curva);
+    EXPECT_EQ(Diferencia(dir.filePath(QStringLiteral("r.png")), esperado), 0);
+}

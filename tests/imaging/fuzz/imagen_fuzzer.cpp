@@ -1,0 +1,58 @@
+// libFuzzer entry for the image loader (clang only; scripts/fuzz.sh builds
+// and runs it): the checks before decoding, the header with its embedded
+// profile, the decoding of the admitted formats, 24 bits and the buffer copy.
+// The first byte picks the file's name; the rest is the file. A load may take
+// 256 MB at most, so a header asking for more is refused, not decoded.
+
+#include "imaging/apertura.h"
+#include "imaging/fitrect.h"
+#include "imaging/perfilicc.h"
+#include "platform/memoria.h"
+#include "platform/msgbox.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+void Comprobar(bool bien, const char *que)
+{
+    if (bien) return;
+    std::fprintf(stderr, "image loader: %s\n", que);
+    std::abort();
+}
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    MsgBox::InstalarResponder([](const MsgBox::Llamada &) { return int(MsgBox::OK); });
+    Memoria::FijarDisponible(256LL << 20);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static QTemporaryDir carpeta;
+    static const char *const kNombres[] = {"x.png", "x.jpg", "x.tif", "x.bmp", "x.gif", "x.webp", "x.psd", "x.dat"};
+    if (size == 0) return 0;
+    QFile f(carpeta.filePath(QString::fromLatin1(kNombres[data[0] % 8])));
+    Comprobar(f.open(QIODevice::WriteOnly | QIODevice::Truncate), "cannot write the input");
+    f.write(reinterpret_cast<const char *>(data + 1), qint64(size - 1));
+    f.close();
+
+    const modFreeImage::Apertura cab = modFreeImage::LeerCabeceraImagen(f.fileName());
+    Comprobar(cab.bmp || !cab.motivo.isEmpty(), "refused without a reason");
+    if (cab.bmp) {
+        Comprobar(modFreeImage::TamanoAdmisible(FreeImage_GetWidth(cab.bmp.get()), FreeImage_GetHeight(cab.bmp.get())),
+                  "a header over the limit was accepted");
+        modICC::DescripcionPerfilEmbebido(cab.bmp.get());
+        QFile::remove(modICC::GuardarPerfilEmbebidoTemp(cab.bmp.get()));
+    }
+    modFreeImage::Bitmap b24 = modFreeImage::A24Bits(modFreeImage::AbrirImagen(f.fileName(), 2).bmp);
+    modImage::Pixeles px;
+    int32_t paso = 0;
+    if (b24 && modImage::CopiarBitmap(b24.get(), px, paso))
+        Comprobar(int64_t(px.size()) == int64_t(paso) * FreeImage_GetHeight(b24.get()), "buffer and stride disagree");
+    return 0;
+}
