@@ -1,7 +1,9 @@
 #pragma once
 // Saving the processed sample: the current curve applied to the working sample
 // at full resolution, written through the image library with exactly the
-// format identifier and save flags given. The file is written beside the
+// format identifier and save flags given. The file carries the sample's
+// resolution and its embedded ICC profile where the format holds them (a
+// profile only when it describes RGB data). The file is written beside the
 // target and renamed into place only when the library succeeded, so a failed
 // save leaves an existing file whole.
 

@@ -105,3 +105,14 @@ TEST(GeometriaCarta, AjusteDeLaVista)
         EXPECT_EQ((V{a.ancho, a.alto, a.ox, a.oy}), c.resto) << c.vw << "x" << c.vh;
     }
 }
+
+TEST(GeometriaCarta, SoloUnEnteroDe72A1200EsUnaResolucion)
+{
+    const struct { const char *texto; bool aceptado; } casos[] = {
+        {"72", true}, {"1200", true}, {" 300 ", true}, {"0200", true},
+        {"71", false}, {"1201", false}, {"1440", false}, {"", false}, {"abc", false},
+        {"-5", false}, {"150.5", false}, {"2 00", false}, {"200abc", false}, {"&H80", false},
+    };
+    for (const auto &c : casos) EXPECT_EQ(TextoResolucionAceptado(QString::fromLatin1(c.texto)), c.aceptado) << c.texto;
+    EXPECT_EQ(RangoResolucion(), QStringLiteral("72 - 1200"));
+}

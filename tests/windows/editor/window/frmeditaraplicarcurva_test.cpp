@@ -15,7 +15,35 @@
 
 namespace {
 
-using Editor_ = EditorAbierto;
+class Editor_ : public EditorAbierto {
+protected:
+    // The scan evaluator with a curve generated from a chart scan that
+    // printed every grey darker; returns its window.
+    QWidget *GenerarEnEvaluador(bool sinEditor = false)
+    {
+        QWidget *ev = frame.MostrarVentana(QStringLiteral("frmEvaluarEscaneo"));
+        EXPECT_TRUE(ev);
+        if (sinEditor) MDIForm1::DescargarVentana(w);
+        const CartaGrises::Geometria g = CartaGrises::GeometriaDe(200);
+        QImage img(g.AnchoPx, g.AltoPx, QImage::Format_RGB888);
+        img.fill(Qt::white);
+        {
+            QPainter p(&img);
+            auto llenar = [&](const CartaGrises::Rect &r, int gris) {
+                const int v = gris * gris / 255;
+                p.fillRect(QRect(QPoint(r.x1, r.y1), QPoint(r.x2, r.y2)), QColor(v, v, v));
+            };
+            for (int k = 0; k < 100; ++k) llenar(CartaGrises::RectParche(g, k), CartaGrises::GrisParche(k, false));
+            llenar(CartaGrises::RectParche100(g), CartaGrises::GrisParche100(false));
+        }
+        const QString ruta = dir.filePath(QStringLiteral("carta.png"));
+        EXPECT_TRUE(img.save(ruta));
+        dialogos.Responder(ruta);
+        ev->findChild<QPushButton *>(QStringLiteral("cmdCargarEscaneo"))->click();
+        ev->findChild<QPushButton *>(QStringLiteral("cmdGenerarCurva"))->click();
+        return ev;
+    }
+};
 
 QByteArray U16(std::initializer_list<int> v)
 {
@@ -78,27 +106,8 @@ TEST_F(Editor_, ReceivingACurveResetsEverythingButTheMasterCurve)
 
 TEST_F(Editor_, TheScanEvaluatorHandsItsCurveOver)
 {
-    QWidget *ev = frame.MostrarVentana(QStringLiteral("frmEvaluarEscaneo"));
+    QWidget *ev = GenerarEnEvaluador(true); // without the editor open
     ASSERT_TRUE(ev);
-    MDIForm1::DescargarVentana(w); // start without the editor open
-    // A chart scan that printed every grey darker.
-    const CartaGrises::Geometria g = CartaGrises::GeometriaDe(200);
-    QImage img(g.AnchoPx, g.AltoPx, QImage::Format_RGB888);
-    img.fill(Qt::white);
-    {
-        QPainter p(&img);
-        auto llenar = [&](const CartaGrises::Rect &r, int gris) {
-            const int v = gris * gris / 255;
-            p.fillRect(QRect(QPoint(r.x1, r.y1), QPoint(r.x2, r.y2)), QColor(v, v, v));
-        };
-        for (int k = 0; k < 100; ++k) llenar(CartaGrises::RectParche(g, k), CartaGrises::GrisParche(k, false));
-        llenar(CartaGrises::RectParche100(g), CartaGrises::GrisParche100(false));
-    }
-    const QString ruta = dir.filePath(QStringLiteral("carta.png"));
-    ASSERT_TRUE(img.save(ruta));
-    dialogos.Responder(ruta);
-    ev->findChild<QPushButton *>(QStringLiteral("cmdCargarEscaneo"))->click();
-    ev->findChild<QPushButton *>(QStringLiteral("cmdGenerarCurva"))->click();
     auto *enviar = ev->findChild<QPushButton *>(QStringLiteral("cmdEnviarCurvaEditor"));
     ASSERT_TRUE(enviar->isEnabled());
     const Puntos generada = PuntosDe(0);
@@ -115,9 +124,10 @@ TEST_F(Editor_, TheScanEvaluatorHandsItsCurveOver)
     for (int i = 0; i < w->NumPuntosCurva(); ++i)
         EXPECT_EQ((std::pair<int, int>(w->CurvaX(i), w->CurvaY(i))), generada[i]);
     EXPECT_EQ(w->Historial().Num(), 1);
-    EXPECT_EQ(modEngine::NumeroDeshacer(), 1);
+    // The generation's step (the curve it replaced) and the receipt's.
+    EXPECT_EQ(modEngine::NumeroDeshacer(), 2);
 
-    // A curve held: No keeps it, Yes replaces it.
+    // A curve held and edited since: No keeps it, Yes replaces it.
     modEngine::PuntoY[0][1] = 3;
     cajas.Responder(MsgBox::No);
     enviar->click();
@@ -130,7 +140,41 @@ TEST_F(Editor_, TheScanEvaluatorHandsItsCurveOver)
     EXPECT_EQ(w->Historial().Num(), 2);
     EXPECT_EQ(w->Historial().Texto(1), QStringLiteral("Curva recibida"));
     EXPECT_EQ(PuntosDe(0), generada);
-    EXPECT_EQ(modEngine::NumeroDeshacer(), 2);
+    EXPECT_EQ(modEngine::NumeroDeshacer(), 3);
+}
+
+TEST_F(Editor_, GeneratingNeverLosesTheEditorsCurve)
+{
+    using namespace modEngine;
+    // The editor holds an edited curve, shown on the blue channel.
+    Pulsar(93, 92);
+    C<QRadioButton>("optB")->click();
+    ArrastrarNivel(w->picSliderOut(), 175, 120);
+    const EstadoCurvas editor = TomarEstado();
+    const std::array<Tabla, 3> tablas{TablaDe(LutR), TablaDe(LutG), TablaDe(LutB)};
+    const int pasos = NumeroDeshacer();
+
+    // Generated: the shared curve is the generated one at once...
+    QWidget *ev = GenerarEnEvaluador();
+    ASSERT_TRUE(ev);
+    ASSERT_FALSE(MismoEstado(TomarEstado(), editor));
+    EXPECT_TRUE(C<QRadioButton>("optRGB")->isChecked());
+    // ...but No to the question puts the editor's curve back exactly.
+    cajas.Responder(MsgBox::No);
+    ev->findChild<QPushButton *>(QStringLiteral("cmdEnviarCurvaEditor"))->click();
+    ASSERT_EQ(cajas.llamadas.size(), 1);
+    EXPECT_TRUE(MismoEstado(TomarEstado(), editor));
+    EXPECT_EQ((std::array<Tabla, 3>{TablaDe(LutR), TablaDe(LutG), TablaDe(LutB)}), tablas);
+    EXPECT_EQ((std::pair{int(CanalActual), int(NumeroDeshacer())}), (std::pair{3, pasos}));
+    EXPECT_TRUE(C<QRadioButton>("optB")->isChecked());
+
+    // Generated again, then one Undo in the editor brings the curve back.
+    ev->findChild<QPushButton *>(QStringLiteral("cmdGenerarCurva"))->click();
+    ASSERT_FALSE(MismoEstado(TomarEstado(), editor));
+    ASSERT_TRUE(deshacer->isEnabled());
+    deshacer->click();
+    EXPECT_TRUE(MismoEstado(TomarEstado(), editor));
+    EXPECT_EQ(NumeroDeshacer(), pasos);
 }
 
 TEST_F(Editor_, ImportsAcvAndAmpAndExportsTheSameBytes)
@@ -157,6 +201,10 @@ TEST_F(Editor_, ImportsAcvAndAmpAndExportsTheSameBytes)
     EXPECT_EQ(PuntosDe(0), (Puntos{{0, 0}, {100, 160}, {255, 255}}));
     EXPECT_EQ(LutR[0], 20); // red after master
     EXPECT_EQ(LutG[100], 160);
+    // The canvas draws the master's own curve, through its point (100, 160).
+    const int x100 = LienzoCurva::XDeValor(100, 360), y160 = LienzoCurva::YDeValor(160, 360);
+    EXPECT_TRUE(lienzo->S().Point(x100, y160) == LienzoCurva::Blanco ||
+                lienzo->S().Point(x100, y160 - 1) == LienzoCurva::Blanco);
 
     // Exported under a name without extension: the same bytes back.
     dialogos.Responder(dir.filePath(QStringLiteral("exportada")));
@@ -320,10 +368,10 @@ TEST_F(Editor_, OutputHistogramThroughAConstantCurve)
     }
     EXPECT_GE(barras, 1);
     // The statistics still describe the sample. The preview's nearest columns
-    // put 237 of 480 on the left (luma 79) and 243 on the right
-    // ((213 x 20 + 715 x 100 + 72 x 240) / 1000 = 93): mean 86.0875, and the
-    // left's 56,880 pixels fall short of half of 115,200.
-    EXPECT_EQ(Texto("lblHPromedioVal"), QStringLiteral("86.09"));
+    // put 217 of 440 on the left (luma 79) and 223 on the right
+    // ((213 x 20 + 715 x 100 + 72 x 240) / 1000 = 93): mean 86.0955, and the
+    // left's 47,740 pixels fall short of half of 96,800.
+    EXPECT_EQ(Texto("lblHPromedioVal"), QStringLiteral("86.10"));
     EXPECT_EQ(Texto("lblHDesvVal"), QStringLiteral("7.00"));
     EXPECT_EQ(Texto("lblHMedianaVal"), QStringLiteral("93"));
 }
