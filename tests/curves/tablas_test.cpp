@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using namespace modEngine;
 
 namespace {
@@ -50,6 +52,9 @@ TEST(Interpolacion, ValoresExactos)
         {"points out of range", locos, AMBOS, {{0, 0, 255}}},
         {"all points past 255", {{300, 10}, {400, 20}}, PCHIP, {{255, 255, 10}}},
         {"one point: identity", {{10, 200}}, AMBOS, ident},
+        // Exact halves (399/2, 73/2) where t squared and cubed must be taken first.
+        {"spline, 199.5 to even", {{0, 142}, {85, 221}, {255, 111}}, SPLINE, {{170, 170, 200}}},
+        {"spline, 36.5 to even", {{0, 46}, {204, 72}, {255, 155}}, SPLINE, {{170, 170, 36}}},
     };
     ReiniciarCurvas();
     for (const auto &c : casos) {
@@ -127,6 +132,38 @@ TEST(Tablas, ComponerConNivelesPorCanal)
     ComponerLUTs();
     EXPECT_EQ(VersionCurva, 5);
     EXPECT_EQ(V({LutB[64], LutB[200], LutG[64], LutG[200], LutR[64], LutR[200]}), V({128, 255, 127, 0, 64, 128}));
+}
+
+TEST(Tablas, LaCurvaCompuestaEsLaDeComponerSinTocarNada)
+{
+    std::mt19937 g(14);
+    for (int caso = 0; caso < 300; ++caso) {
+        ReiniciarCurvas();
+        ModoInterpolacion = int16_t(g() % 2);
+        for (int ch = 0; ch < NumCanales; ++ch) {
+            NumPuntos[ch] = int16_t(2 + g() % 15);
+            for (int k = 0; k < MaxPuntos; ++k) // unsorted, equal inputs too
+                PuntoX[ch][k] = int16_t(g() % 40 * 7), PuntoY[ch][k] = int16_t(g() % 256);
+            EntradaNegro[ch] = int16_t(g() % 90), EntradaBlanco[ch] = int16_t(160 + g() % 96);
+            SalidaNegro[ch] = int16_t(g() % 256), SalidaBlanco[ch] = int16_t(g() % 256);
+        }
+        CanalActual = int16_t(g() % 4);
+        PuntoSel = int16_t(g() % 3);
+        RegenerarCurvaActual();
+        const EstadoCurvas antes = TomarEstado();
+        const auto tablas = V({VersionCurva, CanalActual, PuntoSel, LutR[7], LutG[99], LutB[201]});
+        uint8_t propia[256], r[256], gv[256], b[256];
+        TablaCanal(CanalActual, propia);
+        CurvaCompuesta(r, gv, b);
+        ASSERT_TRUE(MismoEstado(TomarEstado(), antes)) << caso;
+        ASSERT_EQ(V({VersionCurva, CanalActual, PuntoSel, LutR[7], LutG[99], LutB[201]}), tablas) << caso;
+        // The current channel's own curve is what its rebuild stored.
+        ASSERT_EQ(Copia(propia), Copia(CanalActual == 2 ? LutG : CanalActual == 3 ? LutB : LutR)) << caso;
+        ComponerLUTs();
+        ASSERT_EQ(Copia(r), Copia(LutR)) << caso;
+        ASSERT_EQ(Copia(gv), Copia(LutG)) << caso;
+        ASSERT_EQ(Copia(b), Copia(LutB)) << caso;
+    }
 }
 
 TEST(Tablas, OrdenarEsEstableYLaSeleccionSigueASuPunto)

@@ -73,3 +73,29 @@ TEST(PerfilICC, CopiasTemporalesConNombrePropio)
     EXPECT_EQ(prueba::Leer(a) + prueba::Leer(c), p + p);
     QFile::remove(a), QFile::remove(c);
 }
+
+TEST(PerfilICC, SoloUnPerfilRGBCompletoSeCopiaAlGuardar)
+{
+    using prueba::U32;
+    QByteArray base = prueba::PerfilDesc("Uno");
+    base.resize(160, '\0');
+    const QByteArray rgb = U32(U32(base, 16, 0x52474220), 0, 160);
+    const struct { const char *caso; QByteArray bytes; QByteArray esperado; } casos[] = {
+        {"RGB, declared size kept", rgb + "cola", rgb},
+        {"grey", U32(rgb, 16, 0x47524159), {}},
+        {"CMYK", U32(rgb, 16, 0x434D594B), {}},
+        {"declared size beyond the file", U32(rgb, 0, 400), {}},
+        {"no signature", U32(rgb, 36, 0), {}},
+        {"header only", rgb.left(100), {}},
+    };
+    for (const auto &c : casos) {
+        const QString ruta = prueba::Ruta(QStringLiteral("perfil.icc"));
+        QFile f(ruta);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(c.bytes) == c.bytes.size());
+        f.close();
+        EXPECT_EQ(PerfilRGBDeArchivo(ruta), c.esperado) << c.caso;
+        QFile::remove(ruta);
+    }
+    EXPECT_TRUE(PerfilRGBDeArchivo(prueba::Ruta(QStringLiteral("no-existe.icc"))).isEmpty());
+    EXPECT_TRUE(PerfilRGBDeArchivo(QString()).isEmpty());
+}

@@ -120,4 +120,8 @@ TEST_F(Aplicar, HistogramasDeLaMuestra)
             ++cuenta[1][p[2]], ++cuenta[2][p[1]], ++cuenta[3][p[0]], ++cuenta[4][Luma(p[2], p[1], p[0])];
     for (int s = 1; s <= 4; ++s)
         for (int v = 0; v < 256; ++v) ASSERT_EQ(HistMuestra[s][v], cuenta[s][v]) << s << " " << v;
+    // A stride shorter than a row does not describe the buffer: nothing is counted.
+    PasoMuestra = 3 * w - 1;
+    CalcularHistogramasMuestra();
+    for (int s = 1; s <= 4; ++s) ASSERT_EQ(std::count(HistMuestra[s], HistMuestra[s] + 256, 0), 256) << s;
 }

@@ -11,6 +11,7 @@
 #include "curves/deshacer.h"
 #include "imaging/aplicar.h"
 #include "imaging/modimage.h"
+#include "imaging/preview.h"
 #include "platform/picturebox.h"
 #include "support/estado.h"
 #include "support/scripted.h"

@@ -288,6 +288,10 @@ TEST_F(Editor_, LoadsASampleAndDescribesIt)
         {"lblHDesvVal", QStringLiteral("0.00")}, {"lblHMedianaVal", QStringLiteral("79")}};
     for (const auto &[etiqueta, texto] : panel) EXPECT_EQ(Texto(etiqueta), texto) << etiqueta;
     EXPECT_EQ(lienzo->S().Point(LienzoCurva::XDeValor(79, 360), 10), LienzoCurva::ColorBarras);
+    // The preview box is 440 x 376: the 3:2 sample fills its width.
+    EXPECT_EQ((std::array{w->picMuestra()->ScaleWidth(), w->picMuestra()->ScaleHeight(), modImage::AnchoVista,
+                          modImage::AltoVista, modImage::YVista}),
+              (std::array{440, 376, 440, 293, 41}));
     // The red histogram chosen: used at the next drawing.
     C<QComboBox>("cboHistCanal")->setCurrentIndex(1);
     EXPECT_EQ(Texto("lblHMedianaVal"), QStringLiteral("79"));
