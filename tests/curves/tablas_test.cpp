@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
 using namespace modEngine;
 
 namespace {
@@ -138,31 +136,16 @@ TEST(Tablas, LaCurvaCompuestaEsLaDeComponerSinTocarNada)
 {
     std::mt19937 g(14);
     for (int caso = 0; caso < 300; ++caso) {
-        ReiniciarCurvas();
-        ModoInterpolacion = int16_t(g() % 2);
-        for (int ch = 0; ch < NumCanales; ++ch) {
-            NumPuntos[ch] = int16_t(2 + g() % 15);
-            for (int k = 0; k < MaxPuntos; ++k) // unsorted, equal inputs too
-                PuntoX[ch][k] = int16_t(g() % 40 * 7), PuntoY[ch][k] = int16_t(g() % 256);
-            EntradaNegro[ch] = int16_t(g() % 90), EntradaBlanco[ch] = int16_t(160 + g() % 96);
-            SalidaNegro[ch] = int16_t(g() % 256), SalidaBlanco[ch] = int16_t(g() % 256);
-        }
-        CanalActual = int16_t(g() % 4);
-        PuntoSel = int16_t(g() % 3);
-        RegenerarCurvaActual();
-        const EstadoCurvas antes = TomarEstado();
-        const auto tablas = V({VersionCurva, CanalActual, PuntoSel, LutR[7], LutG[99], LutB[201]});
+        arnes::PrepararEstado(g); // unsorted points, any levels, either mode and channel
+        const arnes::Foto antes;
         uint8_t propia[256], r[256], gv[256], b[256];
         TablaCanal(CanalActual, propia);
         CurvaCompuesta(r, gv, b);
-        ASSERT_TRUE(MismoEstado(TomarEstado(), antes)) << caso;
-        ASSERT_EQ(V({VersionCurva, CanalActual, PuntoSel, LutR[7], LutG[99], LutB[201]}), tablas) << caso;
-        // The current channel's own curve is what its rebuild stored.
+        ASSERT_TRUE(arnes::Foto().MismaCurva(antes)) << caso;
+        RegenerarCurvaActual(); // the channel's own curve is what its rebuild stores
         ASSERT_EQ(Copia(propia), Copia(CanalActual == 2 ? LutG : CanalActual == 3 ? LutB : LutR)) << caso;
         ComponerLUTs();
-        ASSERT_EQ(Copia(r), Copia(LutR)) << caso;
-        ASSERT_EQ(Copia(gv), Copia(LutG)) << caso;
-        ASSERT_EQ(Copia(b), Copia(LutB)) << caso;
+        ASSERT_EQ((std::array{Copia(r), Copia(gv), Copia(b)}), (std::array{Copia(LutR), Copia(LutG), Copia(LutB)})) << caso;
     }
 }
 

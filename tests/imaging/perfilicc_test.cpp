@@ -77,25 +77,16 @@ TEST(PerfilICC, CopiasTemporalesConNombrePropio)
 TEST(PerfilICC, SoloUnPerfilRGBCompletoSeCopiaAlGuardar)
 {
     using prueba::U32;
-    QByteArray base = prueba::PerfilDesc("Uno");
-    base.resize(160, '\0');
-    const QByteArray rgb = U32(U32(base, 16, 0x52474220), 0, 160);
-    const struct { const char *caso; QByteArray bytes; QByteArray esperado; } casos[] = {
-        {"RGB, declared size kept", rgb + "cola", rgb},
-        {"grey", U32(rgb, 16, 0x47524159), {}},
-        {"CMYK", U32(rgb, 16, 0x434D594B), {}},
-        {"declared size beyond the file", U32(rgb, 0, 400), {}},
-        {"no signature", U32(rgb, 36, 0), {}},
-        {"header only", rgb.left(100), {}},
-    };
-    for (const auto &c : casos) {
-        const QString ruta = prueba::Ruta(QStringLiteral("perfil.icc"));
+    const QByteArray rgb = U32(U32(prueba::PerfilDesc("Uno").leftJustified(160, '\0'), 16, 0x52474220), 0, 160);
+    // Cut to its declared size; grey, CMYK, a size beyond the file: none.
+    const QString ruta = prueba::Ruta(QStringLiteral("perfil.icc"));
+    for (const auto &[bytes, esperado] : QList<QPair<QByteArray, QByteArray>>{
+             {rgb + "cola", rgb}, {U32(rgb, 16, 0x47524159), {}}, {U32(rgb, 16, 0x434D594B), {}}, {U32(rgb, 0, 400), {}}}) {
         QFile f(ruta);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(c.bytes) == c.bytes.size());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
         f.close();
-        EXPECT_EQ(PerfilRGBDeArchivo(ruta), c.esperado) << c.caso;
-        QFile::remove(ruta);
+        EXPECT_EQ(PerfilRGBDeArchivo(ruta), esperado);
     }
-    EXPECT_TRUE(PerfilRGBDeArchivo(prueba::Ruta(QStringLiteral("no-existe.icc"))).isEmpty());
-    EXPECT_TRUE(PerfilRGBDeArchivo(QString()).isEmpty());
+    QFile::remove(ruta);
+    EXPECT_TRUE(PerfilRGBDeArchivo(ruta).isEmpty());
 }

@@ -5,17 +5,10 @@
 #include "imaging/modimage.h"
 #include "imaging/preview.h"
 
-#include <QApplication>
-#include <QDialog>
-
 #include <cstring>
 
 void ReiniciarEstadoProceso()
 {
-    // Dialogs kept loaded and hidden (the save options) must not start shown.
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (qobject_cast<QDialog *>(w) && w->isVisible()) w->hide();
-
     modEngine::ReiniciarCurvas();
     modEngine::CurvasIniciadas = false;
 

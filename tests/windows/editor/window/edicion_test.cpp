@@ -60,13 +60,11 @@ TEST_F(Edicion_, PointsAreAddedDraggedAndDeletedWithTheMouse)
     DobleClic(6, 354);
     DobleClic(354, 6);
     EXPECT_EQ(PuntosDe(0), arrastrado);
-    EXPECT_EQ(NumeroDeshacer(), 3);
-    // A double click where there is no point: its press inserts one, the
-    // double click takes it away again, and nothing is left to undo.
+    // One where there is no point: its press inserts one, the double click
+    // takes it away again, and nothing is left to undo.
     DobleClic(200, 300);
     EXPECT_EQ(PuntosDe(0), arrastrado);
-    EXPECT_EQ(NumeroDeshacer(), 3);
-    EXPECT_EQ(lista->count(), 3);
+    EXPECT_EQ((std::pair{lista->count(), int(NumeroDeshacer())}), (std::pair{3, 3}));
 }
 
 TEST_F(Edicion_, ColourChannelsAreEditedOnTheirOwnTables)
@@ -84,15 +82,8 @@ TEST_F(Edicion_, ColourChannelsAreEditedOnTheirOwnTables)
     // press and release on a point) leave no step and no line behind.
     NumPuntos[3] = 16;
     for (int i = 0; i < 16; ++i) PuntoX[3][i] = PuntoY[3][i] = static_cast<int16_t>(i * 17);
-    for (int i = 0; i < 5; ++i) {
-        QTest::mousePress(lienzo, Qt::LeftButton, {}, QPoint(300, 300));
-        EXPECT_EQ(PuntoSel, -1);
-        QTest::mouseRelease(lienzo, Qt::LeftButton, {}, QPoint(300, 300));
-        int x = 0, y = 0;
-        LienzoCurva::CentroPunto(5, 360, 360, x, y);
-        Pulsar(x, y);
-        EXPECT_EQ(PuntoSel, 5);
-    }
+    for (int i = 0; i < 5; ++i) Pulsar(300, 300), Pulsar(LienzoCurva::XDeValor(85, 360), LienzoCurva::YDeValor(85, 360));
+    EXPECT_EQ(PuntoSel, 5);
     EXPECT_EQ(NumPuntos[3], 16);
     EXPECT_EQ((std::pair{lista->count(), int(NumeroDeshacer())}), (std::pair{1, 1}));
 
@@ -206,11 +197,8 @@ TEST_F(Edicion_, JumpBackToAChosenLine)
     EXPECT_EQ(PuntosDe(0), (Puntos{{0, 0}, {32, 128}, {69, 128}, {106, 128}, {142, 128}, {179, 128}, {255, 255}}));
 
     // The keys move the selection without jumping; Enter jumps.
-    lista->setFocus();
-    QTest::keyClick(lista, Qt::Key_Up);
-    QTest::keyClick(lista, Qt::Key_Up);
-    EXPECT_EQ((std::pair{lista->count(), lista->currentRow()}), (std::pair{5, 2}));
-    EXPECT_EQ(NumeroDeshacer(), 5);
+    QTest::keyClick(lista, Qt::Key_Up), QTest::keyClick(lista, Qt::Key_Up);
+    EXPECT_EQ((std::array{lista->count(), lista->currentRow(), int(NumeroDeshacer())}), (std::array{5, 2, 5}));
     QTest::keyClick(lista, Qt::Key_Return);
     EXPECT_EQ((std::pair{lista->count(), int(NumeroDeshacer())}), (std::pair{3, 3}));
 

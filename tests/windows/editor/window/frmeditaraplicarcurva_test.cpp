@@ -15,35 +15,7 @@
 
 namespace {
 
-class Editor_ : public EditorAbierto {
-protected:
-    // The scan evaluator with a curve generated from a chart scan that
-    // printed every grey darker; returns its window.
-    QWidget *GenerarEnEvaluador(bool sinEditor = false)
-    {
-        QWidget *ev = frame.MostrarVentana(QStringLiteral("frmEvaluarEscaneo"));
-        EXPECT_TRUE(ev);
-        if (sinEditor) MDIForm1::DescargarVentana(w);
-        const CartaGrises::Geometria g = CartaGrises::GeometriaDe(200);
-        QImage img(g.AnchoPx, g.AltoPx, QImage::Format_RGB888);
-        img.fill(Qt::white);
-        {
-            QPainter p(&img);
-            auto llenar = [&](const CartaGrises::Rect &r, int gris) {
-                const int v = gris * gris / 255;
-                p.fillRect(QRect(QPoint(r.x1, r.y1), QPoint(r.x2, r.y2)), QColor(v, v, v));
-            };
-            for (int k = 0; k < 100; ++k) llenar(CartaGrises::RectParche(g, k), CartaGrises::GrisParche(k, false));
-            llenar(CartaGrises::RectParche100(g), CartaGrises::GrisParche100(false));
-        }
-        const QString ruta = dir.filePath(QStringLiteral("carta.png"));
-        EXPECT_TRUE(img.save(ruta));
-        dialogos.Responder(ruta);
-        ev->findChild<QPushButton *>(QStringLiteral("cmdCargarEscaneo"))->click();
-        ev->findChild<QPushButton *>(QStringLiteral("cmdGenerarCurva"))->click();
-        return ev;
-    }
-};
+using Editor_ = EditorAbierto;
 
 QByteArray U16(std::initializer_list<int> v)
 {
@@ -104,11 +76,32 @@ TEST_F(Editor_, ReceivingACurveResetsEverythingButTheMasterCurve)
               LienzoCurva::Blanco);
 }
 
-TEST_F(Editor_, TheScanEvaluatorHandsItsCurveOver)
+TEST_F(Editor_, TheScanEvaluatorHandsItsCurveOverAndNeverLosesTheEditorsCurve)
 {
-    QWidget *ev = GenerarEnEvaluador(true); // without the editor open
+    using namespace modEngine;
+    QWidget *ev = frame.MostrarVentana(QStringLiteral("frmEvaluarEscaneo"));
     ASSERT_TRUE(ev);
+    MDIForm1::DescargarVentana(w); // start without the editor open
+    // A chart scan that printed every grey darker.
+    const CartaGrises::Geometria g = CartaGrises::GeometriaDe(200);
+    QImage img(g.AnchoPx, g.AltoPx, QImage::Format_RGB888);
+    img.fill(Qt::white);
+    {
+        QPainter p(&img);
+        auto llenar = [&](const CartaGrises::Rect &r, int gris) {
+            const int v = gris * gris / 255;
+            p.fillRect(QRect(QPoint(r.x1, r.y1), QPoint(r.x2, r.y2)), QColor(v, v, v));
+        };
+        for (int k = 0; k < 100; ++k) llenar(CartaGrises::RectParche(g, k), CartaGrises::GrisParche(k, false));
+        llenar(CartaGrises::RectParche100(g), CartaGrises::GrisParche100(false));
+    }
+    const QString ruta = dir.filePath(QStringLiteral("carta.png"));
+    ASSERT_TRUE(img.save(ruta));
+    dialogos.Responder(ruta);
+    ev->findChild<QPushButton *>(QStringLiteral("cmdCargarEscaneo"))->click();
+    auto *generar = ev->findChild<QPushButton *>(QStringLiteral("cmdGenerarCurva"));
     auto *enviar = ev->findChild<QPushButton *>(QStringLiteral("cmdEnviarCurvaEditor"));
+    generar->click();
     ASSERT_TRUE(enviar->isEnabled());
     const Puntos generada = PuntosDe(0);
     ASSERT_GE(generada.size(), 2u);
@@ -118,6 +111,7 @@ TEST_F(Editor_, TheScanEvaluatorHandsItsCurveOver)
     enviar->click();
     w = qobject_cast<frmEditarAplicarCurva *>(Ventanas::Buscar(QStringLiteral("frmEditarAplicarCurva")));
     ASSERT_TRUE(w);
+    lienzo = w->picCurve(), deshacer = Boton("cmdUndo");
     EXPECT_TRUE(cajas.llamadas.isEmpty());
     EXPECT_TRUE(w->TieneCurvaCargada());
     ASSERT_EQ(w->NumPuntosCurva(), static_cast<int>(generada.size()));
@@ -125,56 +119,42 @@ TEST_F(Editor_, TheScanEvaluatorHandsItsCurveOver)
         EXPECT_EQ((std::pair<int, int>(w->CurvaX(i), w->CurvaY(i))), generada[i]);
     EXPECT_EQ(w->Historial().Num(), 1);
     // The generation's step (the curve it replaced) and the receipt's.
-    EXPECT_EQ(modEngine::NumeroDeshacer(), 2);
+    EXPECT_EQ(NumeroDeshacer(), 2);
 
     // A curve held and edited since: No keeps it, Yes replaces it.
-    modEngine::PuntoY[0][1] = 3;
+    PuntoY[0][1] = 3;
     cajas.Responder(MsgBox::No);
     enviar->click();
     ASSERT_EQ(cajas.llamadas.size(), 1);
     EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Question);
     EXPECT_EQ(w->Historial().Num(), 1);
-    EXPECT_EQ(modEngine::PuntoY[0][1], 3);
+    EXPECT_EQ(PuntoY[0][1], 3);
     cajas.Responder(MsgBox::Yes);
     enviar->click();
     EXPECT_EQ(w->Historial().Num(), 2);
     EXPECT_EQ(w->Historial().Texto(1), QStringLiteral("Curva recibida"));
     EXPECT_EQ(PuntosDe(0), generada);
-    EXPECT_EQ(modEngine::NumeroDeshacer(), 3);
-}
+    EXPECT_EQ(NumeroDeshacer(), 3);
 
-TEST_F(Editor_, GeneratingNeverLosesTheEditorsCurve)
-{
-    using namespace modEngine;
-    // The editor holds an edited curve, shown on the blue channel.
+    // The editor's curve edited, last on the blue channel; a new generation
+    // writes over it at once, but No puts it back exactly...
     Pulsar(93, 92);
     C<QRadioButton>("optB")->click();
     ArrastrarNivel(w->picSliderOut(), 175, 120);
     const EstadoCurvas editor = TomarEstado();
     const std::array<Tabla, 3> tablas{TablaDe(LutR), TablaDe(LutG), TablaDe(LutB)};
-    const int pasos = NumeroDeshacer();
-
-    // Generated: the shared curve is the generated one at once...
-    QWidget *ev = GenerarEnEvaluador();
-    ASSERT_TRUE(ev);
-    ASSERT_FALSE(MismoEstado(TomarEstado(), editor));
-    EXPECT_TRUE(C<QRadioButton>("optRGB")->isChecked());
-    // ...but No to the question puts the editor's curve back exactly.
+    generar->click();
+    ASSERT_TRUE(!MismoEstado(TomarEstado(), editor) && C<QRadioButton>("optRGB")->isChecked());
     cajas.Responder(MsgBox::No);
-    ev->findChild<QPushButton *>(QStringLiteral("cmdEnviarCurvaEditor"))->click();
-    ASSERT_EQ(cajas.llamadas.size(), 1);
-    EXPECT_TRUE(MismoEstado(TomarEstado(), editor));
+    enviar->click();
+    EXPECT_TRUE(MismoEstado(TomarEstado(), editor) && C<QRadioButton>("optB")->isChecked());
     EXPECT_EQ((std::array<Tabla, 3>{TablaDe(LutR), TablaDe(LutG), TablaDe(LutB)}), tablas);
-    EXPECT_EQ((std::pair{int(CanalActual), int(NumeroDeshacer())}), (std::pair{3, pasos}));
-    EXPECT_TRUE(C<QRadioButton>("optB")->isChecked());
-
-    // Generated again, then one Undo in the editor brings the curve back.
-    ev->findChild<QPushButton *>(QStringLiteral("cmdGenerarCurva"))->click();
-    ASSERT_FALSE(MismoEstado(TomarEstado(), editor));
-    ASSERT_TRUE(deshacer->isEnabled());
+    EXPECT_EQ((std::pair{int(CanalActual), int(NumeroDeshacer())}), (std::pair{3, 5}));
+    // ...and one Undo in the editor does the same.
+    generar->click();
     deshacer->click();
     EXPECT_TRUE(MismoEstado(TomarEstado(), editor));
-    EXPECT_EQ(NumeroDeshacer(), pasos);
+    EXPECT_EQ(NumeroDeshacer(), 5);
 }
 
 TEST_F(Editor_, ImportsAcvAndAmpAndExportsTheSameBytes)

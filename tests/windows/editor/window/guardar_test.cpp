@@ -139,18 +139,11 @@ TEST_F(GuardarProcesada, PreviewAndFileTakeTheWholeCurveWhicheverChannelIsShown)
 {
     using namespace modEngine;
     CargarDosColores();
-    const Puntos maestra{{0, 0}, {128, 170}, {255, 255}};
     Recibir({0, 128, 255}, {0, 170, 255});
-    const Tabla m = TablaDe(0, maestra);
-    // The file's pixel at (x, y from the top) as 0x00BBGGRR.
+    const Tabla m = TablaDe(0, {{0, 0}, {128, 170}, {255, 255}});
     const auto pixel = [this](const QString &nombre, int x, int y) {
-        const QByteArray ruta = QFile::encodeName(dir.filePath(nombre));
-        FIBITMAP *b = FreeImage_Load(FIF_PNG, ruta.constData());
-        if (!b) return ~0u;
-        RGBQUAD q{};
-        FreeImage_GetPixelColor(b, unsigned(x), FreeImage_GetHeight(b) - 1 - unsigned(y), &q);
-        FreeImage_Unload(b);
-        return BGR(q.rgbRed, q.rgbGreen, q.rgbBlue);
+        const QRgb c = QImage(dir.filePath(nombre)).pixel(x, y);
+        return BGR(qRed(c), qGreen(c), qBlue(c));
     };
     // A red edit (output white 126) made on R, then RGB shown again: red after master.
     C<QRadioButton>("optR")->click();
@@ -158,10 +151,9 @@ TEST_F(GuardarProcesada, PreviewAndFileTakeTheWholeCurveWhicheverChannelIsShown)
     ASSERT_EQ(SalidaBlanco[1], 126);
     const auto r = [&](int v) { return Numeros::CLng(m[v] * 126 / 255.0); };
     const uint32_t izquierda = BGR(r(200), m[50], m[10]), derecha = BGR(r(20), m[100], m[240]);
-    int n = 0;
     for (const char *canal : {"optRGB", "optR", "optG", "optB"}) {
         C<QRadioButton>(canal)->click();
-        const QString nombre = QStringLiteral("c%1.png").arg(n++);
+        const QString nombre = QString::fromLatin1(canal) + QStringLiteral(".png");
         Guardar("optPNG", nombre, {"cmdAceptar"});
         EXPECT_EQ(pixel(nombre, 0, 0), izquierda) << canal;
         EXPECT_EQ(pixel(nombre, 63, 31), derecha) << canal;
