@@ -14,11 +14,8 @@ inline int Cuenta(int canal)
     return n < 0 ? 0 : (n > MaxPuntos ? MaxPuntos : n);
 }
 
-// A table from n points given in ascending x (before levels): the natural
-// cubic spline, the monotone cubic Hermite curve, or the one the current
-// interpolation mode selects.
-void SplineNatural(const int16_t *x, const int16_t *y, int n, uint8_t tabla[256]);
-void PCHIP(const int16_t *x, const int16_t *y, int n, uint8_t tabla[256]);
+// A table from n points given in ascending x (before levels), by the
+// current interpolation mode.
 void Interpolar(const int16_t *x, const int16_t *y, int n, uint8_t tabla[256]);
 
 // Stable bubble sort of n points by x; *sel (when given) follows its point.

@@ -38,8 +38,6 @@ inline uint8_t Byte(double v) { return Numeros::LimitarByte(v); }
 inline int Desde(double v) { return v < 0 ? 0 : (v > 256 ? 256 : static_cast<int>(v)); }
 inline int Hasta(double v) { return v > 255 ? 255 : (v < -1 ? -1 : static_cast<int>(v)); }
 
-} // namespace
-
 void SplineNatural(const int16_t *px, const int16_t *py, int num, uint8_t tabla[256])
 {
     Puntos p;
@@ -146,6 +144,8 @@ void PCHIP(const int16_t *px, const int16_t *py, int num, uint8_t tabla[256])
         tabla[i] = Byte(v);
     }
 }
+
+} // namespace
 
 void Interpolar(const int16_t *x, const int16_t *y, int n, uint8_t tabla[256])
 {
