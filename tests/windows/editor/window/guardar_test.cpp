@@ -145,8 +145,11 @@ TEST_F(GuardarProcesada, PreviewAndFileTakeTheWholeCurveWhicheverChannelIsShown)
         const QRgb c = QImage(dir.filePath(nombre)).pixel(x, y);
         return BGR(qRed(c), qGreen(c), qBlue(c));
     };
-    // A red edit (output white 126) made on R, then RGB shown again: red after master.
+    // R shown, nothing edited: the master curve alone, grey stays grey.
     C<QRadioButton>("optR")->click();
+    Guardar("optPNG", QStringLiteral("r.png"), {"cmdAceptar"});
+    EXPECT_EQ(pixel(QStringLiteral("r.png"), 0, 0), BGR(m[200], m[50], m[10]));
+    // A red edit (output white 126) made on R, then RGB shown again: red after master.
     ArrastrarNivel(w->picSliderOut(), 175, 87);
     ASSERT_EQ(SalidaBlanco[1], 126);
     const auto r = [&](int v) { return Numeros::CLng(m[v] * 126 / 255.0); };
