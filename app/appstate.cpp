@@ -49,7 +49,7 @@ QString DialogoConCarpeta(Dialogos::Peticion p, const QString &clave)
 void ForzarExtension(Dialogos::Peticion &p)
 {
     p.forzarExtension = true;
-    p.textoReemplazar = T(QStringLiteral("El fichero ya existe:\r\n%1\r\n¿Desea reemplazarlo?"),
+    p.textoReemplazar = T(QStringLiteral("El archivo ya existe:\r\n%1\r\n¿Desea reemplazarlo?"),
                           QStringLiteral("The file already exists:\r\n%1\r\nDo you want to replace it?"));
 }
 

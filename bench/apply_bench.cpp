@@ -23,6 +23,7 @@ constexpr int kAncho = 10000, kAlto = 10000;
 struct Datos {
     int32_t paso = static_cast<int32_t>(PasoDeAncho(kAncho));
     Pixeles origen, destino;
+    Instantanea curva;
     Datos()
     {
         const size_t n = static_cast<size_t>(paso) * kAlto;
@@ -34,9 +35,9 @@ struct Datos {
         }
         destino.assign(n, 0); // touched once, so page faults are not timed
         for (int v = 0; v < 256; ++v) {
-            modEngine::LutR[v] = static_cast<uint8_t>(255 - v);
-            modEngine::LutG[v] = static_cast<uint8_t>(v / 2);
-            modEngine::LutB[v] = static_cast<uint8_t>(v * v / 255);
+            curva.lutR[v] = static_cast<uint8_t>(255 - v);
+            curva.lutG[v] = static_cast<uint8_t>(v / 2);
+            curva.lutB[v] = static_cast<uint8_t>(v * v / 255);
         }
     }
 };
@@ -69,17 +70,16 @@ void BM_Aplicar100MP(benchmark::State &st)
 {
     Datos &d = D();
     FijarHilosImagen(static_cast<int>(st.range(0)));
-    InvertirTonos = st.range(1) & 1;
-    InvertirHorizontal = st.range(1) & 2;
+    d.curva.invertirTonos = st.range(1) & 1;
+    d.curva.invertirHorizontal = st.range(1) & 2;
     FijarRutaEscalar(st.range(2) == 0);
     for (auto _ : st) {
-        AplicarCurvaBuffer(d.origen.data(), d.destino.data(), kAncho, kAlto, d.paso, true, 0);
+        AplicarCurvaBuffer(d.curva, d.origen.data(), d.destino.data(), kAncho, kAlto, d.paso, true, 0);
         benchmark::ClobberMemory();
     }
     Bytes(st);
     FijarHilosImagen(0);
     FijarRutaEscalar(false);
-    InvertirTonos = InvertirHorizontal = false;
 }
 BENCHMARK(BM_Aplicar100MP)
     ->ArgNames({"hilos", "opciones", "vector"})

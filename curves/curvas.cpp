@@ -69,35 +69,33 @@ void AsegurarCurvasIniciadas()
 
 uint8_t LimitarByte(int32_t valor) { return Numeros::LimitarByte(int64_t{valor}); }
 
-void OrdenarPuntos(int16_t canal)
+void OrdenarPares(int16_t *x, int16_t *y, int n, int16_t *sel)
 {
-    if (!CanalValido(canal)) return;
-    const int n = Cuenta(canal);
-    if (n < 2) return;
-    int16_t *x = PuntoX[canal];
-    int16_t *y = PuntoY[canal];
     // Bubble sort: stable, and the selection follows its point.
     for (int p = 0; p <= n - 2; ++p) {
         for (int j = 0; j <= n - 2 - p; ++j) {
             if (x[j + 1] < x[j]) {
                 std::swap(x[j], x[j + 1]);
                 std::swap(y[j], y[j + 1]);
-                if (PuntoSel == j)
-                    PuntoSel = static_cast<int16_t>(j + 1);
-                else if (PuntoSel == j + 1)
-                    PuntoSel = static_cast<int16_t>(j);
+                if (!sel) continue;
+                if (*sel == j)
+                    *sel = static_cast<int16_t>(j + 1);
+                else if (*sel == j + 1)
+                    *sel = static_cast<int16_t>(j);
             }
         }
     }
 }
 
-void ConstruirLUTCanal(int16_t canal, uint8_t tabla[256])
+void OrdenarPuntos(int16_t canal)
 {
     if (!CanalValido(canal)) return;
-    if (ModoInterpolacion == 1)
-        InterpolarSplineNatural(canal, tabla);
-    else
-        InterpolarPCHIP(canal, tabla);
+    OrdenarPares(PuntoX[canal], PuntoY[canal], Cuenta(canal), &PuntoSel);
+}
+
+void ConstruirLUTCanal(int16_t canal, uint8_t tabla[256])
+{
+    if (CanalValido(canal)) Interpolar(PuntoX[canal], PuntoY[canal], Cuenta(canal), tabla);
 }
 
 void AplicarNivelesLUT(int16_t canal, uint8_t tabla[256])
@@ -166,6 +164,31 @@ void ComponerLUTs()
     }
     CanalActual = recordado;
     ++VersionCurva;
+}
+
+void TablaCanal(int16_t canal, uint8_t tabla[256])
+{
+    Identidad(tabla);
+    if (!CanalValido(canal)) return;
+    // A sorted copy: the rebuild's order, without moving the state's points.
+    int16_t x[MaxPuntos], y[MaxPuntos];
+    const int n = Cuenta(canal);
+    std::memcpy(x, PuntoX[canal], sizeof x);
+    std::memcpy(y, PuntoY[canal], sizeof y);
+    OrdenarPares(x, y, n, nullptr);
+    Interpolar(x, y, n, tabla);
+    AplicarNivelesLUT(canal, tabla);
+}
+
+void CurvaCompuesta(uint8_t lutR[256], uint8_t lutG[256], uint8_t lutB[256])
+{
+    uint8_t m[256], c[256];
+    TablaCanal(0, m);
+    uint8_t *salida[4] = {nullptr, lutR, lutG, lutB};
+    for (int16_t ch = 1; ch <= 3; ++ch) {
+        TablaCanal(ch, c);
+        for (int i = 0; i < 256; ++i) salida[ch][i] = c[m[i]];
+    }
 }
 
 } // namespace modEngine

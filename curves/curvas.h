@@ -24,6 +24,14 @@
 //       black, 3 output white; rebuilds only when ch is the current channel.
 //   ReiniciarCurvas()  defaults, identity tables, VersionCurva 0, empty undo.
 //
+// The tables hold the curve of the channel being edited (after a rebuild)
+// or the composition (after ComponerLUTs), so nothing that shows or writes
+// processed pixels reads them. Output takes the curve from the state:
+//   TablaCanal(ch, t)        a channel's own curve with its levels;
+//   CurvaCompuesta(r, g, b)  each colour's curve after the master curve,
+//                            levels included (what ComponerLUTs would leave).
+// Both change nothing: no sorting, no table, no counter.
+//
 // Point editing (current channel; x input level, y = 255 - output level):
 //   BuscarPuntoCercano, CurvaMouseDown, CurvaMouseMove, CurvaMouseUp,
 //   BorrarPuntoCercano. Pushing an undo snapshot first is the caller's job.
@@ -71,6 +79,8 @@ void AplicarNivelesLUT(int16_t canal, uint8_t tabla[256]);
 void RegenerarCurvaActual();
 void FijarNivel(int16_t canal, int16_t cual, int16_t valor);
 void ComponerLUTs();
+void TablaCanal(int16_t canal, uint8_t tabla[256]);
+void CurvaCompuesta(uint8_t lutR[256], uint8_t lutG[256], uint8_t lutB[256]);
 
 // --- interpolation of a channel's points into a table (before levels) ---
 void InterpolarSplineNatural(int16_t canal, uint8_t tabla[256]);

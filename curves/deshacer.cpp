@@ -32,10 +32,24 @@ void PonerEstado(const EstadoCurvas &e)
     std::memcpy(SalidaBlanco, e.SalidaBlanco, sizeof e.SalidaBlanco);
 }
 
-void GuardarDeshacer()
+bool MismoEstado(const EstadoCurvas &a, const EstadoCurvas &b)
+{
+    // Only 16-bit arrays: no padding to compare.
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+const EstadoCurvas *UltimoDeshacer()
+{
+    if (NumDeshacer <= 0 || PosDeshacer < 0 || PosDeshacer >= TamDeshacer) return nullptr;
+    return &HistorialDeshacer[(PosDeshacer + TamDeshacer - 1) % TamDeshacer];
+}
+
+void GuardarDeshacer() { GuardarDeshacer(TomarEstado()); }
+
+void GuardarDeshacer(const EstadoCurvas &e)
 {
     if (PosDeshacer < 0 || PosDeshacer >= TamDeshacer) PosDeshacer = 0;
-    HistorialDeshacer[PosDeshacer] = TomarEstado();
+    HistorialDeshacer[PosDeshacer] = e;
     PosDeshacer = static_cast<int16_t>((PosDeshacer + 1) % TamDeshacer);
     if (NumDeshacer < TamDeshacer) ++NumDeshacer;
 }

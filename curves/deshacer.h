@@ -9,7 +9,9 @@
 //   LimpiarDeshacer()   empty the ring (ReiniciarCurvas calls it)
 //   NumeroDeshacer()    snapshots stored, 0..10
 //
-// TomarEstado/PonerEstado copy a snapshot out of and into the curve state.
+// TomarEstado/PonerEstado copy a snapshot out of and into the curve state;
+// GuardarDeshacer(e) pushes a snapshot taken earlier (an edit known to have
+// changed something only after the fact).
 
 #include "curves/curvas.h"
 
@@ -34,11 +36,15 @@ extern int16_t PosDeshacer; // slot the next push writes
 extern int16_t NumDeshacer; // snapshots stored
 
 void GuardarDeshacer();
+void GuardarDeshacer(const EstadoCurvas &e);
 bool Deshacer();
 void LimpiarDeshacer();
 int16_t NumeroDeshacer();
 
 EstadoCurvas TomarEstado();
 void PonerEstado(const EstadoCurvas &e);
+bool MismoEstado(const EstadoCurvas &a, const EstadoCurvas &b);
+// The newest snapshot, or nullptr when the ring is empty.
+const EstadoCurvas *UltimoDeshacer();
 
 } // namespace modEngine

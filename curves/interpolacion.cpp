@@ -18,14 +18,14 @@ struct Puntos {
 
 // Identity table, and the points with strictly increasing x (equal inputs
 // are pushed one level apart, possibly beyond 255). False when fewer than two.
-bool Preparar(int16_t canal, uint8_t tabla[256], Puntos &p)
+bool Preparar(const int16_t *px, const int16_t *py, int n, uint8_t tabla[256], Puntos &p)
 {
     for (int i = 0; i < 256; ++i) tabla[i] = static_cast<uint8_t>(i);
-    p.n = Cuenta(canal);
+    p.n = n < 0 ? 0 : (n > MaxPuntos ? MaxPuntos : n);
     if (p.n < 2) return false;
     for (int k = 0; k < p.n; ++k) {
-        p.x[k] = PuntoX[canal][k];
-        p.y[k] = PuntoY[canal][k];
+        p.x[k] = px[k];
+        p.y[k] = py[k];
     }
     for (int k = 1; k < p.n; ++k)
         if (p.x[k] <= p.x[k - 1]) p.x[k] = p.x[k - 1] + 1;
@@ -38,13 +38,10 @@ inline uint8_t Byte(double v) { return Numeros::LimitarByte(v); }
 inline int Desde(double v) { return v < 0 ? 0 : (v > 256 ? 256 : static_cast<int>(v)); }
 inline int Hasta(double v) { return v > 255 ? 255 : (v < -1 ? -1 : static_cast<int>(v)); }
 
-} // namespace
-
-void InterpolarSplineNatural(int16_t canal, uint8_t tabla[256])
+void SplineNatural(const int16_t *px, const int16_t *py, int num, uint8_t tabla[256])
 {
-    if (!CanalValido(canal)) return;
     Puntos p;
-    if (!Preparar(canal, tabla, p)) return;
+    if (!Preparar(px, py, num, tabla, p)) return;
     const int n = p.n;
     const double *x = p.x;
     const double *a = p.y;
@@ -84,16 +81,19 @@ void InterpolarSplineNatural(int16_t canal, uint8_t tabla[256])
             k = 0;
             while (!(i < x[k + 1])) ++k;
         }
+        // t squared and cubed first, then the products: the order decides
+        // which side an exact half lands on.
         const double t = i - x[k];
-        tabla[i] = Byte(a[k] + b[k] * t + c[k] * t * t + d[k] * t * t * t);
+        const double t2 = t * t;
+        const double t3 = t2 * t;
+        tabla[i] = Byte(a[k] + b[k] * t + c[k] * t2 + d[k] * t3);
     }
 }
 
-void InterpolarPCHIP(int16_t canal, uint8_t tabla[256])
+void PCHIP(const int16_t *px, const int16_t *py, int num, uint8_t tabla[256])
 {
-    if (!CanalValido(canal)) return;
     Puntos p;
-    if (!Preparar(canal, tabla, p)) return;
+    if (!Preparar(px, py, num, tabla, p)) return;
     const int n = p.n;
     const double *x = p.x;
     const double *y = p.y;
@@ -143,6 +143,26 @@ void InterpolarPCHIP(int16_t canal, uint8_t tabla[256])
                          (-2 * t3 + 3 * t2) * y[k + 1] + hk * (t3 - t2) * m[k + 1];
         tabla[i] = Byte(v);
     }
+}
+
+} // namespace
+
+void Interpolar(const int16_t *x, const int16_t *y, int n, uint8_t tabla[256])
+{
+    if (ModoInterpolacion == 1)
+        SplineNatural(x, y, n, tabla);
+    else
+        PCHIP(x, y, n, tabla);
+}
+
+void InterpolarSplineNatural(int16_t canal, uint8_t tabla[256])
+{
+    if (CanalValido(canal)) SplineNatural(PuntoX[canal], PuntoY[canal], Cuenta(canal), tabla);
+}
+
+void InterpolarPCHIP(int16_t canal, uint8_t tabla[256])
+{
+    if (CanalValido(canal)) PCHIP(PuntoX[canal], PuntoY[canal], Cuenta(canal), tabla);
 }
 
 } // namespace modEngine

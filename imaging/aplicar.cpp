@@ -1,6 +1,6 @@
 #include "imaging/aplicar.h"
 
-#include "curves/luts.h"
+#include "curves/curvas.h"
 #include "imaging/fitrect.h"
 #include "imaging/preview.h"
 
@@ -227,9 +227,7 @@ void FijarHilosImagen(int hilos) { HilosFijados() = std::max(0, hilos); }
 Instantanea TomarInstantanea()
 {
     Instantanea c;
-    std::memcpy(c.lutR, modEngine::LutR, 256);
-    std::memcpy(c.lutG, modEngine::LutG, 256);
-    std::memcpy(c.lutB, modEngine::LutB, 256);
+    modEngine::CurvaCompuesta(c.lutR, c.lutG, c.lutB);
     c.invertirTonos = InvertirTonos;
     c.invertirHorizontal = InvertirHorizontal;
     return c;
@@ -352,8 +350,9 @@ void Histogramas(const uint8_t *buf, int32_t ancho, int32_t alto, int32_t paso)
 
 void CalcularHistogramasMuestra()
 {
-    if (static_cast<int64_t>(PixelesMuestra.size()) <
-        static_cast<int64_t>(PasoMuestra) * std::max<int32_t>(AltoMuestra, 0)) {
+    if (static_cast<int64_t>(PasoMuestra) < 3LL * AnchoMuestra ||
+        static_cast<int64_t>(PixelesMuestra.size()) <
+            static_cast<int64_t>(PasoMuestra) * std::max<int32_t>(AltoMuestra, 0)) {
         std::memset(HistMuestra, 0, sizeof(HistMuestra));
         return;
     }

@@ -3,9 +3,12 @@
 //
 // AplicarCurvaBuffer reads a 24-bit buffer (blue, green, red; rows bottom-up;
 // stride a multiple of 4) and writes into a second buffer of the same layout:
-// each byte through its table (LutB, LutG, LutR), then the tone inversion,
-// then the left-right mirror. The tables and both flags are taken once at the
-// start of the call, so one call always applies one curve.
+// each byte through its channel's table, then the tone inversion, then the
+// left-right mirror. The tables are the whole curve (each colour's curve after
+// the master curve, levels included, modEngine::CurvaCompuesta), whichever
+// channel the editor shows: pixels that are shown or written never depend on
+// it. Curve and flags are taken once at the start of the call, so one call
+// always applies one curve.
 
 #include "imaging/modimage.h"
 
@@ -20,8 +23,9 @@ namespace modImage {
 void AplicarCurvaBuffer(const uint8_t *origen, uint8_t *destino, int32_t ancho, int32_t alto,
                         int32_t paso, bool aplicarTablas, int16_t techoProgreso);
 
-// The tables and both flags as they stand, for an application that must
-// use one curve from start to end even if the state changes meanwhile.
+// The whole curve and both flags as they stand, for an application that must
+// use one curve from start to end even if the state changes meanwhile. The
+// curve state, the engine's tables and VersionCurva are left untouched.
 struct Instantanea {
     uint8_t lutR[256], lutG[256], lutB[256];
     bool invertirTonos = false, invertirHorizontal = false;

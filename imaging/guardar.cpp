@@ -4,7 +4,9 @@
 #include "imaging/fitrect.h"
 #include "imaging/freeimage_io.h"
 #include "imaging/modimage.h"
+#include "imaging/perfilicc.h"
 #include "platform/msgbox.h"
+#include "platform/numbers.h"
 #include "platform/progress.h"
 
 #include <FreeImage.h>
@@ -36,6 +38,34 @@ bool GuardarConReintento(int fif, FIBITMAP *dib, const QString &ruta, int flags,
     return Guardar(fif, dib, corta, flags, motivo);
 }
 
+// What describes the sample goes with its pixels: its resolution, when known,
+// and its embedded profile, when that describes RGB data (a CMYK or grey
+// profile would lie about the 24-bit pixels written).
+struct Descripcion {
+    int32_t ppmX = 0, ppmY = 0;
+    QByteArray perfil;
+};
+
+Descripcion DescripcionMuestra()
+{
+    Descripcion d;
+    if (DpiMuestraX > 0 && DpiMuestraY > 0) {
+        d.ppmX = Numeros::CLng(DpiMuestraX / 0.0254);
+        d.ppmY = Numeros::CLng(DpiMuestraY / 0.0254);
+    }
+    d.perfil = modICC::PerfilRGBDeArchivo(RutaICCTemporal);
+    return d;
+}
+
+void Describir(FIBITMAP *dib, Descripcion &d)
+{
+    if (d.ppmX > 0 && d.ppmY > 0) {
+        FreeImage_SetDotsPerMeterX(dib, static_cast<unsigned>(d.ppmX));
+        FreeImage_SetDotsPerMeterY(dib, static_cast<unsigned>(d.ppmY));
+    }
+    if (!d.perfil.isEmpty()) FreeImage_CreateICCProfile(dib, d.perfil.data(), static_cast<long>(d.perfil.size()));
+}
+
 } // namespace
 
 bool GuardarImagenProcesada(const QString &ruta, int fif, int flags)
@@ -48,6 +78,7 @@ bool GuardarImagenProcesada(const QString &ruta, int fif, int flags)
     // One curve for the whole file, whatever runs while progress is shown.
     modFreeImage::Iniciar();
     const Instantanea curva = TomarInstantanea();
+    Descripcion descripcion = DescripcionMuestra();
     GuardaOcupado ocupado;
 
     ActualizarProgreso(0, QStringLiteral("Aplicando curva a imagen completa..."));
@@ -59,6 +90,7 @@ bool GuardarImagenProcesada(const QString &ruta, int fif, int flags)
         MsgBox::Mostrar(QStringLiteral("Error: no se pudo reservar memoria para guardar."), MsgBox::Exclamation);
         return false;
     }
+    Describir(mapa.dib, descripcion);
     AplicarCurvaBuffer(curva, PixelesMuestra.data(), FreeImage_GetBits(mapa.dib), AnchoMuestra, AltoMuestra,
                        PasoMuestra, true, 70);
     ActualizarProgreso(75, QStringLiteral("Guardando imagen..."));

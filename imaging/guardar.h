@@ -1,9 +1,11 @@
 #pragma once
 // Saving the processed sample: the current curve applied to the working sample
 // at full resolution, written through the image library with exactly the
-// format identifier and save flags given, by the program's writing rule
-// (modFreeImage::GuardarImagen): a failed save leaves an existing file whole
-// and its box gives the system's reason.
+// format identifier and save flags given. The file carries the sample's
+// resolution and its embedded ICC profile where the format holds them (a
+// profile only when it describes RGB data). It is written by the program's
+// writing rule (modFreeImage::GuardarImagen): a failed save leaves an existing
+// file whole and its box gives the system's reason.
 
 #include <QString>
 

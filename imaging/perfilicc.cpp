@@ -132,4 +132,21 @@ QString GuardarPerfilEmbebidoTemp(FIBITMAP *bitmap)
     return QString();
 }
 
+QByteArray PerfilRGBDeArchivo(const QString &ruta)
+{
+    // Profiles are small; a copy beyond this is not one of ours.
+    constexpr qint64 kMaximo = 64LL << 20;
+    QFile f(ruta);
+    if (ruta.isEmpty() || !f.open(QIODevice::ReadOnly) || f.size() < 132 || f.size() > kMaximo) return {};
+    try {
+        QByteArray d = f.readAll();
+        const auto tam = LeerU32BE(d, 0);
+        if (!tam || *tam < 132 || *tam > d.size() || d.mid(36, 4) != "acsp" || d.mid(16, 4) != "RGB ") return {};
+        d.truncate(*tam);
+        return d;
+    } catch (const std::bad_alloc &) {
+        return {};
+    }
+}
+
 } // namespace modICC

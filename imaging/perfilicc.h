@@ -10,6 +10,9 @@
 //   modICC::LeerDescripcionICC(bytes)  the first 'desc' tag's text ('desc'
 //       or 'mluc' type), trimmed of spaces; "" when none can be read. Every
 //       bound is checked in 64 bits: no profile can make it read outside.
+//   modICC::PerfilRGBDeArchivo(path)  the bytes of a profile file when they
+//       form a profile of RGB data (signature 'acsp', colour space 'RGB ',
+//       declared size within the file); empty otherwise, also when unreadable.
 //   modICC::LeerU32BE(bytes, offset)   a big-endian field; empty when it lies
 //       outside the bytes or does not fit a 32-bit signed value.
 
@@ -24,6 +27,7 @@ namespace modICC {
 QString DescripcionPerfilEmbebido(FIBITMAP *bitmap);
 QString GuardarPerfilEmbebidoTemp(FIBITMAP *bitmap);
 QString LeerDescripcionICC(const QByteArray &datos);
+QByteArray PerfilRGBDeArchivo(const QString &ruta);
 std::optional<int32_t> LeerU32BE(const QByteArray &datos, int64_t offset);
 
 } // namespace modICC

@@ -22,22 +22,22 @@ int16_t VistaInvertirTonos = 0, VistaInvertirHorizontal = 0;
 
 namespace {
 
-// The tables the cached drawing was made with: the counter alone can come
-// back to an old value after a reset.
+// The curve the cached drawing was made with: the counter alone misses a
+// change of a channel that is not being edited, and comes back to an old
+// value after a reset.
 uint8_t TablasVista[3][256];
 
-void GuardarTablasVista()
+void GuardarTablasVista(const Instantanea &c)
 {
-    std::memcpy(TablasVista[0], modEngine::LutR, 256);
-    std::memcpy(TablasVista[1], modEngine::LutG, 256);
-    std::memcpy(TablasVista[2], modEngine::LutB, 256);
+    std::memcpy(TablasVista[0], c.lutR, 256);
+    std::memcpy(TablasVista[1], c.lutG, 256);
+    std::memcpy(TablasVista[2], c.lutB, 256);
 }
 
-bool MismasTablas()
+bool MismasTablas(const Instantanea &c)
 {
-    return std::memcmp(TablasVista[0], modEngine::LutR, 256) == 0 &&
-           std::memcmp(TablasVista[1], modEngine::LutG, 256) == 0 &&
-           std::memcmp(TablasVista[2], modEngine::LutB, 256) == 0;
+    return std::memcmp(TablasVista[0], c.lutR, 256) == 0 && std::memcmp(TablasVista[1], c.lutG, 256) == 0 &&
+           std::memcmp(TablasVista[2], c.lutB, 256) == 0;
 }
 
 int16_t Booleano(bool b) { return b ? -1 : 0; }
@@ -129,16 +129,17 @@ namespace {
 bool ConCurva(Superficie &pic)
 {
     if (!HayVista()) return false;
-    if (VersionVista == modEngine::VersionCurva && VistaInvertirTonos == Booleano(InvertirTonos) &&
-        VistaInvertirHorizontal == Booleano(InvertirHorizontal) && MismasTablas())
+    const Instantanea curva = TomarInstantanea();
+    if (VersionVista == modEngine::VersionCurva && VistaInvertirTonos == Booleano(curva.invertirTonos) &&
+        VistaInvertirHorizontal == Booleano(curva.invertirHorizontal) && MismasTablas(curva))
         return false;
     Pixeles temporal(PixelesVista.size());
-    AplicarCurvaBuffer(PixelesVista, temporal, AnchoVista, AltoVista, PasoVista, true, 0);
+    AplicarCurvaBuffer(curva, PixelesVista.data(), temporal.data(), AnchoVista, AltoVista, PasoVista, true, 0);
     DibujarBufferVista(temporal.data(), pic);
     VersionVista = modEngine::VersionCurva;
-    VistaInvertirTonos = Booleano(InvertirTonos);
-    VistaInvertirHorizontal = Booleano(InvertirHorizontal);
-    GuardarTablasVista();
+    VistaInvertirTonos = Booleano(curva.invertirTonos);
+    VistaInvertirHorizontal = Booleano(curva.invertirHorizontal);
+    GuardarTablasVista(curva);
     return true;
 }
 } // namespace

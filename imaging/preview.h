@@ -1,8 +1,9 @@
 #pragma once
 // The curve editor's preview: the sample resampled once (nearest neighbour)
 // to the rectangle it takes fitted in the box, and drawn through the curve on
-// every change. A redraw with the curve is skipped while the curve counter,
-// the tables and both output flags are what the box already shows.
+// every change, through the whole curve (imaging/aplicar.h). A redraw with the
+// curve is skipped while the curve counter, that curve and both output flags
+// are what the box already shows.
 
 #include "imaging/modimage.h"
 

@@ -115,15 +115,12 @@ bool DCImpresora::Falla(int operacion)
 bool DCImpresora::IniciarDocumento(const QString &nombre)
 {
     if (Falla(int(OperacionDC::IniciarDocumento)) || painter_.isActive()) return false;
-    QString salida;
-    if (cola_.isEmpty()) {
-        destino_ = std::make_unique<Archivos::DestinoSeguro>(g_salidaPDF);
-        salida = destino_->RutaTemporal();
-    } else {
-        // Not ".pdf": that name would turn the queue's printer into a plain PDF writer.
-        temporal_ = Archivos::CrearTemporal(QStringLiteral("zolv_impresion_"), QStringLiteral(".prn"));
-        salida = temporal_;
-    }
+    // Into a temporary file either way: a PDF for the file output, otherwise
+    // not ".pdf" (that name would turn the queue's printer into a plain PDF
+    // writer).
+    temporal_ = Archivos::CrearTemporal(QStringLiteral("zolv_impresion_"),
+                                        cola_.isEmpty() ? QStringLiteral(".pdf") : QStringLiteral(".prn"));
+    const QString salida = temporal_;
     if (salida.isEmpty()) {
         Descartar();
         return false;
@@ -167,12 +164,12 @@ bool DCImpresora::TerminarPagina()
 bool DCImpresora::TerminarDocumento()
 {
     if (Falla(int(OperacionDC::TerminarDocumento)) || !painter_.isActive()) return false;
-    const QString escrito = cola_.isEmpty() ? destino_->RutaTemporal() : temporal_;
-    bool ok = painter_.end() && DocumentoCompleto(escrito);
+    bool ok = painter_.end() && DocumentoCompleto(temporal_);
     if (ok) {
-        if (cola_.isEmpty())
-            ok = destino_->Confirmar();
-        else
+        if (cola_.isEmpty()) {
+            QFile f(temporal_);
+            ok = f.open(QIODevice::ReadOnly) && Archivos::EscribirAtomico(g_salidaPDF, f.readAll());
+        } else
             ok = ColaCUPS::Enviar(cola_, temporal_, printer_->docName(), OpcionesDeTrabajo(*printer_, opciones_)) > 0;
     }
     Descartar();
@@ -186,7 +183,6 @@ void DCImpresora::Descartar()
     if (painter_.isActive()) painter_.end(); // into the temporary file, which goes next
     if (!temporal_.isEmpty()) Archivos::Borrar(temporal_);
     temporal_.clear();
-    destino_.reset();
 }
 
 } // namespace modImpresion

@@ -19,10 +19,6 @@
 
 #include <memory>
 
-namespace Archivos {
-class DestinoSeguro;
-}
-
 namespace modImpresion {
 
 // The capabilities the print job reads, by the platform's numbers.
@@ -65,7 +61,6 @@ private:
     QString cola_; // "" when printing into a file (tests)
     QStringList opciones_;
     QString temporal_;
-    std::unique_ptr<Archivos::DestinoSeguro> destino_;
     int paginas_ = 0;
     int llamadas_[5] = {};
 };

@@ -66,7 +66,7 @@ QString Mostrar(const Peticion &p)
         ruta += u'.' + p.extensionDefecto;
         if (QFileInfo::exists(ruta)) {
             QString texto = p.textoReemplazar.isEmpty()
-                                ? QStringLiteral("El fichero ya existe:\r\n%1\r\n¿Desea reemplazarlo?")
+                                ? QStringLiteral("El archivo ya existe:\r\n%1\r\n¿Desea reemplazarlo?")
                                 : p.textoReemplazar;
             texto = texto.arg(ruta);
             if (MsgBox::Mostrar(texto, MsgBox::YesNo | MsgBox::Question | MsgBox::DefaultButton2,

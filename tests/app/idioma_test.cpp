@@ -157,5 +157,5 @@ TEST(AppState, ExtensionForzadaPreguntaEnElIdiomaActual)
               QStringLiteral("The file already exists:\r\n/x.acv\r\nDo you want to replace it?"));
     modIdioma::Idioma = QStringLiteral("es");
     modAppState::ForzarExtension(p);
-    EXPECT_TRUE(p.textoReemplazar.startsWith(QStringLiteral("El fichero ya existe:")));
+    EXPECT_TRUE(p.textoReemplazar.startsWith(QStringLiteral("El archivo ya existe:")));
 }

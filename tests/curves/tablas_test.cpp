@@ -50,6 +50,9 @@ TEST(Interpolacion, ValoresExactos)
         {"points out of range", locos, AMBOS, {{0, 0, 255}}},
         {"all points past 255", {{300, 10}, {400, 20}}, PCHIP, {{255, 255, 10}}},
         {"one point: identity", {{10, 200}}, AMBOS, ident},
+        // Exact halves (399/2, 73/2) where t squared and cubed must be taken first.
+        {"spline, 199.5 to even", {{0, 142}, {85, 221}, {255, 111}}, SPLINE, {{170, 170, 200}}},
+        {"spline, 36.5 to even", {{0, 46}, {204, 72}, {255, 155}}, SPLINE, {{170, 170, 36}}},
     };
     ReiniciarCurvas();
     for (const auto &c : casos) {
@@ -127,6 +130,23 @@ TEST(Tablas, ComponerConNivelesPorCanal)
     ComponerLUTs();
     EXPECT_EQ(VersionCurva, 5);
     EXPECT_EQ(V({LutB[64], LutB[200], LutG[64], LutG[200], LutR[64], LutR[200]}), V({128, 255, 127, 0, 64, 128}));
+}
+
+TEST(Tablas, LaCurvaCompuestaEsLaDeComponerSinTocarNada)
+{
+    std::mt19937 g(14);
+    for (int caso = 0; caso < 300; ++caso) {
+        arnes::PrepararEstado(g); // unsorted points, any levels, either mode and channel
+        const arnes::Foto antes;
+        uint8_t propia[256], r[256], gv[256], b[256];
+        TablaCanal(CanalActual, propia);
+        CurvaCompuesta(r, gv, b);
+        ASSERT_TRUE(arnes::Foto().MismaCurva(antes)) << caso;
+        RegenerarCurvaActual(); // the channel's own curve is what its rebuild stores
+        ASSERT_EQ(Copia(propia), Copia(CanalActual == 2 ? LutG : CanalActual == 3 ? LutB : LutR)) << caso;
+        ComponerLUTs();
+        ASSERT_EQ((std::array{Copia(r), Copia(gv), Copia(b)}), (std::array{Copia(LutR), Copia(LutG), Copia(LutB)})) << caso;
+    }
 }
 
 TEST(Tablas, OrdenarEsEstableYLaSeleccionSigueASuPunto)

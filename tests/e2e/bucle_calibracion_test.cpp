@@ -9,6 +9,7 @@
 #include "imaging/aplicar.h"
 #include "imaging/modimage.h"
 #include "platform/numbers.h"
+#include "support/estado.h"
 #include "support/scripted.h"
 #include "windows/chart/frmgenerarcartagrises.h"
 #include "windows/evaluator/frmevaluarescaneo.h"
@@ -144,6 +145,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
+        ReiniciarEstadoProceso();
         RegistrarVentanasCalibracion(frame);
         frame.show();
     }

@@ -73,3 +73,20 @@ TEST(PerfilICC, CopiasTemporalesConNombrePropio)
     EXPECT_EQ(prueba::Leer(a) + prueba::Leer(c), p + p);
     QFile::remove(a), QFile::remove(c);
 }
+
+TEST(PerfilICC, SoloUnPerfilRGBCompletoSeCopiaAlGuardar)
+{
+    using prueba::U32;
+    const QByteArray rgb = U32(U32(prueba::PerfilDesc("Uno").leftJustified(160, '\0'), 16, 0x52474220), 0, 160);
+    // Cut to its declared size; grey, CMYK, a size beyond the file: none.
+    const QString ruta = prueba::Ruta(QStringLiteral("perfil.icc"));
+    for (const auto &[bytes, esperado] : QList<QPair<QByteArray, QByteArray>>{
+             {rgb + "cola", rgb}, {U32(rgb, 16, 0x47524159), {}}, {U32(rgb, 16, 0x434D594B), {}}, {U32(rgb, 0, 400), {}}}) {
+        QFile f(ruta);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        f.close();
+        EXPECT_EQ(PerfilRGBDeArchivo(ruta), esperado);
+    }
+    QFile::remove(ruta);
+    EXPECT_TRUE(PerfilRGBDeArchivo(ruta).isEmpty());
+}

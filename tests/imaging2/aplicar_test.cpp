@@ -20,13 +20,12 @@ TEST_F(Aplicar, TablasLuegoInversionLuegoEspejo)
         {false, true, true, [](const uint8_t *s) { return std::array<int, 3>{255 - s[0], 255 - s[1], 155 - s[0]}; }},
         {true, false, true, [](const uint8_t *s) { return std::array<int, 3>{s[0], s[1] + 10, 0}; }},
     };
-    Tablas([](int) { return 0; }, [](int v) { return v + 10; }, Igual);
     for (bool escalar : {false, true})
         for (const auto &c : casos) {
             FijarRutaEscalar(escalar);
-            InvertirTonos = c.invertir, InvertirHorizontal = c.espejo;
+            const Instantanea curva = Curva([](int) { return 0; }, [](int v) { return v + 10; }, Igual, c.invertir, c.espejo);
             Pixeles dst(src.size(), 0xAA);
-            AplicarCurvaBuffer(src, dst, w, h, paso, c.tablas, 0);
+            AplicarCurvaBuffer(curva, src.data(), dst.data(), w, h, paso, c.tablas, 0);
             for (int y = 0; y < h; ++y) {
                 for (int x = 0; x < w; ++x) {
                     const uint8_t *d = dst.data() + y * paso + 3 * (c.espejo ? w - 1 - x : x);
@@ -36,8 +35,7 @@ TEST_F(Aplicar, TablasLuegoInversionLuegoEspejo)
                 ASSERT_EQ(dst[y * paso + 3 * w], 0xAA); // alignment bytes never written
             }
         }
-    // Identity tables and inversion: (0, 128, 255) -> (255, 127, 0).
-    Tablas(Igual, Igual, Igual);
+    // The curve state's identity and inversion: (0, 128, 255) -> (255, 127, 0).
     InvertirTonos = true, InvertirHorizontal = false;
     Pixeles d1(4);
     AplicarCurvaBuffer(Pixeles{0, 128, 255, 0}, d1, 1, 1, 4, true, 0);
@@ -47,17 +45,20 @@ TEST_F(Aplicar, TablasLuegoInversionLuegoEspejo)
 TEST_F(Aplicar, RutasVectorialYEnHilosIgualAEscalar)
 {
     std::mt19937 g(7);
-    Tablas([&](int) { return int(g()); }, [&](int) { return int(g()); }, [&](int) { return int(g()); });
+    const auto azar = [&](int) { return int(g()); };
+    const Instantanea curva = Curva(azar, azar, azar);
     const std::pair<int, int> tamanos[] = {{1, 5}, {15, 3}, {16, 2}, {17, 4}, {33, 7}, {1201, 900}}; // threads in the last
     for (auto [w, h] : tamanos) {
         const Pixeles src = Aleatorio(w, h, unsigned(w * 31 + h));
         for (int opciones = 0; opciones < 8; ++opciones) {
-            InvertirTonos = opciones & 1, InvertirHorizontal = opciones & 2;
+            Instantanea c = curva;
+            c.invertirTonos = opciones & 1, c.invertirHorizontal = opciones & 2;
             Pixeles esperado(src.size(), 0), rapido(src.size(), 0);
+            const int paso = int(PasoDeAncho(w));
             FijarRutaEscalar(true), FijarHilosImagen(1);
-            AplicarCurvaBuffer(src, esperado, w, h, int(PasoDeAncho(w)), opciones & 4, 0);
+            AplicarCurvaBuffer(c, src.data(), esperado.data(), w, h, paso, opciones & 4, 0);
             FijarRutaEscalar(false), FijarHilosImagen(0);
-            AplicarCurvaBuffer(src, rapido, w, h, int(PasoDeAncho(w)), opciones & 4, 0);
+            AplicarCurvaBuffer(c, src.data(), rapido.data(), w, h, paso, opciones & 4, 0);
             ASSERT_EQ(rapido, esperado) << w << "x" << h << " options " << opciones;
         }
     }
@@ -119,4 +120,8 @@ TEST_F(Aplicar, HistogramasDeLaMuestra)
             ++cuenta[1][p[2]], ++cuenta[2][p[1]], ++cuenta[3][p[0]], ++cuenta[4][Luma(p[2], p[1], p[0])];
     for (int s = 1; s <= 4; ++s)
         for (int v = 0; v < 256; ++v) ASSERT_EQ(HistMuestra[s][v], cuenta[s][v]) << s << " " << v;
+    // A stride shorter than a row does not describe the buffer: nothing is counted.
+    PasoMuestra = 3 * w - 1;
+    CalcularHistogramasMuestra();
+    for (int s = 1; s <= 4; ++s) ASSERT_EQ(std::count(HistMuestra[s], HistMuestra[s] + 256, 0), 256) << s;
 }

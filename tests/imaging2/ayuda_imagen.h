@@ -2,11 +2,12 @@
 // A recording progress window, buffers in the engine's layout, and the engine
 // reset to its start (tests in one process share it).
 
-#include "curves/luts.h"
+#include "curves/curvas.h"
 #include "imaging/aplicar.h"
 #include "imaging/modimage.h"
 #include "imaging/preview.h"
 #include "platform/progress.h"
+#include "support/estado.h"
 
 #include <gtest/gtest.h>
 
@@ -27,9 +28,14 @@ struct ProgresoGrabado : Progreso::Destino {
     Informes informes;
 };
 
-inline void Tablas(const std::function<int(int)> &r, const std::function<int(int)> &g, const std::function<int(int)> &b)
+// A curve given by its three tables and flags, as an application takes it.
+inline modImage::Instantanea Curva(const std::function<int(int)> &r, const std::function<int(int)> &g,
+                                   const std::function<int(int)> &b, bool invertir = false, bool espejo = false)
 {
-    for (int v = 0; v < 256; ++v) modEngine::LutR[v] = uint8_t(r(v)), modEngine::LutG[v] = uint8_t(g(v)), modEngine::LutB[v] = uint8_t(b(v));
+    modImage::Instantanea c;
+    for (int v = 0; v < 256; ++v) c.lutR[v] = uint8_t(r(v)), c.lutG[v] = uint8_t(g(v)), c.lutB[v] = uint8_t(b(v));
+    c.invertirTonos = invertir, c.invertirHorizontal = espejo;
+    return c;
 }
 inline int Igual(int v) { return v; }
 
@@ -61,14 +67,7 @@ protected:
     void TearDown() override { Reiniciar(); }
     static void Reiniciar()
     {
-        using namespace modImage;
-        HayMuestra = InvertirTonos = InvertirHorizontal = false;
-        AnchoMuestra = AltoMuestra = PasoMuestra = AnchoVista = AltoVista = PasoVista = XVista = YVista = VersionVista = 0;
-        PixelesMuestra.clear(), PixelesMuestraOriginal.clear(), PixelesVista.clear();
-        VistaInvertirTonos = VistaInvertirHorizontal = 0;
-        std::memset(HistMuestra, 0, sizeof(HistMuestra));
-        modEngine::VersionCurva = 0;
-        FijarHilosImagen(0), FijarRutaEscalar(false);
-        Tablas(Igual, Igual, Igual);
+        ReiniciarEstadoProceso();
+        modImage::FijarHilosImagen(0), modImage::FijarRutaEscalar(false);
     }
 };

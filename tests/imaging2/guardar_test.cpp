@@ -4,11 +4,16 @@
 
 #include "ayuda_imagen.h"
 
+#include "imaging/cargar.h"
 #include "imaging/guardar.h"
+#include "imaging/imagenes.h"
+#include "platform/numbers.h"
 #include "support/scripted.h"
 
 #include <FreeImage.h>
+#include <QColorSpace>
 #include <QDir>
+#include <QImage>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -34,8 +39,9 @@ TEST_F(Guardar, IdaYVueltaEnCadaFormatoSinTocarLaMuestra)
     const int w = 37, h = 23;
     const Pixeles src = Buffer(w, h, [](int x, int y, uint8_t *p) { p[0] = uint8_t(5 * x), p[1] = uint8_t(10 * y), p[2] = 128; });
     PonerMuestra(w, h, src);
-    Tablas(Igual, [](int v) { return v / 2; }, Igual);
+    modEngine::FijarNivel(2, 3, 127); // green halved, whichever channel is edited
     InvertirTonos = InvertirHorizontal = true;
+    const Instantanea curva = TomarInstantanea();
     const struct { const char *nombre; int fif, flags, tolerancia; } casos[] = {
         {"a.bmp", FIF_BMP, 0, 0}, {"a.png", FIF_PNG, 9, 0}, {"a.tif", FIF_TIFF, TIFF_LZW, 0},
         {"a.webp", FIF_WEBP, WEBP_LOSSLESS, 0}, {"a.jpg", FIF_JPEG, 95 | JPEG_PROGRESSIVE, 24}};
@@ -52,7 +58,7 @@ TEST_F(Guardar, IdaYVueltaEnCadaFormatoSinTocarLaMuestra)
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
                 const uint8_t *s = src.data() + y * PasoDeAncho(w) + 3 * x, *d = FreeImage_GetScanLine(b, y) + 3 * (w - 1 - x);
-                for (int k = 0; k < 3; ++k) peor = std::max(peor, std::abs(d[k] - (255 - (k == 1 ? s[k] / 2 : s[k]))));
+                for (int k = 0; k < 3; ++k) peor = std::max(peor, std::abs(d[k] - (255 - (k == 1 ? curva.lutG[s[k]] : s[k]))));
             }
         FreeImage_Unload(b);
         EXPECT_LE(peor, c.tolerancia);
@@ -65,6 +71,37 @@ TEST_F(Guardar, IdaYVueltaEnCadaFormatoSinTocarLaMuestra)
     ASSERT_TRUE(GuardarImagenProcesada(Ruta("b.jpg"), FIF_JPEG, 95));
     EXPECT_TRUE(Bytes("a.jpg").contains(QByteArray("\xFF\xC2", 2)));
     EXPECT_FALSE(Bytes("b.jpg").contains(QByteArray("\xFF\xC2", 2)));
+}
+
+TEST_F(Guardar, ConservaLaResolucionYElPerfilDeLaMuestra)
+{
+    // A 300 ppi (11811 dots per metre) Adobe RGB sample, loaded as the editor loads it.
+    const QByteArray perfil = QColorSpace(QColorSpace::AdobeRgb).iccProfile();
+    FIBITMAP *b = prueba::Color24(9, 5, [](int x, int y) { return 0x102030u * uint32_t(1 + x + y); });
+    FreeImage_SetDotsPerMeterX(b, 11811), FreeImage_SetDotsPerMeterY(b, 11811);
+    prueba::Incrustar(b, perfil);
+    const QString fuente = prueba::Guardar(b, FIF_TIFF, QStringLiteral("adobe300.tif"));
+    LeerInfoImagen(fuente);
+    ASSERT_TRUE(CargarMuestra(fuente, nullptr));
+    const struct { const char *nombre; int fif, flags; bool resolucion, perfil; } casos[] = {
+        {"p.tif", FIF_TIFF, 0, true, true},  {"p.png", FIF_PNG, 0, true, true}, {"p.jpg", FIF_JPEG, 90, true, true},
+        {"p.webp", FIF_WEBP, WEBP_LOSSLESS, false, true}, {"p.bmp", FIF_BMP, 0, true, false}};
+    for (const auto &c : casos) {
+        SCOPED_TRACE(c.nombre);
+        ASSERT_TRUE(GuardarImagenProcesada(Ruta(c.nombre), c.fif, c.flags));
+        FIBITMAP *l = FreeImage_Load(FREE_IMAGE_FORMAT(c.fif), QFile::encodeName(Ruta(c.nombre)).constData(), 0);
+        ASSERT_TRUE(l);
+        const int ppp = Numeros::CLng(FreeImage_GetDotsPerMeterX(l) * 0.0254) * 10000 +
+                        Numeros::CLng(FreeImage_GetDotsPerMeterY(l) * 0.0254);
+        EXPECT_TRUE(!c.resolucion || ppp == 3000300) << ppp;
+        // FreeImage does not read a PNG's profile back; Qt does.
+        const FIICCPROFILE *icc = FreeImage_GetICCProfile(l);
+        EXPECT_EQ(c.fif == FIF_PNG ? QImage(Ruta(c.nombre)).colorSpace().iccProfile()
+                                   : QByteArray(static_cast<const char *>(icc->data), int(icc->size)),
+                  c.perfil ? perfil : QByteArray());
+        FreeImage_Unload(l);
+    }
+    QFile::remove(fuente);
 }
 
 TEST_F(Guardar, BMPDeUnPixelDeAnchoYProgreso)

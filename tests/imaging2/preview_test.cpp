@@ -76,8 +76,9 @@ TEST_F(Vista, CacheDeLaVistaConCurva)
         {"inversion toggled and back", [] { InvertirTonos = true, InvertirTonos = false; }, false},
         {"curve changed", [] { modEngine::VersionCurva = 7; }, true},
         {"view without the curve between", [&] { DibujarVistaOriginal(caja); }, true},
-        // A reset brings the counter back to a value drawn before, with other tables.
-        {"same counter, new tables", [] { Tablas([](int) { return 0; }, Igual, Igual); }, true},
+        // A channel not being edited changes without the counter (as after a
+        // reset, which brings the counter back to a value drawn before).
+        {"same counter, new red curve", [] { modEngine::FijarNivel(1, 3, 0); }, true},
         {"cache invalidated", [] { InvalidarCachePreview(); }, true},
     };
     for (const auto &p : pasos) {
@@ -87,7 +88,7 @@ TEST_F(Vista, CacheDeLaVistaConCurva)
         EXPECT_EQ(!Marcada(caja), p.dibuja) << p.paso;
     }
     EXPECT_EQ(VersionVista, 7);
-    EXPECT_EQ(caja.Point(50, 40) & 0xFF, 0u); // red through the zero table
+    EXPECT_EQ(caja.Point(50, 40) & 0xFF, 0u); // red through its zero output
 }
 
 TEST_F(Vista, TablasInversionYEspejoSinTocarLaVista)
@@ -95,7 +96,7 @@ TEST_F(Vista, TablasInversionYEspejoSinTocarLaVista)
     PonerMuestra(4, 4, Coordenadas(4, 4));
     Superficie caja(4, 4);
     ConstruirVistaPrevia(caja);
-    Tablas([](int) { return 100; }, Igual, Igual);
+    modEngine::FijarNivel(1, 2, 100), modEngine::FijarNivel(1, 3, 100); // red always 100
     InvertirTonos = InvertirHorizontal = true;
     DibujarVistaConCurva(caja); // top-left shows the top-right pixel, inverted
     EXPECT_EQ(caja.Point(0, 0), ColorRef::RGB(155, 255, 252));

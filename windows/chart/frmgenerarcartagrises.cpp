@@ -24,6 +24,8 @@ namespace {
 constexpr int kVistaAncho = 713;
 constexpr int kVistaAlto = 718;
 constexpr uint32_t kGrisVacio = 0xC0C0C0;
+// A refused resolution, readable on the white box and on the dark window.
+const QString kColorAviso = QStringLiteral("color: #E04040;");
 
 template <class W>
 W *Control(QWidget *padre, const char *nombre)
@@ -43,6 +45,10 @@ frmGenerarCartaGrises::frmGenerarCartaGrises(QWidget *parent) : QWidget(parent)
     lblPPP_ = Control<QLabel>(this, "lblPPP");
     txtResolucion_ = Control<QLineEdit>(this, "txtResolucion");
     txtResolucion_->setMaxLength(4);
+    lblRango_ = Control<QLabel>(this, "lblRango");
+    lblRango_->setText(CartaGrises::RangoResolucion());
+    lblRango_->setStyleSheet(kColorAviso);
+    lblRango_->setVisible(false);
     lblTitulo_ = Control<QLabel>(this, "lblTitulo");
     txtTitulo_ = Control<QLineEdit>(this, "txtTitulo");
     txtTitulo_->setMinimumWidth(200);
@@ -68,7 +74,10 @@ frmGenerarCartaGrises::frmGenerarCartaGrises(QWidget *parent) : QWidget(parent)
     auto *panel = new QGridLayout;
     int fila = 0;
     panel->addWidget(lblPPP_, fila, 0);
-    panel->addWidget(txtResolucion_, fila++, 1);
+    auto *resolucion = new QHBoxLayout;
+    resolucion->addWidget(txtResolucion_);
+    resolucion->addWidget(lblRango_);
+    panel->addLayout(resolucion, fila++, 1);
     panel->addWidget(lblPixels_, fila++, 1);
     panel->addWidget(lblTitulo_, fila, 0);
     panel->addWidget(txtTitulo_, fila++, 1);
@@ -166,9 +175,41 @@ void frmGenerarCartaGrises::DibujarCarta()
 
 bool frmGenerarCartaGrises::RenderizarBuffer() { return CartaGrises::RenderizarCompleta(picBuffer_, geo_, Opciones()); }
 
+bool frmGenerarCartaGrises::ResolucionValida() const
+{
+    return CartaGrises::TextoResolucionAceptado(txtResolucion_->text());
+}
+
+bool frmGenerarCartaGrises::ComprobarResolucion()
+{
+    if (ResolucionValida()) return true;
+    MsgBox::Mostrar(T(QStringLiteral("La resolución debe ser un número entero entre %1 y %2 ppp."),
+                      QStringLiteral("The resolution must be a whole number from %1 to %2 DPI."))
+                        .arg(CartaGrises::kResolucionMin)
+                        .arg(CartaGrises::kResolucionMax),
+                    MsgBox::Exclamation, QString(), this);
+    txtResolucion_->setFocus();
+    return false;
+}
+
+void frmGenerarCartaGrises::MostrarEstadoResolucion(bool aceptada)
+{
+    txtResolucion_->setStyleSheet(aceptada ? QString() : kColorAviso);
+    lblRango_->setVisible(!aceptada);
+    if (aceptada) return;
+    // Nothing on show may claim a resolution the box does not hold.
+    lblPixels_->clear();
+    if (cartaGenerada_) {
+        Superficie &s = picCartaGris_->S();
+        s.BackColor = kGrisVacio;
+        s.Cls();
+        picCartaGris_->Refresh();
+    }
+}
+
 void frmGenerarCartaGrises::cmdGenerarCarta_Click()
 {
-    // The geometry is always that of the last accepted resolution.
+    if (!ComprobarResolucion()) return;
     DibujarCarta();
     cartaGenerada_ = true;
     cmdGrabarFichero_->setEnabled(true);
@@ -177,14 +218,16 @@ void frmGenerarCartaGrises::cmdGenerarCarta_Click()
 
 void frmGenerarCartaGrises::OpcionCambiada()
 {
-    if (cartaGenerada_) DibujarCarta();
+    if (cartaGenerada_ && ResolucionValida()) DibujarCarta();
 }
 
 void frmGenerarCartaGrises::txtResolucion_Change()
 {
-    // Values out of range (also on the way while typing) leave the last
-    // accepted resolution in force.
-    if (!CartaGrises::ResolucionAceptada(CartaGrises::LeerResolucion(txtResolucion_->text()))) return;
+    // A refused entry (also on the way while typing) is shown as such at
+    // once; the chart waits for an accepted one.
+    const bool aceptada = ResolucionValida();
+    MostrarEstadoResolucion(aceptada);
+    if (!aceptada) return;
     CalcularGeometria();
     ActualizarEtiquetaPixeles();
     if (cartaGenerada_) DibujarCarta();
@@ -214,6 +257,7 @@ void frmGenerarCartaGrises::GuardarCarta()
                         MsgBox::Information, QString(), this);
         return;
     }
+    if (!ComprobarResolucion()) return;
     const int indice = cboFormato_->currentIndex() < 0 ? 0 : cboFormato_->currentIndex();
     const CartaGrises::FormatoCarta &formato = CartaGrises::FormatoDeIndice(indice);
     const QString ruta =

@@ -40,6 +40,8 @@ public:
     void GuardarCarta();
 
     bool CartaGenerada() const { return cartaGenerada_; }
+    // The resolution box holds an accepted resolution (the geometry's).
+    bool ResolucionValida() const;
     const CartaGrises::Geometria &Geometria() const { return geo_; }
     int Resolucion() const { return geo_.Resolucion; }
     int AnchoPx() const { return geo_.AnchoPx; }
@@ -58,6 +60,11 @@ public:
     void cmdGrabarFichero_Click() { GuardarCarta(); }
 
 private:
+    // Shows whether the box holds an accepted resolution: a refused entry in
+    // the warning colour with the range beside it, no size and no chart.
+    void MostrarEstadoResolucion(bool aceptada);
+    // False, after saying what the box must hold, when it holds no resolution.
+    bool ComprobarResolucion();
     QString DialogoGuardar(const QString &titulo, const CartaGrises::FormatoCarta &formato, const QString &nombre);
 
     CartaGrises::Geometria geo_;
@@ -71,5 +78,6 @@ private:
     QRadioButton *optPositivo_ = nullptr, *optNegativo_ = nullptr;
     QComboBox *cboFormato_ = nullptr;
     QPushButton *cmdGenerarCarta_ = nullptr, *cmdGrabarFichero_ = nullptr, *cmdImprimir_ = nullptr;
+    QLabel *lblRango_ = nullptr;
     QLabel *lblPixels_ = nullptr, *lblPPP_ = nullptr, *lblTitulo_ = nullptr, *lblFormato_ = nullptr;
 };

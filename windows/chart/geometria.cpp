@@ -12,6 +12,17 @@ int LeerResolucion(const QString &texto) { return CLng(Numeros::Val(texto)); }
 
 bool ResolucionAceptada(int v) { return v >= kResolucionMin && v <= kResolucionMax; }
 
+bool TextoResolucionAceptado(const QString &texto)
+{
+    const QString t = texto.trimmed();
+    if (t.isEmpty() || t.size() > 4) return false;
+    for (QChar c : t)
+        if (c < u'0' || c > u'9') return false;
+    return ResolucionAceptada(t.toInt());
+}
+
+QString RangoResolucion() { return QString::number(kResolucionMin) + QStringLiteral(" - ") + QString::number(kResolucionMax); }
+
 Geometria CalcularGeometria(const QString &texto) { return GeometriaDe(LeerResolucion(texto)); }
 
 Geometria GeometriaDe(int resolucion)

@@ -36,6 +36,12 @@ struct Rect {
 // even), without clamping.
 int LeerResolucion(const QString &texto);
 bool ResolucionAceptada(int v);
+// The resolution box holds a resolution only when its text (blanks around
+// it aside) is a whole number of ppp from 72 to 1200. Anything else ("",
+// "abc", "-5", "150.5", "1440") is refused, never read as something near it.
+bool TextoResolucionAceptado(const QString &texto);
+// "72 - 1200", the range shown beside a refused entry.
+QString RangoResolucion();
 
 // Geometry from a resolution text (clamped to 72..1200) or from a number.
 Geometria CalcularGeometria(const QString &texto);

@@ -35,9 +35,9 @@ namespace SaltoHistorial {
 
 int32_t Pasos(int32_t indice, int32_t lineas, int32_t instantaneas)
 {
-    if (indice < 0) return 0;
+    if (indice < 0) return -1;
     int32_t k = lineas - (indice + 1);
-    if (k <= 0) return 0;
+    if (k <= 0) return -1;
     if (k > instantaneas) k = instantaneas;
     return k < 0 ? 0 : k;
 }

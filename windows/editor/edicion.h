@@ -30,7 +30,8 @@ int32_t NivelArrastrado(int32_t x, int32_t ancho, int16_t asa, int32_t negro, in
 namespace SaltoHistorial {
 
 // Snapshots to undo when line indice (0-based) of a history of lineas lines
-// is clicked: the lines after it, but no more than the ring holds. 0: nothing.
+// is clicked: the lines after it, but no more than the ring holds (0 with an
+// empty ring: a jump that undoes nothing). -1: no line after it, no jump.
 int32_t Pasos(int32_t indice, int32_t lineas, int32_t instantaneas);
 
 } // namespace SaltoHistorial

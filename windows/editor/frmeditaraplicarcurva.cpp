@@ -47,8 +47,8 @@ constexpr int kHistAlto = 100;
 constexpr int kRampaAlto = 11;
 constexpr int kSliderAncho = 176;
 constexpr int kSliderAlto = 25;
-constexpr int kMuestraAncho = 480;
-constexpr int kMuestraAlto = 480;
+constexpr int kMuestraAncho = 440;
+constexpr int kMuestraAlto = 376;
 
 // Design colours: the channel and curve-type frames, and the dimmer captions.
 constexpr uint32_t kFondoMarco = 0x303030;
@@ -356,7 +356,10 @@ void frmEditarAplicarCurva::CrearControles()
     connect(chkNegar_, &QCheckBox::toggled, this, [this] { chkNegar_Click(); });
     connect(cmdReset_, &QPushButton::clicked, this, [this] { cmdReset_Click(); });
     connect(cmdUndo_, &QPushButton::clicked, this, [this] { cmdUndo_Click(); });
-    connect(lstHistorial_, &QListWidget::currentRowChanged, this, [this] { lstHistorial_Click(); });
+    // A click or Enter jumps; moving the selection with the keys does not (a
+    // jump deletes the later steps for good).
+    connect(lstHistorial_, &QListWidget::clicked, this, [this] { lstHistorial_Click(); });
+    connect(lstHistorial_, &QListWidget::activated, this, [this] { lstHistorial_Click(); });
 }
 
 void frmEditarAplicarCurva::Form_Load()
@@ -524,6 +527,8 @@ void frmEditarAplicarCurva::RefrescarDesdeCurvaCompartida()
     MostrarEstadoMotor();
     RefreshSliders();
     RedibujarCurvaEHistograma();
+    // The evaluator keeps the curve it replaced as an undo snapshot.
+    ActualizarBotonDeshacer();
     K().PreviewSucio = true;
     ActualizarBotonExportar();
     RefrescarVistaPrevia();
@@ -580,8 +585,7 @@ void frmEditarAplicarCurva::DibujarCurva()
 void frmEditarAplicarCurva::RedibujarCurvaEHistograma()
 {
     DibujarCurva();
-    DibujarHistograma(LienzoCurva::CalcularHistogramasSalida(modImage::HayMuestra ? modImage::HistMuestra : nullptr,
-                                                             modEngine::LutR, modEngine::LutG, modEngine::LutB));
+    DibujarHistograma(LienzoCurva::CalcularHistogramasSalida(modImage::HayMuestra ? modImage::HistMuestra : nullptr));
 }
 
 void frmEditarAplicarCurva::tmrRender_Timer()
@@ -655,12 +659,9 @@ void frmEditarAplicarCurva::picCurve_MouseDown(Qt::MouseButton boton, int x, int
     using namespace modEngine;
     if (boton != Qt::LeftButton) return;
     tmrRender_->start();
-    // One snapshot and one history line per press, whether or not it hits
-    // or inserts a point.
-    GuardarDeshacer();
-    AgregarHistorial(QStringLiteral("Curva ") + NombreCanal(CanalActual));
-    ActualizarBotonDeshacer();
+    EmpezarPulsacion(true);
     CurvaMouseDown(PixelACurvaX(x), PixelACurvaY(y));
+    AnotarCambioPulsacion();
     // An inserted point changes the curve: the next tick shows it.
     MarcarPreviewSucio();
 }
@@ -672,6 +673,7 @@ void frmEditarAplicarCurva::picCurve_MouseMove(Qt::MouseButtons, int x, int y)
     k.CurvaYRaton = PixelACurvaY(y);
     if (modEngine::Arrastrando) {
         modEngine::CurvaMouseMove(k.CurvaXRaton, k.CurvaYRaton);
+        AnotarCambioPulsacion();
         // The preview follows the drag at the timer's pace.
         MarcarPreviewSucio();
     }
@@ -683,6 +685,8 @@ void frmEditarAplicarCurva::picCurve_MouseUp(Qt::MouseButton, int, int)
 {
     tmrRender_->stop();
     modEngine::CurvaMouseUp();
+    AnotarCambioPulsacion();
+    mAntesPulsacion.reset();
     modEngine::RegenerarCurvaActual();
     RefreshSliders();
     // The timer may have last drawn before the final move.
@@ -694,9 +698,27 @@ void frmEditarAplicarCurva::picCurve_MouseUp(Qt::MouseButton, int, int)
 
 void frmEditarAplicarCurva::picCurve_DblClick()
 {
+    using namespace modEngine;
     const Conservado &k = K();
-    modEngine::BorrarPuntoCercano(k.CurvaXRaton, k.CurvaYRaton);
-    modEngine::RegenerarCurvaActual();
+    const EstadoCurvas antes = TomarEstado();
+    BorrarPuntoCercano(k.CurvaXRaton, k.CurvaYRaton);
+    const EstadoCurvas despues = TomarEstado();
+    if (!MismoEstado(antes, despues)) {
+        const EstadoCurvas *ultimo = UltimoDeshacer();
+        if (!mPulsacionGuardada) {
+            // The press that began the double click changed nothing.
+            GuardarDeshacer(antes);
+            AgregarHistorial(QStringLiteral("Curva ") + NombreCanal(CanalActual));
+            ActualizarBotonDeshacer();
+        } else if (ultimo && MismoEstado(*ultimo, despues)) {
+            // The point its press inserted is gone again: nothing to undo.
+            Deshacer();
+            QuitarUltimoHistorial();
+            ActualizarBotonDeshacer();
+        }
+        mPulsacionGuardada = false;
+    }
+    RegenerarCurvaActual();
     RefreshSliders();
     RedibujarCurvaEHistograma();
     ActualizarBotonExportar();
@@ -719,7 +741,7 @@ void frmEditarAplicarCurva::SliderMouseDown(PictureBox *pic, int16_t &asa, int16
     asa = EdicionNiveles::AsaPulsada(x, w, entrada ? modEngine::EntradaNegro[ch] : modEngine::SalidaNegro[ch],
                                      entrada ? modEngine::EntradaBlanco[ch] : modEngine::SalidaBlanco[ch]);
     // No history line and no refresh of the undo button for a slider press.
-    modEngine::GuardarDeshacer();
+    EmpezarPulsacion(false);
 }
 
 void frmEditarAplicarCurva::SliderMouseMove(PictureBox *pic, int16_t asa, int16_t nivelBase, int x)
@@ -733,6 +755,7 @@ void frmEditarAplicarCurva::SliderMouseMove(PictureBox *pic, int16_t asa, int16_
         entrada ? modEngine::EntradaBlanco[ch] : modEngine::SalidaBlanco[ch]);
     if (v < 0) return;
     modEngine::FijarNivel(ch, static_cast<int16_t>(nivelBase + asa), static_cast<int16_t>(v));
+    AnotarCambioPulsacion();
     modEngine::RegenerarCurvaActual();
     RefreshSliders();
     MarcarPreviewSucio();
@@ -742,11 +765,30 @@ void frmEditarAplicarCurva::SliderMouseUp(int16_t &asa)
 {
     tmrRender_->stop();
     asa = EdicionNiveles::Ninguna;
+    mAntesPulsacion.reset();
     // The timer may have last drawn before the final move.
     RedibujarCurvaEHistograma();
     K().PreviewSucio = true;
     ActualizarBotonExportar();
     RefrescarVistaPrevia();
+}
+
+void frmEditarAplicarCurva::EmpezarPulsacion(bool conLinea)
+{
+    mAntesPulsacion = modEngine::TomarEstado();
+    mPulsacionConLinea = conLinea;
+    mPulsacionGuardada = false;
+}
+
+void frmEditarAplicarCurva::AnotarCambioPulsacion()
+{
+    if (!mAntesPulsacion || modEngine::MismoEstado(*mAntesPulsacion, modEngine::TomarEstado())) return;
+    modEngine::GuardarDeshacer(*mAntesPulsacion);
+    mAntesPulsacion.reset();
+    mPulsacionGuardada = true;
+    if (!mPulsacionConLinea) return;
+    AgregarHistorial(QStringLiteral("Curva ") + NombreCanal(modEngine::CanalActual));
+    ActualizarBotonDeshacer();
 }
 
 void frmEditarAplicarCurva::picSliderIn_MouseDown(Qt::MouseButton boton, int x, int)
@@ -883,9 +925,11 @@ void frmEditarAplicarCurva::lstHistorial_Click()
 {
     Conservado &k = K();
     if (k.SinEventoHistorial) return;
+    // With lines after the clicked one but an empty ring, nothing is undone
+    // and the list still shows where the history stands.
     const int32_t pasos = SaltoHistorial::Pasos(lstHistorial_->currentRow(), k.Historial.Num(),
                                                 modEngine::NumeroDeshacer());
-    if (pasos <= 0) return;
+    if (pasos < 0) return;
     for (int32_t i = 0; i < pasos; ++i) modEngine::Deshacer();
     k.Historial.Recortar(k.Historial.Num() - pasos);
 

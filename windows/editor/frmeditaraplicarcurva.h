@@ -8,6 +8,7 @@
 // in historial.h; this class wires them to the controls and the engines.
 
 #include "app/ventanas.h"
+#include "curves/deshacer.h"
 #include "platform/filedialogs.h"
 #include "windows/editor/historial.h"
 #include "windows/editor/lienzo.h"
@@ -15,6 +16,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <optional>
 
 class PictureBox;
 class QCheckBox;
@@ -57,13 +59,15 @@ public:
     void cmdExportACV_Click();
     void tmrRender_Timer();
     // Mouse on the canvas and the sliders: the render timer runs from a left
-    // press until the release. Each left press pushes an undo snapshot; a
-    // canvas press also adds a history line and picks or inserts a point.
+    // press until the release. A left press pushes an undo snapshot (of the
+    // curve before the press) once it changes the curve, and on the canvas
+    // adds a history line then; a press that changes nothing leaves neither.
     void picCurve_MouseDown(Qt::MouseButton boton, int x, int y);
     void picCurve_MouseMove(Qt::MouseButtons botones, int x, int y);
     void picCurve_MouseUp(Qt::MouseButton boton, int x, int y);
-    // Deletes the point under the last pointer position; no snapshot (the
-    // press that began the double click took one).
+    // Deletes the point under the last pointer position; no snapshot when the
+    // press that began the double click took one (and that one is dropped
+    // when the deletion takes away the point the press inserted).
     void picCurve_DblClick();
     void picSliderIn_MouseDown(Qt::MouseButton boton, int x, int y);
     void picSliderIn_MouseMove(Qt::MouseButtons botones, int x, int y);
@@ -167,6 +171,9 @@ private:
     void SliderMouseDown(PictureBox *pic, int16_t &asa, int16_t nivelBase, Qt::MouseButton boton, int x);
     void SliderMouseMove(PictureBox *pic, int16_t asa, int16_t nivelBase, int x);
     void SliderMouseUp(int16_t &asa);
+    // The curve as a press found it, until the press changes it.
+    void EmpezarPulsacion(bool conLinea);
+    void AnotarCambioPulsacion();
 
     // Window state; the kept part (kept copy of the curve, dirty mark, history
     // texts, last mouse position) lives beyond the window, see the .cpp.
@@ -175,6 +182,10 @@ private:
     int16_t mArrastreEntrada = -1, mArrastreSalida = -1;
     int16_t mCanalHist = 0;
     int16_t mCursorHist = -1;
+    std::optional<modEngine::EstadoCurvas> mAntesPulsacion;
+    bool mPulsacionConLinea = false;
+    // The last press took its snapshot.
+    bool mPulsacionGuardada = false;
 
     PictureBox *picCurve_ = nullptr, *picSliderIn_ = nullptr, *picSliderOut_ = nullptr;
     PictureBox *picHist_ = nullptr, *picHistRampa_ = nullptr, *picMuestra_ = nullptr;

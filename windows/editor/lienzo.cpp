@@ -108,8 +108,12 @@ void DibujarCurva(Superficie &s, const int32_t *histFondo)
     }
     s.Line(Margen, h - Margen, w - Margen, Margen, ColorDiagonal);
 
+    // The channel's own curve: after a composition the tables hold the
+    // master curve through the colour curves, which no longer passes through
+    // the master's points.
     const int32_t c = CanalActual;
-    const uint8_t *tabla = c == 2 ? LutG : (c == 3 ? LutB : LutR);
+    uint8_t tabla[256];
+    TablaCanal(static_cast<int16_t>(c), tabla);
     const uint32_t color = ColorCanal(c);
     s.DrawWidth = 2;
     int32_t xa = XDeValor(0, w), ya = YDeValor(tabla[0], h);
@@ -182,10 +186,19 @@ HistogramasSalida CalcularHistogramasSalida(const int32_t (*hist)[256], const ui
     return o;
 }
 
+HistogramasSalida CalcularHistogramasSalida(const int32_t (*hist)[256])
+{
+    uint8_t r[256], g[256], b[256];
+    modEngine::CurvaCompuesta(r, g, b);
+    return CalcularHistogramasSalida(hist, r, g, b);
+}
+
 bool EsCurvaIdentidad()
 {
+    uint8_t r[256], g[256], b[256];
+    modEngine::CurvaCompuesta(r, g, b);
     for (int i = 0; i < 256; ++i)
-        if (modEngine::LutR[i] != i || modEngine::LutG[i] != i || modEngine::LutB[i] != i) return false;
+        if (r[i] != i || g[i] != i || b[i] != i) return false;
     return true;
 }
 

@@ -42,7 +42,7 @@ int32_t PixelACurvaY(int32_t py, int32_t alto, int32_t negro, int32_t blanco);
 void CentroPunto(int32_t k, int32_t ancho, int32_t alto, int32_t &x, int32_t &y);
 
 // Background histogram (nullptr: none), grid, diagonal, the current
-// channel's table and its points.
+// channel's own curve (its points and levels) and its points.
 void DibujarCurva(Superficie &s, const int32_t *histFondo);
 
 // One level slider: the band between the handles and two outlined triangles.
@@ -65,10 +65,13 @@ struct HistogramasSalida {
 // sample) leaves every count zero.
 HistogramasSalida CalcularHistogramasSalida(const int32_t (*hist)[256], const uint8_t *lutR,
                                             const uint8_t *lutG, const uint8_t *lutB);
+// The same through the whole curve, as output pixels take it.
+HistogramasSalida CalcularHistogramasSalida(const int32_t (*hist)[256]);
 // Luma bin of a grey level carried through the three tables.
 int32_t BinLuma(int32_t r, int32_t g, int32_t b);
 
-// True when all three tables map every level to itself.
+// True when the whole curve (each colour after the master, levels
+// included) maps every level to itself: output would equal input.
 bool EsCurvaIdentidad();
 
 // Channel name for history lines, the same in both languages.

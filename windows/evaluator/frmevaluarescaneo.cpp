@@ -118,7 +118,7 @@ QString Formato01(double v)
 
 namespace Evaluador {
 
-void DibujarCurva(Superficie &s)
+void DibujarCurva(Superficie &s, bool conCurva)
 {
     const int w = s.ScaleWidth(), h = s.ScaleHeight();
     s.Cls();
@@ -131,6 +131,7 @@ void DibujarCurva(Superficie &s)
         s.Line(6, y, w - 6, y, rejilla);
     }
     s.Line(6, h - 6, w - 6, 6, ColorRef::Gris(80));
+    if (!conCurva) return;
 
     const uint8_t *t = modEngine::LutR;
     uint32_t color = ColorRef::RGB(255, 255, 255);
@@ -360,6 +361,9 @@ void frmEvaluarEscaneo::cmdCargarEscaneo_Click()
     const QString ruta = modAppState::DialogoConCarpeta(p, QStringLiteral("Escaneo"));
     if (ruta.isEmpty()) return;
 
+    // Results of the earlier scan must not pass for this one's, whether or
+    // not it loads.
+    LimpiarResultados();
     // A failed load leaves the earlier scan in place and says why itself.
     bool cargado = false;
     try {
@@ -383,6 +387,19 @@ void frmEvaluarEscaneo::cmdCargarEscaneo_Click()
     RedibujarRejilla();
     cmdGenerarCurva_->setEnabled(true);
     MostrarAyudaRejilla();
+}
+
+void frmEvaluarEscaneo::LimpiarResultados()
+{
+    muestras_ = {};
+    puntos_ = {};
+    curvaGenerada_ = false;
+    lstMuestras_->clear();
+    lblResultado_->setText(T(QStringLiteral("Rango dinámico: -"), QStringLiteral("Dynamic range: -")));
+    Evaluador::DibujarCurva(picCurve_->S(), false);
+    picCurve_->Refresh();
+    cmdGrabaCurva_->setEnabled(false);
+    cmdEnviarCurvaEditor_->setEnabled(false);
 }
 
 void frmEvaluarEscaneo::chkMostrarAreasAnalizar_Click()
@@ -556,7 +573,7 @@ void frmEvaluarEscaneo::cmdGenerarCurva_Click()
     }
 
     puntos_ = puntos;
-    Evaluador::InstalarCurvaMaestra(puntos_);
+    antes_ = Evaluador::InstalarCurvaMaestra(puntos_);
     RedibujarCurva();
     curvaGenerada_ = true;
     cmdGrabaCurva_->setEnabled(true);
@@ -587,7 +604,15 @@ void frmEvaluarEscaneo::cmdEnviarCurvaEditor_Click()
                                                          "¿Desea sustituirla por la curva generada?"),
                                           MsgBox::YesNo | MsgBox::Question | MsgBox::DefaultButton2,
                                           QStringLiteral("Enviar curva a editor"), this);
-            if (r != MsgBox::Yes) return;
+            if (r != MsgBox::Yes) {
+                // The editor keeps its curve: the one this generation replaced.
+                if (Evaluador::RestaurarCurvaAnterior(antes_)) {
+                    RedibujarCurva();
+                    modAppState::AvisarEditorCurvaGenerada();
+                }
+                antes_ = {};
+                return;
+            }
         }
     } else if (MDIForm1 *frame = MDIForm1::Instancia()) {
         w = frame->MostrarVentana(nombre);

@@ -59,6 +59,8 @@ private:
     void AjustarMargenes(double dH, double dV);
     void MostrarAyudaRejilla();
     void HabilitarBotonesRejilla(bool si);
+    // No results, no curve drawn, nothing to save or send: a new scan's state.
+    void LimpiarResultados();
 
     void picCartaGris_MouseDown(Qt::MouseButton boton, int x, int y);
     void picCartaGris_MouseMove(int x, int y);
@@ -68,6 +70,7 @@ private:
     Evaluador::Arrastre arrastre_;
     Evaluador::Muestras muestras_;
     Evaluador::PuntosCurva puntos_;
+    Evaluador::CurvaAnterior antes_;
     bool escaneoCargado_ = false;
     bool curvaGenerada_ = false;
 
@@ -88,6 +91,6 @@ private:
 };
 
 namespace Evaluador {
-// The curve display: grid, diagonal and the current channel's table.
-void DibujarCurva(Superficie &s);
+// The curve display: grid, diagonal and (conCurva) the current channel's table.
+void DibujarCurva(Superficie &s, bool conCurva = true);
 } // namespace Evaluador

@@ -105,3 +105,11 @@ TEST(GeometriaCarta, AjusteDeLaVista)
         EXPECT_EQ((V{a.ancho, a.alto, a.ox, a.oy}), c.resto) << c.vw << "x" << c.vh;
     }
 }
+
+TEST(GeometriaCarta, SoloUnEnteroDe72A1200EsUnaResolucion)
+{
+    for (const char *si : {"72", "1200", " 300 ", "0200"}) EXPECT_TRUE(TextoResolucionAceptado(si)) << si;
+    for (const char *no : {"71", "1201", "1440", "", "abc", "-5", "150.5", "2 00", "200abc"})
+        EXPECT_FALSE(TextoResolucionAceptado(no)) << no;
+    EXPECT_EQ(RangoResolucion(), QStringLiteral("72 - 1200"));
+}

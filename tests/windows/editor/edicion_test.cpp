@@ -52,7 +52,8 @@ TEST(EdicionNiveles, PressTakesTheNearerHandleAndDragStopsAtTheOther)
 TEST(SaltoHistorial, UndoesTheLinesAfterTheClickedOneAsFarAsTheRingGoes)
 {
     const struct { int indice, lineas, instantaneas, pasos; } casos[] = {
-        {1, 5, 5, 3}, {4, 5, 5, 0}, {0, 20, 10, 10}, {0, 5, 0, 0}, {-1, 5, 5, 0}, {7, 5, 5, 0},
+        // -1: no line after the clicked one; 0: a jump that undoes nothing (empty ring).
+        {1, 5, 5, 3}, {4, 5, 5, -1}, {0, 20, 10, 10}, {0, 5, 0, 0}, {-1, 5, 5, -1}, {7, 5, 5, -1},
     };
     for (const auto &c : casos)
         EXPECT_EQ(SaltoHistorial::Pasos(c.indice, c.lineas, c.instantaneas), c.pasos) << c.indice << "/" << c.lineas;

@@ -194,13 +194,16 @@ TEST(LienzoHistogramas, OutputCountsFollowTheTables)
     for (int i = 0; i < 256; ++i) EXPECT_EQ(d.luma[i] + d.rojo[i] + d.verde[i] + d.azul[i], 0);
 }
 
-TEST(LienzoTablas, IdentityIsJudgedOnTheThreeTablesOnly)
+TEST(LienzoTablas, IdentityIsJudgedOnTheWholeCurve)
 {
+    // The tables play no part: the curve of every channel does, as output takes it.
     Identidad();
-    modEngine::EntradaNegro[1] = 40; // levels and points play no part
-    modEngine::PuntoY[0][1] = 10;
-    EXPECT_TRUE(EsCurvaIdentidad());
     modEngine::LutB[255] = 254;
+    EXPECT_TRUE(EsCurvaIdentidad());
+    modEngine::EntradaNegro[1] = 40; // a red level, red not being edited
+    EXPECT_FALSE(EsCurvaIdentidad());
+    modEngine::EntradaNegro[1] = 0;
+    modEngine::PuntoY[0][1] = 10;
     EXPECT_FALSE(EsCurvaIdentidad());
     EXPECT_EQ(NombreCanal(7), QStringLiteral("?"));
 }

@@ -105,16 +105,28 @@ TEST_F(CartaWindowTest, AbreTecleaGeneraYRedibuja)
     ASSERT_EQ(cajas.llamadas.size(), 1);
     EXPECT_EQ(cajas.llamadas[0].texto, QStringLiteral("Primero genera la carta de grises."));
 
-    // 2000 (the box takes four characters) is refused. 120 typed into an
-    // empty box passes through 1 and 12, both ignored.
-    Teclear(C<QLineEdit>("txtResolucion"), QStringLiteral("09"));
-    EXPECT_EQ(C<QLineEdit>("txtResolucion")->text(), QStringLiteral("2000"));
+    // 2000 (the box takes four characters) is refused at once: the range
+    // beside it, the text in the warning colour, no size; Generate says what
+    // the box must hold and makes nothing.
+    QLineEdit *caja = C<QLineEdit>("txtResolucion");
+    QLabel *rango = C<QLabel>("lblRango");
+    EXPECT_FALSE(rango->isVisibleTo(w));
+    Teclear(caja, QStringLiteral("09"));
+    EXPECT_EQ(caja->text(), QStringLiteral("2000"));
+    EXPECT_TRUE(rango->isVisibleTo(w) && !caja->styleSheet().isEmpty() && etiqueta->text().isEmpty());
+    EXPECT_EQ(rango->text(), QStringLiteral("72 - 1200"));
+    const QString soloRango = QStringLiteral("La resolución debe ser un número entero entre 72 y 1200 ppp.");
+    C("cmdGenerarCarta")->click();
+    EXPECT_EQ(cajas.llamadas.last().texto, soloRango);
+    EXPECT_FALSE(C("cmdGrabarFichero")->isEnabled());
+    // 120 typed into an empty box passes through 1 and 12, both refused.
     Resolucion(QStringLiteral("12"));
     EXPECT_EQ(w->Resolucion(), 200);
-    EXPECT_EQ(etiqueta->text(), QStringLiteral("1173 x 1183 px "));
-    Teclear(C<QLineEdit>("txtResolucion"), QStringLiteral("0"));
+    EXPECT_TRUE(rango->isVisibleTo(w));
+    Teclear(caja, QStringLiteral("0"));
     EXPECT_EQ(w->Resolucion(), 120);
     EXPECT_EQ(etiqueta->text(), QStringLiteral("705 x 711 px "));
+    EXPECT_TRUE(!rango->isVisibleTo(w) && caja->styleSheet().isEmpty());
 
     // Options before the first generation draw nothing; afterwards every
     // change redraws at once.
@@ -133,12 +145,19 @@ TEST_F(CartaWindowTest, AbreTecleaGeneraYRedibuja)
     EXPECT_FALSE(w->Opciones().lineas);
     EXPECT_EQ(Vista(), Esperada());
 
-    // 50 is refused: label and preview keep 120, and Generate draws 120.
-    Resolucion(QStringLiteral("50"));
-    EXPECT_EQ(etiqueta->text(), QStringLiteral("705 x 711 px "));
-    const QImage con120 = Vista();
+    // 1440 is refused, never read as the 144 accepted on the way: no size,
+    // no chart on show, and neither Generate nor Save makes one.
+    Resolucion(QStringLiteral("1440"));
+    EXPECT_TRUE(etiqueta->text().isEmpty());
+    EXPECT_EQ(w->picCartaGris()->S().Point(356, 359), 0xC0C0C0u);
+    const qsizetype avisos = cajas.llamadas.size();
     C("cmdGenerarCarta")->click();
-    EXPECT_EQ(Vista(), con120);
+    Guardar(QStringLiteral("no.png"));
+    ASSERT_EQ(cajas.llamadas.size(), avisos + 2);
+    EXPECT_EQ(cajas.llamadas[avisos].texto + cajas.llamadas[avisos + 1].texto, soloRango + soloRango);
+    EXPECT_EQ(cajas.llamadas[avisos].Icono(), MsgBox::Exclamation);
+    EXPECT_TRUE(dialogos.peticiones.isEmpty());
+    EXPECT_EQ(w->picCartaGris()->S().Point(356, 359), 0xC0C0C0u);
     Resolucion(QStringLiteral("72"));
     EXPECT_EQ(etiqueta->text(), QStringLiteral("422 x 426 px "));
     EXPECT_TRUE(w->Geometria().Resolucion == 72 && Vista() == Esperada());

@@ -9,8 +9,11 @@
 #include "app/ventanas.h"
 #include "curves/curvas.h"
 #include "curves/deshacer.h"
+#include "imaging/aplicar.h"
 #include "imaging/modimage.h"
+#include "imaging/preview.h"
 #include "platform/picturebox.h"
+#include "support/estado.h"
 #include "support/scripted.h"
 #include "windows/registro.h"
 
@@ -89,6 +92,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
+        ReiniciarEstadoProceso();
         modIdioma::CambiarIdioma(QStringLiteral("es"));
         RegistrarVentanasCalibracion(frame);
         frame.show();
@@ -135,7 +139,7 @@ protected:
         Boton("cmdCargarImagenAProcesar")->click();
     }
     // Left half (200, 50, 10), right half (20, 100, 240), 64 x 32: shown
-    // 480 x 240 from y = 120 in the preview.
+    // 440 x 220 from y = 78 in the preview.
     void CargarDosColores()
     {
         QImage img(64, 32, QImage::Format_RGB888);
@@ -146,8 +150,12 @@ protected:
         ASSERT_TRUE(modImage::HayMuestra);
     }
     uint32_t Preview(int x = 100, int y = 240) { return w->picMuestra()->S().Point(x, y); }
-    // The left half of the sample through the current tables.
-    static uint32_t IzquierdaConCurva() { return BGR(modEngine::LutR[200], modEngine::LutG[50], modEngine::LutB[10]); }
+    // The left half of the sample through the whole curve.
+    static uint32_t IzquierdaConCurva()
+    {
+        const modImage::Instantanea c = modImage::TomarInstantanea();
+        return BGR(c.lutR[200], c.lutG[50], c.lutB[10]);
+    }
     bool EsperarPreview()
     {
         QElapsedTimer reloj;

@@ -46,8 +46,9 @@ TEST_F(Edicion_, PointsAreAddedDraggedAndDeletedWithTheMouse)
                 lienzo->S().Point(181, cy - 1) == LienzoCurva::Blanco);
     EXPECT_NE(lienzo->S().Point(181, 179), LienzoCurva::Blanco);
 
-    // Added again, then a double click on it: its press takes the snapshot
-    // and the line, the double click deletes the point. End points stay.
+    // Added again, then a double click on it: its press changes nothing, so
+    // the deletion takes the snapshot and the line. End points stay, and a
+    // double click that deletes nothing leaves no step.
     Pulsar(93, 92);
     EXPECT_EQ(PuntosDe(0), (Puntos{{0, 0}, {64, 192}, {254, 245}, {255, 255}}));
     DobleClic(93, 92);
@@ -59,7 +60,11 @@ TEST_F(Edicion_, PointsAreAddedDraggedAndDeletedWithTheMouse)
     DobleClic(6, 354);
     DobleClic(354, 6);
     EXPECT_EQ(PuntosDe(0), arrastrado);
-    EXPECT_EQ(NumeroDeshacer(), 5);
+    // One where there is no point: its press inserts one, the double click
+    // takes it away again, and nothing is left to undo.
+    DobleClic(200, 300);
+    EXPECT_EQ(PuntosDe(0), arrastrado);
+    EXPECT_EQ((std::pair{lista->count(), int(NumeroDeshacer())}), (std::pair{3, 3}));
 }
 
 TEST_F(Edicion_, ColourChannelsAreEditedOnTheirOwnTables)
@@ -73,14 +78,14 @@ TEST_F(Edicion_, ColourChannelsAreEditedOnTheirOwnTables)
     EXPECT_EQ(TablaDe(LutR), Identidad());
     EXPECT_EQ(lista->item(0)->text(), QStringLiteral("1.  Curva Azul"));
 
-    // Sixteen points and none near: nothing inserted, the line still added.
+    // Ten presses that change nothing (sixteen points and none near, or a
+    // press and release on a point) leave no step and no line behind.
     NumPuntos[3] = 16;
     for (int i = 0; i < 16; ++i) PuntoX[3][i] = PuntoY[3][i] = static_cast<int16_t>(i * 17);
-    QTest::mousePress(lienzo, Qt::LeftButton, {}, QPoint(300, 300));
-    EXPECT_EQ(PuntoSel, -1);
-    QTest::mouseRelease(lienzo, Qt::LeftButton, {}, QPoint(300, 300));
+    for (int i = 0; i < 5; ++i) Pulsar(300, 300), Pulsar(LienzoCurva::XDeValor(85, 360), LienzoCurva::YDeValor(85, 360));
+    EXPECT_EQ(PuntoSel, 5);
     EXPECT_EQ(NumPuntos[3], 16);
-    EXPECT_EQ(lista->item(1)->text(), QStringLiteral("2.  Curva Azul"));
+    EXPECT_EQ((std::pair{lista->count(), int(NumeroDeshacer())}), (std::pair{1, 1}));
 
     // A right press does nothing; its release still rebuilds.
     const int32_t version = VersionCurva;
@@ -88,14 +93,14 @@ TEST_F(Edicion_, ColourChannelsAreEditedOnTheirOwnTables)
     EXPECT_FALSE(w->tmrRender()->isActive());
     QTest::mouseRelease(lienzo, Qt::RightButton, {}, QPoint(93, 92));
     EXPECT_EQ(NumPuntos[3], 16);
-    EXPECT_EQ(NumeroDeshacer(), 2);
+    EXPECT_EQ(NumeroDeshacer(), 1);
     EXPECT_GT(VersionCurva, version);
 
     // Back on the master channel its curve fills all three tables; no snapshot, no line.
     C<QRadioButton>("optRGB")->click();
     EXPECT_EQ(TablaDe(LutB), Identidad());
-    EXPECT_EQ(NumeroDeshacer(), 2);
-    EXPECT_EQ(lista->count(), 2);
+    EXPECT_EQ(NumeroDeshacer(), 1);
+    EXPECT_EQ(lista->count(), 1);
 }
 
 TEST_F(Edicion_, SliderHandlesHandOverAtTheTieAndNeverCross)
@@ -115,13 +120,13 @@ TEST_F(Edicion_, SliderHandlesHandOverAtTheTieAndNeverCross)
         EXPECT_EQ(w->ArrastreEntrada(), -1);
         EXPECT_FALSE(w->tmrRender()->isActive());
     }
-    // Presses move nothing, push snapshots and add no line.
+    // Presses that move nothing push no snapshot and add no line.
     EXPECT_EQ(EntradaNegro[0] + EntradaBlanco[0], 255);
-    EXPECT_EQ(NumeroDeshacer(), 3);
+    EXPECT_EQ(NumeroDeshacer(), 0);
     EXPECT_EQ(lista->count(), 0);
     EXPECT_EQ(deshacer->text(), QStringLiteral("Deshacer"));
 
-    // A canvas press gives the history a line, then drags.
+    // A canvas press gives the history a line, then drags (a step each, no line).
     in->setFixedSize(256, 25);
     Pulsar(300, 300);
     ArrastrarNivel(in, 250, 100); // white to 100
@@ -143,13 +148,13 @@ TEST_F(Edicion_, SliderHandlesHandOverAtTheTieAndNeverCross)
     EXPECT_EQ(SalidaBlanco[0], 255);
     EXPECT_EQ(EntradaNegro[0], 100);
     EXPECT_EQ(lista->count(), 0);
-    EXPECT_EQ(deshacer->text(), QStringLiteral("Deshacer (7)"));
+    EXPECT_EQ(deshacer->text(), QStringLiteral("Deshacer (4)"));
 
     // A slider without width takes neither press nor move.
     out->setFixedSize(1, 25);
     ArrastrarNivel(out, 0, 0);
     EXPECT_EQ(w->ArrastreSalida(), -1);
-    EXPECT_EQ(NumeroDeshacer(), 7);
+    EXPECT_EQ(NumeroDeshacer(), 4);
     EXPECT_EQ(SalidaBlanco[0], 255);
 }
 
@@ -158,7 +163,9 @@ TEST_F(Edicion_, TwentyOnePressesKeepTwentyLinesAndTenSnapshots)
     C<QRadioButton>("optR")->click();
     Pulsar(300, 300);
     C<QRadioButton>("optRGB")->click();
-    for (int i = 0; i < 20; ++i) Pulsar(300, 300);
+    Pulsar(300, 300);
+    // The master point dragged down and up again: a step each.
+    for (int i = 0; i < 19; ++i) Arrastrar(lienzo, {300, 300 + i % 2 * 10}, {300, 310 - i % 2 * 10});
     const QStringList l = Lineas();
     ASSERT_EQ(l.size(), 20);
     EXPECT_EQ(l.first(), QStringLiteral("1.  Curva RGB"));
@@ -177,6 +184,10 @@ TEST_F(Edicion_, TwentyOnePressesKeepTwentyLinesAndTenSnapshots)
     // The eleventh press's state: the red point and one master point.
     EXPECT_EQ(modEngine::NumPuntos[1], 3);
     EXPECT_EQ(modEngine::NumPuntos[0], 3);
+    // With the ring empty a click undoes nothing and the list shows where
+    // the history stands: the last line.
+    ClicEnLinea(3);
+    EXPECT_EQ((std::pair{lista->count(), lista->currentRow()}), (std::pair{10, 9}));
 }
 
 TEST_F(Edicion_, JumpBackToAChosenLine)
@@ -184,6 +195,12 @@ TEST_F(Edicion_, JumpBackToAChosenLine)
     using namespace modEngine;
     for (int x : {50, 100, 150, 200, 250}) Pulsar(x, 180); // points at output 128
     EXPECT_EQ(PuntosDe(0), (Puntos{{0, 0}, {32, 128}, {69, 128}, {106, 128}, {142, 128}, {179, 128}, {255, 255}}));
+
+    // The keys move the selection without jumping; Enter jumps.
+    QTest::keyClick(lista, Qt::Key_Up), QTest::keyClick(lista, Qt::Key_Up);
+    EXPECT_EQ((std::array{lista->count(), lista->currentRow(), int(NumeroDeshacer())}), (std::array{5, 2, 5}));
+    QTest::keyClick(lista, Qt::Key_Return);
+    EXPECT_EQ((std::pair{lista->count(), int(NumeroDeshacer())}), (std::pair{3, 3}));
 
     ClicEnLinea(1);
     const Puntos dos{{0, 0}, {32, 128}, {69, 128}, {255, 255}};

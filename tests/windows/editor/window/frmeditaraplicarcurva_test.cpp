@@ -76,8 +76,9 @@ TEST_F(Editor_, ReceivingACurveResetsEverythingButTheMasterCurve)
               LienzoCurva::Blanco);
 }
 
-TEST_F(Editor_, TheScanEvaluatorHandsItsCurveOver)
+TEST_F(Editor_, TheScanEvaluatorHandsItsCurveOverAndNeverLosesTheEditorsCurve)
 {
+    using namespace modEngine;
     QWidget *ev = frame.MostrarVentana(QStringLiteral("frmEvaluarEscaneo"));
     ASSERT_TRUE(ev);
     MDIForm1::DescargarVentana(w); // start without the editor open
@@ -98,8 +99,9 @@ TEST_F(Editor_, TheScanEvaluatorHandsItsCurveOver)
     ASSERT_TRUE(img.save(ruta));
     dialogos.Responder(ruta);
     ev->findChild<QPushButton *>(QStringLiteral("cmdCargarEscaneo"))->click();
-    ev->findChild<QPushButton *>(QStringLiteral("cmdGenerarCurva"))->click();
+    auto *generar = ev->findChild<QPushButton *>(QStringLiteral("cmdGenerarCurva"));
     auto *enviar = ev->findChild<QPushButton *>(QStringLiteral("cmdEnviarCurvaEditor"));
+    generar->click();
     ASSERT_TRUE(enviar->isEnabled());
     const Puntos generada = PuntosDe(0);
     ASSERT_GE(generada.size(), 2u);
@@ -109,28 +111,50 @@ TEST_F(Editor_, TheScanEvaluatorHandsItsCurveOver)
     enviar->click();
     w = qobject_cast<frmEditarAplicarCurva *>(Ventanas::Buscar(QStringLiteral("frmEditarAplicarCurva")));
     ASSERT_TRUE(w);
+    lienzo = w->picCurve(), deshacer = Boton("cmdUndo");
     EXPECT_TRUE(cajas.llamadas.isEmpty());
     EXPECT_TRUE(w->TieneCurvaCargada());
     ASSERT_EQ(w->NumPuntosCurva(), static_cast<int>(generada.size()));
     for (int i = 0; i < w->NumPuntosCurva(); ++i)
         EXPECT_EQ((std::pair<int, int>(w->CurvaX(i), w->CurvaY(i))), generada[i]);
     EXPECT_EQ(w->Historial().Num(), 1);
-    EXPECT_EQ(modEngine::NumeroDeshacer(), 1);
+    // The generation's step (the curve it replaced) and the receipt's.
+    EXPECT_EQ(NumeroDeshacer(), 2);
 
-    // A curve held: No keeps it, Yes replaces it.
-    modEngine::PuntoY[0][1] = 3;
+    // A curve held and edited since: No keeps it, Yes replaces it.
+    PuntoY[0][1] = 3;
     cajas.Responder(MsgBox::No);
     enviar->click();
     ASSERT_EQ(cajas.llamadas.size(), 1);
     EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Question);
     EXPECT_EQ(w->Historial().Num(), 1);
-    EXPECT_EQ(modEngine::PuntoY[0][1], 3);
+    EXPECT_EQ(PuntoY[0][1], 3);
     cajas.Responder(MsgBox::Yes);
     enviar->click();
     EXPECT_EQ(w->Historial().Num(), 2);
     EXPECT_EQ(w->Historial().Texto(1), QStringLiteral("Curva recibida"));
     EXPECT_EQ(PuntosDe(0), generada);
-    EXPECT_EQ(modEngine::NumeroDeshacer(), 2);
+    EXPECT_EQ(NumeroDeshacer(), 3);
+
+    // The editor's curve edited, last on the blue channel; a new generation
+    // writes over it at once, but No puts it back exactly...
+    Pulsar(93, 92);
+    C<QRadioButton>("optB")->click();
+    ArrastrarNivel(w->picSliderOut(), 175, 120);
+    const EstadoCurvas editor = TomarEstado();
+    const std::array<Tabla, 3> tablas{TablaDe(LutR), TablaDe(LutG), TablaDe(LutB)};
+    generar->click();
+    ASSERT_TRUE(!MismoEstado(TomarEstado(), editor) && C<QRadioButton>("optRGB")->isChecked());
+    cajas.Responder(MsgBox::No);
+    enviar->click();
+    EXPECT_TRUE(MismoEstado(TomarEstado(), editor) && C<QRadioButton>("optB")->isChecked());
+    EXPECT_EQ((std::array<Tabla, 3>{TablaDe(LutR), TablaDe(LutG), TablaDe(LutB)}), tablas);
+    EXPECT_EQ((std::pair{int(CanalActual), int(NumeroDeshacer())}), (std::pair{3, 5}));
+    // ...and one Undo in the editor does the same.
+    generar->click();
+    deshacer->click();
+    EXPECT_TRUE(MismoEstado(TomarEstado(), editor));
+    EXPECT_EQ(NumeroDeshacer(), 5);
 }
 
 TEST_F(Editor_, ImportsAcvAndAmpAndExportsTheSameBytes)
@@ -157,6 +181,10 @@ TEST_F(Editor_, ImportsAcvAndAmpAndExportsTheSameBytes)
     EXPECT_EQ(PuntosDe(0), (Puntos{{0, 0}, {100, 160}, {255, 255}}));
     EXPECT_EQ(LutR[0], 20); // red after master
     EXPECT_EQ(LutG[100], 160);
+    // The canvas draws the master's own curve, through its point (100, 160).
+    const int x100 = LienzoCurva::XDeValor(100, 360), y160 = LienzoCurva::YDeValor(160, 360);
+    EXPECT_TRUE(lienzo->S().Point(x100, y160) == LienzoCurva::Blanco ||
+                lienzo->S().Point(x100, y160 - 1) == LienzoCurva::Blanco);
 
     // Exported under a name without extension: the same bytes back.
     dialogos.Responder(dir.filePath(QStringLiteral("exportada")));
@@ -240,6 +268,10 @@ TEST_F(Editor_, LoadsASampleAndDescribesIt)
         {"lblHDesvVal", QStringLiteral("0.00")}, {"lblHMedianaVal", QStringLiteral("79")}};
     for (const auto &[etiqueta, texto] : panel) EXPECT_EQ(Texto(etiqueta), texto) << etiqueta;
     EXPECT_EQ(lienzo->S().Point(LienzoCurva::XDeValor(79, 360), 10), LienzoCurva::ColorBarras);
+    // The preview box is 440 x 376: the 3:2 sample fills its width.
+    EXPECT_EQ((std::array{w->picMuestra()->ScaleWidth(), w->picMuestra()->ScaleHeight(), modImage::AnchoVista,
+                          modImage::AltoVista, modImage::YVista}),
+              (std::array{440, 376, 440, 293, 41}));
     // The red histogram chosen: used at the next drawing.
     C<QComboBox>("cboHistCanal")->setCurrentIndex(1);
     EXPECT_EQ(Texto("lblHMedianaVal"), QStringLiteral("79"));
@@ -320,10 +352,10 @@ TEST_F(Editor_, OutputHistogramThroughAConstantCurve)
     }
     EXPECT_GE(barras, 1);
     // The statistics still describe the sample. The preview's nearest columns
-    // put 237 of 480 on the left (luma 79) and 243 on the right
-    // ((213 x 20 + 715 x 100 + 72 x 240) / 1000 = 93): mean 86.0875, and the
-    // left's 56,880 pixels fall short of half of 115,200.
-    EXPECT_EQ(Texto("lblHPromedioVal"), QStringLiteral("86.09"));
+    // put 217 of 440 on the left (luma 79) and 223 on the right
+    // ((213 x 20 + 715 x 100 + 72 x 240) / 1000 = 93): mean 86.0955, and the
+    // left's 47,740 pixels fall short of half of 96,800.
+    EXPECT_EQ(Texto("lblHPromedioVal"), QStringLiteral("86.10"));
     EXPECT_EQ(Texto("lblHDesvVal"), QStringLiteral("7.00"));
     EXPECT_EQ(Texto("lblHMedianaVal"), QStringLiteral("93"));
 }

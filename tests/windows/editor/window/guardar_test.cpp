@@ -4,6 +4,7 @@
 #include "ayuda_editor.h"
 
 #include "imaging/aplicar.h"
+#include "platform/numbers.h"
 #include "output/frmguardaropciones.h"
 
 #include <FreeImage.h>
@@ -132,6 +133,36 @@ TEST_F(GuardarProcesada, EachFormatHoldsTheSampleWithTheCurveApplied)
     // The sample itself is never touched, and no progress window is left.
     EXPECT_EQ(modImage::PixelesMuestra, antes);
     EXPECT_EQ(Ventanas::Buscar(QStringLiteral("frmProgresoCarga")), nullptr);
+}
+
+TEST_F(GuardarProcesada, PreviewAndFileTakeTheWholeCurveWhicheverChannelIsShown)
+{
+    using namespace modEngine;
+    CargarDosColores();
+    Recibir({0, 128, 255}, {0, 170, 255});
+    const Tabla m = TablaDe(0, {{0, 0}, {128, 170}, {255, 255}});
+    const auto pixel = [this](const QString &nombre, int x, int y) {
+        const QRgb c = QImage(dir.filePath(nombre)).pixel(x, y);
+        return BGR(qRed(c), qGreen(c), qBlue(c));
+    };
+    // R shown, nothing edited: the master curve alone, grey stays grey.
+    C<QRadioButton>("optR")->click();
+    Guardar("optPNG", QStringLiteral("r.png"), {"cmdAceptar"});
+    EXPECT_EQ(pixel(QStringLiteral("r.png"), 0, 0), BGR(m[200], m[50], m[10]));
+    // A red edit (output white 126) made on R, then RGB shown again: red after master.
+    ArrastrarNivel(w->picSliderOut(), 175, 87);
+    ASSERT_EQ(SalidaBlanco[1], 126);
+    const auto r = [&](int v) { return Numeros::CLng(m[v] * 126 / 255.0); };
+    const uint32_t izquierda = BGR(r(200), m[50], m[10]), derecha = BGR(r(20), m[100], m[240]);
+    for (const char *canal : {"optRGB", "optR", "optG", "optB"}) {
+        C<QRadioButton>(canal)->click();
+        const QString nombre = QString::fromLatin1(canal) + QStringLiteral(".png");
+        Guardar("optPNG", nombre, {"cmdAceptar"});
+        EXPECT_EQ(pixel(nombre, 0, 0), izquierda) << canal;
+        EXPECT_EQ(pixel(nombre, 63, 31), derecha) << canal;
+        EXPECT_EQ(Preview(100, 240), izquierda) << canal;
+        EXPECT_EQ(Preview(340, 240), derecha) << canal;
+    }
 }
 
 TEST_F(GuardarProcesada, CancelSavesNothingAndReplacingIsAsked)

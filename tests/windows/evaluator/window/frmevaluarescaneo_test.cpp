@@ -12,6 +12,7 @@
 #include "platform/colorref.h"
 #include "platform/progress.h"
 #include "platform/settings.h"
+#include "support/estado.h"
 #include "support/scripted.h"
 #include "windows/chart/geometria.h"
 #include "windows/registro.h"
@@ -78,7 +79,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        modEngine::ReiniciarCurvas();
+        ReiniciarEstadoProceso();
         w = std::make_unique<frmEvaluarEscaneo>();
         w->show();
     }
@@ -228,14 +229,23 @@ TEST_F(Evaluador_, GeneraListaEInstalaLaCurva)
     const Evaluador::PuntosCurva &p = w->Puntos();
     ASSERT_EQ(p.NumPuntosCurva, 14);
     for (int k = 0; k < 14; ++k) EXPECT_NEAR(p.PuntoCurvaY[k], p.PuntoCurvaX[k], 1) << k;
+    // The curve it replaced is one undo away.
     EXPECT_EQ((std::vector<int>{modEngine::NumPuntos[0], modEngine::CanalActual, modEngine::NumeroDeshacer(), editor.refrescos}),
-              (std::vector<int>{14, 0, 1, 1}));
+              (std::vector<int>{14, 0, 2, 1}));
     EXPECT_TRUE(Boton("cmdGrabaCurva")->isEnabled() && Boton("cmdEnviarCurvaEditor")->isEnabled());
     w->AplicarIdioma(); // the language switch keeps the result
     EXPECT_TRUE(Etiqueta("lblResultado")->text().startsWith(QStringLiteral("Rango dinámico: 0.0")));
+    const Superficie &curva = w->findChild<PictureBox *>(QStringLiteral("picCurve"))->S();
+    EXPECT_EQ(curva.Point(128, 128), 0xFFFFFFu); // the curve over the diagonal
+
+    // A new scan shows nothing of the last one's results until its own curve.
+    Cargar(Carta([](int g) { return g / 2; }, 120), QStringLiteral("oscura.png"));
+    EXPECT_EQ(Lista()->count(), 0);
+    EXPECT_EQ(Etiqueta("lblResultado")->text(), QStringLiteral("Rango dinámico: -"));
+    EXPECT_EQ(curva.Point(128, 128), 0x505050u); // the bare diagonal
+    EXPECT_FALSE(w->CurvaGenerada() || Boton("cmdGrabaCurva")->isEnabled() || Boton("cmdEnviarCurvaEditor")->isEnabled());
 
     // Dark paper: the warning, and the run goes on.
-    Cargar(Carta([](int g) { return g / 2; }, 120), QStringLiteral("oscura.png"));
     Generar();
     ASSERT_GE(cajas.llamadas.size(), 1);
     EXPECT_EQ(cajas.llamadas[0].texto, QStringLiteral("Atencion: el color del papel medido es [127,127,127]\r\n"
@@ -266,6 +276,9 @@ TEST_F(Evaluador_, FallosDejanTodoComoEstaba)
     EXPECT_TRUE(modImage::HayEscaneo && w->EscaneoCargado());
     EXPECT_EQ(Etiqueta("lblCartaTitulo")->text(), QStringLiteral("Escaneo: buena.png"));
     EXPECT_EQ(modImage::AnchoEscaneo, 1173);
+    // Its results are gone all the same: the user chose another scan.
+    EXPECT_FALSE(w->CurvaGenerada() || Boton("cmdEnviarCurvaEditor")->isEnabled());
+    EXPECT_EQ(Lista()->count(), 0);
 
     // Squares pushed off the scan stop the run before anything changes.
     for (int i = 0; i < 40; ++i) Tecla(w.get(), Qt::Key_Down);
@@ -274,7 +287,7 @@ TEST_F(Evaluador_, FallosDejanTodoComoEstaba)
     ASSERT_EQ(cajas.llamadas.size(), 3);
     EXPECT_EQ(cajas.llamadas[2].texto, QStringLiteral("La muestra del parche 100% queda fuera del escaneo. Ajuste la rejilla."));
     EXPECT_EQ(w->Puntos().NumPuntosCurva, antes);
-    EXPECT_EQ(Lista()->count(), 101);
+    EXPECT_EQ(Lista()->count(), 0);
 
     // Nothing starts or closes while a long operation runs.
     {
