@@ -10,6 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fontconfig
   xdg-utils
+  cups cups-client cups-ipp-utils printer-driver-cups-pdf poppler-utils icc-profiles-free liblcms2-2 libcups2-dev
 )
 
 missing=()

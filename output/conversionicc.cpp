@@ -1,0 +1,157 @@
+#include "output/conversionicc.h"
+
+#include "output/ajustesimpresora.h"
+#include "output/cargalcms.h"
+#include "platform/files.h"
+
+#include <QColorSpace>
+#include <QColorTransform>
+#include <QFile>
+#include <QFileInfo>
+
+
+namespace modImpresion {
+
+namespace {
+
+const QString kSinLCMS = QStringLiteral("No se encuentra la biblioteca Little CMS (liblcms2.so.2).");
+
+bool Existe(const QString &ruta) { return !ruta.isEmpty() && QFileInfo(ruta).isFile(); }
+
+// What both converters do first: the two profile files and the two working
+// pictures, the source holding the picture's pixels.
+struct Preparacion {
+    QString perfilOrigen, perfilImpresora;
+    QImage fuente, destino;
+};
+
+bool Preparar(const QImage &imagen, int32_t ancho, int32_t alto, const QString &impresora, const QString &perfilOrigen,
+              const QString &perfilImpresora, Preparacion &p, QString &msgError)
+{
+    p.perfilOrigen = perfilOrigen.trimmed().isEmpty() ? RutaPerfilSRGB() : perfilOrigen;
+    if (!Existe(p.perfilOrigen)) p.perfilOrigen = RutaPerfilSRGB();
+    p.perfilImpresora = ResolverPerfilImpresora(perfilImpresora, impresora);
+    if (!Existe(p.perfilImpresora)) {
+        msgError = QStringLiteral("No se encontro el perfil de impresora.");
+        return false;
+    }
+    if (ancho < 1 || alto < 1 || ancho > imagen.width() || alto > imagen.height()) {
+        msgError = QStringLiteral("No se pudo copiar el bitmap origen ICC.");
+        return false;
+    }
+    p.destino = QImage(ancho, alto, QImage::Format_BGR888);
+    const QRect zona(0, 0, ancho, alto);
+    p.fuente = imagen.format() == QImage::Format_BGR888 ? imagen.copy(zona)
+                                                         : imagen.copy(zona).convertToFormat(QImage::Format_BGR888);
+    if (p.destino.isNull() || p.fuente.isNull()) {
+        msgError = QStringLiteral("No se pudo reservar el bitmap temporal ICC.");
+        return false;
+    }
+    return true;
+}
+
+// Little CMS objects of one conversion, released on every path.
+struct ObjetosLCMS {
+    cmsHPROFILE origen = nullptr, impresora = nullptr;
+    cmsHTRANSFORM transformacion = nullptr;
+    ~ObjetosLCMS()
+    {
+        if (transformacion) modLCMS::lcms.DeleteTransform(transformacion);
+        if (origen) modLCMS::lcms.CloseProfile(origen);
+        if (impresora) modLCMS::lcms.CloseProfile(impresora);
+    }
+};
+
+} // namespace
+
+QImage ConvertirICC(const QImage &imagen, int32_t anchoPx, int32_t altoPx, const QString &impresora,
+                    const QString &perfilOrigen, const QString &perfilImpresora, int16_t indiceIntento,
+                    bool compensarPuntoNegro, QString &msgError)
+{
+    msgError.clear();
+    if (modLCMS::CargarLCMS(Archivos::CarpetaPrograma())) {
+        QImage r = ConvertirICCConLCMS(imagen, anchoPx, altoPx, impresora, perfilOrigen, perfilImpresora, indiceIntento,
+                                       compensarPuntoNegro, msgError);
+        if (!r.isNull() || compensarPuntoNegro) return r;
+        msgError.clear();
+    } else if (compensarPuntoNegro) {
+        msgError = QStringLiteral("La compensacion de punto negro necesita la biblioteca Little CMS (liblcms2.so.2).");
+        return QImage();
+    }
+    return ConvertirICCConQt(imagen, anchoPx, altoPx, impresora, perfilOrigen, perfilImpresora, indiceIntento,
+                             compensarPuntoNegro, msgError);
+}
+
+QImage ConvertirICCConLCMS(const QImage &imagen, int32_t anchoPx, int32_t altoPx, const QString &impresora,
+                           const QString &perfilOrigen, const QString &perfilImpresora, int16_t indiceIntento,
+                           bool compensarPuntoNegro, QString &msgError)
+{
+    using modLCMS::lcms;
+    msgError.clear();
+    if (!modLCMS::CargarLCMS(Archivos::CarpetaPrograma())) {
+        msgError = kSinLCMS;
+        return QImage();
+    }
+    Preparacion p;
+    if (!Preparar(imagen, anchoPx, altoPx, impresora, perfilOrigen, perfilImpresora, p, msgError)) return QImage();
+    ObjetosLCMS o;
+    o.origen = lcms.OpenProfileFromFile(QFile::encodeName(p.perfilOrigen).constData(), "r");
+    o.impresora = lcms.OpenProfileFromFile(QFile::encodeName(p.perfilImpresora).constData(), "r");
+    if (!o.origen || !o.impresora) {
+        msgError = QStringLiteral("No se pudieron abrir los perfiles ICC con LittleCMS.");
+        return QImage();
+    }
+    const cmsUInt32Number flags = cmsFLAGS_HIGHRESPRECALC | (compensarPuntoNegro ? cmsFLAGS_BLACKPOINTCOMPENSATION : 0);
+    o.transformacion = lcms.CreateTransform(o.origen, TYPE_BGR_8, o.impresora, TYPE_BGR_8,
+                                            cmsUInt32Number(IntentoICC(indiceIntento)), flags);
+    if (!o.transformacion) {
+        msgError = QStringLiteral("No se pudo crear la transformacion ICC con LittleCMS.");
+        return QImage();
+    }
+    // Row by row: each row ends in fill bytes up to the stride.
+    for (int32_t y = 0; y < altoPx; ++y)
+        lcms.DoTransform(o.transformacion, p.fuente.constScanLine(y), p.destino.scanLine(y), cmsUInt32Number(anchoPx));
+    return p.destino;
+}
+
+QImage ConvertirICCConQt(const QImage &imagen, int32_t anchoPx, int32_t altoPx, const QString &impresora,
+                         const QString &perfilOrigen, const QString &perfilImpresora, int16_t, bool,
+                         QString &msgError)
+{
+    msgError.clear();
+    Preparacion p;
+    if (!Preparar(imagen, anchoPx, altoPx, impresora, perfilOrigen, perfilImpresora, p, msgError)) return QImage();
+    auto abrir = [](const QString &ruta) {
+        QFile f(ruta);
+        return f.open(QIODevice::ReadOnly) ? QColorSpace::fromIccProfile(f.readAll()) : QColorSpace();
+    };
+    // Qt reads matrix/TRC RGB profiles; LUT-based printer profiles fail here.
+    const QColorSpace origen = abrir(p.perfilOrigen), destino = abrir(p.perfilImpresora);
+    if (!origen.isValid() || !destino.isValid()) {
+        msgError = QStringLiteral("No se pudieron abrir los perfiles ICC.");
+        return QImage();
+    }
+    const QColorTransform t = origen.transformationToColorSpace(destino);
+    QImage fila(anchoPx, 1, QImage::Format_RGB32);
+    if (fila.isNull()) {
+        msgError = QStringLiteral("No se pudo aplicar la transformacion ICC.");
+        return QImage();
+    }
+    // One row at a time through a 32-bit row, which Qt transforms in bulk.
+    for (int32_t y = 0; y < altoPx; ++y) {
+        const uchar *s = p.fuente.constScanLine(y);
+        auto *rgb = reinterpret_cast<QRgb *>(fila.scanLine(0));
+        for (int32_t x = 0; x < anchoPx; ++x, s += 3) rgb[x] = qRgb(s[2], s[1], s[0]);
+        fila.applyColorTransform(t);
+        const auto *convertido = reinterpret_cast<const QRgb *>(fila.constScanLine(0));
+        uchar *d = p.destino.scanLine(y);
+        for (int32_t x = 0; x < anchoPx; ++x, d += 3) {
+            d[0] = uchar(qBlue(convertido[x]));
+            d[1] = uchar(qGreen(convertido[x]));
+            d[2] = uchar(qRed(convertido[x]));
+        }
+    }
+    return p.destino;
+}
+
+} // namespace modImpresion

@@ -1,0 +1,192 @@
+#include "output/dcimpresora.h"
+
+#include "output/ajustesimpresora.h"
+#include "output/cups.h"
+#include "platform/files.h"
+
+#include <QFile>
+#include <QPrintEngine>
+#include <QPrinterInfo>
+
+namespace modImpresion {
+
+namespace {
+
+QString g_salidaPDF;
+OperacionDC g_falloOperacion = OperacionDC::IniciarDocumento;
+int g_falloVez = 0;
+
+// The installed printer of that name, compared without case as CUPS does.
+QPrinterInfo BuscarImpresora(const QString &nombre)
+{
+    QPrinterInfo info = QPrinterInfo::printerInfo(nombre);
+    if (!info.isNull()) return info;
+    for (const QString &n : QPrinterInfo::availablePrinterNames())
+        if (n.compare(nombre, Qt::CaseInsensitive) == 0) return QPrinterInfo::printerInfo(n);
+    return QPrinterInfo();
+}
+
+// A finished document ends with the PDF trailer; anything shorter was cut.
+bool DocumentoCompleto(const QString &ruta)
+{
+    QFile f(ruta);
+    if (!f.open(QIODevice::ReadOnly) || f.size() < 16) return false;
+    f.seek(f.size() - 16);
+    return f.read(16).contains("%%EOF");
+}
+
+// The options Qt itself gives CUPS for a QPrinter's layout and duplex
+// (copies are pages of their own here, never a CUPS option).
+QStringList OpcionesDeTrabajo(const QPrinter &p, const QStringList &deLaCola)
+{
+    QStringList o{QStringLiteral("media"), p.pageLayout().pageSize().key()};
+    const bool apaisado = p.pageLayout().orientation() == QPageLayout::Landscape;
+    switch (p.duplex()) {
+    case QPrinter::DuplexNone: o << QStringLiteral("sides") << QStringLiteral("one-sided"); break;
+    case QPrinter::DuplexAuto:
+        o << QStringLiteral("sides") << (apaisado ? QStringLiteral("two-sided-short-edge") : QStringLiteral("two-sided-long-edge"));
+        break;
+    case QPrinter::DuplexLongSide: o << QStringLiteral("sides") << QStringLiteral("two-sided-long-edge"); break;
+    case QPrinter::DuplexShortSide: o << QStringLiteral("sides") << QStringLiteral("two-sided-short-edge"); break;
+    }
+    if (apaisado) o << QStringLiteral("landscape") << QString();
+    return o + deLaCola;
+}
+
+} // namespace
+
+void FijarSalidaPDF(const QString &ruta) { g_salidaPDF = ruta; }
+
+void FijarFalloDC(OperacionDC operacion, int vez)
+{
+    g_falloOperacion = operacion;
+    g_falloVez = vez;
+}
+
+std::unique_ptr<DCImpresora> CrearDCImpresora(const QString &impresora)
+{
+    if (impresora.trimmed().isEmpty()) return nullptr;
+    std::unique_ptr<DCImpresora> dc(new DCImpresora);
+    if (!g_salidaPDF.isEmpty()) {
+        dc->printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        dc->printer_->setOutputFormat(QPrinter::PdfFormat);
+    } else {
+        const QPrinterInfo info = BuscarImpresora(impresora);
+        if (info.isNull()) return nullptr;
+        dc->printer_ = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+        if (!dc->printer_->isValid() || dc->printer_->outputFormat() != QPrinter::NativeFormat) return nullptr;
+        dc->cola_ = info.printerName();
+    }
+    if (AjustesGuardadosDe(impresora)) AplicarAjustes(DevModeGuardado.ajustes, *dc->printer_);
+    dc->printer_->setCopyCount(1);
+    dc->printer_->setFullPage(false);
+    dc->opciones_ = LeerAjustes(*dc->printer_).opcionesCups;
+    return dc;
+}
+
+DCImpresora::~DCImpresora() { Descartar(); }
+
+int DCImpresora::GetDeviceCaps(int indice) const
+{
+    switch (indice) {
+    case HORZRES: return printer_->width();
+    case VERTRES: return printer_->height();
+    case LOGPIXELSX: return printer_->logicalDpiX();
+    case LOGPIXELSY: return printer_->logicalDpiY();
+    default: return 0;
+    }
+}
+
+void DCImpresora::DesactivarICM()
+{
+    const qsizetype i = opciones_.indexOf(QStringLiteral("cm-calibration"));
+    if (i >= 0 && i % 2 == 0 && i + 1 < opciones_.size())
+        opciones_[i + 1] = QStringLiteral("true");
+    else
+        opciones_ << QStringLiteral("cm-calibration") << QStringLiteral("true");
+}
+
+bool DCImpresora::Falla(int operacion)
+{
+    ++llamadas_[operacion];
+    return g_falloVez > 0 && int(g_falloOperacion) == operacion && llamadas_[operacion] == g_falloVez;
+}
+
+bool DCImpresora::IniciarDocumento(const QString &nombre)
+{
+    if (Falla(int(OperacionDC::IniciarDocumento)) || painter_.isActive()) return false;
+    QString salida;
+    if (cola_.isEmpty()) {
+        destino_ = std::make_unique<Archivos::DestinoSeguro>(g_salidaPDF);
+        salida = destino_->RutaTemporal();
+    } else {
+        // Not ".pdf": that name would turn the queue's printer into a plain PDF writer.
+        temporal_ = Archivos::CrearTemporal(QStringLiteral("zolv_impresion_"), QStringLiteral(".prn"));
+        salida = temporal_;
+    }
+    if (salida.isEmpty()) {
+        Descartar();
+        return false;
+    }
+    printer_->setDocName(nombre);
+    printer_->setOutputFileName(salida);
+    if (!painter_.begin(printer_.get())) {
+        Descartar();
+        return false;
+    }
+    // Pictures go into the document as they are (never JPEG); the smooth
+    // hint asks the device to interpolate when it scales them up.
+    painter_.setRenderHint(QPainter::LosslessImageRendering);
+    painter_.setRenderHint(QPainter::SmoothPixmapTransform);
+    paginas_ = 0;
+    return true;
+}
+
+bool DCImpresora::IniciarPagina()
+{
+    if (Falla(int(OperacionDC::IniciarPagina)) || !painter_.isActive()) return false;
+    // Qt opens the first page with the document.
+    if (paginas_ > 0 && !printer_->newPage()) return false;
+    ++paginas_;
+    return true;
+}
+
+bool DCImpresora::Dibujar(const QImage &imagen, const QRect &origen, const QRect &destino)
+{
+    if (Falla(int(OperacionDC::Dibujar)) || !painter_.isActive() || imagen.isNull()) return false;
+    painter_.drawImage(QRectF(destino), imagen, QRectF(origen));
+    return painter_.isActive() && printer_->printerState() != QPrinter::Error;
+}
+
+bool DCImpresora::TerminarPagina()
+{
+    if (Falla(int(OperacionDC::TerminarPagina)) || !painter_.isActive()) return false;
+    return printer_->printerState() != QPrinter::Error;
+}
+
+bool DCImpresora::TerminarDocumento()
+{
+    if (Falla(int(OperacionDC::TerminarDocumento)) || !painter_.isActive()) return false;
+    const QString escrito = cola_.isEmpty() ? destino_->RutaTemporal() : temporal_;
+    bool ok = painter_.end() && DocumentoCompleto(escrito);
+    if (ok) {
+        if (cola_.isEmpty())
+            ok = destino_->Confirmar();
+        else
+            ok = ColaCUPS::Enviar(cola_, temporal_, printer_->docName(), OpcionesDeTrabajo(*printer_, opciones_)) > 0;
+    }
+    Descartar();
+    return ok;
+}
+
+void DCImpresora::AbortarDocumento() { Descartar(); }
+
+void DCImpresora::Descartar()
+{
+    if (painter_.isActive()) painter_.end(); // into the temporary file, which goes next
+    if (!temporal_.isEmpty()) Archivos::Borrar(temporal_);
+    temporal_.clear();
+    destino_.reset();
+}
+
+} // namespace modImpresion

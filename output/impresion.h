@@ -1,0 +1,68 @@
+#pragma once
+// The print request: one picture on one printer as one document.
+//
+// ImprimirImagen(imagen, anchoPx, altoPx, propietario, nombreDocumento,
+//     impresora, copias, anchoCm, altoCm, centrar, xCm, yCm, msgError,
+//     modoColor, perfilOrigen, perfilImpresora, indiceIntento,
+//     compensarPuntoNegro) -> 1 when the document was started, every copy was
+//     sent and the document was handed to the printer; -1 on any failure,
+//     with the (Spanish) reason in msgError. It shows no message itself: the
+//     caller shows msgError.
+//
+// - imagen: the picture (any QImage format; the chart and the editor pass
+//   24-bit pictures), of which the top-left anchoPx x altoPx pixels are
+//   printed. The caller keeps it; it is never changed. propietario is not
+//   used (callers may pass nullptr).
+// - impresora: a printer name, trimmed first. copias below 1 prints one copy;
+//   each copy is a page of its own in the one document.
+// - Size: anchoCm x altoCm, turned into device pixels at the printer's
+//   resolution with 0.393700787 inches per centimetre and rounded with ties
+//   to even. Position: centred on the printable area (the halves truncated),
+//   or xCm, yCm from its top-left corner (not the paper's); negative offsets
+//   become 0; what lies beyond the printable area is clipped by the device.
+// - modoColor: 0 leaves colour to the printer's driver; 1 converts the
+//   picture first (see conversionicc.h: perfilOrigen, perfilImpresora,
+//   indiceIntento, compensarPuntoNegro) and 2 sends it as it is; with 1 and 2
+//   the driver's colour management is switched off for the job (CUPS
+//   cm-calibration=true).
+// - The pixels reach the page unchanged (lossless, never resampled here): the
+//   page transform scales them to the requested size.
+// - Checks, in order: printer name, picture, dimensions (also larger than
+//   the picture), device context, device capabilities (6101), size and
+//   position (6102: below one pixel, not finite or beyond the device's
+//   range), conversion; then the document (6105 to 6109). A failure before
+//   the document starts queues nothing; a failure after it drops the whole
+//   document. Nothing the call creates outlives it.
+// - Runs on the GUI thread, synchronously; one job at a time.
+
+#include <QImage>
+#include <QString>
+#include <cstdint>
+
+class QWidget;
+
+namespace modImpresion {
+
+int32_t ImprimirImagen(const QImage *imagen, int32_t anchoPx, int32_t altoPx, QWidget *propietario,
+                       const QString &nombreDocumento, const QString &impresora, int16_t copias, double anchoCm,
+                       double altoCm, bool centrar, double xCm, double yCm, QString &msgError, int16_t modoColor,
+                       const QString &perfilOrigen, const QString &perfilImpresora, int16_t indiceIntento,
+                       bool compensarPuntoNegro);
+
+// Inches per centimetre, as the program has always printed (not 1/2.54).
+inline constexpr double kPulgadasPorCm = 0.393700787;
+
+// The picture's rectangle on the printable area, in device pixels.
+struct Colocacion {
+    int32_t x = 0, y = 0, ancho = 0, alto = 0;
+};
+// Size and position for a print request on a device with that printable
+// area and resolution; 0, or 6102 when the size is below one pixel or a
+// value is not finite or beyond the device's range.
+int32_t CalcularColocacion(double anchoCm, double altoCm, bool centrar, double xCm, double yCm, int32_t horzRes,
+                           int32_t vertRes, int32_t dpiX, int32_t dpiY, Colocacion &c);
+
+// The text of a print error 6101..6109 ("" for any other number).
+QString TextoErrorImpresion(int32_t codigo);
+
+} // namespace modImpresion
