@@ -2,7 +2,7 @@
 // The grey chart generator: the user picks resolution, title, mode, labels
 // and outlines; Generate draws the chart into the preview, and from then on
 // every option change redraws it. The chart is saved at full size as an image
-// file. Nothing is remembered between openings.
+// file or printed. Nothing is remembered between openings.
 
 #include "app/ventanas.h"
 #include "platform/picturebox.h"
@@ -38,6 +38,8 @@ public:
     bool RenderizarBuffer();
     // Save as an image file, with its dialog and messages.
     void GuardarCarta();
+    // Print, with the print set-up and its messages (imprimircarta.cpp).
+    void ImprimirCarta();
 
     bool CartaGenerada() const { return cartaGenerada_; }
     const CartaGrises::Geometria &Geometria() const { return geo_; }
@@ -56,6 +58,7 @@ public:
     // Option buttons, check boxes and title: redraw once a chart exists.
     void OpcionCambiada();
     void cmdGrabarFichero_Click() { GuardarCarta(); }
+    void cmdImprimir_Click() { ImprimirCarta(); }
 
 private:
     QString DialogoGuardar(const QString &titulo, const CartaGrises::FormatoCarta &formato, const QString &nombre);
