@@ -141,15 +141,28 @@ double Desvio(const QRect &caja, const QRectF &esperada)
 
 } // namespace ColaPDF
 
+namespace {
+// Work before the dialog (a progress window's yields) may run the timer
+// early: it waits for the dialog, a minute at most.
+void Intentar(const std::function<void(frmConfigImpresion &)> &acciones, int restantes)
+{
+    auto *d = qobject_cast<frmConfigImpresion *>(Ventanas::Buscar(QStringLiteral("frmConfigImpresion")));
+    if (!(d && d->isVisible() && d->isModal())) {
+        if (restantes > 0)
+            QTimer::singleShot(10, [acciones, restantes] { Intentar(acciones, restantes - 1); });
+        else
+            ADD_FAILURE() << "no print set-up opened";
+        return;
+    }
+    acciones(*d);
+    if (d->isVisible()) {
+        ADD_FAILURE() << "the print set-up is still open";
+        d->hide();
+    }
+}
+} // namespace
+
 void EnConfiguracionImpresion(const std::function<void(frmConfigImpresion &)> &acciones)
 {
-    QTimer::singleShot(0, [acciones] {
-        auto *d = qobject_cast<frmConfigImpresion *>(Ventanas::Buscar(QStringLiteral("frmConfigImpresion")));
-        ASSERT_TRUE(d && d->isVisible() && d->isModal()) << "no print set-up open";
-        acciones(*d);
-        if (d->isVisible()) {
-            ADD_FAILURE() << "the print set-up is still open";
-            d->hide();
-        }
-    });
+    QTimer::singleShot(0, [acciones] { Intentar(acciones, 6000); });
 }
