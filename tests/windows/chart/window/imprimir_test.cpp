@@ -14,7 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,13 +26,10 @@ class ImprimirCarta : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
         modIdioma::CambiarIdioma(QStringLiteral("es"));
         RegistrarVentanasCalibracion(frame);
-        frame.show();
-        frame.findChild<QAction *>(QStringLiteral("mnuGenerarCarta"))->trigger();
-        w = qobject_cast<frmGenerarCartaGrises *>(Ventanas::Buscar(QStringLiteral("frmGenerarCartaGrises")));
-        ASSERT_TRUE(w);
+        w = qobject_cast<frmGenerarCartaGrises *>(frame.MostrarVentana(QStringLiteral("frmGenerarCartaGrises")));
+        ASSERT_TRUE(w && dir.isValid());
         imprimir = w->findChild<QPushButton *>(QStringLiteral("cmdImprimir"));
     }
     QTemporaryDir dir;
