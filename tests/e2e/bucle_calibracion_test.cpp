@@ -194,16 +194,14 @@ protected:
         if (!editor) return {};
         dialogos.Responder(dir.filePath(QStringLiteral("Carta_Grises_ZOLV.png")));
         editor->findChild<QPushButton *>(QStringLiteral("cmdCargarImagenAProcesar"))->click();
-        const auto antes = ColaPDF::Trabajos();
+        const QList<int> antes = ColaPDF::Trabajos();
         EnConfiguracionImpresion([](frmConfigImpresion &d) {
             d.findChild<QComboBox *>(QStringLiteral("cboImpresora"))->setCurrentText(QStringLiteral("PDF"));
             d.findChild<QComboBox *>(QStringLiteral("cboGestionColor"))->setCurrentIndex(2);
             d.findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
         });
         editor->findChild<QPushButton *>(QStringLiteral("cmdImprimirImagenCurva"))->click();
-        const auto nuevos = ColaPDF::Nuevos(antes);
-        EXPECT_EQ(nuevos.size(), 1);
-        const QList<QImage> impresa = nuevos.isEmpty() ? QList<QImage>() : ColaPDF::Imagenes(ColaPDF::PDF(nuevos[0].id));
+        const QList<QImage> impresa = ColaPDF::Imagenes(ColaPDF::NuevoPDF(antes, QStringLiteral("Imagen procesada")));
         EXPECT_EQ(impresa.size(), 1);
         return impresa.isEmpty() ? QImage() : impresa[0];
     }
@@ -220,10 +218,7 @@ TEST_P(BucleCalibracion, CorrectedPrintIsLinear)
 {
     const auto [indice, dieciseis] = GetParam();
     const Proceso &p = kProcesos[indice];
-    QString motivo;
-    const ColaPDF::Estado cola = ColaPDF::Preparar(&motivo);
-    if (cola == ColaPDF::Estado::SinPermisos) GTEST_SKIP() << motivo.toStdString();
-    ASSERT_EQ(cola, ColaPDF::Estado::Lista) << motivo.toStdString();
+    REQUIERE_COLA_PDF();
 
     const QImage carta = GenerarCarta();
     ASSERT_FALSE(carta.isNull());

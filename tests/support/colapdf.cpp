@@ -1,9 +1,8 @@
 #include "support/colapdf.h"
 
 #include "app/ventanas.h"
+#include "output/ayuda_impresion.h"
 #include "output/frmconfigimpresion.h"
-
-#include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -13,7 +12,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QThread>
 #include <QTimer>
 
@@ -25,85 +23,64 @@
 namespace ColaPDF {
 
 namespace {
-
 constexpr const char *kCola = "PDF";
-
-struct Preparacion {
-    bool hecha = false;
-    Estado estado = Estado::Fallo;
-    QString motivo;
-    QString carpeta;
-};
-
-Preparacion &Hecha()
-{
-    static Preparacion p;
-    return p;
-}
-
+QString g_carpeta; // where cups-pdf writes
 } // namespace
 
 Estado Preparar(QString *motivo)
 {
-    Preparacion &p = Hecha();
-    if (!p.hecha) {
-        p.hecha = true;
+    static QString razon;
+    static const Estado estado = [] {
         QProcess script;
         script.start(QStringLiteral("bash"), {QStringLiteral(HALVORA_FUENTES "/scripts/cups.sh")});
-        const bool terminado = script.waitForFinished(120000);
-        const QStringList salida =
-            QString::fromLocal8Bit(script.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-        p.motivo = QString::fromLocal8Bit(script.readAllStandardError()).trimmed();
-        if (terminado && script.exitStatus() == QProcess::NormalExit && script.exitCode() == 0 && !salida.isEmpty()) {
-            p.carpeta = salida.last().trimmed();
-            p.estado = Estado::Lista;
-            // A CUPS user of this process's own: its jobs and no one else's.
-            cupsSetUser(QStringLiteral("halvora-prueba-%1").arg(QCoreApplication::applicationPid()).toUtf8().constData());
-        } else {
-            p.estado = terminado && script.exitCode() == 2 ? Estado::SinPermisos : Estado::Fallo;
-            if (p.motivo.isEmpty()) p.motivo = QStringLiteral("scripts/cups.sh did not finish");
-        }
-    }
-    if (motivo) *motivo = p.motivo;
-    return p.estado;
+        const bool fin = script.waitForFinished(120000) && script.exitStatus() == QProcess::NormalExit;
+        const QStringList salida = QString::fromLocal8Bit(script.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        razon = QString::fromLocal8Bit(script.readAllStandardError()).trimmed();
+        if (!fin || script.exitCode() != 0 || salida.isEmpty())
+            return fin && script.exitCode() == 2 ? Estado::SinPermisos : Estado::Fallo;
+        g_carpeta = salida.last().trimmed();
+        // A CUPS user of this process's own: its jobs and no one else's.
+        cupsSetUser(QStringLiteral("halvora-prueba-%1").arg(QCoreApplication::applicationPid()).toUtf8().constData());
+        return Estado::Lista;
+    }();
+    if (motivo) *motivo = razon.isEmpty() ? QStringLiteral("scripts/cups.sh failed") : razon;
+    return estado;
 }
 
-QList<Trabajo> Trabajos()
+QList<int> Trabajos()
 {
-    QList<Trabajo> r;
+    QList<int> r;
     cups_job_t *lista = nullptr;
     const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &lista, kCola, 1, CUPS_WHICHJOBS_ALL);
-    for (int i = 0; i < n; ++i) r.append({lista[i].id, QString::fromUtf8(lista[i].title)});
+    for (int i = 0; i < n; ++i) r.append(lista[i].id);
     cupsFreeJobs(n, lista);
-    std::sort(r.begin(), r.end(), [](const Trabajo &a, const Trabajo &b) { return a.id < b.id; });
+    std::sort(r.begin(), r.end());
     return r;
 }
 
-QList<Trabajo> Nuevos(const QList<Trabajo> &antes)
+QString NuevoPDF(const QList<int> &antes, const QString &titulo)
 {
-    QList<Trabajo> r;
-    for (const Trabajo &t : Trabajos())
-        if (std::none_of(antes.begin(), antes.end(), [&](const Trabajo &a) { return a.id == t.id; })) r.append(t);
-    return r;
-}
-
-QString PDF(int id)
-{
-    const QRegularExpression nombre(QStringLiteral("(^|[^0-9])job_%1([^0-9]|$)").arg(id));
-    const QDeadlineTimer plazo(60000);
-    while (!plazo.hasExpired()) {
-        bool completo = false;
+    QList<int> nuevos;
+    for (int id : Trabajos())
+        if (!antes.contains(id)) nuevos.append(id);
+    if (nuevos.size() != 1) {
+        ADD_FAILURE() << nuevos.size() << " jobs sent, one expected";
+        return QString();
+    }
+    const QRegularExpression nombre(QStringLiteral("(^|[^0-9])job_%1([^0-9]|$)").arg(nuevos[0]));
+    for (const QDeadlineTimer plazo(60000); !plazo.hasExpired(); QThread::msleep(50)) {
         cups_job_t *lista = nullptr;
         const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &lista, kCola, 1, CUPS_WHICHJOBS_COMPLETED);
-        for (int i = 0; i < n; ++i) completo = completo || (lista[i].id == id && lista[i].state == IPP_JSTATE_COMPLETED);
+        const cups_job_t *fin = std::find_if(lista, lista + n, [&](const cups_job_t &j) { return j.id == nuevos[0]; });
+        const QString documento = fin == lista + n ? QString() : QString::fromUtf8(fin->title);
         cupsFreeJobs(n, lista);
-        if (completo) {
-            const QDir dir(Hecha().carpeta);
-            for (const QString &f : dir.entryList({QStringLiteral("*.pdf")}, QDir::Files))
-                if (nombre.match(f).hasMatch()) return dir.filePath(f);
-        }
-        QThread::msleep(100);
+        if (documento.isEmpty()) continue;
+        EXPECT_EQ(documento.toStdString(), titulo.toStdString());
+        const QDir dir(g_carpeta);
+        for (const QString &f : dir.entryList({QStringLiteral("*.pdf")}, QDir::Files))
+            if (nombre.match(f).hasMatch()) return dir.filePath(f);
     }
+    ADD_FAILURE() << "job " << nuevos[0] << " never reached its PDF";
     return QString();
 }
 
@@ -119,24 +96,22 @@ QList<QImage> Imagenes(const QString &pdf)
     return r;
 }
 
-QRectF EnPagina(const QSize &pagina, double anchoCm, double altoCm, bool centrado, double xCm, double yCm)
+double Desvio(const QString &pdf, double anchoCm, double altoCm, bool centrado, double xCm, double yCm)
 {
+    QSize pagina;
+    const QRect caja = prueba::CajaEnPagina(pdf, 100, &pagina);
+    // The printable area as Qt gives it for the queue, in device pixels.
     QPrinter printer(QPrinterInfo::printerInfo(QString::fromLatin1(kCola)), QPrinter::HighResolution);
     const int ppp = printer.resolution();
     const QRect hoja = printer.pageLayout().fullRectPixels(ppp), area = printer.pageLayout().paintRectPixels(ppp);
-    const double ancho = anchoCm / 2.54 * ppp, alto = altoCm / 2.54 * ppp;
+    const double k = static_cast<double>(pagina.width()) / hoja.width(), ancho = anchoCm / 2.54 * ppp,
+                 alto = altoCm / 2.54 * ppp;
     const double x = area.x() + (centrado ? (area.width() - ancho) / 2 : xCm / 2.54 * ppp);
     const double y = area.y() + (centrado ? (area.height() - alto) / 2 : yCm / 2.54 * ppp);
-    const double k = static_cast<double>(pagina.width()) / hoja.width();
-    return QRectF(x * k, y * k, ancho * k, alto * k);
-}
-
-double Desvio(const QRect &caja, const QRectF &esperada)
-{
     // The box's pixels span from its left edge to one past its right one.
-    return std::max({std::abs(caja.x() - esperada.left()), std::abs(caja.y() - esperada.top()),
-                     std::abs(caja.x() + caja.width() - esperada.right()),
-                     std::abs(caja.y() + caja.height() - esperada.bottom())});
+    return std::max({std::abs(caja.x() - x * k), std::abs(caja.y() - y * k),
+                     std::abs(caja.x() + caja.width() - (x + ancho) * k),
+                     std::abs(caja.y() + caja.height() - (y + alto) * k)});
 }
 
 } // namespace ColaPDF

@@ -7,9 +7,10 @@
 // from those of any other test running at the same time; cups-pdf writes each
 // job to the queue's folder with "job_<id>" in its name.
 
+#include <gtest/gtest.h>
+
 #include <QImage>
 #include <QList>
-#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -23,30 +24,29 @@ enum class Estado { Lista, SinPermisos, Fallo };
 // here (not root, no sudo); Fallo: it ran and failed. *motivo says why.
 Estado Preparar(QString *motivo);
 
-struct Trabajo {
-    int id = 0;
-    QString titulo;
-};
-// This process's jobs, finished or not, oldest first.
-QList<Trabajo> Trabajos();
-// The jobs sent since that list was taken.
-QList<Trabajo> Nuevos(const QList<Trabajo> &antes);
-// Waits (a minute at most) for the job to complete and for its PDF; the
-// PDF's path, or "" when either never came.
-QString PDF(int id);
-
+// The ids of this process's jobs so far, finished or not.
+QList<int> Trabajos();
+// The one job sent since antes, which must be titled titulo: its PDF once
+// the queue has written it, or "" (with a test failure).
+QString NuevoPDF(const QList<int> &antes, const QString &titulo);
 // The pictures of a PDF, in order, as RGB32 (poppler's pdfimages).
 QList<QImage> Imagenes(const QString &pdf);
-
-// Where the picture belongs on a page of the queue rendered at that size:
-// anchoCm x altoCm, centred on the printable area or at xCm, yCm from its
-// corner, in the rendered page's pixels.
-QRectF EnPagina(const QSize &pagina, double anchoCm, double altoCm, bool centrado, double xCm, double yCm);
-// The largest distance between the edges of a box found on the page and the
-// expected one, in pixels.
-double Desvio(const QRect &caja, const QRectF &esperada);
+// How far, in pixels of page 1 rendered at 100 ppp, the picture lies from
+// anchoCm x altoCm centred on the printable area or at xCm, yCm from its
+// corner: the largest distance between corresponding edges.
+double Desvio(const QString &pdf, double anchoCm, double altoCm, bool centrado, double xCm, double yCm);
 
 } // namespace ColaPDF
+
+// In a test body: skips the test when the queue cannot be set up here, fails
+// it when the set-up failed.
+#define REQUIERE_COLA_PDF()                                                                                    \
+    do {                                                                                                       \
+        QString motivo_;                                                                                       \
+        const ColaPDF::Estado estado_ = ColaPDF::Preparar(&motivo_);                                           \
+        if (estado_ == ColaPDF::Estado::SinPermisos) GTEST_SKIP() << motivo_.toStdString();                    \
+        ASSERT_EQ(estado_, ColaPDF::Estado::Lista) << motivo_.toStdString();                                   \
+    } while (0)
 
 // Runs the actions inside the next opening of the print set-up dialog; they
 // end by pressing Print or Cancel (a dialog left open is a failure).

@@ -1,5 +1,6 @@
-// The chart's Print through the real "PDF" queue: what reaches the page is
-// the chart the save writes, 19 cm wide, centred, once per copy.
+// The chart's Print: refused before a chart exists, nothing rendered when
+// cancelled, and through the real "PDF" queue the chart the save writes,
+// 19 cm wide, centred, once per copy.
 
 #include "windows/chart/frmgenerarcartagrises.h"
 
@@ -12,107 +13,67 @@
 #include "support/scripted.h"
 #include "windows/registro.h"
 
-#include <gtest/gtest.h>
-
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 
-namespace {
-
-class ImprimirCarta : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        modIdioma::CambiarIdioma(QStringLiteral("es"));
-        RegistrarVentanasCalibracion(frame);
-        w = qobject_cast<frmGenerarCartaGrises *>(frame.MostrarVentana(QStringLiteral("frmGenerarCartaGrises")));
-        ASSERT_TRUE(w && dir.isValid());
-        imprimir = w->findChild<QPushButton *>(QStringLiteral("cmdImprimir"));
-    }
+TEST(ImprimirCarta, TheSavedChartReachesThePageCentredOncePerCopy)
+{
     QTemporaryDir dir;
     CajasGuionadas cajas;
     DialogosGuionados dialogos;
     MDIForm1 frame;
-    frmGenerarCartaGrises *w = nullptr;
-    QPushButton *imprimir = nullptr;
-};
+    modIdioma::CambiarIdioma(QStringLiteral("es"));
+    RegistrarVentanasCalibracion(frame);
+    auto *w = qobject_cast<frmGenerarCartaGrises *>(frame.MostrarVentana(QStringLiteral("frmGenerarCartaGrises")));
+    ASSERT_TRUE(w && dir.isValid());
+    const auto boton = [w](const char *n) { return w->findChild<QPushButton *>(QString::fromLatin1(n)); };
 
-} // namespace
-
-TEST_F(ImprimirCarta, OnlyAGeneratedChartIsPrintedAndCancelRendersNothing)
-{
     w->ImprimirCarta();
     ASSERT_EQ(cajas.llamadas.size(), 1);
     EXPECT_EQ(cajas.llamadas[0].texto, QStringLiteral("Primero genera la carta de grises."));
-    EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Information);
     EXPECT_EQ(cajas.llamadas[0].titulo, QStringLiteral("Imprimir"));
-    EXPECT_EQ(Ventanas::Buscar(QStringLiteral("frmConfigImpresion")), nullptr);
-
-    w->findChild<QPushButton *>(QStringLiteral("cmdGenerarCarta"))->click();
-    ASSERT_TRUE(imprimir->isEnabled());
-    // The dialog is told the chart's width, aspect and profile and shows the
-    // preview; cancelling it leaves no full-size render.
-    EnConfiguracionImpresion([this](frmConfigImpresion &d) {
-        EXPECT_EQ(d.findChild<QLabel *>(QStringLiteral("lblPerfilDocumentoVal"))->text(),
-                  QStringLiteral("sRGB IEC61966-2.1"));
-        EXPECT_TRUE(d.findChild<QLabel *>(QStringLiteral("lblInfoCarta"))->text().startsWith(
-            QStringLiteral("Carta: 19.00 x 19.16 cm")));
+    boton("cmdGenerarCarta")->click();
+    // The dialog gets the chart's aspect and profile and shows the preview;
+    // cancelling it leaves no full-size render.
+    EnConfiguracionImpresion([w](frmConfigImpresion &d) {
+        EXPECT_EQ(d.findChild<QLabel *>(QStringLiteral("lblPerfilDocumentoVal"))->text(), QStringLiteral("sRGB IEC61966-2.1"));
+        EXPECT_TRUE(d.findChild<QLabel *>(QStringLiteral("lblInfoCarta"))->text().startsWith(QStringLiteral("Carta: 19.00 x 19.16 cm")));
         EXPECT_EQ(d.Imagen, w->picCartaGris()->S().Imagen());
         d.findChild<QPushButton *>(QStringLiteral("cmdCancelar"))->click();
     });
-    imprimir->click();
+    boton("cmdImprimir")->click();
     EXPECT_EQ(cajas.llamadas.size(), 1);
     EXPECT_TRUE(w->picBuffer().Vacia());
-    EXPECT_EQ(Ventanas::Buscar(QStringLiteral("frmConfigImpresion")), nullptr);
-}
 
-TEST_F(ImprimirCarta, TheSavedChartReachesThePageCentredOncePerCopy)
-{
-    QString motivo;
-    const ColaPDF::Estado estado = ColaPDF::Preparar(&motivo);
-    if (estado == ColaPDF::Estado::SinPermisos) GTEST_SKIP() << motivo.toStdString();
-    ASSERT_EQ(estado, ColaPDF::Estado::Lista) << motivo.toStdString();
-
-    w->findChild<QPushButton *>(QStringLiteral("cmdGenerarCarta"))->click();
-    const auto antes = ColaPDF::Trabajos();
+    REQUIERE_COLA_PDF();
+    const QList<int> antes = ColaPDF::Trabajos();
     EnConfiguracionImpresion([](frmConfigImpresion &d) {
         d.findChild<QComboBox *>(QStringLiteral("cboImpresora"))->setCurrentText(QStringLiteral("PDF"));
         d.findChild<QLineEdit *>(QStringLiteral("txtCopias"))->setText(QStringLiteral("2"));
         d.findChild<QComboBox *>(QStringLiteral("cboGestionColor"))->setCurrentIndex(2); // no colour management
         d.findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
     });
-    imprimir->click();
-    ASSERT_EQ(cajas.llamadas.size(), 1);
+    boton("cmdImprimir")->click();
+    ASSERT_EQ(cajas.llamadas.size(), 2);
     // 19 x 1183 / 1173 = 19.162 cm.
-    EXPECT_EQ(cajas.llamadas[0].texto,
-              QStringLiteral("Carta enviada a la impresora.\r\nTamano impreso: 19.0 x 19.2 cm  (200 ppp)\r\n"
-                             "Posicion: centrada"));
-    EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Information);
-    EXPECT_EQ(cajas.llamadas[0].titulo, QStringLiteral("Imprimir"));
-
-    const auto nuevos = ColaPDF::Nuevos(antes);
-    ASSERT_EQ(nuevos.size(), 1);
-    EXPECT_EQ(nuevos[0].titulo, QStringLiteral("Carta de grises"));
-    const QString pdf = ColaPDF::PDF(nuevos[0].id);
+    EXPECT_EQ(cajas.llamadas[1].texto, QStringLiteral("Carta enviada a la impresora.\r\nTamano impreso: 19.0 x 19.2 cm  "
+                                                      "(200 ppp)\r\nPosicion: centrada"));
+    EXPECT_EQ(cajas.llamadas[1].Icono(), MsgBox::Information);
+    const QString pdf = ColaPDF::NuevoPDF(antes, QStringLiteral("Carta de grises"));
     ASSERT_FALSE(pdf.isEmpty());
     EXPECT_EQ(prueba::PaginasPDF(pdf), 2);
+    EXPECT_LE(ColaPDF::Desvio(pdf, 19.0, 19.0 * 1183 / 1173, true, 0, 0), 1.0);
 
-    // The pixels are those the Save writes.
-    const QString bmp = dir.filePath(QStringLiteral("carta.bmp"));
-    w->findChild<QComboBox *>(QStringLiteral("cboFormato"))->setCurrentIndex(2);
-    dialogos.Responder(bmp);
-    w->findChild<QPushButton *>(QStringLiteral("cmdGrabarFichero"))->click();
-    const QImage guardada = QImage(bmp).convertToFormat(QImage::Format_RGB32);
+    // Every page holds the pixels the Save writes.
+    w->findChild<QComboBox *>(QStringLiteral("cboFormato"))->setCurrentIndex(2); // BMP
+    dialogos.Responder(dir.filePath(QStringLiteral("carta.bmp")));
+    boton("cmdGrabarFichero")->click();
+    const QImage guardada = QImage(dir.filePath(QStringLiteral("carta.bmp"))).convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(guardada.size(), QSize(1173, 1183));
-    const QList<QImage> imagenes = ColaPDF::Imagenes(pdf);
-    ASSERT_FALSE(imagenes.isEmpty());
-    for (const QImage &i : imagenes) EXPECT_EQ(i, guardada);
-
-    QSize pagina;
-    const QRect caja = prueba::CajaEnPagina(pdf, 100, &pagina);
-    EXPECT_LE(ColaPDF::Desvio(caja, ColaPDF::EnPagina(pagina, 19.0, 19.0 * 1183 / 1173, true, 0, 0)), 1.0)
-        << caja.x() << "," << caja.y() << " " << caja.width() << "x" << caja.height();
+    const QList<QImage> impresas = ColaPDF::Imagenes(pdf);
+    ASSERT_FALSE(impresas.isEmpty());
+    for (const QImage &i : impresas) EXPECT_EQ(i, guardada);
 }
