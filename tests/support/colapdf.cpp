@@ -1,7 +1,6 @@
 #include "support/colapdf.h"
 
 #include "app/ventanas.h"
-#include "output/ayuda_impresion.h"
 #include "output/frmconfigimpresion.h"
 
 #include <QCoreApplication>
@@ -32,7 +31,7 @@ Estado Preparar(QString *motivo)
     static QString razon;
     static const Estado estado = [] {
         QProcess script;
-        script.start(QStringLiteral("bash"), {QStringLiteral(HALVORA_FUENTES "/scripts/cups.sh")});
+        script.start(QStringLiteral("bash"), {QStringLiteral(QT_TESTCASE_SOURCEDIR "/../scripts/cups.sh")});
         const bool fin = script.waitForFinished(120000) && script.exitStatus() == QProcess::NormalExit;
         const QStringList salida = QString::fromLocal8Bit(script.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
         razon = QString::fromLocal8Bit(script.readAllStandardError()).trimmed();
@@ -84,12 +83,26 @@ QString NuevoPDF(const QList<int> &antes, const QString &titulo)
     return QString();
 }
 
+namespace {
+// Runs a poppler tool; its standard output.
+QString Poppler(const QString &programa, QStringList args)
+{
+    QProcess p;
+    p.start(programa, args);
+    return p.waitForFinished(60000) ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
+}
+} // namespace
+
+int Paginas(const QString &pdf)
+{
+    const auto m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(Poppler(QStringLiteral("pdfinfo"), {pdf}));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
 QList<QImage> Imagenes(const QString &pdf)
 {
     QTemporaryDir dir;
-    QProcess p;
-    p.start(QStringLiteral("pdfimages"), {QStringLiteral("-png"), pdf, dir.filePath(QStringLiteral("i"))});
-    p.waitForFinished(60000);
+    Poppler(QStringLiteral("pdfimages"), {QStringLiteral("-png"), pdf, dir.filePath(QStringLiteral("i"))});
     QList<QImage> r;
     for (const QString &f : QDir(dir.path()).entryList(QDir::Files, QDir::Name))
         r << QImage(dir.filePath(f)).convertToFormat(QImage::Format_RGB32);
@@ -98,8 +111,15 @@ QList<QImage> Imagenes(const QString &pdf)
 
 double Desvio(const QString &pdf, double anchoCm, double altoCm, bool centrado, double xCm, double yCm)
 {
-    QSize pagina;
-    const QRect caja = prueba::CajaEnPagina(pdf, 100, &pagina);
+    // The box of non-white pixels of page 1 at 100 ppp.
+    QTemporaryDir dir;
+    Poppler(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-singlefile"), pdf,
+                                         dir.filePath(QStringLiteral("p"))});
+    const QImage pagina(dir.filePath(QStringLiteral("p.ppm")));
+    QRect caja;
+    for (int y = 0; y < pagina.height(); ++y)
+        for (int x = 0; x < pagina.width(); ++x)
+            if (pagina.pixel(x, y) != qRgb(255, 255, 255)) caja |= QRect(x, y, 1, 1);
     // The printable area as Qt gives it for the queue, in device pixels.
     QPrinter printer(QPrinterInfo::printerInfo(QString::fromLatin1(kCola)), QPrinter::HighResolution);
     const int ppp = printer.resolution();

@@ -29,7 +29,9 @@ QList<int> Trabajos();
 // The one job sent since antes, which must be titled titulo: its PDF once
 // the queue has written it, or "" (with a test failure).
 QString NuevoPDF(const QList<int> &antes, const QString &titulo);
-// The pictures of a PDF, in order, as RGB32 (poppler's pdfimages).
+// The pages of a PDF (poppler's pdfinfo), and its pictures in order as RGB32
+// (pdfimages).
+int Paginas(const QString &pdf);
 QList<QImage> Imagenes(const QString &pdf);
 // How far, in pixels of page 1 rendered at 100 ppp, the picture lies from
 // anchoCm x altoCm centred on the printable area or at xCm, yCm from its

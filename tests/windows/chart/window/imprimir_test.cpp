@@ -64,7 +64,7 @@ TEST(ImprimirCarta, TheSavedChartReachesThePageCentredOncePerCopy)
     EXPECT_EQ(cajas.llamadas[1].Icono(), MsgBox::Information);
     const QString pdf = ColaPDF::NuevoPDF(antes, QStringLiteral("Carta de grises"));
     ASSERT_FALSE(pdf.isEmpty());
-    EXPECT_EQ(prueba::PaginasPDF(pdf), 2);
+    EXPECT_EQ(ColaPDF::Paginas(pdf), 2);
     EXPECT_LE(ColaPDF::Desvio(pdf, 19.0, 19.0 * 1183 / 1173, true, 0, 0), 1.0);
 
     // Every page holds the pixels the Save writes.

@@ -179,7 +179,7 @@ TEST_F(ImprimirProcesada, WhatTheSaveWritesReachesThePageWhereTheUserPutIt)
               QStringLiteral("Imagen enviada a la impresora.\r\nTamaño: 19.0 x 12.7 cm\r\nPosición: con margen manual"));
     EXPECT_EQ(Temporales(), temporales);
     QString pdf = ColaPDF::NuevoPDF(antes, QStringLiteral("Imagen procesada"));
-    EXPECT_EQ(prueba::PaginasPDF(pdf), 1);
+    EXPECT_EQ(ColaPDF::Paginas(pdf), 1);
     EXPECT_EQ(ColaPDF::Imagenes(pdf), QList<QImage>{procesada});
     EXPECT_LE(ColaPDF::Desvio(pdf, 19.0, 19.0 * 200 / 300, false, 1, 4), 1.0);
 
