@@ -7,7 +7,6 @@
 #include "app/idioma.h"
 #include "app/mdiform1.h"
 #include "app/ventanas.h"
-#include "output/ayuda_impresion.h"
 #include "output/frmconfigimpresion.h"
 #include "support/colapdf.h"
 #include "support/scripted.h"
