@@ -1,14 +1,17 @@
 // The whole calibration loop through the real windows: the chart is made at
 // 200 ppp, goes through a simulated print process and comes back as a scan,
-// the evaluator measures it and makes the correction curve, the curve is
-// applied to the chart, the corrected chart goes through the same process
-// and is measured again: its response must now be linear.
+// the evaluator measures it and makes the correction curve and sends it to
+// the editor, which prints the chart with the curve applied through the real
+// "PDF" queue; the printed pixels go through the same process and are
+// measured again: their response must now be linear.
 
 #include "app/mdiform1.h"
+#include "app/ventanas.h"
 #include "curves/curvas.h"
-#include "imaging/aplicar.h"
 #include "imaging/modimage.h"
+#include "output/frmconfigimpresion.h"
 #include "platform/numbers.h"
+#include "support/colapdf.h"
 #include "support/estado.h"
 #include "support/scripted.h"
 #include "windows/chart/frmgenerarcartagrises.h"
@@ -123,20 +126,6 @@ QImage Imprimir(const QImage &carta, const Proceso &p, bool dieciseis)
     return salida;
 }
 
-// The chart through the curve tables, as the image engine applies them: its
-// buffers are bottom-up BGR rows of PasoDeAncho bytes.
-QImage AplicarCurva(const QImage &carta)
-{
-    QImage img = carta.convertToFormat(QImage::Format_RGB888).mirrored().rgbSwapped();
-    const int32_t w = img.width(), h = img.height();
-    const int32_t paso = static_cast<int32_t>(modImage::PasoDeAncho(w));
-    modImage::Pixeles origen(static_cast<size_t>(paso) * h), destino(origen.size());
-    for (int y = 0; y < h; ++y) std::copy_n(img.constScanLine(y), 3 * w, origen.data() + static_cast<size_t>(y) * paso);
-    modImage::AplicarCurvaBuffer(origen, destino, w, h, paso, true, 0);
-    for (int y = 0; y < h; ++y) std::copy_n(destino.data() + static_cast<size_t>(y) * paso, 3 * w, img.scanLine(y));
-    return img.rgbSwapped().mirrored();
-}
-
 // (process, 16 bits)
 using Caso = std::tuple<int, bool>;
 
@@ -195,6 +184,30 @@ protected:
         return ev->Muestras();
     }
 
+    // The evaluator's curve sent to the editor, which loads the chart as its
+    // sample and prints it through the queue with no colour management: the
+    // picture the PDF holds.
+    QImage ImprimirCorregida()
+    {
+        auto *ev = Ventanas::Buscar(QStringLiteral("frmEvaluarEscaneo"));
+        ev->findChild<QPushButton *>(QStringLiteral("cmdEnviarCurvaEditor"))->click();
+        QWidget *editor = Ventanas::Buscar(QStringLiteral("frmEditarAplicarCurva"));
+        EXPECT_NE(editor, nullptr);
+        if (!editor) return {};
+        dialogos.Responder(dir.filePath(QStringLiteral("Carta_Grises_ZOLV.png")));
+        editor->findChild<QPushButton *>(QStringLiteral("cmdCargarImagenAProcesar"))->click();
+        const QList<int> antes = ColaPDF::Trabajos();
+        EnConfiguracionImpresion([](frmConfigImpresion &d) {
+            d.findChild<QComboBox *>(QStringLiteral("cboImpresora"))->setCurrentText(QStringLiteral("PDF"));
+            d.findChild<QComboBox *>(QStringLiteral("cboGestionColor"))->setCurrentIndex(2);
+            d.findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+        });
+        editor->findChild<QPushButton *>(QStringLiteral("cmdImprimirImagenCurva"))->click();
+        const QList<QImage> impresa = ColaPDF::Imagenes(ColaPDF::NuevoPDF(antes, QStringLiteral("Imagen procesada")));
+        EXPECT_EQ(impresa.size(), 1);
+        return impresa.isEmpty() ? QImage() : impresa[0];
+    }
+
     QTemporaryDir dir;
     CajasGuionadas cajas;
     DialogosGuionados dialogos;
@@ -207,6 +220,7 @@ TEST_P(BucleCalibracion, CorrectedPrintIsLinear)
 {
     const auto [indice, dieciseis] = GetParam();
     const Proceso &p = kProcesos[indice];
+    REQUIERE_COLA_PDF();
 
     const QImage carta = GenerarCarta();
     ASSERT_FALSE(carta.isNull());
@@ -216,8 +230,9 @@ TEST_P(BucleCalibracion, CorrectedPrintIsLinear)
     ASSERT_TRUE(cajas.llamadas.size() <= 1u); // the chart's "saved" notice only
     ASSERT_GE(modEngine::NumPuntos[0], 10);
 
-    // Second round: the chart corrected by the curve, through the same process.
-    const QImage corregida = AplicarCurva(carta);
+    // Second round: the chart printed with the curve, through the same process.
+    const QImage corregida = ImprimirCorregida();
+    ASSERT_EQ(corregida.size(), carta.size());
     const Evaluador::Muestras despues = Evaluar(Imprimir(corregida, p, dieciseis), QStringLiteral("corregido.png"));
 
     int errorAntes = 0, errorDespues = 0;

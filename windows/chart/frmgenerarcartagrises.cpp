@@ -118,13 +118,13 @@ frmGenerarCartaGrises::frmGenerarCartaGrises(QWidget *parent) : QWidget(parent)
     connect(chkLineas_, &QCheckBox::toggled, this, [this] { OpcionCambiada(); });
     connect(cmdGenerarCarta_, &QPushButton::clicked, this, [this] { cmdGenerarCarta_Click(); });
     connect(cmdGrabarFichero_, &QPushButton::clicked, this, [this] { cmdGrabarFichero_Click(); });
+    connect(cmdImprimir_, &QPushButton::clicked, this, [this] { cmdImprimir_Click(); });
 
     optPositivo_->setChecked(true);
     cboFormato_->addItems({QStringLiteral("JPG"), QStringLiteral("PNG"), QStringLiteral("BMP"),
                            QStringLiteral("GIF"), QStringLiteral("TIF")});
     cboFormato_->setCurrentIndex(0);
     cmdGrabarFichero_->setEnabled(false);
-    // Printing the chart is not available yet.
     cmdImprimir_->setEnabled(false);
     chkLineas_->setChecked(true);
     optNegativo_->setChecked(true);
@@ -213,6 +213,7 @@ void frmGenerarCartaGrises::cmdGenerarCarta_Click()
     DibujarCarta();
     cartaGenerada_ = true;
     cmdGrabarFichero_->setEnabled(true);
+    cmdImprimir_->setEnabled(true);
     ActualizarEtiquetaPixeles();
 }
 
@@ -266,10 +267,8 @@ void frmGenerarCartaGrises::GuardarCarta()
 
     const QString error = QStringLiteral("Error al guardar: ");
     if (!RenderizarBuffer()) {
-        MsgBox::Mostrar(error + QStringLiteral("No hay memoria suficiente para la carta de %1 x %2 px")
-                                    .arg(geo_.AnchoPx)
-                                    .arg(geo_.AltoPx),
-                        MsgBox::Critical, QString(), this);
+        MsgBox::Mostrar(error + CartaGrises::TextoSinMemoria(geo_.AnchoPx, geo_.AltoPx), MsgBox::Critical, QString(),
+                        this);
         return;
     }
     QString motivo;

@@ -2,7 +2,7 @@
 // The grey chart generator: the user picks resolution, title, mode, labels
 // and outlines; Generate draws the chart into the preview, and from then on
 // every option change redraws it. The chart is saved at full size as an image
-// file. Nothing is remembered between openings.
+// file or printed. Nothing is remembered between openings.
 
 #include "app/ventanas.h"
 #include "platform/picturebox.h"
@@ -38,6 +38,8 @@ public:
     bool RenderizarBuffer();
     // Save as an image file, with its dialog and messages.
     void GuardarCarta();
+    // Print, with the print set-up and its messages (imprimircarta.cpp).
+    void ImprimirCarta();
 
     bool CartaGenerada() const { return cartaGenerada_; }
     // The resolution box holds an accepted resolution (the geometry's).
@@ -58,6 +60,7 @@ public:
     // Option buttons, check boxes and title: redraw once a chart exists.
     void OpcionCambiada();
     void cmdGrabarFichero_Click() { GuardarCarta(); }
+    void cmdImprimir_Click() { ImprimirCarta(); }
 
 private:
     // Shows whether the box holds an accepted resolution: a refused entry in

@@ -24,10 +24,7 @@ struct LiberarDib {
 };
 using Dib = std::unique_ptr<FIBITMAP, LiberarDib>;
 
-QString SinMemoria(const QImage &img)
-{
-    return QStringLiteral("No hay memoria suficiente para la carta de %1 x %2 px").arg(img.width()).arg(img.height());
-}
+QString SinMemoria(const QImage &img) { return TextoSinMemoria(img.width(), img.height()); }
 
 // The picture as a FreeImage bitmap: 8-bit grey for GIF (the chart holds only
 // neutral greys, so the red channel is the grey), 24-bit otherwise.
@@ -70,6 +67,11 @@ const FormatoCarta &FormatoDeIndice(int indice)
 {
     if (indice < 0 || indice >= kNumFormatos) indice = 0;
     return kFormatos[indice];
+}
+
+QString TextoSinMemoria(int ancho, int alto)
+{
+    return QStringLiteral("No hay memoria suficiente para la carta de %1 x %2 px").arg(ancho).arg(alto);
 }
 
 int PuntosPorMetro(int ppp) { return Numeros::CLng(ppp / 0.0254); }

@@ -21,6 +21,10 @@ constexpr int kCalidadJpeg = 75;
 // a negative (or unknown) index is JPEG.
 const FormatoCarta &FormatoDeIndice(int indice);
 
+// "No hay memoria suficiente para la carta de W x H px": a full-size render
+// or its copy could not be had.
+QString TextoSinMemoria(int ancho, int alto);
+
 // Dots per metre of a resolution in pixels per inch.
 int PuntosPorMetro(int ppp);
 

@@ -321,6 +321,7 @@ void frmEditarAplicarCurva::CrearControles()
     connect(cmdCargarImagenAProcesar_, &QPushButton::clicked, this, [this] { cmdCargarImagenAProcesar_Click(); });
     connect(cmdImportACV_, &QPushButton::clicked, this, [this] { cmdImportACV_Click(); });
     connect(cmdGuardarImagenCurva_, &QPushButton::clicked, this, [this] { cmdGuardarImagenCurva_Click(); });
+    connect(cmdImprimirImagenCurva_, &QPushButton::clicked, this, [this] { cmdImprimirImagenCurva_Click(); });
     connect(cmdExportACV_, &QPushButton::clicked, this, [this] { cmdExportACV_Click(); });
     connect(tmrRender_, &QTimer::timeout, this, [this] { tmrRender_Timer(); });
     connect(picCurve_, &PictureBox::MouseDown, this,

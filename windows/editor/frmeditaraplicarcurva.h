@@ -125,6 +125,9 @@ public:
 
     // --- save of the processed image (guardarprocesada.cpp) ---
     void cmdGuardarImagenCurva_Click();
+    // --- print of the processed image (imprimirprocesada.cpp) ---
+    void cmdImprimirImagenCurva_Click() { ImprimirImagenProcesada(); }
+    void ImprimirImagenProcesada();
 
     // --- progress window ---
     void MostrarProgreso(const QString &mensaje);

@@ -1,0 +1,202 @@
+// The editor's Print: its checks, then the processed sample through the real
+// "PDF" queue: exactly what the save writes, at the chosen place, converted
+// from the sample's own profile when the program manages colour; a cancel or
+// a failure leaves no temporary file and no job.
+
+#include "ayuda_editor.h"
+
+#include "imaging/cargar.h"
+#include "imaging/guardar.h"
+#include "output/ajustesimpresora.h"
+#include "output/ayuda_impresion.h"
+#include "output/cargalcms.h"
+#include "output/frmconfigimpresion.h"
+#include "platform/progress.h"
+#include "support/colapdf.h"
+
+#include <FreeImage.h>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+
+#include <functional>
+
+namespace {
+
+class ImprimirProcesada : public EditorAbierto {
+protected:
+    void TearDown() override { Restaurar(); }
+    static void Restaurar()
+    {
+        frmConfigImpresion::FijarListaImpresoras(std::nullopt);
+        modImpresion::FijarCarpetaColor(QString());
+        modLCMS::FijarBusquedaSistema(true);
+    }
+
+    // 300 x 200 with a wide-gamut profile embedded, and a curve that never
+    // gives black (so the inverted picture has no white pixel).
+    void CargarMuestraConPerfil()
+    {
+        QImage img(300, 200, QImage::Format_BGR888);
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) img.setPixel(x, y, qRgb(x % 251, (x + 3 * y) % 256, (7 * y) % 253));
+        QByteArray icc = Leer(prueba::Guardar(prueba::PerfilAncho(), dir.filePath(QStringLiteral("ancho.icc"))));
+        FIBITMAP *b = FreeImage_ConvertFromRawBits(img.bits(), img.width(), img.height(), int(img.bytesPerLine()), 24,
+                                                   FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK, TRUE);
+        FreeImage_CreateICCProfile(b, icc.data(), long(icc.size()));
+        ASSERT_TRUE(FreeImage_Save(FIF_TIFF, b, QFile::encodeName(dir.filePath(QStringLiteral("m.tif"))).constData(), 0));
+        FreeImage_Unload(b);
+        CargarMuestra(dir.filePath(QStringLiteral("m.tif")));
+        ASSERT_TRUE(modImage::HayMuestra && !modImage::RutaPerfilICCTemp().isEmpty());
+        Recibir({0, 90, 255}, {20, 150, 230});
+    }
+    // The files of the temporary folder, one a line.
+    static std::string Temporales()
+    {
+        return QDir::temp().entryList(QDir::Files | QDir::Hidden, QDir::Name).join(u'\n').toStdString();
+    }
+    void Imprimir(const std::function<void(frmConfigImpresion &)> &acciones)
+    {
+        EnConfiguracionImpresion(acciones);
+        Boton("cmdImprimirImagenCurva")->click();
+    }
+    // In the dialog: the printer "PDF", a colour mode, then Print.
+    static void Aceptar(frmConfigImpresion &d, int modo = 0)
+    {
+        d.findChild<QComboBox *>(QStringLiteral("cboImpresora"))->setCurrentText(QStringLiteral("PDF"));
+        d.findChild<QComboBox *>(QStringLiteral("cboGestionColor"))->setCurrentIndex(modo);
+        d.findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+    }
+};
+
+} // namespace
+
+TEST_F(ImprimirProcesada, ChecksComeFirstAndCancelLeavesNothing)
+{
+    w->ImprimirImagenProcesada();
+    CargarMuestraConPerfil();
+    C<QRadioButton>("optOriginal")->click();
+    w->ImprimirImagenProcesada();
+    C<QRadioButton>("optCurvaAplicada")->click();
+    C<QPushButton>("cmdReset")->click();
+    w->ImprimirImagenProcesada();
+    const QStringList esperados{QStringLiteral("No hay imagen de muestra cargada."),
+                                QStringLiteral("Cambia la vista a 'Curva aplicada' antes de imprimir."),
+                                QStringLiteral("La curva activa es identidad (sin cambios). Ajusta la curva antes de imprimir.")};
+    ASSERT_EQ(cajas.llamadas.size(), esperados.size());
+    for (int i = 0; i < esperados.size(); ++i) {
+        EXPECT_EQ(cajas.llamadas[i].texto, esperados[i]);
+        EXPECT_EQ(cajas.llamadas[i].Icono(), MsgBox::Information);
+        EXPECT_EQ(cajas.llamadas[i].titulo, QStringLiteral("Imprimir"));
+    }
+
+    // The flip alone is something to print: the dialog shows the processed
+    // picture with the sample's profile; cancelling leaves nothing behind.
+    cajas.llamadas.clear();
+    const std::string temporales = Temporales();
+    C<QCheckBox>("chkInvertirHorizontal")->click();
+    ASSERT_TRUE(modImage::GuardarImagenProcesada(dir.filePath(QStringLiteral("espejo.bmp")), 0, 0));
+    Imprimir([&](frmConfigImpresion &d) {
+        EXPECT_EQ(d.Imagen.convertToFormat(QImage::Format_RGB32), QImage(dir.filePath(QStringLiteral("espejo.bmp"))));
+        EXPECT_EQ(d.findChild<QLabel *>(QStringLiteral("lblPerfilDocumentoVal"))->text(), modImage::DescPerfilICC);
+        EXPECT_NE(Temporales().find("zolv_print_tmp_"), std::string::npos); // the bitmap it was read from
+        d.findChild<QPushButton *>(QStringLiteral("cmdCancelar"))->click();
+    });
+    EXPECT_TRUE(cajas.llamadas.isEmpty());
+    EXPECT_EQ(Temporales(), temporales);
+    EXPECT_EQ(Ventanas::Buscar(QStringLiteral("frmProgresoCarga")), nullptr);
+}
+
+TEST_F(ImprimirProcesada, FailuresSayWhyAndLeaveNoFileAndNoJob)
+{
+    REQUIERE_COLA_PDF();
+    CargarMuestraConPerfil();
+    C<QCheckBox>("chkInvertirTonos")->click();
+    const QString vacia = dir.filePath(QStringLiteral("vacia"));
+    QDir().mkpath(vacia);
+    const struct {
+        std::function<void()> antes;
+        std::function<void(frmConfigImpresion &)> dialogo;
+        const char *aviso;
+    } casos[] = {
+        // No printer at all: the dialog refuses Print and stays until cancelled.
+        {[] { frmConfigImpresion::FijarListaImpresoras(frmConfigImpresion::ListaImpresoras{{}, {}}); },
+         [](frmConfigImpresion &d) {
+             d.findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+             d.findChild<QPushButton *>(QStringLiteral("cmdCancelar"))->click();
+         },
+         "No hay impresora seleccionada."},
+        {[] { frmConfigImpresion::FijarListaImpresoras(frmConfigImpresion::ListaImpresoras{{"Fantasma"}, "Fantasma"}); },
+         [](frmConfigImpresion &d) { d.findChild<QPushButton *>(QStringLiteral("cmdOK"))->click(); },
+         "Error al imprimir: No se pudo crear el contexto de impresion."},
+        {[&] { modImpresion::FijarCarpetaColor(vacia); }, [](frmConfigImpresion &d) { Aceptar(d, 1); },
+         "Error al imprimir: No se encontro el perfil de impresora."},
+        {[] { modLCMS::FijarBusquedaSistema(false); },
+         [](frmConfigImpresion &d) {
+             d.findChild<QCheckBox *>(QStringLiteral("chkCompensacionPuntoNegro"))->setChecked(true);
+             Aceptar(d, 1);
+         },
+         "Error al imprimir: La compensacion de punto negro necesita la biblioteca Little CMS (liblcms2.so.2)."},
+    };
+    for (const auto &c : casos) {
+        Restaurar();
+        c.antes();
+        cajas.llamadas.clear();
+        const std::string temporales = Temporales();
+        const QList<int> trabajos = ColaPDF::Trabajos();
+        Imprimir(c.dialogo);
+        ASSERT_EQ(cajas.llamadas.size(), 1) << c.aviso;
+        EXPECT_EQ(cajas.llamadas[0].texto, QString::fromUtf8(c.aviso));
+        EXPECT_EQ(cajas.llamadas[0].Icono(), c.aviso[0] == 'E' ? MsgBox::Critical : MsgBox::Information) << c.aviso;
+        EXPECT_EQ(cajas.llamadas[0].titulo, QStringLiteral("Imprimir"));
+        EXPECT_EQ(Temporales(), temporales) << c.aviso;
+        EXPECT_EQ(ColaPDF::Trabajos(), trabajos) << c.aviso;
+    }
+    EXPECT_FALSE(GuardaOcupado::Activo());
+}
+
+TEST_F(ImprimirProcesada, WhatTheSaveWritesReachesThePageWhereTheUserPutIt)
+{
+    REQUIERE_COLA_PDF();
+    CargarMuestraConPerfil();
+    C<QCheckBox>("chkInvertirTonos")->click();
+    C<QCheckBox>("chkInvertirHorizontal")->click();
+    ASSERT_TRUE(modImage::GuardarImagenProcesada(dir.filePath(QStringLiteral("p.bmp")), 0, 0));
+    const QImage procesada = QImage(dir.filePath(QStringLiteral("p.bmp"))).convertToFormat(QImage::Format_RGB32);
+    const std::string temporales = Temporales();
+
+    // No colour management, placed by hand 1 cm right and 4 cm down.
+    QList<int> antes = ColaPDF::Trabajos();
+    Imprimir([](frmConfigImpresion &d) {
+        d.findChild<QRadioButton *>(QStringLiteral("optManual"))->click();
+        d.findChild<QLineEdit *>(QStringLiteral("txtPosX"))->setText(QStringLiteral("1"));
+        d.findChild<QLineEdit *>(QStringLiteral("txtPosY"))->setText(QStringLiteral("4"));
+        Aceptar(d, 2);
+    });
+    ASSERT_EQ(cajas.llamadas.size(), 1);
+    // 19 x 200 / 300 = 12.667 cm.
+    EXPECT_EQ(cajas.llamadas[0].texto,
+              QStringLiteral("Imagen enviada a la impresora.\r\nTamaño: 19.0 x 12.7 cm\r\nPosición: con margen manual"));
+    EXPECT_EQ(Temporales(), temporales);
+    QString pdf = ColaPDF::NuevoPDF(antes, QStringLiteral("Imagen procesada"));
+    EXPECT_EQ(ColaPDF::Paginas(pdf), 1);
+    EXPECT_EQ(ColaPDF::Imagenes(pdf), QList<QImage>{procesada});
+    EXPECT_LE(ColaPDF::Desvio(pdf, 19.0, 19.0 * 200 / 300, false, 1, 4), 1.0);
+
+    // The program manages colour: from the sample's own profile to sRGB.
+    const QString srgb = prueba::Guardar(cmsCreate_sRGBProfile(), dir.filePath(QStringLiteral("sRGB.icc")));
+    modImpresion::FijarCarpetaColor(dir.path());
+    antes = ColaPDF::Trabajos();
+    Imprimir([](frmConfigImpresion &d) {
+        d.findChild<QComboBox *>(QStringLiteral("cboPerfilImpresora"))->setCurrentText(QStringLiteral("sRGB IEC61966-2.1"));
+        Aceptar(d, 1);
+    });
+    pdf = ColaPDF::NuevoPDF(antes, QStringLiteral("Imagen procesada"));
+    const QList<QImage> convertida = ColaPDF::Imagenes(pdf);
+    ASSERT_EQ(convertida.size(), 1);
+    EXPECT_EQ(prueba::Diferencia(convertida[0], prueba::TransformarLCMS(procesada.convertToFormat(QImage::Format_BGR888),
+                                                                       modImage::RutaPerfilICCTemp(), srgb,
+                                                                       INTENT_RELATIVE_COLORIMETRIC, false)),
+              0);
+    EXPECT_GT(prueba::Diferencia(convertida[0], procesada), 10);
+}

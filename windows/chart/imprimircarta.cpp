@@ -1,0 +1,45 @@
+// The chart's Print: the print set-up (the chart is sRGB by definition), then
+// the chart rendered at full size and sent with the user's choices.
+
+#include "windows/chart/frmgenerarcartagrises.h"
+
+#include "app/idioma.h"
+#include "output/peticionimpresion.h"
+#include "platform/msgbox.h"
+#include "platform/progress.h"
+#include "windows/envioimpresion.h"
+
+#include <exception>
+
+void frmGenerarCartaGrises::ImprimirCarta()
+{
+    if (!cartaGenerada_) {
+        MsgBox::Mostrar(T(QStringLiteral("Primero genera la carta de grises."),
+                          QStringLiteral("Generate the grayscale chart first.")),
+                        MsgBox::Information, T(QStringLiteral("Imprimir"), QStringLiteral("Print")), this);
+        return;
+    }
+    if (GuardaOcupado::Activo()) return;
+    try {
+        // The dialog shows the preview; the full-size render waits for Print.
+        const QImage vista = picCartaGris_->S().Imagen();
+        PeticionImpresion p;
+        if (!PedirConfiguracionImpresion(this, 19.0, static_cast<double>(geo_.AltoPx) / geo_.AnchoPx,
+                                         QStringLiteral("sRGB IEC61966-2.1"), &vista, p))
+            return;
+
+        const GuardaOcupado ocupado;
+        if (!RenderizarBuffer()) {
+            EnvioImpresion::InformarError(CartaGrises::TextoSinMemoria(geo_.AnchoPx, geo_.AltoPx), this);
+            return;
+        }
+        QString error;
+        const int32_t r = EnvioImpresion::Enviar(picBuffer_.Imagen(), geo_.AnchoPx, geo_.AltoPx, this,
+                                                 T(QStringLiteral("Carta de grises"), QStringLiteral("Grayscale chart")),
+                                                 p, QString(), error);
+        EnvioImpresion::Informar(r, error, EnvioImpresion::TextoCartaEnviada(p.anchoCm, p.altoCm, geo_.Resolucion, p.centrado),
+                                 this);
+    } catch (const std::exception &e) {
+        EnvioImpresion::InformarError(QString::fromLocal8Bit(e.what()), this);
+    }
+}

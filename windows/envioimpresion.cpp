@@ -1,0 +1,62 @@
+#include "windows/envioimpresion.h"
+
+#include "app/idioma.h"
+#include "output/configimpresion.h"
+#include "output/impresion.h"
+#include "platform/msgbox.h"
+
+namespace EnvioImpresion {
+
+namespace {
+
+QString Posicion(bool centrado)
+{
+    return centrado ? QStringLiteral("centrada") : QStringLiteral("con margen manual");
+}
+
+QString Tamano(double anchoCm, double altoCm)
+{
+    return ConfigImpresion::FormatoUnDecimal(anchoCm) + QStringLiteral(" x ") +
+           ConfigImpresion::FormatoUnDecimal(altoCm) + QStringLiteral(" cm");
+}
+
+} // namespace
+
+int32_t Enviar(const QImage &imagen, int32_t anchoPx, int32_t altoPx, QWidget *propietario, const QString &documento,
+               const PeticionImpresion &p, const QString &perfilOrigen, QString &error)
+{
+    return modImpresion::ImprimirImagen(&imagen, anchoPx, altoPx, propietario, documento, p.impresora,
+                                        static_cast<int16_t>(p.copias), p.anchoCm, p.altoCm, p.centrado, p.xCm,
+                                        p.yCm, error, static_cast<int16_t>(p.modoColor), perfilOrigen,
+                                        p.perfilImpresora, static_cast<int16_t>(p.indiceIntento),
+                                        p.compensarPuntoNegro);
+}
+
+QString TextoCartaEnviada(double anchoCm, double altoCm, int ppp, bool centrado)
+{
+    return QStringLiteral("Carta enviada a la impresora.\r\nTamano impreso: ") + Tamano(anchoCm, altoCm) +
+           QStringLiteral("  (") + QString::number(ppp) + QStringLiteral(" ppp)\r\nPosicion: ") + Posicion(centrado);
+}
+
+QString TextoImagenEnviada(double anchoCm, double altoCm, bool centrado)
+{
+    return QStringLiteral("Imagen enviada a la impresora.\r\nTamaño: ") + Tamano(anchoCm, altoCm) +
+           QStringLiteral("\r\nPosición: ") + Posicion(centrado);
+}
+
+void Informar(int32_t resultado, const QString &error, const QString &aviso, QWidget *propietario)
+{
+    if (resultado == 0) return;
+    if (resultado == -1)
+        InformarError(error, propietario);
+    else
+        MsgBox::Mostrar(aviso, MsgBox::Information, QStringLiteral("Imprimir"), propietario);
+}
+
+void InformarError(const QString &motivo, QWidget *propietario)
+{
+    MsgBox::Mostrar(T(QStringLiteral("Error al imprimir: "), QStringLiteral("Print error: ")) + motivo,
+                    MsgBox::Critical, T(QStringLiteral("Imprimir"), QStringLiteral("Print")), propietario);
+}
+
+} // namespace EnvioImpresion
