@@ -1,11 +1,13 @@
 #include "platform/picturebox.h"
 
 #include "platform/colorref.h"
+#include "platform/memoria.h"
 
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
+#include <functional>
 
 namespace {
 // The surface measures fonts at the screen's logical 96 pixels per inch.
@@ -16,13 +18,13 @@ QColor C(uint32_t c) { return ColorRef::AQColor(c); }
 
 Superficie::Superficie(int ancho, int alto) { Redimensionar(ancho, alto); }
 
-bool Superficie::Redimensionar(int ancho, int alto)
+bool Superficie::Redimensionar(int ancho, int alto, QImage::Format formato)
 {
     if (ancho <= 0 || alto <= 0) {
         imagen_ = QImage();
         return true;
     }
-    imagen_ = QImage(ancho, alto, QImage::Format_RGB32);
+    imagen_ = QImage(ancho, alto, formato);
     if (imagen_.isNull()) return false;
     imagen_.setDotsPerMeterX(kPuntosPorMetro);
     imagen_.setDotsPerMeterY(kPuntosPorMetro);
@@ -144,13 +146,58 @@ QFontMetricsF Metricas(const QFont &f)
 }
 } // namespace
 
+namespace {
+// Text on a 24-bit surface. Antialiased text is blended with other roundings
+// at 24 bits, and large glyphs drawn at other coordinates rasterise a little
+// differently, so the text is drawn at its own place on a 32-bit picture of
+// the surface's full size whose memory is only reserved: the area the text
+// covers is copied in, written, copied back, and the pages are let go with the
+// picture. The pixels are those of a 32-bit surface.
+void TextoEn24Bits(QImage &img, const QRect &area, const std::function<void(QImage &)> &escribir)
+{
+    const qsizetype paso32 = qsizetype(img.width()) * 4;
+    Memoria::Zona zona(size_t(paso32) * size_t(img.height()));
+    if (!zona) return;
+    QImage lienzo(zona.Datos(), img.width(), img.height(), paso32, QImage::Format_RGB32);
+    lienzo.setDotsPerMeterX(img.dotsPerMeterX());
+    lienzo.setDotsPerMeterY(img.dotsPerMeterY());
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const uchar *o = img.constScanLine(y) + 3 * area.left();
+        QRgb *d = reinterpret_cast<QRgb *>(lienzo.scanLine(y)) + area.left();
+        for (int x = 0; x < area.width(); ++x, o += 3) d[x] = qRgb(o[2], o[1], o[0]);
+    }
+    escribir(lienzo);
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const QRgb *o = reinterpret_cast<const QRgb *>(lienzo.constScanLine(y)) + area.left();
+        uchar *d = img.scanLine(y) + 3 * area.left();
+        for (int x = 0; x < area.width(); ++x, d += 3) d[0] = uchar(qBlue(o[x])), d[1] = uchar(qGreen(o[x])), d[2] = uchar(qRed(o[x]));
+    }
+}
+} // namespace
+
 void Superficie::Print(const QString &texto)
 {
     if (!imagen_.isNull()) {
-        QPainter p(&imagen_);
-        p.setFont(fuente_);
-        p.setPen(C(ForeColor));
-        p.drawText(QPointF(CurrentX, CurrentY + Metricas(fuente_).ascent()), texto);
+        const QFontMetricsF m = Metricas(fuente_);
+        const QPointF en(CurrentX, CurrentY + m.ascent());
+        auto escribir = [&](QImage &destino) {
+            QPainter p(&destino);
+            p.setFont(fuente_);
+            p.setPen(C(ForeColor));
+            p.drawText(en, texto);
+        };
+        if (imagen_.format() != QImage::Format_BGR888) {
+            escribir(imagen_);
+        } else {
+            // Ink can reach past the measured box (antialiasing, overhangs).
+            const qreal margen = 2 + m.height() / 4;
+            const QRect area = m.boundingRect(texto)
+                                   .translated(en)
+                                   .adjusted(-margen, -margen, margen, margen)
+                                   .toAlignedRect()
+                                   .intersected(imagen_.rect());
+            if (!area.isEmpty()) TextoEn24Bits(imagen_, area, escribir);
+        }
     }
     CurrentX = 0;
     CurrentY += TextHeight(texto);

@@ -21,8 +21,15 @@ const FormatoCarta kFormatos[kNumFormatos] = {
     {QStringLiteral("TIFF (*.tif)"), QStringLiteral("*.tif;*.tiff"), QStringLiteral("tif"), FIF_TIFF},
 };
 
+// Releases a bitmap; one that borrows a picture's memory first turns its
+// rows back.
 struct LiberarDib {
-    void operator()(FIBITMAP *d) const { FreeImage_Unload(d); }
+    bool devolverFilas = false;
+    void operator()(FIBITMAP *d) const
+    {
+        if (devolverFilas) FreeImage_FlipVertical(d);
+        FreeImage_Unload(d);
+    }
 };
 using Dib = std::unique_ptr<FIBITMAP, LiberarDib>;
 
@@ -31,14 +38,32 @@ QString SinMemoria(const QImage &img)
     return QStringLiteral("No hay memoria suficiente para la carta de %1 x %2 px").arg(img.width()).arg(img.height());
 }
 
-// The picture as a FreeImage bitmap: 8-bit grey for GIF (the chart holds only
-// neutral greys, so the red channel is the grey), 24-bit otherwise.
+// A picture at 24 bits in the library's byte order is written from its own
+// memory: the bitmap wraps it, its rows turned over in place (the library
+// keeps them bottom-up) until the bitmap is released.
+Dib Prestar(QImage &img)
+{
+    uchar *bits = img.bits(); // a copy only if someone else shares the picture
+    if (!bits) return nullptr;
+    // The alignment bytes reach BMP files: zero, as in a bitmap of the
+    // library's own.
+    const qsizetype usados = qsizetype(img.width()) * 3, paso = img.bytesPerLine();
+    for (int y = 0; y < img.height() && paso > usados; ++y) std::memset(bits + y * paso + usados, 0, size_t(paso - usados));
+    Dib dib(FreeImage_ConvertFromRawBitsEx(FALSE, bits, FIT_BITMAP, img.width(), img.height(),
+                                           static_cast<int>(img.bytesPerLine()), 24, 0, 0, 0, TRUE));
+    if (dib) dib.get_deleter().devolverFilas = true;
+    return dib;
+}
+
+// The picture as a new FreeImage bitmap: 8-bit grey for GIF (the chart holds
+// only neutral greys, so the red channel is the grey), 24-bit otherwise.
 Dib Convertir(const QImage &origen, bool gris)
 {
-    const QImage img = origen.format() == QImage::Format_RGB32 || origen.format() == QImage::Format_ARGB32
+    const bool bgr = origen.format() == QImage::Format_BGR888;
+    const QImage img = bgr || origen.format() == QImage::Format_RGB32 || origen.format() == QImage::Format_ARGB32
                            ? origen
                            : origen.convertToFormat(QImage::Format_RGB32);
-    if (img.isNull()) return nullptr;
+    if (img.isNull() || (bgr && !gris)) return nullptr;
     const int w = img.width(), h = img.height();
     Dib dib(FreeImage_Allocate(w, h, gris ? 8 : 24));
     if (!dib) return nullptr;
@@ -53,7 +78,10 @@ Dib Convertir(const QImage &origen, bool gris)
         const QRgb *src = reinterpret_cast<const QRgb *>(img.constScanLine(y));
         // FreeImage keeps its rows bottom-up.
         BYTE *dst = FreeImage_GetScanLine(dib.get(), h - 1 - y);
-        if (gris) {
+        if (gris && bgr) {
+            const uchar *o = img.constScanLine(y);
+            for (int x = 0; x < w; ++x) dst[x] = o[3 * x + 2];
+        } else if (gris) {
             for (int x = 0; x < w; ++x) dst[x] = static_cast<BYTE>(qRed(src[x]));
         } else {
             for (int x = 0; x < w; ++x, dst += 3) {
@@ -78,6 +106,13 @@ int PuntosPorMetro(int ppp) { return Numeros::CLng(ppp / 0.0254); }
 
 bool GuardarImagenCarta(const QImage &img, const QString &ruta, int indice, int ppp, QString *error)
 {
+    // Shared with the caller's: written from a copy, the caller's untouched.
+    QImage propia = img;
+    return GuardarImagenCarta(propia, ruta, indice, ppp, error);
+}
+
+bool GuardarImagenCarta(QImage &img, const QString &ruta, int indice, int ppp, QString *error)
+{
     auto fallo = [error](const QString &texto) {
         if (error) *error = texto;
         return false;
@@ -86,7 +121,7 @@ bool GuardarImagenCarta(const QImage &img, const QString &ruta, int indice, int 
     const FormatoCarta &f = FormatoDeIndice(indice);
     const auto fif = static_cast<FREE_IMAGE_FORMAT>(f.fif);
 
-    Dib dib = Convertir(img, fif == FIF_GIF);
+    Dib dib = fif != FIF_GIF && img.format() == QImage::Format_BGR888 ? Prestar(img) : Convertir(img, fif == FIF_GIF);
     if (!dib) return fallo(SinMemoria(img));
     const unsigned ppm = static_cast<unsigned>(PuntosPorMetro(ppp));
     FreeImage_SetDotsPerMeterX(dib.get(), ppm);
