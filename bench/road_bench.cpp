@@ -16,6 +16,7 @@
 // The test images (about 450 MB) are written once to the temporary folder.
 
 #include "curves/luts.h"
+#include "imaging/bloque.h"
 #include "imaging/cargar.h"
 #include "imaging/freeimage_io.h"
 #include "imaging/guardar.h"
@@ -133,16 +134,16 @@ void SoltarMuestra()
 {
     HayMuestra = false;
     AnchoMuestra = AltoMuestra = PasoMuestra = 0;
-    // Emptied with their memory: clear() alone could keep a vector's capacity.
-    PixelesMuestra = decltype(PixelesMuestra)();
-    PixelesMuestraOriginal = decltype(PixelesMuestraOriginal)();
+    PixelesMuestra.clear();
+    PixelesMuestraOriginal.clear();
+    SoltarSalida(); // what the next load would let go first
 }
 
 void SoltarEscaneo()
 {
     HayEscaneo = false;
     AnchoEscaneo = AltoEscaneo = PasoEscaneo = 0;
-    PixelesEscaneo = decltype(PixelesEscaneo)();
+    PixelesEscaneo.clear();
 }
 
 double BytesImagen(int w, int h) { return double(PasoDeAncho(w)) * h; }

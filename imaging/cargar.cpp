@@ -1,5 +1,6 @@
 #include "imaging/cargar.h"
 
+#include "imaging/bloque.h"
 #include "imaging/fitrect.h"
 #include "imaging/freeimage_io.h"
 #include "imaging/perfilicc.h"
@@ -8,7 +9,6 @@
 #include "platform/picturebox.h"
 
 #include <QColor>
-#include <new>
 
 namespace modImage {
 
@@ -41,7 +41,7 @@ void BorrarSalvo(const QString &ruta, const QString &guardada)
     if (!ruta.isEmpty() && ruta != guardada) Archivos::Borrar(ruta);
 }
 
-void Pintar(Superficie &s, Vista &v, const Pixeles &px, int32_t ancho, int32_t alto, int32_t paso)
+void Pintar(Superficie &s, Vista &v, const Bloque &px, int32_t ancho, int32_t alto, int32_t paso)
 {
     if (!v.hay || s.Vacia()) return;
     int32_t l, t, w, h;
@@ -49,7 +49,7 @@ void Pintar(Superficie &s, Vista &v, const Pixeles &px, int32_t ancho, int32_t a
     if (w > 0 && h > 0 &&
         (v.cache.isNull() || v.generacionCache != v.generacion || v.cache.width() != w ||
          v.cache.height() != h)) {
-        v.cache = ImagenAjustada(px, ancho, alto, paso, w, h);
+        v.cache = ImagenAjustada(px.data(), px.size(), ancho, alto, paso, w, h);
         v.generacionCache = v.generacion;
         // A view that cannot be made leaves the box as it was.
         if (v.cache.isNull()) return;
@@ -101,27 +101,20 @@ bool CargarImagenEscaneo(const QString &ruta, PictureBox *pic)
 {
     modFreeImage::Bitmap bmp = AbrirImagen(ruta, "Error al cargar");
     if (!bmp) return false;
-    bmp = modFreeImage::A24Bits(std::move(bmp));
-    if (!bmp) {
+    const int32_t ancho = static_cast<int32_t>(FreeImage_GetWidth(bmp.get()));
+    const int32_t alto = static_cast<int32_t>(FreeImage_GetHeight(bmp.get()));
+    Bloque nuevo;
+    int32_t paso = 0;
+    if (!Bloque24Bits(std::move(bmp), nuevo, paso)) {
         Aviso("Error al convertir");
         return false;
     }
-    const int32_t ancho = static_cast<int32_t>(FreeImage_GetWidth(bmp.get()));
-    const int32_t alto = static_cast<int32_t>(FreeImage_GetHeight(bmp.get()));
     ActualizarProgreso(10, QStringLiteral("Cargando imagen..."));
-    Pixeles nuevo;
-    int32_t paso = 0;
-    if (!CopiarBitmap(bmp.get(), nuevo, paso)) {
-        Aviso("Error al cargar");
-        return false;
-    }
-    bmp.reset();
     ActualizarProgreso(40, QStringLiteral("Mostrando imagen..."));
     AnchoEscaneo = ancho;
     AltoEscaneo = alto;
     PasoEscaneo = paso;
-    PixelesEscaneo.swap(nuevo);
-    Pixeles().swap(nuevo);
+    PixelesEscaneo = std::move(nuevo);
     HayEscaneo = true;
     MostrarEscaneoEnPicture(pic);
     ActualizarProgreso(70, QStringLiteral("Preparando..."));
@@ -164,6 +157,7 @@ bool CargarMuestra(const QString &ruta, PictureBox *pic)
     // Start from the sample as it stood before any information read, so the
     // state stays consistent during the progress yields and after a failure.
     RestaurarInfoAnterior();
+    SoltarSalida();
     modFreeImage::Bitmap bmp = AbrirImagen(ruta, "Error al cargar la muestra");
     if (!bmp) return false;
     const QString desc = modICC::DescripcionPerfilEmbebido(bmp.get());
@@ -172,39 +166,27 @@ bool CargarMuestra(const QString &ruta, PictureBox *pic)
         BorrarSalvo(copia, RutaICCTemporal);
         Aviso(texto);
     };
-    bmp = modFreeImage::A24Bits(std::move(bmp));
-    if (!bmp) {
+    // The conversion to 24 bits keeps size and resolution.
+    const int32_t ancho = static_cast<int32_t>(FreeImage_GetWidth(bmp.get()));
+    const int32_t alto = static_cast<int32_t>(FreeImage_GetHeight(bmp.get()));
+    double dpiX = 0, dpiY = 0;
+    modFreeImage::Resolucion(bmp.get(), dpiX, dpiY);
+    Bloque nuevo;
+    int32_t paso = 0;
+    if (!Bloque24Bits(std::move(bmp), nuevo, paso)) {
         fallar("Error al convertir la muestra");
         return false;
     }
-    const int32_t ancho = static_cast<int32_t>(FreeImage_GetWidth(bmp.get()));
-    const int32_t alto = static_cast<int32_t>(FreeImage_GetHeight(bmp.get()));
     ActualizarProgreso(10, QStringLiteral("Cargando imagen de muestra..."));
-    Pixeles original, trabajo;
-    int32_t paso = 0;
-    double dpiX = 0, dpiY = 0;
-    if (!CopiarBitmap(bmp.get(), original, paso)) {
-        fallar("Error al cargar la muestra");
-        return false;
-    }
-    modFreeImage::Resolucion(bmp.get(), dpiX, dpiY);
-    bmp.reset();
     ActualizarProgreso(30, QStringLiteral("Preparando..."));
-    try {
-        trabajo = original;
-    } catch (const std::bad_alloc &) {
-        fallar("Error al cargar la muestra");
-        return false;
-    }
 
     AnchoMuestra = ancho;
     AltoMuestra = alto;
     PasoMuestra = paso;
     RutaMuestra = ruta;
-    PixelesMuestraOriginal.swap(original);
-    PixelesMuestra.swap(trabajo);
-    Pixeles().swap(original);
-    Pixeles().swap(trabajo);
+    // Neither buffer is ever written: both are views of the one block.
+    PixelesMuestraOriginal = nuevo;
+    PixelesMuestra = std::move(nuevo);
     DescPerfilICC = desc;
     DescPerfilOrigen = desc;
     BorrarSalvo(RutaICCTemporal, copia);
