@@ -7,6 +7,11 @@
 #include <cstring>
 #include <new>
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define HALVORA_SSSE3 1
+#endif
+
 namespace modImage {
 
 namespace {
@@ -60,6 +65,27 @@ void Fila16(const uint16_t *o, uint8_t *d, int64_t ancho)
     }
 }
 
+#ifdef HALVORA_SSSE3
+// Grey, 16 pixels at a time: the high bytes packed, then each spread over
+// three bytes by three byte shuffles.
+__attribute__((target("ssse3"))) void GrisSSSE3(const uint16_t *o, uint8_t *d, int64_t ancho)
+{
+    const __m128i m0 = _mm_setr_epi8(0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5);
+    const __m128i m1 = _mm_setr_epi8(5, 5, 6, 6, 6, 7, 7, 7, 8, 8, 8, 9, 9, 9, 10, 10);
+    const __m128i m2 = _mm_setr_epi8(10, 11, 11, 11, 12, 12, 12, 13, 13, 13, 14, 14, 14, 15, 15, 15);
+    int64_t x = 0;
+    for (; x + 16 <= ancho; x += 16, d += 48) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(o + x));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(o + x + 8));
+        const __m128i g = _mm_packus_epi16(_mm_srli_epi16(a, 8), _mm_srli_epi16(b, 8));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(d), _mm_shuffle_epi8(g, m0));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(d + 16), _mm_shuffle_epi8(g, m1));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(d + 32), _mm_shuffle_epi8(g, m2));
+    }
+    Fila16<1>(o + x, d, ancho - x);
+}
+#endif
+
 // The direct conversion; false, with the bitmap untouched, for other kinds or
 // when the memory cannot be had.
 bool Convertir16(FIBITMAP *b, Bloque &destino, int32_t &paso)
@@ -67,7 +93,12 @@ bool Convertir16(FIBITMAP *b, Bloque &destino, int32_t &paso)
     using FuncionFila = void (*)(const uint16_t *, uint8_t *, int64_t);
     FuncionFila fila = nullptr;
     switch (FreeImage_GetImageType(b)) {
-    case FIT_UINT16: fila = Fila16<1>; break;
+    case FIT_UINT16:
+        fila = Fila16<1>;
+#ifdef HALVORA_SSSE3
+        if (__builtin_cpu_supports("ssse3")) fila = GrisSSSE3;
+#endif
+        break;
     case FIT_RGB16: fila = Fila16<3>; break;
     case FIT_RGBA16: fila = Fila16<4>; break;
     default: return false;
