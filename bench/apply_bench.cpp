@@ -93,6 +93,31 @@ BENCHMARK(BM_Aplicar100MP)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
+// Images of 1 to 9 megapixels on 4 and on 8 threads: with a wake-up of
+// sleeping workers as the only fixed cost, 8 must not be slower than 4.
+// Arguments: width, height, threads.
+void BM_AplicarPocosMP(benchmark::State &st)
+{
+    const int w = static_cast<int>(st.range(0)), h = static_cast<int>(st.range(1));
+    const int32_t paso = static_cast<int32_t>(PasoDeAncho(w));
+    const Pixeles origen(D().origen.begin(), D().origen.begin() + int64_t(paso) * h);
+    Pixeles destino(origen.size(), 0);
+    FijarHilosImagen(static_cast<int>(st.range(2)));
+    for (auto _ : st) {
+        AplicarCurvaBuffer(origen.data(), destino.data(), w, h, paso, true, 0);
+        benchmark::ClobberMemory();
+    }
+    FijarHilosImagen(0);
+    st.SetBytesProcessed(static_cast<int64_t>(st.iterations()) * static_cast<int64_t>(origen.size()));
+}
+BENCHMARK(BM_AplicarPocosMP)
+    ->ArgNames({"w", "h", "hilos"})
+    ->ArgsProduct({{1024}, {1024}, {4, 8}})
+    ->ArgsProduct({{2048}, {1536}, {4, 8}})
+    ->ArgsProduct({{3464}, {2598}, {4, 8}})
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
+
 // Lends the 100-megapixel buffer to the engine as its sample (a view that
 // does not own it); clearing the sample returns it.
 Datos &PrestarMuestra()

@@ -132,9 +132,6 @@ FuncionFila ElegirFila()
     return FilaEscalarCompleta;
 }
 
-// Below this many pixels the threads cost more than they save.
-constexpr int64_t kMinimoParalelo = 1 << 20;
-
 } // namespace
 
 void FijarRutaEscalar(bool soloEscalar) { SoloEscalar() = soloEscalar; }
@@ -177,7 +174,7 @@ void AplicarCurvaBuffer(const Instantanea &curva, const uint8_t *origen, uint8_t
         ActualizarProgreso(static_cast<int16_t>(static_cast<int64_t>(techoProgreso) * y / h),
                            QStringLiteral("Aplicando curva..."));
     };
-    const int hilos = a * h >= kMinimoParalelo ? HilosImagen() : 1;
+    const int hilos = HilosPara(a * h);
     if (techoProgreso > 0)
         EnParalelo(bloques, hilos, cuerpo, informar);
     else
@@ -243,7 +240,7 @@ void Histogramas(const uint8_t *buf, int32_t ancho, int32_t alto, int32_t paso)
     const int64_t a = ancho, h = alto, p = paso;
     constexpr int64_t kFilas = 64;
     const int64_t bloques = (h + kFilas - 1) / kFilas;
-    const int hilos = a * h >= kMinimoParalelo ? HilosImagen() : 1;
+    const int hilos = HilosPara(a * h);
     std::vector<Cuentas> locales(static_cast<size_t>(hilos));
     std::memset(locales.data(), 0, locales.size() * sizeof(Cuentas));
     EnParalelo(

@@ -117,7 +117,7 @@ bool Convertir16(FIBITMAP *b, Bloque &destino, int32_t &paso)
 
     uint8_t *bits = FreeImage_GetBits(b), *d = zona->Datos();
     EnParalelo(
-        (alto + kFilas - 1) / kFilas, HilosImagen(),
+        (alto + kFilas - 1) / kFilas, HilosPara(ancho * alto),
         [&](int, int64_t k) {
             const int64_t desde = k * kFilas, hasta = std::min(alto, desde + kFilas);
             for (int64_t y = desde; y < hasta; ++y)

@@ -100,6 +100,12 @@ int HilosImagen()
     return n == 0 ? 1 : static_cast<int>(std::min(n, 64u));
 }
 
+int HilosPara(int64_t pixeles)
+{
+    if (pixeles < (int64_t(1) << 20)) return 1;
+    return static_cast<int>(std::min<int64_t>(HilosImagen(), pixeles >> 18));
+}
+
 void FijarHilosImagen(int hilos) { HilosFijados() = std::max(0, hilos); }
 
 Equipo::Equipo(int trabajadores, std::function<void(int)> tarea) : tarea_(std::move(tarea))

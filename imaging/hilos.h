@@ -13,6 +13,9 @@
 //       event handled during a progress report) runs on the calling thread.
 //   HilosImagen()  threads for a loop: the number set by FijarHilosImagen
 //                  (aplicar.h), else every core.
+//   HilosPara(n)   threads for a loop over n pixels: one below a megapixel,
+//                  and no more than one per quarter megapixel, so that each
+//                  has work enough to pay for its wake-up.
 
 #include <algorithm>
 #include <atomic>
@@ -27,6 +30,7 @@
 namespace modImage {
 
 int HilosImagen();
+int HilosPara(int64_t pixeles);
 
 // Workers of the pool lent to one loop: tarea(1) .. tarea(n) start at once
 // on pool threads, and the destructor waits until all have returned. Fewer
