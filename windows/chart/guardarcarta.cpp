@@ -21,14 +21,55 @@ const FormatoCarta kFormatos[kNumFormatos] = {
     {QStringLiteral("TIFF (*.tif)"), QStringLiteral("*.tif;*.tiff"), QStringLiteral("tif"), FIF_TIFF},
 };
 
+// GIF wants 8-bit grey. A neutral 24-bit picture (the chart, red = green =
+// blue) is folded to that in its own memory, rows top-down at the 8-bit
+// stride, and unfolded after the write: no second picture in memory.
+qsizetype Paso8(const QImage &img) { return (qsizetype(img.width()) + 3) / 4 * 4; }
+
+bool Neutra(const QImage &img)
+{
+    for (int y = 0; y < img.height(); ++y) {
+        const uchar *o = img.constScanLine(y);
+        for (int x = 0; x < img.width(); ++x, o += 3)
+            if (o[0] != o[1] || o[1] != o[2]) return false;
+    }
+    return true;
+}
+
+// Forwards: each byte lands at or before the place it is read from.
+void Plegar(uchar *b, const QImage &img)
+{
+    const qsizetype p24 = img.bytesPerLine(), p8 = Paso8(img), w = img.width();
+    for (qsizetype y = 0; y < img.height(); ++y) {
+        for (qsizetype x = 0; x < w; ++x) b[y * p8 + x] = b[y * p24 + 3 * x];
+        std::memset(b + y * p8 + w, 0, size_t(p8 - w));
+    }
+}
+
+// Backwards, for the same reason.
+void Desplegar(QImage &img)
+{
+    uchar *b = img.bits();
+    const qsizetype p24 = img.bytesPerLine(), p8 = Paso8(img), w = img.width();
+    for (qsizetype y = img.height() - 1; y >= 0; --y) {
+        for (qsizetype x = w - 1; x >= 0; --x) {
+            const uchar v = b[y * p8 + x];
+            b[y * p24 + 3 * x] = b[y * p24 + 3 * x + 1] = b[y * p24 + 3 * x + 2] = v;
+        }
+        std::memset(b + y * p24 + 3 * w, 0, size_t(p24 - 3 * w));
+    }
+}
+
 // Releases a bitmap; one that borrows a picture's memory first turns its
-// rows back.
+// rows back, then unfolds the picture if it was folded.
 struct LiberarDib {
     bool devolverFilas = false;
+    QImage *desplegar = nullptr;
     void operator()(FIBITMAP *d) const
     {
         if (devolverFilas) FreeImage_FlipVertical(d);
         FreeImage_Unload(d);
+        if (desplegar) Desplegar(*desplegar);
     }
 };
 using Dib = std::unique_ptr<FIBITMAP, LiberarDib>;
@@ -39,19 +80,36 @@ QString SinMemoria(const QImage &img)
 }
 
 // A picture at 24 bits in the library's byte order is written from its own
-// memory: the bitmap wraps it, its rows turned over in place (the library
-// keeps them bottom-up) until the bitmap is released.
-Dib Prestar(QImage &img)
+// memory: the bitmap wraps it (folded to 8-bit grey for GIF), its rows
+// turned over in place (the library keeps them bottom-up) until the bitmap is
+// released. Null for a GIF of a picture that is not neutral.
+Dib Prestar(QImage &img, bool gris)
 {
+    if (gris && !Neutra(img)) return nullptr;
     uchar *bits = img.bits(); // a copy only if someone else shares the picture
     if (!bits) return nullptr;
-    // The alignment bytes reach BMP files: zero, as in a bitmap of the
-    // library's own.
-    const qsizetype usados = qsizetype(img.width()) * 3, paso = img.bytesPerLine();
-    for (int y = 0; y < img.height() && paso > usados; ++y) std::memset(bits + y * paso + usados, 0, size_t(paso - usados));
-    Dib dib(FreeImage_ConvertFromRawBitsEx(FALSE, bits, FIT_BITMAP, img.width(), img.height(),
-                                           static_cast<int>(img.bytesPerLine()), 24, 0, 0, 0, TRUE));
-    if (dib) dib.get_deleter().devolverFilas = true;
+    qsizetype paso = img.bytesPerLine();
+    if (gris) {
+        Plegar(bits, img);
+        paso = Paso8(img);
+    } else {
+        // The alignment bytes reach BMP files: zero, as in a bitmap of the
+        // library's own.
+        const qsizetype usados = qsizetype(img.width()) * 3;
+        for (int y = 0; y < img.height() && paso > usados; ++y) std::memset(bits + y * paso + usados, 0, size_t(paso - usados));
+    }
+    Dib dib(FreeImage_ConvertFromRawBitsEx(FALSE, bits, FIT_BITMAP, img.width(), img.height(), static_cast<int>(paso),
+                                           gris ? 8 : 24, 0, 0, 0, TRUE));
+    if (!dib) {
+        if (gris) Desplegar(img);
+        return nullptr;
+    }
+    dib.get_deleter().devolverFilas = true;
+    if (gris) {
+        dib.get_deleter().desplegar = &img;
+        RGBQUAD *pal = FreeImage_GetPalette(dib.get());
+        for (int i = 0; i < 256; ++i) pal[i] = RGBQUAD{BYTE(i), BYTE(i), BYTE(i), 0};
+    }
     return dib;
 }
 
@@ -121,7 +179,8 @@ bool GuardarImagenCarta(QImage &img, const QString &ruta, int indice, int ppp, Q
     const FormatoCarta &f = FormatoDeIndice(indice);
     const auto fif = static_cast<FREE_IMAGE_FORMAT>(f.fif);
 
-    Dib dib = fif != FIF_GIF && img.format() == QImage::Format_BGR888 ? Prestar(img) : Convertir(img, fif == FIF_GIF);
+    Dib dib = img.format() == QImage::Format_BGR888 ? Prestar(img, fif == FIF_GIF) : nullptr;
+    if (!dib) dib = Convertir(img, fif == FIF_GIF);
     if (!dib) return fallo(SinMemoria(img));
     const unsigned ppm = static_cast<unsigned>(PuntosPorMetro(ppp));
     FreeImage_SetDotsPerMeterX(dib.get(), ppm);

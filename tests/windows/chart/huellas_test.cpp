@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QColor>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QTemporaryDir>
@@ -24,6 +25,8 @@ TEST(HuellasCarta, CadaFormatoEnAmbosModos)
     Superficie s;
     for (const auto &c : casos) {
         ASSERT_TRUE(RenderizarCompleta(s, GeometriaDe(c.ppp), c.o));
+        ASSERT_EQ(s.Imagen().format(), QImage::Format_BGR888);
+        const QImage antes = s.Imagen().copy();
         for (int f = 0; f < kNumFormatos; ++f) {
             SCOPED_TRACE(QStringLiteral("%1 ppp, %2").arg(c.ppp).arg(FormatoDeIndice(f).extension).toStdString());
             const QString r = dir.filePath(QStringLiteral("c.") + FormatoDeIndice(f).extension);
@@ -32,5 +35,26 @@ TEST(HuellasCarta, CadaFormatoEnAmbosModos)
             ASSERT_TRUE(fi.open(QIODevice::ReadOnly));
             EXPECT_EQ(QCryptographicHash::hash(fi.readAll(), QCryptographicHash::Md5).toHex().left(16).toStdString(), c.huellas[f]);
         }
+        // Written from its own memory, turned and folded in place: and back.
+        EXPECT_TRUE(s.Imagen() == antes);
     }
+}
+
+TEST(HuellasCarta, ColorYCopiasCompartidas)
+{
+    // A picture that is not neutral cannot be folded: GIF takes its red
+    // channel from a copy. A picture someone else holds is not touched.
+    QImage img(3, 2, QImage::Format_BGR888);
+    img.fill(QColor(200, 100, 50));
+    img.setPixel(1, 0, qRgb(10, 20, 30));
+    const QImage otra = img;
+    QTemporaryDir dir;
+    for (const char *ext : {"gif", "bmp"}) {
+        const QString r = dir.filePath(QStringLiteral("c.") + QLatin1String(ext));
+        ASSERT_TRUE(GuardarImagenCarta(img, r, ext[0] == 'g' ? 3 : 2, 300, nullptr));
+        const QImage leida(r);
+        EXPECT_EQ(leida.pixel(1, 0), ext[0] == 'g' ? qRgb(10, 10, 10) : qRgb(10, 20, 30)) << ext;
+        EXPECT_EQ(leida.pixel(2, 1), ext[0] == 'g' ? qRgb(200, 200, 200) : qRgb(200, 100, 50)) << ext;
+    }
+    EXPECT_TRUE(img == otra && img.pixel(1, 0) == qRgb(10, 20, 30));
 }
