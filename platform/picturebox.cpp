@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
+#include <cstring>
 #include <functional>
 
 namespace {
@@ -28,7 +29,7 @@ bool Superficie::Redimensionar(int ancho, int alto, QImage::Format formato)
     if (imagen_.isNull()) return false;
     imagen_.setDotsPerMeterX(kPuntosPorMetro);
     imagen_.setDotsPerMeterY(kPuntosPorMetro);
-    imagen_.fill(C(BackColor));
+    Rellenar(imagen_.rect(), BackColor);
     return true;
 }
 
@@ -47,32 +48,58 @@ void Superficie::FontSize(double puntos)
 
 void Superficie::Cls()
 {
-    if (!imagen_.isNull()) imagen_.fill(C(BackColor));
+    if (!imagen_.isNull()) Rellenar(imagen_.rect(), BackColor);
     CurrentX = 0;
     CurrentY = 0;
+}
+
+void Superficie::Rellenar(const QRect &r, uint32_t color)
+{
+    if (imagen_.format() != QImage::Format_BGR888) {
+        if (r == imagen_.rect()) {
+            imagen_.fill(C(color));
+        } else {
+            QPainter p(&imagen_);
+            p.fillRect(r, C(color));
+        }
+        return;
+    }
+    // Qt fills 24-bit pictures pixel by pixel; an opaque colour over whole
+    // pixels is these bytes (a plain memset for greys).
+    const QRect a = r.intersected(imagen_.rect());
+    if (a.isEmpty()) return;
+    const uchar b = uchar(ColorRef::Azul(color)), g = uchar(ColorRef::Verde(color)), rr = uchar(ColorRef::Rojo(color));
+    for (int y = a.top(); y <= a.bottom(); ++y) {
+        uchar *d = imagen_.scanLine(y) + 3 * a.left();
+        if (b == g && g == rr) {
+            std::memset(d, b, size_t(3) * size_t(a.width()));
+        } else {
+            for (int x = 0; x < a.width(); ++x, d += 3) d[0] = b, d[1] = g, d[2] = rr;
+        }
+    }
 }
 
 void Superficie::Line(int x1, int y1, int x2, int y2, uint32_t color)
 {
     if (imagen_.isNull()) return;
     if (x1 == x2 && y1 == y2) return;
-    QPainter p(&imagen_);
-    QPen pen(C(color));
-    pen.setWidth(DrawWidth < 1 ? 1 : DrawWidth);
-    pen.setCapStyle(Qt::FlatCap);
-    p.setPen(pen);
     if (DrawWidth <= 1 && (y1 == y2 || x1 == x2)) {
         // Horizontal and vertical segments: exact pixels, end point excluded.
         // Pixels from the start up to, not including, the end.
         if (y1 == y2) {
             const int a = x2 > x1 ? x1 : x2 + 1, b = x2 > x1 ? x2 - 1 : x1;
-            p.fillRect(QRect(QPoint(a, y1), QPoint(b, y1)), C(color));
+            Rellenar(QRect(QPoint(a, y1), QPoint(b, y1)), color);
         } else {
             const int a = y2 > y1 ? y1 : y2 + 1, b = y2 > y1 ? y2 - 1 : y1;
-            p.fillRect(QRect(QPoint(x1, a), QPoint(x1, b)), C(color));
+            Rellenar(QRect(QPoint(x1, a), QPoint(x1, b)), color);
         }
         return;
     }
+    QPainter p(&imagen_);
+    QPen pen(C(color));
+    pen.setWidth(DrawWidth < 1 ? 1 : DrawWidth);
+    pen.setCapStyle(Qt::FlatCap);
+    p.setPen(pen);
     p.drawLine(x1, y1, x2, y2);
 }
 
@@ -82,12 +109,10 @@ void Superficie::LineBox(int x1, int y1, int x2, int y2, uint32_t color)
     const int l = std::min(x1, x2), r = std::max(x1, x2);
     const int t = std::min(y1, y2), b = std::max(y1, y2);
     const int w = DrawWidth < 1 ? 1 : DrawWidth;
-    QPainter p(&imagen_);
-    const QColor c = C(color);
-    p.fillRect(QRect(QPoint(l, t), QPoint(r, std::min(b, t + w - 1))), c);
-    p.fillRect(QRect(QPoint(l, std::max(t, b - w + 1)), QPoint(r, b)), c);
-    p.fillRect(QRect(QPoint(l, t), QPoint(std::min(r, l + w - 1), b)), c);
-    p.fillRect(QRect(QPoint(std::max(l, r - w + 1), t), QPoint(r, b)), c);
+    Rellenar(QRect(QPoint(l, t), QPoint(r, std::min(b, t + w - 1))), color);
+    Rellenar(QRect(QPoint(l, std::max(t, b - w + 1)), QPoint(r, b)), color);
+    Rellenar(QRect(QPoint(l, t), QPoint(std::min(r, l + w - 1), b)), color);
+    Rellenar(QRect(QPoint(std::max(l, r - w + 1), t), QPoint(r, b)), color);
 }
 
 void Superficie::LineBoxFill(int x1, int y1, int x2, int y2, uint32_t color)
@@ -95,8 +120,7 @@ void Superficie::LineBoxFill(int x1, int y1, int x2, int y2, uint32_t color)
     if (imagen_.isNull()) return;
     const int l = std::min(x1, x2), r = std::max(x1, x2);
     const int t = std::min(y1, y2), b = std::max(y1, y2);
-    QPainter p(&imagen_);
-    p.fillRect(QRect(QPoint(l, t), QPoint(r, b)), C(color));
+    Rellenar(QRect(QPoint(l, t), QPoint(r, b)), color);
 }
 
 void Superficie::Circle(int x, int y, int radio, uint32_t color)
@@ -190,7 +214,7 @@ void Superficie::Print(const QString &texto)
             escribir(imagen_);
         } else {
             // Ink can reach past the measured box (antialiasing, overhangs).
-            const qreal margen = 2 + m.height() / 4;
+            const qreal margen = 2 + m.height() / 16;
             const QRect area = m.boundingRect(texto)
                                    .translated(en)
                                    .adjusted(-margen, -margen, margen, margen)

@@ -73,6 +73,9 @@ public:
     QImage &Imagen() { return imagen_; }
 
 private:
+    // A solid box, clipped to the picture.
+    void Rellenar(const QRect &r, uint32_t color);
+
     QImage imagen_;
     QFont fuente_{QStringLiteral("Liberation Sans")};
 };

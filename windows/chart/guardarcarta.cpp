@@ -28,9 +28,10 @@ qsizetype Paso8(const QImage &img) { return (qsizetype(img.width()) + 3) / 4 * 4
 
 bool Neutra(const QImage &img)
 {
+    const int w = img.width();
     for (int y = 0; y < img.height(); ++y) {
-        const uchar *o = img.constScanLine(y);
-        for (int x = 0; x < img.width(); ++x, o += 3)
+        const uchar *o = img.constScanLine(y), *fin = o + 3 * qsizetype(w);
+        for (; o < fin; o += 3)
             if (o[0] != o[1] || o[1] != o[2]) return false;
     }
     return true;
@@ -41,8 +42,10 @@ void Plegar(uchar *b, const QImage &img)
 {
     const qsizetype p24 = img.bytesPerLine(), p8 = Paso8(img), w = img.width();
     for (qsizetype y = 0; y < img.height(); ++y) {
-        for (qsizetype x = 0; x < w; ++x) b[y * p8 + x] = b[y * p24 + 3 * x];
-        std::memset(b + y * p8 + w, 0, size_t(p8 - w));
+        const uchar *o = b + y * p24;
+        uchar *d = b + y * p8;
+        for (qsizetype x = 0; x < w; ++x, o += 3) d[x] = *o;
+        std::memset(d + w, 0, size_t(p8 - w));
     }
 }
 
@@ -52,11 +55,10 @@ void Desplegar(QImage &img)
     uchar *b = img.bits();
     const qsizetype p24 = img.bytesPerLine(), p8 = Paso8(img), w = img.width();
     for (qsizetype y = img.height() - 1; y >= 0; --y) {
-        for (qsizetype x = w - 1; x >= 0; --x) {
-            const uchar v = b[y * p8 + x];
-            b[y * p24 + 3 * x] = b[y * p24 + 3 * x + 1] = b[y * p24 + 3 * x + 2] = v;
-        }
-        std::memset(b + y * p24 + 3 * w, 0, size_t(p24 - 3 * w));
+        const uchar *o = b + y * p8;
+        uchar *d = b + y * p24;
+        std::memset(d + 3 * w, 0, size_t(p24 - 3 * w));
+        for (qsizetype x = w - 1; x >= 0; --x) d[3 * x] = d[3 * x + 1] = d[3 * x + 2] = o[x];
     }
 }
 
