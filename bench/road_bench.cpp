@@ -148,6 +148,24 @@ void SoltarEscaneo()
 
 double BytesImagen(int w, int h) { return double(PasoDeAncho(w)) * h; }
 
+// One run per iteration: antes() untimed, then cuerpo() timed (false stops
+// with an error), then the run's peak set against the image size.
+template <class Antes, class Cuerpo>
+void Medir(benchmark::State &st, double imagenBytes, Antes antes, Cuerpo cuerpo)
+{
+    double peor = 0;
+    for (auto _ : st) {
+        st.PauseTiming();
+        antes();
+        const double base = EmpezarPico();
+        st.ResumeTiming();
+        if (!cuerpo()) return st.SkipWithError("run failed");
+        st.PauseTiming();
+        AnotarPico(st, base, imagenBytes, peor);
+        st.ResumeTiming();
+    }
+}
+
 // The program's road: what the curve editor does from Load to Save.
 void BM_Camino(benchmark::State &st)
 {
@@ -155,20 +173,16 @@ void BM_Camino(benchmark::State &st)
     const QString entrada = Foto(w, h), salida = Temporal("halvora_road_salida.tif");
     if (entrada.isEmpty()) return st.SkipWithError("could not write the test image");
     Curva();
-    double peor = 0;
-    for (auto _ : st) {
-        st.PauseTiming();
-        SoltarMuestra();
-        QFile::remove(salida);
-        const double base = EmpezarPico();
-        st.ResumeTiming();
-        LeerInfoImagen(entrada);
-        if (!CargarMuestra(entrada, nullptr) || !GuardarImagenProcesada(salida, FIF_TIFF, TIFF_NONE))
-            return st.SkipWithError("road failed");
-        st.PauseTiming();
-        AnotarPico(st, base, BytesImagen(w, h), peor);
-        st.ResumeTiming();
-    }
+    Medir(
+        st, BytesImagen(w, h),
+        [&] {
+            SoltarMuestra();
+            QFile::remove(salida);
+        },
+        [&] {
+            LeerInfoImagen(entrada);
+            return CargarMuestra(entrada, nullptr) && GuardarImagenProcesada(salida, FIF_TIFF, TIFF_NONE);
+        });
     SoltarMuestra();
     QFile::remove(salida);
 }
@@ -182,29 +196,23 @@ void BM_CaminoReferencia(benchmark::State &st)
     if (entrada.isEmpty()) return st.SkipWithError("could not write the test image");
     Curva();
     const QByteArray e = QFile::encodeName(entrada), s = QFile::encodeName(salida);
-    double peor = 0;
-    for (auto _ : st) {
-        st.PauseTiming();
-        QFile::remove(salida);
-        const double base = EmpezarPico();
-        st.ResumeTiming();
-        FIBITMAP *b = FreeImage_Load(FIF_TIFF, e.constData(), 0);
-        if (!b) return st.SkipWithError("load failed");
-        for (int y = 0; y < h; ++y) {
-            BYTE *f = FreeImage_GetScanLine(b, y);
-            for (int x = 0; x < w; ++x, f += 3) {
-                f[0] = modEngine::LutB[f[0]];
-                f[1] = modEngine::LutG[f[1]];
-                f[2] = modEngine::LutR[f[2]];
+    Medir(
+        st, BytesImagen(w, h), [&] { QFile::remove(salida); },
+        [&] {
+            FIBITMAP *b = FreeImage_Load(FIF_TIFF, e.constData(), 0);
+            if (!b) return false;
+            for (int y = 0; y < h; ++y) {
+                BYTE *f = FreeImage_GetScanLine(b, y);
+                for (int x = 0; x < w; ++x, f += 3) {
+                    f[0] = modEngine::LutB[f[0]];
+                    f[1] = modEngine::LutG[f[1]];
+                    f[2] = modEngine::LutR[f[2]];
+                }
             }
-        }
-        const bool ok = FreeImage_Save(FIF_TIFF, b, s.constData(), TIFF_NONE);
-        FreeImage_Unload(b);
-        if (!ok) return st.SkipWithError("save failed");
-        st.PauseTiming();
-        AnotarPico(st, base, BytesImagen(w, h), peor);
-        st.ResumeTiming();
-    }
+            const bool ok = FreeImage_Save(FIF_TIFF, b, s.constData(), TIFF_NONE);
+            FreeImage_Unload(b);
+            return ok;
+        });
     QFile::remove(salida);
 }
 
@@ -213,17 +221,7 @@ void BM_EscaneoA4(benchmark::State &st)
 {
     const QString r = EscaneoA4();
     if (r.isEmpty()) return st.SkipWithError("could not write the test scan");
-    double peor = 0;
-    for (auto _ : st) {
-        st.PauseTiming();
-        SoltarEscaneo();
-        const double base = EmpezarPico();
-        st.ResumeTiming();
-        if (!CargarImagenEscaneo(r, nullptr)) return st.SkipWithError("load failed");
-        st.PauseTiming();
-        AnotarPico(st, base, BytesImagen(kAnchoA4, kAltoA4), peor);
-        st.ResumeTiming();
-    }
+    Medir(st, BytesImagen(kAnchoA4, kAltoA4), SoltarEscaneo, [&] { return CargarImagenEscaneo(r, nullptr); });
     SoltarEscaneo();
 }
 
@@ -233,18 +231,11 @@ void BM_EscaneoA4Referencia(benchmark::State &st)
     const QString r = EscaneoA4();
     if (r.isEmpty()) return st.SkipWithError("could not write the test scan");
     const QByteArray n = QFile::encodeName(r);
-    double peor = 0;
-    for (auto _ : st) {
-        st.PauseTiming();
-        const double base = EmpezarPico();
-        st.ResumeTiming();
+    Medir(st, BytesImagen(kAnchoA4, kAltoA4), [] {}, [&] {
         FIBITMAP *b = FreeImage_Load(FIF_TIFF, n.constData(), 0);
-        if (!b) return st.SkipWithError("load failed");
         FreeImage_Unload(b);
-        st.PauseTiming();
-        AnotarPico(st, base, BytesImagen(kAnchoA4, kAltoA4), peor);
-        st.ResumeTiming();
-    }
+        return b != nullptr;
+    });
 }
 
 // The chart at 1200 ppp rendered into a fresh full-size picture and saved.
@@ -257,23 +248,12 @@ void BM_Carta1200(benchmark::State &st)
     o.negativo = true;
     o.numeros = true;
     o.titulo = QStringLiteral("ZOLV Carta de grises");
-    double peor = 0;
-    for (auto _ : st) {
-        st.PauseTiming();
-        QFile::remove(ruta);
-        const double base = EmpezarPico();
-        st.ResumeTiming();
-        {
-            Superficie s;
-            QString error;
-            if (!CartaGrises::RenderizarCompleta(s, g, o) ||
-                !CartaGrises::GuardarImagenCarta(s.Imagen(), ruta, formato, 1200, &error))
-                return st.SkipWithError("chart failed");
-        }
-        st.PauseTiming();
-        AnotarPico(st, base, BytesImagen(g.AnchoPx, g.AltoPx), peor);
-        st.ResumeTiming();
-    }
+    Medir(st, BytesImagen(g.AnchoPx, g.AltoPx), [&] { QFile::remove(ruta); }, [&] {
+        Superficie s;
+        QString error;
+        return CartaGrises::RenderizarCompleta(s, g, o) &&
+               CartaGrises::GuardarImagenCarta(s.Imagen(), ruta, formato, 1200, &error);
+    });
     QFile::remove(ruta);
 }
 
