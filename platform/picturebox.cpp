@@ -1,7 +1,7 @@
 #include "platform/picturebox.h"
 
 #include "platform/colorref.h"
-#include "platform/memoria.h"
+#include "platform/paginas.h"
 
 #include <QFontMetricsF>
 #include <QMouseEvent>
@@ -180,7 +180,7 @@ namespace {
 void TextoEn24Bits(QImage &img, const QRect &area, const std::function<void(QImage &)> &escribir)
 {
     const qsizetype paso32 = qsizetype(img.width()) * 4;
-    Memoria::Zona zona(size_t(paso32) * size_t(img.height()));
+    Paginas::Zona zona(size_t(paso32) * size_t(img.height()));
     if (!zona) return;
     QImage lienzo(zona.Datos(), img.width(), img.height(), paso32, QImage::Format_RGB32);
     lienzo.setDotsPerMeterX(img.dotsPerMeterX());

@@ -28,10 +28,11 @@ int PuntosPorMetro(int ppp);
 // and renames it into place only when the whole file was written: a failure
 // leaves an existing file as it was. JPEG at quality 75, GIF as 8-bit grey,
 // the others at 24 bits. False with the reason in *error.
-// A 24-bit picture (QImage::Format_BGR888) is written from its own memory,
-// its rows turned over during the write and back before the return; the
-// const form works on a copy.
-bool GuardarImagenCarta(QImage &img, const QString &ruta, int indice, int ppp, QString *error);
 bool GuardarImagenCarta(const QImage &img, const QString &ruta, int indice, int ppp, QString *error);
+
+// The same; a 24-bit picture (QImage::Format_BGR888) is written from its own
+// memory, turned over (and folded to 8 bits for GIF) during the write and
+// back as it was before the return. The const form above works on a copy.
+bool GuardarImagenCarta(QImage &img, const QString &ruta, int indice, int ppp, QString *error);
 
 } // namespace CartaGrises

@@ -1,11 +1,11 @@
-#include "platform/memoria.h"
+#include "platform/paginas.h"
 
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <utility>
 
-namespace Memoria {
+namespace Paginas {
 
 namespace {
 size_t Pagina()
@@ -58,4 +58,4 @@ void Devolver(void *p, size_t n)
     if (hasta > desde) madvise(reinterpret_cast<void *>(desde), hasta - desde, MADV_DONTNEED);
 }
 
-} // namespace Memoria
+} // namespace Paginas

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace Memoria {
+namespace Paginas {
 
 // An anonymous mapping of at least one page, owned; empty when the system
 // refuses it.
@@ -37,4 +37,4 @@ private:
 // whose content is no longer wanted.
 void Devolver(void *p, size_t n);
 
-} // namespace Memoria
+} // namespace Paginas
