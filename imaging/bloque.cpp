@@ -1,7 +1,7 @@
 #include "imaging/bloque.h"
 
 #include "imaging/hilos.h"
-#include "platform/memoria.h"
+#include "platform/paginas.h"
 
 #include <climits>
 #include <cstring>
@@ -107,9 +107,9 @@ bool Convertir16(FIBITMAP *b, Bloque &destino, int32_t &paso)
     const int64_t ancho = FreeImage_GetWidth(b), alto = FreeImage_GetHeight(b);
     const int64_t p = PasoAdmisible(ancho, alto), po = FreeImage_GetPitch(b);
     if (p == 0) return false;
-    std::shared_ptr<Memoria::Zona> zona;
+    std::shared_ptr<Paginas::Zona> zona;
     try {
-        zona = std::make_shared<Memoria::Zona>(size_t(p * alto), true);
+        zona = std::make_shared<Paginas::Zona>(size_t(p * alto), true);
     } catch (const std::bad_alloc &) {
         return false;
     }
@@ -123,7 +123,7 @@ bool Convertir16(FIBITMAP *b, Bloque &destino, int32_t &paso)
             for (int64_t y = desde; y < hasta; ++y)
                 fila(reinterpret_cast<const uint16_t *>(bits + y * po), d + y * p, ancho);
             // This band of the bitmap is never read again.
-            Memoria::Devolver(bits + desde * po, size_t((hasta - desde) * po));
+            Paginas::Devolver(bits + desde * po, size_t((hasta - desde) * po));
         },
         nullptr);
     const uint8_t *datos = zona->Datos();
@@ -133,7 +133,7 @@ bool Convertir16(FIBITMAP *b, Bloque &destino, int32_t &paso)
 }
 
 struct Salida {
-    Memoria::Zona zona;
+    Paginas::Zona zona;
     int32_t ancho = 0, alto = 0;
 };
 Salida &MemoriaSalida()
@@ -157,8 +157,8 @@ modFreeImage::Bitmap BitmapSalida(int32_t ancho, int32_t alto)
     if (p == 0) return nullptr;
     Salida &s = MemoriaSalida();
     if (!s.zona || s.ancho != ancho || s.alto != alto) {
-        s.zona = Memoria::Zona(); // the old block goes before the new one comes
-        s.zona = Memoria::Zona(size_t(p * alto), true);
+        s.zona = Paginas::Zona(); // the old block goes before the new one comes
+        s.zona = Paginas::Zona(size_t(p * alto), true);
         s.ancho = s.zona ? ancho : 0;
         s.alto = s.zona ? alto : 0;
         if (!s.zona) return nullptr;

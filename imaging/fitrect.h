@@ -10,7 +10,7 @@
 //       shrinking, nearest pixel when enlarging; null image on failure.
 //   modImage::ActualizarProgreso(pct, text)
 //       reports into the progress window only while it is visible, then
-//       yields once (user input held back). Never shows or creates it.
+//       yields once (user input dropped). Never shows or creates it.
 //   modImage::BufferABitmap
 //       a block copy of a buffer into a new 24-bit library bitmap.
 
