@@ -181,7 +181,10 @@ void TextoEn24Bits(QImage &img, const QRect &area, const std::function<void(QIma
 {
     const qsizetype paso32 = qsizetype(img.width()) * 4;
     Paginas::Zona zona(size_t(paso32) * size_t(img.height()));
-    if (!zona) return;
+    if (!zona) {
+        escribir(img); // no address space to spare: the text, if a level off here and there
+        return;
+    }
     QImage lienzo(zona.Datos(), img.width(), img.height(), paso32, QImage::Format_RGB32);
     lienzo.setDotsPerMeterX(img.dotsPerMeterX());
     lienzo.setDotsPerMeterY(img.dotsPerMeterY());
