@@ -27,10 +27,10 @@ void CargarMuestraSintetica(frmEditarAplicarCurva &w)
     PasoMuestra = static_cast<int32_t>(PasoDeAncho(kAncho));
     AnchoMuestra = kAncho;
     AltoMuestra = kAlto;
-    PixelesMuestra.assign(static_cast<size_t>(PasoMuestra) * kAlto, 0);
+    Pixeles px(static_cast<size_t>(PasoMuestra) * kAlto, 0);
     std::mt19937 g(7);
     for (int32_t y = 0; y < kAlto; ++y) {
-        uint8_t *f = PixelesMuestra.data() + static_cast<size_t>(y) * PasoMuestra;
+        uint8_t *f = px.data() + static_cast<size_t>(y) * PasoMuestra;
         for (int32_t x = 0; x < 3 * kAncho; x += 3) {
             const uint32_t v = g();
             // A soft gradient with noise, so every bin is used.
@@ -40,6 +40,7 @@ void CargarMuestraSintetica(frmEditarAplicarCurva &w)
             f[x + 2] = static_cast<uint8_t>((base + ((v >> 16) & 31)) & 0xFF);
         }
     }
+    PixelesMuestra = px;
     PixelesMuestraOriginal = PixelesMuestra;
     HayMuestra = true;
     ConstruirVistaPrevia(w.picMuestra());

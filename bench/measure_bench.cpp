@@ -20,14 +20,15 @@ void PrepararEscaneo()
     AnchoEscaneo = kAncho;
     AltoEscaneo = kAlto;
     PasoEscaneo = static_cast<int32_t>(PasoDeAncho(kAncho));
-    PixelesEscaneo.assign(size_t(PasoEscaneo) * kAlto, 0);
+    Pixeles px(size_t(PasoEscaneo) * kAlto, 0);
     for (int y = 0; y < kAlto; ++y) {
-        uint8_t *fila = PixelesEscaneo.data() + size_t(kAlto - 1 - y) * PasoEscaneo;
+        uint8_t *fila = px.data() + size_t(kAlto - 1 - y) * PasoEscaneo;
         for (int x = 0; x < kAncho; ++x) {
             const int v = ((x / kLado) + 10 * (y / kLado)) * 255 / 110 + ((x * 7 + y * 13) % 5);
             fila[3 * x] = fila[3 * x + 1] = fila[3 * x + 2] = uint8_t(v > 255 ? 255 : v);
         }
     }
+    PixelesEscaneo = px;
     HayEscaneo = true;
 }
 

@@ -151,9 +151,8 @@ int64_t MemoriaCarga(FREE_IMAGE_FORMAT fif, int64_t ancho, int64_t alto, int bpp
     const int64_t decodificar = nativo + codec;
     // 16-bit grey reaches 24 bits through an 8-bit copy.
     const int64_t convertir = es24 ? nativo : nativo + b24 + (bpp == 16 ? px : 0);
-    // The 24-bit bitmap lives while the first copy is made; further copies
-    // are made from that one once the bitmap is gone.
-    const int64_t guardar = copias > 0 ? b24 * std::max(copias, 2) : 0;
+    // The kept 24-bit buffers (the decoded bitmap itself, or the conversion).
+    const int64_t guardar = copias > 0 ? b24 * copias : 0;
     return std::max({decodificar, convertir, guardar});
 }
 

@@ -40,7 +40,8 @@ struct Apertura {
 bool FormatoAdmitido(FREE_IMAGE_FORMAT fif);
 
 // Decodes the image; 'copias' is the number of 24-bit buffers of it the
-// caller keeps (the scan 1, the sample 2), for the memory estimate.
+// caller keeps (one: the sample's two names share one block), for the
+// memory estimate.
 Apertura AbrirImagen(const QString &ruta, int copias);
 // The header only (size, depth, profile, resolution), no pixels.
 Apertura LeerCabeceraImagen(const QString &ruta);

@@ -2,16 +2,11 @@
 
 #include "curves/curvas.h"
 #include "imaging/fitrect.h"
+#include "imaging/hilos.h"
 #include "imaging/preview.h"
 
 #include <algorithm>
-#include <atomic>
-#include <condition_variable>
 #include <cstring>
-#include <mutex>
-#include <system_error>
-#include <thread>
-#include <type_traits>
 #include <vector>
 
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -22,84 +17,6 @@
 namespace modImage {
 
 namespace {
-
-int &HilosFijados()
-{
-    static int n = 0;
-    return n;
-}
-
-int HilosImagen()
-{
-    if (HilosFijados() > 0) return HilosFijados();
-    const unsigned n = std::thread::hardware_concurrency();
-    return n == 0 ? 1 : static_cast<int>(std::min(n, 64u));
-}
-
-// Runs cuerpo(hilo, k) for the blocks k = 0 .. bloques - 1 on up to `hilos`
-// threads, the calling one among them (hilo 0). When enOrden is given it is
-// called on the calling thread with k = 0, 1, 2, ... in order, each as soon
-// as blocks 0 .. k are all done: the progress reports keep their values and
-// order and never leave the GUI thread.
-template <class Cuerpo, class EnOrden>
-void EnParalelo(int64_t bloques, int hilos, Cuerpo &&cuerpo, EnOrden &&enOrden)
-{
-    constexpr bool conOrden = !std::is_same_v<std::decay_t<EnOrden>, std::nullptr_t>;
-    hilos = static_cast<int>(std::max<int64_t>(1, std::min<int64_t>(hilos, bloques)));
-    if (hilos == 1) {
-        for (int64_t k = 0; k < bloques; ++k) {
-            cuerpo(0, k);
-            if constexpr (conOrden) enOrden(k);
-        }
-        return;
-    }
-    std::atomic<int64_t> siguiente{0};
-    std::vector<std::atomic<bool>> hechos(static_cast<size_t>(bloques));
-    std::mutex m;
-    std::condition_variable cv;
-    auto trabajar = [&](int hilo) {
-        for (;;) {
-            const int64_t k = siguiente.fetch_add(1, std::memory_order_relaxed);
-            if (k >= bloques) break;
-            cuerpo(hilo, k);
-            hechos[static_cast<size_t>(k)].store(true, std::memory_order_release);
-            if constexpr (conOrden) {
-                std::lock_guard<std::mutex> l(m);
-                cv.notify_one();
-            }
-        }
-    };
-    std::vector<std::thread> otros;
-    otros.reserve(static_cast<size_t>(hilos - 1));
-    for (int i = 1; i < hilos; ++i) {
-        try {
-            otros.emplace_back(trabajar, i);
-        } catch (const std::system_error &) {
-            break; // no more threads to be had: the ones running share the rest
-        }
-    }
-
-    int64_t informado = 0;
-    auto hecho = [&](int64_t k) { return hechos[static_cast<size_t>(k)].load(std::memory_order_acquire); };
-    for (;;) {
-        const int64_t k = siguiente.fetch_add(1, std::memory_order_relaxed);
-        if (k >= bloques) break;
-        cuerpo(0, k);
-        hechos[static_cast<size_t>(k)].store(true, std::memory_order_release);
-        if constexpr (conOrden)
-            while (informado < bloques && hecho(informado)) enOrden(informado++);
-    }
-    if constexpr (conOrden) {
-        while (informado < bloques) {
-            {
-                std::unique_lock<std::mutex> l(m);
-                cv.wait(l, [&] { return hecho(informado); });
-            }
-            enOrden(informado++);
-        }
-    }
-    for (std::thread &t : otros) t.join();
-}
 
 // One table per channel with the inversion folded in: 0 blue, 1 green, 2 red.
 struct Tablas {
@@ -215,14 +132,9 @@ FuncionFila ElegirFila()
     return FilaEscalarCompleta;
 }
 
-// Below this many pixels the threads cost more than they save.
-constexpr int64_t kMinimoParalelo = 1 << 20;
-
 } // namespace
 
 void FijarRutaEscalar(bool soloEscalar) { SoloEscalar() = soloEscalar; }
-
-void FijarHilosImagen(int hilos) { HilosFijados() = std::max(0, hilos); }
 
 Instantanea TomarInstantanea()
 {
@@ -260,7 +172,7 @@ void AplicarCurvaBuffer(const Instantanea &curva, const uint8_t *origen, uint8_t
         ActualizarProgreso(static_cast<int16_t>(static_cast<int64_t>(techoProgreso) * y / h),
                            QStringLiteral("Aplicando curva..."));
     };
-    const int hilos = a * h >= kMinimoParalelo ? HilosImagen() : 1;
+    const int hilos = HilosPara(a * h);
     if (techoProgreso > 0)
         EnParalelo(bloques, hilos, cuerpo, informar);
     else
@@ -326,7 +238,7 @@ void Histogramas(const uint8_t *buf, int32_t ancho, int32_t alto, int32_t paso)
     const int64_t a = ancho, h = alto, p = paso;
     constexpr int64_t kFilas = 64;
     const int64_t bloques = (h + kFilas - 1) / kFilas;
-    const int hilos = a * h >= kMinimoParalelo ? HilosImagen() : 1;
+    const int hilos = HilosPara(a * h);
     std::vector<Cuentas> locales(static_cast<size_t>(hilos));
     std::memset(locales.data(), 0, locales.size() * sizeof(Cuentas));
     EnParalelo(

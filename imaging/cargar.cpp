@@ -1,6 +1,7 @@
 #include "imaging/cargar.h"
 
 #include "imaging/apertura.h"
+#include "imaging/bloque.h"
 #include "imaging/fitrect.h"
 #include "imaging/perfilicc.h"
 #include "platform/files.h"
@@ -8,8 +9,6 @@
 #include "platform/picturebox.h"
 
 #include <QColor>
-#include <cerrno>
-#include <new>
 
 namespace modImage {
 
@@ -43,7 +42,6 @@ void Aviso(const char *cabecera, const QString &ruta, const QString &motivo)
 }
 
 QString SinConversion() { return QStringLiteral("Sus píxeles no se pueden pasar a 24 bits."); }
-QString SinMemoria() { return Archivos::MotivoSistema(ENOMEM); }
 
 // Deletes a temporary file we made, unless it is the one we keep.
 void BorrarSalvo(const QString &ruta, const QString &guardada)
@@ -51,7 +49,7 @@ void BorrarSalvo(const QString &ruta, const QString &guardada)
     if (!ruta.isEmpty() && ruta != guardada) Archivos::Borrar(ruta);
 }
 
-void Pintar(Superficie &s, Vista &v, const Pixeles &px, int32_t ancho, int32_t alto, int32_t paso)
+void Pintar(Superficie &s, Vista &v, const Bloque &px, int32_t ancho, int32_t alto, int32_t paso)
 {
     if (!v.hay || s.Vacia()) return;
     int32_t l, t, w, h;
@@ -59,7 +57,7 @@ void Pintar(Superficie &s, Vista &v, const Pixeles &px, int32_t ancho, int32_t a
     if (w > 0 && h > 0 &&
         (v.cache.isNull() || v.generacionCache != v.generacion || v.cache.width() != w ||
          v.cache.height() != h)) {
-        v.cache = ImagenAjustada(px, ancho, alto, paso, w, h);
+        v.cache = ImagenAjustada(px.data(), px.size(), ancho, alto, paso, w, h);
         v.generacionCache = v.generacion;
         // A view that cannot be made leaves the box as it was.
         if (v.cache.isNull()) return;
@@ -106,27 +104,20 @@ bool CargarImagenEscaneo(const QString &ruta, PictureBox *pic)
 {
     modFreeImage::Bitmap bmp = AbrirImagen(ruta, "Error al cargar", 1);
     if (!bmp) return false;
-    bmp = modFreeImage::A24Bits(std::move(bmp));
-    if (!bmp) {
+    const int32_t ancho = static_cast<int32_t>(FreeImage_GetWidth(bmp.get()));
+    const int32_t alto = static_cast<int32_t>(FreeImage_GetHeight(bmp.get()));
+    Bloque nuevo;
+    int32_t paso = 0;
+    if (!Bloque24Bits(std::move(bmp), nuevo, paso)) {
         Aviso("Error al convertir", ruta, SinConversion());
         return false;
     }
-    const int32_t ancho = static_cast<int32_t>(FreeImage_GetWidth(bmp.get()));
-    const int32_t alto = static_cast<int32_t>(FreeImage_GetHeight(bmp.get()));
     ActualizarProgreso(10, QStringLiteral("Cargando imagen..."));
-    Pixeles nuevo;
-    int32_t paso = 0;
-    if (!CopiarBitmap(bmp.get(), nuevo, paso)) {
-        Aviso("Error al cargar", ruta, SinMemoria());
-        return false;
-    }
-    bmp.reset();
     ActualizarProgreso(40, QStringLiteral("Mostrando imagen..."));
     AnchoEscaneo = ancho;
     AltoEscaneo = alto;
     PasoEscaneo = paso;
-    PixelesEscaneo.swap(nuevo);
-    Pixeles().swap(nuevo);
+    PixelesEscaneo = std::move(nuevo);
     HayEscaneo = true;
     MostrarEscaneoEnPicture(pic);
     ActualizarProgreso(70, QStringLiteral("Preparando..."));
@@ -165,7 +156,8 @@ bool CargarMuestra(const QString &ruta, PictureBox *pic)
     // Start from the sample as it stood before any information read, so the
     // state stays consistent during the progress yields and after a failure.
     RestaurarInfoAnterior();
-    modFreeImage::Bitmap bmp = AbrirImagen(ruta, "Error al cargar la muestra", 2);
+    SoltarSalida();
+    modFreeImage::Bitmap bmp = AbrirImagen(ruta, "Error al cargar la muestra", 1);
     if (!bmp) return false;
     const QString desc = modICC::DescripcionPerfilEmbebido(bmp.get());
     QString copia = modICC::GuardarPerfilEmbebidoTemp(bmp.get());
@@ -173,39 +165,27 @@ bool CargarMuestra(const QString &ruta, PictureBox *pic)
         BorrarSalvo(copia, RutaICCTemporal);
         Aviso(texto, ruta, motivo);
     };
-    bmp = modFreeImage::A24Bits(std::move(bmp));
-    if (!bmp) {
+    // The conversion to 24 bits keeps size and resolution.
+    const int32_t ancho = static_cast<int32_t>(FreeImage_GetWidth(bmp.get()));
+    const int32_t alto = static_cast<int32_t>(FreeImage_GetHeight(bmp.get()));
+    double dpiX = 0, dpiY = 0;
+    modFreeImage::Resolucion(bmp.get(), dpiX, dpiY);
+    Bloque nuevo;
+    int32_t paso = 0;
+    if (!Bloque24Bits(std::move(bmp), nuevo, paso)) {
         fallar("Error al convertir la muestra", SinConversion());
         return false;
     }
-    const int32_t ancho = static_cast<int32_t>(FreeImage_GetWidth(bmp.get()));
-    const int32_t alto = static_cast<int32_t>(FreeImage_GetHeight(bmp.get()));
     ActualizarProgreso(10, QStringLiteral("Cargando imagen de muestra..."));
-    Pixeles original, trabajo;
-    int32_t paso = 0;
-    double dpiX = 0, dpiY = 0;
-    if (!CopiarBitmap(bmp.get(), original, paso)) {
-        fallar("Error al cargar la muestra", SinMemoria());
-        return false;
-    }
-    modFreeImage::Resolucion(bmp.get(), dpiX, dpiY);
-    bmp.reset();
     ActualizarProgreso(30, QStringLiteral("Preparando..."));
-    try {
-        trabajo = original;
-    } catch (const std::bad_alloc &) {
-        fallar("Error al cargar la muestra", SinMemoria());
-        return false;
-    }
 
     AnchoMuestra = ancho;
     AltoMuestra = alto;
     PasoMuestra = paso;
     RutaMuestra = ruta;
-    PixelesMuestraOriginal.swap(original);
-    PixelesMuestra.swap(trabajo);
-    Pixeles().swap(original);
-    Pixeles().swap(trabajo);
+    // Neither buffer is ever written: both are views of the one block.
+    PixelesMuestraOriginal = nuevo;
+    PixelesMuestra = std::move(nuevo);
     DescPerfilICC = desc;
     DescPerfilOrigen = desc;
     BorrarSalvo(RutaICCTemporal, copia);

@@ -48,11 +48,11 @@ bool Tramos(int64_t origen, int64_t destino, std::vector<int64_t> &a, std::vecto
 }
 } // namespace
 
-QImage ImagenAjustada(const Pixeles &px, int32_t ancho, int32_t alto, int32_t paso, int32_t anchoDestino,
-                      int32_t altoDestino)
+QImage ImagenAjustada(const uint8_t *px, size_t bytes, int32_t ancho, int32_t alto, int32_t paso,
+                      int32_t anchoDestino, int32_t altoDestino)
 {
-    if (ancho < 1 || alto < 1 || anchoDestino < 1 || altoDestino < 1 || paso < ancho * int64_t(3) ||
-        static_cast<int64_t>(px.size()) < int64_t(paso) * alto)
+    if (!px || ancho < 1 || alto < 1 || anchoDestino < 1 || altoDestino < 1 || paso < ancho * int64_t(3) ||
+        static_cast<int64_t>(bytes) < int64_t(paso) * alto)
         return QImage();
     std::vector<int64_t> ax, bx, ay, by;
     if (!Tramos(ancho, anchoDestino, ax, bx) || !Tramos(alto, altoDestino, ay, by)) return QImage();
@@ -68,7 +68,7 @@ QImage ImagenAjustada(const Pixeles &px, int32_t ancho, int32_t alto, int32_t pa
         std::fill(suma.begin(), suma.end(), 0);
         for (int64_t r = ay[y]; r < by[y]; ++r) {
             // Picture row r from the top lies at buffer row alto - 1 - r.
-            const uint8_t *fila = px.data() + (alto - 1 - r) * int64_t(paso);
+            const uint8_t *fila = px + (alto - 1 - r) * int64_t(paso);
             for (int32_t x = 0; x < anchoDestino; ++x) {
                 uint64_t b = 0, g = 0, rr = 0;
                 for (int64_t c = ax[x]; c < bx[x]; ++c) {
@@ -110,24 +110,6 @@ FIBITMAP *BufferABitmap(const Pixeles &px, int32_t ancho, int32_t alto, int32_t 
     }
     std::memcpy(FreeImage_GetBits(b), px.data(), size_t(int64_t(paso) * alto));
     return b;
-}
-
-bool CopiarBitmap(FIBITMAP *b, Pixeles &destino, int32_t &paso)
-{
-    if (!b || FreeImage_GetBPP(b) != 24 || !FreeImage_HasPixels(b)) return false;
-    const int64_t ancho = FreeImage_GetWidth(b), alto = FreeImage_GetHeight(b);
-    const int64_t p = FreeImage_GetPitch(b);
-    if (ancho < 1 || alto < 1 || p != PasoDeAncho(ancho) || p > INT32_MAX) return false;
-    Pixeles nuevo;
-    try {
-        nuevo.resize(size_t(p * alto));
-    } catch (const std::bad_alloc &) {
-        return false;
-    }
-    std::memcpy(nuevo.data(), FreeImage_GetBits(b), nuevo.size());
-    destino.swap(nuevo);
-    paso = static_cast<int32_t>(p);
-    return true;
 }
 
 } // namespace modImage

@@ -1,6 +1,7 @@
 #include "imaging/guardar.h"
 
 #include "imaging/aplicar.h"
+#include "imaging/bloque.h"
 #include "imaging/fitrect.h"
 #include "imaging/freeimage_io.h"
 #include "imaging/modimage.h"
@@ -85,7 +86,7 @@ bool GuardarImagenProcesada(const QString &ruta, int fif, int flags)
     // The curve is written straight into the library's bitmap: same rows,
     // same stride, its alignment bytes already zero.
     Mapa mapa;
-    mapa.dib = FreeImage_Allocate(AnchoMuestra, AltoMuestra, 24, 0, 0, 0);
+    mapa.dib = BitmapSalida(AnchoMuestra, AltoMuestra).release();
     if (!mapa.dib || static_cast<int64_t>(FreeImage_GetPitch(mapa.dib)) != paso || !FreeImage_GetBits(mapa.dib)) {
         MsgBox::Mostrar(QStringLiteral("Error: no se pudo reservar memoria para guardar."), MsgBox::Exclamation);
         return false;

@@ -1,11 +1,14 @@
 #include "platform/picturebox.h"
 
 #include "platform/colorref.h"
+#include "platform/paginas.h"
 
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
+#include <cstring>
+#include <functional>
 
 namespace {
 // The surface measures fonts at the screen's logical 96 pixels per inch.
@@ -16,17 +19,17 @@ QColor C(uint32_t c) { return ColorRef::AQColor(c); }
 
 Superficie::Superficie(int ancho, int alto) { Redimensionar(ancho, alto); }
 
-bool Superficie::Redimensionar(int ancho, int alto)
+bool Superficie::Redimensionar(int ancho, int alto, QImage::Format formato)
 {
     if (ancho <= 0 || alto <= 0) {
         imagen_ = QImage();
         return true;
     }
-    imagen_ = QImage(ancho, alto, QImage::Format_RGB32);
+    imagen_ = QImage(ancho, alto, formato);
     if (imagen_.isNull()) return false;
     imagen_.setDotsPerMeterX(kPuntosPorMetro);
     imagen_.setDotsPerMeterY(kPuntosPorMetro);
-    imagen_.fill(C(BackColor));
+    Rellenar(imagen_.rect(), BackColor);
     return true;
 }
 
@@ -45,32 +48,58 @@ void Superficie::FontSize(double puntos)
 
 void Superficie::Cls()
 {
-    if (!imagen_.isNull()) imagen_.fill(C(BackColor));
+    if (!imagen_.isNull()) Rellenar(imagen_.rect(), BackColor);
     CurrentX = 0;
     CurrentY = 0;
+}
+
+void Superficie::Rellenar(const QRect &r, uint32_t color)
+{
+    if (imagen_.format() != QImage::Format_BGR888) {
+        if (r == imagen_.rect()) {
+            imagen_.fill(C(color));
+        } else {
+            QPainter p(&imagen_);
+            p.fillRect(r, C(color));
+        }
+        return;
+    }
+    // Qt fills 24-bit pictures pixel by pixel; an opaque colour over whole
+    // pixels is these bytes (a plain memset for greys).
+    const QRect a = r.intersected(imagen_.rect());
+    if (a.isEmpty()) return;
+    const uchar b = uchar(ColorRef::Azul(color)), g = uchar(ColorRef::Verde(color)), rr = uchar(ColorRef::Rojo(color));
+    for (int y = a.top(); y <= a.bottom(); ++y) {
+        uchar *d = imagen_.scanLine(y) + 3 * a.left();
+        if (b == g && g == rr) {
+            std::memset(d, b, size_t(3) * size_t(a.width()));
+        } else {
+            for (int x = 0; x < a.width(); ++x, d += 3) d[0] = b, d[1] = g, d[2] = rr;
+        }
+    }
 }
 
 void Superficie::Line(int x1, int y1, int x2, int y2, uint32_t color)
 {
     if (imagen_.isNull()) return;
     if (x1 == x2 && y1 == y2) return;
-    QPainter p(&imagen_);
-    QPen pen(C(color));
-    pen.setWidth(DrawWidth < 1 ? 1 : DrawWidth);
-    pen.setCapStyle(Qt::FlatCap);
-    p.setPen(pen);
     if (DrawWidth <= 1 && (y1 == y2 || x1 == x2)) {
         // Horizontal and vertical segments: exact pixels, end point excluded.
         // Pixels from the start up to, not including, the end.
         if (y1 == y2) {
             const int a = x2 > x1 ? x1 : x2 + 1, b = x2 > x1 ? x2 - 1 : x1;
-            p.fillRect(QRect(QPoint(a, y1), QPoint(b, y1)), C(color));
+            Rellenar(QRect(QPoint(a, y1), QPoint(b, y1)), color);
         } else {
             const int a = y2 > y1 ? y1 : y2 + 1, b = y2 > y1 ? y2 - 1 : y1;
-            p.fillRect(QRect(QPoint(x1, a), QPoint(x1, b)), C(color));
+            Rellenar(QRect(QPoint(x1, a), QPoint(x1, b)), color);
         }
         return;
     }
+    QPainter p(&imagen_);
+    QPen pen(C(color));
+    pen.setWidth(DrawWidth < 1 ? 1 : DrawWidth);
+    pen.setCapStyle(Qt::FlatCap);
+    p.setPen(pen);
     p.drawLine(x1, y1, x2, y2);
 }
 
@@ -80,12 +109,10 @@ void Superficie::LineBox(int x1, int y1, int x2, int y2, uint32_t color)
     const int l = std::min(x1, x2), r = std::max(x1, x2);
     const int t = std::min(y1, y2), b = std::max(y1, y2);
     const int w = DrawWidth < 1 ? 1 : DrawWidth;
-    QPainter p(&imagen_);
-    const QColor c = C(color);
-    p.fillRect(QRect(QPoint(l, t), QPoint(r, std::min(b, t + w - 1))), c);
-    p.fillRect(QRect(QPoint(l, std::max(t, b - w + 1)), QPoint(r, b)), c);
-    p.fillRect(QRect(QPoint(l, t), QPoint(std::min(r, l + w - 1), b)), c);
-    p.fillRect(QRect(QPoint(std::max(l, r - w + 1), t), QPoint(r, b)), c);
+    Rellenar(QRect(QPoint(l, t), QPoint(r, std::min(b, t + w - 1))), color);
+    Rellenar(QRect(QPoint(l, std::max(t, b - w + 1)), QPoint(r, b)), color);
+    Rellenar(QRect(QPoint(l, t), QPoint(std::min(r, l + w - 1), b)), color);
+    Rellenar(QRect(QPoint(std::max(l, r - w + 1), t), QPoint(r, b)), color);
 }
 
 void Superficie::LineBoxFill(int x1, int y1, int x2, int y2, uint32_t color)
@@ -93,8 +120,7 @@ void Superficie::LineBoxFill(int x1, int y1, int x2, int y2, uint32_t color)
     if (imagen_.isNull()) return;
     const int l = std::min(x1, x2), r = std::max(x1, x2);
     const int t = std::min(y1, y2), b = std::max(y1, y2);
-    QPainter p(&imagen_);
-    p.fillRect(QRect(QPoint(l, t), QPoint(r, b)), C(color));
+    Rellenar(QRect(QPoint(l, t), QPoint(r, b)), color);
 }
 
 void Superficie::Circle(int x, int y, int radio, uint32_t color)
@@ -144,13 +170,61 @@ QFontMetricsF Metricas(const QFont &f)
 }
 } // namespace
 
+namespace {
+// Text on a 24-bit surface. Antialiased text is blended with other roundings
+// at 24 bits, and large glyphs drawn at other coordinates rasterise a little
+// differently, so the text is drawn at its own place on a 32-bit picture of
+// the surface's full size whose memory is only reserved: the area the text
+// covers is copied in, written, copied back, and the pages are let go with the
+// picture. The pixels are those of a 32-bit surface.
+void TextoEn24Bits(QImage &img, const QRect &area, const std::function<void(QImage &)> &escribir)
+{
+    const qsizetype paso32 = qsizetype(img.width()) * 4;
+    Paginas::Zona zona(size_t(paso32) * size_t(img.height()));
+    if (!zona) {
+        escribir(img); // no address space to spare: the text, if a level off here and there
+        return;
+    }
+    QImage lienzo(zona.Datos(), img.width(), img.height(), paso32, QImage::Format_RGB32);
+    lienzo.setDotsPerMeterX(img.dotsPerMeterX());
+    lienzo.setDotsPerMeterY(img.dotsPerMeterY());
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const uchar *o = img.constScanLine(y) + 3 * area.left();
+        QRgb *d = reinterpret_cast<QRgb *>(lienzo.scanLine(y)) + area.left();
+        for (int x = 0; x < area.width(); ++x, o += 3) d[x] = qRgb(o[2], o[1], o[0]);
+    }
+    escribir(lienzo);
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const QRgb *o = reinterpret_cast<const QRgb *>(lienzo.constScanLine(y)) + area.left();
+        uchar *d = img.scanLine(y) + 3 * area.left();
+        for (int x = 0; x < area.width(); ++x, d += 3) d[0] = uchar(qBlue(o[x])), d[1] = uchar(qGreen(o[x])), d[2] = uchar(qRed(o[x]));
+    }
+}
+} // namespace
+
 void Superficie::Print(const QString &texto)
 {
     if (!imagen_.isNull()) {
-        QPainter p(&imagen_);
-        p.setFont(fuente_);
-        p.setPen(C(ForeColor));
-        p.drawText(QPointF(CurrentX, CurrentY + Metricas(fuente_).ascent()), texto);
+        const QFontMetricsF m = Metricas(fuente_);
+        const QPointF en(CurrentX, CurrentY + m.ascent());
+        auto escribir = [&](QImage &destino) {
+            QPainter p(&destino);
+            p.setFont(fuente_);
+            p.setPen(C(ForeColor));
+            p.drawText(en, texto);
+        };
+        if (imagen_.format() != QImage::Format_BGR888) {
+            escribir(imagen_);
+        } else {
+            // Ink can reach past the measured box (antialiasing, overhangs).
+            const qreal margen = 2 + m.height() / 16;
+            const QRect area = m.boundingRect(texto)
+                                   .translated(en)
+                                   .adjusted(-margen, -margen, margen, margen)
+                                   .toAlignedRect()
+                                   .intersected(imagen_.rect());
+            if (!area.isEmpty()) TextoEn24Bits(imagen_, area, escribir);
+        }
     }
     CurrentX = 0;
     CurrentY += TextHeight(texto);

@@ -19,8 +19,10 @@ public:
     Superficie(int ancho, int alto);
 
     // Resizes the surface; false when the memory cannot be had (the surface
-    // is then empty). The content is cleared to BackColor.
-    bool Redimensionar(int ancho, int alto);
+    // is then empty). The content is cleared to BackColor. Pictures that go
+    // to a file can be held at 24 bits (QImage::Format_BGR888, the image
+    // library's byte order) instead of 32.
+    bool Redimensionar(int ancho, int alto, QImage::Format formato = QImage::Format_RGB32);
 
     int ScaleWidth() const { return imagen_.width(); }
     int ScaleHeight() const { return imagen_.height(); }
@@ -71,6 +73,9 @@ public:
     QImage &Imagen() { return imagen_; }
 
 private:
+    // A solid box, clipped to the picture.
+    void Rellenar(const QRect &r, uint32_t color);
+
     QImage imagen_;
     QFont fuente_{QStringLiteral("Liberation Sans")};
 };

@@ -3,6 +3,7 @@
 
 #include "imagenes.h"
 
+#include "imaging/bloque.h"
 #include "imaging/cargar.h"
 #include "imaging/fitrect.h"
 #include "platform/colorref.h"
@@ -36,13 +37,17 @@ TEST(Buffer, PasoCopiaYResolucion)
     EXPECT_EQ(PasoDeAncho(715827882), 2147483648LL); // no 32-bit wrap
     for (auto [ancho, paso] : {std::pair{1, 4}, std::pair{4, 12}, std::pair{5, 16}}) {
         ASSERT_EQ(PasoDeAncho(ancho), paso);
-        Pixeles px(size_t(paso) * 3), vuelta; // bitmap and back, padding included
+        Pixeles px(size_t(paso) * 3); // bitmap and back, padding included
         for (size_t i = 0; i < px.size(); ++i) px[i] = uint8_t(i * 7 + 1);
         modFreeImage::Bitmap b(BufferABitmap(px, ancho, 3, paso));
+        ASSERT_TRUE(b);
+        const uint8_t *bits = FreeImage_GetBits(b.get());
+        Bloque vuelta;
         int32_t p2 = 0;
-        ASSERT_TRUE(b && CopiarBitmap(b.get(), vuelta, p2));
+        ASSERT_TRUE(Bloque24Bits(std::move(b), vuelta, p2));
         EXPECT_EQ(p2, paso);
         EXPECT_EQ(vuelta, px);
+        EXPECT_EQ(vuelta.data(), bits); // the bitmap itself is kept
     }
     modFreeImage::Bitmap b(FreeImage_Allocate(2, 2, 24));
     double x = -1, y = -1;

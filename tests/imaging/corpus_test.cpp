@@ -92,7 +92,7 @@ TEST(Corpus, ArchivosMalosDejanLaImagenAnterior)
     FreeImage_SetDotsPerMeterX(b, 11811), FreeImage_SetDotsPerMeterY(b, 11811);
     const QString muestra = prueba::Guardar(b, FIF_TIFF, "anterior.tif");
     const QString escaneo = prueba::Guardar(prueba::Color24(5, 3, Ruido), FIF_BMP, "conocido.bmp");
-    Pixeles escaneoAntes, muestraAntes;
+    Bloque escaneoAntes, muestraAntes; // blocks are never written: a view is a snapshot
     QString copia;
     auto conocidos = [&] {
         CajasGuionadas cajas;

@@ -51,7 +51,7 @@ TEST(Hostiles, RechazadosAntesDeDecodificarConElMotivo)
         bool comoOtro = false; // read with an ordinary user's rights
     } casos[] = {
         {poner("gigante.gif", GifQueDice(32768, 32768)),
-         "Imagen demasiado grande: 32768 x 32768 px necesitan 6144 MB de memoria y hay 1024 MB disponibles.", 1LL << 30},
+         "Imagen demasiado grande: 32768 x 32768 px necesitan 4096 MB de memoria y hay 1024 MB disponibles.", 1LL << 30},
         {tiff, "Imagen demasiado grande: 1024 x 1024 px necesitan 7 MB de memoria y hay 6 MB disponibles.", 13LL << 19},
         {poner("ancho.gif", GifQueDice(65535, 65535)),
          "Imagen demasiado grande: 65535 x 65535 px necesitan 24576 MB de memoria (el máximo es 1073741824 píxeles)."},

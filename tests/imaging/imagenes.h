@@ -34,7 +34,7 @@ inline FIBITMAP *Color24(int w, int h, const std::function<uint32_t(int, int)> &
             for (int k = 0; k < 3; ++k) FreeImage_GetScanLine(b, h - 1 - y)[3 * x + k] = BYTE(f(x, y) >> (8 * k));
     return b;
 }
-inline uint32_t Pixel(const modImage::Pixeles &px, int32_t alto, int32_t paso, int x, int y)
+template <class Buffer> uint32_t Pixel(const Buffer &px, int32_t alto, int32_t paso, int x, int y)
 {
     const size_t i = size_t(alto - 1 - y) * paso + 3 * x;
     return uint32_t(px.at(i + 2)) << 16 | uint32_t(px.at(i + 1)) << 8 | px.at(i);
@@ -48,10 +48,11 @@ inline void FijarEscaneo(int w, int h, const std::function<uint32_t(int, int)> &
 {
     using namespace modImage;
     AnchoEscaneo = w, AltoEscaneo = h, PasoEscaneo = int32_t(PasoDeAncho(w)), HayEscaneo = true;
-    PixelesEscaneo.assign(size_t(PasoEscaneo) * h, 0xEE);
+    Pixeles px(size_t(PasoEscaneo) * h, 0xEE);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            for (int k = 0; k < 3; ++k) PixelesEscaneo[size_t(h - 1 - y) * PasoEscaneo + 3 * x + k] = uint8_t(f(x, y) >> (8 * k));
+            for (int k = 0; k < 3; ++k) px[size_t(h - 1 - y) * PasoEscaneo + 3 * x + k] = uint8_t(f(x, y) >> (8 * k));
+    PixelesEscaneo = px;
 }
 
 // Big-endian field, growing the bytes when needed.

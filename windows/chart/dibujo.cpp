@@ -270,10 +270,12 @@ void DibujarVista(Superficie &s, const Geometria &g, const Opciones &o)
 bool RenderizarCompleta(Superficie &s, const Geometria &g, const Opciones &o)
 {
     s.BackColor = kBlanco;
-    if (s.ScaleWidth() != g.AnchoPx || s.ScaleHeight() != g.AltoPx) {
-        // Let the old picture go first: at 1200 ppp each one is some 200 MB.
+    // Held at 24 bits in the image library's byte order: the file is written
+    // from this memory, with no second copy (150 MB at 1200 ppp).
+    if (s.ScaleWidth() != g.AnchoPx || s.ScaleHeight() != g.AltoPx || s.Imagen().format() != QImage::Format_BGR888) {
+        // Let the old picture go first.
         s.Redimensionar(0, 0);
-        if (!s.Redimensionar(g.AnchoPx, g.AltoPx) || s.Vacia()) return false;
+        if (!s.Redimensionar(g.AnchoPx, g.AltoPx, QImage::Format_BGR888) || s.Vacia()) return false;
     }
     s.FontName(QStringLiteral("Arial"));
     s.FontSize(8);

@@ -41,7 +41,8 @@ void DibujarElementos(Superficie &s, const Geometria &g, const Opciones &o, int 
 // outlines the whole box. A surface of no size stays as it is.
 void DibujarVista(Superficie &s, const Geometria &g, const Opciones &o);
 
-// The full-size picture: the surface becomes exactly W × H pixels. False when
+// The full-size picture: the surface becomes exactly W × H pixels at 24 bits
+// (QImage::Format_BGR888), the same pixels a 32-bit surface gets. False when
 // that memory cannot be had (the surface is then empty).
 bool RenderizarCompleta(Superficie &s, const Geometria &g, const Opciones &o);
 

@@ -34,4 +34,9 @@ int PuntosPorMetro(int ppp);
 // the reason in *error.
 bool GuardarImagenCarta(const QImage &img, const QString &ruta, int indice, int ppp, QString *error);
 
+// The same; a 24-bit picture (QImage::Format_BGR888) is written from its own
+// memory, turned over (and folded to 8 bits for GIF) during the write and
+// back as it was before the return. The const form above works on a copy.
+bool GuardarImagenCarta(QImage &img, const QString &ruta, int indice, int ppp, QString *error);
+
 } // namespace CartaGrises

@@ -106,7 +106,7 @@ TEST_F(GuardarProcesada, EachFormatHoldsTheSampleWithTheCurveApplied)
     C<QCheckBox>("chkInvertirTonos")->click();
     C<QCheckBox>("chkInvertirHorizontal")->click();
     const modImage::Pixeles esperado = Esperado();
-    const modImage::Pixeles antes = modImage::PixelesMuestra;
+    const modImage::Pixeles antes(modImage::PixelesMuestra.begin(), modImage::PixelesMuestra.end());
     const struct {
         const char *opcion, *nombre;
         int tolerancia;
