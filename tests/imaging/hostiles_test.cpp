@@ -54,7 +54,7 @@ TEST(Hostiles, RechazadosAntesDeDecodificarConElMotivo)
          "Imagen demasiado grande: 32768 x 32768 px necesitan 4096 MB de memoria y hay 1024 MB disponibles.", 1LL << 30},
         {tiff, "Imagen demasiado grande: 1024 x 1024 px necesitan 7 MB de memoria y hay 6 MB disponibles.", 13LL << 19},
         {poner("ancho.gif", GifQueDice(65535, 65535)),
-         "Imagen demasiado grande: 65535 x 65535 px necesitan 24576 MB de memoria (el máximo es 1073741824 píxeles)."},
+         "Imagen demasiado grande: 65535 x 65535 px necesitan 16384 MB de memoria (el máximo es 1073741824 píxeles)."},
         {dir.filePath("tuberia.png"), "No es un fichero normal: es un dispositivo, una tubería o un socket."},
         {dir.filePath("nulo.png"), "No es un fichero normal: es un dispositivo, una tubería o un socket."},
         {dir.filePath("carpeta.png"), "Es una carpeta, no un fichero."},
