@@ -143,10 +143,10 @@ QString PerfilDePPD(const QByteArray &ppd, const QStringList &opciones)
             const qsizetype k = claves.indexOf(l.mid(8).section(u':', 0, 0).trimmed());
             if (k >= 0) elegido[k] = l.section(u':', 1).trimmed();
         } else if (l.startsWith(QStringLiteral("*cupsICCProfile "))) {
-            const QString spec = l.mid(16).section(u':', 0, 0).section(u'/', 0, 0).trimmed();
+            const QString selector = l.mid(16).section(u':', 0, 0).section(u'/', 0, 0).trimmed();
             QString archivo = l.section(u':', 1).trimmed();
             if (archivo.size() >= 2 && archivo.startsWith(u'"') && archivo.endsWith(u'"')) archivo = archivo.mid(1, archivo.size() - 2);
-            if (!archivo.isEmpty()) perfiles.append({spec.split(u'.'), archivo});
+            if (!archivo.isEmpty()) perfiles.append({selector.split(u'.'), archivo});
         }
     }
     for (qsizetype i = 0; i + 1 < opciones.size(); i += 2) {
