@@ -20,14 +20,14 @@ TEST_F(Edicion_, PointsAreAddedDraggedAndDeletedWithTheMouse)
 
     // A press away from every point inserts one there and starts the drag.
     QTest::mousePress(lienzo, Qt::LeftButton, {}, QPoint(93, 92));
-    EXPECT_EQ(PuntosDe(0), (Puntos{{0, 0}, {64, 192}, {255, 255}}));
+    EXPECT_EQ(DelCanal(0), (Puntos{{0, 0}, {64, 192}, {255, 255}}));
     EXPECT_EQ(PuntoSel, 1);
     EXPECT_TRUE(w->tmrRender()->isActive());
     EXPECT_EQ(Lineas(), QStringList{QStringLiteral("1.  Curva RGB")});
     EXPECT_EQ(deshacer->text(), QStringLiteral("Deshacer (1)"));
     // 174 x 255 / 348 = 127.5 exactly: 128 both ways.
     QTest::mouseMove(lienzo, QPoint(180, 180));
-    EXPECT_EQ(PuntosDe(0), (Puntos{{0, 0}, {128, 128}, {255, 255}}));
+    EXPECT_EQ(DelCanal(0), (Puntos{{0, 0}, {128, 128}, {255, 255}}));
     EXPECT_EQ(Texto("lblInput"), QStringLiteral("In: 128"));
     // Past the canvas and the last point: stopped one level short of it.
     QTest::mouseMove(lienzo, QPoint(400, 20));
@@ -35,10 +35,10 @@ TEST_F(Edicion_, PointsAreAddedDraggedAndDeletedWithTheMouse)
     EXPECT_FALSE(w->tmrRender()->isActive());
     EXPECT_FALSE(Arrastrando);
     const Puntos arrastrado{{0, 0}, {254, 245}, {255, 255}};
-    EXPECT_EQ(PuntosDe(0), arrastrado);
-    EXPECT_EQ(TablaDe(LutR), TablaDe(0, arrastrado));
-    EXPECT_EQ(TablaDe(LutG), TablaDe(LutR));
-    EXPECT_EQ(TablaDe(LutB), TablaDe(LutR));
+    EXPECT_EQ(DelCanal(0), arrastrado);
+    EXPECT_EQ(Copia(LutR), TablaDe(0, arrastrado));
+    EXPECT_EQ(Copia(LutG), Copia(LutR));
+    EXPECT_EQ(Copia(LutB), Copia(LutR));
     EXPECT_TRUE(Boton("cmdExportACV")->isEnabled());
     // The canvas shows the released curve (the two-pixel pen, give or take one).
     const int cy = LienzoCurva::YDeValor(LutR[128], 360);
@@ -50,20 +50,20 @@ TEST_F(Edicion_, PointsAreAddedDraggedAndDeletedWithTheMouse)
     // the deletion takes the snapshot and the line. End points stay, and a
     // double click that deletes nothing leaves no step.
     Pulsar(93, 92);
-    EXPECT_EQ(PuntosDe(0), (Puntos{{0, 0}, {64, 192}, {254, 245}, {255, 255}}));
+    EXPECT_EQ(DelCanal(0), (Puntos{{0, 0}, {64, 192}, {254, 245}, {255, 255}}));
     DobleClic(93, 92);
-    EXPECT_EQ(PuntosDe(0), arrastrado);
+    EXPECT_EQ(DelCanal(0), arrastrado);
     EXPECT_EQ(PuntoSel, -1);
     EXPECT_EQ(NumeroDeshacer(), 3);
     EXPECT_EQ(deshacer->text(), QStringLiteral("Deshacer (3)"));
-    EXPECT_EQ(TablaDe(LutR), TablaDe(0, arrastrado));
+    EXPECT_EQ(Copia(LutR), TablaDe(0, arrastrado));
     DobleClic(6, 354);
     DobleClic(354, 6);
-    EXPECT_EQ(PuntosDe(0), arrastrado);
+    EXPECT_EQ(DelCanal(0), arrastrado);
     // One where there is no point: its press inserts one, the double click
     // takes it away again, and nothing is left to undo.
     DobleClic(200, 300);
-    EXPECT_EQ(PuntosDe(0), arrastrado);
+    EXPECT_EQ(DelCanal(0), arrastrado);
     EXPECT_EQ((std::pair{lista->count(), int(NumeroDeshacer())}), (std::pair{3, 3}));
 }
 
@@ -72,10 +72,10 @@ TEST_F(Edicion_, ColourChannelsAreEditedOnTheirOwnTables)
     using namespace modEngine;
     C<QRadioButton>("optB")->click();
     Pulsar(93, 92);
-    EXPECT_EQ(PuntosDe(3), (Puntos{{0, 0}, {64, 192}, {255, 255}}));
-    EXPECT_EQ(PuntosDe(0), (Puntos{{0, 0}, {255, 255}}));
-    EXPECT_EQ(TablaDe(LutB), TablaDe(3, PuntosDe(3)));
-    EXPECT_EQ(TablaDe(LutR), Identidad());
+    EXPECT_EQ(DelCanal(3), (Puntos{{0, 0}, {64, 192}, {255, 255}}));
+    EXPECT_EQ(DelCanal(0), (Puntos{{0, 0}, {255, 255}}));
+    EXPECT_EQ(Copia(LutB), TablaDe(3, DelCanal(3)));
+    EXPECT_EQ(Copia(LutR), Identidad());
     EXPECT_EQ(lista->item(0)->text(), QStringLiteral("1.  Curva Azul"));
 
     // Ten presses that change nothing (sixteen points and none near, or a
@@ -98,7 +98,7 @@ TEST_F(Edicion_, ColourChannelsAreEditedOnTheirOwnTables)
 
     // Back on the master channel its curve fills all three tables; no snapshot, no line.
     C<QRadioButton>("optRGB")->click();
-    EXPECT_EQ(TablaDe(LutB), Identidad());
+    EXPECT_EQ(Copia(LutB), Identidad());
     EXPECT_EQ(NumeroDeshacer(), 1);
     EXPECT_EQ(lista->count(), 1);
 }
@@ -139,7 +139,7 @@ TEST_F(Edicion_, SliderHandlesHandOverAtTheTieAndNeverCross)
     EXPECT_EQ(SalidaBlanco[0], 126);
     EXPECT_EQ(Texto("lblInMin"), QStringLiteral("100"));
     EXPECT_EQ(Texto("lblOutMax"), QStringLiteral("126"));
-    EXPECT_EQ(TablaDe(LutR), TablaDe(0, PuntosDe(0)));
+    EXPECT_EQ(Copia(LutR), TablaDe(0, DelCanal(0)));
     EXPECT_EQ(LutR[255], 126);
     EXPECT_EQ(LutG[100], 0);
 
@@ -194,7 +194,7 @@ TEST_F(Edicion_, JumpBackToAChosenLine)
 {
     using namespace modEngine;
     for (int x : {50, 100, 150, 200, 250}) Pulsar(x, 180); // points at output 128
-    EXPECT_EQ(PuntosDe(0), (Puntos{{0, 0}, {32, 128}, {69, 128}, {106, 128}, {142, 128}, {179, 128}, {255, 255}}));
+    EXPECT_EQ(DelCanal(0), (Puntos{{0, 0}, {32, 128}, {69, 128}, {106, 128}, {142, 128}, {179, 128}, {255, 255}}));
 
     // The keys move the selection without jumping; Enter jumps.
     QTest::keyClick(lista, Qt::Key_Up), QTest::keyClick(lista, Qt::Key_Up);
@@ -204,9 +204,9 @@ TEST_F(Edicion_, JumpBackToAChosenLine)
 
     ClicEnLinea(1);
     const Puntos dos{{0, 0}, {32, 128}, {69, 128}, {255, 255}};
-    EXPECT_EQ(PuntosDe(0), dos);
-    EXPECT_EQ(TablaDe(LutR), TablaDe(0, dos));
-    EXPECT_EQ(TablaDe(LutB), TablaDe(LutR));
+    EXPECT_EQ(DelCanal(0), dos);
+    EXPECT_EQ(Copia(LutR), TablaDe(0, dos));
+    EXPECT_EQ(Copia(LutB), Copia(LutR));
     EXPECT_EQ(Lineas(), (QStringList{QStringLiteral("1.  Curva RGB"), QStringLiteral("2.  Curva RGB")}));
     EXPECT_EQ(lista->currentRow(), 1);
     EXPECT_EQ(deshacer->text(), QStringLiteral("Deshacer (2)"));
@@ -229,11 +229,11 @@ TEST_F(Edicion_, ResetBringsBackTheIdentityEverywhere)
 
     Boton("cmdReset")->click();
     for (int16_t ch = 0; ch < NumCanales; ++ch) {
-        EXPECT_EQ(PuntosDe(ch), (Puntos{{0, 0}, {255, 255}})) << ch;
+        EXPECT_EQ(DelCanal(ch), (Puntos{{0, 0}, {255, 255}})) << ch;
         EXPECT_EQ(EntradaNegro[ch] + SalidaNegro[ch], 0);
         EXPECT_EQ(EntradaBlanco[ch] + SalidaBlanco[ch], 510);
     }
-    for (const uint8_t *t : {LutR, LutG, LutB}) EXPECT_EQ(TablaDe(t), Identidad());
+    for (const uint8_t *t : {LutR, LutG, LutB}) EXPECT_EQ(Copia(t), Identidad());
     EXPECT_EQ(CanalActual, 0);
     EXPECT_TRUE(C<QRadioButton>("optRGB")->isChecked());
     EXPECT_TRUE(C<QRadioButton>("optCatmullRom")->isChecked());
@@ -246,7 +246,7 @@ TEST_F(Edicion_, ResetBringsBackTheIdentityEverywhere)
     EXPECT_EQ(Texto("lblInMin"), QStringLiteral("0"));
     EXPECT_EQ(Preview(), BGR(200, 50, 10));
     deshacer->click(); // nothing left
-    EXPECT_EQ(TablaDe(LutR), Identidad());
+    EXPECT_EQ(Copia(LutR), Identidad());
 }
 
 TEST_F(Edicion_, NegationTwiceRestoresTheReceivedCurve)
@@ -256,31 +256,31 @@ TEST_F(Edicion_, NegationTwiceRestoresTheReceivedCurve)
     const Puntos recibida{{0, 0}, {100, 160}, {255, 255}};
     // The received middle point (drawn at 142, 136) dragged away, and red edited.
     Arrastrar(lienzo, QPoint(142, 136), QPoint(200, 250));
-    ASSERT_NE(PuntosDe(0), recibida);
+    ASSERT_NE(DelCanal(0), recibida);
     C<QRadioButton>("optR")->click();
     Pulsar(93, 92);
-    const Puntos rojo = PuntosDe(1);
+    const Puntos rojo = DelCanal(1);
     ASSERT_EQ(rojo.size(), 3u);
 
     QCheckBox *negar = C<QCheckBox>("chkNegar");
     negar->click();
     EXPECT_TRUE(C<QRadioButton>("optRGB")->isChecked());
     const Puntos negada{{0, 255}, {100, 95}, {255, 0}};
-    EXPECT_EQ(PuntosDe(0), negada);
-    EXPECT_EQ(TablaDe(LutR), TablaDe(0, negada));
-    EXPECT_EQ(PuntosDe(1), rojo);
+    EXPECT_EQ(DelCanal(0), negada);
+    EXPECT_EQ(Copia(LutR), TablaDe(0, negada));
+    EXPECT_EQ(DelCanal(1), rojo);
     EXPECT_EQ(Lineas().last(), QStringLiteral("4.  Negar curva"));
 
     negar->click();
-    EXPECT_EQ(PuntosDe(0), recibida);
-    EXPECT_EQ(TablaDe(LutR), TablaDe(0, recibida));
+    EXPECT_EQ(DelCanal(0), recibida);
+    EXPECT_EQ(Copia(LutR), TablaDe(0, recibida));
     EXPECT_EQ(Lineas().last(), QStringLiteral("5.  Restaurar curva"));
     EXPECT_EQ(deshacer->text(), QStringLiteral("Deshacer (5)"));
     // The first negation's snapshot still holds the dragged point.
     deshacer->click();
     deshacer->click();
-    EXPECT_NE(PuntosDe(0), recibida);
-    EXPECT_EQ(PuntosDe(1), rojo);
+    EXPECT_NE(DelCanal(0), recibida);
+    EXPECT_EQ(DelCanal(1), rojo);
 }
 
 TEST_F(Edicion_, NegationWithoutAKeptCurveMirrorsTheCurrentChannelOnly)
@@ -291,12 +291,12 @@ TEST_F(Edicion_, NegationWithoutAKeptCurveMirrorsTheCurrentChannelOnly)
     QCheckBox *negar = C<QCheckBox>("chkNegar");
     negar->click();
     EXPECT_TRUE(C<QRadioButton>("optR")->isChecked());
-    EXPECT_EQ(PuntosDe(1), (Puntos{{0, 255}, {64, 63}, {255, 0}}));
-    EXPECT_EQ(PuntosDe(0), (Puntos{{0, 0}, {255, 255}}));
-    EXPECT_EQ(TablaDe(LutR), TablaDe(1, PuntosDe(1)));
-    EXPECT_EQ(TablaDe(LutG), Identidad());
+    EXPECT_EQ(DelCanal(1), (Puntos{{0, 255}, {64, 63}, {255, 0}}));
+    EXPECT_EQ(DelCanal(0), (Puntos{{0, 0}, {255, 255}}));
+    EXPECT_EQ(Copia(LutR), TablaDe(1, DelCanal(1)));
+    EXPECT_EQ(Copia(LutG), Identidad());
     negar->click();
-    EXPECT_EQ(PuntosDe(1), (Puntos{{0, 0}, {64, 192}, {255, 255}}));
+    EXPECT_EQ(DelCanal(1), (Puntos{{0, 0}, {64, 192}, {255, 255}}));
     EXPECT_EQ(lista->count(), 3);
 }
 

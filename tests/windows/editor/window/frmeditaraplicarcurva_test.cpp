@@ -17,13 +17,6 @@ namespace {
 
 using Editor_ = EditorAbierto;
 
-QByteArray U16(std::initializer_list<int> v)
-{
-    QByteArray b;
-    for (int x : v) b.append(static_cast<char>((x >> 8) & 0xFF)).append(static_cast<char>(x & 0xFF));
-    return b;
-}
-
 // Version 4, four curves of (output, input) pairs: the master, red, then
 // identity green and blue.
 QByteArray Acv(const QList<QPair<int, int>> &maestra, const QList<QPair<int, int>> &rojo = {{0, 0}, {255, 255}})
@@ -58,14 +51,14 @@ TEST_F(Editor_, ReceivingACurveResetsEverythingButTheMasterCurve)
     // Out-of-range values are clamped.
     Recibir({-5, 64, 128, 192, 255}, {0, 90, 150, 300, 255});
     for (int16_t ch = 1; ch <= 3; ++ch) {
-        EXPECT_EQ(PuntosDe(ch), (Puntos{{0, 0}, {255, 255}})) << ch;
+        EXPECT_EQ(DelCanal(ch), (Puntos{{0, 0}, {255, 255}})) << ch;
         EXPECT_EQ(EntradaBlanco[ch] + SalidaBlanco[ch], 510);
     }
     const Puntos recibida{{0, 0}, {64, 90}, {128, 150}, {192, 255}, {255, 255}};
-    EXPECT_EQ(PuntosDe(0), recibida);
+    EXPECT_EQ(DelCanal(0), recibida);
     EXPECT_EQ(w->CurvaY(3), 255);
-    EXPECT_EQ(TablaDe(LutR), TablaDe(0, recibida));
-    EXPECT_EQ(TablaDe(LutB), TablaDe(LutR));
+    EXPECT_EQ(Copia(LutR), TablaDe(0, recibida));
+    EXPECT_EQ(Copia(LutB), Copia(LutR));
     EXPECT_TRUE(C<QRadioButton>("optRGB")->isChecked());
     EXPECT_TRUE(w->TieneCurvaCargada());
     EXPECT_EQ(Lineas(), QStringList{QStringLiteral("1.  Curva recibida")});
@@ -103,7 +96,7 @@ TEST_F(Editor_, TheScanEvaluatorHandsItsCurveOverAndNeverLosesTheEditorsCurve)
     auto *enviar = ev->findChild<QPushButton *>(QStringLiteral("cmdEnviarCurvaEditor"));
     generar->click();
     ASSERT_TRUE(enviar->isEnabled());
-    const Puntos generada = PuntosDe(0);
+    const Puntos generada = DelCanal(0);
     ASSERT_GE(generada.size(), 2u);
     cajas.llamadas.clear();
 
@@ -133,7 +126,7 @@ TEST_F(Editor_, TheScanEvaluatorHandsItsCurveOverAndNeverLosesTheEditorsCurve)
     enviar->click();
     EXPECT_EQ(w->Historial().Num(), 2);
     EXPECT_EQ(w->Historial().Texto(1), QStringLiteral("Curva recibida"));
-    EXPECT_EQ(PuntosDe(0), generada);
+    EXPECT_EQ(DelCanal(0), generada);
     EXPECT_EQ(NumeroDeshacer(), 3);
 
     // The editor's curve edited, last on the blue channel; a new generation
@@ -142,13 +135,13 @@ TEST_F(Editor_, TheScanEvaluatorHandsItsCurveOverAndNeverLosesTheEditorsCurve)
     C<QRadioButton>("optB")->click();
     ArrastrarNivel(w->picSliderOut(), 175, 120);
     const EstadoCurvas editor = TomarEstado();
-    const std::array<Tabla, 3> tablas{TablaDe(LutR), TablaDe(LutG), TablaDe(LutB)};
+    const std::array<Tabla256, 3> tablas{Copia(LutR), Copia(LutG), Copia(LutB)};
     generar->click();
     ASSERT_TRUE(!MismoEstado(TomarEstado(), editor) && C<QRadioButton>("optRGB")->isChecked());
     cajas.Responder(MsgBox::No);
     enviar->click();
     EXPECT_TRUE(MismoEstado(TomarEstado(), editor) && C<QRadioButton>("optB")->isChecked());
-    EXPECT_EQ((std::array<Tabla, 3>{TablaDe(LutR), TablaDe(LutG), TablaDe(LutB)}), tablas);
+    EXPECT_EQ((std::array<Tabla256, 3>{Copia(LutR), Copia(LutG), Copia(LutB)}), tablas);
     EXPECT_EQ((std::pair{int(CanalActual), int(NumeroDeshacer())}), (std::pair{3, 5}));
     // ...and one Undo in the editor does the same.
     generar->click();
@@ -178,7 +171,7 @@ TEST_F(Editor_, ImportsAcvAndAmpAndExportsTheSameBytes)
     EXPECT_EQ(Ajustes::GetSetting(QStringLiteral("DialogFolders"), QStringLiteral("Curva")), dir.path());
     EXPECT_EQ(Lineas(), QStringList{QStringLiteral("1.  Import Curva")});
     EXPECT_TRUE(w->CurvaRecibida());
-    EXPECT_EQ(PuntosDe(0), (Puntos{{0, 0}, {100, 160}, {255, 255}}));
+    EXPECT_EQ(DelCanal(0), (Puntos{{0, 0}, {100, 160}, {255, 255}}));
     EXPECT_EQ(LutR[0], 20); // red after master
     EXPECT_EQ(LutG[100], 160);
     // The canvas draws the master's own curve, through its point (100, 160).
@@ -212,13 +205,13 @@ TEST_F(Editor_, ImportsAcvAndAmpAndExportsTheSameBytes)
 
     // One letter more is read as ACV: rejected, nothing moves.
     cajas.llamadas.clear();
-    const Tabla antes = TablaDe(LutR);
+    const Tabla256 antes = Copia(LutR);
     dialogos.Responder(Archivo(QStringLiteral("INV.AMPX"), amp));
     Boton("cmdImportACV")->click();
     ASSERT_EQ(cajas.llamadas.size(), 1);
     EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Exclamation);
     EXPECT_EQ(deshacer->text(), QStringLiteral("Deshacer (2)"));
-    EXPECT_EQ(TablaDe(LutR), antes);
+    EXPECT_EQ(Copia(LutR), antes);
     EXPECT_EQ(w->NumPuntosCurva(), 16);
 
     // An existing file: No keeps it, Yes replaces it.
@@ -239,7 +232,7 @@ TEST_F(Editor_, ImportWithNegationTickedNegatesOnlyTheMaster)
     C<QCheckBox>("chkNegar")->setChecked(true);
     dialogos.Responder(Archivo(QStringLiteral("id.acv"), Acv({{0, 0}, {255, 255}}, {{10, 0}, {255, 255}})));
     Boton("cmdImportACV")->click();
-    EXPECT_EQ(PuntosDe(0), (Puntos{{0, 255}, {255, 0}}));
+    EXPECT_EQ(DelCanal(0), (Puntos{{0, 255}, {255, 0}}));
     EXPECT_EQ(w->CurvaY(0), 255);
     EXPECT_EQ(modEngine::PuntoY[1][0], 10); // red as read
     EXPECT_EQ(modEngine::LutG[0], 255);
@@ -368,19 +361,19 @@ TEST_F(Editor_, InterpolationRebuildsOnlyTheCurrentChannel)
     const Puntos rojo{{0, 0}, {60, 170}, {190, 60}, {255, 255}};
     PonerPuntos(1, rojo);
     RegenerarCurvaActual();
-    const Tabla pchip = TablaDe(LutR);
+    const Tabla256 pchip = Copia(LutR);
 
     C<QRadioButton>("optNatural")->setChecked(true);
     EXPECT_EQ(ModoInterpolacion, 1);
-    EXPECT_EQ(TablaDe(LutR), TablaDe(1, rojo));
-    EXPECT_NE(TablaDe(LutR), pchip);
-    EXPECT_EQ(TablaDe(LutG), Identidad());
+    EXPECT_EQ(Copia(LutR), TablaDe(1, rojo));
+    EXPECT_NE(Copia(LutR), pchip);
+    EXPECT_EQ(Copia(LutG), Identidad());
     EXPECT_EQ(NumeroDeshacer(), 0);
     EXPECT_EQ(w->Historial().Num(), 0);
     EXPECT_EQ(lienzo->S().Point(LienzoCurva::XDeValor(60, 360), LienzoCurva::YDeValor(LutR[60], 360)),
               LienzoCurva::ColorCanal(1));
     C<QRadioButton>("optCatmullRom")->setChecked(true);
-    EXPECT_EQ(TablaDe(LutR), pchip);
+    EXPECT_EQ(Copia(LutR), pchip);
     w->RefrescarDesdeCurvaCompartida(); // leaves the red channel shown
     EXPECT_TRUE(C<QRadioButton>("optR")->isChecked());
     // A generated curve written straight in makes the master current: shown so.
