@@ -6,7 +6,7 @@
 #include "curves/archivoscurva.h"
 #include "imaging/histograma.h"
 #include "platform/settings.h"
-#include "windows/chart/geometria.h"
+#include "support/carta.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -76,20 +76,8 @@ TEST_F(Editor_, TheScanEvaluatorHandsItsCurveOverAndNeverLosesTheEditorsCurve)
     ASSERT_TRUE(ev);
     MDIForm1::DescargarVentana(w); // start without the editor open
     // A chart scan that printed every grey darker.
-    const CartaGrises::Geometria g = CartaGrises::GeometriaDe(200);
-    QImage img(g.AnchoPx, g.AltoPx, QImage::Format_RGB888);
-    img.fill(Qt::white);
-    {
-        QPainter p(&img);
-        auto llenar = [&](const CartaGrises::Rect &r, int gris) {
-            const int v = gris * gris / 255;
-            p.fillRect(QRect(QPoint(r.x1, r.y1), QPoint(r.x2, r.y2)), QColor(v, v, v));
-        };
-        for (int k = 0; k < 100; ++k) llenar(CartaGrises::RectParche(g, k), CartaGrises::GrisParche(k, false));
-        llenar(CartaGrises::RectParche100(g), CartaGrises::GrisParche100(false));
-    }
     const QString ruta = dir.filePath(QStringLiteral("carta.png"));
-    ASSERT_TRUE(img.save(ruta));
+    ASSERT_TRUE(CartaEscaneada([](int g) { return g * g / 255; }).save(ruta));
     dialogos.Responder(ruta);
     ev->findChild<QPushButton *>(QStringLiteral("cmdCargarEscaneo"))->click();
     auto *generar = ev->findChild<QPushButton *>(QStringLiteral("cmdGenerarCurva"));

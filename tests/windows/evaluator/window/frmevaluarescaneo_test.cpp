@@ -3,7 +3,6 @@
 #include "windows/evaluator/frmevaluarescaneo.h"
 
 #include "app/idioma.h"
-#include "app/mdiform1.h"
 #include "app/ventanas.h"
 #include "curves/archivoscurva.h"
 #include "curves/curvas.h"
@@ -12,10 +11,9 @@
 #include "platform/colorref.h"
 #include "platform/progress.h"
 #include "platform/settings.h"
+#include "support/carta.h"
 #include "support/estado.h"
 #include "support/scripted.h"
-#include "windows/chart/geometria.h"
-#include "windows/registro.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +24,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -36,21 +33,7 @@
 
 namespace {
 
-// A scan of the 200 ppp chart whose patches printed as respuesta(grey).
-QImage Carta(const std::function<int(int)> &respuesta, int papel = 255)
-{
-    using namespace CartaGrises;
-    const Geometria g = GeometriaDe(200);
-    QImage img(g.AnchoPx, g.AltoPx, QImage::Format_RGB888);
-    img.fill(QColor(papel, papel, papel));
-    QPainter p(&img);
-    for (int k = 0; k <= 100; ++k) {
-        const Rect r = k < 100 ? RectParche(g, k) : RectParche100(g);
-        const int v = respuesta(k < 100 ? GrisParche(k, false) : GrisParche100(false));
-        p.fillRect(QRect(QPoint(r.x1, r.y1), QPoint(r.x2, r.y2)), QColor(v, v, v));
-    }
-    return img;
-}
+QImage Carta(const std::function<int(int)> &respuesta, int papel = 255) { return CartaEscaneada(respuesta, papel); }
 const auto Identidad = [](int g) { return g; };
 const auto Oscura = [](int g) { return g * g / 255; };
 
@@ -178,24 +161,18 @@ TEST_F(Evaluador_, CargaYMuestraLaRejillaSobreElEscaneo)
 TEST_F(Evaluador_, TeclasBotonesYRatonMuevenLaRejilla)
 {
     Cargar(Carta(Identidad));
-    // Keys reach the window while a control has the focus.
+    // Keys reach the window while a control has the focus; Shift moves the frame.
     for (int k : {Qt::Key_Right, Qt::Key_Down, Qt::Key_Down, Qt::Key_A}) Tecla(Lista(), k);
-    EXPECT_DOUBLE_EQ(w->Rejilla().DesfaseX, 0.002);
-    EXPECT_DOUBLE_EQ(w->Rejilla().DesfaseY, 0.004);
-    // Shift moves the frame, within its limits.
-    for (int i = 0; i < 3; ++i) Tecla(Boton("cmdGenerarCurva"), Qt::Key_Left, Qt::ShiftModifier);
-    EXPECT_NEAR(w->Rejilla().MargenIzquierdo, Evaluador::MargenIzquierdoDefecto - 0.004, 1e-12);
-    EXPECT_DOUBLE_EQ(w->Rejilla().DesfaseX, 0.002);
-    for (int i = 0; i < 30; ++i) Boton("cmdAgrandar")->click();
-    EXPECT_EQ(w->Rejilla().MitadLadoMuestra, 40);
+    Tecla(Boton("cmdGenerarCurva"), Qt::Key_Left, Qt::ShiftModifier);
+    Boton("cmdAgrandar")->click();
     Boton("cmdIzquierda")->click();
     Boton("cmdArriba")->click();
-    EXPECT_DOUBLE_EQ(w->Rejilla().DesfaseX, 0.0);
-    EXPECT_NEAR(w->Rejilla().DesfaseY, 0.002, 1e-15);
+    const Evaluador::Rejilla &r = w->Rejilla();
+    EXPECT_NEAR(r.MargenIzquierdo, Evaluador::MargenIzquierdoDefecto - 0.002, 1e-12);
+    EXPECT_EQ((std::array{r.DesfaseX, r.DesfaseY, double(r.MitadLadoMuestra)}), (std::array{0.0, 0.002, 14.0}));
     Tecla(w.get(), Qt::Key_Home); // everything back but the half side
-    EXPECT_EQ(w->Rejilla().MargenIzquierdo, Evaluador::MargenIzquierdoDefecto);
-    EXPECT_EQ(w->Rejilla().DesfaseY, 0.0);
-    EXPECT_EQ(w->Rejilla().MitadLadoMuestra, 40);
+    EXPECT_EQ((std::array{r.MargenIzquierdo, r.DesfaseY, double(r.MitadLadoMuestra)}),
+              (std::array{Evaluador::MargenIzquierdoDefecto, 0.0, 14.0}));
 
     // Dragging by (10, -5) box pixels over a 516 x 520 view moves both ways;
     // after the release, and with the right button, nothing moves.
@@ -205,13 +182,11 @@ TEST_F(Evaluador_, TeclasBotonesYRatonMuevenLaRejilla)
     Raton(QEvent::MouseMove, 300, 300);
     Raton(QEvent::MouseButtonPress, 100, 100, Qt::RightButton);
     Raton(QEvent::MouseMove, 120, 120, Qt::RightButton);
-    EXPECT_DOUBLE_EQ(w->Rejilla().DesfaseX, 10.0 / 516);
-    EXPECT_DOUBLE_EQ(w->Rejilla().DesfaseY, -5.0 / 520);
+    EXPECT_EQ((std::pair{r.DesfaseX, r.DesfaseY}), (std::pair{10.0 / 516, -5.0 / 520}));
 
     // A new scan resets margins and offsets but not the half side.
     Cargar(Carta(Identidad), QStringLiteral("otra.png"));
-    EXPECT_EQ(w->Rejilla().DesfaseX, 0.0);
-    EXPECT_EQ(w->Rejilla().MitadLadoMuestra, 40);
+    EXPECT_EQ((std::pair{r.DesfaseX, int(r.MitadLadoMuestra)}), (std::pair{0.0, 14}));
 }
 
 TEST_F(Evaluador_, GeneraListaEInstalaLaCurva)
@@ -225,16 +200,14 @@ TEST_F(Evaluador_, GeneraListaEInstalaLaCurva)
     EXPECT_EQ(Lista()->item(0)->text(), QStringLiteral("Muestra 000%  Raw=255.0  Corr=255.0  Norm=255"));
     EXPECT_EQ(Lista()->item(100)->text(), QStringLiteral("Muestra 100%  Raw=0.0  Corr=0.0  Norm=0"));
     EXPECT_EQ(Etiqueta("lblResultado")->text(), QStringLiteral("Rango dinámico: 0.0 - 255.0\nCurva: 14 puntos"));
-    // A perfect print needs no correction.
-    const Evaluador::PuntosCurva &p = w->Puntos();
-    ASSERT_EQ(p.NumPuntosCurva, 14);
-    for (int k = 0; k < 14; ++k) EXPECT_NEAR(p.PuntoCurvaY[k], p.PuntoCurvaX[k], 1) << k;
     // The curve it replaced is one undo away.
     EXPECT_EQ((std::vector<int>{modEngine::NumPuntos[0], modEngine::CanalActual, modEngine::NumeroDeshacer(), editor.refrescos}),
               (std::vector<int>{14, 0, 2, 1}));
     EXPECT_TRUE(Boton("cmdGrabaCurva")->isEnabled() && Boton("cmdEnviarCurvaEditor")->isEnabled());
-    w->AplicarIdioma(); // the language switch keeps the result
+    modIdioma::CambiarIdioma(QStringLiteral("en")); // the language switch keeps the result
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Evaluate scan and generate curve"));
     EXPECT_TRUE(Etiqueta("lblResultado")->text().startsWith(QStringLiteral("Rango dinámico: 0.0")));
+    modIdioma::CambiarIdioma(QStringLiteral("es"));
     const Superficie &curva = w->findChild<PictureBox *>(QStringLiteral("picCurve"))->S();
     EXPECT_EQ(curva.Point(128, 128), 0xFFFFFFu); // the curve over the diagonal
 
@@ -331,26 +304,12 @@ TEST_F(Evaluador_, ExportaLaCurvaComoAcv)
     ASSERT_EQ(cajas.llamadas.size(), 2);
     EXPECT_EQ(cajas.llamadas[1].Botones(), MsgBox::YesNo);
     EXPECT_EQ(QFileInfo(ruta).size(), 0);
-    // Upper-case ".ACV" is kept as typed.
-    dialogos.Responder(dir.filePath(QStringLiteral("OTRA.ACV")));
-    Boton("cmdGrabaCurva")->click();
-    EXPECT_TRUE(QFileInfo::exists(dir.filePath(QStringLiteral("OTRA.ACV"))));
-    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("OTRA.ACV.acv"))));
     // A folder that does not exist: reported, with no success notice.
     const int n = cajas.llamadas.size();
     dialogos.Responder(dir.filePath(QStringLiteral("no_existe/curva.acv")));
     Boton("cmdGrabaCurva")->click();
     ASSERT_EQ(cajas.llamadas.size(), n + 1);
     EXPECT_FALSE(cajas.llamadas.last().texto.startsWith(QStringLiteral("Curva exportada")));
-
-    // Read back, the points are those generated.
-    modEngine::ReiniciarCurvas();
-    modEngine::GuardarDeshacer();
-    ASSERT_TRUE(modEngine::ImportarCurvaACV(dir.filePath(QStringLiteral("OTRA.ACV"))));
-    ASSERT_EQ(modEngine::NumPuntos[0], w->Puntos().NumPuntosCurva);
-    for (int k = 0; k < w->Puntos().NumPuntosCurva; ++k)
-        EXPECT_EQ((std::pair{modEngine::PuntoX[0][k], modEngine::PuntoY[0][k]}),
-                  (std::pair{w->Puntos().PuntoCurvaX[k], w->Puntos().PuntoCurvaY[k]}));
 }
 
 TEST_F(Evaluador_, EntregaLaCurvaAlEditor)
@@ -379,18 +338,4 @@ TEST_F(Evaluador_, EntregaLaCurvaAlEditor)
     Boton("cmdEnviarCurvaEditor")->click();
     EXPECT_EQ(cajas.llamadas.size(), 2);
     EXPECT_EQ(editor.puntos.size(), w->Puntos().NumPuntosCurva);
-}
-
-TEST(EvaluadorMenu, AbreUnaSolaVezDesdeLaVentanaPrincipalEnAmbosIdiomas)
-{
-    MDIForm1 frame;
-    RegistrarVentanasCalibracion(frame);
-    QWidget *a = frame.MostrarVentana(QStringLiteral("frmEvaluarEscaneo"));
-    ASSERT_NE(dynamic_cast<frmEvaluarEscaneo *>(a), nullptr);
-    EXPECT_EQ(frame.MostrarVentana(QStringLiteral("frmEvaluarEscaneo")), a);
-    modIdioma::CambiarIdioma(QStringLiteral("en"));
-    EXPECT_EQ(a->windowTitle(), QStringLiteral("Evaluate scan and generate curve"));
-    EXPECT_EQ(a->findChild<QLabel *>(QStringLiteral("lblResultado"))->text(), QStringLiteral("Dynamic range: -"));
-    modIdioma::CambiarIdioma(QStringLiteral("es"));
-    EXPECT_EQ(a->windowTitle(), QStringLiteral("Evaluar escaneo y generar curva"));
 }
