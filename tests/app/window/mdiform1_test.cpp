@@ -58,48 +58,33 @@ QStringList CaptionsBarra(MDIForm1 &m)
 
 } // namespace
 
-TEST_F(MainWindowTest, ArrancaEnEspanolConMenusYMarca)
+TEST_F(MainWindowTest, ArrancaEnEspanolYElInglesSobreviveAlReinicio)
 {
     Ajustes::SaveSetting(QStringLiteral("Config"), QStringLiteral("idioma"), QStringLiteral("EN"));
-    MDIForm1 m;
-    EXPECT_EQ(m.windowTitle(), QStringLiteral("ZOLV Halvora"));
-    EXPECT_EQ(m.VersionApp(), QStringLiteral("1.01"));
-    EXPECT_EQ(CaptionsBarra(m),
-              (QStringList{"|", "&Generar carta grises", "|", "Evaluar &escaneo y generar curva", "|",
-                           "Editar &curva e imprimir imagen", "|", "Idioma / Language", "|", "&Ayuda", "|",
-                           "&Acerca de...", "|", "&Salir", "|"}));
-    EXPECT_EQ(Texto(m, "mnuAyudaUso"), QStringLiteral("Cómo usar el programa"));
-    EXPECT_TRUE(m.findChild<QAction *>(QStringLiteral("mnuIdiomaEs"))->isChecked());
-    EXPECT_FALSE(m.findChild<QAction *>(QStringLiteral("mnuIdiomaEn"))->isChecked());
-    // No child window at start.
-    EXPECT_TRUE(m.AreaMDI()->subWindowList().isEmpty());
-}
-
-TEST_F(MainWindowTest, CambioAInglesSobreviveAlReinicio)
-{
-    Ajustes::SaveSetting(QStringLiteral("Config"), QStringLiteral("idioma"), QStringLiteral("es"));
     {
         MDIForm1 m;
-        m.findChild<QAction *>(QStringLiteral("mnuIdiomaEn"))->trigger();
-        EXPECT_EQ(Texto(m, "mnuGenerarCarta"), QStringLiteral("&Generate grayscale chart"));
-        EXPECT_EQ(Texto(m, "mnuCrearCurva"), QStringLiteral("Evaluate &scan and generate curve"));
-        EXPECT_EQ(Texto(m, "mnuEditarCurva"), QStringLiteral("Edit &curve and print image"));
-        EXPECT_EQ(Texto(m, "mnuIdioma"), QStringLiteral("Language / Idioma"));
-        EXPECT_EQ(Texto(m, "mnuAyuda"), QStringLiteral("&Help"));
-        EXPECT_EQ(Texto(m, "mnuAyudaUso"), QStringLiteral("How to use the program"));
-        EXPECT_EQ(Texto(m, "mnuAcercaDe"), QStringLiteral("&About..."));
-        EXPECT_EQ(Texto(m, "mnuSalir"), QStringLiteral("E&xit"));
-        EXPECT_FALSE(m.findChild<QAction *>(QStringLiteral("mnuIdiomaEs"))->isChecked());
-        EXPECT_TRUE(m.findChild<QAction *>(QStringLiteral("mnuIdiomaEn"))->isChecked());
+        EXPECT_EQ((std::pair{m.windowTitle(), m.VersionApp()}), (std::pair{QStringLiteral("ZOLV Halvora"), QStringLiteral("1.01")}));
+        EXPECT_EQ(CaptionsBarra(m),
+                  (QStringList{"|", "&Generar carta grises", "|", "Evaluar &escaneo y generar curva", "|",
+                               "Editar &curva e imprimir imagen", "|", "Idioma / Language", "|", "&Ayuda", "|",
+                               "&Acerca de...", "|", "&Salir", "|"}));
+        EXPECT_EQ(Texto(m, "mnuAyudaUso"), QStringLiteral("Cómo usar el programa"));
+        EXPECT_TRUE(m.findChild<QAction *>(QStringLiteral("mnuIdiomaEs"))->isChecked());
+        EXPECT_TRUE(m.AreaMDI()->subWindowList().isEmpty()); // no child window at start
+
         // Clicking the current language keeps its check mark.
-        m.findChild<QAction *>(QStringLiteral("mnuIdiomaEn"))->trigger();
+        for (int i = 0; i < 2; ++i) m.findChild<QAction *>(QStringLiteral("mnuIdiomaEn"))->trigger();
+        EXPECT_EQ(CaptionsBarra(m),
+                  (QStringList{"|", "&Generate grayscale chart", "|", "Evaluate &scan and generate curve", "|",
+                               "Edit &curve and print image", "|", "Language / Idioma", "|", "&Help", "|", "&About...",
+                               "|", "E&xit", "|"}));
+        EXPECT_EQ(Texto(m, "mnuAyudaUso"), QStringLiteral("How to use the program"));
+        EXPECT_FALSE(m.findChild<QAction *>(QStringLiteral("mnuIdiomaEs"))->isChecked());
         EXPECT_TRUE(m.findChild<QAction *>(QStringLiteral("mnuIdiomaEn"))->isChecked());
     }
     modIdioma::Idioma = QString();
     MDIForm1 m2;
-    EXPECT_EQ(modIdioma::Idioma, QStringLiteral("en"));
-    EXPECT_EQ(Texto(m2, "mnuSalir"), QStringLiteral("E&xit"));
-    EXPECT_EQ(m2.windowTitle(), QStringLiteral("ZOLV Halvora"));
+    EXPECT_EQ((std::pair{modIdioma::Idioma, Texto(m2, "mnuSalir")}), (std::pair{QStringLiteral("en"), QStringLiteral("E&xit")}));
 }
 
 TEST_F(MainWindowTest, SalirPreguntaYNoCierraConNo)
@@ -129,13 +114,13 @@ TEST_F(MainWindowTest, SalirPreguntaYNoCierraConNo)
     EXPECT_FALSE(modAppState::FormularioCargado(QStringLiteral("frmAcercaDe")));
 }
 
-TEST_F(MainWindowTest, VentanasUnicasTraidasAlFrente)
+TEST_F(MainWindowTest, VentanasUnicasYAcercaDe)
 {
+    ShellGuionado shell;
     MDIForm1 m;
     m.show();
-    QWidget *a = m.MostrarVentana(QStringLiteral("frmAcercaDe"));
-    QWidget *b = m.MostrarVentana(QStringLiteral("frmAcercaDe"));
-    EXPECT_EQ(a, b);
+    auto *a = static_cast<frmAcercaDe *>(m.MostrarVentana(QStringLiteral("frmAcercaDe")));
+    EXPECT_EQ(m.MostrarVentana(QStringLiteral("frmAcercaDe")), a);
     EXPECT_EQ(m.AreaMDI()->subWindowList().size(), 1);
     // The About box reads the frame's texts; its caption is set only by a language change.
     EXPECT_EQ(a->findChild<QLabel *>(QStringLiteral("lblVersion"))->text(), QStringLiteral("Vers. 1.01"));
@@ -144,6 +129,8 @@ TEST_F(MainWindowTest, VentanasUnicasTraidasAlFrente)
     EXPECT_EQ(a->windowTitle(), QStringLiteral("About..."));
     modIdioma::CambiarIdioma(QStringLiteral("es"));
     EXPECT_EQ(a->windowTitle(), QStringLiteral("Acerca de..."));
+    a->AbrirPaginaWeb();
+    EXPECT_EQ(shell.abiertos, QStringList{m.WebApp()});
 }
 
 TEST_F(MainWindowTest, ManualPorIdiomaConReservaEspanola)
@@ -176,14 +163,4 @@ TEST_F(MainWindowTest, ManualPorIdiomaConReservaEspanola)
     EXPECT_TRUE(cajas.llamadas[0].texto.endsWith(
         QStringLiteral(":\r\n") + carpeta.filePath(QStringLiteral("ayuda/halvora_manual_es.html"))));
     EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Information);
-}
-
-TEST_F(MainWindowTest, AcercaDeAbreLaWeb)
-{
-    ShellGuionado shell;
-    MDIForm1 m;
-    auto *a = static_cast<frmAcercaDe *>(m.MostrarVentana(QStringLiteral("frmAcercaDe")));
-    a->AbrirPaginaWeb();
-    ASSERT_EQ(shell.abiertos.size(), 1);
-    EXPECT_EQ(shell.abiertos[0], m.WebApp());
 }
