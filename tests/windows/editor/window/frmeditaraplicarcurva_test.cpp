@@ -39,9 +39,7 @@ TEST_F(Editor_, ReceivingACurveResetsEverythingButTheMasterCurve)
     w->RecibirCurvaGenerada(xs, ys, 1);
     w->RecibirCurvaGenerada(xs, ys, 17);
     w->RecibirCurvaGenerada(nullptr, ys, 3);
-    EXPECT_EQ(w->Historial().Num(), 0);
-    EXPECT_FALSE(deshacer->isEnabled());
-    EXPECT_TRUE(w->EsCurvaIdentidad());
+    EXPECT_TRUE(w->Historial().Num() == 0 && !deshacer->isEnabled() && w->EsCurvaIdentidad());
 
     // Red edited and shown, blue's output white lowered.
     PonerPuntos(1, {{0, 0}, {100, 30}, {255, 255}});
@@ -55,15 +53,10 @@ TEST_F(Editor_, ReceivingACurveResetsEverythingButTheMasterCurve)
         EXPECT_EQ(EntradaBlanco[ch] + SalidaBlanco[ch], 510);
     }
     const Puntos recibida{{0, 0}, {64, 90}, {128, 150}, {192, 255}, {255, 255}};
-    EXPECT_EQ(DelCanal(0), recibida);
-    EXPECT_EQ(w->CurvaY(3), 255);
-    EXPECT_EQ(Copia(LutR), TablaDe(0, recibida));
-    EXPECT_EQ(Copia(LutB), Copia(LutR));
-    EXPECT_TRUE(C<QRadioButton>("optRGB")->isChecked());
-    EXPECT_TRUE(w->TieneCurvaCargada());
-    EXPECT_EQ(Lineas(), QStringList{QStringLiteral("1.  Curva recibida")});
-    EXPECT_EQ(deshacer->text(), QStringLiteral("Deshacer (1)"));
-    EXPECT_TRUE(Boton("cmdExportACV")->isEnabled());
+    EXPECT_EQ((std::pair{DelCanal(0), int(w->CurvaY(3))}), (std::pair{recibida, 255}));
+    EXPECT_EQ((std::pair{Copia(LutR), Copia(LutB)}), (std::pair{TablaDe(0, recibida), TablaDe(0, recibida)}));
+    EXPECT_TRUE(C<QRadioButton>("optRGB")->isChecked() && w->TieneCurvaCargada() && Boton("cmdExportACV")->isEnabled());
+    EXPECT_EQ(Lineas() << deshacer->text(), QStringList({"1.  Curva recibida", "Deshacer (1)"}));
     // The point at (64, 90) on the canvas.
     EXPECT_EQ(lienzo->S().Point(LienzoCurva::XDeValor(64, 360), LienzoCurva::YDeValor(90, 360) - 4),
               LienzoCurva::Blanco);
@@ -93,29 +86,26 @@ TEST_F(Editor_, TheScanEvaluatorHandsItsCurveOverAndNeverLosesTheEditorsCurve)
     w = qobject_cast<frmEditarAplicarCurva *>(Ventanas::Buscar(QStringLiteral("frmEditarAplicarCurva")));
     ASSERT_TRUE(w);
     lienzo = w->picCurve(), deshacer = Boton("cmdUndo");
-    EXPECT_TRUE(cajas.llamadas.isEmpty());
-    EXPECT_TRUE(w->TieneCurvaCargada());
-    ASSERT_EQ(w->NumPuntosCurva(), static_cast<int>(generada.size()));
-    for (int i = 0; i < w->NumPuntosCurva(); ++i)
-        EXPECT_EQ((std::pair<int, int>(w->CurvaX(i), w->CurvaY(i))), generada[i]);
-    EXPECT_EQ(w->Historial().Num(), 1);
+    EXPECT_TRUE(cajas.llamadas.isEmpty() && w->TieneCurvaCargada());
+    Puntos guardada;
+    for (int i = 0; i < w->NumPuntosCurva(); ++i) guardada.emplace_back(w->CurvaX(i), w->CurvaY(i));
+    EXPECT_EQ(guardada, generada);
     // The generation's step (the curve it replaced) and the receipt's.
-    EXPECT_EQ(NumeroDeshacer(), 2);
+    EXPECT_EQ((std::pair{w->Historial().Num(), int(NumeroDeshacer())}), (std::pair{1, 2}));
 
     // A curve held and edited since: No keeps it, Yes replaces it.
     PuntoY[0][1] = 3;
     cajas.Responder(MsgBox::No);
     enviar->click();
     ASSERT_EQ(cajas.llamadas.size(), 1);
-    EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Question);
-    EXPECT_EQ(w->Historial().Num(), 1);
-    EXPECT_EQ(PuntoY[0][1], 3);
+    EXPECT_EQ((std::tuple{cajas.llamadas[0].texto, cajas.llamadas[0].titulo, cajas.llamadas[0].estilo}),
+              (std::tuple{QStringLiteral("El editor ya contiene una curva.\r\n¿Desea sustituirla por la curva generada?"),
+                          QStringLiteral("Enviar curva a editor"), MsgBox::YesNo | MsgBox::Question | MsgBox::DefaultButton2}));
+    EXPECT_EQ((std::pair{w->Historial().Num(), int(PuntoY[0][1])}), (std::pair{1, 3}));
     cajas.Responder(MsgBox::Yes);
     enviar->click();
-    EXPECT_EQ(w->Historial().Num(), 2);
-    EXPECT_EQ(w->Historial().Texto(1), QStringLiteral("Curva recibida"));
-    EXPECT_EQ(DelCanal(0), generada);
-    EXPECT_EQ(NumeroDeshacer(), 3);
+    EXPECT_EQ((std::tuple{w->Historial().Texto(1), DelCanal(0), int(NumeroDeshacer())}),
+              (std::tuple{QStringLiteral("Curva recibida"), generada, 3}));
 
     // The editor's curve edited, last on the blue channel; a new generation
     // writes over it at once, but No puts it back exactly...
