@@ -214,8 +214,8 @@ TEST_F(Editor_, LoadsASampleAndDescribesIt)
     ASSERT_TRUE(img.save(ruta));
     CargarMuestra(ruta);
     ASSERT_TRUE(modImage::HayMuestra);
-    EXPECT_EQ(dialogos.peticiones[0].titulo, QStringLiteral("Seleccionar imagen de muestra"));
-    EXPECT_EQ(Ajustes::GetSetting(QStringLiteral("DialogFolders"), QStringLiteral("Imagen")), dir.path());
+    EXPECT_EQ((std::pair{dialogos.peticiones[0].titulo, Ajustes::GetSetting("DialogFolders", "Imagen")}),
+              (std::pair{QStringLiteral("Seleccionar imagen de muestra"), dir.path()}));
     // The luma: (213 x 200 + 715 x 50 + 72 x 10) / 1000 = 79.
     const QList<QPair<const char *, QString>> panel{
         {"lblFichImag", ruta}, {"lblPixels", QStringLiteral("3,000 x 2,000 px")},
@@ -236,12 +236,10 @@ TEST_F(Editor_, LoadsASampleAndDescribesIt)
 
     // Not an image: the loader says so and the panel keeps the shown sample.
     CargarMuestra(Archivo(QStringLiteral("roto.png"), QByteArray(300, 'x')));
-    ASSERT_EQ(cajas.llamadas.size(), 1);
-    for (int i = 0; i < 2; ++i) EXPECT_EQ(Texto(panel[i].first), panel[i].second);
-    EXPECT_EQ(modImage::RutaMuestra, ruta);
     CargarMuestra(QString()); // cancelled: nothing at all
     EXPECT_EQ(cajas.llamadas.size(), 1);
-    EXPECT_EQ(Texto("lblFichImag"), ruta);
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(Texto(panel[i].first), panel[i].second);
+    EXPECT_EQ(modImage::RutaMuestra, ruta);
 }
 
 TEST_F(Editor_, ViewOptionsDrivePreviewAndSaveAndPrint)
@@ -252,16 +250,12 @@ TEST_F(Editor_, ViewOptionsDrivePreviewAndSaveAndPrint)
     auto *espejo = C<QCheckBox>("chkInvertirHorizontal");
     const uint32_t izquierda = BGR(200, 50, 10), derecha = BGR(20, 100, 240), negada = BGR(55, 205, 245);
     tonos->setChecked(true); // without a sample: only the flag
-    EXPECT_TRUE(modImage::InvertirTonos);
-    EXPECT_FALSE(guardar->isEnabled());
+    EXPECT_TRUE(modImage::InvertirTonos && !guardar->isEnabled());
     tonos->setChecked(false);
 
     CargarDosColores();
-    EXPECT_EQ(Preview(100, 240), izquierda);
-    EXPECT_EQ(Preview(400, 240), derecha);
-    EXPECT_EQ(Preview(100, 60), 0u);
-    EXPECT_FALSE(guardar->isEnabled());
-    EXPECT_FALSE(imprimir->isEnabled());
+    EXPECT_EQ((std::array{Preview(100, 240), Preview(400, 240), Preview(100, 60)}), (std::array{izquierda, derecha, 0u}));
+    EXPECT_FALSE(guardar->isEnabled() || imprimir->isEnabled());
 
     // Tones inverted, mirrored, a curve: each enables Save and Print in the
     // curve view only; the original view shows all but the curve.
@@ -273,21 +267,17 @@ TEST_F(Editor_, ViewOptionsDrivePreviewAndSaveAndPrint)
         {[&](bool b) { espejo->setChecked(b); }, derecha, derecha},
         {[&](bool b) { b ? Recibir({0, 255}, {255, 0}) : Boton("cmdReset")->click(); }, negada, izquierda},
     };
+    const auto vista = [&] { return std::tuple{Preview(), guardar->isEnabled(), imprimir->isEnabled()}; };
     for (const auto &c : casos) {
         c.poner(true);
-        EXPECT_EQ(Preview(), c.conCurva);
-        EXPECT_TRUE(guardar->isEnabled());
-        EXPECT_TRUE(imprimir->isEnabled());
+        EXPECT_EQ(vista(), (std::tuple{c.conCurva, true, true}));
         C<QRadioButton>("optOriginal")->setChecked(true);
         EXPECT_FALSE(w->VerCurvaAplicada());
-        EXPECT_EQ(Preview(), c.original);
-        EXPECT_FALSE(guardar->isEnabled());
-        EXPECT_FALSE(imprimir->isEnabled());
+        EXPECT_EQ(vista(), (std::tuple{c.original, false, false}));
         C<QRadioButton>("optCurvaAplicada")->setChecked(true);
         EXPECT_EQ(Preview(), c.conCurva);
         c.poner(false);
-        EXPECT_EQ(Preview(), izquierda);
-        EXPECT_FALSE(guardar->isEnabled());
+        EXPECT_EQ(vista(), (std::tuple{izquierda, false, false}));
     }
 }
 
@@ -311,9 +301,8 @@ TEST_F(Editor_, OutputHistogramThroughAConstantCurve)
     // put 217 of 440 on the left (luma 79) and 223 on the right
     // ((213 x 20 + 715 x 100 + 72 x 240) / 1000 = 93): mean 86.0955, and the
     // left's 47,740 pixels fall short of half of 96,800.
-    EXPECT_EQ(Texto("lblHPromedioVal"), QStringLiteral("86.10"));
-    EXPECT_EQ(Texto("lblHDesvVal"), QStringLiteral("7.00"));
-    EXPECT_EQ(Texto("lblHMedianaVal"), QStringLiteral("93"));
+    EXPECT_EQ(QStringList({Texto("lblHPromedioVal"), Texto("lblHDesvVal"), Texto("lblHMedianaVal")}),
+              QStringList({"86.10", "7.00", "93"}));
 }
 
 TEST_F(Editor_, InterpolationRebuildsOnlyTheCurrentChannel)
@@ -328,11 +317,9 @@ TEST_F(Editor_, InterpolationRebuildsOnlyTheCurrentChannel)
 
     C<QRadioButton>("optNatural")->setChecked(true);
     EXPECT_EQ(ModoInterpolacion, 1);
-    EXPECT_EQ(Copia(LutR), TablaDe(1, rojo));
+    EXPECT_EQ((std::pair{Copia(LutR), Copia(LutG)}), (std::pair{TablaDe(1, rojo), Identidad()}));
     EXPECT_NE(Copia(LutR), pchip);
-    EXPECT_EQ(Copia(LutG), Identidad());
-    EXPECT_EQ(NumeroDeshacer(), 0);
-    EXPECT_EQ(w->Historial().Num(), 0);
+    EXPECT_EQ((std::pair{int(NumeroDeshacer()), w->Historial().Num()}), (std::pair{0, 0}));
     EXPECT_EQ(lienzo->S().Point(LienzoCurva::XDeValor(60, 360), LienzoCurva::YDeValor(LutR[60], 360)),
               LienzoCurva::ColorCanal(1));
     C<QRadioButton>("optCatmullRom")->setChecked(true);
@@ -345,21 +332,7 @@ TEST_F(Editor_, InterpolationRebuildsOnlyTheCurrentChannel)
     EXPECT_TRUE(C<QRadioButton>("optRGB")->isChecked());
 }
 
-TEST_F(Editor_, LanguageChangeKeepsTheHistogramChoice)
-{
-    Recibir({0, 255}, {20, 240});
-    C<QComboBox>("cboHistCanal")->setCurrentIndex(3);
-    modIdioma::CambiarIdioma(QStringLiteral("en"));
-    EXPECT_EQ(C<QComboBox>("cboHistCanal")->currentText(), QStringLiteral("Blue"));
-    EXPECT_EQ(w->CanalHist(), 3);
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("Edit curve / apply and print image"));
-    EXPECT_EQ(deshacer->text(), QStringLiteral("Undo"));
-    // The count comes back with the next update, in Spanish.
-    Recibir({0, 255}, {0, 250});
-    EXPECT_EQ(deshacer->text(), QStringLiteral("Deshacer (2)"));
-}
-
-TEST_F(Editor_, ReopeningKeepsCurveAndUndoButNotTheHistory)
+TEST_F(Editor_, ReopeningKeepsCurveAndUndoButNotTheHistoryAndTheLanguageChangeKeepsTheChoices)
 {
     CargarDosColores();
     Recibir({0, 100, 255}, {0, 160, 255});
@@ -371,17 +344,24 @@ TEST_F(Editor_, ReopeningKeepsCurveAndUndoButNotTheHistory)
     w = Abrir();
     ASSERT_TRUE(w);
     EXPECT_EQ(Abrir(), w); // a single instance
+    deshacer = Boton("cmdUndo");
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Editar curva / aplicar e imprimir imagen"));
-    EXPECT_EQ(C<QListWidget>("lstHistorial")->count(), 0);
+    EXPECT_EQ((std::array{C<QListWidget>("lstHistorial")->count(), int(w->NumPuntosCurva()), int(w->CurvaY(1))}),
+              (std::array{0, 3, 160}));
     EXPECT_FALSE(w->TieneCurvaCargada());
-    EXPECT_EQ(w->NumPuntosCurva(), 3);
-    EXPECT_EQ(w->CurvaY(1), 160);
-    EXPECT_TRUE(Boton("cmdUndo")->isEnabled());
-    EXPECT_EQ(Boton("cmdUndo")->text(), QStringLiteral("Deshacer"));
-    EXPECT_TRUE(C<QRadioButton>("optG")->isChecked());
-    EXPECT_TRUE(C<QRadioButton>("optNatural")->isChecked());
+    EXPECT_TRUE(deshacer->isEnabled() && deshacer->text() == QStringLiteral("Deshacer"));
+    EXPECT_TRUE(C<QRadioButton>("optG")->isChecked() && C<QRadioButton>("optNatural")->isChecked());
     // The sample still shown with the curve.
     EXPECT_EQ(Preview(), IzquierdaConCurva());
     EXPECT_NE(Preview(), BGR(200, 50, 10));
     EXPECT_EQ(Texto("lblHMedianaVal"), QStringLiteral("93"));
+
+    C<QComboBox>("cboHistCanal")->setCurrentIndex(3);
+    modIdioma::CambiarIdioma(QStringLiteral("en"));
+    EXPECT_EQ((std::pair{C<QComboBox>("cboHistCanal")->currentText(), int(w->CanalHist())}), (std::pair{QStringLiteral("Blue"), 3}));
+    EXPECT_EQ((std::pair{w->windowTitle(), deshacer->text()}),
+              (std::pair{QStringLiteral("Edit curve / apply and print image"), QStringLiteral("Undo")}));
+    // The count comes back with the next update, in Spanish.
+    Recibir({0, 255}, {0, 250});
+    EXPECT_EQ(deshacer->text(), QStringLiteral("Deshacer (2)"));
 }
