@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
 
@@ -168,6 +169,8 @@ void Intentar(const std::function<void(frmConfigImpresion &)> &acciones, int res
             ADD_FAILURE() << "no print set-up opened";
         return;
     }
+    d->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(d));
     acciones(*d);
     if (d->isVisible()) {
         ADD_FAILURE() << "the print set-up is still open";
