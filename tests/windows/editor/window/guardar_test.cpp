@@ -140,7 +140,7 @@ TEST_F(GuardarProcesada, PreviewAndFileTakeTheWholeCurveWhicheverChannelIsShown)
     using namespace modEngine;
     CargarDosColores();
     Recibir({0, 128, 255}, {0, 170, 255});
-    const Tabla256 m = TablaDe(0, {{0, 0}, {128, 170}, {255, 255}});
+    const Tabla m = TablaDe(0, {{0, 0}, {128, 170}, {255, 255}});
     const auto pixel = [this](const QString &nombre, int x, int y) {
         const QRgb c = QImage(dir.filePath(nombre)).pixel(x, y);
         return BGR(qRed(c), qGreen(c), qBlue(c));
@@ -189,7 +189,7 @@ TEST_F(GuardarProcesada, CancelSavesNothingAndReplacingIsAsked)
 TEST_F(GuardarProcesada, AResetClickedDuringTheSaveIsDropped)
 {
     CargarRampa();
-    const Puntos curva = DelCanal(0);
+    const Puntos curva = PuntosDe(0);
     const modImage::Pixeles esperado = Esperado();
     // The user clicks Reset as soon as the progress window appears.
     struct AlMostrarse : QObject {
@@ -209,6 +209,6 @@ TEST_F(GuardarProcesada, AResetClickedDuringTheSaveIsDropped)
     qApp->removeEventFilter(&clic);
     QCoreApplication::processEvents();
     // Neither during the save nor after it.
-    EXPECT_EQ(DelCanal(0), curva);
+    EXPECT_EQ(PuntosDe(0), curva);
     EXPECT_EQ(Diferencia(dir.filePath(QStringLiteral("r.png")), esperado), 0);
 }
