@@ -121,12 +121,11 @@ TEST_F(Evaluador_, CargaYMuestraLaRejillaSobreElEscaneo)
     Cargar(Carta(Identidad));
     ASSERT_TRUE(w->EscaneoCargado());
     const Dialogos::Peticion &p = dialogos.peticiones.last();
-    EXPECT_EQ(p.titulo, QStringLiteral("Seleccionar escaneo de carta"));
-    EXPECT_EQ(p.filtros[0].patrones, QStringLiteral("*.bmp;*.jpg;*.jpeg;*.tif;*.tiff;*.png;*.webp"));
-    EXPECT_EQ(Ajustes::GetSetting(QStringLiteral("DialogFolders"), QStringLiteral("Escaneo")), dir.path());
-    EXPECT_EQ(Etiqueta("lblCartaTitulo")->text(), QStringLiteral("Escaneo: carta.png"));
+    EXPECT_EQ(QStringList({p.titulo, p.filtros[0].patrones, Ajustes::GetSetting("DialogFolders", "Escaneo"),
+                           Etiqueta("lblCartaTitulo")->text(), Etiqueta("lblRejilla")->text()}),
+              QStringList({"Seleccionar escaneo de carta", "*.bmp;*.jpg;*.jpeg;*.tif;*.tiff;*.png;*.webp", dir.path(),
+                           "Escaneo: carta.png", "Arrastra la rejilla con el raton\nCursores: mover  |  Inicio: reset"}));
     EXPECT_TRUE(Boton("cmdIzquierda")->isEnabled() && Boton("cmdGenerarCurva")->isEnabled());
-    EXPECT_EQ(Etiqueta("lblRejilla")->text(), QStringLiteral("Arrastra la rejilla con el raton\nCursores: mover  |  Inicio: reset"));
 
     // 1173 x 1183 fitted into the 520 x 520 box: 516 x 520 at (2, 0). Patch
     // 0's square (centre 66, 135 in the scan) is centred on (31, 59); the
@@ -135,14 +134,14 @@ TEST_F(Evaluador_, CargaYMuestraLaRejillaSobreElEscaneo)
     EXPECT_EQ((std::vector<int>{v.dx, v.dy, v.dw, v.dh}), (std::vector<int>{2, 0, 516, 520}));
     const Superficie &s = Caja()->S();
     const uint32_t rojo = ColorRef::RGB(255, 0, 0), gris = ColorRef::RGB(100, 100, 100);
-    EXPECT_TRUE(s.Point(31 - 13, 59) == rojo && s.Point(31 + 13, 59 + 5) == rojo && s.Point(31, 59) != rojo);
-    EXPECT_EQ(s.Point(49, 100), gris);
+    EXPECT_TRUE(s.Point(31 - 13, 59) == rojo && s.Point(31 + 13, 59 + 5) == rojo && s.Point(31, 59) != rojo &&
+                s.Point(49, 100) == gris);
     // Unchecking hides the squares and the hint and disables the buttons.
     w->findChild<QCheckBox *>(QStringLiteral("chkMostrarAreasAnalizar"))->setChecked(false);
     EXPECT_TRUE(s.Point(31 - 13, 59) != rojo && s.Point(49, 100) == gris);
     EXPECT_FALSE(Boton("cmdAgrandar")->isEnabled() || Etiqueta("lblRejilla")->isVisibleTo(w.get()));
 
-    // A scan 9 pixels wide is loaded but not drawn over, and cannot be sampled.
+    // A scan 9 pixels wide is loaded but not drawn over.
     QImage estrecha(9, 40, QImage::Format_RGB888);
     estrecha.fill(Qt::white);
     Cargar(estrecha, QStringLiteral("estrecha.png"));
@@ -150,8 +149,6 @@ TEST_F(Evaluador_, CargaYMuestraLaRejillaSobreElEscaneo)
     const QImage &img = Caja()->S().Imagen();
     for (int y = 0; y < img.height(); y += 3)
         for (int x = 0; x < img.width(); x += 3) ASSERT_NE(ColorRef::DeQRgb(img.pixel(x, y)), rojo);
-    Boton("cmdGenerarCurva")->click();
-    EXPECT_EQ(cajas.llamadas.last().texto, QStringLiteral("Imagen demasiado pequena para muestrear."));
 }
 
 TEST_F(Evaluador_, TeclasBotonesYRatonMuevenLaRejilla)
@@ -228,10 +225,9 @@ TEST_F(Evaluador_, FallosDejanTodoComoEstaba)
     const int32_t version = modEngine::VersionCurva;
     Boton("cmdGenerarCurva")->click();
     ASSERT_EQ(cajas.llamadas.size(), 1);
-    EXPECT_EQ(cajas.llamadas[0].texto, QStringLiteral("No se pudo calcular una curva válida. Verifique el escaneo."));
-    EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Exclamation);
-    EXPECT_FALSE(w->CurvaGenerada() || Boton("cmdGrabaCurva")->isEnabled());
-    EXPECT_EQ(modEngine::VersionCurva, version);
+    EXPECT_EQ((std::pair{cajas.llamadas[0].texto, cajas.llamadas[0].Icono()}),
+              (std::pair{QStringLiteral("No se pudo calcular una curva válida. Verifique el escaneo."), int(MsgBox::Exclamation)}));
+    EXPECT_FALSE(w->CurvaGenerada() || Boton("cmdGrabaCurva")->isEnabled() || modEngine::VersionCurva != version);
 
     // A good scan and curve, then a corrupt file: the scan stays loaded.
     Cargar(Carta(Identidad), QStringLiteral("buena.png"));
@@ -242,12 +238,10 @@ TEST_F(Evaluador_, FallosDejanTodoComoEstaba)
     malo.close();
     Cargar(QImage(), QStringLiteral("mala.png"));
     EXPECT_EQ(cajas.llamadas.size(), 2);
-    EXPECT_TRUE(modImage::HayEscaneo && w->EscaneoCargado());
+    EXPECT_TRUE(modImage::HayEscaneo && w->EscaneoCargado() && modImage::AnchoEscaneo == 1173);
     EXPECT_EQ(Etiqueta("lblCartaTitulo")->text(), QStringLiteral("Escaneo: buena.png"));
-    EXPECT_EQ(modImage::AnchoEscaneo, 1173);
     // Its results are gone all the same: the user chose another scan.
-    EXPECT_FALSE(w->CurvaGenerada() || Boton("cmdEnviarCurvaEditor")->isEnabled());
-    EXPECT_EQ(Lista()->count(), 0);
+    EXPECT_FALSE(w->CurvaGenerada() || Boton("cmdEnviarCurvaEditor")->isEnabled() || Lista()->count());
 
     // Squares pushed off the scan stop the run before anything changes.
     for (int i = 0; i < 40; ++i) Tecla(w.get(), Qt::Key_Down);
@@ -255,8 +249,7 @@ TEST_F(Evaluador_, FallosDejanTodoComoEstaba)
     Boton("cmdGenerarCurva")->click();
     ASSERT_EQ(cajas.llamadas.size(), 3);
     EXPECT_EQ(cajas.llamadas[2].texto, QStringLiteral("La muestra del parche 100% queda fuera del escaneo. Ajuste la rejilla."));
-    EXPECT_EQ(w->Puntos().NumPuntosCurva, antes);
-    EXPECT_EQ(Lista()->count(), 0);
+    EXPECT_EQ((std::pair{int(w->Puntos().NumPuntosCurva), Lista()->count()}), (std::pair{int(antes), 0}));
 
     // Nothing starts or closes while a long operation runs.
     {
@@ -279,18 +272,18 @@ TEST_F(Evaluador_, ExportaLaCurvaComoAcv)
     dialogos.Responder(dir.filePath(QStringLiteral("mi_curva")));
     Boton("cmdGrabaCurva")->click();
     const QString ruta = dir.filePath(QStringLiteral("mi_curva.acv"));
-    EXPECT_EQ(dialogos.peticiones.last().titulo, QStringLiteral("Exportar curva ACV"));
-    EXPECT_EQ(dialogos.peticiones.last().nombreArchivo, QStringLiteral("Curva_Generada"));
+    EXPECT_EQ(QStringList({dialogos.peticiones.last().titulo, dialogos.peticiones.last().nombreArchivo,
+                           Ajustes::GetSetting("DialogFolders", "Curva")}),
+              QStringList({"Exportar curva ACV", "Curva_Generada", dir.path()}));
     ASSERT_EQ(cajas.llamadas.size(), 1);
     EXPECT_EQ(cajas.llamadas[0].texto, QStringLiteral("Curva exportada a:\r\n") + ruta);
     QFile f(ruta);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray bytes = f.readAll();
     f.close();
-    EXPECT_EQ(bytes, modEngine::BytesACV());
     // Version 4, four curves, the master's count, its first pair (0, 0).
+    EXPECT_EQ(bytes, modEngine::BytesACV());
     EXPECT_EQ(bytes.left(6), QByteArray("\x00\x04\x00\x04\x00\x0e", 6));
-    EXPECT_EQ(Ajustes::GetSetting(QStringLiteral("DialogFolders"), QStringLiteral("Curva")), dir.path());
 
     // The same name again asks before replacing; No keeps the file.
     f.resize(0);
@@ -298,8 +291,7 @@ TEST_F(Evaluador_, ExportaLaCurvaComoAcv)
     dialogos.Responder(dir.filePath(QStringLiteral("mi_curva")));
     Boton("cmdGrabaCurva")->click();
     ASSERT_EQ(cajas.llamadas.size(), 2);
-    EXPECT_EQ(cajas.llamadas[1].Botones(), MsgBox::YesNo);
-    EXPECT_EQ(QFileInfo(ruta).size(), 0);
+    EXPECT_TRUE(cajas.llamadas[1].Botones() == MsgBox::YesNo && QFileInfo(ruta).size() == 0);
     // A folder that does not exist: reported, with no success notice.
     const int n = cajas.llamadas.size();
     dialogos.Responder(dir.filePath(QStringLiteral("no_existe/curva.acv")));
