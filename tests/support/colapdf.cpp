@@ -61,8 +61,8 @@ QList<int> Trabajos()
 QString NuevoPDF(const QList<int> &antes, const QString &titulo, int *id)
 {
     QList<int> nuevos;
-    for (int id : Trabajos())
-        if (!antes.contains(id)) nuevos.append(id);
+    for (int t : Trabajos())
+        if (!antes.contains(t)) nuevos.append(t);
     if (nuevos.size() != 1) {
         ADD_FAILURE() << nuevos.size() << " jobs sent, one expected";
         return QString();
@@ -70,13 +70,8 @@ QString NuevoPDF(const QList<int> &antes, const QString &titulo, int *id)
     if (id) *id = nuevos[0];
     const QRegularExpression nombre(QStringLiteral("(^|[^0-9])job_%1([^0-9]|$)").arg(nuevos[0]));
     for (const QDeadlineTimer plazo(60000); !plazo.hasExpired(); QThread::msleep(50)) {
-        cups_job_t *lista = nullptr;
-        const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &lista, kCola, 1, CUPS_WHICHJOBS_COMPLETED);
-        const cups_job_t *fin = std::find_if(lista, lista + n, [&](const cups_job_t &j) { return j.id == nuevos[0]; });
-        const QString documento = fin == lista + n ? QString() : QString::fromUtf8(fin->title);
-        cupsFreeJobs(n, lista);
-        if (documento.isEmpty()) continue;
-        EXPECT_EQ(documento.toStdString(), titulo.toStdString());
+        if (Atributo(nuevos[0], "job-state") != QLatin1String("completed")) continue;
+        EXPECT_EQ(Atributo(nuevos[0], "job-name").toStdString(), titulo.toStdString());
         const QDir dir(g_carpeta);
         for (const QString &f : dir.entryList({QStringLiteral("*.pdf")}, QDir::Files))
             if (nombre.match(f).hasMatch()) return dir.filePath(f);
