@@ -100,18 +100,16 @@ TEST_F(MainWindowTest, SalirPreguntaYNoCierraConNo)
     cajas.Responder(MsgBox::No);
     m.findChild<QAction *>(QStringLiteral("mnuSalir"))->trigger();
     ASSERT_EQ(cajas.llamadas.size(), 1);
-    EXPECT_EQ(cajas.llamadas[0].texto, QStringLiteral("¿Desea salir de la aplicación?"));
-    EXPECT_EQ(cajas.llamadas[0].titulo, QStringLiteral("Salir"));
-    EXPECT_EQ(cajas.llamadas[0].estilo, MsgBox::YesNo | MsgBox::Question | MsgBox::DefaultButton2);
-    EXPECT_EQ(fin, 0);
-    EXPECT_TRUE(modAppState::FormularioCargado(QStringLiteral("frmAcercaDe")));
+    EXPECT_EQ((std::tuple{cajas.llamadas[0].texto, cajas.llamadas[0].titulo, cajas.llamadas[0].estilo}),
+              (std::tuple{QStringLiteral("¿Desea salir de la aplicación?"), QStringLiteral("Salir"),
+                          MsgBox::YesNo | MsgBox::Question | MsgBox::DefaultButton2}));
+    EXPECT_TRUE(fin == 0 && modAppState::FormularioCargado(QStringLiteral("frmAcercaDe")));
 
     // Yes unloads every window, hidden ones included, then ends.
     acerca->parentWidget()->hide();
     cajas.Responder(MsgBox::Yes);
     m.mnuSalir_Click();
-    EXPECT_EQ(fin, 1);
-    EXPECT_FALSE(modAppState::FormularioCargado(QStringLiteral("frmAcercaDe")));
+    EXPECT_TRUE(fin == 1 && !modAppState::FormularioCargado(QStringLiteral("frmAcercaDe")));
 }
 
 TEST_F(MainWindowTest, VentanasUnicasYAcercaDe)
@@ -123,8 +121,8 @@ TEST_F(MainWindowTest, VentanasUnicasYAcercaDe)
     EXPECT_EQ(m.MostrarVentana(QStringLiteral("frmAcercaDe")), a);
     EXPECT_EQ(m.AreaMDI()->subWindowList().size(), 1);
     // The About box reads the frame's texts; its caption is set only by a language change.
-    EXPECT_EQ(a->findChild<QLabel *>(QStringLiteral("lblVersion"))->text(), QStringLiteral("Vers. 1.01"));
-    EXPECT_EQ(a->findChild<QLabel *>(QStringLiteral("lblWeb"))->text(), m.WebApp());
+    EXPECT_EQ((std::pair{a->findChild<QLabel *>(QStringLiteral("lblVersion"))->text(), a->findChild<QLabel *>(QStringLiteral("lblWeb"))->text()}),
+              (std::pair{QStringLiteral("Vers. 1.01"), m.WebApp()}));
     modIdioma::CambiarIdioma(QStringLiteral("en"));
     EXPECT_EQ(a->windowTitle(), QStringLiteral("About..."));
     modIdioma::CambiarIdioma(QStringLiteral("es"));
@@ -138,29 +136,23 @@ TEST_F(MainWindowTest, ManualPorIdiomaConReservaEspanola)
     ShellGuionado shell;
     CajasGuionadas cajas;
     MDIForm1 m;
-    // No manual at all: nothing happens.
-    m.MostrarManual();
-    EXPECT_TRUE(shell.abiertos.isEmpty());
-
+    m.MostrarManual(); // no manual at all: nothing happens
+    const QString es = carpeta.filePath(QStringLiteral("ayuda/halvora_manual_es.html")),
+                  en = carpeta.filePath(QStringLiteral("ayuda/halvora_manual_en.html"));
     Manual("halvora_manual_es.html");
     modIdioma::CambiarIdioma(QStringLiteral("en"));
-    m.findChild<QAction *>(QStringLiteral("mnuAyudaUso"))->trigger();
-    ASSERT_EQ(shell.abiertos.size(), 1);
-    EXPECT_EQ(shell.abiertos[0], carpeta.filePath(QStringLiteral("ayuda/halvora_manual_es.html")));
-
+    m.findChild<QAction *>(QStringLiteral("mnuAyudaUso"))->trigger(); // the Spanish one stands in
     Manual("halvora_manual_en.html");
     m.MostrarManual();
-    EXPECT_EQ(shell.abiertos.last(), carpeta.filePath(QStringLiteral("ayuda/halvora_manual_en.html")));
     modIdioma::CambiarIdioma(QStringLiteral("es"));
     m.MostrarManual();
-    EXPECT_EQ(shell.abiertos.last(), carpeta.filePath(QStringLiteral("ayuda/halvora_manual_es.html")));
+    EXPECT_EQ(shell.abiertos, QStringList({es, en, es}));
     EXPECT_TRUE(cajas.llamadas.isEmpty());
 
     // No browser or viewer: the user is told where the manual is.
     shell.exito = false;
     m.MostrarManual();
     ASSERT_EQ(cajas.llamadas.size(), 1);
-    EXPECT_TRUE(cajas.llamadas[0].texto.endsWith(
-        QStringLiteral(":\r\n") + carpeta.filePath(QStringLiteral("ayuda/halvora_manual_es.html"))));
+    EXPECT_TRUE(cajas.llamadas[0].texto.endsWith(QStringLiteral(":\r\n") + es));
     EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Information);
 }
