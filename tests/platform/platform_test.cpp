@@ -61,8 +61,7 @@ TEST(Superficie, TextoEnPuntosA96Ppp)
     s.CurrentX = 10;
     s.CurrentY = 5;
     s.Print(QStringLiteral("a"));
-    EXPECT_EQ(s.CurrentX, 0);
-    EXPECT_DOUBLE_EQ(s.CurrentY, 5 + h24);
+    EXPECT_EQ((std::pair{s.CurrentX, s.CurrentY}), (std::pair{0.0, 5 + h24}));
 }
 
 TEST(Archivos, TemporalesUnicosYExclusivos)
