@@ -9,13 +9,9 @@
 
 namespace modEngine {
 
-int16_t PuntoX[NumCanales][MaxPuntos];
-int16_t PuntoY[NumCanales][MaxPuntos];
-int16_t NumPuntos[NumCanales];
-int16_t EntradaNegro[NumCanales];
-int16_t EntradaBlanco[NumCanales];
-int16_t SalidaNegro[NumCanales];
-int16_t SalidaBlanco[NumCanales];
+#define DEFINIR(nombre, resto) int16_t nombre[NumCanales] resto;
+MODENGINE_ARRAYS_CURVA(DEFINIR)
+#undef DEFINIR
 
 int16_t ModoInterpolacion = 0;
 int16_t CanalActual = 0;

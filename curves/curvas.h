@@ -52,13 +52,15 @@ namespace modEngine {
 constexpr int NumCanales = 4;
 constexpr int MaxPuntos = 16;
 
-extern int16_t PuntoX[NumCanales][MaxPuntos];
-extern int16_t PuntoY[NumCanales][MaxPuntos];
-extern int16_t NumPuntos[NumCanales];
-extern int16_t EntradaNegro[NumCanales];
-extern int16_t EntradaBlanco[NumCanales];
-extern int16_t SalidaNegro[NumCanales];
-extern int16_t SalidaBlanco[NumCanales];
+// The arrays of the curve state, each as X(name, extent after the channel's):
+// one list for the globals, the undo snapshot and the copies between them.
+#define MODENGINE_ARRAYS_CURVA(X)                                                                              \
+    X(PuntoX, [MaxPuntos]) X(PuntoY, [MaxPuntos]) X(NumPuntos, ) X(EntradaNegro, ) X(EntradaBlanco, )           \
+    X(SalidaNegro, ) X(SalidaBlanco, )
+
+#define MODENGINE_DECLARAR(nombre, resto) extern int16_t nombre[NumCanales] resto;
+MODENGINE_ARRAYS_CURVA(MODENGINE_DECLARAR)
+#undef MODENGINE_DECLARAR
 
 extern int16_t ModoInterpolacion;
 extern int16_t CanalActual;

@@ -11,25 +11,17 @@ int16_t NumDeshacer = 0;
 EstadoCurvas TomarEstado()
 {
     EstadoCurvas e;
-    std::memcpy(e.PuntoX, PuntoX, sizeof e.PuntoX);
-    std::memcpy(e.PuntoY, PuntoY, sizeof e.PuntoY);
-    std::memcpy(e.NumPuntos, NumPuntos, sizeof e.NumPuntos);
-    std::memcpy(e.EntradaNegro, EntradaNegro, sizeof e.EntradaNegro);
-    std::memcpy(e.EntradaBlanco, EntradaBlanco, sizeof e.EntradaBlanco);
-    std::memcpy(e.SalidaNegro, SalidaNegro, sizeof e.SalidaNegro);
-    std::memcpy(e.SalidaBlanco, SalidaBlanco, sizeof e.SalidaBlanco);
+#define TOMAR(nombre, resto) std::memcpy(e.nombre, nombre, sizeof e.nombre);
+    MODENGINE_ARRAYS_CURVA(TOMAR)
+#undef TOMAR
     return e;
 }
 
 void PonerEstado(const EstadoCurvas &e)
 {
-    std::memcpy(PuntoX, e.PuntoX, sizeof e.PuntoX);
-    std::memcpy(PuntoY, e.PuntoY, sizeof e.PuntoY);
-    std::memcpy(NumPuntos, e.NumPuntos, sizeof e.NumPuntos);
-    std::memcpy(EntradaNegro, e.EntradaNegro, sizeof e.EntradaNegro);
-    std::memcpy(EntradaBlanco, e.EntradaBlanco, sizeof e.EntradaBlanco);
-    std::memcpy(SalidaNegro, e.SalidaNegro, sizeof e.SalidaNegro);
-    std::memcpy(SalidaBlanco, e.SalidaBlanco, sizeof e.SalidaBlanco);
+#define PONER(nombre, resto) std::memcpy(nombre, e.nombre, sizeof e.nombre);
+    MODENGINE_ARRAYS_CURVA(PONER)
+#undef PONER
 }
 
 bool MismoEstado(const EstadoCurvas &a, const EstadoCurvas &b)

@@ -20,13 +20,9 @@
 namespace modEngine {
 
 struct EstadoCurvas {
-    int16_t PuntoX[NumCanales][MaxPuntos];
-    int16_t PuntoY[NumCanales][MaxPuntos];
-    int16_t NumPuntos[NumCanales];
-    int16_t EntradaNegro[NumCanales];
-    int16_t EntradaBlanco[NumCanales];
-    int16_t SalidaNegro[NumCanales];
-    int16_t SalidaBlanco[NumCanales];
+#define MODENGINE_CAMPO(nombre, resto) int16_t nombre[NumCanales] resto;
+    MODENGINE_ARRAYS_CURVA(MODENGINE_CAMPO)
+#undef MODENGINE_CAMPO
 };
 
 constexpr int TamDeshacer = 10;

@@ -198,9 +198,7 @@ void frmConfigImpresion::CrearControles()
     lblPapelInfo_ = Control<QLabel>(this, "lblPapelInfo");
     lblInfoCarta_ = Control<QLabel>(this, "lblInfoCarta");
     lblPreviewTit_ = Control<QLabel>(this, "lblPreviewTit");
-    picVista_ = Control<PictureBox>(this, "picVista");
-    picVista_->setFixedSize(kVistaAncho, kVistaAlto);
-    picVista_->S().Redimensionar(kVistaAncho, kVistaAlto);
+    picVista_ = CajaDibujo(this, "picVista", kVistaAncho, kVistaAlto);
     picVista_->setMouseTracking(true);
     // A click in the preview takes the focus, so the box being edited is
     // normalised before the drag reads it.

@@ -33,14 +33,10 @@ QString Almacenado() { return Ajustes::GetSetting(QStringLiteral("Config"), QStr
 
 TEST(Idioma, TSoloIngleConEnExacto)
 {
-    modIdioma::Idioma = QString();
-    EXPECT_EQ(T(QStringLiteral("hola"), QStringLiteral("hello")), QStringLiteral("hola"));
-    modIdioma::Idioma = QStringLiteral("EN");
-    EXPECT_EQ(T(QStringLiteral("hola"), QStringLiteral("hello")), QStringLiteral("hola"));
-    modIdioma::Idioma = QStringLiteral("en");
-    EXPECT_EQ(T(QStringLiteral("hola"), QStringLiteral("hello")), QStringLiteral("hello"));
-    modIdioma::Idioma = QStringLiteral("es");
-    EXPECT_EQ(T(QStringLiteral("hola"), QStringLiteral("hello")), QStringLiteral("hola"));
+    for (const auto &[idioma, texto] : {std::pair{"", "hola"}, {"EN", "hola"}, {"en", "hello"}, {"es", "hola"}}) {
+        modIdioma::Idioma = QString::fromLatin1(idioma);
+        EXPECT_EQ(T(QStringLiteral("hola"), QStringLiteral("hello")), QString::fromLatin1(texto)) << idioma;
+    }
 }
 
 TEST(Idioma, CargaNormaliza)
@@ -70,23 +66,15 @@ TEST(Idioma, CambioNormalizaGuardaYRecaptionaOcultas)
     visible.show();
 
     modIdioma::CambiarIdioma(QStringLiteral("  EN "));
-    EXPECT_EQ(modIdioma::Idioma, QStringLiteral("en"));
-    EXPECT_EQ(Almacenado(), QStringLiteral("en"));
-    EXPECT_EQ(visible.veces, 1);
-    EXPECT_EQ(oculta.veces, 1);
-    EXPECT_EQ(oculta.ultimo, QStringLiteral("en"));
-
+    EXPECT_EQ(QStringList({modIdioma::Idioma, Almacenado(), oculta.ultimo}), QStringList({"en", "en", "en"}));
+    EXPECT_EQ((std::pair{visible.veces, oculta.veces}), (std::pair{1, 1}));
     // The current language again: nothing stored, nobody touched.
     Ajustes::SaveSetting(QStringLiteral("Config"), QStringLiteral("idioma"), QStringLiteral("marca"));
     modIdioma::CambiarIdioma(QStringLiteral("en"));
-    EXPECT_EQ(Almacenado(), QStringLiteral("marca"));
-    EXPECT_EQ(visible.veces, 1);
-
+    EXPECT_EQ((std::pair{Almacenado(), visible.veces}), (std::pair{QStringLiteral("marca"), 1}));
     // Any other code means Spanish.
     modIdioma::CambiarIdioma(QStringLiteral("de"));
-    EXPECT_EQ(modIdioma::Idioma, QStringLiteral("es"));
-    EXPECT_EQ(Almacenado(), QStringLiteral("es"));
-    EXPECT_EQ(oculta.veces, 2);
+    EXPECT_EQ((std::tuple{modIdioma::Idioma, Almacenado(), oculta.veces}), (std::tuple{QStringLiteral("es"), QStringLiteral("es"), 2}));
     Ventanas::Quitar(&sinIdioma);
 }
 
@@ -105,42 +93,33 @@ TEST(AppState, CarpetasRecordadas)
     QTemporaryDir d;
     const QString carpeta = d.filePath(QStringLiteral("curvas"));
     ASSERT_TRUE(QDir().mkpath(carpeta));
-    modAppState::GuardarCarpetaDialogo(QStringLiteral("Curva"), carpeta + QStringLiteral("/mi.acv"));
-    EXPECT_EQ(modAppState::LeerCarpetaDialogo(QStringLiteral("Curva")), carpeta);
-    EXPECT_EQ(Ajustes::GetSetting(QStringLiteral("DialogFolders"), QStringLiteral("Curva")), carpeta);
-
-    // A bare name, or a path whose only separator is the first character, stores nothing.
-    modAppState::GuardarCarpetaDialogo(QStringLiteral("Curva"), QStringLiteral("suelto.acv"));
-    modAppState::GuardarCarpetaDialogo(QStringLiteral("Curva"), QStringLiteral("/raiz.acv"));
-    EXPECT_EQ(modAppState::LeerCarpetaDialogo(QStringLiteral("Curva")), carpeta);
-
-    // A file of that name is not a folder; a vanished folder is not offered.
+    // A bare name, or a path whose only separator is the first character,
+    // stores nothing; a file of that name is not a folder.
     const QString fichero = d.filePath(QStringLiteral("fichero"));
-    QFile f(fichero);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.close();
+    ASSERT_TRUE(QFile(fichero).open(QIODevice::WriteOnly));
+    for (const QString &r : {carpeta + "/mi.acv", QStringLiteral("suelto.acv"), QStringLiteral("/raiz.acv")})
+        modAppState::GuardarCarpetaDialogo(QStringLiteral("Curva"), r);
     modAppState::GuardarCarpetaDialogo(QStringLiteral("Imagen"), fichero + QStringLiteral("/x.jpg"));
-    EXPECT_EQ(modAppState::LeerCarpetaDialogo(QStringLiteral("Imagen")), QString());
+    EXPECT_EQ(QStringList({modAppState::LeerCarpetaDialogo("Curva"), Ajustes::GetSetting("DialogFolders", "Curva"),
+                           modAppState::LeerCarpetaDialogo("Imagen")}),
+              QStringList({carpeta, carpeta, QString()}));
+    // A vanished folder is not offered.
     ASSERT_TRUE(QDir(carpeta).removeRecursively());
-    EXPECT_EQ(modAppState::LeerCarpetaDialogo(QStringLiteral("Curva")), QString());
-    EXPECT_EQ(modAppState::LeerCarpetaDialogo(QStringLiteral("Escaneo")), QString());
+    EXPECT_EQ(modAppState::LeerCarpetaDialogo(QStringLiteral("Curva")) + modAppState::LeerCarpetaDialogo("Escaneo"), QString());
 }
 
 TEST(Progreso, VentanaLimitaElPorcentaje)
 {
     frmProgresoCarga *p = frmProgresoCarga::Mostrar(QStringLiteral("Cargando imagen..."));
     ASSERT_NE(p, nullptr);
-    EXPECT_TRUE(p->isVisible());
-    EXPECT_EQ(p->Mensaje(), QStringLiteral("Cargando imagen..."));
-    EXPECT_EQ(p->Valor(), 0);
-    p->PonerProgreso(150);
-    EXPECT_EQ(p->Valor(), 100);
-    p->PonerProgreso(-5);
-    EXPECT_EQ(p->Valor(), 0);
+    EXPECT_TRUE(p->isVisible() && modAppState::FormularioCargado(QStringLiteral("frmProgresoCarga")));
+    EXPECT_EQ((std::pair{p->Mensaje(), p->Valor()}), (std::pair{QStringLiteral("Cargando imagen..."), 0}));
+    for (const auto &[dado, visto] : {std::pair{150, 100}, {-5, 0}}) {
+        p->PonerProgreso(dado);
+        EXPECT_EQ(p->Valor(), visto) << dado;
+    }
     Progreso::Informar(QStringLiteral("Aplicando"), 42);
-    EXPECT_EQ(p->Valor(), 42);
-    EXPECT_EQ(p->Mensaje(), QStringLiteral("Aplicando"));
-    EXPECT_TRUE(modAppState::FormularioCargado(QStringLiteral("frmProgresoCarga")));
+    EXPECT_EQ((std::pair{p->Mensaje(), p->Valor()}), (std::pair{QStringLiteral("Aplicando"), 42}));
     frmProgresoCarga::Descargar();
     EXPECT_EQ(frmProgresoCarga::Instancia(), nullptr);
     EXPECT_FALSE(modAppState::FormularioCargado(QStringLiteral("frmProgresoCarga")));

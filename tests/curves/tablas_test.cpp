@@ -93,28 +93,23 @@ TEST(Tablas, RegenerarSoloElCanalActualYComponer)
     ReiniciarCurvas();
     CanalActual = 1;
     FijarNivel(2, 3, 0); // not the current channel: stored, nothing rebuilt
-    EXPECT_EQ(SalidaBlanco[2], 0);
-    EXPECT_EQ(VersionCurva, 0);
     FijarNivel(4, 0, 10); // a bad channel: nothing
     FijarNivel(-1, 0, 10);
-    EXPECT_EQ(VersionCurva, 0);
+    EXPECT_EQ(V({SalidaBlanco[2], VersionCurva}), V({0, 0}));
     PonerPuntos(1, {{0, 0}, {128, 200}, {255, 255}});
     FijarNivel(1, 7, 99); // an unknown level stores nothing but rebuilds: red only
-    EXPECT_EQ(VersionCurva, 1);
-    EXPECT_EQ(LutR[128], 200);
+    EXPECT_EQ(V({VersionCurva, LutR[128]}), V({1, 200}));
     EXPECT_EQ(Copia(LutG), Identidad());
 
     PonerPuntos(0, {{0, 255}, {255, 0}});
     CanalActual = 0;
     RegenerarCurvaActual(); // the master goes into all three tables alone
-    EXPECT_EQ(VersionCurva, 2);
-    EXPECT_EQ(LutR[128], 127);
+    EXPECT_EQ(V({VersionCurva, LutR[128]}), V({2, 127}));
     EXPECT_EQ(Copia(LutR), Copia(LutB));
 
     FijarNivel(2, 3, 255);
     ComponerLUTs(); // colour curves after the master
-    EXPECT_EQ(VersionCurva, 7);
-    EXPECT_EQ(CanalActual, 0);
+    EXPECT_EQ(V({VersionCurva, CanalActual}), V({7, 0}));
     const auto rojo = Tabla(1, PCHIP);
     for (int i = 0; i < 256; ++i) EXPECT_EQ(V({LutR[i], LutG[i]}), V({rojo[255 - i], 255 - i})) << i;
 }
@@ -128,8 +123,7 @@ TEST(Tablas, ComponerConNivelesPorCanal)
     FijarNivel(2, 3, 0);
     FijarNivel(1, 3, 128); // red output white 128
     ComponerLUTs();
-    EXPECT_EQ(VersionCurva, 5);
-    EXPECT_EQ(V({LutB[64], LutB[200], LutG[64], LutG[200], LutR[64], LutR[200]}), V({128, 255, 127, 0, 64, 128}));
+    EXPECT_EQ(V({VersionCurva, LutB[64], LutB[200], LutG[64], LutG[200], LutR[64], LutR[200]}), V({5, 128, 255, 127, 0, 64, 128}));
 }
 
 TEST(Tablas, LaCurvaCompuestaEsLaDeComponerSinTocarNada)
@@ -155,8 +149,7 @@ TEST(Tablas, OrdenarEsEstableYLaSeleccionSigueASuPunto)
     PonerPuntos(2, {{200, 1}, {100, 2}, {100, 3}, {0, 4}});
     PuntoSel = 0;
     OrdenarPuntos(2);
-    EXPECT_EQ(DelCanal(2), (Puntos{{0, 4}, {100, 2}, {100, 3}, {200, 1}}));
-    EXPECT_EQ(PuntoSel, 3);
+    EXPECT_EQ((std::pair{DelCanal(2), int(PuntoSel)}), (std::pair{Puntos{{0, 4}, {100, 2}, {100, 3}, {200, 1}}, 3}));
 }
 
 TEST(Tablas, ReiniciarVuelveAlEstadoInicial)
@@ -172,8 +165,7 @@ TEST(Tablas, ReiniciarVuelveAlEstadoInicial)
     FijarNivel(3, 0, 9);
     ReiniciarCurvas();
     EXPECT_EQ(DelCanal(0), (Puntos{{0, 0}, {255, 255}}));
-    EXPECT_EQ(V({EntradaNegro[3], ModoInterpolacion, CanalActual, PuntoSel, Arrastrando, VersionCurva}),
-              V({0, 0, 0, -1, 0, 0}));
-    EXPECT_EQ(NumeroDeshacer(), 0);
+    EXPECT_EQ(V({EntradaNegro[3], ModoInterpolacion, CanalActual, PuntoSel, Arrastrando, VersionCurva, NumeroDeshacer()}),
+              V({0, 0, 0, -1, 0, 0, 0}));
     EXPECT_EQ(Copia(LutR), Identidad());
 }

@@ -47,22 +47,15 @@ struct Proceso {
     int tolerancia;
 };
 
-// How the tolerances follow from the algorithm:
-// - the correction is a monotone cubic through 14 points 19.6 levels apart,
-//   each rounded to an integer: between the points it can miss the exact
-//   inverse by the curvature over one interval (for the processes below, up
-//   to about 2 levels where the inverse bends most, next to black), and the
-//   rounding of the points adds 0.5;
-// - the curve table holds whole levels (0.5), which the process multiplies by
-//   its slope (at most about 2 here), and the print and scan are 8-bit (0.5);
-// - the measurement of each patch is a median, normalised and rounded to a
-//   whole level (0.5), and the inverse lookup interpolates linearly between
-//   patches 2.55 levels apart (negligible for these smooth responses).
-// Summed, 4 levels of 255 for the noiseless processes. Noise of standard
-// deviation 2 levels moves the median of a ~3700-pixel square by a small
-// fraction of a level, but it also moves the paper-white and darkest-patch
-// references the normalisation depends on, and the integer median of noisy
-// 8-bit pixels can land one level either side: one level more.
+// The tolerances: the correction is a monotone cubic through 14 points 19.6
+// levels apart, each rounded to an integer, so between the points it misses
+// the exact inverse by the curvature over one interval (up to about 2 levels
+// next to black for these processes) plus 0.5; the curve table's whole levels
+// (0.5, times the process's slope of at most about 2), the 8-bit print and
+// scan (0.5) and the rounded, normalised median of each patch (0.5) add the
+// rest: 4 levels of 255. Noise of 2 levels barely moves a ~3700-pixel median
+// but also moves the paper-white and darkest-patch references and the integer
+// median by a level either side: one level more.
 double Gamma(double v) { return 255 * std::pow(v / 255, 1.8); }
 double EnS(double v)
 {
@@ -79,50 +72,32 @@ const Proceso kProcesos[] = {
     {"ruido", Aclarado, 2.0, 5},
 };
 
-// Normal noise from a fixed seed (Box-Muller over mt19937, which is the same
-// everywhere).
-class Ruido {
-public:
-    explicit Ruido(double sigma) : sigma_(sigma), gen_(20240611u) {}
-    double Siguiente()
-    {
-        if (sigma_ == 0) return 0;
-        const double u1 = (static_cast<double>(gen_()) + 1.0) / 4294967296.0;
-        const double u2 = static_cast<double>(gen_()) / 4294967296.0;
-        return sigma_ * std::sqrt(-2 * std::log(u1)) * std::cos(2 * M_PI * u2);
-    }
-
-private:
-    double sigma_;
-    std::mt19937 gen_;
-};
-
-// Prints a grey picture through the process and scans it at 8 or 16 bits.
+// Prints a grey picture through the process and scans it at 8 or 16 bits,
+// with normal noise from a fixed seed (Box-Muller over mt19937, which is the
+// same everywhere).
 QImage Imprimir(const QImage &carta, const Proceso &p, bool dieciseis)
 {
     double tabla[256];
     for (int i = 0; i < 256; ++i) tabla[i] = p.respuesta(i);
-    Ruido ruido(p.ruido);
+    std::mt19937 gen(20240611u);
+    const auto ruido = [&] {
+        if (p.ruido == 0) return 0.0;
+        const double u1 = (static_cast<double>(gen()) + 1.0) / 4294967296.0, u2 = static_cast<double>(gen()) / 4294967296.0;
+        return p.ruido * std::sqrt(-2 * std::log(u1)) * std::cos(2 * M_PI * u2);
+    };
     const QImage gris = carta.convertToFormat(QImage::Format_Grayscale8);
     QImage salida(gris.size(), dieciseis ? QImage::Format_RGBX64 : QImage::Format_RGB888);
-    for (int y = 0; y < gris.height(); ++y) {
-        const uchar *o = gris.constScanLine(y);
-        if (dieciseis) {
-            auto *d = reinterpret_cast<quint16 *>(salida.scanLine(y));
-            for (int x = 0; x < gris.width(); ++x) {
-                const double v = std::clamp(tabla[o[x]] + ruido.Siguiente(), 0.0, 255.0) * 257;
-                const auto q = static_cast<quint16>(Numeros::CLng(v));
-                d[4 * x] = d[4 * x + 1] = d[4 * x + 2] = q;
-                d[4 * x + 3] = 65535;
-            }
-        } else {
-            uchar *d = salida.scanLine(y);
-            for (int x = 0; x < gris.width(); ++x) {
-                const uchar q = Numeros::LimitarByte(tabla[o[x]] + ruido.Siguiente());
-                d[3 * x] = d[3 * x + 1] = d[3 * x + 2] = q;
+    for (int y = 0; y < gris.height(); ++y)
+        for (int x = 0; x < gris.width(); ++x) {
+            const double v = tabla[gris.constScanLine(y)[x]] + ruido();
+            if (dieciseis) {
+                const auto q = static_cast<quint16>(Numeros::CLng(std::clamp(v, 0.0, 255.0) * 257));
+                reinterpret_cast<QRgba64 *>(salida.scanLine(y))[x] = QRgba64::fromRgba64(q, q, q, 65535);
+            } else {
+                const int q = Numeros::LimitarByte(v);
+                salida.setPixel(x, y, qRgb(q, q, q));
             }
         }
-    }
     return salida;
 }
 
@@ -153,8 +128,7 @@ protected:
         dialogos.Responder(ruta);
         carta->findChild<QPushButton *>(QStringLiteral("cmdGrabarFichero"))->click();
         QImage img(ruta);
-        EXPECT_EQ(img.width(), 1173);
-        EXPECT_EQ(img.height(), 1183);
+        EXPECT_EQ(img.size(), QSize(1173, 1183));
         return img;
     }
 
@@ -164,21 +138,15 @@ protected:
     {
         const QString ruta = dir.filePath(nombre);
         EXPECT_TRUE(escaneo.save(ruta, "png", 90));
-        {
-            // The bit depth in the PNG header: the 16-bit scans really are.
-            QFile f(ruta);
-            EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-            const QByteArray cabecera = f.read(25);
-            EXPECT_EQ(cabecera.size() == 25 ? static_cast<int>(cabecera[24]) : -1,
-                      escaneo.format() == QImage::Format_RGBX64 ? 16 : 8);
-        }
+        QFile f(ruta); // the bit depth in the PNG header: the 16-bit scans really are
+        const QByteArray cabecera = f.open(QIODevice::ReadOnly) ? f.read(25) : QByteArray();
+        EXPECT_EQ(cabecera.size() == 25 ? int(cabecera[24]) : -1, escaneo.format() == QImage::Format_RGBX64 ? 16 : 8);
         auto *ev = qobject_cast<frmEvaluarEscaneo *>(frame.MostrarVentana(QStringLiteral("frmEvaluarEscaneo")));
         EXPECT_NE(ev, nullptr);
         if (!ev) return {};
         dialogos.Responder(ruta);
         ev->findChild<QPushButton *>(QStringLiteral("cmdCargarEscaneo"))->click();
-        EXPECT_TRUE(ev->EscaneoCargado());
-        EXPECT_EQ(modImage::AnchoEscaneo, 1173);
+        EXPECT_TRUE(ev->EscaneoCargado() && modImage::AnchoEscaneo == 1173);
         ev->findChild<QPushButton *>(QStringLiteral("cmdGenerarCurva"))->click();
         EXPECT_TRUE(ev->CurvaGenerada());
         return ev->Muestras();

@@ -20,10 +20,9 @@ TEST(AjustesImpresora, IntentoYPerfilDelDriver)
                            "*cupsICCProfile RGB..600dpi/Color: \"color.icc\"\n"
                            "*cupsICCProfile Gray.Glossy./Glossy: \"/opt/p/glossy.icc\"\n"
                            "*cupsICCProfile Gray../Gray: \"gris.icc\"\n";
-    EXPECT_EQ(PerfilDePPD(ppd, {}), "/usr/share/cups/profiles/gris.icc");
-    EXPECT_EQ(PerfilDePPD(ppd, {"MediaType", "Glossy"}), "/opt/p/glossy.icc");
-    EXPECT_EQ(PerfilDePPD(ppd, {"ColorModel", "RGB"}), "/usr/share/cups/profiles/color.icc");
-    EXPECT_EQ(PerfilDePPD(ppd, {"ColorModel", "RGB", "Resolution", "300dpi"}), "");
+    EXPECT_EQ(QStringList({PerfilDePPD(ppd, {}), PerfilDePPD(ppd, {"MediaType", "Glossy"}), PerfilDePPD(ppd, {"ColorModel", "RGB"}),
+                           PerfilDePPD(ppd, {"ColorModel", "RGB", "Resolution", "300dpi"})}),
+              QStringList({"/usr/share/cups/profiles/gris.icc", "/opt/p/glossy.icc", "/usr/share/cups/profiles/color.icc", ""}));
 }
 
 TEST(AjustesImpresora, PerfilDeImpresoraResuelto)
@@ -75,12 +74,12 @@ TEST(AjustesImpresora, AjustesGuardadosPorImpresora)
         vista = QPageLayout::Portrait;
         QString msg = "x";
         EXPECT_EQ(MostrarAjustesImpresora(nullptr, p.impresora, msg), p.ok) << p.impresora;
-        EXPECT_EQ(msg, p.texto) << p.impresora;
-        EXPECT_EQ(vista, p.vista) << p.impresora;
-        EXPECT_EQ(DevModeGuardado.impresora, p.guardada) << p.impresora;
+        EXPECT_EQ((std::tuple{msg, vista, DevModeGuardado.impresora}), (std::tuple{QString(p.texto), p.vista, QString(p.guardada)}))
+            << p.impresora;
     }
-    EXPECT_EQ(CrearDCImpresora("uno")->Printer().pageLayout().orientation(), QPageLayout::Portrait);
-    EXPECT_EQ(CrearDCImpresora("dos")->Printer().pageLayout().orientation(), QPageLayout::Landscape);
+    EXPECT_EQ((std::pair{CrearDCImpresora("uno")->Printer().pageLayout().orientation(),
+                         CrearDCImpresora("dos")->Printer().pageLayout().orientation()}),
+              (std::pair{QPageLayout::Portrait, QPageLayout::Landscape}));
     FijarSalidaPDF(QString());
     QString msg;
     EXPECT_FALSE(MostrarAjustesImpresora(nullptr, "halvora-no-existe", msg));

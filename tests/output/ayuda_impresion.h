@@ -1,14 +1,15 @@
 #pragma once
 // Shared by the print tests: pictures, ICC profiles made with Little CMS
-// (linked here directly, apart from the program's run-time copy), and PDFs
-// read back with poppler-utils.
+// (linked here directly, apart from the program's run-time copy), and what a
+// printed PDF holds.
+
+#include "support/colapdf.h"
 
 #include <gtest/gtest.h>
 #include <lcms2.h>
 
-#include <QDir>
+#include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 
 namespace prueba {
@@ -20,13 +21,6 @@ inline QImage Patron(int ancho, int alto)
     for (int y = 0; y < alto; ++y)
         for (int x = 0; x < ancho; ++x) im.setPixel(x, y, qRgb(x % 241, (x * 7 + y * 3) % 239, (x / 241 * 50 + y * 11) % 233));
     return im;
-}
-
-inline QString Ejecutar(const QString &programa, const QStringList &args)
-{
-    QProcess p;
-    p.start(programa, args);
-    return p.waitForFinished(60000) ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
 }
 
 inline QString Guardar(cmsHPROFILE perfil, const QString &ruta)
@@ -87,18 +81,11 @@ inline int Diferencia(const QImage &a, const QImage &b)
 // (its edges blur by a pixel).
 inline void Verificar(const QString &pdf, int paginas, const QImage &esperada, const QRectF &caja, int ppp)
 {
-    EXPECT_EQ(Ejecutar("pdfinfo", {pdf}).section("Pages:", 1).section('\n', 0, 0).toInt(), paginas);
-    QTemporaryDir dir;
-    Ejecutar("pdfimages", {pdf, dir.filePath("i")});
-    const QStringList imagenes = QDir(dir.path()).entryList(QDir::Files);
+    EXPECT_EQ(ColaPDF::Paginas(pdf), paginas);
+    const QList<QImage> imagenes = ColaPDF::Imagenes(pdf);
     EXPECT_EQ(imagenes.size(), paginas);
-    for (const QString &f : imagenes) EXPECT_EQ(Diferencia(QImage(dir.filePath(f)), esperada), 0) << f.toStdString();
-    Ejecutar("pdftoppm", {"-r", QString::number(ppp), "-singlefile", pdf, dir.filePath("p")});
-    const QImage im(dir.filePath("p.ppm"));
-    QRect r;
-    for (int y = 0; y < im.height(); ++y)
-        for (int x = 0; x < im.width(); ++x)
-            if (im.pixel(x, y) != qRgb(255, 255, 255)) r |= QRect(x, y, 1, 1);
+    for (const QImage &i : imagenes) EXPECT_EQ(Diferencia(i, esperada), 0);
+    const QRect r = ColaPDF::Tinta(pdf, ppp);
     EXPECT_NEAR(r.x(), caja.x(), 1);
     EXPECT_NEAR(r.y(), caja.y(), 1);
     EXPECT_NEAR(r.width(), caja.width(), 2);

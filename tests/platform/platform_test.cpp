@@ -19,21 +19,12 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-TEST(ColorRef, OrdenBGR)
+TEST(ColorRef, OrdenBGRYQuinceTwipsPorPixel)
 {
-    EXPECT_EQ(ColorRef::RGB(0xFF, 0, 0), 0xFFu);
-    EXPECT_EQ(ColorRef::RGB(0, 0, 0xFF), 0xFF0000u);
-    EXPECT_EQ(ColorRef::Gris(128), 0x808080u);
-    const QColor c = ColorRef::AQColor(0x00336699);
-    EXPECT_EQ(c.red(), 0x99);
-    EXPECT_EQ(c.green(), 0x66);
-    EXPECT_EQ(c.blue(), 0x33);
-}
-
-TEST(Pantalla, QuinceTwipsPorPixelA96)
-{
-    EXPECT_DOUBLE_EQ(Pantalla::TwipsPerPixelX(), 15.0);
-    EXPECT_DOUBLE_EQ(Pantalla::TwipsPerPixelY(), 15.0);
+    EXPECT_EQ(std::vector<uint32_t>({ColorRef::RGB(0xFF, 0, 0), ColorRef::RGB(0, 0, 0xFF), ColorRef::Gris(128)}),
+              std::vector<uint32_t>({0xFF, 0xFF0000, 0x808080}));
+    EXPECT_EQ(ColorRef::AQColor(0x00336699), QColor(0x99, 0x66, 0x33));
+    EXPECT_EQ(std::pair(Pantalla::TwipsPerPixelX(), Pantalla::TwipsPerPixelY()), std::pair(15.0, 15.0));
 }
 
 TEST(Superficie, CajasYSegmentosExactos)
@@ -41,30 +32,18 @@ TEST(Superficie, CajasYSegmentosExactos)
     Superficie s(20, 10);
     s.BackColor = ColorRef::Gris(255);
     s.Cls();
-    // Filled box includes both corners.
-    s.LineBoxFill(2, 3, 5, 6, ColorRef::Gris(0));
-    EXPECT_EQ(s.Point(2, 3), 0u);
-    EXPECT_EQ(s.Point(5, 6), 0u);
-    EXPECT_EQ(s.Point(6, 6), 0xFFFFFFu);
-    EXPECT_EQ(s.Point(5, 7), 0xFFFFFFu);
-    // A segment stops before its end point, in either direction.
-    s.Line(10, 1, 15, 1, ColorRef::RGB(255, 0, 0));
-    EXPECT_EQ(s.Point(10, 1), 0xFFu);
-    EXPECT_EQ(s.Point(14, 1), 0xFFu);
-    EXPECT_EQ(s.Point(15, 1), 0xFFFFFFu);
-    s.Line(15, 2, 10, 2, ColorRef::RGB(0, 255, 0));
-    EXPECT_EQ(s.Point(15, 2), 0xFF00u);
-    EXPECT_EQ(s.Point(11, 2), 0xFF00u);
-    EXPECT_EQ(s.Point(10, 2), 0xFFFFFFu);
-    // Box outline: edges only.
+    s.LineBoxFill(2, 3, 5, 6, 0);                   // both corners included
+    s.Line(10, 1, 15, 1, ColorRef::RGB(255, 0, 0)); // a segment stops before its end point,
+    s.Line(15, 2, 10, 2, ColorRef::RGB(0, 255, 0)); // in either direction
+    s.PSet(-1, 0, 0);                               // outside: ignored
+    const struct { int x, y; uint32_t color; } pixeles[] = {
+        {2, 3, 0}, {5, 6, 0}, {6, 6, 0xFFFFFF}, {5, 7, 0xFFFFFF}, {10, 1, 0xFF}, {14, 1, 0xFF}, {15, 1, 0xFFFFFF},
+        {15, 2, 0xFF00}, {11, 2, 0xFF00}, {10, 2, 0xFFFFFF}, {25, 0, 0xFFFFFFFF}, // outside reads as "no colour"
+    };
+    for (const auto &p : pixeles) EXPECT_EQ(s.Point(p.x, p.y), p.color) << p.x << "," << p.y;
     s.Cls();
-    s.LineBox(1, 1, 8, 8, 0);
-    EXPECT_EQ(s.Point(1, 5), 0u);
-    EXPECT_EQ(s.Point(8, 8), 0u);
-    EXPECT_EQ(s.Point(4, 4), 0xFFFFFFu);
-    // Points outside are ignored and read as "no colour".
-    s.PSet(-1, 0, 0);
-    EXPECT_EQ(s.Point(25, 0), 0xFFFFFFFFu);
+    s.LineBox(1, 1, 8, 8, 0); // edges only
+    EXPECT_EQ(std::vector<uint32_t>({s.Point(1, 5), s.Point(8, 8), s.Point(4, 4)}), std::vector<uint32_t>({0, 0, 0xFFFFFF}));
 }
 
 TEST(Superficie, TextoEnPuntosA96Ppp)
@@ -82,8 +61,7 @@ TEST(Superficie, TextoEnPuntosA96Ppp)
     s.CurrentX = 10;
     s.CurrentY = 5;
     s.Print(QStringLiteral("a"));
-    EXPECT_EQ(s.CurrentX, 0);
-    EXPECT_DOUBLE_EQ(s.CurrentY, 5 + h24);
+    EXPECT_EQ((std::pair{s.CurrentX, s.CurrentY}), (std::pair{0.0, 5 + h24}));
 }
 
 TEST(Archivos, TemporalesUnicosYExclusivos)
@@ -91,11 +69,8 @@ TEST(Archivos, TemporalesUnicosYExclusivos)
     QSet<QString> vistos;
     for (int i = 0; i < 200; ++i) {
         const QString r = Archivos::CrearTemporal(QStringLiteral("fi_img_"), QStringLiteral(".bmp"));
-        ASSERT_FALSE(r.isEmpty());
-        EXPECT_TRUE(QFileInfo(r).fileName().startsWith(QStringLiteral("fi_img_")));
-        EXPECT_TRUE(r.endsWith(QStringLiteral(".bmp")));
-        EXPECT_TRUE(QFileInfo::exists(r));
-        EXPECT_FALSE(vistos.contains(r));
+        EXPECT_TRUE(QFileInfo(r).fileName().startsWith(QStringLiteral("fi_img_")) && r.endsWith(QStringLiteral(".bmp")) &&
+                    QFileInfo::exists(r) && !vistos.contains(r)) << r.toStdString();
         vistos.insert(r);
     }
     for (const QString &r : vistos) EXPECT_TRUE(Archivos::Borrar(r));
@@ -107,33 +82,24 @@ TEST(Dialogos, ExtensionForzadaYReemplazo)
     DialogosGuionados dlg;
     CajasGuionadas cajas;
     Dialogos::Peticion p;
-    p.guardar = true;
+    p.guardar = p.forzarExtension = true;
     p.filtros = {{QStringLiteral("PNG (*.png)"), QStringLiteral("*.png")}};
     p.extensionDefecto = QStringLiteral("png");
-    p.forzarExtension = true;
-
-    // A matching name passes unchanged (any case).
-    dlg.Responder(d.filePath(QStringLiteral("a.PNG")));
-    EXPECT_EQ(Dialogos::Mostrar(p), d.filePath(QStringLiteral("a.PNG")));
-    // A foreign extension gets the format's one.
-    dlg.Responder(d.filePath(QStringLiteral("b.jpg")));
-    EXPECT_EQ(Dialogos::Mostrar(p), d.filePath(QStringLiteral("b.jpg.png")));
-    EXPECT_TRUE(cajas.llamadas.isEmpty());
-    // ... and an existing file of the new name is asked about.
-    QFile f(d.filePath(QStringLiteral("c.jpg.png")));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.close();
-    dlg.Responder(d.filePath(QStringLiteral("c.jpg")));
-    cajas.Responder(MsgBox::No);
-    EXPECT_EQ(Dialogos::Mostrar(p), QString());
-    ASSERT_EQ(cajas.llamadas.size(), 1);
+    ASSERT_TRUE(QFile(d.filePath(QStringLiteral("c.jpg.png"))).open(QIODevice::WriteOnly));
+    // A matching name passes unchanged (any case), a foreign extension gets
+    // the format's, an existing file of the new name is asked about, and
+    // cancel stays cancel.
+    const struct { const char *elegido; int respuesta; const char *ruta; int preguntas; } casos[] = {
+        {"a.PNG", 0, "a.PNG", 0}, {"b.jpg", 0, "b.jpg.png", 0}, {"c.jpg", MsgBox::No, "", 1},
+        {"c.jpg", MsgBox::Yes, "c.jpg.png", 2}, {"", 0, "", 2},
+    };
+    for (const auto &c : casos) {
+        dlg.Responder(*c.elegido ? d.filePath(QString::fromLatin1(c.elegido)) : QString());
+        if (c.respuesta) cajas.Responder(c.respuesta);
+        EXPECT_EQ(Dialogos::Mostrar(p), *c.ruta ? d.filePath(QString::fromLatin1(c.ruta)) : QString()) << c.elegido;
+        EXPECT_EQ(cajas.llamadas.size(), c.preguntas) << c.elegido;
+    }
     EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Question);
-    dlg.Responder(d.filePath(QStringLiteral("c.jpg")));
-    cajas.Responder(MsgBox::Yes);
-    EXPECT_EQ(Dialogos::Mostrar(p), d.filePath(QStringLiteral("c.jpg.png")));
-    // Cancel stays cancel.
-    dlg.Responder(QString());
-    EXPECT_EQ(Dialogos::Mostrar(p), QString());
 }
 
 TEST(Progreso, SinVentanaVisibleNoInforma)
@@ -154,8 +120,6 @@ TEST(Progreso, SinVentanaVisibleNoInforma)
     Progreso::Quitar(&f);
     Progreso::Informar(50);
     EXPECT_EQ(f.ultimo, 40);
-
-    EXPECT_FALSE(GuardaOcupado::Activo());
     {
         GuardaOcupado g;
         EXPECT_TRUE(GuardaOcupado::Activo());

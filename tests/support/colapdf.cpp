@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
 
@@ -57,30 +58,40 @@ QList<int> Trabajos()
     return r;
 }
 
-QString NuevoPDF(const QList<int> &antes, const QString &titulo)
+QString NuevoPDF(const QList<int> &antes, const QString &titulo, int *id)
 {
     QList<int> nuevos;
-    for (int id : Trabajos())
-        if (!antes.contains(id)) nuevos.append(id);
+    for (int t : Trabajos())
+        if (!antes.contains(t)) nuevos.append(t);
     if (nuevos.size() != 1) {
         ADD_FAILURE() << nuevos.size() << " jobs sent, one expected";
         return QString();
     }
+    if (id) *id = nuevos[0];
     const QRegularExpression nombre(QStringLiteral("(^|[^0-9])job_%1([^0-9]|$)").arg(nuevos[0]));
     for (const QDeadlineTimer plazo(60000); !plazo.hasExpired(); QThread::msleep(50)) {
-        cups_job_t *lista = nullptr;
-        const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &lista, kCola, 1, CUPS_WHICHJOBS_COMPLETED);
-        const cups_job_t *fin = std::find_if(lista, lista + n, [&](const cups_job_t &j) { return j.id == nuevos[0]; });
-        const QString documento = fin == lista + n ? QString() : QString::fromUtf8(fin->title);
-        cupsFreeJobs(n, lista);
-        if (documento.isEmpty()) continue;
-        EXPECT_EQ(documento.toStdString(), titulo.toStdString());
+        if (Atributo(nuevos[0], "job-state") != QLatin1String("completed")) continue;
+        EXPECT_EQ(Atributo(nuevos[0], "job-name").toStdString(), titulo.toStdString());
         const QDir dir(g_carpeta);
         for (const QString &f : dir.entryList({QStringLiteral("*.pdf")}, QDir::Files))
             if (nombre.match(f).hasMatch()) return dir.filePath(f);
     }
     ADD_FAILURE() << "job " << nuevos[0] << " never reached its PDF";
     return QString();
+}
+
+QString Atributo(int id, const char *nombre)
+{
+    ipp_t *peticion = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    ippAddString(peticion, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr,
+                 ("ipp://localhost/jobs/" + std::to_string(id)).c_str());
+    ippAddString(peticion, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    ipp_t *respuesta = cupsDoRequest(CUPS_HTTP_DEFAULT, peticion, "/");
+    ipp_attribute_t *a = ippFindAttribute(respuesta, nombre, IPP_TAG_ZERO);
+    char valor[256] = "";
+    if (a) ippAttributeString(a, valor, sizeof valor);
+    ippDelete(respuesta);
+    return QString::fromUtf8(valor);
 }
 
 namespace {
@@ -109,23 +120,27 @@ QList<QImage> Imagenes(const QString &pdf)
     return r;
 }
 
-double Desvio(const QString &pdf, double anchoCm, double altoCm, bool centrado, double xCm, double yCm)
+QRect Tinta(const QString &pdf, int ppp)
 {
-    // The box of non-white pixels of page 1 at 100 ppp.
     QTemporaryDir dir;
-    Poppler(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-singlefile"), pdf,
+    Poppler(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(ppp), QStringLiteral("-singlefile"), pdf,
                                          dir.filePath(QStringLiteral("p"))});
     const QImage pagina(dir.filePath(QStringLiteral("p.ppm")));
     QRect caja;
     for (int y = 0; y < pagina.height(); ++y)
         for (int x = 0; x < pagina.width(); ++x)
             if (pagina.pixel(x, y) != qRgb(255, 255, 255)) caja |= QRect(x, y, 1, 1);
+    return caja;
+}
+
+double Desvio(const QString &pdf, double anchoCm, double altoCm, bool centrado, double xCm, double yCm)
+{
+    const QRect caja = Tinta(pdf, 100);
     // The printable area as Qt gives it for the queue, in device pixels.
     QPrinter printer(QPrinterInfo::printerInfo(QString::fromLatin1(kCola)), QPrinter::HighResolution);
     const int ppp = printer.resolution();
-    const QRect hoja = printer.pageLayout().fullRectPixels(ppp), area = printer.pageLayout().paintRectPixels(ppp);
-    const double k = static_cast<double>(pagina.width()) / hoja.width(), ancho = anchoCm / 2.54 * ppp,
-                 alto = altoCm / 2.54 * ppp;
+    const QRect area = printer.pageLayout().paintRectPixels(ppp);
+    const double k = 100.0 / ppp, ancho = anchoCm / 2.54 * ppp, alto = altoCm / 2.54 * ppp;
     const double x = area.x() + (centrado ? (area.width() - ancho) / 2 : xCm / 2.54 * ppp);
     const double y = area.y() + (centrado ? (area.height() - alto) / 2 : yCm / 2.54 * ppp);
     // The box's pixels span from its left edge to one past its right one.
@@ -149,6 +164,8 @@ void Intentar(const std::function<void(frmConfigImpresion &)> &acciones, int res
             ADD_FAILURE() << "no print set-up opened";
         return;
     }
+    d->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(d));
     acciones(*d);
     if (d->isVisible()) {
         ADD_FAILURE() << "the print set-up is still open";

@@ -11,6 +11,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -27,12 +28,16 @@ Estado Preparar(QString *motivo);
 // The ids of this process's jobs so far, finished or not.
 QList<int> Trabajos();
 // The one job sent since antes, which must be titled titulo: its PDF once
-// the queue has written it, or "" (with a test failure).
-QString NuevoPDF(const QList<int> &antes, const QString &titulo);
-// The pages of a PDF (poppler's pdfinfo), and its pictures in order as RGB32
-// (pdfimages).
+// the queue has written it, or "" (with a test failure); its id in *id.
+QString NuevoPDF(const QList<int> &antes, const QString &titulo, int *id = nullptr);
+// A job's attribute as text ("" when it has none).
+QString Atributo(int id, const char *nombre);
+// The pages of a PDF (poppler's pdfinfo), its pictures in order as RGB32
+// (pdfimages), and the box of the non-white pixels of page 1 rendered at
+// ppp pixels per inch (pdftoppm).
 int Paginas(const QString &pdf);
 QList<QImage> Imagenes(const QString &pdf);
+QRect Tinta(const QString &pdf, int ppp);
 // How far, in pixels of page 1 rendered at 100 ppp, the picture lies from
 // anchoCm x altoCm centred on the printable area or at xCm, yCm from its
 // corner: the largest distance between corresponding edges.

@@ -4,6 +4,7 @@
 #include "app/estilo.h"
 #include "app/idioma.h"
 #include "platform/colorref.h"
+#include "platform/controles.h"
 #include "platform/filedialogs.h"
 #include "platform/msgbox.h"
 
@@ -26,14 +27,6 @@ constexpr int kVistaAlto = 718;
 constexpr uint32_t kGrisVacio = 0xC0C0C0;
 // A refused resolution, readable on the white box and on the dark window.
 const QString kColorAviso = QStringLiteral("color: #E04040;");
-
-template <class W>
-W *Control(QWidget *padre, const char *nombre)
-{
-    auto *w = new W(padre);
-    w->setObjectName(QString::fromLatin1(nombre));
-    return w;
-}
 
 } // namespace
 
@@ -63,9 +56,7 @@ frmGenerarCartaGrises::frmGenerarCartaGrises(QWidget *parent) : QWidget(parent)
     cmdGrabarFichero_ = Control<QPushButton>(this, "cmdGrabarFichero");
     cmdImprimir_ = Control<QPushButton>(this, "cmdImprimir");
     lblPixels_ = Control<QLabel>(this, "lblPixels");
-    picCartaGris_ = Control<PictureBox>(this, "picCartaGris");
-    picCartaGris_->setFixedSize(kVistaAncho, kVistaAlto);
-    picCartaGris_->S().Redimensionar(kVistaAncho, kVistaAlto);
+    picCartaGris_ = CajaDibujo(this, "picCartaGris", kVistaAncho, kVistaAlto, kGrisVacio);
 
     auto *opciones = new QHBoxLayout(frmPositivoNegativo_);
     opciones->addWidget(optPositivo_);

@@ -13,6 +13,7 @@
 #include "imaging/modimage.h"
 #include "imaging/preview.h"
 #include "platform/colorref.h"
+#include "platform/controles.h"
 #include "platform/msgbox.h"
 #include "platform/numbers.h"
 #include "platform/picturebox.h"
@@ -73,23 +74,6 @@ Conservado &K()
     return k;
 }
 
-template <class W>
-W *Control(QWidget *padre, const char *nombre)
-{
-    auto *w = new W(padre);
-    w->setObjectName(QString::fromLatin1(nombre));
-    return w;
-}
-
-PictureBox *Caja(QWidget *padre, const char *nombre, int ancho, int alto, uint32_t fondo)
-{
-    auto *p = Control<PictureBox>(padre, nombre);
-    p->setFixedSize(ancho, alto);
-    p->S().BackColor = fondo;
-    p->S().Redimensionar(ancho, alto);
-    return p;
-}
-
 int16_t Byte(int v) { return static_cast<int16_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); }
 
 } // namespace
@@ -113,7 +97,7 @@ void frmEditarAplicarCurva::CrearControles()
     Estilo::AplicarOscuro(this);
 
     // Curve, sliders and coordinates.
-    picCurve_ = Caja(this, "picCurve", kLienzo, kLienzo, LienzoCurva::ColorFondo);
+    picCurve_ = CajaDibujo(this, "picCurve", kLienzo, kLienzo, LienzoCurva::ColorFondo);
     lblInput_ = Control<QLabel>(this, "lblInput");
     lblOutput_ = Control<QLabel>(this, "lblOutput");
     Estilo::ColorTexto(lblInput_, 0x707070);
@@ -122,8 +106,8 @@ void frmEditarAplicarCurva::CrearControles()
     lblSliderOutTitle_ = Control<QLabel>(this, "lblSliderOutTitle");
     Estilo::ColorTexto(lblSliderInTitle_, kTextoTenue);
     Estilo::ColorTexto(lblSliderOutTitle_, kTextoTenue);
-    picSliderIn_ = Caja(this, "picSliderIn", kSliderAncho, kSliderAlto, LienzoCurva::ColorFondo);
-    picSliderOut_ = Caja(this, "picSliderOut", kSliderAncho, kSliderAlto, LienzoCurva::ColorFondo);
+    picSliderIn_ = CajaDibujo(this, "picSliderIn", kSliderAncho, kSliderAlto, LienzoCurva::ColorFondo);
+    picSliderOut_ = CajaDibujo(this, "picSliderOut", kSliderAncho, kSliderAlto, LienzoCurva::ColorFondo);
     lblInMin_ = Control<QLabel>(this, "lblInMin");
     lblInMax_ = Control<QLabel>(this, "lblInMax");
     lblOutMin_ = Control<QLabel>(this, "lblOutMin");
@@ -167,8 +151,8 @@ void frmEditarAplicarCurva::CrearControles()
     // Output histogram.
     lblHistCanal_ = Control<QLabel>(this, "lblHistCanal");
     cboHistCanal_ = Control<QComboBox>(this, "cboHistCanal");
-    picHist_ = Caja(this, "picHist", kLienzo, kHistAlto, 0x000000);
-    picHistRampa_ = Caja(this, "picHistRampa", kLienzo, kRampaAlto, 0x000000);
+    picHist_ = CajaDibujo(this, "picHist", kLienzo, kHistAlto, 0x000000);
+    picHistRampa_ = CajaDibujo(this, "picHistRampa", kLienzo, kRampaAlto, 0x000000);
     lblHPromedio_ = Control<QLabel>(this, "lblHPromedio");
     lblHDesv_ = Control<QLabel>(this, "lblHDesv");
     lblHMediana_ = Control<QLabel>(this, "lblHMediana");
@@ -193,7 +177,7 @@ void frmEditarAplicarCurva::CrearControles()
     optOriginal_ = Control<QRadioButton>(frmVer_, "optOriginal");
     chkInvertirTonos_ = Control<QCheckBox>(frmVer_, "chkInvertirTonos");
     chkInvertirHorizontal_ = Control<QCheckBox>(frmVer_, "chkInvertirHorizontal");
-    picMuestra_ = Caja(this, "picMuestra", kMuestraAncho, kMuestraAlto, 0x000000);
+    picMuestra_ = CajaDibujo(this, "picMuestra", kMuestraAncho, kMuestraAlto, 0x000000);
     cmdGuardarImagenCurva_ = Control<QPushButton>(this, "cmdGuardarImagenCurva");
     cmdImprimirImagenCurva_ = Control<QPushButton>(this, "cmdImprimirImagenCurva");
     // Nothing to save or print until a sample and something to apply exist.
@@ -324,25 +308,20 @@ void frmEditarAplicarCurva::CrearControles()
     connect(cmdImprimirImagenCurva_, &QPushButton::clicked, this, [this] { cmdImprimirImagenCurva_Click(); });
     connect(cmdExportACV_, &QPushButton::clicked, this, [this] { cmdExportACV_Click(); });
     connect(tmrRender_, &QTimer::timeout, this, [this] { tmrRender_Timer(); });
-    connect(picCurve_, &PictureBox::MouseDown, this,
-            [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) { picCurve_MouseDown(b, x, y); });
-    connect(picCurve_, &PictureBox::MouseMove, this,
-            [this](Qt::MouseButtons b, Qt::KeyboardModifiers, int x, int y) { picCurve_MouseMove(b, x, y); });
-    connect(picCurve_, &PictureBox::MouseUp, this,
-            [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) { picCurve_MouseUp(b, x, y); });
+    using F = frmEditarAplicarCurva;
+    auto raton = [this](PictureBox *p, void (F::*baja)(Qt::MouseButton, int, int),
+                        void (F::*mueve)(Qt::MouseButtons, int, int), void (F::*sube)(Qt::MouseButton, int, int)) {
+        connect(p, &PictureBox::MouseDown, this,
+                [this, baja](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) { (this->*baja)(b, x, y); });
+        connect(p, &PictureBox::MouseMove, this,
+                [this, mueve](Qt::MouseButtons b, Qt::KeyboardModifiers, int x, int y) { (this->*mueve)(b, x, y); });
+        connect(p, &PictureBox::MouseUp, this,
+                [this, sube](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) { (this->*sube)(b, x, y); });
+    };
+    raton(picCurve_, &F::picCurve_MouseDown, &F::picCurve_MouseMove, &F::picCurve_MouseUp);
+    raton(picSliderIn_, &F::picSliderIn_MouseDown, &F::picSliderIn_MouseMove, &F::picSliderIn_MouseUp);
+    raton(picSliderOut_, &F::picSliderOut_MouseDown, &F::picSliderOut_MouseMove, &F::picSliderOut_MouseUp);
     connect(picCurve_, &PictureBox::DblClick, this, [this](int, int) { picCurve_DblClick(); });
-    connect(picSliderIn_, &PictureBox::MouseDown, this,
-            [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) { picSliderIn_MouseDown(b, x, y); });
-    connect(picSliderIn_, &PictureBox::MouseMove, this,
-            [this](Qt::MouseButtons b, Qt::KeyboardModifiers, int x, int y) { picSliderIn_MouseMove(b, x, y); });
-    connect(picSliderIn_, &PictureBox::MouseUp, this,
-            [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) { picSliderIn_MouseUp(b, x, y); });
-    connect(picSliderOut_, &PictureBox::MouseDown, this,
-            [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) { picSliderOut_MouseDown(b, x, y); });
-    connect(picSliderOut_, &PictureBox::MouseMove, this,
-            [this](Qt::MouseButtons b, Qt::KeyboardModifiers, int x, int y) { picSliderOut_MouseMove(b, x, y); });
-    connect(picSliderOut_, &PictureBox::MouseUp, this,
-            [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) { picSliderOut_MouseUp(b, x, y); });
     connect(picHist_, &PictureBox::MouseMove, this,
             [this](Qt::MouseButtons b, Qt::KeyboardModifiers, int x, int y) { picHist_MouseMove(b, x, y); });
     // The coordinates and the histogram cursor follow the pointer with no
@@ -504,11 +483,7 @@ void frmEditarAplicarCurva::RecibirCurvaGenerada(const int *xs, const int *ys, i
     mCurvaRecibida = true;
 
     ComponerLUTs();
-    RefreshSliders();
-    RedibujarCurvaEHistograma();
-    k.PreviewSucio = true;
-    ActualizarBotonExportar();
-    RefrescarVistaPrevia();
+    MostrarCurvaCambiada();
 }
 
 void frmEditarAplicarCurva::PonerCurvaGuardadaEnMaestra()
@@ -526,10 +501,15 @@ void frmEditarAplicarCurva::RefrescarDesdeCurvaCompartida()
     // The scan evaluator makes the master channel current: the buttons must
     // not go on showing a colour channel that is no longer edited.
     MostrarEstadoMotor();
-    RefreshSliders();
-    RedibujarCurvaEHistograma();
     // The evaluator keeps the curve it replaced as an undo snapshot.
     ActualizarBotonDeshacer();
+    MostrarCurvaCambiada();
+}
+
+void frmEditarAplicarCurva::MostrarCurvaCambiada()
+{
+    RefreshSliders();
+    RedibujarCurvaEHistograma();
     K().PreviewSucio = true;
     ActualizarBotonExportar();
     RefrescarVistaPrevia();
@@ -537,27 +517,16 @@ void frmEditarAplicarCurva::RefrescarDesdeCurvaCompartida()
 
 // --- interpolation ---
 
-void frmEditarAplicarCurva::optCatmullRom_Click()
+void frmEditarAplicarCurva::ElegirInterpolacion(QRadioButton *boton, int16_t modo)
 {
-    if (!optCatmullRom_->isChecked()) return;
-    modEngine::ModoInterpolacion = 0;
+    if (!boton->isChecked()) return;
+    modEngine::ModoInterpolacion = modo;
     modEngine::RegenerarCurvaActual();
-    RefreshSliders();
-    RedibujarCurvaEHistograma();
-    K().PreviewSucio = true;
-    RefrescarVistaPrevia();
+    MostrarCurvaCambiada();
 }
 
-void frmEditarAplicarCurva::optNatural_Click()
-{
-    if (!optNatural_->isChecked()) return;
-    modEngine::ModoInterpolacion = 1;
-    modEngine::RegenerarCurvaActual();
-    RefreshSliders();
-    RedibujarCurvaEHistograma();
-    K().PreviewSucio = true;
-    RefrescarVistaPrevia();
-}
+void frmEditarAplicarCurva::optCatmullRom_Click() { ElegirInterpolacion(optCatmullRom_, 0); }
+void frmEditarAplicarCurva::optNatural_Click() { ElegirInterpolacion(optNatural_, 1); }
 
 bool frmEditarAplicarCurva::EsCurvaIdentidad() const { return LienzoCurva::EsCurvaIdentidad(); }
 
@@ -689,12 +658,8 @@ void frmEditarAplicarCurva::picCurve_MouseUp(Qt::MouseButton, int, int)
     AnotarCambioPulsacion();
     mAntesPulsacion.reset();
     modEngine::RegenerarCurvaActual();
-    RefreshSliders();
     // The timer may have last drawn before the final move.
-    RedibujarCurvaEHistograma();
-    K().PreviewSucio = true;
-    ActualizarBotonExportar();
-    RefrescarVistaPrevia();
+    MostrarCurvaCambiada();
 }
 
 void frmEditarAplicarCurva::picCurve_DblClick()
@@ -768,10 +733,7 @@ void frmEditarAplicarCurva::SliderMouseUp(int16_t &asa)
     asa = EdicionNiveles::Ninguna;
     mAntesPulsacion.reset();
     // The timer may have last drawn before the final move.
-    RedibujarCurvaEHistograma();
-    K().PreviewSucio = true;
-    ActualizarBotonExportar();
-    RefrescarVistaPrevia();
+    MostrarCurvaCambiada();
 }
 
 void frmEditarAplicarCurva::EmpezarPulsacion(bool conLinea)
@@ -873,11 +835,7 @@ void frmEditarAplicarCurva::chkNegar_Click()
     }
 
     RegenerarCurvaActual();
-    RefreshSliders();
-    RedibujarCurvaEHistograma();
-    k.PreviewSucio = true;
-    ActualizarBotonExportar();
-    RefrescarVistaPrevia();
+    MostrarCurvaCambiada();
 }
 
 void frmEditarAplicarCurva::cmdReset_Click()
@@ -897,15 +855,10 @@ void frmEditarAplicarCurva::cmdReset_Click()
     // The channel and curve type buttons show what the engine now holds.
     MostrarEstadoMotor();
 
-    RegenerarCurvaActual();
-    RefreshSliders();
-    RedibujarCurvaEHistograma();
-    ActualizarBotonDeshacer();
-
     mCurvaRecibida = false;
-    K().PreviewSucio = true;
-    ActualizarBotonExportar();
-    RefrescarVistaPrevia();
+    RegenerarCurvaActual();
+    ActualizarBotonDeshacer();
+    MostrarCurvaCambiada();
 }
 
 void frmEditarAplicarCurva::cmdUndo_Click()
@@ -914,12 +867,8 @@ void frmEditarAplicarCurva::cmdUndo_Click()
     modEngine::Deshacer();
     QuitarUltimoHistorial();
     modEngine::RegenerarCurvaActual();
-    RefreshSliders();
-    RedibujarCurvaEHistograma();
     ActualizarBotonDeshacer();
-    K().PreviewSucio = true;
-    ActualizarBotonExportar();
-    RefrescarVistaPrevia();
+    MostrarCurvaCambiada();
 }
 
 void frmEditarAplicarCurva::lstHistorial_Click()
@@ -935,13 +884,9 @@ void frmEditarAplicarCurva::lstHistorial_Click()
     k.Historial.Recortar(k.Historial.Num() - pasos);
 
     modEngine::RegenerarCurvaActual();
-    RefreshSliders();
-    RedibujarCurvaEHistograma();
     ActualizarBotonDeshacer();
     RefrescarListaHistorial();
-    k.PreviewSucio = true;
-    ActualizarBotonExportar();
-    RefrescarVistaPrevia();
+    MostrarCurvaCambiada();
 }
 
 int32_t frmEditarAplicarCurva::PixelACurvaX(int32_t px) const
@@ -1188,11 +1133,7 @@ void frmEditarAplicarCurva::cmdImportACV_Click()
 
     ComponerLUTs();
     MostrarEstadoMotor();
-    RefreshSliders();
-    RedibujarCurvaEHistograma();
-    k.PreviewSucio = true;
-    ActualizarBotonExportar();
-    RefrescarVistaPrevia();
+    MostrarCurvaCambiada();
 }
 
 void frmEditarAplicarCurva::cmdExportACV_Click()

@@ -169,6 +169,10 @@ private:
     void MostrarEstadoMotor();
     void PonerCurvaGuardadaEnMaestra();
     void ElegirCanal(QRadioButton *boton, int16_t canal);
+    void ElegirInterpolacion(QRadioButton *boton, int16_t modo);
+    // After the curve state changed: sliders, canvas, histogram, preview and
+    // the export button show it.
+    void MostrarCurvaCambiada();
     // Slider handlers shared by both sliders: nivelBase 0 for the input
     // levels, 2 for the output levels.
     void SliderMouseDown(PictureBox *pic, int16_t &asa, int16_t nivelBase, Qt::MouseButton boton, int x);

@@ -10,6 +10,7 @@
 #include "imaging/cargar.h"
 #include "imaging/medicion.h"
 #include "platform/colorref.h"
+#include "platform/controles.h"
 #include "platform/filedialogs.h"
 #include "platform/msgbox.h"
 #include "platform/numbers.h"
@@ -45,14 +46,6 @@ constexpr int kCurvaLado = 256;
 const QString kAyudaRejilla = QStringLiteral("Arrastra la rejilla con el raton\nCursores: mover  |  Inicio: reset");
 // A sample line at its usual widest.
 const QString kLineaMasLarga = QStringLiteral("Muestra 100%  Raw=255.0  Corr=255.0  Norm=255");
-
-template <class W>
-W *Control(QWidget *padre, const char *nombre)
-{
-    auto *w = new W(padre);
-    w->setObjectName(QString::fromLatin1(nombre));
-    return w;
-}
 
 // The pictures of the grid buttons.
 enum class Dibujo { Izquierda, Derecha, Arriba, Abajo, Reiniciar, Agrandar, Reducir };
@@ -163,11 +156,7 @@ frmEvaluarEscaneo::frmEvaluarEscaneo(QWidget *parent) : QWidget(parent)
 
     cmdCargarEscaneo_ = Control<QPushButton>(this, "cmdCargarEscaneo");
     lblCartaTitulo_ = Control<QLabel>(this, "lblCartaTitulo");
-    picCartaGris_ = Control<PictureBox>(this, "picCartaGris");
-    picCartaGris_->setFixedSize(kCajaAncho, kCajaAlto);
-    picCartaGris_->S().Redimensionar(kCajaAncho, kCajaAlto);
-    picCartaGris_->S().BackColor = 0;
-    picCartaGris_->S().Cls();
+    picCartaGris_ = CajaDibujo(this, "picCartaGris", kCajaAncho, kCajaAlto, 0);
     chkMostrarAreasAnalizar_ = Control<QCheckBox>(this, "chkMostrarAreasAnalizar");
     cmdIzquierda_ = Control<QPushButton>(this, "cmdIzquierda");
     cmdDerecha_ = Control<QPushButton>(this, "cmdDerecha");
@@ -196,10 +185,7 @@ frmEvaluarEscaneo::frmEvaluarEscaneo(QWidget *parent) : QWidget(parent)
                                   style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 12);
     lblResultado_ = Control<QLabel>(this, "lblResultado");
     lblResultado_->setText(QStringLiteral("Rango dinámico: -"));
-    picCurve_ = Control<PictureBox>(this, "picCurve");
-    picCurve_->setFixedSize(kCurvaLado, kCurvaLado);
-    picCurve_->S().Redimensionar(kCurvaLado, kCurvaLado);
-    picCurve_->S().BackColor = 0x141414;
+    picCurve_ = CajaDibujo(this, "picCurve", kCurvaLado, kCurvaLado, 0x141414);
     cmdGrabaCurva_ = Control<QPushButton>(this, "cmdGrabaCurva");
     cmdEnviarCurvaEditor_ = Control<QPushButton>(this, "cmdEnviarCurvaEditor");
 

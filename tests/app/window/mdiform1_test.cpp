@@ -58,48 +58,33 @@ QStringList CaptionsBarra(MDIForm1 &m)
 
 } // namespace
 
-TEST_F(MainWindowTest, ArrancaEnEspanolConMenusYMarca)
+TEST_F(MainWindowTest, ArrancaEnEspanolYElInglesSobreviveAlReinicio)
 {
     Ajustes::SaveSetting(QStringLiteral("Config"), QStringLiteral("idioma"), QStringLiteral("EN"));
-    MDIForm1 m;
-    EXPECT_EQ(m.windowTitle(), QStringLiteral("ZOLV Halvora"));
-    EXPECT_EQ(m.VersionApp(), QStringLiteral("1.01"));
-    EXPECT_EQ(CaptionsBarra(m),
-              (QStringList{"|", "&Generar carta grises", "|", "Evaluar &escaneo y generar curva", "|",
-                           "Editar &curva e imprimir imagen", "|", "Idioma / Language", "|", "&Ayuda", "|",
-                           "&Acerca de...", "|", "&Salir", "|"}));
-    EXPECT_EQ(Texto(m, "mnuAyudaUso"), QStringLiteral("Cómo usar el programa"));
-    EXPECT_TRUE(m.findChild<QAction *>(QStringLiteral("mnuIdiomaEs"))->isChecked());
-    EXPECT_FALSE(m.findChild<QAction *>(QStringLiteral("mnuIdiomaEn"))->isChecked());
-    // No child window at start.
-    EXPECT_TRUE(m.AreaMDI()->subWindowList().isEmpty());
-}
-
-TEST_F(MainWindowTest, CambioAInglesSobreviveAlReinicio)
-{
-    Ajustes::SaveSetting(QStringLiteral("Config"), QStringLiteral("idioma"), QStringLiteral("es"));
     {
         MDIForm1 m;
-        m.findChild<QAction *>(QStringLiteral("mnuIdiomaEn"))->trigger();
-        EXPECT_EQ(Texto(m, "mnuGenerarCarta"), QStringLiteral("&Generate grayscale chart"));
-        EXPECT_EQ(Texto(m, "mnuCrearCurva"), QStringLiteral("Evaluate &scan and generate curve"));
-        EXPECT_EQ(Texto(m, "mnuEditarCurva"), QStringLiteral("Edit &curve and print image"));
-        EXPECT_EQ(Texto(m, "mnuIdioma"), QStringLiteral("Language / Idioma"));
-        EXPECT_EQ(Texto(m, "mnuAyuda"), QStringLiteral("&Help"));
-        EXPECT_EQ(Texto(m, "mnuAyudaUso"), QStringLiteral("How to use the program"));
-        EXPECT_EQ(Texto(m, "mnuAcercaDe"), QStringLiteral("&About..."));
-        EXPECT_EQ(Texto(m, "mnuSalir"), QStringLiteral("E&xit"));
-        EXPECT_FALSE(m.findChild<QAction *>(QStringLiteral("mnuIdiomaEs"))->isChecked());
-        EXPECT_TRUE(m.findChild<QAction *>(QStringLiteral("mnuIdiomaEn"))->isChecked());
+        EXPECT_EQ((std::pair{m.windowTitle(), m.VersionApp()}), (std::pair{QStringLiteral("ZOLV Halvora"), QStringLiteral("1.01")}));
+        EXPECT_EQ(CaptionsBarra(m),
+                  (QStringList{"|", "&Generar carta grises", "|", "Evaluar &escaneo y generar curva", "|",
+                               "Editar &curva e imprimir imagen", "|", "Idioma / Language", "|", "&Ayuda", "|",
+                               "&Acerca de...", "|", "&Salir", "|"}));
+        EXPECT_EQ(Texto(m, "mnuAyudaUso"), QStringLiteral("Cómo usar el programa"));
+        EXPECT_TRUE(m.findChild<QAction *>(QStringLiteral("mnuIdiomaEs"))->isChecked());
+        EXPECT_TRUE(m.AreaMDI()->subWindowList().isEmpty()); // no child window at start
+
         // Clicking the current language keeps its check mark.
-        m.findChild<QAction *>(QStringLiteral("mnuIdiomaEn"))->trigger();
+        for (int i = 0; i < 2; ++i) m.findChild<QAction *>(QStringLiteral("mnuIdiomaEn"))->trigger();
+        EXPECT_EQ(CaptionsBarra(m),
+                  (QStringList{"|", "&Generate grayscale chart", "|", "Evaluate &scan and generate curve", "|",
+                               "Edit &curve and print image", "|", "Language / Idioma", "|", "&Help", "|", "&About...",
+                               "|", "E&xit", "|"}));
+        EXPECT_EQ(Texto(m, "mnuAyudaUso"), QStringLiteral("How to use the program"));
+        EXPECT_FALSE(m.findChild<QAction *>(QStringLiteral("mnuIdiomaEs"))->isChecked());
         EXPECT_TRUE(m.findChild<QAction *>(QStringLiteral("mnuIdiomaEn"))->isChecked());
     }
     modIdioma::Idioma = QString();
     MDIForm1 m2;
-    EXPECT_EQ(modIdioma::Idioma, QStringLiteral("en"));
-    EXPECT_EQ(Texto(m2, "mnuSalir"), QStringLiteral("E&xit"));
-    EXPECT_EQ(m2.windowTitle(), QStringLiteral("ZOLV Halvora"));
+    EXPECT_EQ((std::pair{modIdioma::Idioma, Texto(m2, "mnuSalir")}), (std::pair{QStringLiteral("en"), QStringLiteral("E&xit")}));
 }
 
 TEST_F(MainWindowTest, SalirPreguntaYNoCierraConNo)
@@ -115,35 +100,35 @@ TEST_F(MainWindowTest, SalirPreguntaYNoCierraConNo)
     cajas.Responder(MsgBox::No);
     m.findChild<QAction *>(QStringLiteral("mnuSalir"))->trigger();
     ASSERT_EQ(cajas.llamadas.size(), 1);
-    EXPECT_EQ(cajas.llamadas[0].texto, QStringLiteral("¿Desea salir de la aplicación?"));
-    EXPECT_EQ(cajas.llamadas[0].titulo, QStringLiteral("Salir"));
-    EXPECT_EQ(cajas.llamadas[0].estilo, MsgBox::YesNo | MsgBox::Question | MsgBox::DefaultButton2);
-    EXPECT_EQ(fin, 0);
-    EXPECT_TRUE(modAppState::FormularioCargado(QStringLiteral("frmAcercaDe")));
+    EXPECT_EQ((std::tuple{cajas.llamadas[0].texto, cajas.llamadas[0].titulo, cajas.llamadas[0].estilo}),
+              (std::tuple{QStringLiteral("¿Desea salir de la aplicación?"), QStringLiteral("Salir"),
+                          MsgBox::YesNo | MsgBox::Question | MsgBox::DefaultButton2}));
+    EXPECT_TRUE(fin == 0 && modAppState::FormularioCargado(QStringLiteral("frmAcercaDe")));
 
     // Yes unloads every window, hidden ones included, then ends.
     acerca->parentWidget()->hide();
     cajas.Responder(MsgBox::Yes);
     m.mnuSalir_Click();
-    EXPECT_EQ(fin, 1);
-    EXPECT_FALSE(modAppState::FormularioCargado(QStringLiteral("frmAcercaDe")));
+    EXPECT_TRUE(fin == 1 && !modAppState::FormularioCargado(QStringLiteral("frmAcercaDe")));
 }
 
-TEST_F(MainWindowTest, VentanasUnicasTraidasAlFrente)
+TEST_F(MainWindowTest, VentanasUnicasYAcercaDe)
 {
+    ShellGuionado shell;
     MDIForm1 m;
     m.show();
-    QWidget *a = m.MostrarVentana(QStringLiteral("frmAcercaDe"));
-    QWidget *b = m.MostrarVentana(QStringLiteral("frmAcercaDe"));
-    EXPECT_EQ(a, b);
+    auto *a = static_cast<frmAcercaDe *>(m.MostrarVentana(QStringLiteral("frmAcercaDe")));
+    EXPECT_EQ(m.MostrarVentana(QStringLiteral("frmAcercaDe")), a);
     EXPECT_EQ(m.AreaMDI()->subWindowList().size(), 1);
     // The About box reads the frame's texts; its caption is set only by a language change.
-    EXPECT_EQ(a->findChild<QLabel *>(QStringLiteral("lblVersion"))->text(), QStringLiteral("Vers. 1.01"));
-    EXPECT_EQ(a->findChild<QLabel *>(QStringLiteral("lblWeb"))->text(), m.WebApp());
+    EXPECT_EQ((std::pair{a->findChild<QLabel *>(QStringLiteral("lblVersion"))->text(), a->findChild<QLabel *>(QStringLiteral("lblWeb"))->text()}),
+              (std::pair{QStringLiteral("Vers. 1.01"), m.WebApp()}));
     modIdioma::CambiarIdioma(QStringLiteral("en"));
     EXPECT_EQ(a->windowTitle(), QStringLiteral("About..."));
     modIdioma::CambiarIdioma(QStringLiteral("es"));
     EXPECT_EQ(a->windowTitle(), QStringLiteral("Acerca de..."));
+    a->AbrirPaginaWeb();
+    EXPECT_EQ(shell.abiertos, QStringList{m.WebApp()});
 }
 
 TEST_F(MainWindowTest, ManualPorIdiomaConReservaEspanola)
@@ -151,39 +136,23 @@ TEST_F(MainWindowTest, ManualPorIdiomaConReservaEspanola)
     ShellGuionado shell;
     CajasGuionadas cajas;
     MDIForm1 m;
-    // No manual at all: nothing happens.
-    m.MostrarManual();
-    EXPECT_TRUE(shell.abiertos.isEmpty());
-
+    m.MostrarManual(); // no manual at all: nothing happens
+    const QString es = carpeta.filePath(QStringLiteral("ayuda/halvora_manual_es.html")),
+                  en = carpeta.filePath(QStringLiteral("ayuda/halvora_manual_en.html"));
     Manual("halvora_manual_es.html");
     modIdioma::CambiarIdioma(QStringLiteral("en"));
-    m.findChild<QAction *>(QStringLiteral("mnuAyudaUso"))->trigger();
-    ASSERT_EQ(shell.abiertos.size(), 1);
-    EXPECT_EQ(shell.abiertos[0], carpeta.filePath(QStringLiteral("ayuda/halvora_manual_es.html")));
-
+    m.findChild<QAction *>(QStringLiteral("mnuAyudaUso"))->trigger(); // the Spanish one stands in
     Manual("halvora_manual_en.html");
     m.MostrarManual();
-    EXPECT_EQ(shell.abiertos.last(), carpeta.filePath(QStringLiteral("ayuda/halvora_manual_en.html")));
     modIdioma::CambiarIdioma(QStringLiteral("es"));
     m.MostrarManual();
-    EXPECT_EQ(shell.abiertos.last(), carpeta.filePath(QStringLiteral("ayuda/halvora_manual_es.html")));
+    EXPECT_EQ(shell.abiertos, QStringList({es, en, es}));
     EXPECT_TRUE(cajas.llamadas.isEmpty());
 
     // No browser or viewer: the user is told where the manual is.
     shell.exito = false;
     m.MostrarManual();
     ASSERT_EQ(cajas.llamadas.size(), 1);
-    EXPECT_TRUE(cajas.llamadas[0].texto.endsWith(
-        QStringLiteral(":\r\n") + carpeta.filePath(QStringLiteral("ayuda/halvora_manual_es.html"))));
+    EXPECT_TRUE(cajas.llamadas[0].texto.endsWith(QStringLiteral(":\r\n") + es));
     EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Information);
-}
-
-TEST_F(MainWindowTest, AcercaDeAbreLaWeb)
-{
-    ShellGuionado shell;
-    MDIForm1 m;
-    auto *a = static_cast<frmAcercaDe *>(m.MostrarVentana(QStringLiteral("frmAcercaDe")));
-    a->AbrirPaginaWeb();
-    ASSERT_EQ(shell.abiertos.size(), 1);
-    EXPECT_EQ(shell.abiertos[0], m.WebApp());
 }

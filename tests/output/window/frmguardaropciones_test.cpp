@@ -53,8 +53,7 @@ protected:
         bool corrio = false;
         QTimer::singleShot(0, &d(), [&] {
             corrio = true;
-            EXPECT_TRUE(d().isVisible());
-            EXPECT_TRUE(d().isModal());
+            EXPECT_TRUE(d().isVisible() && d().isModal());
             acciones();
             if (d().isVisible()) {
                 ADD_FAILURE() << "the dialog is still open";
@@ -62,9 +61,10 @@ protected:
             }
         });
         d().ShowDialog();
-        EXPECT_TRUE(corrio);
-        EXPECT_FALSE(d().isVisible());
+        EXPECT_TRUE(corrio && !d().isVisible());
     }
+    // The result of the last opening.
+    std::tuple<bool, int, int, QString> Resultado() { return {d().Aceptado(), d().FifDestino(), d().saveFlag(), d().RutaDestino()}; }
 
     frmGuardarOpciones &d() { return frmGuardarOpciones::Instancia(); }
     QString Ruta(const char *nombre) { return dir.filePath(QString::fromUtf8(nombre)); }
@@ -80,8 +80,7 @@ TEST_F(DialogoGuardar, PrimerUsoConOrigenTiffYSusOpciones)
 {
     Usar(Ruta("retrato.TIFF"), [&] {
         EXPECT_TRUE(Marcado("optTIFF"));
-        EXPECT_EQ(Nombre(), QStringLiteral("retrato _ curva aplicada.tif"));
-        EXPECT_EQ(d().CarpetaDestino(), dir.path());
+        EXPECT_EQ((std::pair{Nombre(), d().CarpetaDestino()}), (std::pair{QStringLiteral("retrato _ curva aplicada.tif"), dir.path()}));
 
         auto *cbo = C<QComboBox>("cboTiffCompr");
         QStringList entradas;
@@ -98,10 +97,7 @@ TEST_F(DialogoGuardar, PrimerUsoConOrigenTiffYSusOpciones)
 
         for (const char *n : {"chkTiffPredictor", "chkTiffBigEndian", "cmdAceptar"}) Clic(n);
     });
-    EXPECT_TRUE(d().Aceptado());
-    EXPECT_EQ(d().FifDestino(), 18);
-    EXPECT_EQ(d().saveFlag(), 0x34000);
-    EXPECT_EQ(d().RutaDestino(), Ruta("retrato _ curva aplicada.tif"));
+    EXPECT_EQ(Resultado(), (std::tuple{true, 18, 0x34000, Ruta("retrato _ curva aplicada.tif")}));
     EXPECT_TRUE(cajas.llamadas.isEmpty());
 }
 
@@ -109,8 +105,7 @@ TEST_F(DialogoGuardar, OpcionesSeConservanYElRestoSeReiniciaAlReabrir)
 {
     frmGuardarOpciones *primera = &d();
     Usar(Ruta("foto.jpg"), [&] {
-        EXPECT_TRUE(Marcado("optJPEG"));
-        EXPECT_EQ(Nombre(), QStringLiteral("foto _ curva aplicada.jpg"));
+        EXPECT_TRUE(Marcado("optJPEG") && Nombre() == QStringLiteral("foto _ curva aplicada.jpg"));
         C<QScrollBar>("scrCalidad")->setValue(80);
         EXPECT_EQ(C<QLabel>("lblCalidadVal")->text(), QStringLiteral("80"));
         Clic("chkJpegProgresivo");
@@ -123,35 +118,27 @@ TEST_F(DialogoGuardar, OpcionesSeConservanYElRestoSeReiniciaAlReabrir)
         EXPECT_FALSE(C("scrWebpCalidad")->isEnabled());
         Clic("cmdAceptar");
     });
-    EXPECT_TRUE(d().Aceptado());
-    EXPECT_EQ(d().FifDestino(), FIF_WEBP);
-    EXPECT_EQ(d().saveFlag(), WEBP_LOSSLESS);
-    EXPECT_EQ(d().RutaDestino(), Ruta("foto _ curva aplicada.webp"));
+    EXPECT_EQ(Resultado(), (std::tuple{true, int(FIF_WEBP), int(WEBP_LOSSLESS), Ruta("foto _ curva aplicada.webp")}));
 
     // Reopened for another source: result, folder, name and format start
     // again, the options stay; the close box cancels and keeps the instance.
     QTemporaryDir otra;
     const QString origen = otra.filePath(QStringLiteral("otra.png"));
     d().Init(origen, nullptr);
-    EXPECT_FALSE(d().Aceptado());
-    EXPECT_EQ(d().saveFlag(), 0);
-    EXPECT_EQ(d().FifDestino(), FIF_WEBP); // kept until the next Guardar
+    // The format is kept until the next Guardar.
+    EXPECT_EQ((std::tuple{d().Aceptado(), d().saveFlag(), d().FifDestino()}), (std::tuple{false, 0, int(FIF_WEBP)}));
     Usar(origen, [&] {
-        EXPECT_EQ(d().CarpetaDestino(), otra.path());
         EXPECT_TRUE(Marcado("optPNG"));
-        EXPECT_EQ(Nombre(), QStringLiteral("otra _ curva aplicada.png"));
+        EXPECT_EQ((std::pair{Nombre(), d().CarpetaDestino()}), (std::pair{QStringLiteral("otra _ curva aplicada.png"), otra.path()}));
         EXPECT_EQ(std::pair(C<QScrollBar>("scrCalidad")->value(), C<QScrollBar>("scrPngCompr")->value()), std::pair(80, 0));
         EXPECT_TRUE(Marcado("chkJpegProgresivo") && Marcado("chkWebpLossless"));
         EXPECT_FALSE(d().close()); // refused as an unload
     });
     EXPECT_FALSE(d().Aceptado());
-    EXPECT_EQ(&d(), primera);
-    EXPECT_EQ(Ventanas::Buscar(QStringLiteral("frmGuardarOpciones")), primera);
+    EXPECT_TRUE(&d() == primera && Ventanas::Buscar(QStringLiteral("frmGuardarOpciones")) == primera);
 
     Usar(origen, [&] { Clic("cmdAceptar"); });
-    EXPECT_TRUE(d().Aceptado());
-    EXPECT_EQ(d().FifDestino(), FIF_PNG);
-    EXPECT_EQ(d().saveFlag(), PNG_Z_NO_COMPRESSION);
+    EXPECT_EQ(Resultado(), (std::tuple{true, int(FIF_PNG), int(PNG_Z_NO_COMPRESSION), otra.filePath("otra _ curva aplicada.png")}));
 }
 
 TEST_F(DialogoGuardar, SinOrigenYNombreEnBlanco)
@@ -159,25 +146,20 @@ TEST_F(DialogoGuardar, SinOrigenYNombreEnBlanco)
     modIdioma::Idioma = QStringLiteral("en");
     Usar(QString(), [&] {
         EXPECT_TRUE(Marcado("optJPEG"));
-        EXPECT_EQ(Nombre(), QStringLiteral(" _ curva aplicada"));
-        EXPECT_EQ(d().CarpetaDestino(), GuardarOpciones::CarpetaPorDefecto());
-
+        EXPECT_EQ((std::pair{Nombre(), d().CarpetaDestino()}),
+                  (std::pair{QStringLiteral(" _ curva aplicada"), GuardarOpciones::CarpetaPorDefecto()}));
         Escribir("   ");
         Clic("cmdAceptar");
         ASSERT_EQ(cajas.llamadas.size(), 1);
-        EXPECT_EQ(cajas.llamadas[0].texto, QStringLiteral("Enter a file name."));
-        EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Exclamation);
-        EXPECT_TRUE(cajas.llamadas[0].titulo.isEmpty());
+        EXPECT_EQ((std::tuple{cajas.llamadas[0].texto, cajas.llamadas[0].titulo, cajas.llamadas[0].Icono()}),
+                  (std::tuple{QStringLiteral("Enter a file name."), QString(), int(MsgBox::Exclamation)}));
         EXPECT_TRUE(d().isVisible() && !d().Aceptado());
 
         // A name with another format's extension gets the chosen format's.
         Escribir("prueba.png");
         Clic("cmdAceptar");
     });
-    EXPECT_TRUE(d().Aceptado());
-    EXPECT_EQ(d().RutaDestino(), GuardarOpciones::CarpetaPorDefecto() + QStringLiteral("/prueba.jpg"));
-    EXPECT_EQ(d().FifDestino(), FIF_JPEG);
-    EXPECT_EQ(d().saveFlag(), 92);
+    EXPECT_EQ(Resultado(), (std::tuple{true, int(FIF_JPEG), 92, GuardarOpciones::CarpetaPorDefecto() + QStringLiteral("/prueba.jpg")}));
 
     // A source the library cannot write keeps JPEG; the name box may show
     // its extension, the target still ends in ".jpg".
@@ -193,25 +175,20 @@ TEST_F(DialogoGuardar, ExaminarEmpiezaEnLaCarpetaDelOrigen)
     Usar(Ruta("foto.webp"), [&] {
         EXPECT_TRUE(Marcado("optWEBP"));
         Clic("cmdExaminar");
-        EXPECT_EQ(d().CarpetaDestino(), dir.path());
-        EXPECT_EQ(Nombre(), QStringLiteral("foto _ curva aplicada.webp"));
-
+        EXPECT_EQ((std::pair{Nombre(), d().CarpetaDestino()}), (std::pair{QStringLiteral("foto _ curva aplicada.webp"), dir.path()}));
         Clic("cmdExaminar");
-        EXPECT_EQ(d().CarpetaDestino(), otra.path());
-        EXPECT_EQ(Nombre(), QStringLiteral("nuevo.png"));
+        EXPECT_EQ((std::pair{Nombre(), d().CarpetaDestino()}), (std::pair{QStringLiteral("nuevo.png"), otra.path()}));
         EXPECT_TRUE(Marcado("optWEBP")); // the format stays
         Clic("cmdAceptar");
     });
     ASSERT_EQ(dialogos.peticiones.size(), 2);
     const Dialogos::Peticion &p = dialogos.peticiones[0];
-    EXPECT_TRUE(p.guardar);
-    EXPECT_EQ(p.titulo, QStringLiteral("Guardar imagen con curva aplicada"));
-    ASSERT_EQ(p.filtros.size(), 1);
-    EXPECT_EQ(QStringList({p.filtros[0].descripcion, p.filtros[0].patrones, p.carpetaInicial, p.nombreArchivo, p.extensionDefecto}),
-              QStringList({"WebP (*.webp)", "*.webp", dir.path(), "foto _ curva aplicada.webp", "webp"}));
-    EXPECT_TRUE(d().Aceptado());
-    EXPECT_EQ(d().RutaDestino(), otra.filePath(QStringLiteral("nuevo.webp")));
-    EXPECT_EQ(d().FifDestino(), FIF_WEBP);
+    ASSERT_TRUE(p.guardar && p.filtros.size() == 1);
+    EXPECT_EQ(QStringList({p.titulo, p.filtros[0].descripcion, p.filtros[0].patrones, p.carpetaInicial, p.nombreArchivo,
+                           p.extensionDefecto}),
+              QStringList({"Guardar imagen con curva aplicada", "WebP (*.webp)", "*.webp", dir.path(),
+                           "foto _ curva aplicada.webp", "webp"}));
+    EXPECT_EQ(Resultado(), (std::tuple{true, int(FIF_WEBP), d().saveFlag(), otra.filePath(QStringLiteral("nuevo.webp"))}));
 }
 
 TEST_F(DialogoGuardar, ReemplazarUnArchivoExistenteSePregunta)
@@ -229,8 +206,7 @@ TEST_F(DialogoGuardar, ReemplazarUnArchivoExistenteSePregunta)
         const MsgBox::Llamada &l = cajas.llamadas[0];
         EXPECT_EQ(l.texto, QStringLiteral("El archivo ya existe:\r\n") + Ruta("retrato.jpg") +
                                QStringLiteral("\r\n¿Desea reemplazarlo?"));
-        EXPECT_EQ(l.Botones(), MsgBox::YesNo);
-        EXPECT_TRUE(l.SegundoPorDefecto());
+        EXPECT_TRUE(l.Botones() == MsgBox::YesNo && l.SegundoPorDefecto());
         EXPECT_TRUE(d().isVisible() && !d().Aceptado());
         Clic("cmdCancelar");
     });
@@ -243,8 +219,7 @@ TEST_F(DialogoGuardar, ReemplazarUnArchivoExistenteSePregunta)
         Clic("cmdAceptar");
     });
     EXPECT_EQ(cajas.llamadas.size(), 2);
-    EXPECT_TRUE(d().Aceptado());
-    EXPECT_EQ(d().RutaDestino(), Ruta("existe.jpg"));
+    EXPECT_TRUE(d().Aceptado() && d().RutaDestino() == Ruta("existe.jpg"));
 
     // A path the Save-as dialog already asked about is not asked twice; a
     // name that does not exist is not asked about at all.
@@ -253,11 +228,8 @@ TEST_F(DialogoGuardar, ReemplazarUnArchivoExistenteSePregunta)
         Clic("cmdExaminar");
         Clic("cmdAceptar");
     });
-    EXPECT_EQ(cajas.llamadas.size(), 2);
-    EXPECT_TRUE(d().Aceptado());
     Usar(origen, [&] { Clic("cmdAceptar"); });
-    EXPECT_EQ(cajas.llamadas.size(), 2);
-    EXPECT_TRUE(d().Aceptado());
+    EXPECT_TRUE(cajas.llamadas.size() == 2 && d().Aceptado());
 }
 
 TEST_F(DialogoGuardar, ElMarcoLoDescargaAlSalir)
@@ -265,8 +237,7 @@ TEST_F(DialogoGuardar, ElMarcoLoDescargaAlSalir)
     QPointer<frmGuardarOpciones> p = &d();
     d().Init(QString(), nullptr);
     MDIForm1::DescargarVentana(p.data());
-    EXPECT_TRUE(p.isNull());
-    EXPECT_EQ(Ventanas::Buscar(QStringLiteral("frmGuardarOpciones")), nullptr);
+    EXPECT_TRUE(p.isNull() && !Ventanas::Buscar(QStringLiteral("frmGuardarOpciones")));
     // A later use loads it again, with the design values.
     EXPECT_FALSE(d().Aceptado());
     EXPECT_EQ(d().findChild<QScrollBar *>(QStringLiteral("scrCalidad"))->value(), 92);

@@ -31,10 +31,7 @@ TEST(LienzoGeometria, ValuesLandOnTheSixPixelMarginedPlot)
     const struct { int v, x, y; } casos[] = {
         {0, 6, 354}, {255, 354, 6}, {128, 181, 179}, {50, 74, 286}, {200, 279, 81},
     };
-    for (const auto &c : casos) {
-        EXPECT_EQ(XDeValor(c.v, 360), c.x) << c.v;
-        EXPECT_EQ(YDeValor(c.v, 360), c.y) << c.v;
-    }
+    for (const auto &c : casos) EXPECT_EQ((std::pair{XDeValor(c.v, 360), YDeValor(c.v, 360)}), (std::pair{c.x, c.y})) << c.v;
 }
 
 TEST(LienzoGeometria, PixelToCurveRoundsHalvesToEvenThroughTheLevelsAndClamps)
@@ -65,45 +62,36 @@ TEST(LienzoGeometria, PixelToCurveRoundsHalvesToEvenThroughTheLevelsAndClamps)
     modEngine::EntradaNegro[2] = 50;
     modEngine::EntradaBlanco[2] = 200;
     modEngine::SalidaBlanco[2] = 127;
-    EXPECT_EQ(PixelACurvaX(180, 360), 132);
-    EXPECT_EQ(PixelACurvaY(180, 360), 0);
+    EXPECT_EQ((std::pair{PixelACurvaX(180, 360), PixelACurvaY(180, 360)}), (std::pair{132, 0}));
     modEngine::CanalActual = 0;
-    EXPECT_EQ(PixelACurvaX(180, 360), 128);
-    EXPECT_EQ(PixelACurvaY(180, 360), 255 - 128);
+    EXPECT_EQ((std::pair{PixelACurvaX(180, 360), PixelACurvaY(180, 360)}), (std::pair{128, 255 - 128}));
 }
 
 TEST(LienzoGeometria, PointsAreDrawnThroughTheLevels)
 {
     Identidad();
-    int x = 0, y = 0;
-    CentroPunto(0, 360, 360, x, y);
-    EXPECT_EQ(QPoint(x, y), QPoint(6, 354));
-    CentroPunto(1, 360, 360, x, y);
-    EXPECT_EQ(QPoint(x, y), QPoint(354, 6));
-
+    const auto centro = [](int k) {
+        int x = 0, y = 0;
+        CentroPunto(k, 360, 360, x, y);
+        return QPoint(x, y);
+    };
+    EXPECT_EQ((std::pair{centro(0), centro(1)}), (std::pair{QPoint(6, 354), QPoint(354, 6)}));
     modEngine::EntradaNegro[0] = 50;
     modEngine::EntradaBlanco[0] = 200;
-    CentroPunto(0, 360, 360, x, y);
-    EXPECT_EQ(x, XDeValor(50, 360));
-    CentroPunto(1, 360, 360, x, y);
-    EXPECT_EQ(x, XDeValor(200, 360));
+    EXPECT_EQ((std::pair{centro(0).x(), centro(1).x()}), (std::pair{XDeValor(50, 360), XDeValor(200, 360)}));
     // Equal input levels count as a range of 1: input 255 lands at 101.
     modEngine::EntradaNegro[0] = 100;
     modEngine::EntradaBlanco[0] = 100;
     modEngine::SalidaBlanco[0] = 100;
-    CentroPunto(1, 360, 360, x, y);
-    EXPECT_EQ(QPoint(x, y), QPoint(XDeValor(101, 360), YDeValor(100, 360)));
+    EXPECT_EQ(centro(1), QPoint(XDeValor(101, 360), YDeValor(100, 360)));
 }
 
 TEST(LienzoDibujo, CanvasShowsGridDiagonalBarsCurveAndPoints)
 {
     Identidad();
     modEngine::NumPuntos[0] = 3;
-    modEngine::PuntoX[0][1] = 128;
-    modEngine::PuntoY[0][1] = 128;
+    modEngine::PuntoX[0][1] = modEngine::PuntoY[0][1] = modEngine::PuntoY[0][2] = modEngine::PuntoY[0][0] = 128;
     modEngine::PuntoX[0][2] = 255;
-    modEngine::PuntoY[0][2] = 128;
-    modEngine::PuntoY[0][0] = 128;
     for (uint8_t *t : {modEngine::LutR, modEngine::LutG, modEngine::LutB}) std::memset(t, 128, 256);
     int32_t fondo[256] = {};
     fondo[0] = 10;
@@ -129,9 +117,7 @@ TEST(LienzoDibujo, CanvasShowsGridDiagonalBarsCurveAndPoints)
     Identidad();
     modEngine::CanalActual = 1;
     DibujarCurva(s, nullptr);
-    EXPECT_EQ(s.Point(181, 340), ColorFondo);
-    EXPECT_EQ(s.Point(180, 180), ColorCanal(1));
-    EXPECT_EQ(s.Point(6, 350), ColorCanal(1));
+    EXPECT_EQ((std::array{s.Point(181, 340), s.Point(180, 180), s.Point(6, 350)}), (std::array{ColorFondo, ColorCanal(1), ColorCanal(1)}));
 }
 
 TEST(LienzoDibujo, SlidersAndRamp)
@@ -139,22 +125,17 @@ TEST(LienzoDibujo, SlidersAndRamp)
     Superficie s(176, 25);
     DibujarSlider(s, 0, 255);
     EXPECT_EQ(PosicionAsa(255, 176), 175);
-    EXPECT_EQ(s.Point(88, 12), ColorBanda);
-    EXPECT_EQ(s.Point(0, 0), Blanco);
-    EXPECT_EQ(s.Point(175, 0), Blanco);
+    EXPECT_EQ((std::array{s.Point(88, 12), s.Point(0, 0), s.Point(175, 0)}), (std::array{ColorBanda, Blanco, Blanco}));
     // 50 / 255 x 175 = 34.3, 200 / 255 x 175 = 137.3
     DibujarSlider(s, 50, 200);
-    EXPECT_EQ(s.Point(34, 0), Blanco);
-    EXPECT_EQ(s.Point(137, 0), Blanco);
-    EXPECT_EQ(s.Point(20, 12), ColorFondo);
-    EXPECT_EQ(s.Point(80, 12), ColorBanda);
-    EXPECT_EQ(s.Point(160, 12), ColorFondo);
+    EXPECT_EQ((std::array{s.Point(34, 0), s.Point(137, 0), s.Point(20, 12), s.Point(80, 12), s.Point(160, 12)}),
+              (std::array{Blanco, Blanco, ColorFondo, ColorBanda, ColorFondo}));
 
     Superficie r(360, 11);
     DibujarRampa(r);
-    EXPECT_EQ(r.Point(0, 5), ColorRef::Gris(0));
-    EXPECT_EQ(r.Point(359, 10), ColorRef::Gris(255));
-    EXPECT_EQ(r.Point(180, 0), ColorRef::Gris(128)); // 180 / 359 x 255 = 127.86
+    // 180 / 359 x 255 = 127.86
+    EXPECT_EQ((std::array{r.Point(0, 5), r.Point(359, 10), r.Point(180, 0)}),
+              (std::array{ColorRef::Gris(0), ColorRef::Gris(255), ColorRef::Gris(128)}));
 }
 
 TEST(LienzoHistogramas, OutputCountsFollowTheTables)
@@ -173,22 +154,14 @@ TEST(LienzoHistogramas, OutputCountsFollowTheTables)
         inv[i] = static_cast<uint8_t>(255 - i);
     }
     const HistogramasSalida a = CalcularHistogramasSalida(hist, id, id, id);
-    for (int i = 0; i < 256; ++i) {
-        EXPECT_EQ(a.rojo[i], hist[1][i]);
-        EXPECT_EQ(a.luma[i], hist[4][i]);
-    }
+    for (int i = 0; i < 256; ++i) EXPECT_EQ((std::pair{a.rojo[i], a.luma[i]}), (std::pair{hist[1][i], hist[4][i]})) << i;
     // A constant curve moves every count into bin 128.
     const HistogramasSalida b = CalcularHistogramasSalida(hist, cte, cte, cte);
-    EXPECT_EQ(b.luma[128], total);
-    EXPECT_EQ(b.azul[128], 7 * 256);
-    EXPECT_EQ(b.verde[127], 0);
+    EXPECT_EQ((std::array<int64_t, 3>{b.luma[128], b.azul[128], b.verde[127]}), (std::array<int64_t, 3>{total, 7 * 256, 0}));
     // Luma of a grey through unequal tables: 0.2126 x 255 = 54.2, 0.7874 x 255 = 200.8.
     const HistogramasSalida c = CalcularHistogramasSalida(hist, inv, id, id);
-    EXPECT_EQ(c.rojo[255], hist[1][0]);
-    EXPECT_EQ(BinLuma(255, 0, 0), 54);
-    EXPECT_EQ(BinLuma(0, 255, 255), 201);
-    EXPECT_EQ(c.luma[54], hist[4][0]);
-    EXPECT_EQ(c.luma[201], hist[4][255]);
+    EXPECT_EQ((std::pair{BinLuma(255, 0, 0), BinLuma(0, 255, 255)}), (std::pair{54, 201}));
+    EXPECT_EQ((std::array{c.rojo[255], c.luma[54], c.luma[201]}), (std::array{hist[1][0], hist[4][0], hist[4][255]}));
     // No sample: nothing counted.
     const HistogramasSalida d = CalcularHistogramasSalida(nullptr, id, id, id);
     for (int i = 0; i < 256; ++i) EXPECT_EQ(d.luma[i] + d.rojo[i] + d.verde[i] + d.azul[i], 0);
@@ -200,10 +173,10 @@ TEST(LienzoTablas, IdentityIsJudgedOnTheWholeCurve)
     Identidad();
     modEngine::LutB[255] = 254;
     EXPECT_TRUE(EsCurvaIdentidad());
-    modEngine::EntradaNegro[1] = 40; // a red level, red not being edited
-    EXPECT_FALSE(EsCurvaIdentidad());
-    modEngine::EntradaNegro[1] = 0;
-    modEngine::PuntoY[0][1] = 10;
-    EXPECT_FALSE(EsCurvaIdentidad());
+    for (int16_t *v : {&modEngine::EntradaNegro[1], &modEngine::PuntoY[0][1]}) { // a red level, red not being edited
+        *v = 40;
+        EXPECT_FALSE(EsCurvaIdentidad());
+        Identidad();
+    }
     EXPECT_EQ(NombreCanal(7), QStringLiteral("?"));
 }

@@ -10,48 +10,30 @@
 
 using namespace InfoImagen;
 
-TEST(InfoImagenTextos, SizesPrintSizeAndResolution)
+TEST(InfoImagenTextos, SizesPrintSizeResolutionAndNumbers)
 {
     modIdioma::Idioma = QStringLiteral("es");
-    EXPECT_EQ(TextoPixeles(3000, 2000), QStringLiteral("3,000 x 2,000 px"));
-    EXPECT_EQ(TextoPixeles(999, 1000000), QStringLiteral("999 x 1,000,000 px"));
-    EXPECT_EQ(TextoMedidas(3000, 2000, 300, 300), QStringLiteral("25.40 x 16.93 cm"));
-    EXPECT_EQ(TextoResolucion(300, 300), QStringLiteral("300 ppp"));
-    EXPECT_EQ(TextoResolucion(300, 600), QStringLiteral("300 x 600 ppp"));
-    EXPECT_EQ(TextoMedidas(3000, 2000, 300, 600), QStringLiteral("25.40 x 8.47 cm"));
-
-    // Missing resolutions.
-    EXPECT_EQ(TextoMedidas(3000, 2000, 0, 300), QStringLiteral("Sin datos"));
-    EXPECT_EQ(TextoResolucion(0, 300), QStringLiteral("Sin datos"));
-    EXPECT_EQ(TextoMedidas(3000, 2000, 300, 0), QStringLiteral("Sin datos"));
-    EXPECT_EQ(TextoResolucion(300, 0), QStringLiteral("300 ppp"));
-    EXPECT_EQ(TextoEspacioColor(QStringLiteral("   ")), QStringLiteral("Sin perfil"));
-    EXPECT_EQ(TextoEspacioColor(QString()), QStringLiteral("Sin perfil"));
-    // Shown untrimmed.
-    EXPECT_EQ(TextoEspacioColor(QStringLiteral(" sRGB ")), QStringLiteral(" sRGB "));
+    // Missing resolutions; a profile name is shown untrimmed.
+    const std::pair<QString, const char *> casos[] = {
+        {TextoPixeles(3000, 2000), "3,000 x 2,000 px"}, {TextoPixeles(999, 1000000), "999 x 1,000,000 px"},
+        {TextoMedidas(3000, 2000, 300, 300), "25.40 x 16.93 cm"}, {TextoMedidas(3000, 2000, 300, 600), "25.40 x 8.47 cm"},
+        {TextoResolucion(300, 300), "300 ppp"}, {TextoResolucion(300, 600), "300 x 600 ppp"},
+        {TextoMedidas(3000, 2000, 0, 300), "Sin datos"}, {TextoMedidas(3000, 2000, 300, 0), "Sin datos"},
+        {TextoResolucion(0, 300), "Sin datos"}, {TextoResolucion(300, 0), "300 ppp"},
+        {TextoEspacioColor(QStringLiteral("   ")), "Sin perfil"}, {TextoEspacioColor(QString()), "Sin perfil"},
+        {TextoEspacioColor(QStringLiteral(" sRGB ")), " sRGB "},
+        // Halves to even.
+        {FormatoFijo(72.5, 0), "72"}, {FormatoFijo(73.5, 0), "74"}, {FormatoFijo(299.9994, 0), "300"},
+        {FormatoFijo(0.125, 2), "0.12"}, {FormatoFijo(0.375, 2), "0.38"}, {FormatoFijo(200, 2), "200.00"},
+        {FormatoFijo(12345.678, 2), "12345.68"}, {FormatoFijo(0.05, 2), "0.05"}, {FormatoFijo(-1.5, 0), "-2"},
+        {FormatoMiles(0), "0"}, {FormatoMiles(100), "100"}, {FormatoMiles(1000), "1,000"}, {FormatoMiles(-1234567), "-1,234,567"},
+    };
+    for (const auto &[obtenido, esperado] : casos) EXPECT_EQ(obtenido.toStdString(), esperado);
 
     modIdioma::Idioma = QStringLiteral("en");
-    EXPECT_EQ(TextoMedidas(10, 10, -1, 72), QStringLiteral("No data"));
-    EXPECT_EQ(TextoResolucion(-5, 72), QStringLiteral("No data"));
-    EXPECT_EQ(TextoEspacioColor(QStringLiteral(" ")), QStringLiteral("No profile"));
+    EXPECT_EQ(QStringList({TextoMedidas(10, 10, -1, 72), TextoResolucion(-5, 72), TextoEspacioColor(QStringLiteral(" "))}),
+              QStringList({"No data", "No data", "No profile"}));
     modIdioma::Idioma = QStringLiteral("es");
-}
-
-TEST(InfoImagenTextos, NumbersRoundHalvesToEven)
-{
-    EXPECT_EQ(FormatoFijo(72.5, 0), QStringLiteral("72"));
-    EXPECT_EQ(FormatoFijo(73.5, 0), QStringLiteral("74"));
-    EXPECT_EQ(FormatoFijo(299.9994, 0), QStringLiteral("300"));
-    EXPECT_EQ(FormatoFijo(0.125, 2), QStringLiteral("0.12"));
-    EXPECT_EQ(FormatoFijo(0.375, 2), QStringLiteral("0.38"));
-    EXPECT_EQ(FormatoFijo(200, 2), QStringLiteral("200.00"));
-    EXPECT_EQ(FormatoFijo(12345.678, 2), QStringLiteral("12345.68"));
-    EXPECT_EQ(FormatoFijo(0.05, 2), QStringLiteral("0.05"));
-    EXPECT_EQ(FormatoFijo(-1.5, 0), QStringLiteral("-2"));
-    EXPECT_EQ(FormatoMiles(0), QStringLiteral("0"));
-    EXPECT_EQ(FormatoMiles(100), QStringLiteral("100"));
-    EXPECT_EQ(FormatoMiles(1000), QStringLiteral("1,000"));
-    EXPECT_EQ(FormatoMiles(-1234567), QStringLiteral("-1,234,567"));
 }
 
 TEST(HistorialTextos, TwentyLinesNumberedOldestDropped)
@@ -76,12 +58,9 @@ TEST(HistorialTextos, TwentyLinesNumberedOldestDropped)
 
 TEST(RutasCurvaTextos, AmpByItsLastFourCharactersAndAcvAppended)
 {
-    EXPECT_TRUE(RutasCurva::EsAMP(QStringLiteral("/a/b.amp")));
-    EXPECT_TRUE(RutasCurva::EsAMP(QStringLiteral("/a/B.AMP")));
-    EXPECT_FALSE(RutasCurva::EsAMP(QStringLiteral("/a/b.ampx")));
-    EXPECT_FALSE(RutasCurva::EsAMP(QStringLiteral("/a/b.acv")));
-    EXPECT_FALSE(RutasCurva::EsAMP(QStringLiteral("amp")));
-    EXPECT_EQ(RutasCurva::ConExtensionACV(QStringLiteral("/a/C.ACV")), QStringLiteral("/a/C.ACV"));
-    EXPECT_EQ(RutasCurva::ConExtensionACV(QStringLiteral("/a/c.txt")), QStringLiteral("/a/c.txt.acv"));
-    EXPECT_EQ(RutasCurva::ConExtensionACV(QStringLiteral("/a/c")), QStringLiteral("/a/c.acv"));
+    for (const char *amp : {"/a/b.amp", "/a/B.AMP"}) EXPECT_TRUE(RutasCurva::EsAMP(QString::fromLatin1(amp))) << amp;
+    for (const char *otro : {"/a/b.ampx", "/a/b.acv", "amp"}) EXPECT_FALSE(RutasCurva::EsAMP(QString::fromLatin1(otro))) << otro;
+    EXPECT_EQ(QStringList({RutasCurva::ConExtensionACV("/a/C.ACV"), RutasCurva::ConExtensionACV("/a/c.txt"),
+                           RutasCurva::ConExtensionACV("/a/c")}),
+              QStringList({"/a/C.ACV", "/a/c.txt.acv", "/a/c.acv"}));
 }

@@ -35,8 +35,7 @@ TEST(Generacion, RespuestaIdealDaLaIdentidad)
     for (int i = 0; i < NumNivelesCurva; ++i) EXPECT_EQ(NivelCurva(i), niveles[i]) << i;
 
     const Medidas m;
-    EXPECT_EQ(m.N[93], 18);
-    EXPECT_EQ(m.N[92], 20);
+    EXPECT_EQ((std::pair{m.N[93], m.N[92]}), (std::pair<int16_t, int16_t>{18, 20}));
     std::vector<int> pct;
     const PuntosCurva p = GenerarPuntosCurva(m.N, [&](int v, const QString &t) {
         pct.push_back(v);
@@ -94,11 +93,10 @@ TEST(Generacion, InstalaElMaestroYGuardaLaCurvaQueSustituye)
     ASSERT_GE(p.NumPuntosCurva, 2);
     const CurvaAnterior antes = InstalarCurvaMaestra(p);
     ASSERT_TRUE(antes.hay);
-    EXPECT_EQ(CanalActual, 0);
+    EXPECT_EQ((std::pair{int(CanalActual), VersionCurva}), (std::pair{0, version + 1}));
     ASSERT_EQ(NumPuntos[0], p.NumPuntosCurva);
     for (int k = 0; k < p.NumPuntosCurva; ++k)
         EXPECT_EQ((std::pair{PuntoX[0][k], PuntoY[0][k]}), (std::pair{p.PuntoCurvaX[k], p.PuntoCurvaY[k]}));
-    EXPECT_EQ(VersionCurva, version + 1);
     // Colour channels, levels and mode stay; the replaced curve is one undo away.
     EXPECT_EQ((std::vector<int>{ModoInterpolacion, NumPuntos[1], PuntoY[1][2], EntradaBlanco[3], NumeroDeshacer()}),
               (std::vector<int>{1, 3, 90, 200, 2}));
@@ -118,7 +116,6 @@ TEST(Generacion, InstalaElMaestroYGuardaLaCurvaQueSustituye)
     ModoInterpolacion = 0;
     EXPECT_FALSE(RestaurarCurvaAnterior(antes));
     ModoInterpolacion = 1;
-    EXPECT_TRUE(RestaurarCurvaAnterior(antes));
-    EXPECT_TRUE(MismoEstado(TomarEstado(), editor));
+    EXPECT_TRUE(RestaurarCurvaAnterior(antes) && MismoEstado(TomarEstado(), editor));
     EXPECT_EQ((std::pair{int(CanalActual), int(NumeroDeshacer())}), (std::pair{2, 1}));
 }

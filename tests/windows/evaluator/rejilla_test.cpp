@@ -25,8 +25,7 @@ TEST(Rejilla, GeometriaCentrosYLineas)
     r.DesfaseX = 0.01;
     r.DesfaseY = -0.02;
     g = CalcularGeometriaRejilla(r, W, H);
-    EXPECT_EQ(CentroMuestra(r, g, W, H, 0), (Punto{78, 111}));
-    EXPECT_EQ(CentroMuestra(r, g, W, H, 100), (Punto{78, 1111}));
+    EXPECT_EQ((std::pair{CentroMuestra(r, g, W, H, 0), CentroMuestra(r, g, W, H, 100)}), (std::pair{Punto{78, 111}, Punto{78, 1111}}));
     // The scan shown at half size from (10, 20).
     const Vista v{10, 20, 587, 592};
     const Segmento s1 = LineaVertical(g, v, W, H, 1), s10 = LineaHorizontal(g, v, W, H, 10);
@@ -60,49 +59,38 @@ TEST(Rejilla, TeclasBotonesYLimitesDelMarco)
     r.MitadLadoMuestra = 20;
     for (int t : {TeclaDerecha, TeclaDerecha, TeclaArriba}) EXPECT_TRUE(MoverRejilla(r, t));
     EXPECT_FALSE(MoverRejilla(r, 65)); // 'A'
-    EXPECT_DOUBLE_EQ(r.DesfaseX, 0.004);
-    EXPECT_DOUBLE_EQ(r.DesfaseY, -0.002);
+    EXPECT_NEAR(r.DesfaseX, 0.004, 1e-15);
+    EXPECT_NEAR(r.DesfaseY, -0.002, 1e-15);
     // Arrows have no limit: the squares may leave the scan.
     for (int i = 0; i < 600; ++i) MoverRejilla(r, TeclaIzquierda);
     EXPECT_LT(r.DesfaseX, -1.0);
     // Home resets margins and offsets but keeps the half side.
-    EXPECT_TRUE(AjustarMargenes(r, 0.002, 0));
-    EXPECT_TRUE(MoverRejilla(r, TeclaInicio));
-    EXPECT_EQ(r.MargenIzquierdo, MargenIzquierdoDefecto);
-    EXPECT_EQ(r.MargenDerecho, MargenDerechoDefecto);
-    EXPECT_EQ(r.DesfaseX, 0.0);
-    EXPECT_EQ(r.DesfaseY, 0.0);
-    EXPECT_EQ(r.MitadLadoMuestra, 20);
+    EXPECT_TRUE(AjustarMargenes(r, 0.002, 0) && MoverRejilla(r, TeclaInicio));
+    EXPECT_EQ((std::array{r.MargenIzquierdo, r.MargenDerecho, r.DesfaseX, r.DesfaseY, double(r.MitadLadoMuestra)}),
+              (std::array{MargenIzquierdoDefecto, MargenDerechoDefecto, 0.0, 0.0, 20.0}));
 
     // The half side stays within 3..40.
     r.MitadLadoMuestra = 40;
-    EXPECT_FALSE(Agrandar(r));
-    EXPECT_TRUE(Reducir(r));
-    EXPECT_EQ(r.MitadLadoMuestra, 39);
+    EXPECT_TRUE(!Agrandar(r) && Reducir(r) && r.MitadLadoMuestra == 39);
     r.MitadLadoMuestra = 3;
-    EXPECT_FALSE(Reducir(r));
-    EXPECT_TRUE(Agrandar(r));
-    EXPECT_EQ(r.MitadLadoMuestra, 4);
+    EXPECT_TRUE(!Reducir(r) && Agrandar(r) && r.MitadLadoMuestra == 4);
 
     // The frame moves whole (left and right together); the left margin
     // (0.0051) cannot lose three steps, the bottom one (0.0068) four.
     Rejilla m;
     EXPECT_TRUE(AjustarMargenes(m, -0.002, 0) && AjustarMargenes(m, -0.002, 0));
     EXPECT_FALSE(AjustarMargenes(m, -0.002, 0));
-    EXPECT_NEAR(m.MargenIzquierdo, 0.00111509, 1e-12);
-    EXPECT_NEAR(m.MargenDerecho, 0.14636999, 1e-12);
     Rejilla s;
     EXPECT_TRUE(AjustarMargenes(s, 0, 0.002));
-    EXPECT_NEAR(s.MargenSuperior, 0.06539814, 1e-12);
-    EXPECT_NEAR(s.MargenInferior, 0.00476247, 1e-12);
-    EXPECT_TRUE(AjustarMargenes(s, 0, 0.002) && AjustarMargenes(s, 0, 0.002));
-    EXPECT_FALSE(AjustarMargenes(s, 0, 0.002));
+    const double margenes[][2] = {{m.MargenIzquierdo, 0.00111509}, {m.MargenDerecho, 0.14636999},
+                                  {s.MargenSuperior, 0.06539814}, {s.MargenInferior, 0.00476247}};
+    for (const auto &[obtenido, esperado] : margenes) EXPECT_NEAR(obtenido, esperado, 1e-12);
+    EXPECT_TRUE(AjustarMargenes(s, 0, 0.002) && AjustarMargenes(s, 0, 0.002) && !AjustarMargenes(s, 0, 0.002));
     // Opposite margins may add up to 0.95 at most.
     Rejilla t;
     t.MargenIzquierdo = 0.5;
     t.MargenDerecho = 0.46;
-    EXPECT_FALSE(AjustarMargenes(t, 0.002, 0));
-    EXPECT_EQ(t.MargenIzquierdo, 0.5);
+    EXPECT_TRUE(!AjustarMargenes(t, 0.002, 0) && t.MargenIzquierdo == 0.5);
     t.MargenDerecho = 0.4;
     t.MargenSuperior = 0.5;
     t.MargenInferior = 0.449;
@@ -120,8 +108,7 @@ TEST(Rejilla, ArrastreMueveEnAmbosSentidos)
     a.Empezar(100.4, 200.5);            // 100, 200 (ties to even)
     EXPECT_FALSE(a.Mover(r, 100.2, 199.6, v)); // the same pixel
     EXPECT_TRUE(a.Mover(r, 110, 195, v));
-    EXPECT_DOUBLE_EQ(r.DesfaseX, 0.02);
-    EXPECT_DOUBLE_EQ(r.DesfaseY, -5.0 / 480);
+    EXPECT_EQ((std::pair{r.DesfaseX, r.DesfaseY}), (std::pair{0.02, -5.0 / 480}));
     // A pure vertical move still moves the squares.
     EXPECT_TRUE(a.Mover(r, 110, 243, v));
     EXPECT_DOUBLE_EQ(r.DesfaseY, 43.0 / 480);

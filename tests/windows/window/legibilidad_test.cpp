@@ -4,7 +4,9 @@
 #include "app/estilo.h"
 #include "app/idioma.h"
 #include "app/mdiform1.h"
+#include "output/frmconfigimpresion.h"
 #include "platform/msgbox.h"
+#include "support/colapdf.h"
 #include "windows/evaluator/muestreo.h"
 #include "windows/registro.h"
 
@@ -21,6 +23,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
 
@@ -94,6 +97,20 @@ TEST(Legibilidad, CadaVentanaCabeYSeLeeEnAmbosIdiomas)
             QWidget *w = Abrir(m, nombre);
             EXPECT_TRUE(m.AreaMDI()->viewport()->rect().contains(w->parentWidget()->geometry()));
             Revisar(w, donde);
+            if (QString::fromLatin1(nombre) == QStringLiteral("frmGenerarCartaGrises")) {
+                // Its Print opens the print set-up, the editor's the same one.
+                w->findChild<QPushButton *>(QStringLiteral("cmdGenerarCarta"))->click();
+                bool visto = false;
+                EnConfiguracionImpresion([&](frmConfigImpresion &d) {
+                    // Colour managed by the program: every control enabled.
+                    d.findChild<QComboBox *>(QStringLiteral("cboGestionColor"))->setCurrentIndex(1);
+                    Revisar(&d, donde + QStringLiteral(" print set-up"));
+                    visto = true;
+                    d.findChild<QPushButton *>(QStringLiteral("cmdCancelar"))->click();
+                });
+                w->findChild<QPushButton *>(QStringLiteral("cmdImprimir"))->click();
+                EXPECT_TRUE(visto) << idioma;
+            }
             // What the window opens keeps the normal look: nothing dark leaks in.
             auto *dialogo = new QFileDialog(w);
             dialogo->setOption(QFileDialog::DontUseNativeDialog);

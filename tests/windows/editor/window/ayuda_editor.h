@@ -13,6 +13,7 @@
 #include "imaging/modimage.h"
 #include "imaging/preview.h"
 #include "platform/picturebox.h"
+#include "support/curvas.h"
 #include "support/estado.h"
 #include "support/scripted.h"
 #include "windows/registro.h"
@@ -33,54 +34,19 @@
 #include <QTest>
 #include <QTimer>
 
-#include <array>
-#include <cstring>
-#include <utility>
-#include <vector>
-
-using Puntos = std::vector<std::pair<int, int>>;
-using Tabla = std::array<uint8_t, 256>;
+// The names the save tests know these by.
+using Tabla = Tabla256;
+inline Puntos PuntosDe(int16_t canal) { return DelCanal(canal); }
 
 inline uint32_t BGR(int r, int g, int b) { return static_cast<uint32_t>(r | (g << 8) | (b << 16)); }
 
-inline Tabla TablaDe(const uint8_t *lut)
-{
-    Tabla t{};
-    std::memcpy(t.data(), lut, 256);
-    return t;
-}
-
-inline Tabla Identidad()
-{
-    Tabla t{};
-    for (int i = 0; i < 256; ++i) t[i] = static_cast<uint8_t>(i);
-    return t;
-}
-
-inline void PonerPuntos(int16_t canal, const Puntos &p)
-{
-    modEngine::NumPuntos[canal] = static_cast<int16_t>(p.size());
-    for (size_t i = 0; i < p.size(); ++i) {
-        modEngine::PuntoX[canal][i] = static_cast<int16_t>(p[i].first);
-        modEngine::PuntoY[canal][i] = static_cast<int16_t>(p[i].second);
-    }
-}
-
-inline Puntos PuntosDe(int16_t canal)
-{
-    Puntos p;
-    for (int i = 0; i < modEngine::NumPuntos[canal]; ++i)
-        p.emplace_back(modEngine::PuntoX[canal][i], modEngine::PuntoY[canal][i]);
-    return p;
-}
-
 // The engine's table of these points on a channel, with its current levels
 // and interpolation; the shared state is left as it was.
-inline Tabla TablaDe(int16_t canal, const Puntos &p)
+inline Tabla256 TablaDe(int16_t canal, const Puntos &p)
 {
     const modEngine::EstadoCurvas antes = modEngine::TomarEstado();
     PonerPuntos(canal, p);
-    Tabla t{};
+    Tabla256 t{};
     modEngine::ConstruirLUTCanal(canal, t.data());
     modEngine::AplicarNivelesLUT(canal, t.data());
     modEngine::PonerEstado(antes);

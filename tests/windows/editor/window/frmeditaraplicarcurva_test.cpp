@@ -6,7 +6,7 @@
 #include "curves/archivoscurva.h"
 #include "imaging/histograma.h"
 #include "platform/settings.h"
-#include "windows/chart/geometria.h"
+#include "support/carta.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -16,13 +16,6 @@
 namespace {
 
 using Editor_ = EditorAbierto;
-
-QByteArray U16(std::initializer_list<int> v)
-{
-    QByteArray b;
-    for (int x : v) b.append(static_cast<char>((x >> 8) & 0xFF)).append(static_cast<char>(x & 0xFF));
-    return b;
-}
 
 // Version 4, four curves of (output, input) pairs: the master, red, then
 // identity green and blue.
@@ -46,9 +39,7 @@ TEST_F(Editor_, ReceivingACurveResetsEverythingButTheMasterCurve)
     w->RecibirCurvaGenerada(xs, ys, 1);
     w->RecibirCurvaGenerada(xs, ys, 17);
     w->RecibirCurvaGenerada(nullptr, ys, 3);
-    EXPECT_EQ(w->Historial().Num(), 0);
-    EXPECT_FALSE(deshacer->isEnabled());
-    EXPECT_TRUE(w->EsCurvaIdentidad());
+    EXPECT_TRUE(w->Historial().Num() == 0 && !deshacer->isEnabled() && w->EsCurvaIdentidad());
 
     // Red edited and shown, blue's output white lowered.
     PonerPuntos(1, {{0, 0}, {100, 30}, {255, 255}});
@@ -58,19 +49,14 @@ TEST_F(Editor_, ReceivingACurveResetsEverythingButTheMasterCurve)
     // Out-of-range values are clamped.
     Recibir({-5, 64, 128, 192, 255}, {0, 90, 150, 300, 255});
     for (int16_t ch = 1; ch <= 3; ++ch) {
-        EXPECT_EQ(PuntosDe(ch), (Puntos{{0, 0}, {255, 255}})) << ch;
+        EXPECT_EQ(DelCanal(ch), (Puntos{{0, 0}, {255, 255}})) << ch;
         EXPECT_EQ(EntradaBlanco[ch] + SalidaBlanco[ch], 510);
     }
     const Puntos recibida{{0, 0}, {64, 90}, {128, 150}, {192, 255}, {255, 255}};
-    EXPECT_EQ(PuntosDe(0), recibida);
-    EXPECT_EQ(w->CurvaY(3), 255);
-    EXPECT_EQ(TablaDe(LutR), TablaDe(0, recibida));
-    EXPECT_EQ(TablaDe(LutB), TablaDe(LutR));
-    EXPECT_TRUE(C<QRadioButton>("optRGB")->isChecked());
-    EXPECT_TRUE(w->TieneCurvaCargada());
-    EXPECT_EQ(Lineas(), QStringList{QStringLiteral("1.  Curva recibida")});
-    EXPECT_EQ(deshacer->text(), QStringLiteral("Deshacer (1)"));
-    EXPECT_TRUE(Boton("cmdExportACV")->isEnabled());
+    EXPECT_EQ((std::pair{DelCanal(0), int(w->CurvaY(3))}), (std::pair{recibida, 255}));
+    EXPECT_EQ((std::pair{Copia(LutR), Copia(LutB)}), (std::pair{TablaDe(0, recibida), TablaDe(0, recibida)}));
+    EXPECT_TRUE(C<QRadioButton>("optRGB")->isChecked() && w->TieneCurvaCargada() && Boton("cmdExportACV")->isEnabled());
+    EXPECT_EQ(Lineas() << deshacer->text(), QStringList({"1.  Curva recibida", "Deshacer (1)"}));
     // The point at (64, 90) on the canvas.
     EXPECT_EQ(lienzo->S().Point(LienzoCurva::XDeValor(64, 360), LienzoCurva::YDeValor(90, 360) - 4),
               LienzoCurva::Blanco);
@@ -83,27 +69,15 @@ TEST_F(Editor_, TheScanEvaluatorHandsItsCurveOverAndNeverLosesTheEditorsCurve)
     ASSERT_TRUE(ev);
     MDIForm1::DescargarVentana(w); // start without the editor open
     // A chart scan that printed every grey darker.
-    const CartaGrises::Geometria g = CartaGrises::GeometriaDe(200);
-    QImage img(g.AnchoPx, g.AltoPx, QImage::Format_RGB888);
-    img.fill(Qt::white);
-    {
-        QPainter p(&img);
-        auto llenar = [&](const CartaGrises::Rect &r, int gris) {
-            const int v = gris * gris / 255;
-            p.fillRect(QRect(QPoint(r.x1, r.y1), QPoint(r.x2, r.y2)), QColor(v, v, v));
-        };
-        for (int k = 0; k < 100; ++k) llenar(CartaGrises::RectParche(g, k), CartaGrises::GrisParche(k, false));
-        llenar(CartaGrises::RectParche100(g), CartaGrises::GrisParche100(false));
-    }
     const QString ruta = dir.filePath(QStringLiteral("carta.png"));
-    ASSERT_TRUE(img.save(ruta));
+    ASSERT_TRUE(CartaEscaneada([](int g) { return g * g / 255; }).save(ruta));
     dialogos.Responder(ruta);
     ev->findChild<QPushButton *>(QStringLiteral("cmdCargarEscaneo"))->click();
     auto *generar = ev->findChild<QPushButton *>(QStringLiteral("cmdGenerarCurva"));
     auto *enviar = ev->findChild<QPushButton *>(QStringLiteral("cmdEnviarCurvaEditor"));
     generar->click();
     ASSERT_TRUE(enviar->isEnabled());
-    const Puntos generada = PuntosDe(0);
+    const Puntos generada = DelCanal(0);
     ASSERT_GE(generada.size(), 2u);
     cajas.llamadas.clear();
 
@@ -112,29 +86,26 @@ TEST_F(Editor_, TheScanEvaluatorHandsItsCurveOverAndNeverLosesTheEditorsCurve)
     w = qobject_cast<frmEditarAplicarCurva *>(Ventanas::Buscar(QStringLiteral("frmEditarAplicarCurva")));
     ASSERT_TRUE(w);
     lienzo = w->picCurve(), deshacer = Boton("cmdUndo");
-    EXPECT_TRUE(cajas.llamadas.isEmpty());
-    EXPECT_TRUE(w->TieneCurvaCargada());
-    ASSERT_EQ(w->NumPuntosCurva(), static_cast<int>(generada.size()));
-    for (int i = 0; i < w->NumPuntosCurva(); ++i)
-        EXPECT_EQ((std::pair<int, int>(w->CurvaX(i), w->CurvaY(i))), generada[i]);
-    EXPECT_EQ(w->Historial().Num(), 1);
+    EXPECT_TRUE(cajas.llamadas.isEmpty() && w->TieneCurvaCargada());
+    Puntos guardada;
+    for (int i = 0; i < w->NumPuntosCurva(); ++i) guardada.emplace_back(w->CurvaX(i), w->CurvaY(i));
+    EXPECT_EQ(guardada, generada);
     // The generation's step (the curve it replaced) and the receipt's.
-    EXPECT_EQ(NumeroDeshacer(), 2);
+    EXPECT_EQ((std::pair{w->Historial().Num(), int(NumeroDeshacer())}), (std::pair{1, 2}));
 
     // A curve held and edited since: No keeps it, Yes replaces it.
     PuntoY[0][1] = 3;
     cajas.Responder(MsgBox::No);
     enviar->click();
     ASSERT_EQ(cajas.llamadas.size(), 1);
-    EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Question);
-    EXPECT_EQ(w->Historial().Num(), 1);
-    EXPECT_EQ(PuntoY[0][1], 3);
+    EXPECT_EQ((std::tuple{cajas.llamadas[0].texto, cajas.llamadas[0].titulo, cajas.llamadas[0].estilo}),
+              (std::tuple{QStringLiteral("El editor ya contiene una curva.\r\n¿Desea sustituirla por la curva generada?"),
+                          QStringLiteral("Enviar curva a editor"), MsgBox::YesNo | MsgBox::Question | MsgBox::DefaultButton2}));
+    EXPECT_EQ((std::pair{w->Historial().Num(), int(PuntoY[0][1])}), (std::pair{1, 3}));
     cajas.Responder(MsgBox::Yes);
     enviar->click();
-    EXPECT_EQ(w->Historial().Num(), 2);
-    EXPECT_EQ(w->Historial().Texto(1), QStringLiteral("Curva recibida"));
-    EXPECT_EQ(PuntosDe(0), generada);
-    EXPECT_EQ(NumeroDeshacer(), 3);
+    EXPECT_EQ((std::tuple{w->Historial().Texto(1), DelCanal(0), int(NumeroDeshacer())}),
+              (std::tuple{QStringLiteral("Curva recibida"), generada, 3}));
 
     // The editor's curve edited, last on the blue channel; a new generation
     // writes over it at once, but No puts it back exactly...
@@ -142,13 +113,13 @@ TEST_F(Editor_, TheScanEvaluatorHandsItsCurveOverAndNeverLosesTheEditorsCurve)
     C<QRadioButton>("optB")->click();
     ArrastrarNivel(w->picSliderOut(), 175, 120);
     const EstadoCurvas editor = TomarEstado();
-    const std::array<Tabla, 3> tablas{TablaDe(LutR), TablaDe(LutG), TablaDe(LutB)};
+    const std::array<Tabla256, 3> tablas{Copia(LutR), Copia(LutG), Copia(LutB)};
     generar->click();
     ASSERT_TRUE(!MismoEstado(TomarEstado(), editor) && C<QRadioButton>("optRGB")->isChecked());
     cajas.Responder(MsgBox::No);
     enviar->click();
     EXPECT_TRUE(MismoEstado(TomarEstado(), editor) && C<QRadioButton>("optB")->isChecked());
-    EXPECT_EQ((std::array<Tabla, 3>{TablaDe(LutR), TablaDe(LutG), TablaDe(LutB)}), tablas);
+    EXPECT_EQ((std::array<Tabla256, 3>{Copia(LutR), Copia(LutG), Copia(LutB)}), tablas);
     EXPECT_EQ((std::pair{int(CanalActual), int(NumeroDeshacer())}), (std::pair{3, 5}));
     // ...and one Undo in the editor does the same.
     generar->click();
@@ -173,14 +144,12 @@ TEST_F(Editor_, ImportsAcvAndAmpAndExportsTheSameBytes)
     dialogos.Responder(Archivo(QStringLiteral("curva.acv"), acv));
     Boton("cmdImportACV")->click();
     ASSERT_TRUE(cajas.llamadas.isEmpty());
-    EXPECT_EQ(dialogos.peticiones[0].titulo, QStringLiteral("Importar curva"));
-    EXPECT_EQ(dialogos.peticiones[0].filtros[0].patrones, QStringLiteral("*.acv;*.amp"));
-    EXPECT_EQ(Ajustes::GetSetting(QStringLiteral("DialogFolders"), QStringLiteral("Curva")), dir.path());
-    EXPECT_EQ(Lineas(), QStringList{QStringLiteral("1.  Import Curva")});
+    EXPECT_EQ(QStringList({dialogos.peticiones[0].titulo, dialogos.peticiones[0].filtros[0].patrones,
+                           Ajustes::GetSetting("DialogFolders", "Curva"), Lineas().join(u'|')}),
+              QStringList({"Importar curva", "*.acv;*.amp", dir.path(), "1.  Import Curva"}));
     EXPECT_TRUE(w->CurvaRecibida());
-    EXPECT_EQ(PuntosDe(0), (Puntos{{0, 0}, {100, 160}, {255, 255}}));
-    EXPECT_EQ(LutR[0], 20); // red after master
-    EXPECT_EQ(LutG[100], 160);
+    EXPECT_EQ(DelCanal(0), (Puntos{{0, 0}, {100, 160}, {255, 255}}));
+    EXPECT_EQ((std::pair{int(LutR[0]), int(LutG[100])}), (std::pair{20, 160})); // red after master
     // The canvas draws the master's own curve, through its point (100, 160).
     const int x100 = LienzoCurva::XDeValor(100, 360), y160 = LienzoCurva::YDeValor(160, 360);
     EXPECT_TRUE(lienzo->S().Point(x100, y160) == LienzoCurva::Blanco ||
@@ -195,56 +164,43 @@ TEST_F(Editor_, ImportsAcvAndAmpAndExportsTheSameBytes)
     EXPECT_EQ(cajas.llamadas[0].texto, QStringLiteral("Curva exportada a:\r\n") + salida);
     EXPECT_EQ(dialogos.peticiones.last().nombreArchivo, QStringLiteral("Curva_Generada"));
 
-    // An AMP named in capitals: sixteen points every 17 levels.
+    // An AMP named in capitals: sixteen points every 17 levels; one letter
+    // more is read as ACV: rejected, nothing moves.
     QByteArray amp;
     for (int i = 0; i < 256; ++i) amp += QByteArray::number(255 - i) + (i < 255 ? " " : "\r\n");
     dialogos.Responder(Archivo(QStringLiteral("INV.AMP"), amp));
     Boton("cmdImportACV")->click();
-    ASSERT_EQ(NumPuntos[0], 16);
-    EXPECT_EQ(LutR[0], 255);
-    EXPECT_EQ(LutB[255], 0);
-    QList<QPair<int, int>> maestra;
-    for (int k = 0; k < 16; ++k) maestra.append({255 - 17 * k, 17 * k});
-    dialogos.Responder(dir.filePath(QStringLiteral("INV.ACV")));
-    Boton("cmdExportACV")->click();
-    EXPECT_EQ(Leer(dir.filePath(QStringLiteral("INV.ACV"))), Acv(maestra));
-    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("INV.ACV.acv"))));
-
-    // One letter more is read as ACV: rejected, nothing moves.
+    EXPECT_EQ((std::array{int(NumPuntos[0]), int(LutR[0]), int(LutB[255])}), (std::array{16, 255, 0}));
     cajas.llamadas.clear();
-    const Tabla antes = TablaDe(LutR);
+    const Tabla256 antes = Copia(LutR);
     dialogos.Responder(Archivo(QStringLiteral("INV.AMPX"), amp));
     Boton("cmdImportACV")->click();
     ASSERT_EQ(cajas.llamadas.size(), 1);
     EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Exclamation);
-    EXPECT_EQ(deshacer->text(), QStringLiteral("Deshacer (2)"));
-    EXPECT_EQ(TablaDe(LutR), antes);
-    EXPECT_EQ(w->NumPuntosCurva(), 16);
+    EXPECT_EQ((std::tuple{deshacer->text(), Copia(LutR), int(w->NumPuntosCurva())}),
+              (std::tuple{QStringLiteral("Deshacer (2)"), antes, 16}));
 
     // An existing file: No keeps it, Yes replaces it.
+    QList<QPair<int, int>> maestra;
+    for (int k = 0; k < 16; ++k) maestra.append({255 - 17 * k, 17 * k});
     const QString viejo = Archivo(QStringLiteral("x.acv"), "viejo");
     cajas.llamadas.clear();
     for (int respuesta : {MsgBox::No, MsgBox::Yes}) {
         cajas.Responder(respuesta);
         dialogos.Responder(dir.filePath(QStringLiteral("x")));
         Boton("cmdExportACV")->click();
-        EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Question);
-        EXPECT_TRUE(cajas.llamadas[0].texto.contains(viejo));
+        EXPECT_TRUE(cajas.llamadas[0].Icono() == MsgBox::Question && cajas.llamadas[0].texto.contains(viejo));
         EXPECT_EQ(Leer(viejo), respuesta == MsgBox::No ? QByteArray("viejo") : Acv(maestra));
     }
-}
 
-TEST_F(Editor_, ImportWithNegationTickedNegatesOnlyTheMaster)
-{
+    // With negation ticked, only the imported master is negated.
     C<QCheckBox>("chkNegar")->setChecked(true);
     dialogos.Responder(Archivo(QStringLiteral("id.acv"), Acv({{0, 0}, {255, 255}}, {{10, 0}, {255, 255}})));
     Boton("cmdImportACV")->click();
-    EXPECT_EQ(PuntosDe(0), (Puntos{{0, 255}, {255, 0}}));
-    EXPECT_EQ(w->CurvaY(0), 255);
-    EXPECT_EQ(modEngine::PuntoY[1][0], 10); // red as read
-    EXPECT_EQ(modEngine::LutG[0], 255);
-    EXPECT_EQ(modEngine::LutR[0], 255); // red after the negated master
-    EXPECT_EQ(modEngine::LutR[255], 10);
+    EXPECT_EQ(DelCanal(0), (Puntos{{0, 255}, {255, 0}}));
+    // The kept copy negated, red as read, red after the negated master.
+    EXPECT_EQ((std::array{int(w->CurvaY(0)), int(PuntoY[1][0]), int(LutG[0]), int(LutR[0]), int(LutR[255])}),
+              (std::array{255, 10, 255, 255, 10}));
 }
 
 TEST_F(Editor_, LoadsASampleAndDescribesIt)
@@ -258,8 +214,8 @@ TEST_F(Editor_, LoadsASampleAndDescribesIt)
     ASSERT_TRUE(img.save(ruta));
     CargarMuestra(ruta);
     ASSERT_TRUE(modImage::HayMuestra);
-    EXPECT_EQ(dialogos.peticiones[0].titulo, QStringLiteral("Seleccionar imagen de muestra"));
-    EXPECT_EQ(Ajustes::GetSetting(QStringLiteral("DialogFolders"), QStringLiteral("Imagen")), dir.path());
+    EXPECT_EQ((std::pair{dialogos.peticiones[0].titulo, Ajustes::GetSetting("DialogFolders", "Imagen")}),
+              (std::pair{QStringLiteral("Seleccionar imagen de muestra"), dir.path()}));
     // The luma: (213 x 200 + 715 x 50 + 72 x 10) / 1000 = 79.
     const QList<QPair<const char *, QString>> panel{
         {"lblFichImag", ruta}, {"lblPixels", QStringLiteral("3,000 x 2,000 px")},
@@ -280,12 +236,10 @@ TEST_F(Editor_, LoadsASampleAndDescribesIt)
 
     // Not an image: the loader says so and the panel keeps the shown sample.
     CargarMuestra(Archivo(QStringLiteral("roto.png"), QByteArray(300, 'x')));
-    ASSERT_EQ(cajas.llamadas.size(), 1);
-    for (int i = 0; i < 2; ++i) EXPECT_EQ(Texto(panel[i].first), panel[i].second);
-    EXPECT_EQ(modImage::RutaMuestra, ruta);
     CargarMuestra(QString()); // cancelled: nothing at all
     EXPECT_EQ(cajas.llamadas.size(), 1);
-    EXPECT_EQ(Texto("lblFichImag"), ruta);
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(Texto(panel[i].first), panel[i].second);
+    EXPECT_EQ(modImage::RutaMuestra, ruta);
 }
 
 TEST_F(Editor_, ViewOptionsDrivePreviewAndSaveAndPrint)
@@ -296,16 +250,12 @@ TEST_F(Editor_, ViewOptionsDrivePreviewAndSaveAndPrint)
     auto *espejo = C<QCheckBox>("chkInvertirHorizontal");
     const uint32_t izquierda = BGR(200, 50, 10), derecha = BGR(20, 100, 240), negada = BGR(55, 205, 245);
     tonos->setChecked(true); // without a sample: only the flag
-    EXPECT_TRUE(modImage::InvertirTonos);
-    EXPECT_FALSE(guardar->isEnabled());
+    EXPECT_TRUE(modImage::InvertirTonos && !guardar->isEnabled());
     tonos->setChecked(false);
 
     CargarDosColores();
-    EXPECT_EQ(Preview(100, 240), izquierda);
-    EXPECT_EQ(Preview(400, 240), derecha);
-    EXPECT_EQ(Preview(100, 60), 0u);
-    EXPECT_FALSE(guardar->isEnabled());
-    EXPECT_FALSE(imprimir->isEnabled());
+    EXPECT_EQ((std::array{Preview(100, 240), Preview(400, 240), Preview(100, 60)}), (std::array{izquierda, derecha, 0u}));
+    EXPECT_FALSE(guardar->isEnabled() || imprimir->isEnabled());
 
     // Tones inverted, mirrored, a curve: each enables Save and Print in the
     // curve view only; the original view shows all but the curve.
@@ -317,21 +267,17 @@ TEST_F(Editor_, ViewOptionsDrivePreviewAndSaveAndPrint)
         {[&](bool b) { espejo->setChecked(b); }, derecha, derecha},
         {[&](bool b) { b ? Recibir({0, 255}, {255, 0}) : Boton("cmdReset")->click(); }, negada, izquierda},
     };
+    const auto vista = [&] { return std::tuple{Preview(), guardar->isEnabled(), imprimir->isEnabled()}; };
     for (const auto &c : casos) {
         c.poner(true);
-        EXPECT_EQ(Preview(), c.conCurva);
-        EXPECT_TRUE(guardar->isEnabled());
-        EXPECT_TRUE(imprimir->isEnabled());
+        EXPECT_EQ(vista(), (std::tuple{c.conCurva, true, true}));
         C<QRadioButton>("optOriginal")->setChecked(true);
         EXPECT_FALSE(w->VerCurvaAplicada());
-        EXPECT_EQ(Preview(), c.original);
-        EXPECT_FALSE(guardar->isEnabled());
-        EXPECT_FALSE(imprimir->isEnabled());
+        EXPECT_EQ(vista(), (std::tuple{c.original, false, false}));
         C<QRadioButton>("optCurvaAplicada")->setChecked(true);
         EXPECT_EQ(Preview(), c.conCurva);
         c.poner(false);
-        EXPECT_EQ(Preview(), izquierda);
-        EXPECT_FALSE(guardar->isEnabled());
+        EXPECT_EQ(vista(), (std::tuple{izquierda, false, false}));
     }
 }
 
@@ -355,9 +301,8 @@ TEST_F(Editor_, OutputHistogramThroughAConstantCurve)
     // put 217 of 440 on the left (luma 79) and 223 on the right
     // ((213 x 20 + 715 x 100 + 72 x 240) / 1000 = 93): mean 86.0955, and the
     // left's 47,740 pixels fall short of half of 96,800.
-    EXPECT_EQ(Texto("lblHPromedioVal"), QStringLiteral("86.10"));
-    EXPECT_EQ(Texto("lblHDesvVal"), QStringLiteral("7.00"));
-    EXPECT_EQ(Texto("lblHMedianaVal"), QStringLiteral("93"));
+    EXPECT_EQ(QStringList({Texto("lblHPromedioVal"), Texto("lblHDesvVal"), Texto("lblHMedianaVal")}),
+              QStringList({"86.10", "7.00", "93"}));
 }
 
 TEST_F(Editor_, InterpolationRebuildsOnlyTheCurrentChannel)
@@ -368,19 +313,17 @@ TEST_F(Editor_, InterpolationRebuildsOnlyTheCurrentChannel)
     const Puntos rojo{{0, 0}, {60, 170}, {190, 60}, {255, 255}};
     PonerPuntos(1, rojo);
     RegenerarCurvaActual();
-    const Tabla pchip = TablaDe(LutR);
+    const Tabla256 pchip = Copia(LutR);
 
     C<QRadioButton>("optNatural")->setChecked(true);
     EXPECT_EQ(ModoInterpolacion, 1);
-    EXPECT_EQ(TablaDe(LutR), TablaDe(1, rojo));
-    EXPECT_NE(TablaDe(LutR), pchip);
-    EXPECT_EQ(TablaDe(LutG), Identidad());
-    EXPECT_EQ(NumeroDeshacer(), 0);
-    EXPECT_EQ(w->Historial().Num(), 0);
+    EXPECT_EQ((std::pair{Copia(LutR), Copia(LutG)}), (std::pair{TablaDe(1, rojo), Identidad()}));
+    EXPECT_NE(Copia(LutR), pchip);
+    EXPECT_EQ((std::pair{int(NumeroDeshacer()), w->Historial().Num()}), (std::pair{0, 0}));
     EXPECT_EQ(lienzo->S().Point(LienzoCurva::XDeValor(60, 360), LienzoCurva::YDeValor(LutR[60], 360)),
               LienzoCurva::ColorCanal(1));
     C<QRadioButton>("optCatmullRom")->setChecked(true);
-    EXPECT_EQ(TablaDe(LutR), pchip);
+    EXPECT_EQ(Copia(LutR), pchip);
     w->RefrescarDesdeCurvaCompartida(); // leaves the red channel shown
     EXPECT_TRUE(C<QRadioButton>("optR")->isChecked());
     // A generated curve written straight in makes the master current: shown so.
@@ -389,21 +332,7 @@ TEST_F(Editor_, InterpolationRebuildsOnlyTheCurrentChannel)
     EXPECT_TRUE(C<QRadioButton>("optRGB")->isChecked());
 }
 
-TEST_F(Editor_, LanguageChangeKeepsTheHistogramChoice)
-{
-    Recibir({0, 255}, {20, 240});
-    C<QComboBox>("cboHistCanal")->setCurrentIndex(3);
-    modIdioma::CambiarIdioma(QStringLiteral("en"));
-    EXPECT_EQ(C<QComboBox>("cboHistCanal")->currentText(), QStringLiteral("Blue"));
-    EXPECT_EQ(w->CanalHist(), 3);
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("Edit curve / apply and print image"));
-    EXPECT_EQ(deshacer->text(), QStringLiteral("Undo"));
-    // The count comes back with the next update, in Spanish.
-    Recibir({0, 255}, {0, 250});
-    EXPECT_EQ(deshacer->text(), QStringLiteral("Deshacer (2)"));
-}
-
-TEST_F(Editor_, ReopeningKeepsCurveAndUndoButNotTheHistory)
+TEST_F(Editor_, ReopeningKeepsCurveAndUndoButNotTheHistoryAndTheLanguageChangeKeepsTheChoices)
 {
     CargarDosColores();
     Recibir({0, 100, 255}, {0, 160, 255});
@@ -415,17 +344,24 @@ TEST_F(Editor_, ReopeningKeepsCurveAndUndoButNotTheHistory)
     w = Abrir();
     ASSERT_TRUE(w);
     EXPECT_EQ(Abrir(), w); // a single instance
+    deshacer = Boton("cmdUndo");
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Editar curva / aplicar e imprimir imagen"));
-    EXPECT_EQ(C<QListWidget>("lstHistorial")->count(), 0);
+    EXPECT_EQ((std::array{C<QListWidget>("lstHistorial")->count(), int(w->NumPuntosCurva()), int(w->CurvaY(1))}),
+              (std::array{0, 3, 160}));
     EXPECT_FALSE(w->TieneCurvaCargada());
-    EXPECT_EQ(w->NumPuntosCurva(), 3);
-    EXPECT_EQ(w->CurvaY(1), 160);
-    EXPECT_TRUE(Boton("cmdUndo")->isEnabled());
-    EXPECT_EQ(Boton("cmdUndo")->text(), QStringLiteral("Deshacer"));
-    EXPECT_TRUE(C<QRadioButton>("optG")->isChecked());
-    EXPECT_TRUE(C<QRadioButton>("optNatural")->isChecked());
+    EXPECT_TRUE(deshacer->isEnabled() && deshacer->text() == QStringLiteral("Deshacer"));
+    EXPECT_TRUE(C<QRadioButton>("optG")->isChecked() && C<QRadioButton>("optNatural")->isChecked());
     // The sample still shown with the curve.
     EXPECT_EQ(Preview(), IzquierdaConCurva());
     EXPECT_NE(Preview(), BGR(200, 50, 10));
     EXPECT_EQ(Texto("lblHMedianaVal"), QStringLiteral("93"));
+
+    C<QComboBox>("cboHistCanal")->setCurrentIndex(3);
+    modIdioma::CambiarIdioma(QStringLiteral("en"));
+    EXPECT_EQ((std::pair{C<QComboBox>("cboHistCanal")->currentText(), int(w->CanalHist())}), (std::pair{QStringLiteral("Blue"), 3}));
+    EXPECT_EQ((std::pair{w->windowTitle(), deshacer->text()}),
+              (std::pair{QStringLiteral("Edit curve / apply and print image"), QStringLiteral("Undo")}));
+    // The count comes back with the next update, in Spanish.
+    Recibir({0, 255}, {0, 250});
+    EXPECT_EQ(deshacer->text(), QStringLiteral("Deshacer (2)"));
 }

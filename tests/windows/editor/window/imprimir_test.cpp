@@ -9,7 +9,6 @@
 #include "imaging/guardar.h"
 #include "output/ajustesimpresora.h"
 #include "output/ayuda_impresion.h"
-#include "output/cargalcms.h"
 #include "output/frmconfigimpresion.h"
 #include "platform/progress.h"
 #include "support/colapdf.h"
@@ -30,7 +29,6 @@ protected:
     {
         frmConfigImpresion::FijarListaImpresoras(std::nullopt);
         modImpresion::FijarCarpetaColor(QString());
-        modLCMS::FijarBusquedaSistema(true);
     }
 
     // 300 x 200 with a wide-gamut profile embedded, and a curve that never
@@ -80,15 +78,11 @@ TEST_F(ImprimirProcesada, ChecksComeFirstAndCancelLeavesNothing)
     C<QRadioButton>("optCurvaAplicada")->click();
     C<QPushButton>("cmdReset")->click();
     w->ImprimirImagenProcesada();
-    const QStringList esperados{QStringLiteral("No hay imagen de muestra cargada."),
-                                QStringLiteral("Cambia la vista a 'Curva aplicada' antes de imprimir."),
-                                QStringLiteral("La curva activa es identidad (sin cambios). Ajusta la curva antes de imprimir.")};
-    ASSERT_EQ(cajas.llamadas.size(), esperados.size());
-    for (int i = 0; i < esperados.size(); ++i) {
-        EXPECT_EQ(cajas.llamadas[i].texto, esperados[i]);
-        EXPECT_EQ(cajas.llamadas[i].Icono(), MsgBox::Information);
-        EXPECT_EQ(cajas.llamadas[i].titulo, QStringLiteral("Imprimir"));
-    }
+    QStringList vistos;
+    for (const MsgBox::Llamada &l : cajas.llamadas) vistos << QString::number(l.Icono()) + l.titulo + l.texto;
+    EXPECT_EQ(vistos, QStringList({"64ImprimirNo hay imagen de muestra cargada.",
+                                   "64ImprimirCambia la vista a 'Curva aplicada' antes de imprimir.",
+                                   "64ImprimirLa curva activa es identidad (sin cambios). Ajusta la curva antes de imprimir."}));
 
     // The flip alone is something to print: the dialog shows the processed
     // picture with the sample's profile; cancelling leaves nothing behind.
@@ -119,24 +113,13 @@ TEST_F(ImprimirProcesada, FailuresSayWhyAndLeaveNoFileAndNoJob)
         std::function<void(frmConfigImpresion &)> dialogo;
         const char *aviso;
     } casos[] = {
-        // No printer at all: the dialog refuses Print and stays until cancelled.
-        {[] { frmConfigImpresion::FijarListaImpresoras(frmConfigImpresion::ListaImpresoras{{}, {}}); },
-         [](frmConfigImpresion &d) {
-             d.findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
-             d.findChild<QPushButton *>(QStringLiteral("cmdCancelar"))->click();
-         },
-         "No hay impresora seleccionada."},
+        // The device fails, or the conversion before it (the dialog's own
+        // refusals and the engine's other texts are their own tests' concern).
         {[] { frmConfigImpresion::FijarListaImpresoras(frmConfigImpresion::ListaImpresoras{{"Fantasma"}, "Fantasma"}); },
          [](frmConfigImpresion &d) { d.findChild<QPushButton *>(QStringLiteral("cmdOK"))->click(); },
          "Error al imprimir: No se pudo crear el contexto de impresion."},
         {[&] { modImpresion::FijarCarpetaColor(vacia); }, [](frmConfigImpresion &d) { Aceptar(d, 1); },
          "Error al imprimir: No se encontro el perfil de impresora."},
-        {[] { modLCMS::FijarBusquedaSistema(false); },
-         [](frmConfigImpresion &d) {
-             d.findChild<QCheckBox *>(QStringLiteral("chkCompensacionPuntoNegro"))->setChecked(true);
-             Aceptar(d, 1);
-         },
-         "Error al imprimir: La compensacion de punto negro necesita la biblioteca Little CMS (liblcms2.so.2)."},
     };
     for (const auto &c : casos) {
         Restaurar();
@@ -146,9 +129,8 @@ TEST_F(ImprimirProcesada, FailuresSayWhyAndLeaveNoFileAndNoJob)
         const QList<int> trabajos = ColaPDF::Trabajos();
         Imprimir(c.dialogo);
         ASSERT_EQ(cajas.llamadas.size(), 1) << c.aviso;
-        EXPECT_EQ(cajas.llamadas[0].texto, QString::fromUtf8(c.aviso));
-        EXPECT_EQ(cajas.llamadas[0].Icono(), c.aviso[0] == 'E' ? MsgBox::Critical : MsgBox::Information) << c.aviso;
-        EXPECT_EQ(cajas.llamadas[0].titulo, QStringLiteral("Imprimir"));
+        EXPECT_EQ((std::tuple{cajas.llamadas[0].texto, cajas.llamadas[0].titulo, cajas.llamadas[0].Icono()}),
+                  (std::tuple{QString::fromUtf8(c.aviso), QStringLiteral("Imprimir"), int(MsgBox::Critical)}));
         EXPECT_EQ(Temporales(), temporales) << c.aviso;
         EXPECT_EQ(ColaPDF::Trabajos(), trabajos) << c.aviso;
     }
@@ -179,8 +161,7 @@ TEST_F(ImprimirProcesada, WhatTheSaveWritesReachesThePageWhereTheUserPutIt)
               QStringLiteral("Imagen enviada a la impresora.\r\nTamaño: 19.0 x 12.7 cm\r\nPosición: con margen manual"));
     EXPECT_EQ(Temporales(), temporales);
     QString pdf = ColaPDF::NuevoPDF(antes, QStringLiteral("Imagen procesada"));
-    EXPECT_EQ(ColaPDF::Paginas(pdf), 1);
-    EXPECT_EQ(ColaPDF::Imagenes(pdf), QList<QImage>{procesada});
+    EXPECT_EQ((std::pair{ColaPDF::Paginas(pdf), ColaPDF::Imagenes(pdf)}), (std::pair{1, QList<QImage>{procesada}}));
     EXPECT_LE(ColaPDF::Desvio(pdf, 19.0, 19.0 * 200 / 300, false, 1, 4), 1.0);
 
     // The program manages colour: from the sample's own profile to sRGB.
