@@ -18,6 +18,7 @@
 #include "platform/numbers.h"
 #include "platform/picturebox.h"
 #include "platform/progress.h"
+#include "windows/editor/conservado.h"
 #include "windows/editor/edicion.h"
 #include "windows/editor/infoimagen.h"
 
@@ -55,26 +56,7 @@ constexpr int kMuestraAlto = 376;
 constexpr uint32_t kFondoMarco = 0x303030;
 constexpr uint32_t kTextoTenue = 0x909090;
 
-// What outlives one opening of the window: the kept copy of the last
-// received or imported master curve, the dirty mark, the history texts and
-// the last mouse position over the canvas.
-struct Conservado {
-    int16_t CurvaX[modEngine::MaxPuntos] = {};
-    int16_t CurvaY[modEngine::MaxPuntos] = {};
-    int16_t NumPuntosCurva = 0;
-    bool PreviewSucio = false;
-    HistorialEdicion Historial;
-    bool SinEventoHistorial = false;
-    int32_t CurvaXRaton = 0, CurvaYRaton = 0;
-};
-
-Conservado &K()
-{
-    static Conservado k;
-    return k;
-}
-
-int16_t Byte(int v) { return static_cast<int16_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); }
+Conservado &K() { return Conservado::Instancia(); }
 
 } // namespace
 
@@ -471,12 +453,8 @@ void frmEditarAplicarCurva::RecibirCurvaGenerada(const int *xs, const int *ys, i
 
     PuntosYNivelesIniciales();
     Conservado &k = K();
-    k.NumPuntosCurva = static_cast<int16_t>(n);
-    for (int i = 0; i < n; ++i) {
-        k.CurvaX[i] = Byte(xs[i]);
-        k.CurvaY[i] = Byte(ys[i]);
-    }
-    PonerCurvaGuardadaEnMaestra();
+    k.RecibirCurva(xs, ys, n);
+    k.PonerCurvaEnMaestra();
 
     CanalActual = 0;
     MostrarEstadoMotor();
@@ -484,16 +462,6 @@ void frmEditarAplicarCurva::RecibirCurvaGenerada(const int *xs, const int *ys, i
 
     ComponerLUTs();
     MostrarCurvaCambiada();
-}
-
-void frmEditarAplicarCurva::PonerCurvaGuardadaEnMaestra()
-{
-    const Conservado &k = K();
-    modEngine::NumPuntos[0] = k.NumPuntosCurva;
-    for (int i = 0; i < k.NumPuntosCurva && i < modEngine::MaxPuntos; ++i) {
-        modEngine::PuntoX[0][i] = k.CurvaX[i];
-        modEngine::PuntoY[0][i] = k.CurvaY[i];
-    }
 }
 
 void frmEditarAplicarCurva::RefrescarDesdeCurvaCompartida()
@@ -588,30 +556,13 @@ void frmEditarAplicarCurva::DibujarHistograma(const LienzoCurva::HistogramasSali
 
 void frmEditarAplicarCurva::ActualizarEstadisticasHistograma(const LienzoCurva::HistogramasSalida &h)
 {
-    // The statistics describe the sample as loaded, not the curve's output.
-    static const int32_t ceros[256] = {};
-    const int32_t *tabla = ceros;
-    const bool muestra = modImage::HayMuestra;
-    switch (mCanalHist) {
-    case 0:
-    case 4:
-    case 5: tabla = muestra ? modImage::HistMuestra[4] : h.luma; break;
-    case 1: tabla = muestra ? modImage::HistMuestra[1] : h.rojo; break;
-    case 2: tabla = muestra ? modImage::HistMuestra[2] : h.verde; break;
-    case 3: tabla = muestra ? modImage::HistMuestra[3] : h.azul; break;
-    default: break;
-    }
-    int64_t total = 0;
-    for (int i = 0; i < 256; ++i) total += tabla[i];
-    if (total == 0) return;
-    double media = 0, desviacion = 0;
-    int32_t mediana = 0;
-    modHistograma::EstadisticasHistograma(modHistograma::Histograma(tabla, 256),
-                                          static_cast<int32_t>(std::min<int64_t>(total, INT32_MAX)), media,
-                                          desviacion, mediana);
-    lblHPromedioVal_->setText(InfoImagen::FormatoFijo(media, 2));
-    lblHDesvVal_->setText(InfoImagen::FormatoFijo(desviacion, 2));
-    lblHMedianaVal_->setText(QString::number(mediana));
+    // Empty counts leave the figures shown as they were.
+    const auto e =
+        LienzoCurva::EstadisticasSalida(mCanalHist, h, modImage::HayMuestra ? modImage::HistMuestra : nullptr);
+    if (!e) return;
+    lblHPromedioVal_->setText(InfoImagen::FormatoFijo(e->media, 2));
+    lblHDesvVal_->setText(InfoImagen::FormatoFijo(e->desviacion, 2));
+    lblHMedianaVal_->setText(QString::number(e->mediana));
 }
 
 void frmEditarAplicarCurva::DibujarRampaHistograma()
@@ -824,11 +775,10 @@ void frmEditarAplicarCurva::chkNegar_Click()
     if (mCurvaRecibida) {
         // The master curve becomes the kept copy, mirrored; edits to the
         // master since it came are replaced (the snapshot holds them).
-        for (int i = 0; i < k.NumPuntosCurva && i < MaxPuntos; ++i)
-            k.CurvaY[i] = static_cast<int16_t>(255 - k.CurvaY[i]);
+        k.NegarCurva();
         CanalActual = 0;
         MostrarEstadoMotor();
-        PonerCurvaGuardadaEnMaestra();
+        k.PonerCurvaEnMaestra();
     } else {
         const int n = std::min<int>(NumPuntos[ch], MaxPuntos);
         for (int i = 0; i < n; ++i) PuntoY[ch][i] = static_cast<int16_t>(255 - PuntoY[ch][i]);
@@ -1120,15 +1070,11 @@ void frmEditarAplicarCurva::cmdImportACV_Click()
     ActualizarBotonDeshacer();
 
     Conservado &k = K();
-    k.NumPuntosCurva = std::min<int16_t>(NumPuntos[0], MaxPuntos);
-    for (int i = 0; i < k.NumPuntosCurva; ++i) {
-        k.CurvaX[i] = PuntoX[0][i];
-        k.CurvaY[i] = PuntoY[0][i];
-    }
+    k.TomarCurvaDeMaestra();
     mCurvaRecibida = true;
     if (chkNegar_->checkState() == Qt::Checked) {
-        for (int i = 0; i < k.NumPuntosCurva; ++i) k.CurvaY[i] = static_cast<int16_t>(255 - k.CurvaY[i]);
-        PonerCurvaGuardadaEnMaestra();
+        k.NegarCurva();
+        k.PonerCurvaEnMaestra();
     }
 
     ComponerLUTs();

@@ -167,7 +167,6 @@ private:
     // The channel and interpolation buttons show the engine's choice, set
     // without running their handlers.
     void MostrarEstadoMotor();
-    void PonerCurvaGuardadaEnMaestra();
     void ElegirCanal(QRadioButton *boton, int16_t canal);
     void ElegirInterpolacion(QRadioButton *boton, int16_t modo);
     // After the curve state changed: sliders, canvas, histogram, preview and
@@ -183,7 +182,7 @@ private:
     void AnotarCambioPulsacion();
 
     // Window state; the kept part (kept copy of the curve, dirty mark, history
-    // texts, last mouse position) lives beyond the window, see the .cpp.
+    // texts, last mouse position) lives beyond the window, in conservado.h.
     bool mCurvaRecibida = false;
     bool mVerCurvaAplicada = true;
     int16_t mArrastreEntrada = -1, mArrastreSalida = -1;

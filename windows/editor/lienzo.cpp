@@ -1,6 +1,7 @@
 #include "windows/editor/lienzo.h"
 
 #include "curves/curvas.h"
+#include "imaging/histograma.h"
 #include "platform/colorref.h"
 #include "platform/numbers.h"
 #include "platform/picturebox.h"
@@ -191,6 +192,30 @@ HistogramasSalida CalcularHistogramasSalida(const int32_t (*hist)[256])
     uint8_t r[256], g[256], b[256];
     modEngine::CurvaCompuesta(r, g, b);
     return CalcularHistogramasSalida(hist, r, g, b);
+}
+
+std::optional<Estadisticas> EstadisticasSalida(int32_t canalHist, const HistogramasSalida &h,
+                                               const int32_t (*hist)[256])
+{
+    static const int32_t ceros[256] = {};
+    const int32_t *tabla = ceros;
+    switch (canalHist) {
+    case 0:
+    case 4:
+    case 5: tabla = hist ? hist[4] : h.luma; break;
+    case 1: tabla = hist ? hist[1] : h.rojo; break;
+    case 2: tabla = hist ? hist[2] : h.verde; break;
+    case 3: tabla = hist ? hist[3] : h.azul; break;
+    default: break;
+    }
+    int64_t total = 0;
+    for (int i = 0; i < 256; ++i) total += tabla[i];
+    if (total == 0) return std::nullopt;
+    Estadisticas e;
+    modHistograma::EstadisticasHistograma(modHistograma::Histograma(tabla, 256),
+                                          static_cast<int32_t>(std::min<int64_t>(total, INT32_MAX)), e.media,
+                                          e.desviacion, e.mediana);
+    return e;
 }
 
 bool EsCurvaIdentidad()

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 class Superficie;
 
@@ -69,6 +70,18 @@ HistogramasSalida CalcularHistogramasSalida(const int32_t (*hist)[256], const ui
 HistogramasSalida CalcularHistogramasSalida(const int32_t (*hist)[256]);
 // Luma bin of a grey level carried through the three tables.
 int32_t BinLuma(int32_t r, int32_t g, int32_t b);
+
+// The figures under the output histogram for the histogram channel shown (0
+// RGB, 1 red, 2 green, 3 blue, 4 luminance, 5 colours). They describe the
+// sample as loaded (hist as above), not the curve's output; with no sample
+// (nullptr), the output counts h. None when the counts are empty or the
+// channel unknown.
+struct Estadisticas {
+    double media = 0, desviacion = 0;
+    int32_t mediana = 0;
+};
+std::optional<Estadisticas> EstadisticasSalida(int32_t canalHist, const HistogramasSalida &h,
+                                               const int32_t (*hist)[256]);
 
 // True when the whole curve (each colour after the master, levels
 // included) maps every level to itself: output would equal input.
