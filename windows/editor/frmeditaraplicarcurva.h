@@ -5,7 +5,9 @@
 // evaluator hands it curves through EditorCurva.
 //
 // Drawing lives in lienzo.h, panel texts in infoimagen.h, the history texts
-// in historial.h; this class wires them to the controls and the engines.
+// in historial.h, what outlives the window in conservado.h; this class wires
+// them to the controls and the engines. Its members are defined in the .cpp
+// files named in each section below.
 
 #include "app/ventanas.h"
 #include "curves/deshacer.h"
@@ -35,28 +37,35 @@ public:
     explicit frmEditarAplicarCurva(QWidget *parent = nullptr);
     ~frmEditarAplicarCurva() override;
 
-    // --- public members other windows call ---
+    // --- language (frmeditaraplicarcurva.cpp) ---
     void AplicarIdioma() override;
+
+    // --- the curve as a whole (cambioscurva.cpp) ---
     bool TieneCurvaCargada() const override;
     // Makes the n points the master curve and resets everything else of the
     // curve. n outside 2..16 (or missing arrays) changes nothing; values are
     // clamped to 0..255.
     void RecibirCurvaGenerada(const int *xs, const int *ys, int n) override;
     void RefrescarDesdeCurvaCompartida() override;
-    // Both sliders and the four level labels for the current channel.
-    void RefreshSliders();
-
-    // --- event handlers ---
     void optCatmullRom_Click();
     void optNatural_Click();
-    void optOriginal_Click();
-    void optCurvaAplicada_Click();
-    void chkInvertirTonos_Click() { AplicarCambioInversion(); }
-    void chkInvertirHorizontal_Click() { AplicarCambioInversion(); }
-    void cboHistCanal_Click();
-    void cmdCargarImagenAProcesar_Click();
-    void cmdImportACV_Click();
-    void cmdExportACV_Click();
+    void optRGB_Click();
+    void optR_Click();
+    void optG_Click();
+    void optB_Click();
+    void chkNegar_Click();
+    void cmdReset_Click();
+    void cmdUndo_Click();
+    void lstHistorial_Click();
+    void AgregarHistorial(const QString &texto);
+    void QuitarUltimoHistorial();
+    void RefrescarListaHistorial();
+    void ActualizarBotonDeshacer();
+    bool HayCurvaParaGrabar() const;
+    void ActualizarBotonExportar();
+    static QString NombreCanal(int16_t canal) { return LienzoCurva::NombreCanal(canal); }
+
+    // --- mouse and render timer (raton.cpp) ---
     void tmrRender_Timer();
     // Mouse on the canvas and the sliders: the render timer runs from a left
     // press until the release. A left press pushes an undo snapshot (of the
@@ -76,18 +85,12 @@ public:
     void picSliderOut_MouseMove(Qt::MouseButtons botones, int x, int y);
     void picSliderOut_MouseUp(Qt::MouseButton boton, int x, int y);
     void picHist_MouseMove(Qt::MouseButtons botones, int x, int y);
+    int32_t PixelACurvaX(int32_t px) const;
+    int32_t PixelACurvaY(int32_t py) const;
 
-    // --- channels, negation, reset, undo, history ---
-    void optRGB_Click();
-    void optR_Click();
-    void optG_Click();
-    void optB_Click();
-    void chkNegar_Click();
-    void cmdReset_Click();
-    void cmdUndo_Click();
-    void lstHistorial_Click();
-
-    // --- drawing ---
+    // --- drawing, preview and view options (vista.cpp) ---
+    // Both sliders and the four level labels for the current channel.
+    void RefreshSliders();
     // Canvas and output histogram (no preview).
     void RedibujarCurvaEHistograma();
     void DibujarCurva();
@@ -95,26 +98,21 @@ public:
     void DibujarHistograma(const LienzoCurva::HistogramasSalida &h);
     void ActualizarEstadisticasHistograma(const LienzoCurva::HistogramasSalida &h);
     void DibujarRampaHistograma();
-
-    // --- preview and view options ---
+    void cboHistCanal_Click();
+    void optOriginal_Click();
+    void optCurvaAplicada_Click();
+    void chkInvertirTonos_Click() { AplicarCambioInversion(); }
+    void chkInvertirHorizontal_Click() { AplicarCambioInversion(); }
     void RefrescarVistaPrevia();
     void SincronizarOpcionesInversion();
     bool HayInversionActiva() const;
     void AplicarCambioInversion();
     bool EsCurvaIdentidad() const;
-    int32_t PixelACurvaX(int32_t px) const;
-    int32_t PixelACurvaY(int32_t py) const;
-    static QString NombreCanal(int16_t canal) { return LienzoCurva::NombreCanal(canal); }
 
-    // --- history, undo and export buttons ---
-    void AgregarHistorial(const QString &texto);
-    void QuitarUltimoHistorial();
-    void RefrescarListaHistorial();
-    void ActualizarBotonDeshacer();
-    bool HayCurvaParaGrabar() const;
-    void ActualizarBotonExportar();
-
-    // --- sample image and files ---
+    // --- sample image, curve files, progress window (archivos.cpp) ---
+    void cmdCargarImagenAProcesar_Click();
+    void cmdImportACV_Click();
+    void cmdExportACV_Click();
     void ActualizarInfoImagen();
     // Chosen path, or "" when cancelled; the folder of an accepted choice is
     // remembered under clave.
@@ -122,16 +120,14 @@ public:
                                 const QString &extDef, const QString &clave);
     QString DialogoGuardarArchivo(const QString &titulo, const QList<Dialogos::Filtro> &filtro,
                                   const QString &extDef, const QString &nombreDef, const QString &clave);
+    void MostrarProgreso(const QString &mensaje);
+    void CerrarProgreso();
 
     // --- save of the processed image (guardarprocesada.cpp) ---
     void cmdGuardarImagenCurva_Click();
     // --- print of the processed image (imprimirprocesada.cpp) ---
     void cmdImprimirImagenCurva_Click() { ImprimirImagenProcesada(); }
     void ImprimirImagenProcesada();
-
-    // --- progress window ---
-    void MostrarProgreso(const QString &mensaje);
-    void CerrarProgreso();
 
     // --- state, read-only ---
     bool CurvaRecibida() const { return mCurvaRecibida; }
