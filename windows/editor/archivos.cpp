@@ -24,6 +24,27 @@
 
 #include <exception>
 
+namespace {
+
+// Either file dialog, in the folder remembered under clave when one is given.
+QString MostrarDialogo(bool guardar, const QString &titulo, const QList<Dialogos::Filtro> &filtro,
+                       const QString &extDef, const QString &nombreDef, const QString &clave, QWidget *owner)
+{
+    Dialogos::Peticion p;
+    p.guardar = guardar;
+    p.titulo = titulo;
+    p.filtros = filtro;
+    p.extensionDefecto = extDef;
+    p.nombreArchivo = nombreDef;
+    // A name saved without the extension gets it, and an existing file of
+    // the new name is asked about before it is replaced.
+    if (guardar) modAppState::ForzarExtension(p);
+    p.owner = owner;
+    return clave.isEmpty() ? Dialogos::Mostrar(p) : modAppState::DialogoConCarpeta(p, clave);
+}
+
+} // namespace
+
 // --- progress window ---
 
 void frmEditarAplicarCurva::MostrarProgreso(const QString &mensaje) { frmProgresoCarga::Mostrar(mensaje); }
@@ -35,30 +56,14 @@ void frmEditarAplicarCurva::CerrarProgreso() { frmProgresoCarga::Descargar(); }
 QString frmEditarAplicarCurva::DialogoAbrirArchivo(const QString &titulo, const QList<Dialogos::Filtro> &filtro,
                                                    const QString &extDef, const QString &clave)
 {
-    Dialogos::Peticion p;
-    p.guardar = false;
-    p.titulo = titulo;
-    p.filtros = filtro;
-    p.extensionDefecto = extDef;
-    p.owner = this;
-    return clave.isEmpty() ? Dialogos::Mostrar(p) : modAppState::DialogoConCarpeta(p, clave);
+    return MostrarDialogo(false, titulo, filtro, extDef, QString(), clave, this);
 }
 
 QString frmEditarAplicarCurva::DialogoGuardarArchivo(const QString &titulo, const QList<Dialogos::Filtro> &filtro,
                                                      const QString &extDef, const QString &nombreDef,
                                                      const QString &clave)
 {
-    Dialogos::Peticion p;
-    p.guardar = true;
-    p.titulo = titulo;
-    p.filtros = filtro;
-    p.extensionDefecto = extDef;
-    p.nombreArchivo = nombreDef;
-    // A name given without the extension gets it, and an existing file of
-    // the new name is asked about before it is replaced.
-    modAppState::ForzarExtension(p);
-    p.owner = this;
-    return clave.isEmpty() ? Dialogos::Mostrar(p) : modAppState::DialogoConCarpeta(p, clave);
+    return MostrarDialogo(true, titulo, filtro, extDef, nombreDef, clave, this);
 }
 
 void frmEditarAplicarCurva::ActualizarInfoImagen()
