@@ -1,7 +1,7 @@
 // Fit rectangle, stride, resolution, and loading the scan and the sample in
 // every pixel format with their views, progress texts and profile copy.
 
-#include "imagenes.h"
+#include "support/imagen.h"
 
 #include "imaging/bloque.h"
 #include "imaging/cargar.h"
@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 using namespace modImage;
-using Informes = QList<QPair<QString, int>>;
 
 TEST(RectanguloAjustado, RedondeoPorParesYMargenesTruncados)
 {
@@ -134,18 +133,18 @@ TEST(CargaEscaneo, VistaAjustadaSobreNegroYProgreso)
 {
     CajasGuionadas cajas;
     {
-        prueba::ProgresoGrabado oculta(false); // a hidden window gets nothing
+        ProgresoGrabado oculta(false); // a hidden window gets nothing
         CargarImagenEscaneo(prueba::Guardar(prueba::Color24(3, 3, Patron), FIF_BMP, "a.bmp"), nullptr);
         EXPECT_TRUE(oculta.informes.isEmpty());
     }
-    prueba::ProgresoGrabado progreso;
+    ProgresoGrabado progreso;
     // 20 x 10 red with a white top row, in a 40 x 30 green box: s = 2, 40 x 20 at top 5.
     PictureBox pic;
     pic.S().Redimensionar(40, 30);
     pic.S().BackColor = ColorRef::RGB(0, 255, 0);
     pic.S().Cls();
     CargarImagenEscaneo(prueba::Guardar(prueba::Color24(20, 10, [](int, int y) { return y ? 0xFF0000u : 0xFFFFFFu; }), FIF_PNG, "rojo.png"), &pic);
-    EXPECT_EQ(progreso.informes, (Informes{{"Cargando imagen...", 10}, {"Mostrando imagen...", 40}, {"Preparando...", 70}, {"Listo.", 100}}));
+    EXPECT_EQ(progreso.informes, (Informes{{10, "Cargando imagen..."}, {40, "Mostrando imagen..."}, {70, "Preparando..."}, {100, "Listo."}}));
     const uint32_t blanco = ColorRef::RGB(255, 255, 255), rojo = ColorRef::RGB(255, 0, 0);
     EXPECT_EQ(QList<uint32_t>({pic.S().Point(0, 4), pic.S().Point(0, 5), pic.S().Point(39, 6), pic.S().Point(20, 7), pic.S().Point(39, 25)}),
               QList<uint32_t>({0, blanco, blanco, rojo, 0}));
@@ -163,7 +162,7 @@ TEST(CargaEscaneo, VistaAjustadaSobreNegroYProgreso)
 TEST(CargaMuestra, BuffersResolucionPerfilYSuCopia)
 {
     CajasGuionadas cajas;
-    prueba::ProgresoGrabado progreso;
+    ProgresoGrabado progreso;
     FIBITMAP *b = prueba::Color24(5, 3, Patron);
     FreeImage_SetDotsPerMeterX(b, 3780), FreeImage_SetDotsPerMeterY(b, 3780);
     const QByteArray perfil = prueba::PerfilDesc("  Mi perfil de prueba \0basura", 29);
@@ -172,7 +171,7 @@ TEST(CargaMuestra, BuffersResolucionPerfilYSuCopia)
     LeerInfoImagen(r);
     EXPECT_EQ(DescripcionPerfilICC(), QStringLiteral("Mi perfil de prueba"));
     CargarMuestra(r, nullptr);
-    EXPECT_EQ(progreso.informes, (Informes{{"Cargando imagen de muestra...", 10}, {"Preparando...", 30}, {"Mostrando imagen...", 50}, {"Listo.", 100}}));
+    EXPECT_EQ(progreso.informes, (Informes{{10, "Cargando imagen de muestra..."}, {30, "Preparando..."}, {50, "Mostrando imagen..."}, {100, "Listo."}}));
     ASSERT_TRUE(HayMuestra);
     EXPECT_EQ(QList<int>({AnchoMuestra, AltoMuestra, PasoMuestra}), QList<int>({5, 3, 16}));
     EXPECT_EQ(RutaMuestra, r);
@@ -183,7 +182,7 @@ TEST(CargaMuestra, BuffersResolucionPerfilYSuCopia)
     EXPECT_EQ(DescripcionPerfilOrigen(), QStringLiteral("Mi perfil de prueba"));
     const QString copia = RutaPerfilICCTemp(); // one copy, with the exact bytes
     EXPECT_TRUE(QFileInfo(copia).fileName().startsWith(QStringLiteral("zolv_icc_")) && copia.endsWith(QStringLiteral(".icc")));
-    EXPECT_EQ(prueba::Leer(copia), perfil);
+    EXPECT_EQ(Leer(copia), perfil);
     EXPECT_EQ(prueba::Temporales("zolv_icc_").size(), 1);
 
     // A JPEG with no profile and no density: the old copy goes, nothing replaces it.

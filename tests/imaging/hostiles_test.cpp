@@ -2,12 +2,11 @@
 // file and the reason in a box with its icon: sizes that would exhaust memory,
 // pipes, folders and devices, formats the dialogs do not offer, no access.
 
-#include "imagenes.h"
+#include "support/imagen.h"
 
 #include "imaging/cargar.h"
 #include "platform/memoria.h"
 #include "support/scripted.h"
-#include "support/sistema.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -28,11 +27,7 @@ QByteArray GifQueDice(int w, int h)
 TEST(Hostiles, RechazadosAntesDeDecodificarConElMotivo)
 {
     QTemporaryDir dir;
-    auto poner = [&dir](const QString &n, const QByteArray &b) {
-        QFile f(dir.filePath(n));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(b) == b.size());
-        return f.fileName();
-    };
+    auto poner = [&dir](const QString &n, const QByteArray &b) { return Poner(dir.filePath(n), b); };
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("tuberia.png")).constData(), 0644), 0);
     ASSERT_TRUE(QDir().mkpath(dir.filePath("carpeta.png")));
     ASSERT_TRUE(QFile::link("/dev/null", dir.filePath("nulo.png")));

@@ -1,7 +1,7 @@
 // Curve application: the order of the per-pixel steps, the mirror, progress,
 // the vector and threaded paths against the plain one, and luma histograms.
 
-#include "ayuda_imagen.h"
+#include "support/imagen.h"
 
 using namespace modImage;
 

@@ -2,7 +2,7 @@
 // handler may start another loop while the pool works for the first: that
 // one must finish on the calling thread, and both give the one-thread result.
 
-#include "ayuda_imagen.h"
+#include "support/imagen.h"
 
 using namespace modImage;
 

@@ -1,7 +1,7 @@
 // The preview buffer: geometry in the box, nearest-neighbour columns and
 // rows, drawing with margins, and when a redraw with the curve is skipped.
 
-#include "ayuda_imagen.h"
+#include "support/imagen.h"
 
 #include "platform/colorref.h"
 #include "platform/picturebox.h"
