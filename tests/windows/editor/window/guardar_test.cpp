@@ -4,10 +4,9 @@
 #include "ayuda_editor.h"
 
 #include "imaging/aplicar.h"
-#include "platform/numbers.h"
+#include "imaging/cargar.h"
 #include "output/frmguardaropciones.h"
-
-#include <FreeImage.h>
+#include "platform/numbers.h"
 
 #include <QLineEdit>
 
@@ -62,29 +61,20 @@ protected:
         return out;
     }
 
-    // Largest difference from the expected pixels, or the mean one for lossy files.
+    // Largest difference between the file, loaded as the program loads a scan,
+    // and the expected pixels; the mean one for lossy files (1000: unreadable).
     static double Diferencia(const QString &ruta, const modImage::Pixeles &esperado, bool media = false)
     {
-        const QByteArray nombre = QFile::encodeName(ruta);
-        FIBITMAP *b = FreeImage_Load(FreeImage_GetFileType(nombre.constData()), nombre.constData());
-        if (!b) return 1000;
-        FIBITMAP *b24 = FreeImage_ConvertTo24Bits(b);
-        FreeImage_Unload(b);
-        const int ancho = modImage::AnchoMuestra, alto = modImage::AltoMuestra;
+        using namespace modImage;
+        if (!CargarImagenEscaneo(ruta, nullptr) || AnchoEscaneo != AnchoMuestra || AltoEscaneo != AltoMuestra) return 1000;
         int peor = 0;
         double suma = 0;
-        if (static_cast<int>(FreeImage_GetWidth(b24)) != ancho || static_cast<int>(FreeImage_GetHeight(b24)) != alto)
-            peor = 1000;
-        for (int y = 0; y < alto && peor < 1000; ++y) {
-            const BYTE *fila = FreeImage_GetScanLine(b24, y);
-            const uint8_t *esp = esperado.data() + static_cast<size_t>(y) * modImage::PasoMuestra;
-            for (int i = 0; i < ancho * 3; ++i) {
-                peor = std::max(peor, std::abs(fila[i] - esp[i]));
-                suma += std::abs(fila[i] - esp[i]);
+        for (int y = 0; y < AltoMuestra; ++y)
+            for (int i = y * PasoMuestra, fin = i + 3 * AnchoMuestra; i < fin; ++i) {
+                const int d = std::abs(PixelesEscaneo.at(i) - esperado[i]);
+                peor = std::max(peor, d), suma += d;
             }
-        }
-        FreeImage_Unload(b24);
-        return media && peor < 1000 ? suma / (3.0 * ancho * alto) : peor;
+        return media ? suma / (3.0 * AnchoMuestra * AltoMuestra) : peor;
     }
 };
 
