@@ -1,32 +1,20 @@
-// Chart save: the format table, JPEG at quality 75, and failures that leave
-// the target as it was. Reading every format back, and replacing a file,
-// are the window journeys'.
+// Chart save: the format table, the resolution written, and failures that
+// leave the target as it was. Reading every format back, and replacing a
+// file, are the window journeys'; the bytes (JPEG at quality 75), the
+// fingerprints'.
 
 #include "windows/chart/guardarcarta.h"
-
-#include "platform/picturebox.h"
-#include "windows/chart/dibujo.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <cmath>
 
 using namespace CartaGrises;
 
-namespace {
-QImage Carta72()
-{
-    Superficie s;
-    EXPECT_TRUE(RenderizarCompleta(s, GeometriaDe(72), Opciones{false, true, false, QStringLiteral("Prueba")}));
-    return s.Imagen();
-}
-} // namespace
-
-TEST(GuardarCarta, TablaDeFormatosYJpegACalidad75)
+TEST(GuardarCarta, TablaDeFormatosYResolucion)
 {
     const char *casos[][3] = {{"JPEG (*.jpg)", "*.jpg;*.jpeg", "jpg"}, {"PNG (*.png)", "*.png", "png"},
                               {"BMP (*.bmp)", "*.bmp", "bmp"},          {"GIF (*.gif)", "*.gif", "gif"},
@@ -38,23 +26,13 @@ TEST(GuardarCarta, TablaDeFormatosYJpegACalidad75)
     }
     EXPECT_EQ(PuntosPorMetro(300), 11811);
     for (int r = 72; r <= 1200; ++r) ASSERT_EQ(static_cast<int>(std::nearbyint(PuntosPorMetro(r) * 0.0254)), r);
-
-    // The JPEG's luminance quantisation table is the standard one at 50 %.
-    QTemporaryDir dir;
-    const QString ruta = dir.filePath(QStringLiteral("q.jpg"));
-    ASSERT_TRUE(GuardarImagenCarta(Carta72(), ruta, 0, 300, nullptr));
-    QFile f(ruta);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray b = f.readAll();
-    const int dqt = b.indexOf(QByteArray("\xFF\xDB", 2));
-    ASSERT_GE(dqt, 0);
-    EXPECT_EQ(b.mid(dqt + 5, 8), QByteArray("\x08\x06\x06\x07\x06\x05\x08\x07", 8));
 }
 
 TEST(GuardarCarta, FalloDejaElDestinoComoEstaba)
 {
     QTemporaryDir dir;
-    const QImage img = Carta72();
+    QImage img(40, 30, QImage::Format_BGR888);
+    img.fill(Qt::gray);
     // A missing folder, a target that cannot be replaced (a folder of that
     // name), no picture at all.
     ASSERT_TRUE(QDir().mkdir(dir.filePath(QStringLiteral("c.png"))));
@@ -65,5 +43,4 @@ TEST(GuardarCarta, FalloDejaElDestinoComoEstaba)
     }
     EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("c.png"))).isDir());
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty()); // no temporary left
-
 }

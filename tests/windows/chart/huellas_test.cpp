@@ -2,6 +2,7 @@
 // MD5 prefixes: how the full-size picture is held may change, the files not.
 
 #include "platform/picturebox.h"
+#include "support/sistema.h"
 #include "windows/chart/dibujo.h"
 #include "windows/chart/guardarcarta.h"
 
@@ -9,7 +10,6 @@
 
 #include <QColor>
 #include <QCryptographicHash>
-#include <QFile>
 #include <QTemporaryDir>
 
 using namespace CartaGrises;
@@ -31,9 +31,7 @@ TEST(HuellasCarta, CadaFormatoEnAmbosModos)
             SCOPED_TRACE(QStringLiteral("%1 ppp, %2").arg(c.ppp).arg(FormatoDeIndice(f).extension).toStdString());
             const QString r = dir.filePath(QStringLiteral("c.") + FormatoDeIndice(f).extension);
             ASSERT_TRUE(GuardarImagenCarta(s.Imagen(), r, f, c.ppp, nullptr));
-            QFile fi(r);
-            ASSERT_TRUE(fi.open(QIODevice::ReadOnly));
-            EXPECT_EQ(QCryptographicHash::hash(fi.readAll(), QCryptographicHash::Md5).toHex().left(16).toStdString(), c.huellas[f]);
+            EXPECT_EQ(QCryptographicHash::hash(Leer(r), QCryptographicHash::Md5).toHex().left(16).toStdString(), c.huellas[f]);
         }
         // Written from its own memory, turned and folded in place: and back.
         EXPECT_TRUE(s.Imagen() == antes);
