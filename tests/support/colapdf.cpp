@@ -120,22 +120,17 @@ QList<QImage> Imagenes(const QString &pdf)
     return r;
 }
 
-QRect Tinta(const QString &pdf, int ppp)
+double Desvio(const QString &pdf, double anchoCm, double altoCm, bool centrado, double xCm, double yCm)
 {
+    // The box of the non-white pixels of page 1.
     QTemporaryDir dir;
-    Poppler(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(ppp), QStringLiteral("-singlefile"), pdf,
+    Poppler(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-singlefile"), pdf,
                                          dir.filePath(QStringLiteral("p"))});
     const QImage pagina(dir.filePath(QStringLiteral("p.ppm")));
     QRect caja;
     for (int y = 0; y < pagina.height(); ++y)
         for (int x = 0; x < pagina.width(); ++x)
             if (pagina.pixel(x, y) != qRgb(255, 255, 255)) caja |= QRect(x, y, 1, 1);
-    return caja;
-}
-
-double Desvio(const QString &pdf, double anchoCm, double altoCm, bool centrado, double xCm, double yCm)
-{
-    const QRect caja = Tinta(pdf, 100);
     // The printable area as Qt gives it for the queue, in device pixels.
     QPrinter printer(QPrinterInfo::printerInfo(QString::fromLatin1(kCola)), QPrinter::HighResolution);
     const int ppp = printer.resolution();
