@@ -1,5 +1,6 @@
 // The chart generator driven as a user would: opened from the main menu,
-// typed into, generated, toggled and saved through the scripted dialog.
+// typed into, generated, toggled, saved through the scripted dialog, and
+// printed through the real "PDF" queue.
 
 #include "windows/chart/frmgenerarcartagrises.h"
 
@@ -7,6 +8,8 @@
 #include "app/mdiform1.h"
 #include "app/ventanas.h"
 #include "imaging/freeimage_io.h"
+#include "output/frmconfigimpresion.h"
+#include "support/colapdf.h"
 #include "support/scripted.h"
 #include "windows/registro.h"
 
@@ -232,4 +235,49 @@ TEST_F(CartaWindowTest, ExtensionAjenaCancelarSobrescribirYFallo)
     EXPECT_EQ(cajas.llamadas.last().estilo, MsgBox::Critical);
     EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("ocupado.jpg"))).isDir());
     EXPECT_EQ(ficheros().size(), 1);
+}
+
+TEST_F(CartaWindowTest, LaCartaGuardadaLlegaALaPaginaCentradaUnaVezPorCopia)
+{
+    w->ImprimirCarta();
+    ASSERT_EQ(cajas.llamadas.size(), 1);
+    EXPECT_EQ((std::pair{cajas.llamadas[0].texto, cajas.llamadas[0].titulo}),
+              (std::pair{QStringLiteral("Primero genera la carta de grises."), QStringLiteral("Imprimir")}));
+    C("cmdGenerarCarta")->click();
+    // The dialog gets the chart's aspect and profile and shows the preview;
+    // cancelling it leaves no full-size render.
+    EnConfiguracionImpresion([this](frmConfigImpresion &d) {
+        EXPECT_EQ(d.findChild<QLabel *>(QStringLiteral("lblPerfilDocumentoVal"))->text(), QStringLiteral("sRGB IEC61966-2.1"));
+        EXPECT_TRUE(d.findChild<QLabel *>(QStringLiteral("lblInfoCarta"))->text().startsWith(QStringLiteral("Carta: 19.00 x 19.16 cm")));
+        EXPECT_EQ(d.Imagen, Vista());
+        d.findChild<QPushButton *>(QStringLiteral("cmdCancelar"))->click();
+    });
+    C("cmdImprimir")->click();
+    EXPECT_EQ(cajas.llamadas.size(), 1);
+    EXPECT_TRUE(w->picBuffer().Vacia());
+
+    REQUIERE_COLA_PDF();
+    const QList<int> antes = ColaPDF::Trabajos();
+    EnConfiguracionImpresion([](frmConfigImpresion &d) {
+        d.findChild<QComboBox *>(QStringLiteral("cboImpresora"))->setCurrentText(QStringLiteral("PDF"));
+        d.findChild<QLineEdit *>(QStringLiteral("txtCopias"))->setText(QStringLiteral("2"));
+        d.findChild<QComboBox *>(QStringLiteral("cboGestionColor"))->setCurrentIndex(2); // no colour management
+        d.findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+    });
+    C("cmdImprimir")->click();
+    ASSERT_EQ(cajas.llamadas.size(), 2);
+    // 19 x 1183 / 1173 = 19.162 cm.
+    EXPECT_EQ((std::pair{cajas.llamadas[1].texto, cajas.llamadas[1].Icono()}),
+              (std::pair{QStringLiteral("Carta enviada a la impresora.\r\nTamano impreso: 19.0 x 19.2 cm  (200 ppp)\r\n"
+                                        "Posicion: centrada"), int(MsgBox::Information)}));
+    const QString pdf = ColaPDF::NuevoPDF(antes, QStringLiteral("Carta de grises"));
+    ASSERT_FALSE(pdf.isEmpty());
+    EXPECT_LE(ColaPDF::Desvio(pdf, 19.0, 19.0 * 1183 / 1173, true, 0, 0), 1.0);
+
+    // Two pages, each holding the pixels the Save writes.
+    C<QComboBox>("cboFormato")->setCurrentIndex(2); // BMP
+    Guardar(QStringLiteral("carta.bmp"));
+    const QImage guardada = QImage(dir.filePath(QStringLiteral("carta.bmp"))).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(guardada.size(), QSize(1173, 1183));
+    EXPECT_EQ((std::pair{ColaPDF::Paginas(pdf), ColaPDF::Imagenes(pdf)}), (std::pair{2, QList<QImage>{guardada, guardada}}));
 }

@@ -12,8 +12,8 @@
 #include "output/frmconfigimpresion.h"
 #include "platform/progress.h"
 #include "support/colapdf.h"
+#include "support/imagen.h"
 
-#include <FreeImage.h>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
@@ -35,16 +35,9 @@ protected:
     // gives black (so the inverted picture has no white pixel).
     void CargarMuestraConPerfil()
     {
-        QImage img(300, 200, QImage::Format_BGR888);
-        for (int y = 0; y < img.height(); ++y)
-            for (int x = 0; x < img.width(); ++x) img.setPixel(x, y, qRgb(x % 251, (x + 3 * y) % 256, (7 * y) % 253));
-        QByteArray icc = Leer(prueba::Guardar(prueba::PerfilAncho(), dir.filePath(QStringLiteral("ancho.icc"))));
-        FIBITMAP *b = FreeImage_ConvertFromRawBits(img.bits(), img.width(), img.height(), int(img.bytesPerLine()), 24,
-                                                   FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK, TRUE);
-        FreeImage_CreateICCProfile(b, icc.data(), long(icc.size()));
-        ASSERT_TRUE(FreeImage_Save(FIF_TIFF, b, QFile::encodeName(dir.filePath(QStringLiteral("m.tif"))).constData(), 0));
-        FreeImage_Unload(b);
-        CargarMuestra(dir.filePath(QStringLiteral("m.tif")));
+        FIBITMAP *b = prueba::Color24(300, 200, [](int x, int y) { return uint32_t(x % 251 << 16 | (x + 3 * y) % 256 << 8 | 7 * y % 253); });
+        prueba::Incrustar(b, Leer(prueba::Guardar(prueba::PerfilAncho(), dir.filePath(QStringLiteral("ancho.icc")))));
+        CargarMuestra(prueba::Guardar(b, FIF_TIFF, QStringLiteral("m.tif")));
         ASSERT_TRUE(modImage::HayMuestra && !modImage::RutaPerfilICCTemp().isEmpty());
         Recibir({0, 90, 255}, {20, 150, 230});
     }
