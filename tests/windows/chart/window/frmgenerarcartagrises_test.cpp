@@ -84,15 +84,12 @@ protected:
 TEST_F(CartaWindowTest, AbreTecleaGeneraYRedibuja)
 {
     // One instance, the defaults, nothing drawn and nothing to save yet.
-    EXPECT_EQ(Abrir(), w);
-    EXPECT_EQ(frame.AreaMDI()->subWindowList().size(), 1);
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("Generar carta de grises"));
-    EXPECT_EQ(w->Opciones().titulo, QStringLiteral("ZOLV Carta de grises"));
+    EXPECT_EQ((std::pair{Abrir(), frame.AreaMDI()->subWindowList().size()}), (std::pair{w, qsizetype(1)}));
+    QLabel *etiqueta = C<QLabel>("lblPixels");
+    EXPECT_EQ(QStringList({w->windowTitle(), w->Opciones().titulo, C<QComboBox>("cboFormato")->currentText(), etiqueta->text()}),
+              QStringList({"Generar carta de grises", "ZOLV Carta de grises", "JPG", "1173 x 1183 px "}));
     EXPECT_TRUE(w->Opciones().negativo && w->Opciones().lineas && !w->Opciones().numeros);
     EXPECT_FALSE(C("cmdGrabarFichero")->isEnabled() || C("cmdImprimir")->isEnabled());
-    EXPECT_EQ(C<QComboBox>("cboFormato")->currentText(), QStringLiteral("JPG"));
-    QLabel *etiqueta = C<QLabel>("lblPixels");
-    EXPECT_EQ(etiqueta->text(), QStringLiteral("1173 x 1183 px "));
     w->GuardarCarta();
     ASSERT_EQ(cajas.llamadas.size(), 1);
     EXPECT_EQ(cajas.llamadas[0].texto, QStringLiteral("Primero genera la carta de grises."));
@@ -104,20 +101,17 @@ TEST_F(CartaWindowTest, AbreTecleaGeneraYRedibuja)
     QLabel *rango = C<QLabel>("lblRango");
     EXPECT_FALSE(rango->isVisibleTo(w));
     QTest::keyClicks(caja, QStringLiteral("09"));
-    EXPECT_EQ(caja->text(), QStringLiteral("2000"));
+    EXPECT_EQ((std::pair{caja->text(), rango->text()}), (std::pair{QStringLiteral("2000"), QStringLiteral("72 - 1200")}));
     EXPECT_TRUE(rango->isVisibleTo(w) && !caja->styleSheet().isEmpty() && etiqueta->text().isEmpty());
-    EXPECT_EQ(rango->text(), QStringLiteral("72 - 1200"));
     const QString soloRango = QStringLiteral("La resolución debe ser un número entero entre 72 y 1200 ppp.");
     C("cmdGenerarCarta")->click();
     EXPECT_EQ(cajas.llamadas.last().texto, soloRango);
     EXPECT_FALSE(C("cmdGrabarFichero")->isEnabled());
     // 120 typed into an empty box passes through 1 and 12, both refused.
     Resolucion(QStringLiteral("12"));
-    EXPECT_EQ(w->Resolucion(), 200);
-    EXPECT_TRUE(rango->isVisibleTo(w));
+    EXPECT_TRUE(w->Resolucion() == 200 && rango->isVisibleTo(w));
     QTest::keyClicks(caja, QStringLiteral("0"));
-    EXPECT_EQ(w->Resolucion(), 120);
-    EXPECT_EQ(etiqueta->text(), QStringLiteral("705 x 711 px "));
+    EXPECT_EQ((std::pair{w->Resolucion(), etiqueta->text()}), (std::pair{120, QStringLiteral("705 x 711 px ")}));
     EXPECT_TRUE(!rango->isVisibleTo(w) && caja->styleSheet().isEmpty());
 
     // Options before the first generation draw nothing; afterwards every
@@ -127,28 +121,23 @@ TEST_F(CartaWindowTest, AbreTecleaGeneraYRedibuja)
     EXPECT_EQ(w->picCartaGris()->S().Point(356, 359), 0xC0C0C0u);
     C("cmdGenerarCarta")->click();
     EXPECT_TRUE(C("cmdGrabarFichero")->isEnabled() && C("cmdImprimir")->isEnabled());
-    EXPECT_TRUE(w->Geometria().Resolucion == 120 && w->Opciones().numeros && !w->Opciones().negativo);
-    EXPECT_EQ(Vista(), Esperada());
+    EXPECT_TRUE(w->Geometria().Resolucion == 120 && w->Opciones().numeros && !w->Opciones().negativo && Vista() == Esperada());
     C<QRadioButton>("optNegativo")->click();
-    EXPECT_TRUE(w->Opciones().negativo);
-    EXPECT_EQ(Vista(), Esperada());
+    EXPECT_TRUE(w->Opciones().negativo && Vista() == Esperada());
     C<QCheckBox>("chkLineas")->click();
-    EXPECT_FALSE(w->Opciones().lineas);
-    EXPECT_EQ(Vista(), Esperada());
+    EXPECT_TRUE(!w->Opciones().lineas && Vista() == Esperada());
 
     // 1440 is refused, never read as the 144 accepted on the way: no size,
     // no chart on show, and neither Generate nor Save makes one.
     Resolucion(QStringLiteral("1440"));
-    EXPECT_TRUE(etiqueta->text().isEmpty());
-    EXPECT_EQ(w->picCartaGris()->S().Point(356, 359), 0xC0C0C0u);
+    EXPECT_TRUE(etiqueta->text().isEmpty() && w->picCartaGris()->S().Point(356, 359) == 0xC0C0C0u);
     const qsizetype avisos = cajas.llamadas.size();
     C("cmdGenerarCarta")->click();
     Guardar(QStringLiteral("no.png"));
     ASSERT_EQ(cajas.llamadas.size(), avisos + 2);
-    EXPECT_EQ(cajas.llamadas[avisos].texto + cajas.llamadas[avisos + 1].texto, soloRango + soloRango);
-    EXPECT_EQ(cajas.llamadas[avisos].Icono(), MsgBox::Exclamation);
-    EXPECT_TRUE(dialogos.peticiones.isEmpty());
-    EXPECT_EQ(w->picCartaGris()->S().Point(356, 359), 0xC0C0C0u);
+    EXPECT_EQ((std::pair{cajas.llamadas[avisos].texto + cajas.llamadas[avisos + 1].texto, cajas.llamadas[avisos].Icono()}),
+              (std::pair{soloRango + soloRango, int(MsgBox::Exclamation)}));
+    EXPECT_TRUE(dialogos.peticiones.isEmpty() && w->picCartaGris()->S().Point(356, 359) == 0xC0C0C0u);
     Resolucion(QStringLiteral("72"));
     EXPECT_EQ(etiqueta->text(), QStringLiteral("422 x 426 px "));
     EXPECT_TRUE(w->Geometria().Resolucion == 72 && Vista() == Esperada());
@@ -157,8 +146,7 @@ TEST_F(CartaWindowTest, AbreTecleaGeneraYRedibuja)
     frame.findChild<QAction *>(QStringLiteral("mnuIdiomaEn"))->trigger();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Generate grayscale chart"));
     MDIForm1::DescargarVentana(w);
-    ASSERT_TRUE(w = Abrir());
-    EXPECT_EQ(w->Resolucion(), 200);
+    ASSERT_TRUE((w = Abrir()) && w->Resolucion() == 200);
     w->GuardarCarta();
     EXPECT_EQ(cajas.llamadas.last().texto, QStringLiteral("Generate the grayscale chart first."));
 }
@@ -173,15 +161,12 @@ TEST_F(CartaWindowTest, GuardaEnLosCincoFormatosYSeLeeDeVuelta)
         C<QComboBox>("cboFormato")->setCurrentIndex(i);
         Guardar(QStringLiteral("carta%1").arg(i)); // the format's extension is added
         const QString ruta = dir.filePath(QStringLiteral("carta%1.%2").arg(i).arg(QString::fromLatin1(ext[i])));
-        ASSERT_EQ(dialogos.peticiones.size(), i + 1);
+        ASSERT_TRUE(dialogos.peticiones.size() == i + 1 && cajas.llamadas.size() == i + 1);
         const Dialogos::Peticion &p = dialogos.peticiones.last();
-        EXPECT_EQ(QStringList({p.titulo, p.filtros.value(0).descripcion + p.filtros.value(0).patrones,
-                               p.extensionDefecto, p.nombreArchivo}),
-                  QStringList({QStringLiteral("Guardar carta de grises"),
-                               FormatoDeIndice(i).descripcion + FormatoDeIndice(i).patrones,
-                               QString::fromLatin1(ext[i]), QStringLiteral("Carta_Grises_ZOLV")}));
-        ASSERT_EQ(cajas.llamadas.size(), i + 1);
-        EXPECT_EQ(cajas.llamadas.last().texto, QStringLiteral("Fichero guardado correctamente:\r\n") + ruta);
+        EXPECT_EQ(QStringList({p.titulo, p.filtros.value(0).descripcion + p.filtros.value(0).patrones, p.extensionDefecto,
+                               p.nombreArchivo, cajas.llamadas.last().texto}),
+                  QStringList({"Guardar carta de grises", FormatoDeIndice(i).descripcion + FormatoDeIndice(i).patrones,
+                               ext[i], "Carta_Grises_ZOLV", "Fichero guardado correctamente:\r\n" + ruta}));
 
         // Read back: size, resolution (GIF holds none) and patch greys (JPEG within 2).
         const QByteArray r = QFile::encodeName(ruta);
@@ -207,21 +192,16 @@ TEST_F(CartaWindowTest, ExtensionAjenaCancelarSobrescribirYFallo)
     auto ficheros = [&] { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); };
     // A ".png" name with JPEG chosen becomes "foto.png.jpg" holding JPEG.
     Guardar(QStringLiteral("foto.png"));
-    EXPECT_EQ(Tipo(QStringLiteral("foto.png.jpg")), FIF_JPEG);
-    EXPECT_EQ(ficheros(), QStringList{QStringLiteral("foto.png.jpg")});
-    ASSERT_EQ(cajas.llamadas.size(), 1);
-    // Cancelling shows nothing and writes nothing.
-    Guardar(QString());
-    EXPECT_EQ(cajas.llamadas.size(), 1);
-    EXPECT_EQ(ficheros().size(), 1);
+    Guardar(QString()); // cancelled: shows nothing and writes nothing
+    EXPECT_EQ((std::tuple{Tipo(QStringLiteral("foto.png.jpg")), ficheros(), cajas.llamadas.size()}),
+              (std::tuple{int(FIF_JPEG), QStringList{"foto.png.jpg"}, qsizetype(1)}));
 
     // The same name again asks first: No (the default) keeps the file, Yes
     // replaces it whole.
     QFile(dir.filePath(QStringLiteral("foto.png.jpg"))).resize(10);
     Guardar(QStringLiteral("foto.png"));
     ASSERT_EQ(cajas.llamadas.size(), 2);
-    EXPECT_EQ(cajas.llamadas[1].Botones(), MsgBox::YesNo);
-    EXPECT_EQ(QFileInfo(dir.filePath(QStringLiteral("foto.png.jpg"))).size(), 10);
+    EXPECT_TRUE(cajas.llamadas[1].Botones() == MsgBox::YesNo && QFileInfo(dir.filePath(QStringLiteral("foto.png.jpg"))).size() == 10);
     cajas.Responder(MsgBox::Yes);
     Guardar(QStringLiteral("foto.png"));
     EXPECT_EQ(Tipo(QStringLiteral("foto.png.jpg")), FIF_JPEG);
@@ -231,10 +211,8 @@ TEST_F(CartaWindowTest, ExtensionAjenaCancelarSobrescribirYFallo)
     const int n = cajas.llamadas.size();
     Guardar(QStringLiteral("ocupado.jpg"));
     ASSERT_EQ(cajas.llamadas.size(), n + 1);
-    EXPECT_TRUE(cajas.llamadas.last().texto.startsWith(QStringLiteral("Error al guardar: ")));
-    EXPECT_EQ(cajas.llamadas.last().estilo, MsgBox::Critical);
-    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("ocupado.jpg"))).isDir());
-    EXPECT_EQ(ficheros().size(), 1);
+    EXPECT_TRUE(cajas.llamadas.last().texto.startsWith(QStringLiteral("Error al guardar: ")) && cajas.llamadas.last().estilo == MsgBox::Critical);
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("ocupado.jpg"))).isDir() && ficheros().size() == 1);
 }
 
 TEST_F(CartaWindowTest, LaCartaGuardadaLlegaALaPaginaCentradaUnaVezPorCopia)
