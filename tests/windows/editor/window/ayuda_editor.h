@@ -34,10 +34,6 @@
 #include <QTest>
 #include <QTimer>
 
-// The names the save tests know these by.
-using Tabla = Tabla256;
-inline Puntos PuntosDe(int16_t canal) { return DelCanal(canal); }
-
 inline uint32_t BGR(int r, int g, int b) { return static_cast<uint32_t>(r | (g << 8) | (b << 16)); }
 
 // The engine's table of these points on a channel, with its current levels

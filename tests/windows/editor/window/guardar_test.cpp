@@ -84,9 +84,8 @@ TEST_F(GuardarProcesada, WithoutASampleItSaysSoAndOpensNoDialog)
 {
     w->cmdGuardarImagenCurva_Click();
     ASSERT_EQ(cajas.llamadas.size(), 1);
-    EXPECT_EQ(cajas.llamadas[0].texto, QStringLiteral("No hay imagen de muestra cargada."));
-    EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Information);
-    EXPECT_EQ(cajas.llamadas[0].titulo, QStringLiteral("ZOLV Halvora"));
+    EXPECT_EQ((std::tuple{cajas.llamadas[0].texto, cajas.llamadas[0].titulo, cajas.llamadas[0].Icono()}),
+              (std::tuple{QStringLiteral("No hay imagen de muestra cargada."), QStringLiteral("ZOLV Halvora"), int(MsgBox::Information)}));
     EXPECT_EQ(Ventanas::Buscar(QStringLiteral("frmGuardarOpciones")), nullptr);
 }
 
@@ -102,13 +101,8 @@ TEST_F(GuardarProcesada, EachFormatHoldsTheSampleWithTheCurveApplied)
         int tolerancia;
         std::function<void(frmGuardarOpciones &)> ajustes;
     } casos[] = {
-        {"optBMP", "p.bmp", 0, {}},
-        {"optPNG", "p.png", 0, {}},
-        {"optTIFF", "p.tif", 0, {}},
-        {"optWEBP", "p.webp", 0,
-         [this](frmGuardarOpciones &d) {
-             if (!C<QCheckBox>("chkWebpLossless", &d)->isChecked()) C<QCheckBox>("chkWebpLossless", &d)->click();
-         }},
+        {"optBMP", "p.bmp", 0, {}}, {"optPNG", "p.png", 0, {}}, {"optTIFF", "p.tif", 0, {}},
+        {"optWEBP", "p.webp", 0, [this](frmGuardarOpciones &d) { C<QCheckBox>("chkWebpLossless", &d)->setChecked(true); }},
         {"optJPEG", "p.jpg", 6, {}}, // within its loss, on average
     };
     for (const auto &c : casos) {
@@ -116,13 +110,12 @@ TEST_F(GuardarProcesada, EachFormatHoldsTheSampleWithTheCurveApplied)
         cajas.llamadas.clear();
         Guardar(c.opcion, QString::fromLatin1(c.nombre), {"cmdAceptar"}, c.ajustes);
         ASSERT_EQ(cajas.llamadas.size(), 1) << c.nombre;
-        EXPECT_EQ(cajas.llamadas[0].texto, QStringLiteral("Imagen guardada correctamente:\r\n") + ruta);
-        EXPECT_EQ(cajas.llamadas[0].titulo, QStringLiteral("Guardar imagen"));
+        EXPECT_EQ((std::pair{cajas.llamadas[0].texto, cajas.llamadas[0].titulo}),
+                  (std::pair{"Imagen guardada correctamente:\r\n" + ruta, QStringLiteral("Guardar imagen")}));
         EXPECT_LE(Diferencia(ruta, esperado, c.tolerancia > 0), c.tolerancia) << c.nombre;
     }
     // The sample itself is never touched, and no progress window is left.
-    EXPECT_EQ(modImage::PixelesMuestra, antes);
-    EXPECT_EQ(Ventanas::Buscar(QStringLiteral("frmProgresoCarga")), nullptr);
+    EXPECT_TRUE(modImage::PixelesMuestra == antes && !Ventanas::Buscar(QStringLiteral("frmProgresoCarga")));
 }
 
 TEST_F(GuardarProcesada, PreviewAndFileTakeTheWholeCurveWhicheverChannelIsShown)
@@ -130,7 +123,7 @@ TEST_F(GuardarProcesada, PreviewAndFileTakeTheWholeCurveWhicheverChannelIsShown)
     using namespace modEngine;
     CargarDosColores();
     Recibir({0, 128, 255}, {0, 170, 255});
-    const Tabla m = TablaDe(0, {{0, 0}, {128, 170}, {255, 255}});
+    const Tabla256 m = TablaDe(0, {{0, 0}, {128, 170}, {255, 255}});
     const auto pixel = [this](const QString &nombre, int x, int y) {
         const QRgb c = QImage(dir.filePath(nombre)).pixel(x, y);
         return BGR(qRed(c), qGreen(c), qBlue(c));
@@ -148,10 +141,8 @@ TEST_F(GuardarProcesada, PreviewAndFileTakeTheWholeCurveWhicheverChannelIsShown)
         C<QRadioButton>(canal)->click();
         const QString nombre = QString::fromLatin1(canal) + QStringLiteral(".png");
         Guardar("optPNG", nombre, {"cmdAceptar"});
-        EXPECT_EQ(pixel(nombre, 0, 0), izquierda) << canal;
-        EXPECT_EQ(pixel(nombre, 63, 31), derecha) << canal;
-        EXPECT_EQ(Preview(100, 240), izquierda) << canal;
-        EXPECT_EQ(Preview(340, 240), derecha) << canal;
+        EXPECT_EQ((std::array{pixel(nombre, 0, 0), pixel(nombre, 63, 31), Preview(100, 240), Preview(340, 240)}),
+                  (std::array{izquierda, derecha, izquierda, derecha})) << canal;
     }
 }
 
@@ -160,15 +151,14 @@ TEST_F(GuardarProcesada, CancelSavesNothingAndReplacingIsAsked)
     CargarRampa();
     const QString ruta = Archivo(QStringLiteral("ya.png"), "anterior");
     Guardar("optPNG", QStringLiteral("nuevo.png"), {"cmdCancelar"});
-    EXPECT_TRUE(cajas.llamadas.isEmpty());
-    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("nuevo.png"))));
+    EXPECT_TRUE(cajas.llamadas.isEmpty() && !QFile::exists(dir.filePath(QStringLiteral("nuevo.png"))));
 
     // No keeps the file (the dialog stays open until cancelled); Yes replaces it.
     cajas.Responder(MsgBox::No);
     Guardar("optPNG", QStringLiteral("ya.png"), {"cmdAceptar", "cmdCancelar"});
     ASSERT_EQ(cajas.llamadas.size(), 1);
-    EXPECT_EQ(cajas.llamadas[0].Icono() | cajas.llamadas[0].Botones(), MsgBox::Exclamation | MsgBox::YesNo);
-    EXPECT_EQ(Leer(ruta), QByteArray("anterior"));
+    EXPECT_EQ((std::pair{cajas.llamadas[0].Icono() | cajas.llamadas[0].Botones(), Leer(ruta)}),
+              (std::pair{MsgBox::Exclamation | MsgBox::YesNo, QByteArray("anterior")}));
     cajas.Responder(MsgBox::Yes);
     Guardar("optPNG", QStringLiteral("ya.png"), {"cmdAceptar"});
     ASSERT_EQ(cajas.llamadas.size(), 3);
@@ -179,7 +169,7 @@ TEST_F(GuardarProcesada, CancelSavesNothingAndReplacingIsAsked)
 TEST_F(GuardarProcesada, AResetClickedDuringTheSaveIsDropped)
 {
     CargarRampa();
-    const Puntos curva = PuntosDe(0);
+    const Puntos curva = DelCanal(0);
     const modImage::Pixeles esperado = Esperado();
     // The user clicks Reset as soon as the progress window appears.
     struct AlMostrarse : QObject {
@@ -199,6 +189,5 @@ TEST_F(GuardarProcesada, AResetClickedDuringTheSaveIsDropped)
     qApp->removeEventFilter(&clic);
     QCoreApplication::processEvents();
     // Neither during the save nor after it.
-    EXPECT_EQ(PuntosDe(0), curva);
-    EXPECT_EQ(Diferencia(dir.filePath(QStringLiteral("r.png")), esperado), 0);
+    EXPECT_EQ((std::pair{DelCanal(0), Diferencia(dir.filePath(QStringLiteral("r.png")), esperado)}), (std::pair{curva, 0.0}));
 }
