@@ -27,11 +27,10 @@ inline QString Poner(const QString &ruta, const QByteArray &bytes, QFileDevice::
 }
 
 // A tmpfs of 'kib' KiB on 'carpeta' while it lives (root only: otherwise
-// Motivo() says why not).
+// motivo says why not).
 struct DiscoPequeno {
     DiscoPequeno(const QString &carpeta, int kib);
     ~DiscoPequeno();
-    QString Motivo() const { return motivo; }
     // Takes every free byte, into ".relleno".
     void Llenar() const;
     QString carpeta, motivo;
