@@ -14,6 +14,7 @@
 #include "support/colapdf.h"
 #include "support/estado.h"
 #include "support/scripted.h"
+#include "support/sistema.h"
 #include "windows/chart/frmgenerarcartagrises.h"
 #include "windows/evaluator/frmevaluarescaneo.h"
 #include "windows/registro.h"
@@ -21,7 +22,6 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
-#include <QFile>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
@@ -124,9 +124,8 @@ protected:
     {
         const QString ruta = dir.filePath(nombre);
         EXPECT_TRUE(escaneo.save(ruta, "png", 90));
-        QFile f(ruta); // the bit depth in the PNG header: the 16-bit scans really are
-        const QByteArray cabecera = f.open(QIODevice::ReadOnly) ? f.read(25) : QByteArray();
-        EXPECT_EQ(cabecera.size() == 25 ? int(cabecera[24]) : -1, escaneo.format() == QImage::Format_RGBX64 ? 16 : 8);
+        // The bit depth in the PNG header: the 16-bit scans really are.
+        EXPECT_EQ(Leer(ruta).mid(24, 1), QByteArray(1, char(escaneo.format() == QImage::Format_RGBX64 ? 16 : 8)));
         auto *ev = qobject_cast<frmEvaluarEscaneo *>(frame.MostrarVentana(QStringLiteral("frmEvaluarEscaneo")));
         EXPECT_NE(ev, nullptr);
         if (!ev) return {};
