@@ -46,9 +46,10 @@ TEST_F(Cola, CopiasPixelesLugarYGestionDeColor)
         const QString pdf = ColaPDF::NuevoPDF(antes, titulo, &id);
         ASSERT_FALSE(pdf.isEmpty());
         EXPECT_EQ(ColaPDF::Atributo(id, "cm-calibration").toStdString(), modo ? "true" : ""); // colour management off in modes 1 and 2 only
-        EXPECT_EQ(ColaPDF::Paginas(pdf), std::max<int>(copias, 1));
+        const QList<QImage> imagenes = ColaPDF::Imagenes(pdf); // one page, one picture per copy
+        EXPECT_EQ((std::pair{ColaPDF::Paginas(pdf), int(imagenes.size())}), (std::pair{std::max<int>(copias, 1), std::max<int>(copias, 1)}));
         const QImage esperada = modo == 1 ? prueba::TransformarLCMS(imagen, RutaPerfilSRGB(), perfil, 1, false) : imagen;
-        for (const QImage &i : ColaPDF::Imagenes(pdf)) EXPECT_EQ(prueba::Diferencia(i, esperada), 0) << modo;
+        for (const QImage &i : imagenes) EXPECT_EQ(prueba::Diferencia(i, esperada), 0) << modo;
         EXPECT_LE(ColaPDF::Desvio(pdf, 10, 10 * 30 / 1001.0, false, 1, 2), 1.0) << modo;
     }
 }
