@@ -122,7 +122,7 @@ TEST(CargaEscaneo, CadaFormatoDePixelConSusValores)
         ASSERT_EQ(QList<int64_t>({AnchoEscaneo, AltoEscaneo, PasoEscaneo}), QList<int64_t>({c.w, c.h, PasoDeAncho(c.w)}));
         ASSERT_EQ(PixelesEscaneo.size(), size_t(PasoEscaneo) * c.h);
         for (int i = 0; i < c.w * c.h * 3; ++i)
-            ASSERT_NEAR(int(prueba::PixelEscaneo(i / 3 % c.w, i / 3 / c.w) >> (i % 3 * 8) & 0xFF),
+            ASSERT_NEAR(int(prueba::Pixel(PixelesEscaneo, AltoEscaneo, PasoEscaneo, i / 3 % c.w, i / 3 / c.w) >> (i % 3 * 8) & 0xFF),
                         int(c.px(i / 3 % c.w, i / 3 / c.w) >> (i % 3 * 8) & 0xFF), c.tol) << "pixel " << i / 3;
     }
     EXPECT_TRUE(cajas.llamadas.isEmpty());

@@ -24,7 +24,7 @@ TEST_F(Aplicar, TablasLuegoInversionLuegoEspejo)
     for (bool escalar : {false, true})
         for (const auto &c : casos) {
             FijarRutaEscalar(escalar);
-            const Instantanea curva = Curva([](int) { return 0; }, [](int v) { return v + 10; }, Igual, c.invertir, c.espejo);
+            const Instantanea curva = Curva([](int) { return 0; }, [](int v) { return v + 10; }, [](int v) { return v; }, c.invertir, c.espejo);
             Pixeles dst(src.size(), 0xAA);
             AplicarCurvaBuffer(curva, src.data(), dst.data(), w, h, paso, c.tablas, 0);
             for (int y = 0; y < h; ++y) {

@@ -44,7 +44,6 @@ inline modImage::Instantanea Curva(const std::function<int(int)> &r, const std::
     c.invertirTonos = invertir, c.invertirHorizontal = espejo;
     return c;
 }
-inline int Igual(int v) { return v; }
 
 // f(x, yFromTop, pixel) writes blue, green, red; alignment bytes hold relleno.
 inline modImage::Pixeles Buffer(int w, int h, const std::function<void(int, int, uint8_t *)> &f, uint8_t relleno = 0)
@@ -106,10 +105,6 @@ template <class B> uint32_t Pixel(const B &px, int32_t alto, int32_t paso, int x
 {
     const size_t i = size_t(alto - 1 - y) * paso + 3 * x;
     return uint32_t(px.at(i + 2)) << 16 | uint32_t(px.at(i + 1)) << 8 | px.at(i);
-}
-inline uint32_t PixelEscaneo(int x, int y)
-{
-    return Pixel(modImage::PixelesEscaneo, modImage::AltoEscaneo, modImage::PasoEscaneo, x, y);
 }
 // A scan set straight into the engine; alignment bytes that are not zero.
 inline void FijarEscaneo(int w, int h, const std::function<uint32_t(int, int)> &f)
