@@ -150,11 +150,7 @@ protected:
         dialogos.Responder(dir.filePath(QStringLiteral("Carta_Grises_ZOLV.png")));
         editor->findChild<QPushButton *>(QStringLiteral("cmdCargarImagenAProcesar"))->click();
         const QList<int> antes = ColaPDF::Trabajos();
-        EnConfiguracionImpresion([](frmConfigImpresion &d) {
-            d.findChild<QComboBox *>(QStringLiteral("cboImpresora"))->setCurrentText(QStringLiteral("PDF"));
-            d.findChild<QComboBox *>(QStringLiteral("cboGestionColor"))->setCurrentIndex(2);
-            d.findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
-        });
+        EnConfiguracionImpresion([](frmConfigImpresion &d) { ImprimirEnPDF(d, 2); });
         editor->findChild<QPushButton *>(QStringLiteral("cmdImprimirImagenCurva"))->click();
         const QList<QImage> impresa = ColaPDF::Imagenes(ColaPDF::NuevoPDF(antes, QStringLiteral("Imagen procesada")));
         EXPECT_EQ(impresa.size(), 1);

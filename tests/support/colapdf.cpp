@@ -3,12 +3,14 @@
 #include "app/ventanas.h"
 #include "output/frmconfigimpresion.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -172,4 +174,11 @@ void Intentar(const std::function<void(frmConfigImpresion &)> &acciones, int res
 void EnConfiguracionImpresion(const std::function<void(frmConfigImpresion &)> &acciones)
 {
     QTimer::singleShot(0, [acciones] { Intentar(acciones, 6000); });
+}
+
+void ImprimirEnPDF(frmConfigImpresion &d, int modoColor)
+{
+    d.findChild<QComboBox *>(QStringLiteral("cboImpresora"))->setCurrentText(QStringLiteral("PDF"));
+    d.findChild<QComboBox *>(QStringLiteral("cboGestionColor"))->setCurrentIndex(modoColor);
+    d.findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
 }

@@ -55,3 +55,5 @@ double Desvio(const QString &pdf, double anchoCm, double altoCm, bool centrado, 
 // Runs the actions inside the next opening of the print set-up dialog; they
 // end by pressing Print or Cancel (a dialog left open is a failure).
 void EnConfiguracionImpresion(const std::function<void(frmConfigImpresion &)> &acciones);
+// In the set-up: the printer "PDF", the colour mode (2: none), then Print.
+void ImprimirEnPDF(frmConfigImpresion &d, int modoColor);

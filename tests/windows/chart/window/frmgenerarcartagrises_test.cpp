@@ -237,10 +237,8 @@ TEST_F(CartaWindowTest, LaCartaGuardadaLlegaALaPaginaCentradaUnaVezPorCopia)
     REQUIERE_COLA_PDF();
     const QList<int> antes = ColaPDF::Trabajos();
     EnConfiguracionImpresion([](frmConfigImpresion &d) {
-        d.findChild<QComboBox *>(QStringLiteral("cboImpresora"))->setCurrentText(QStringLiteral("PDF"));
         d.findChild<QLineEdit *>(QStringLiteral("txtCopias"))->setText(QStringLiteral("2"));
-        d.findChild<QComboBox *>(QStringLiteral("cboGestionColor"))->setCurrentIndex(2); // no colour management
-        d.findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+        ImprimirEnPDF(d, 2);
     });
     C("cmdImprimir")->click();
     ASSERT_EQ(cajas.llamadas.size(), 2);

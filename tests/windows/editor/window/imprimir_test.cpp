@@ -51,13 +51,6 @@ protected:
         EnConfiguracionImpresion(acciones);
         Boton("cmdImprimirImagenCurva")->click();
     }
-    // In the dialog: the printer "PDF", a colour mode, then Print.
-    static void Aceptar(frmConfigImpresion &d, int modo = 0)
-    {
-        d.findChild<QComboBox *>(QStringLiteral("cboImpresora"))->setCurrentText(QStringLiteral("PDF"));
-        d.findChild<QComboBox *>(QStringLiteral("cboGestionColor"))->setCurrentIndex(modo);
-        d.findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
-    }
 };
 
 } // namespace
@@ -111,7 +104,7 @@ TEST_F(ImprimirProcesada, FailuresSayWhyAndLeaveNoFileAndNoJob)
         {[] { frmConfigImpresion::FijarListaImpresoras(frmConfigImpresion::ListaImpresoras{{"Fantasma"}, "Fantasma"}); },
          [](frmConfigImpresion &d) { d.findChild<QPushButton *>(QStringLiteral("cmdOK"))->click(); },
          "Error al imprimir: No se pudo crear el contexto de impresion."},
-        {[&] { modImpresion::FijarCarpetaColor(vacia); }, [](frmConfigImpresion &d) { Aceptar(d, 1); },
+        {[&] { modImpresion::FijarCarpetaColor(vacia); }, [](frmConfigImpresion &d) { ImprimirEnPDF(d, 1); },
          "Error al imprimir: No se encontro el perfil de impresora."},
     };
     for (const auto &c : casos) {
@@ -146,7 +139,7 @@ TEST_F(ImprimirProcesada, WhatTheSaveWritesReachesThePageWhereTheUserPutIt)
         d.findChild<QRadioButton *>(QStringLiteral("optManual"))->click();
         d.findChild<QLineEdit *>(QStringLiteral("txtPosX"))->setText(QStringLiteral("1"));
         d.findChild<QLineEdit *>(QStringLiteral("txtPosY"))->setText(QStringLiteral("4"));
-        Aceptar(d, 2);
+        ImprimirEnPDF(d, 2);
     });
     ASSERT_EQ(cajas.llamadas.size(), 1);
     // 19 x 200 / 300 = 12.667 cm.
@@ -163,7 +156,7 @@ TEST_F(ImprimirProcesada, WhatTheSaveWritesReachesThePageWhereTheUserPutIt)
     antes = ColaPDF::Trabajos();
     Imprimir([](frmConfigImpresion &d) {
         d.findChild<QComboBox *>(QStringLiteral("cboPerfilImpresora"))->setCurrentText(QStringLiteral("sRGB IEC61966-2.1"));
-        Aceptar(d, 1);
+        ImprimirEnPDF(d, 1);
     });
     pdf = ColaPDF::NuevoPDF(antes, QStringLiteral("Imagen procesada"));
     const QList<QImage> convertida = ColaPDF::Imagenes(pdf);
