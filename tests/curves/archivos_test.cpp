@@ -1,11 +1,10 @@
 // ACV and AMP curve files: bytes in and out, scaling, truncation and bad input.
 
 #include "ayuda_curvas.h"
+#include "support/sistema.h"
 
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 using namespace modEngine;
@@ -22,11 +21,6 @@ protected:
         arnes::vistas = {};
     }
     void TearDown() override { MsgBox::InstalarResponder({}); }
-    QByteArray Leer(const QString &ruta)
-    {
-        QFile f(ruta);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-    }
     QTemporaryDir dir;
     std::mt19937 rng{7};
 };
@@ -154,11 +148,9 @@ TEST_F(ArchivosCurva, ArchivoInexistenteYExportacionFallida)
     EXPECT_EQ(arnes::vistas.cuenta, 1);
     EXPECT_TRUE(arnes::vistas.ultima.texto.startsWith("No se pudo exportar la curva ACV: "));
     // A folder in the way: the old file stays whole and no temporary is left.
-    QFile viejo(dir.filePath("bueno.acv"));
-    ASSERT_TRUE(viejo.open(QIODevice::WriteOnly) && viejo.write("viejo") == 5);
-    viejo.close();
+    const QString viejo = Poner(dir.filePath("bueno.acv"), "viejo");
     QDir(dir.path()).mkdir("carpeta.acv");
     EXPECT_FALSE(ExportarCurvaACV(dir.filePath("carpeta.acv")));
-    EXPECT_EQ(Leer(viejo.fileName()), "viejo");
+    EXPECT_EQ(Leer(viejo), "viejo");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }

@@ -1,7 +1,7 @@
 // Fit rectangle, stride, resolution, and loading the scan and the sample in
 // every pixel format with their views, progress texts and profile copy.
 
-#include "imagenes.h"
+#include "support/imagen.h"
 
 #include "imaging/bloque.h"
 #include "imaging/cargar.h"
@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 using namespace modImage;
-using Informes = QList<QPair<QString, int>>;
 
 TEST(RectanguloAjustado, RedondeoPorParesYMargenesTruncados)
 {
@@ -45,9 +44,8 @@ TEST(Buffer, PasoCopiaYResolucion)
         Bloque vuelta;
         int32_t p2 = 0;
         ASSERT_TRUE(Bloque24Bits(std::move(b), vuelta, p2));
-        EXPECT_EQ(p2, paso);
         EXPECT_EQ(vuelta, px);
-        EXPECT_EQ(vuelta.data(), bits); // the bitmap itself is kept
+        EXPECT_EQ((std::pair{p2, vuelta.data()}), (std::pair{paso, bits})); // the bitmap itself is kept
     }
     modFreeImage::Bitmap b(FreeImage_Allocate(2, 2, 24));
     double x = -1, y = -1;
@@ -124,7 +122,7 @@ TEST(CargaEscaneo, CadaFormatoDePixelConSusValores)
         ASSERT_EQ(QList<int64_t>({AnchoEscaneo, AltoEscaneo, PasoEscaneo}), QList<int64_t>({c.w, c.h, PasoDeAncho(c.w)}));
         ASSERT_EQ(PixelesEscaneo.size(), size_t(PasoEscaneo) * c.h);
         for (int i = 0; i < c.w * c.h * 3; ++i)
-            ASSERT_NEAR(int(prueba::PixelEscaneo(i / 3 % c.w, i / 3 / c.w) >> (i % 3 * 8) & 0xFF),
+            ASSERT_NEAR(int(prueba::Pixel(PixelesEscaneo, AltoEscaneo, PasoEscaneo, i / 3 % c.w, i / 3 / c.w) >> (i % 3 * 8) & 0xFF),
                         int(c.px(i / 3 % c.w, i / 3 / c.w) >> (i % 3 * 8) & 0xFF), c.tol) << "pixel " << i / 3;
     }
     EXPECT_TRUE(cajas.llamadas.isEmpty());
@@ -134,18 +132,18 @@ TEST(CargaEscaneo, VistaAjustadaSobreNegroYProgreso)
 {
     CajasGuionadas cajas;
     {
-        prueba::ProgresoGrabado oculta(false); // a hidden window gets nothing
+        ProgresoGrabado oculta(false); // a hidden window gets nothing
         CargarImagenEscaneo(prueba::Guardar(prueba::Color24(3, 3, Patron), FIF_BMP, "a.bmp"), nullptr);
         EXPECT_TRUE(oculta.informes.isEmpty());
     }
-    prueba::ProgresoGrabado progreso;
+    ProgresoGrabado progreso;
     // 20 x 10 red with a white top row, in a 40 x 30 green box: s = 2, 40 x 20 at top 5.
     PictureBox pic;
     pic.S().Redimensionar(40, 30);
     pic.S().BackColor = ColorRef::RGB(0, 255, 0);
     pic.S().Cls();
     CargarImagenEscaneo(prueba::Guardar(prueba::Color24(20, 10, [](int, int y) { return y ? 0xFF0000u : 0xFFFFFFu; }), FIF_PNG, "rojo.png"), &pic);
-    EXPECT_EQ(progreso.informes, (Informes{{"Cargando imagen...", 10}, {"Mostrando imagen...", 40}, {"Preparando...", 70}, {"Listo.", 100}}));
+    EXPECT_EQ(progreso.informes, (Informes{{10, "Cargando imagen..."}, {40, "Mostrando imagen..."}, {70, "Preparando..."}, {100, "Listo."}}));
     const uint32_t blanco = ColorRef::RGB(255, 255, 255), rojo = ColorRef::RGB(255, 0, 0);
     EXPECT_EQ(QList<uint32_t>({pic.S().Point(0, 4), pic.S().Point(0, 5), pic.S().Point(39, 6), pic.S().Point(20, 7), pic.S().Point(39, 25)}),
               QList<uint32_t>({0, blanco, blanco, rojo, 0}));
@@ -163,7 +161,7 @@ TEST(CargaEscaneo, VistaAjustadaSobreNegroYProgreso)
 TEST(CargaMuestra, BuffersResolucionPerfilYSuCopia)
 {
     CajasGuionadas cajas;
-    prueba::ProgresoGrabado progreso;
+    ProgresoGrabado progreso;
     FIBITMAP *b = prueba::Color24(5, 3, Patron);
     FreeImage_SetDotsPerMeterX(b, 3780), FreeImage_SetDotsPerMeterY(b, 3780);
     const QByteArray perfil = prueba::PerfilDesc("  Mi perfil de prueba \0basura", 29);
@@ -172,19 +170,15 @@ TEST(CargaMuestra, BuffersResolucionPerfilYSuCopia)
     LeerInfoImagen(r);
     EXPECT_EQ(DescripcionPerfilICC(), QStringLiteral("Mi perfil de prueba"));
     CargarMuestra(r, nullptr);
-    EXPECT_EQ(progreso.informes, (Informes{{"Cargando imagen de muestra...", 10}, {"Preparando...", 30}, {"Mostrando imagen...", 50}, {"Listo.", 100}}));
+    EXPECT_EQ(progreso.informes, (Informes{{10, "Cargando imagen de muestra..."}, {30, "Preparando..."}, {50, "Mostrando imagen..."}, {100, "Listo."}}));
     ASSERT_TRUE(HayMuestra);
-    EXPECT_EQ(QList<int>({AnchoMuestra, AltoMuestra, PasoMuestra}), QList<int>({5, 3, 16}));
-    EXPECT_EQ(RutaMuestra, r);
-    EXPECT_EQ(PixelesMuestra, PixelesMuestraOriginal);
+    const QString copia = RutaPerfilICCTemp(); // one copy, with the exact bytes
+    EXPECT_EQ((std::tuple{AnchoMuestra, AltoMuestra, PasoMuestra, RutaMuestra, DescripcionPerfilOrigen(), Leer(copia)}),
+              (std::tuple{5, 3, 16, r, QStringLiteral("Mi perfil de prueba"), perfil}));
     EXPECT_EQ(prueba::Pixel(PixelesMuestra, 3, 16, 4, 2), Patron(4, 2));
     EXPECT_NEAR(DpiX(), 96.012, 1e-9);
     EXPECT_NEAR(DpiY(), 96.012, 1e-9);
-    EXPECT_EQ(DescripcionPerfilOrigen(), QStringLiteral("Mi perfil de prueba"));
-    const QString copia = RutaPerfilICCTemp(); // one copy, with the exact bytes
-    EXPECT_TRUE(QFileInfo(copia).fileName().startsWith(QStringLiteral("zolv_icc_")) && copia.endsWith(QStringLiteral(".icc")));
-    EXPECT_EQ(prueba::Leer(copia), perfil);
-    EXPECT_EQ(prueba::Temporales("zolv_icc_").size(), 1);
+    EXPECT_TRUE(prueba::Temporales("zolv_icc_") == QStringList{QFileInfo(copia).fileName()} && copia.endsWith(".icc"));
 
     // A JPEG with no profile and no density: the old copy goes, nothing replaces it.
     FIBITMAP *j = prueba::Color24(8, 8, [](int, int) { return 0x404040u; });
@@ -193,9 +187,7 @@ TEST(CargaMuestra, BuffersResolucionPerfilYSuCopia)
     LeerInfoImagen(r2);
     CargarMuestra(r2, nullptr);
     ASSERT_EQ(AnchoMuestra, 8);
-    EXPECT_EQ(DescripcionPerfilICC(), QStringLiteral("Sin perfil ICC"));
-    EXPECT_EQ(RutaPerfilICCTemp(), QString());
-    EXPECT_EQ(DpiX() + DpiY(), 0);
-    EXPECT_TRUE(prueba::Temporales("zolv_icc_").isEmpty());
-    EXPECT_TRUE(cajas.llamadas.isEmpty());
+    EXPECT_EQ((std::tuple{DescripcionPerfilICC(), RutaPerfilICCTemp(), DpiX() + DpiY()}),
+              (std::tuple{QStringLiteral("Sin perfil ICC"), QString(), 0.0}));
+    EXPECT_TRUE(prueba::Temporales("zolv_icc_").isEmpty() && cajas.llamadas.isEmpty());
 }

@@ -1,6 +1,6 @@
 // Patch measurement: sentinels, clipping, row addressing and the three methods.
 
-#include "imagenes.h"
+#include "support/imagen.h"
 
 #include "imaging/medicion.h"
 

@@ -1,6 +1,6 @@
 // Description of the embedded profile, its hostile variants, and its copy.
 
-#include "imagenes.h"
+#include "support/imagen.h"
 
 #include "imaging/perfilicc.h"
 
@@ -70,23 +70,18 @@ TEST(PerfilICC, CopiasTemporalesConNombrePropio)
     // Two copies in the same millisecond still get their own names.
     const QString a = GuardarPerfilEmbebidoTemp(b.get()), c = GuardarPerfilEmbebidoTemp(b.get());
     EXPECT_NE(a, c);
-    EXPECT_EQ(prueba::Leer(a) + prueba::Leer(c), p + p);
+    EXPECT_EQ(Leer(a) + Leer(c), p + p);
     QFile::remove(a), QFile::remove(c);
 }
 
 TEST(PerfilICC, SoloUnPerfilRGBCompletoSeCopiaAlGuardar)
 {
-    using prueba::U32;
     const QByteArray rgb = U32(U32(prueba::PerfilDesc("Uno").leftJustified(160, '\0'), 16, 0x52474220), 0, 160);
     // Cut to its declared size; grey, CMYK, a size beyond the file: none.
     const QString ruta = prueba::Ruta(QStringLiteral("perfil.icc"));
     for (const auto &[bytes, esperado] : QList<QPair<QByteArray, QByteArray>>{
-             {rgb + "cola", rgb}, {U32(rgb, 16, 0x47524159), {}}, {U32(rgb, 16, 0x434D594B), {}}, {U32(rgb, 0, 400), {}}}) {
-        QFile f(ruta);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-        f.close();
-        EXPECT_EQ(PerfilRGBDeArchivo(ruta), esperado);
-    }
+             {rgb + "cola", rgb}, {U32(rgb, 16, 0x47524159), {}}, {U32(rgb, 16, 0x434D594B), {}}, {U32(rgb, 0, 400), {}}})
+        EXPECT_EQ(PerfilRGBDeArchivo(Poner(ruta, bytes)), esperado);
     QFile::remove(ruta);
     EXPECT_TRUE(PerfilRGBDeArchivo(ruta).isEmpty());
 }

@@ -3,26 +3,22 @@
 // MD5 prefixes of images generated here. Sizes above a megapixel take the
 // threaded paths.
 
-#include "ayuda_imagen.h"
+#include "support/imagen.h"
 
 #include "imaging/cargar.h"
 #include "imaging/guardar.h"
 #include "support/scripted.h"
 
-#include <FreeImage.h>
 #include <QCryptographicHash>
-#include <QFile>
-#include <QTemporaryDir>
 
 using namespace modImage;
 
 namespace {
 
-std::string Huella(const uint8_t *p, size_t n)
+template <class B> std::string Huella(const B &b)
 {
-    return QCryptographicHash::hash(QByteArrayView(p, qsizetype(n)), QCryptographicHash::Md5).toHex().left(16).toStdString();
+    return QCryptographicHash::hash(QByteArrayView(b.data(), qsizetype(b.size())), QCryptographicHash::Md5).toHex().left(16).toStdString();
 }
-template <class B> std::string Huella(const B &b) { return Huella(reinterpret_cast<const uint8_t *>(b.data()), size_t(b.size())); }
 
 uint32_t Mezcla(uint32_t x)
 {
@@ -45,23 +41,7 @@ FIBITMAP *Generar(FREE_IMAGE_TYPE tipo, int bpp, int w, int h)
     return b;
 }
 
-class Huellas : public Motor {
-protected:
-    QString Escribir(FIBITMAP *b, FREE_IMAGE_FORMAT fif, const QString &nombre, int flags = 0)
-    {
-        const QString r = dir.filePath(nombre);
-        EXPECT_TRUE(FreeImage_Save(fif, b, QFile::encodeName(r).constData(), flags));
-        FreeImage_Unload(b);
-        return r;
-    }
-    std::string HuellaFichero(const QString &r)
-    {
-        QFile f(r);
-        return f.open(QIODevice::ReadOnly) ? Huella(f.readAll()) : "sin fichero";
-    }
-    QTemporaryDir dir;
-    CajasGuionadas cajas;
-};
+using Huellas = Motor;
 
 } // namespace
 
@@ -73,9 +53,10 @@ TEST_F(Huellas, LoQueGuardaCadaCarga)
         {"rgba32.png", FIT_BITMAP, 32, 53, 7, FIF_PNG, "d0887b2319cfcb1b"},      {"gris8.png", FIT_BITMAP, 8, 53, 7, FIF_PNG, "418e60b55db7e115"},
         {"paleta4.bmp", FIT_BITMAP, 4, 53, 7, FIF_BMP, "3653fe0dfc848240"},      {"gris16.png", FIT_UINT16, 16, 53, 7, FIF_PNG, "c85ec51375212e19"},
     };
+    CajasGuionadas cajas;
     for (const auto &c : casos) {
         SCOPED_TRACE(c.nombre);
-        const QString r = Escribir(Generar(c.tipo, c.bpp, c.w, c.h), c.fif, c.nombre);
+        const QString r = prueba::Guardar(Generar(c.tipo, c.bpp, c.w, c.h), c.fif, c.nombre);
         ASSERT_TRUE(CargarMuestra(r, nullptr));
         ASSERT_TRUE(CargarImagenEscaneo(r, nullptr));
         EXPECT_EQ(Huella(PixelesMuestra), c.huella);
@@ -108,6 +89,7 @@ TEST_F(Huellas, CadaFicheroQueEscribeElGuardado)
     modEngine::FijarNivel(1, 2, 40), modEngine::FijarNivel(2, 3, 127), modEngine::FijarNivel(3, 0, 30);
     modEngine::FijarNivel(0, 2, 12);
     int actual = -1;
+    CajasGuionadas cajas;
     for (const auto &c : casos) {
         if (c.muestra != actual) {
             actual = c.muestra;
@@ -118,9 +100,9 @@ TEST_F(Huellas, CadaFicheroQueEscribeElGuardado)
         }
         const auto &fo = formatos[c.formato];
         SCOPED_TRACE(QStringLiteral("%1 %2 %3").arg(c.muestra).arg(fo.ext).arg(fo.flags).toStdString());
-        const QString r = dir.filePath(QStringLiteral("s%1_%2.%3").arg(c.muestra).arg(c.formato).arg(fo.ext));
+        const QString r = prueba::Ruta(QStringLiteral("s%1_%2.%3").arg(c.muestra).arg(c.formato).arg(fo.ext));
         ASSERT_TRUE(GuardarImagenProcesada(r, fo.fif, fo.flags));
-        EXPECT_EQ(HuellaFichero(r), c.huella);
+        EXPECT_EQ(Huella(Leer(r)), c.huella);
     }
     EXPECT_TRUE(cajas.llamadas.isEmpty());
 }

@@ -1,7 +1,7 @@
 // The preview buffer: geometry in the box, nearest-neighbour columns and
 // rows, drawing with margins, and when a redraw with the curve is skipped.
 
-#include "ayuda_imagen.h"
+#include "support/imagen.h"
 
 #include "platform/colorref.h"
 #include "platform/picturebox.h"
@@ -57,8 +57,7 @@ TEST_F(Vista, GeometriaYVecinoMasProximo)
     // An empty fit (1 x 1000 gives width 0) keeps the previous preview and its cache.
     PonerMuestra(1, 1000, Aleatorio(1, 1000, 6));
     ConstruirVistaPrevia(caja);
-    EXPECT_EQ(AnchoVista, 1);
-    EXPECT_EQ(VersionVista, 0);
+    EXPECT_EQ((std::pair{AnchoVista, VersionVista}), (std::pair{1, 0}));
 }
 
 TEST_F(Vista, CacheDeLaVistaConCurva)
@@ -87,8 +86,7 @@ TEST_F(Vista, CacheDeLaVistaConCurva)
         DibujarVistaConCurva(caja);
         EXPECT_EQ(!Marcada(caja), p.dibuja) << p.paso;
     }
-    EXPECT_EQ(VersionVista, 7);
-    EXPECT_EQ(caja.Point(50, 40) & 0xFF, 0u); // red through its zero output
+    EXPECT_EQ((std::pair{VersionVista, caja.Point(50, 40) & 0xFF}), (std::pair{7, 0u})); // red through its zero output
 }
 
 TEST_F(Vista, TablasInversionYEspejoSinTocarLaVista)
@@ -99,11 +97,9 @@ TEST_F(Vista, TablasInversionYEspejoSinTocarLaVista)
     modEngine::FijarNivel(1, 2, 100), modEngine::FijarNivel(1, 3, 100); // red always 100
     InvertirTonos = InvertirHorizontal = true;
     DibujarVistaConCurva(caja); // top-left shows the top-right pixel, inverted
-    EXPECT_EQ(caja.Point(0, 0), ColorRef::RGB(155, 255, 252));
-    EXPECT_EQ(VistaInvertirHorizontal, -1);
-    DibujarVistaOriginal(caja); // inversion and flip only
-    EXPECT_EQ(caja.Point(0, 1), ColorRef::RGB(55, 254, 252));
-    EXPECT_EQ(PixelVista(3, 1), ColorRef::RGB(200, 1, 3));
+    EXPECT_EQ((std::pair{caja.Point(0, 0), int(VistaInvertirHorizontal)}), (std::pair{ColorRef::RGB(155, 255, 252), -1}));
+    DibujarVistaOriginal(caja); // inversion and flip only; the preview's own pixels untouched
+    EXPECT_EQ((std::pair{caja.Point(0, 1), PixelVista(3, 1)}), (std::pair{ColorRef::RGB(55, 254, 252), ColorRef::RGB(200, 1, 3)}));
 }
 
 TEST_F(Vista, SinMuestraOSinVistaNadaCambia)
@@ -113,8 +109,7 @@ TEST_F(Vista, SinMuestraOSinVistaNadaCambia)
     ConstruirVistaPrevia(caja);
     DibujarVistaConCurva(caja);
     DibujarVistaOriginal(caja);
-    EXPECT_EQ(AnchoVista, 0);
-    EXPECT_EQ(caja.Point(0, 0), 0x030201u);
+    EXPECT_TRUE(AnchoVista == 0 && Marcada(caja));
     PonerMuestra(4, 4, Coordenadas(4, 4)); // a sample, but no preview built yet
     DibujarVistaConCurva(caja);
     EXPECT_TRUE(Marcada(caja));

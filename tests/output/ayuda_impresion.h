@@ -76,20 +76,4 @@ inline int Diferencia(const QImage &a, const QImage &b)
     return d;
 }
 
-// What a printed PDF must hold: the pages, each with exactly that picture,
-// and on page 1 the picture in that box when rendered at ppp pixels per inch
-// (its edges blur by a pixel).
-inline void Verificar(const QString &pdf, int paginas, const QImage &esperada, const QRectF &caja, int ppp)
-{
-    EXPECT_EQ(ColaPDF::Paginas(pdf), paginas);
-    const QList<QImage> imagenes = ColaPDF::Imagenes(pdf);
-    EXPECT_EQ(imagenes.size(), paginas);
-    for (const QImage &i : imagenes) EXPECT_EQ(Diferencia(i, esperada), 0);
-    const QRect r = ColaPDF::Tinta(pdf, ppp);
-    EXPECT_NEAR(r.x(), caja.x(), 1);
-    EXPECT_NEAR(r.y(), caja.y(), 1);
-    EXPECT_NEAR(r.width(), caja.width(), 2);
-    EXPECT_NEAR(r.height(), caja.height(), 2);
-}
-
 } // namespace prueba

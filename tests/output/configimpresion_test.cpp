@@ -1,5 +1,6 @@
-// Print set-up without the window: box texts, summaries, margins, intents,
-// the page preview's drawing and geometry, and the drag arithmetic.
+// Print set-up without the window: box texts, summaries, intents, the page
+// preview's drawing and geometry, and the drag arithmetic. The opposite
+// margins are the dialog's test.
 
 #include "app/idioma.h"
 #include "output/configimpresion.h"
@@ -48,7 +49,7 @@ TEST(ConfigImpresion, TextosDeLasCajas)
     QLocale::setDefault(QLocale::c());
 }
 
-TEST(ConfigImpresion, ResumenMargenesEIntentos)
+TEST(ConfigImpresion, ResumenEIntentos)
 {
     modIdioma::Idioma = QStringLiteral("en");
     const struct {
@@ -64,10 +65,6 @@ TEST(ConfigImpresion, ResumenMargenesEIntentos)
     for (const auto &r : resumenes) EXPECT_EQ(TextoInfoCarta(r.carta, kA4, 1, "cm", "A4"), r.texto);
     EXPECT_EQ(TextoInfoCarta({19, 19 * kRel, true, 0, 0}, kA4, 2.54, "in", "A4"),
               QStringLiteral("Chart: 7.48 x 7.54 in   Centered on A4"));
-
-    const auto o = MargenesOpuestos(kA4, 19, 19 * kRel, 2, 1);
-    EXPECT_EQ(FormatoMedida(o.abajo) + " " + FormatoMedida(o.derecha), QStringLiteral("8.54 1.00"));
-    EXPECT_EQ(MargenesOpuestos(kA4, 19, 19 * kRel, 2, 5).derecha, 0.0);
 
     // Intents compare with the texts of the current language.
     const std::tuple<const char *, const char *, int> intentos[] = {
@@ -145,8 +142,7 @@ TEST(VistaPrevia, ZonasYArrastre)
     EXPECT_EQ(ZonaVista(estrecha, 33, 89), EsquinaSupIzq);
 
     const auto R = [](Rect r) { return std::vector<int>({r.x, r.y, r.ancho}); };
-    // Moves are kept on the sheet.
-    EXPECT_EQ(R(Mover(manual, 130, 230, 72, 111)), std::vector<int>({42, 119, 264}));
+    // Moves are kept on the sheet (one within it is the dialog's drag).
     EXPECT_EQ(R(Mover(manual, 0, 0, 72, 111)), std::vector<int>({14, 61, 264}));
     EXPECT_EQ(R(Mover(manual, 100, 900, 72, 111)), std::vector<int>({28, 474 - 266, 264}));
     // Corners: the top-right one along the right edge changes nothing, to the
@@ -157,14 +153,13 @@ TEST(VistaPrevia, ZonasYArrastre)
     EXPECT_EQ(R(Esquina(manual, 0, 400, 100, kRel)), std::vector<int>({290, 353, 2}));
     EXPECT_EQ(R(Esquina(manual, 2, 200, 79, kRel)), std::vector<int>({28, 77, 172}));
 
-    // Back to cm: a moved 264-px picture is 18.99 cm; wider than the sheet it
-    // is cut to the sheet at x 0; 2 px, or a corner pushed off the sheet,
-    // gives the 1 cm minimum kept on the sheet.
+    // Back to cm (a moved 264-px picture, 18.99 cm, is the dialog's drag):
+    // wider than the sheet it is cut to the sheet at x 0; 2 px, or a corner
+    // pushed off the sheet, gives the 1 cm minimum kept on the sheet.
     const struct {
         Rect r;
         const char *esperado;
     } casos[] = {
-        {{42, 119, 264}, "2.01 4.17 18.99"},
         {{14, 61, 400}, "0.00 0.00 21.00"},
         {{100, 300, 2}, "6.18 17.19 1.00"},
         {{300, 470, 264}, "20.00 28.69 1.00"},

@@ -3,11 +3,13 @@
 
 #include "output/ayuda_impresion.h"
 
+#include "imaging/freeimage_io.h"
 #include "imaging/perfilicc.h"
 #include "output/ajustesimpresora.h"
 #include "output/cargalcms.h"
 #include "output/conversionicc.h"
 #include "platform/files.h"
+#include "support/sistema.h"
 
 #include <gtest/gtest.h>
 
@@ -64,8 +66,8 @@ TEST_F(Conversion, CargaDeLaBiblioteca)
         if (c.copia == "basura") Archivos::EscribirAtomico(archivo, "\x7f" "ELF not really");
         else if (!c.copia.isEmpty()) QFile::copy(c.copia, archivo);
         modLCMS::FijarBusquedaSistema(c.sistema);
-        EXPECT_EQ(modLCMS::CargarLCMS(carpeta + (c.barra ? "/" : "")), c.disponible) << n;
-        EXPECT_EQ(modLCMS::ProbarLCMS(), c.disponible) << n;
+        EXPECT_EQ((std::pair{modLCMS::CargarLCMS(carpeta + (c.barra ? "/" : "")), modLCMS::ProbarLCMS()}),
+                  (std::pair{c.disponible, c.disponible})) << n;
     }
 }
 
@@ -73,12 +75,10 @@ TEST_F(Conversion, LittleCMSComoSuPropiaTransformacion)
 {
     const QImage imagen = prueba::Patron(1001, 9);
     // The source profile as the sample load copies it out of an image file.
-    QFile f(ancho);
-    QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    FIBITMAP *bmp = FreeImage_Allocate(4, 4, 24);
-    FreeImage_CreateICCProfile(bmp, bytes.data(), long(bytes.size()));
-    const QString copia = modICC::GuardarPerfilEmbebidoTemp(bmp);
-    FreeImage_Unload(bmp);
+    modFreeImage::Bitmap bmp(FreeImage_Allocate(4, 4, 24));
+    QByteArray bytes = Leer(ancho);
+    FreeImage_CreateICCProfile(bmp.get(), bytes.data(), long(bytes.size()));
+    const QString copia = modICC::GuardarPerfilEmbebidoTemp(bmp.get());
     const struct {
         QString origen, impresora;
         int16_t codigo;
@@ -95,9 +95,7 @@ TEST_F(Conversion, LittleCMSComoSuPropiaTransformacion)
     for (const auto &c : casos) {
         QString msg = "x";
         const QImage r = ConvertirICC(imagen, 1001, 9, "prueba", c.origen, c.impresora, c.codigo, c.bpc, msg);
-        EXPECT_EQ(msg, "") << c.codigo;
-        EXPECT_EQ(r.format(), QImage::Format_BGR888);
-        EXPECT_EQ(r.bytesPerLine(), 3004);
+        EXPECT_EQ((std::tuple{msg, r.format(), r.bytesPerLine()}), (std::tuple{QString(), QImage::Format_BGR888, qsizetype(3004)}));
         EXPECT_EQ(prueba::Diferencia(r, prueba::TransformarLCMS(imagen, c.de, c.a, c.intento, c.bpc)), 0) << c.codigo;
     }
     EXPECT_EQ(imagen, prueba::Patron(1001, 9)); // the caller's picture is untouched
@@ -128,14 +126,12 @@ TEST_F(Conversion, SinLittleCMSYFallos)
         modLCMS::FijarBusquedaSistema(c.lcms);
         QString msg = "x";
         const QImage r = ConvertirICC(imagen, 300, 4, "prueba", "", c.impresora, 0, c.bpc, msg);
-        EXPECT_EQ(msg, c.texto);
-        EXPECT_EQ(r.isNull(), !c.texto.isEmpty());
+        EXPECT_EQ((std::pair{msg, r.isNull()}), (std::pair{c.texto, !c.texto.isEmpty()}));
         EXPECT_LE(prueba::Diferencia(r, prueba::TransformarLCMS(imagen, srgb, ancho, 1, false)), r.isNull() ? 256 : c.lcms ? 0 : 2);
     }
     QFile::remove(srgb); // every missing profile's fallback is missing too
     QString msg;
-    EXPECT_TRUE(ConvertirICC(imagen, 300, 4, "prueba", "", "", 0, false, msg).isNull());
-    EXPECT_EQ(msg, "No se encontro el perfil de impresora.");
+    EXPECT_TRUE(ConvertirICC(imagen, 300, 4, "prueba", "", "", 0, false, msg).isNull() && msg == "No se encontro el perfil de impresora.");
     modLCMS::FijarBusquedaSistema(false);
     EXPECT_TRUE(ConvertirICCConLCMS(imagen, 300, 4, "prueba", "", "ancho.icc", 0, false, msg).isNull());
     EXPECT_EQ(msg, "No se encuentra la biblioteca Little CMS (liblcms2.so.2).");

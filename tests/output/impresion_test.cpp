@@ -1,5 +1,6 @@
-// The print request into a PDF file through Qt's print engine (no queue):
-// placement, the order of the checks, device failures, copies and pixels.
+// The print request without a queue: placement, and the order of the checks
+// and device failures into a PDF file through Qt's print engine. Copies,
+// pixels and place on the page are the real queue's tests'.
 
 #include "output/ayuda_impresion.h"
 
@@ -107,21 +108,4 @@ TEST_F(Impresion, ComprobacionesYFallosNoDejanDocumento)
     EXPECT_EQ(Imprimir(&imagen, 1001, "prueba", 1, 19, 1), -1); // a failed conversion starts no document
     EXPECT_EQ(msg, "No se encontro el perfil de impresora.");
     EXPECT_FALSE(QFile::exists(pdf));
-}
-
-TEST_F(Impresion, CopiasPixelesYLugarEnLaPagina)
-{
-    const auto dc = CrearDCImpresora("PRUEBA"); // the kept settings, any letter case
-    EXPECT_EQ(dc->GetDeviceCaps(LOGPIXELSY), 600);
-    const QRect area = dc->Printer().pageLayout().paintRectPixels(600);
-    EXPECT_EQ(dc->GetDeviceCaps(HORZRES), area.width());
-    ASSERT_LT(area.width(), 4488); // 19 cm is wider: the picture starts at the area's left edge
-    const QRectF caja(area.x() / 10.0, (area.y() + (area.height() - 2244) / 2) / 10.0, 448.8, 224.4); // at 60 ppp
-    const QImage convertida = prueba::TransformarLCMS(imagen, srgb, ancho, 1, false);
-    const int16_t casos[][3] = {{0, 2, 1}, {-3, 0, 1}, {1, 1, 1}, {3, 2, 3}}; // copies, colour mode, pages
-    for (const auto &c : casos) {
-        EXPECT_EQ(Imprimir(&imagen, 1001, "prueba", c[0], 19, c[1]), 1);
-        EXPECT_EQ(msg, "");
-        prueba::Verificar(pdf, c[2], c[1] == 1 ? convertida : imagen, caja, 60);
-    }
 }

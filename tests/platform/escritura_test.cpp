@@ -5,17 +5,12 @@
 
 #include "curves/archivoscurva.h"
 #include "imaging/guardar.h"
-#include "imaging2/ayuda_imagen.h"
 #include "platform/files.h"
 #include "platform/settings.h"
+#include "support/imagen.h"
 #include "support/scripted.h"
-#include "support/sistema.h"
 #include "windows/chart/guardarcarta.h"
 
-#include <FreeImage.h>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -65,18 +60,6 @@ std::string Esperado(const Escritor &e, const QString &ruta, const QString &moti
     return QString(e.mensaje).replace("%1", ruta).replace("%2", motivo).toStdString();
 }
 
-QByteArray Leer(const QString &r)
-{
-    QFile f(r);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(no existe)");
-}
-void Poner(const QString &r, const QByteArray &b, QFileDevice::Permissions p = {})
-{
-    QDir().mkpath(QFileInfo(r).absolutePath());
-    QFile f(r);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(b) == b.size());
-    if (p) f.setPermissions(p);
-}
 // The files of the folder, filler aside.
 QStringList En(const QString &carpeta)
 {

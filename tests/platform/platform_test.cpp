@@ -6,6 +6,7 @@
 #include "platform/screen.h"
 #include "platform/settings.h"
 #include "support/scripted.h"
+#include "support/sistema.h"
 
 #include <gtest/gtest.h>
 
@@ -162,8 +163,7 @@ TEST(Ajustes, UnCandadoQueNoSeSueltaNoDetieneNada)
         ASSERT_TRUE(caso == "carpeta" ? QDir().mkpath(candado) : Archivos::EscribirAtomico(candado, "\x01\xFFno\n\n"));
         EXPECT_FALSE(Ajustes::SaveSetting("DialogFolders", "Curva", "/tras/" + caso));
         EXPECT_EQ(Ajustes::GetSetting("DialogFolders", "Curva"), "/tras/" + caso);
-        QFile f(ini);
-        EXPECT_TRUE(f.open(QIODevice::ReadOnly) && f.readAll() == antes);
+        EXPECT_EQ(Leer(ini), antes);
         QDir(candado).removeRecursively(), QFile::remove(candado);
     }
     // Once the lock is gone, the next save writes what the session kept too.

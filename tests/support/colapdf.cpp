@@ -3,12 +3,14 @@
 #include "app/ventanas.h"
 #include "output/frmconfigimpresion.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -120,22 +122,17 @@ QList<QImage> Imagenes(const QString &pdf)
     return r;
 }
 
-QRect Tinta(const QString &pdf, int ppp)
+double Desvio(const QString &pdf, double anchoCm, double altoCm, bool centrado, double xCm, double yCm)
 {
+    // The box of the non-white pixels of page 1.
     QTemporaryDir dir;
-    Poppler(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(ppp), QStringLiteral("-singlefile"), pdf,
+    Poppler(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-singlefile"), pdf,
                                          dir.filePath(QStringLiteral("p"))});
     const QImage pagina(dir.filePath(QStringLiteral("p.ppm")));
     QRect caja;
     for (int y = 0; y < pagina.height(); ++y)
         for (int x = 0; x < pagina.width(); ++x)
             if (pagina.pixel(x, y) != qRgb(255, 255, 255)) caja |= QRect(x, y, 1, 1);
-    return caja;
-}
-
-double Desvio(const QString &pdf, double anchoCm, double altoCm, bool centrado, double xCm, double yCm)
-{
-    const QRect caja = Tinta(pdf, 100);
     // The printable area as Qt gives it for the queue, in device pixels.
     QPrinter printer(QPrinterInfo::printerInfo(QString::fromLatin1(kCola)), QPrinter::HighResolution);
     const int ppp = printer.resolution();
@@ -177,4 +174,11 @@ void Intentar(const std::function<void(frmConfigImpresion &)> &acciones, int res
 void EnConfiguracionImpresion(const std::function<void(frmConfigImpresion &)> &acciones)
 {
     QTimer::singleShot(0, [acciones] { Intentar(acciones, 6000); });
+}
+
+void ImprimirEnPDF(frmConfigImpresion &d, int modoColor)
+{
+    d.findChild<QComboBox *>(QStringLiteral("cboImpresora"))->setCurrentText(QStringLiteral("PDF"));
+    d.findChild<QComboBox *>(QStringLiteral("cboGestionColor"))->setCurrentIndex(modoColor);
+    d.findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
 }

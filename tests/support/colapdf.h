@@ -11,7 +11,6 @@
 
 #include <QImage>
 #include <QList>
-#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -32,13 +31,11 @@ QList<int> Trabajos();
 QString NuevoPDF(const QList<int> &antes, const QString &titulo, int *id = nullptr);
 // A job's attribute as text ("" when it has none).
 QString Atributo(int id, const char *nombre);
-// The pages of a PDF (poppler's pdfinfo), its pictures in order as RGB32
-// (pdfimages), and the box of the non-white pixels of page 1 rendered at
-// ppp pixels per inch (pdftoppm).
+// The pages of a PDF (poppler's pdfinfo) and its pictures in order as RGB32
+// (pdfimages).
 int Paginas(const QString &pdf);
 QList<QImage> Imagenes(const QString &pdf);
-QRect Tinta(const QString &pdf, int ppp);
-// How far, in pixels of page 1 rendered at 100 ppp, the picture lies from
+// How far, in pixels of page 1 rendered at 100 ppp (pdftoppm), the picture lies from
 // anchoCm x altoCm centred on the printable area or at xCm, yCm from its
 // corner: the largest distance between corresponding edges.
 double Desvio(const QString &pdf, double anchoCm, double altoCm, bool centrado, double xCm, double yCm);
@@ -58,3 +55,5 @@ double Desvio(const QString &pdf, double anchoCm, double altoCm, bool centrado, 
 // Runs the actions inside the next opening of the print set-up dialog; they
 // end by pressing Print or Cancel (a dialog left open is a failure).
 void EnConfiguracionImpresion(const std::function<void(frmConfigImpresion &)> &acciones);
+// In the set-up: the printer "PDF", the colour mode (2: none), then Print.
+void ImprimirEnPDF(frmConfigImpresion &d, int modoColor);

@@ -14,8 +14,20 @@
 // button when the queue is empty) and records it.
 class CajasGuionadas {
 public:
-    CajasGuionadas();
-    ~CajasGuionadas();
+    CajasGuionadas()
+    {
+        MsgBox::InstalarResponder([this](const MsgBox::Llamada &l) {
+            llamadas.append(l);
+            if (!respuestas.isEmpty()) return respuestas.takeFirst();
+            switch (l.Botones()) { // as if Enter were pressed
+            case MsgBox::YesNo:
+            case MsgBox::YesNoCancel: return static_cast<int>(l.SegundoPorDefecto() ? MsgBox::No : MsgBox::Yes);
+            case MsgBox::OKCancel: return static_cast<int>(l.SegundoPorDefecto() ? MsgBox::Cancel : MsgBox::OK);
+            default: return static_cast<int>(MsgBox::OK);
+            }
+        });
+    }
+    ~CajasGuionadas() { MsgBox::InstalarResponder({}); }
     void Responder(int respuesta) { respuestas.append(respuesta); }
     QList<MsgBox::Llamada> llamadas;
     QList<int> respuestas;
@@ -24,8 +36,14 @@ public:
 // Answers every file dialog with the next queued path ("" cancels).
 class DialogosGuionados {
 public:
-    DialogosGuionados();
-    ~DialogosGuionados();
+    DialogosGuionados()
+    {
+        Dialogos::InstalarResponder([this](const Dialogos::Peticion &p) {
+            peticiones.append(p);
+            return rutas.isEmpty() ? QString() : rutas.takeFirst();
+        });
+    }
+    ~DialogosGuionados() { Dialogos::InstalarResponder({}); }
     void Responder(const QString &ruta) { rutas.append(ruta); }
     QList<Dialogos::Peticion> peticiones;
     QStringList rutas;
@@ -35,8 +53,14 @@ public:
 // system with no browser or viewer.
 class ShellGuionado {
 public:
-    ShellGuionado();
-    ~ShellGuionado();
+    ShellGuionado()
+    {
+        Shell::InstalarResponder([this](const QString &d) {
+            abiertos.append(d);
+            return exito;
+        });
+    }
+    ~ShellGuionado() { Shell::InstalarResponder({}); }
     QStringList abiertos;
     bool exito = true;
 };

@@ -1,15 +1,36 @@
 #pragma once
-// The file system as tests need it: a small disk that can be filled, and an
-// ordinary user's rights for a while.
+// The file system as tests need it: whole files read and written, a small
+// disk that can be filled, and an ordinary user's rights for a while.
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QString>
+#include <gtest/gtest.h>
+
+// A file's bytes; "(no existe)" when it cannot be read, so that a missing
+// file never equals an empty one.
+inline QByteArray Leer(const QString &ruta)
+{
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(no existe)");
+}
+// Writes the bytes (and its folder when missing), then the permissions
+// when given; the path.
+inline QString Poner(const QString &ruta, const QByteArray &bytes, QFileDevice::Permissions permisos = {})
+{
+    QDir().mkpath(QFileInfo(ruta).absolutePath());
+    QFile f(ruta);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) ADD_FAILURE() << "cannot write " << ruta.toStdString();
+    if (permisos) f.setPermissions(permisos);
+    return ruta;
+}
 
 // A tmpfs of 'kib' KiB on 'carpeta' while it lives (root only: otherwise
-// Motivo() says why not).
+// motivo says why not).
 struct DiscoPequeno {
     DiscoPequeno(const QString &carpeta, int kib);
     ~DiscoPequeno();
-    QString Motivo() const { return motivo; }
     // Takes every free byte, into ".relleno".
     void Llenar() const;
     QString carpeta, motivo;

@@ -5,12 +5,11 @@
 #include "platform/files.h"
 #include "platform/settings.h"
 #include "support/scripted.h"
+#include "support/sistema.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
@@ -31,13 +30,7 @@ protected:
     }
     void TearDown() override { Archivos::FijarCarpetaPrograma(QString()); }
 
-    void Manual(const char *nombre)
-    {
-        QDir().mkpath(carpeta.filePath(QStringLiteral("ayuda")));
-        QFile f(carpeta.filePath(QStringLiteral("ayuda/") + QString::fromLatin1(nombre)));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("<html></html>");
-    }
+    void Manual(const char *nombre) { Poner(carpeta.filePath(QStringLiteral("ayuda/") + QString::fromLatin1(nombre)), "<html></html>"); }
 
     static QString Texto(MDIForm1 &m, const char *nombre)
     {

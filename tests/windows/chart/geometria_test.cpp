@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 using namespace CartaGrises;
@@ -35,12 +36,10 @@ TEST(GeometriaCarta, DimensionesA200YALasResolucionesExtremas)
             EXPECT_TRUE(s.y2 - s.y1 + 1 == c.alto || s.y2 - s.y1 == c.alto) << i;
         }
     }
-    const Geometria g = GeometriaDe(200);
-    EXPECT_EQ(RectParche(g, 0), (Rect{6, 75, 105, 174}));
-    EXPECT_EQ(RectParche(g, 37), (Rect{706, 375, 805, 474}));
-    EXPECT_EQ(RectParche(g, 99), (Rect{906, 975, 1005, 1074}));
-    EXPECT_EQ(RectParche100(g), (Rect{6, 1075, 105, 1174}));
-    EXPECT_EQ(RectInfo(g), (Rect{106, 1075, 1011, 1182}));
+    const Geometria g = GeometriaDe(200); // patches 0, 37, 99 and 100 %, the information box
+    EXPECT_EQ((std::array{RectParche(g, 0), RectParche(g, 37), RectParche(g, 99), RectParche100(g), RectInfo(g)}),
+              (std::array<Rect, 5>{{{6, 75, 105, 174}, {706, 375, 805, 474}, {906, 975, 1005, 1074}, {6, 1075, 105, 1174},
+                                    {106, 1075, 1011, 1182}}}));
 }
 
 TEST(GeometriaCarta, EmpatesVanAlParYTextoDeResolucion)
@@ -71,18 +70,12 @@ TEST(GeometriaCarta, NivelesDeGris)
     // Patch k and its positive grey; 10, 30, 50, 70 and 90 are ties.
     const std::pair<int, int> parches[] = {{0, 255}, {1, 252}, {2, 250}, {3, 247}, {4, 245}, {10, 230}, {30, 178},
                                            {50, 128}, {70, 76}, {90, 26}, {95, 13}, {96, 10}, {97, 8}, {98, 5}, {99, 3}};
-    for (auto [k, gris] : parches) {
-        EXPECT_EQ(GrisParche(k, false), gris) << k;
-        EXPECT_EQ(GrisParche(k, true), 255 - gris) << k;
-    }
-    EXPECT_EQ(GrisParche100(false), 0);
-    EXPECT_EQ(GrisParche100(true), 255);
+    for (auto [k, gris] : parches) EXPECT_EQ((std::pair{GrisParche(k, false), GrisParche(k, true)}), (std::pair{gris, 255 - gris})) << k;
+    EXPECT_EQ((std::pair{GrisParche100(false), GrisParche100(true)}), (std::pair{0, 255}));
     const int escalones[] = {255, 242, 230, 217, 204, 191, 178, 166, 153, 140, 128,
                              115, 102, 89,  76,  64,  51,  38,  26,  13,  0};
-    for (int i = 0; i < 21; ++i) {
-        EXPECT_EQ(GrisEscalon(i, false), escalones[i]) << i;
-        EXPECT_EQ(GrisEscalon(i, true), 255 - escalones[i]) << i;
-    }
+    for (int i = 0; i < 21; ++i)
+        EXPECT_EQ((std::pair{GrisEscalon(i, false), GrisEscalon(i, true)}), (std::pair{escalones[i], 255 - escalones[i]})) << i;
     EXPECT_EQ((V{GrisDegradado(0, 1183, false), GrisDegradado(1182, 1183, false), GrisDegradado(0, 1183, true),
                  GrisDegradado(200, 400, false)}),
               (V{255, 0, 0, 128})); // the last is 127.5

@@ -1,29 +1,31 @@
 // The chart generator driven as a user would: opened from the main menu,
-// typed into, generated, toggled and saved through the scripted dialog.
+// typed into, generated, toggled, saved through the scripted dialog, and
+// printed through the real "PDF" queue.
 
 #include "windows/chart/frmgenerarcartagrises.h"
 
 #include "app/idioma.h"
 #include "app/mdiform1.h"
 #include "app/ventanas.h"
+#include "imaging/freeimage_io.h"
+#include "output/frmconfigimpresion.h"
+#include "support/colapdf.h"
 #include "support/scripted.h"
 #include "windows/registro.h"
 
 #include <gtest/gtest.h>
 
-#include <FreeImage.h>
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 using namespace CartaGrises;
 
@@ -46,22 +48,12 @@ protected:
     template <class W = QPushButton>
     W *C(const char *nombre) { return w->findChild<W *>(QString::fromLatin1(nombre)); }
 
-    // Keys as the user types them; Resolucion clears the box first.
-    static void Teclear(QWidget *e, const QString &texto)
-    {
-        for (QChar ch : texto) {
-            QKeyEvent p(QEvent::KeyPress, ch.toUpper().unicode(), Qt::NoModifier, QString(ch));
-            QApplication::sendEvent(e, &p);
-        }
-    }
+    // Typed as the user types, into a box cleared key by key.
     void Resolucion(const QString &texto)
     {
         QLineEdit *e = C<QLineEdit>("txtResolucion");
-        for (e->end(false); !e->text().isEmpty();) {
-            QKeyEvent p(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
-            QApplication::sendEvent(e, &p);
-        }
-        Teclear(e, texto);
+        for (e->end(false); !e->text().isEmpty();) QTest::keyClick(e, Qt::Key_Backspace);
+        QTest::keyClicks(e, texto);
     }
     void Guardar(const QString &nombre)
     {
@@ -92,15 +84,12 @@ protected:
 TEST_F(CartaWindowTest, AbreTecleaGeneraYRedibuja)
 {
     // One instance, the defaults, nothing drawn and nothing to save yet.
-    EXPECT_EQ(Abrir(), w);
-    EXPECT_EQ(frame.AreaMDI()->subWindowList().size(), 1);
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("Generar carta de grises"));
-    EXPECT_EQ(w->Opciones().titulo, QStringLiteral("ZOLV Carta de grises"));
+    EXPECT_EQ((std::pair{Abrir(), frame.AreaMDI()->subWindowList().size()}), (std::pair{w, qsizetype(1)}));
+    QLabel *etiqueta = C<QLabel>("lblPixels");
+    EXPECT_EQ(QStringList({w->windowTitle(), w->Opciones().titulo, C<QComboBox>("cboFormato")->currentText(), etiqueta->text()}),
+              QStringList({"Generar carta de grises", "ZOLV Carta de grises", "JPG", "1173 x 1183 px "}));
     EXPECT_TRUE(w->Opciones().negativo && w->Opciones().lineas && !w->Opciones().numeros);
     EXPECT_FALSE(C("cmdGrabarFichero")->isEnabled() || C("cmdImprimir")->isEnabled());
-    EXPECT_EQ(C<QComboBox>("cboFormato")->currentText(), QStringLiteral("JPG"));
-    QLabel *etiqueta = C<QLabel>("lblPixels");
-    EXPECT_EQ(etiqueta->text(), QStringLiteral("1173 x 1183 px "));
     w->GuardarCarta();
     ASSERT_EQ(cajas.llamadas.size(), 1);
     EXPECT_EQ(cajas.llamadas[0].texto, QStringLiteral("Primero genera la carta de grises."));
@@ -111,21 +100,18 @@ TEST_F(CartaWindowTest, AbreTecleaGeneraYRedibuja)
     QLineEdit *caja = C<QLineEdit>("txtResolucion");
     QLabel *rango = C<QLabel>("lblRango");
     EXPECT_FALSE(rango->isVisibleTo(w));
-    Teclear(caja, QStringLiteral("09"));
-    EXPECT_EQ(caja->text(), QStringLiteral("2000"));
+    QTest::keyClicks(caja, QStringLiteral("09"));
+    EXPECT_EQ((std::pair{caja->text(), rango->text()}), (std::pair{QStringLiteral("2000"), QStringLiteral("72 - 1200")}));
     EXPECT_TRUE(rango->isVisibleTo(w) && !caja->styleSheet().isEmpty() && etiqueta->text().isEmpty());
-    EXPECT_EQ(rango->text(), QStringLiteral("72 - 1200"));
     const QString soloRango = QStringLiteral("La resolución debe ser un número entero entre 72 y 1200 ppp.");
     C("cmdGenerarCarta")->click();
     EXPECT_EQ(cajas.llamadas.last().texto, soloRango);
     EXPECT_FALSE(C("cmdGrabarFichero")->isEnabled());
     // 120 typed into an empty box passes through 1 and 12, both refused.
     Resolucion(QStringLiteral("12"));
-    EXPECT_EQ(w->Resolucion(), 200);
-    EXPECT_TRUE(rango->isVisibleTo(w));
-    Teclear(caja, QStringLiteral("0"));
-    EXPECT_EQ(w->Resolucion(), 120);
-    EXPECT_EQ(etiqueta->text(), QStringLiteral("705 x 711 px "));
+    EXPECT_TRUE(w->Resolucion() == 200 && rango->isVisibleTo(w));
+    QTest::keyClicks(caja, QStringLiteral("0"));
+    EXPECT_EQ((std::pair{w->Resolucion(), etiqueta->text()}), (std::pair{120, QStringLiteral("705 x 711 px ")}));
     EXPECT_TRUE(!rango->isVisibleTo(w) && caja->styleSheet().isEmpty());
 
     // Options before the first generation draw nothing; afterwards every
@@ -135,28 +121,23 @@ TEST_F(CartaWindowTest, AbreTecleaGeneraYRedibuja)
     EXPECT_EQ(w->picCartaGris()->S().Point(356, 359), 0xC0C0C0u);
     C("cmdGenerarCarta")->click();
     EXPECT_TRUE(C("cmdGrabarFichero")->isEnabled() && C("cmdImprimir")->isEnabled());
-    EXPECT_TRUE(w->Geometria().Resolucion == 120 && w->Opciones().numeros && !w->Opciones().negativo);
-    EXPECT_EQ(Vista(), Esperada());
+    EXPECT_TRUE(w->Geometria().Resolucion == 120 && w->Opciones().numeros && !w->Opciones().negativo && Vista() == Esperada());
     C<QRadioButton>("optNegativo")->click();
-    EXPECT_TRUE(w->Opciones().negativo);
-    EXPECT_EQ(Vista(), Esperada());
+    EXPECT_TRUE(w->Opciones().negativo && Vista() == Esperada());
     C<QCheckBox>("chkLineas")->click();
-    EXPECT_FALSE(w->Opciones().lineas);
-    EXPECT_EQ(Vista(), Esperada());
+    EXPECT_TRUE(!w->Opciones().lineas && Vista() == Esperada());
 
     // 1440 is refused, never read as the 144 accepted on the way: no size,
     // no chart on show, and neither Generate nor Save makes one.
     Resolucion(QStringLiteral("1440"));
-    EXPECT_TRUE(etiqueta->text().isEmpty());
-    EXPECT_EQ(w->picCartaGris()->S().Point(356, 359), 0xC0C0C0u);
+    EXPECT_TRUE(etiqueta->text().isEmpty() && w->picCartaGris()->S().Point(356, 359) == 0xC0C0C0u);
     const qsizetype avisos = cajas.llamadas.size();
     C("cmdGenerarCarta")->click();
     Guardar(QStringLiteral("no.png"));
     ASSERT_EQ(cajas.llamadas.size(), avisos + 2);
-    EXPECT_EQ(cajas.llamadas[avisos].texto + cajas.llamadas[avisos + 1].texto, soloRango + soloRango);
-    EXPECT_EQ(cajas.llamadas[avisos].Icono(), MsgBox::Exclamation);
-    EXPECT_TRUE(dialogos.peticiones.isEmpty());
-    EXPECT_EQ(w->picCartaGris()->S().Point(356, 359), 0xC0C0C0u);
+    EXPECT_EQ((std::pair{cajas.llamadas[avisos].texto + cajas.llamadas[avisos + 1].texto, cajas.llamadas[avisos].Icono()}),
+              (std::pair{soloRango + soloRango, int(MsgBox::Exclamation)}));
+    EXPECT_TRUE(dialogos.peticiones.isEmpty() && w->picCartaGris()->S().Point(356, 359) == 0xC0C0C0u);
     Resolucion(QStringLiteral("72"));
     EXPECT_EQ(etiqueta->text(), QStringLiteral("422 x 426 px "));
     EXPECT_TRUE(w->Geometria().Resolucion == 72 && Vista() == Esperada());
@@ -165,8 +146,7 @@ TEST_F(CartaWindowTest, AbreTecleaGeneraYRedibuja)
     frame.findChild<QAction *>(QStringLiteral("mnuIdiomaEn"))->trigger();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Generate grayscale chart"));
     MDIForm1::DescargarVentana(w);
-    ASSERT_TRUE(w = Abrir());
-    EXPECT_EQ(w->Resolucion(), 200);
+    ASSERT_TRUE((w = Abrir()) && w->Resolucion() == 200);
     w->GuardarCarta();
     EXPECT_EQ(cajas.llamadas.last().texto, QStringLiteral("Generate the grayscale chart first."));
 }
@@ -181,36 +161,26 @@ TEST_F(CartaWindowTest, GuardaEnLosCincoFormatosYSeLeeDeVuelta)
         C<QComboBox>("cboFormato")->setCurrentIndex(i);
         Guardar(QStringLiteral("carta%1").arg(i)); // the format's extension is added
         const QString ruta = dir.filePath(QStringLiteral("carta%1.%2").arg(i).arg(QString::fromLatin1(ext[i])));
-        ASSERT_EQ(dialogos.peticiones.size(), i + 1);
+        ASSERT_TRUE(dialogos.peticiones.size() == i + 1 && cajas.llamadas.size() == i + 1);
         const Dialogos::Peticion &p = dialogos.peticiones.last();
-        EXPECT_EQ(QStringList({p.titulo, p.filtros.value(0).descripcion + p.filtros.value(0).patrones,
-                               p.extensionDefecto, p.nombreArchivo}),
-                  QStringList({QStringLiteral("Guardar carta de grises"),
-                               FormatoDeIndice(i).descripcion + FormatoDeIndice(i).patrones,
-                               QString::fromLatin1(ext[i]), QStringLiteral("Carta_Grises_ZOLV")}));
-        ASSERT_EQ(cajas.llamadas.size(), i + 1);
-        EXPECT_EQ(cajas.llamadas.last().texto, QStringLiteral("Fichero guardado correctamente:\r\n") + ruta);
+        EXPECT_EQ(QStringList({p.titulo, p.filtros.value(0).descripcion + p.filtros.value(0).patrones, p.extensionDefecto,
+                               p.nombreArchivo, cajas.llamadas.last().texto}),
+                  QStringList({"Guardar carta de grises", FormatoDeIndice(i).descripcion + FormatoDeIndice(i).patrones,
+                               ext[i], "Carta_Grises_ZOLV", "Fichero guardado correctamente:\r\n" + ruta}));
 
-        // Read back: size, resolution (GIF holds none) and patch greys.
+        // Read back: size, resolution (GIF holds none) and patch greys (JPEG within 2).
         const QByteArray r = QFile::encodeName(ruta);
-        FIBITMAP *leida = FreeImage_Load(FreeImage_GetFileType(r.constData(), 0), r.constData(), 0);
+        const modFreeImage::Bitmap leida(FreeImage_Load(FreeImage_GetFileType(r.constData(), 0), r.constData(), 0));
         ASSERT_TRUE(leida);
-        EXPECT_EQ(FreeImage_GetWidth(leida), 1760u);
-        EXPECT_EQ(FreeImage_GetHeight(leida), 1775u);
-        if (i != 3) {
-            EXPECT_NEAR(FreeImage_GetDotsPerMeterY(leida) * 0.0254, 300, 0.02);
-        }
-        FIBITMAP *dib = FreeImage_ConvertTo24Bits(leida);
-        FreeImage_Unload(leida);
+        EXPECT_EQ((std::pair{FreeImage_GetWidth(leida.get()), FreeImage_GetHeight(leida.get())}), (std::pair{1760u, 1775u}));
+        EXPECT_NEAR(i == 3 ? 300 : FreeImage_GetDotsPerMeterY(leida.get()) * 0.0254, 300, 0.02);
+        const modFreeImage::Bitmap dib(FreeImage_ConvertTo24Bits(leida.get()));
         for (int k : {0, 10, 50, 90}) {
             const Rect q = RectParche(GeometriaDe(300), k);
             RGBQUAD c{};
-            FreeImage_GetPixelColor(dib, (q.x1 + q.x2) / 2, 1775 - 1 - (q.y1 + q.y2) / 2, &c);
-            const int tol = i == 0 ? 2 : 0;
-            EXPECT_NEAR(c.rgbGreen, GrisParche(k, true), tol) << k;
-            EXPECT_TRUE(std::abs(c.rgbRed - c.rgbGreen) <= tol && std::abs(c.rgbBlue - c.rgbGreen) <= tol) << k;
+            FreeImage_GetPixelColor(dib.get(), (q.x1 + q.x2) / 2, 1775 - 1 - (q.y1 + q.y2) / 2, &c);
+            for (int v : {c.rgbRed, c.rgbGreen, c.rgbBlue}) EXPECT_NEAR(v, GrisParche(k, true), i == 0 ? 2 : 0) << k;
         }
-        FreeImage_Unload(dib);
     }
     EXPECT_EQ(w->picBuffer().ScaleWidth(), 1760); // the full-size picture stays
 }
@@ -222,21 +192,16 @@ TEST_F(CartaWindowTest, ExtensionAjenaCancelarSobrescribirYFallo)
     auto ficheros = [&] { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); };
     // A ".png" name with JPEG chosen becomes "foto.png.jpg" holding JPEG.
     Guardar(QStringLiteral("foto.png"));
-    EXPECT_EQ(Tipo(QStringLiteral("foto.png.jpg")), FIF_JPEG);
-    EXPECT_EQ(ficheros(), QStringList{QStringLiteral("foto.png.jpg")});
-    ASSERT_EQ(cajas.llamadas.size(), 1);
-    // Cancelling shows nothing and writes nothing.
-    Guardar(QString());
-    EXPECT_EQ(cajas.llamadas.size(), 1);
-    EXPECT_EQ(ficheros().size(), 1);
+    Guardar(QString()); // cancelled: shows nothing and writes nothing
+    EXPECT_EQ((std::tuple{Tipo(QStringLiteral("foto.png.jpg")), ficheros(), cajas.llamadas.size()}),
+              (std::tuple{int(FIF_JPEG), QStringList{"foto.png.jpg"}, qsizetype(1)}));
 
     // The same name again asks first: No (the default) keeps the file, Yes
     // replaces it whole.
     QFile(dir.filePath(QStringLiteral("foto.png.jpg"))).resize(10);
     Guardar(QStringLiteral("foto.png"));
     ASSERT_EQ(cajas.llamadas.size(), 2);
-    EXPECT_EQ(cajas.llamadas[1].Botones(), MsgBox::YesNo);
-    EXPECT_EQ(QFileInfo(dir.filePath(QStringLiteral("foto.png.jpg"))).size(), 10);
+    EXPECT_TRUE(cajas.llamadas[1].Botones() == MsgBox::YesNo && QFileInfo(dir.filePath(QStringLiteral("foto.png.jpg"))).size() == 10);
     cajas.Responder(MsgBox::Yes);
     Guardar(QStringLiteral("foto.png"));
     EXPECT_EQ(Tipo(QStringLiteral("foto.png.jpg")), FIF_JPEG);
@@ -246,8 +211,49 @@ TEST_F(CartaWindowTest, ExtensionAjenaCancelarSobrescribirYFallo)
     const int n = cajas.llamadas.size();
     Guardar(QStringLiteral("ocupado.jpg"));
     ASSERT_EQ(cajas.llamadas.size(), n + 1);
-    EXPECT_TRUE(cajas.llamadas.last().texto.startsWith(QStringLiteral("Error al guardar: ")));
-    EXPECT_EQ(cajas.llamadas.last().estilo, MsgBox::Critical);
-    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("ocupado.jpg"))).isDir());
-    EXPECT_EQ(ficheros().size(), 1);
+    EXPECT_TRUE(cajas.llamadas.last().texto.startsWith(QStringLiteral("Error al guardar: ")) && cajas.llamadas.last().estilo == MsgBox::Critical);
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("ocupado.jpg"))).isDir() && ficheros().size() == 1);
+}
+
+TEST_F(CartaWindowTest, LaCartaGuardadaLlegaALaPaginaCentradaUnaVezPorCopia)
+{
+    w->ImprimirCarta();
+    ASSERT_EQ(cajas.llamadas.size(), 1);
+    EXPECT_EQ((std::pair{cajas.llamadas[0].texto, cajas.llamadas[0].titulo}),
+              (std::pair{QStringLiteral("Primero genera la carta de grises."), QStringLiteral("Imprimir")}));
+    C("cmdGenerarCarta")->click();
+    // The dialog gets the chart's aspect and profile and shows the preview;
+    // cancelling it leaves no full-size render.
+    EnConfiguracionImpresion([this](frmConfigImpresion &d) {
+        EXPECT_EQ(d.findChild<QLabel *>(QStringLiteral("lblPerfilDocumentoVal"))->text(), QStringLiteral("sRGB IEC61966-2.1"));
+        EXPECT_TRUE(d.findChild<QLabel *>(QStringLiteral("lblInfoCarta"))->text().startsWith(QStringLiteral("Carta: 19.00 x 19.16 cm")));
+        EXPECT_EQ(d.Imagen, Vista());
+        d.findChild<QPushButton *>(QStringLiteral("cmdCancelar"))->click();
+    });
+    C("cmdImprimir")->click();
+    EXPECT_EQ(cajas.llamadas.size(), 1);
+    EXPECT_TRUE(w->picBuffer().Vacia());
+
+    REQUIERE_COLA_PDF();
+    const QList<int> antes = ColaPDF::Trabajos();
+    EnConfiguracionImpresion([](frmConfigImpresion &d) {
+        d.findChild<QLineEdit *>(QStringLiteral("txtCopias"))->setText(QStringLiteral("2"));
+        ImprimirEnPDF(d, 2);
+    });
+    C("cmdImprimir")->click();
+    ASSERT_EQ(cajas.llamadas.size(), 2);
+    // 19 x 1183 / 1173 = 19.162 cm.
+    EXPECT_EQ((std::pair{cajas.llamadas[1].texto, cajas.llamadas[1].Icono()}),
+              (std::pair{QStringLiteral("Carta enviada a la impresora.\r\nTamano impreso: 19.0 x 19.2 cm  (200 ppp)\r\n"
+                                        "Posicion: centrada"), int(MsgBox::Information)}));
+    const QString pdf = ColaPDF::NuevoPDF(antes, QStringLiteral("Carta de grises"));
+    ASSERT_FALSE(pdf.isEmpty());
+    EXPECT_LE(ColaPDF::Desvio(pdf, 19.0, 19.0 * 1183 / 1173, true, 0, 0), 1.0);
+
+    // Two pages, each holding the pixels the Save writes.
+    C<QComboBox>("cboFormato")->setCurrentIndex(2); // BMP
+    Guardar(QStringLiteral("carta.bmp"));
+    const QImage guardada = QImage(dir.filePath(QStringLiteral("carta.bmp"))).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(guardada.size(), QSize(1173, 1183));
+    EXPECT_EQ((std::pair{ColaPDF::Paginas(pdf), ColaPDF::Imagenes(pdf)}), (std::pair{2, QList<QImage>{guardada, guardada}}));
 }

@@ -16,6 +16,7 @@
 #include "support/curvas.h"
 #include "support/estado.h"
 #include "support/scripted.h"
+#include "support/sistema.h"
 #include "windows/registro.h"
 
 #include <gtest/gtest.h>
@@ -23,7 +24,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
@@ -33,10 +33,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-// The names the save tests know these by.
-using Tabla = Tabla256;
-inline Puntos PuntosDe(int16_t canal) { return DelCanal(canal); }
 
 inline uint32_t BGR(int r, int g, int b) { return static_cast<uint32_t>(r | (g << 8) | (b << 16)); }
 
@@ -86,18 +82,7 @@ protected:
     QPushButton *Boton(const char *n) { return C<QPushButton>(n); }
     QString Texto(const char *n) { return C<QLabel>(n)->text(); }
 
-    QString Archivo(const QString &nombre, const QByteArray &bytes)
-    {
-        QFile f(dir.filePath(nombre));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return f.fileName();
-    }
-    static QByteArray Leer(const QString &ruta)
-    {
-        QFile f(ruta);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QString Archivo(const QString &nombre, const QByteArray &bytes) { return Poner(dir.filePath(nombre), bytes); }
 
     void CargarMuestra(const QString &ruta)
     {

@@ -4,10 +4,9 @@
 #include "ayuda_editor.h"
 
 #include "imaging/aplicar.h"
-#include "platform/numbers.h"
+#include "imaging/cargar.h"
 #include "output/frmguardaropciones.h"
-
-#include <FreeImage.h>
+#include "platform/numbers.h"
 
 #include <QLineEdit>
 
@@ -62,29 +61,20 @@ protected:
         return out;
     }
 
-    // Largest difference from the expected pixels, or the mean one for lossy files.
+    // Largest difference between the file, loaded as the program loads a scan,
+    // and the expected pixels; the mean one for lossy files (1000: unreadable).
     static double Diferencia(const QString &ruta, const modImage::Pixeles &esperado, bool media = false)
     {
-        const QByteArray nombre = QFile::encodeName(ruta);
-        FIBITMAP *b = FreeImage_Load(FreeImage_GetFileType(nombre.constData()), nombre.constData());
-        if (!b) return 1000;
-        FIBITMAP *b24 = FreeImage_ConvertTo24Bits(b);
-        FreeImage_Unload(b);
-        const int ancho = modImage::AnchoMuestra, alto = modImage::AltoMuestra;
+        using namespace modImage;
+        if (!CargarImagenEscaneo(ruta, nullptr) || AnchoEscaneo != AnchoMuestra || AltoEscaneo != AltoMuestra) return 1000;
         int peor = 0;
         double suma = 0;
-        if (static_cast<int>(FreeImage_GetWidth(b24)) != ancho || static_cast<int>(FreeImage_GetHeight(b24)) != alto)
-            peor = 1000;
-        for (int y = 0; y < alto && peor < 1000; ++y) {
-            const BYTE *fila = FreeImage_GetScanLine(b24, y);
-            const uint8_t *esp = esperado.data() + static_cast<size_t>(y) * modImage::PasoMuestra;
-            for (int i = 0; i < ancho * 3; ++i) {
-                peor = std::max(peor, std::abs(fila[i] - esp[i]));
-                suma += std::abs(fila[i] - esp[i]);
+        for (int y = 0; y < AltoMuestra; ++y)
+            for (int i = y * PasoMuestra, fin = i + 3 * AnchoMuestra; i < fin; ++i) {
+                const int d = std::abs(PixelesEscaneo.at(i) - esperado[i]);
+                peor = std::max(peor, d), suma += d;
             }
-        }
-        FreeImage_Unload(b24);
-        return media && peor < 1000 ? suma / (3.0 * ancho * alto) : peor;
+        return media ? suma / (3.0 * AnchoMuestra * AltoMuestra) : peor;
     }
 };
 
@@ -94,9 +84,8 @@ TEST_F(GuardarProcesada, WithoutASampleItSaysSoAndOpensNoDialog)
 {
     w->cmdGuardarImagenCurva_Click();
     ASSERT_EQ(cajas.llamadas.size(), 1);
-    EXPECT_EQ(cajas.llamadas[0].texto, QStringLiteral("No hay imagen de muestra cargada."));
-    EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Information);
-    EXPECT_EQ(cajas.llamadas[0].titulo, QStringLiteral("ZOLV Halvora"));
+    EXPECT_EQ((std::tuple{cajas.llamadas[0].texto, cajas.llamadas[0].titulo, cajas.llamadas[0].Icono()}),
+              (std::tuple{QStringLiteral("No hay imagen de muestra cargada."), QStringLiteral("ZOLV Halvora"), int(MsgBox::Information)}));
     EXPECT_EQ(Ventanas::Buscar(QStringLiteral("frmGuardarOpciones")), nullptr);
 }
 
@@ -112,13 +101,8 @@ TEST_F(GuardarProcesada, EachFormatHoldsTheSampleWithTheCurveApplied)
         int tolerancia;
         std::function<void(frmGuardarOpciones &)> ajustes;
     } casos[] = {
-        {"optBMP", "p.bmp", 0, {}},
-        {"optPNG", "p.png", 0, {}},
-        {"optTIFF", "p.tif", 0, {}},
-        {"optWEBP", "p.webp", 0,
-         [this](frmGuardarOpciones &d) {
-             if (!C<QCheckBox>("chkWebpLossless", &d)->isChecked()) C<QCheckBox>("chkWebpLossless", &d)->click();
-         }},
+        {"optBMP", "p.bmp", 0, {}}, {"optPNG", "p.png", 0, {}}, {"optTIFF", "p.tif", 0, {}},
+        {"optWEBP", "p.webp", 0, [this](frmGuardarOpciones &d) { C<QCheckBox>("chkWebpLossless", &d)->setChecked(true); }},
         {"optJPEG", "p.jpg", 6, {}}, // within its loss, on average
     };
     for (const auto &c : casos) {
@@ -126,13 +110,12 @@ TEST_F(GuardarProcesada, EachFormatHoldsTheSampleWithTheCurveApplied)
         cajas.llamadas.clear();
         Guardar(c.opcion, QString::fromLatin1(c.nombre), {"cmdAceptar"}, c.ajustes);
         ASSERT_EQ(cajas.llamadas.size(), 1) << c.nombre;
-        EXPECT_EQ(cajas.llamadas[0].texto, QStringLiteral("Imagen guardada correctamente:\r\n") + ruta);
-        EXPECT_EQ(cajas.llamadas[0].titulo, QStringLiteral("Guardar imagen"));
+        EXPECT_EQ((std::pair{cajas.llamadas[0].texto, cajas.llamadas[0].titulo}),
+                  (std::pair{"Imagen guardada correctamente:\r\n" + ruta, QStringLiteral("Guardar imagen")}));
         EXPECT_LE(Diferencia(ruta, esperado, c.tolerancia > 0), c.tolerancia) << c.nombre;
     }
     // The sample itself is never touched, and no progress window is left.
-    EXPECT_EQ(modImage::PixelesMuestra, antes);
-    EXPECT_EQ(Ventanas::Buscar(QStringLiteral("frmProgresoCarga")), nullptr);
+    EXPECT_TRUE(modImage::PixelesMuestra == antes && !Ventanas::Buscar(QStringLiteral("frmProgresoCarga")));
 }
 
 TEST_F(GuardarProcesada, PreviewAndFileTakeTheWholeCurveWhicheverChannelIsShown)
@@ -140,7 +123,7 @@ TEST_F(GuardarProcesada, PreviewAndFileTakeTheWholeCurveWhicheverChannelIsShown)
     using namespace modEngine;
     CargarDosColores();
     Recibir({0, 128, 255}, {0, 170, 255});
-    const Tabla m = TablaDe(0, {{0, 0}, {128, 170}, {255, 255}});
+    const Tabla256 m = TablaDe(0, {{0, 0}, {128, 170}, {255, 255}});
     const auto pixel = [this](const QString &nombre, int x, int y) {
         const QRgb c = QImage(dir.filePath(nombre)).pixel(x, y);
         return BGR(qRed(c), qGreen(c), qBlue(c));
@@ -158,10 +141,8 @@ TEST_F(GuardarProcesada, PreviewAndFileTakeTheWholeCurveWhicheverChannelIsShown)
         C<QRadioButton>(canal)->click();
         const QString nombre = QString::fromLatin1(canal) + QStringLiteral(".png");
         Guardar("optPNG", nombre, {"cmdAceptar"});
-        EXPECT_EQ(pixel(nombre, 0, 0), izquierda) << canal;
-        EXPECT_EQ(pixel(nombre, 63, 31), derecha) << canal;
-        EXPECT_EQ(Preview(100, 240), izquierda) << canal;
-        EXPECT_EQ(Preview(340, 240), derecha) << canal;
+        EXPECT_EQ((std::array{pixel(nombre, 0, 0), pixel(nombre, 63, 31), Preview(100, 240), Preview(340, 240)}),
+                  (std::array{izquierda, derecha, izquierda, derecha})) << canal;
     }
 }
 
@@ -170,15 +151,14 @@ TEST_F(GuardarProcesada, CancelSavesNothingAndReplacingIsAsked)
     CargarRampa();
     const QString ruta = Archivo(QStringLiteral("ya.png"), "anterior");
     Guardar("optPNG", QStringLiteral("nuevo.png"), {"cmdCancelar"});
-    EXPECT_TRUE(cajas.llamadas.isEmpty());
-    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("nuevo.png"))));
+    EXPECT_TRUE(cajas.llamadas.isEmpty() && !QFile::exists(dir.filePath(QStringLiteral("nuevo.png"))));
 
     // No keeps the file (the dialog stays open until cancelled); Yes replaces it.
     cajas.Responder(MsgBox::No);
     Guardar("optPNG", QStringLiteral("ya.png"), {"cmdAceptar", "cmdCancelar"});
     ASSERT_EQ(cajas.llamadas.size(), 1);
-    EXPECT_EQ(cajas.llamadas[0].Icono() | cajas.llamadas[0].Botones(), MsgBox::Exclamation | MsgBox::YesNo);
-    EXPECT_EQ(Leer(ruta), QByteArray("anterior"));
+    EXPECT_EQ((std::pair{cajas.llamadas[0].Icono() | cajas.llamadas[0].Botones(), Leer(ruta)}),
+              (std::pair{MsgBox::Exclamation | MsgBox::YesNo, QByteArray("anterior")}));
     cajas.Responder(MsgBox::Yes);
     Guardar("optPNG", QStringLiteral("ya.png"), {"cmdAceptar"});
     ASSERT_EQ(cajas.llamadas.size(), 3);
@@ -189,7 +169,7 @@ TEST_F(GuardarProcesada, CancelSavesNothingAndReplacingIsAsked)
 TEST_F(GuardarProcesada, AResetClickedDuringTheSaveIsDropped)
 {
     CargarRampa();
-    const Puntos curva = PuntosDe(0);
+    const Puntos curva = DelCanal(0);
     const modImage::Pixeles esperado = Esperado();
     // The user clicks Reset as soon as the progress window appears.
     struct AlMostrarse : QObject {
@@ -209,6 +189,5 @@ TEST_F(GuardarProcesada, AResetClickedDuringTheSaveIsDropped)
     qApp->removeEventFilter(&clic);
     QCoreApplication::processEvents();
     // Neither during the save nor after it.
-    EXPECT_EQ(PuntosDe(0), curva);
-    EXPECT_EQ(Diferencia(dir.filePath(QStringLiteral("r.png")), esperado), 0);
+    EXPECT_EQ((std::pair{DelCanal(0), Diferencia(dir.filePath(QStringLiteral("r.png")), esperado)}), (std::pair{curva, 0.0}));
 }

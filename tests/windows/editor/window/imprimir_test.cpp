@@ -12,8 +12,8 @@
 #include "output/frmconfigimpresion.h"
 #include "platform/progress.h"
 #include "support/colapdf.h"
+#include "support/imagen.h"
 
-#include <FreeImage.h>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
@@ -35,16 +35,9 @@ protected:
     // gives black (so the inverted picture has no white pixel).
     void CargarMuestraConPerfil()
     {
-        QImage img(300, 200, QImage::Format_BGR888);
-        for (int y = 0; y < img.height(); ++y)
-            for (int x = 0; x < img.width(); ++x) img.setPixel(x, y, qRgb(x % 251, (x + 3 * y) % 256, (7 * y) % 253));
-        QByteArray icc = Leer(prueba::Guardar(prueba::PerfilAncho(), dir.filePath(QStringLiteral("ancho.icc"))));
-        FIBITMAP *b = FreeImage_ConvertFromRawBits(img.bits(), img.width(), img.height(), int(img.bytesPerLine()), 24,
-                                                   FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK, TRUE);
-        FreeImage_CreateICCProfile(b, icc.data(), long(icc.size()));
-        ASSERT_TRUE(FreeImage_Save(FIF_TIFF, b, QFile::encodeName(dir.filePath(QStringLiteral("m.tif"))).constData(), 0));
-        FreeImage_Unload(b);
-        CargarMuestra(dir.filePath(QStringLiteral("m.tif")));
+        FIBITMAP *b = prueba::Color24(300, 200, [](int x, int y) { return uint32_t(x % 251 << 16 | (x + 3 * y) % 256 << 8 | 7 * y % 253); });
+        prueba::Incrustar(b, Leer(prueba::Guardar(prueba::PerfilAncho(), dir.filePath(QStringLiteral("ancho.icc")))));
+        CargarMuestra(prueba::Guardar(b, FIF_TIFF, QStringLiteral("m.tif")));
         ASSERT_TRUE(modImage::HayMuestra && !modImage::RutaPerfilICCTemp().isEmpty());
         Recibir({0, 90, 255}, {20, 150, 230});
     }
@@ -57,13 +50,6 @@ protected:
     {
         EnConfiguracionImpresion(acciones);
         Boton("cmdImprimirImagenCurva")->click();
-    }
-    // In the dialog: the printer "PDF", a colour mode, then Print.
-    static void Aceptar(frmConfigImpresion &d, int modo = 0)
-    {
-        d.findChild<QComboBox *>(QStringLiteral("cboImpresora"))->setCurrentText(QStringLiteral("PDF"));
-        d.findChild<QComboBox *>(QStringLiteral("cboGestionColor"))->setCurrentIndex(modo);
-        d.findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
     }
 };
 
@@ -118,7 +104,7 @@ TEST_F(ImprimirProcesada, FailuresSayWhyAndLeaveNoFileAndNoJob)
         {[] { frmConfigImpresion::FijarListaImpresoras(frmConfigImpresion::ListaImpresoras{{"Fantasma"}, "Fantasma"}); },
          [](frmConfigImpresion &d) { d.findChild<QPushButton *>(QStringLiteral("cmdOK"))->click(); },
          "Error al imprimir: No se pudo crear el contexto de impresion."},
-        {[&] { modImpresion::FijarCarpetaColor(vacia); }, [](frmConfigImpresion &d) { Aceptar(d, 1); },
+        {[&] { modImpresion::FijarCarpetaColor(vacia); }, [](frmConfigImpresion &d) { ImprimirEnPDF(d, 1); },
          "Error al imprimir: No se encontro el perfil de impresora."},
     };
     for (const auto &c : casos) {
@@ -153,7 +139,7 @@ TEST_F(ImprimirProcesada, WhatTheSaveWritesReachesThePageWhereTheUserPutIt)
         d.findChild<QRadioButton *>(QStringLiteral("optManual"))->click();
         d.findChild<QLineEdit *>(QStringLiteral("txtPosX"))->setText(QStringLiteral("1"));
         d.findChild<QLineEdit *>(QStringLiteral("txtPosY"))->setText(QStringLiteral("4"));
-        Aceptar(d, 2);
+        ImprimirEnPDF(d, 2);
     });
     ASSERT_EQ(cajas.llamadas.size(), 1);
     // 19 x 200 / 300 = 12.667 cm.
@@ -170,7 +156,7 @@ TEST_F(ImprimirProcesada, WhatTheSaveWritesReachesThePageWhereTheUserPutIt)
     antes = ColaPDF::Trabajos();
     Imprimir([](frmConfigImpresion &d) {
         d.findChild<QComboBox *>(QStringLiteral("cboPerfilImpresora"))->setCurrentText(QStringLiteral("sRGB IEC61966-2.1"));
-        Aceptar(d, 1);
+        ImprimirEnPDF(d, 1);
     });
     pdf = ColaPDF::NuevoPDF(antes, QStringLiteral("Imagen procesada"));
     const QList<QImage> convertida = ColaPDF::Imagenes(pdf);

@@ -14,12 +14,12 @@
 #include "support/carta.h"
 #include "support/estado.h"
 #include "support/scripted.h"
+#include "support/sistema.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -232,10 +232,7 @@ TEST_F(Evaluador_, FallosDejanTodoComoEstaba)
     // A good scan and curve, then a corrupt file: the scan stays loaded.
     Cargar(Carta(Identidad), QStringLiteral("buena.png"));
     Generar();
-    QFile malo(dir.filePath(QStringLiteral("mala.png")));
-    ASSERT_TRUE(malo.open(QIODevice::WriteOnly));
-    malo.write("esto no es una imagen");
-    malo.close();
+    Poner(dir.filePath(QStringLiteral("mala.png")), "esto no es una imagen");
     Cargar(QImage(), QStringLiteral("mala.png"));
     EXPECT_EQ(cajas.llamadas.size(), 2);
     EXPECT_TRUE(modImage::HayEscaneo && w->EscaneoCargado() && modImage::AnchoEscaneo == 1173);
@@ -277,16 +274,13 @@ TEST_F(Evaluador_, ExportaLaCurvaComoAcv)
               QStringList({"Exportar curva ACV", "Curva_Generada", dir.path()}));
     ASSERT_EQ(cajas.llamadas.size(), 1);
     EXPECT_EQ(cajas.llamadas[0].texto, QStringLiteral("Curva exportada a:\r\n") + ruta);
-    QFile f(ruta);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray bytes = f.readAll();
-    f.close();
     // Version 4, four curves, the master's count, its first pair (0, 0).
+    const QByteArray bytes = Leer(ruta);
     EXPECT_EQ(bytes, modEngine::BytesACV());
     EXPECT_EQ(bytes.left(6), QByteArray("\x00\x04\x00\x04\x00\x0e", 6));
 
     // The same name again asks before replacing; No keeps the file.
-    f.resize(0);
+    QFile::resize(ruta, 0);
     cajas.Responder(MsgBox::No);
     dialogos.Responder(dir.filePath(QStringLiteral("mi_curva")));
     Boton("cmdGrabaCurva")->click();
