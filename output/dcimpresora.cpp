@@ -49,7 +49,8 @@ QStringList OpcionesDeTrabajo(const QPrinter &p, const QStringList &deLaCola)
     case QPrinter::DuplexLongSide: o << QStringLiteral("sides") << QStringLiteral("two-sided-long-edge"); break;
     case QPrinter::DuplexShortSide: o << QStringLiteral("sides") << QStringLiteral("two-sided-short-edge"); break;
     }
-    if (apaisado) o << QStringLiteral("landscape") << QString();
+    // An empty value would reach the job as landscape=false.
+    if (apaisado) o << QStringLiteral("landscape") << QStringLiteral("true");
     return o + deLaCola;
 }
 
@@ -79,7 +80,9 @@ std::unique_ptr<DCImpresora> CrearDCImpresora(const QString &impresora)
     }
     if (AjustesGuardadosDe(impresora)) AplicarAjustes(DevModeGuardado.ajustes, *dc->printer_);
     dc->printer_->setCopyCount(1);
-    dc->printer_->setFullPage(false);
+    // Positions are measured from the paper's edge, as the set-up's preview
+    // shows them; the device clips what falls in its unprintable margin.
+    dc->printer_->setFullPage(true);
     dc->opciones_ = LeerAjustes(*dc->printer_).opcionesCups;
     return dc;
 }

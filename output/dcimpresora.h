@@ -5,8 +5,8 @@
 // job options the job will carry.
 //
 // Coordinates are device pixels at the printer's resolution, with the origin
-// at the printable area's top-left corner (Qt's page rectangle, not the
-// paper's). The document is written to a temporary file and handed to CUPS
+// at the paper's top-left corner (Qt's full page, not its printable area).
+// The document is written to a temporary file and handed to CUPS
 // as one job only when it is ended: an aborted document, or one whose context
 // is destroyed while open, leaves nothing queued and no file behind.
 
@@ -31,7 +31,7 @@ public:
     DCImpresora &operator=(const DCImpresora &) = delete;
 
     QPrinter &Printer() { return *printer_; }
-    // HORZRES/VERTRES: the printable area in device pixels; LOGPIXELSX/Y:
+    // HORZRES/VERTRES: the sheet in device pixels; LOGPIXELSX/Y:
     // the resolution in pixels per inch; 0 for any other index.
     int GetDeviceCaps(int indice) const;
     // Switches the driver's colour management off for this job (the CUPS

@@ -17,9 +17,10 @@
 //   each copy is a page of its own in the one document.
 // - Size: anchoCm x altoCm, turned into device pixels at the printer's
 //   resolution with 0.393700787 inches per centimetre and rounded with ties
-//   to even. Position: centred on the printable area (the halves truncated),
-//   or xCm, yCm from its top-left corner (not the paper's); negative offsets
-//   become 0; what lies beyond the printable area is clipped by the device.
+//   to even. Position: centred on the sheet (the halves truncated), or xCm,
+//   yCm from the paper's top-left corner, where the set-up's preview puts
+//   it; negative offsets become 0; what falls in the device's unprintable
+//   margin or beyond the sheet is clipped by the device.
 // - modoColor: 0 leaves colour to the printer's driver; 1 converts the
 //   picture first (see conversionicc.h: perfilOrigen, perfilImpresora,
 //   indiceIntento, compensarPuntoNegro) and 2 sends it as it is; with 1 and 2
@@ -52,12 +53,12 @@ int32_t ImprimirImagen(const QImage *imagen, int32_t anchoPx, int32_t altoPx, QW
 // Inches per centimetre, as the program has always printed (not 1/2.54).
 inline constexpr double kPulgadasPorCm = 0.393700787;
 
-// The picture's rectangle on the printable area, in device pixels.
+// The picture's rectangle on the sheet, in device pixels.
 struct Colocacion {
     int32_t x = 0, y = 0, ancho = 0, alto = 0;
 };
-// Size and position for a print request on a device with that printable
-// area and resolution; 0, or 6102 when the size is below one pixel or a
+// Size and position for a print request on a sheet of horzRes x vertRes
+// device pixels at that resolution; 0, or 6102 when the size is below one pixel or a
 // value is not finite or beyond the device's range.
 int32_t CalcularColocacion(double anchoCm, double altoCm, bool centrar, double xCm, double yCm, int32_t horzRes,
                            int32_t vertRes, int32_t dpiX, int32_t dpiY, Colocacion &c);

@@ -23,7 +23,7 @@ TEST(Colocacion, CentimetrosAPixelesDelDispositivo)
         int32_t error, esperadoX, esperadoAncho;
     } casos[] = {
         {19, 0, true, 0, 236, 4488}, // 4488.19 px; (4961 - 4488) / 2 = 236.5 truncated
-        {25, 0, true, 0, 0, 5906},   // wider than the printable area: from its left edge
+        {25, 0, true, 0, 0, 5906},   // wider than the sheet: from its left edge
         {19, 0, false, 0, 0, 4488},  {19, 2.5, false, 0, 591, 4488}, {19, -3, false, 0, 0, 4488},
         {0.002, 0, true, 6102, 0, 0}, {-19, 0, true, 6102, 0, 0},    {nan, 0, true, 6102, 0, 0},
         {INFINITY, 0, true, 6102, 0, 0}, {1e300, 0, true, 6102, 0, 0}, {19, nan, false, 6102, 0, 0},

@@ -133,17 +133,15 @@ double Desvio(const QString &pdf, double anchoCm, double altoCm, bool centrado, 
     for (int y = 0; y < pagina.height(); ++y)
         for (int x = 0; x < pagina.width(); ++x)
             if (pagina.pixel(x, y) != qRgb(255, 255, 255)) caja |= QRect(x, y, 1, 1);
-    // The printable area as Qt gives it for the queue, in device pixels.
-    QPrinter printer(QPrinterInfo::printerInfo(QString::fromLatin1(kCola)), QPrinter::HighResolution);
-    const int ppp = printer.resolution();
-    const QRect area = printer.pageLayout().paintRectPixels(ppp);
-    const double k = 100.0 / ppp, ancho = anchoCm / 2.54 * ppp, alto = altoCm / 2.54 * ppp;
-    const double x = area.x() + (centrado ? (area.width() - ancho) / 2 : xCm / 2.54 * ppp);
-    const double y = area.y() + (centrado ? (area.height() - alto) / 2 : yCm / 2.54 * ppp);
+    // From the paper's edge, on the page as the PDF declares it (points).
+    const auto hoja = QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+)"))
+                          .match(Poppler(QStringLiteral("pdfinfo"), {pdf}));
+    const double k = 100 / 2.54, ancho = anchoCm * k, alto = altoCm * k;
+    const double x = centrado ? (hoja.captured(1).toDouble() * 100 / 72 - ancho) / 2 : xCm * k;
+    const double y = centrado ? (hoja.captured(2).toDouble() * 100 / 72 - alto) / 2 : yCm * k;
     // The box's pixels span from its left edge to one past its right one.
-    return std::max({std::abs(caja.x() - x * k), std::abs(caja.y() - y * k),
-                     std::abs(caja.x() + caja.width() - (x + ancho) * k),
-                     std::abs(caja.y() + caja.height() - (y + alto) * k)});
+    return std::max({std::abs(caja.x() - x), std::abs(caja.y() - y), std::abs(caja.x() + caja.width() - (x + ancho)),
+                     std::abs(caja.y() + caja.height() - (y + alto))});
 }
 
 } // namespace ColaPDF

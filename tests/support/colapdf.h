@@ -36,7 +36,7 @@ QString Atributo(int id, const char *nombre);
 int Paginas(const QString &pdf);
 QList<QImage> Imagenes(const QString &pdf);
 // How far, in pixels of page 1 rendered at 100 ppp (pdftoppm), the picture lies from
-// anchoCm x altoCm centred on the printable area or at xCm, yCm from its
+// anchoCm x altoCm centred on the sheet or at xCm, yCm from the paper's
 // corner: the largest distance between corresponding edges.
 double Desvio(const QString &pdf, double anchoCm, double altoCm, bool centrado, double xCm, double yCm);
 
