@@ -49,6 +49,9 @@ public:
     bool TerminarPagina();
     bool TerminarDocumento(); // sends the document
     void AbortarDocumento();  // drops it
+    // Why the last step failed, when the system or CUPS said so ("" else):
+    // the temporary folder full, the queue refusing the job, ...
+    const QString &Motivo() const { return motivo_; }
 
 private:
     friend std::unique_ptr<DCImpresora> CrearDCImpresora(const QString &impresora);
@@ -61,6 +64,7 @@ private:
     QString cola_; // "" when printing into a file (tests)
     QStringList opciones_;
     QString temporal_;
+    QString motivo_;
     int paginas_ = 0;
     int llamadas_[5] = {};
 };
@@ -75,8 +79,9 @@ std::unique_ptr<DCImpresora> CrearDCImpresora(const QString &impresora);
 void FijarSalidaPDF(const QString &ruta);
 
 // Tests: the vez-th call (from 1) of an operation fails in every device
-// context, as a failing device would; vez 0 clears it.
+// context, as a failing device would (or throws std::runtime_error, as an
+// unforeseen failure would, when excepcion); vez 0 clears it.
 enum class OperacionDC { IniciarDocumento, IniciarPagina, Dibujar, TerminarPagina, TerminarDocumento };
-void FijarFalloDC(OperacionDC operacion, int vez);
+void FijarFalloDC(OperacionDC operacion, int vez, bool excepcion = false);
 
 } // namespace modImpresion

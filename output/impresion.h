@@ -31,9 +31,12 @@
 // - Checks, in order: printer name, picture, dimensions (also larger than
 //   the picture), device context, device capabilities (6101), size and
 //   position (6102: below one pixel, not finite or beyond the device's
-//   range), conversion; then the document (6105 to 6109). A failure before
-//   the document starts queues nothing; a failure after it drops the whole
-//   document. Nothing the call creates outlives it.
+//   range), conversion; then the document (6105 to 6109). Where CUPS or the
+//   system gave a reason (the queue gone or refusing jobs, the temporary
+//   folder full), it follows the text. Any other failure inside also returns
+//   -1 with a text. A failure before the document starts queues nothing; a
+//   failure after it drops the whole document. Nothing the call creates
+//   outlives it.
 // - Runs on the GUI thread, synchronously; one job at a time.
 
 #include <QImage>
@@ -65,5 +68,10 @@ int32_t CalcularColocacion(double anchoCm, double altoCm, bool centrar, double x
 
 // The text of a print error 6101..6109 ("" for any other number).
 QString TextoErrorImpresion(int32_t codigo);
+
+// A failure's text followed by its reason as a sentence of its own
+// ("No se pudo cerrar el documento de impresion. No queda espacio en el
+// disco."); the text alone when there is no reason.
+QString TextoConMotivo(const QString &texto, const QString &motivo);
 
 } // namespace modImpresion
