@@ -14,7 +14,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QPrintDialog>
+#include <QProcess>
 #include <QTimer>
+
+#include <functional>
 
 using namespace modImpresion;
 
@@ -83,6 +86,27 @@ TEST_F(Cola, FalloEnLaSegundaCopiaNoDejaNadaEnCola)
     EXPECT_EQ(ImprimirImagen(&imagen, 1001, 30, nullptr, "Prueba", "PDF", 3, 10, 1, true, 0, 0, msg, 2, "", "", 0, false), -1);
     EXPECT_EQ(msg, "No se pudo enviar la imagen a la impresora.");
     EXPECT_EQ(ColaPDF::Trabajos(), antes);
+    EXPECT_EQ(QDir(QDir::tempPath()).entryList({"zolv_impresion_*"}), QStringList());
+}
+
+TEST_F(Cola, ColaQueRechazaTrabajosDiceQueNoLosAcepta)
+{
+    // A queue of this test's own, refusing jobs, gone afterwards.
+    const QString nombre = QStringLiteral("halvora-rechaza-%1").arg(QCoreApplication::applicationPid());
+    const auto ejecutar = [](const QString &programa, const QStringList &args) {
+        QProcess p;
+        p.start(programa, args);
+        return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    };
+    ASSERT_TRUE(ejecutar("lpadmin", {"-p", nombre, "-E", "-v", "cups-pdf:/"}));
+    const struct Quitar {
+        std::function<void()> f;
+        ~Quitar() { f(); }
+    } quitar{[&] { ejecutar("lpadmin", {"-x", nombre}); }};
+    ASSERT_TRUE(ejecutar("cupsreject", {nombre}));
+    EXPECT_EQ(ImprimirImagen(&imagen, 1001, 30, nullptr, "Prueba", nombre, 1, 10, 1, true, 0, 0, msg, 2, "", "", 0, false), -1);
+    EXPECT_TRUE(msg.startsWith("No se pudo cerrar el documento de impresion. La impresora no acepta trabajos"))
+        << msg.toStdString();
     EXPECT_EQ(QDir(QDir::tempPath()).entryList({"zolv_impresion_*"}), QStringList());
 }
 
