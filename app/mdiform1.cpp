@@ -5,6 +5,7 @@
 #include "app/idioma.h"
 #include "platform/files.h"
 #include "platform/msgbox.h"
+#include "platform/settings.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -224,21 +225,24 @@ void MDIForm1::mnuSalir_Click()
                         MsgBox::YesNo | MsgBox::Question | MsgBox::DefaultButton2,
                         T(QStringLiteral("Salir"), QStringLiteral("Exit")), this) != MsgBox::Yes)
         return;
-    saliendo_ = true;
-    DescargarTodas();
     hide();
-    if (FinPrograma) FinPrograma();
+    Terminar();
 }
 
 void MDIForm1::closeEvent(QCloseEvent *e)
 {
     // The close box asks nothing: every window goes and the program ends.
-    if (!saliendo_) {
-        saliendo_ = true;
-        DescargarTodas();
-        if (FinPrograma) FinPrograma();
-    }
+    if (!saliendo_) Terminar();
     e->accept();
+}
+
+void MDIForm1::Terminar()
+{
+    saliendo_ = true;
+    DescargarTodas();
+    // Settings another instance kept from the store while it was busy.
+    Ajustes::GuardarPendientes();
+    if (FinPrograma) FinPrograma();
 }
 
 void MDIForm1::MostrarManual()

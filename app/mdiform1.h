@@ -61,6 +61,8 @@ private:
     void CargarFondo();
     void CrearMenus();
     void DescargarTodas();
+    // Unloads every window, writes the settings still pending and ends.
+    void Terminar();
 
     QString tituloApp_, versionApp_, copyrightApp_, webApp_, emailApp_;
     QMdiArea *area_ = nullptr;

@@ -9,7 +9,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace modEngine {
 
@@ -98,18 +102,24 @@ void Fallo(const Entrada &entrada, const QString &prefijo, const ErrorCurva &e)
 
 bool NoEncontrado(const QString &ruta)
 {
-    if (QFileInfo(ruta).isFile()) return false;
+    if (QFileInfo::exists(ruta)) return false;
     MsgBox::Mostrar(QStringLiteral("Archivo no encontrado: ") + ruta, MsgBox::Exclamation);
     return true;
 }
 
 // Reads at most 'tope' bytes of the file (or refuses a longer one when
-// 'rechazarLargo'); *longitud receives the file's length.
+// 'rechazarLargo'); *longitud receives the file's length. A folder, FIFO or
+// device is refused by what it is, without waiting on it.
 QByteArray LeerArchivo(const QString &ruta, int64_t tope, bool rechazarLargo, int64_t *longitud)
 {
-    QFile f(ruta);
-    if (!f.open(QIODevice::ReadOnly))
-        Lanzar(75, QStringLiteral("Error de acceso a la ruta o al archivo."));
+    const int fd = ::open(QFile::encodeName(ruta).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) Lanzar(75, Archivos::MotivoSistema(errno));
+    QFile f;
+    struct stat st;
+    const bool abierto = f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    if (!abierto) ::close(fd);
+    if (!abierto || ::fstat(fd, &st) != 0) Lanzar(75, QStringLiteral("Error de acceso a la ruta o al archivo."));
+    if (!S_ISREG(st.st_mode)) Lanzar(75, Archivos::MotivoNoRegular(st.st_mode));
     const int64_t tam = f.size();
     if (tam > tope && rechazarLargo) Lanzar(7, QStringLiteral("El archivo es demasiado grande."));
     const int64_t aLeer = tam < tope ? tam : tope;
