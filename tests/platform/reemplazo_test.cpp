@@ -4,6 +4,7 @@
 // temporary folder is at fault.
 
 #include "inyeccion.h"
+#include "texto.h"
 #include "platform/files.h"
 #include "support/sistema.h"
 
