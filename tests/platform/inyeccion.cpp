@@ -120,13 +120,6 @@ ssize_t pwrite(int fd, const void *b, size_t n, off_t pos)
     return real(fd, b, n, pos);
 }
 
-ssize_t pwrite64(int fd, const void *b, size_t n, off_t pos)
-{
-    static const auto real = Real<ssize_t (*)(int, const void *, size_t, off_t)>("pwrite64");
-    FALLAR(Llamada::Escribir, fd);
-    return real(fd, b, n, pos);
-}
-
 int ftruncate(int fd, off_t n)
 {
     static const auto real = Real<int (*)(int, off_t)>("ftruncate");
@@ -189,22 +182,6 @@ int open64(const char *ruta, int flags, ...)
     MODO(flags);
     FALLAR(Llamada::Abrir, QByteArray(ruta));
     return real(ruta, flags, modo);
-}
-
-int openat(int dir, const char *ruta, int flags, ...)
-{
-    static const auto real = Real<int (*)(int, const char *, int, ...)>("openat");
-    MODO(flags);
-    FALLAR(Llamada::Abrir, QByteArray(ruta));
-    return real(dir, ruta, flags, modo);
-}
-
-int openat64(int dir, const char *ruta, int flags, ...)
-{
-    static const auto real = Real<int (*)(int, const char *, int, ...)>("openat64");
-    MODO(flags);
-    FALLAR(Llamada::Abrir, QByteArray(ruta));
-    return real(dir, ruta, flags, modo);
 }
 
 } // extern "C"
