@@ -2,12 +2,14 @@
 
 #include "platform/files.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QLockFile>
 #include <QSettings>
+#include <QThread>
 #include <QVariantMap>
 
 namespace Ajustes {
@@ -29,6 +31,19 @@ QHash<QString, QString> &Pendientes()
 // Another instance holds the lock for a few milliseconds at most; a lock
 // that stays (a stale folder, a file of garbage) is waited for no longer.
 constexpr int kEsperaBloqueoMs = 250;
+
+// QLockFile's own wait sleeps longer each time (0.1 s, 0.2 s, 0.4 s...) and
+// keeps missing a store that other instances take for a few milliseconds at
+// a time: this one tries every 10 ms.
+bool Tomar(QLockFile &bloqueo, int esperaMs)
+{
+    const QDeadlineTimer plazo(esperaMs);
+    while (!bloqueo.tryLock(0)) {
+        if (plazo.hasExpired() || bloqueo.error() != QLockFile::LockFailedError) return false;
+        QThread::msleep(10);
+    }
+    return true;
+}
 
 // A scratch file of the temporary folder, gone with it.
 struct Borrador {
@@ -95,7 +110,7 @@ bool Escribir(int esperaMs)
     QDir().mkpath(QFileInfo(ruta).absolutePath());
     // The lock QSettings takes, so that other instances keep out meanwhile.
     QLockFile bloqueo(ruta + QStringLiteral(".lock"));
-    if (!bloqueo.tryLock(esperaMs)) return false;
+    if (!Tomar(bloqueo, esperaMs)) return false;
     QByteArray actual;
     QFile f(ruta);
     if (f.exists()) {

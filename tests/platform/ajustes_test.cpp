@@ -9,8 +9,10 @@
 #include "support/sistema.h"
 
 #include <QCoreApplication>
+#include <QLockFile>
 #include <QProcess>
 #include <QSettings>
+#include <QThread>
 #include <QTemporaryDir>
 
 #include <cerrno>
@@ -127,40 +129,61 @@ TEST(AjustesSeguros, CarpetaTemporalLlena)
     EXPECT_GT(fallidos, 0);
 }
 
+constexpr int kClaves = 3; // saved by each instance
+
+// Waits (a minute at most) until the folder holds 'n' files of the pattern.
+void Esperar(const QString &carpeta, const QString &patron, int n)
+{
+    for (int i = 0; i < 6000 && QDir(carpeta).entryList({patron}, QDir::Files).size() < n; ++i) QThread::msleep(10);
+}
+
 // Run as another instance by the test below; nothing on its own.
 TEST(AjustesSeguros, GuardaComoOtraInstancia)
 {
     const QString n = qEnvironmentVariable("HALVORA_INSTANCIA");
     if (n.isEmpty()) GTEST_SKIP() << "run by AjustesSeguros.SeisInstanciasAlaVez";
-    const AlmacenEn almacen(qEnvironmentVariable("HALVORA_INSTANCIA_CONFIG"));
-    for (int j = 0; j < 5; ++j) Ajustes::SaveSetting("Instancia" + n, QString("clave%1").arg(j), QString("%1.%2").arg(n).arg(j));
+    const QString config = qEnvironmentVariable("HALVORA_INSTANCIA_CONFIG");
+    const AlmacenEn almacen(config);
+    // Ready; all start saving together.
+    Poner(config + "/listo" + n, "");
+    Esperar(config, "ya", 1);
+    for (int j = 0; j < kClaves; ++j) Ajustes::SaveSetting("Instancia" + n, QString("clave%1").arg(j), QString("%1.%2").arg(n).arg(j));
+    Poner(config + "/guardado" + n, "");
     // As the program does at exit.
     EXPECT_TRUE(Ajustes::GuardarPendientes());
 }
 
 TEST(AjustesSeguros, SeisInstanciasAlaVez)
 {
-    for (int ronda = 0; ronda < 3; ++ronda) {
-        QTemporaryDir d;
-        std::vector<std::unique_ptr<QProcess>> instancias;
-        for (int i = 0; i < 6; ++i) {
-            auto p = std::make_unique<QProcess>();
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert("HALVORA_INSTANCIA", QString::number(i));
-            env.insert("HALVORA_INSTANCIA_CONFIG", d.path());
-            p->setProcessEnvironment(env);
-            p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-            p->start(QCoreApplication::applicationFilePath(), {"--gtest_filter=AjustesSeguros.GuardaComoOtraInstancia"});
-            instancias.push_back(std::move(p));
-        }
-        for (auto &p : instancias) {
-            ASSERT_TRUE(p->waitForFinished(120000));
-            EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardOutput().toStdString();
-        }
-        const AlmacenEn almacen(d.path());
-        const QMap<QString, QString> claves = Claves(Ajustes::RutaAlmacen());
-        for (int i = 0; i < 6; ++i)
-            for (int j = 0; j < 5; ++j)
-                EXPECT_EQ(claves.value(QString("Instancia%1/clave%2").arg(i).arg(j)), QString("%1.%2").arg(i).arg(j));
+    QTemporaryDir d;
+    std::vector<std::unique_ptr<QProcess>> instancias;
+    for (int i = 0; i < 6; ++i) {
+        auto p = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HALVORA_INSTANCIA", QString::number(i));
+        env.insert("HALVORA_INSTANCIA_CONFIG", d.path());
+        p->setProcessEnvironment(env);
+        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p->start(QCoreApplication::applicationFilePath(), {"--gtest_filter=AjustesSeguros.GuardaComoOtraInstancia"});
+        instancias.push_back(std::move(p));
     }
+    const AlmacenEn almacen(d.path());
+    Esperar(d.path(), "listo*", 6);
+    {
+        // A seventh instance holds the store until the first has made all
+        // its saves (none could write): that one's values go at its exit.
+        QDir().mkpath(QFileInfo(Ajustes::RutaAlmacen()).absolutePath());
+        QLockFile septima(Ajustes::RutaAlmacen() + ".lock");
+        ASSERT_TRUE(septima.tryLock(0));
+        Poner(d.filePath("ya"), "");
+        Esperar(d.path(), "guardado*", 1);
+    }
+    for (auto &p : instancias) {
+        ASSERT_TRUE(p->waitForFinished(120000));
+        EXPECT_EQ(p->exitCode(), 0);
+    }
+    const QMap<QString, QString> claves = Claves(Ajustes::RutaAlmacen());
+    for (int i = 0; i < 6; ++i)
+        for (int j = 0; j < kClaves; ++j)
+            EXPECT_EQ(claves.value(QString("Instancia%1/clave%2").arg(i).arg(j)), QString("%1.%2").arg(i).arg(j));
 }
