@@ -51,7 +51,8 @@ bool Borrar(const QString &ruta);
 // The system's reason for an error number, as the user reads it
 // (ENOSPC: "No queda espacio en el disco").
 QString MotivoSistema(int numeroError);
-// Why something that is not a regular file (st_mode) cannot be one.
+// Why a path that is no regular file (its st_mode) cannot be read or written
+// as one: a folder, a FIFO, a device.
 QString MotivoNoRegular(unsigned modo);
 
 // An open file read or written at its current position, the first failure of

@@ -31,6 +31,8 @@ QHash<QString, QString> &Pendientes()
 // Another instance holds the lock for a few milliseconds at most; a lock
 // that stays (a stale folder, a file of garbage) is waited for no longer.
 constexpr int kEsperaBloqueoMs = 250;
+// At exit there is time to wait for the others.
+constexpr int kEsperaSalidaMs = 2000;
 
 // QLockFile's own wait sleeps longer each time (0.1 s, 0.2 s, 0.4 s...) and
 // keeps missing a store that other instances take for a few milliseconds at

@@ -21,9 +21,8 @@ QString GetSetting(const QString &seccion, const QString &clave, const QString &
 // to save anything say nothing either way.
 bool SaveSetting(const QString &seccion, const QString &clave, const QString &valor);
 
-// At exit: writes the values kept for the session, waiting up to this long
-// for the lock. True when nothing is left pending.
-constexpr int kEsperaSalidaMs = 2000;
+// At exit: writes the values kept for the session, waiting up to two
+// seconds for the lock. True when nothing is left pending.
 bool GuardarPendientes();
 
 // Where the store lives (for the README and tests).
