@@ -7,6 +7,7 @@
 #include "imaging/histograma.h"
 #include "platform/settings.h"
 #include "support/carta.h"
+#include "support/imagen.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -174,6 +175,23 @@ TEST_F(Editor_, LoadsASampleAndDescribesIt)
     EXPECT_EQ(cajas.llamadas.size(), 1);
     for (int i = 0; i < 2; ++i) EXPECT_EQ(Texto(panel[i].first), panel[i].second);
     EXPECT_EQ(modImage::RutaMuestra, ruta);
+
+    // A sample whose profile says CMYK: the user is told of the conversion
+    // once; a later load that fails keeps it shown and says nothing of CMYK.
+    modFreeImage::Iniciar();
+    FIBITMAP *cmyk = prueba::Color24(2, 1, [](int, int) { return 0x404040u; });
+    prueba::Incrustar(cmyk, prueba::PerfilDesc("CMYK"));
+    const QString tif = dir.filePath(QStringLiteral("cmyk.tif"));
+    ASSERT_TRUE(FreeImage_Save(FIF_TIFF, cmyk, QFile::encodeName(tif).constData(), 0));
+    FreeImage_Unload(cmyk);
+    cajas.llamadas.clear();
+    CargarMuestra(tif);
+    ASSERT_EQ(cajas.llamadas.size(), 1);
+    EXPECT_EQ((std::pair{cajas.llamadas[0].titulo, modImage::RutaMuestra}), (std::pair{QStringLiteral("Conversión CMYK a RGB"), tif}));
+    CargarMuestra(Archivo(QStringLiteral("roto2.tif"), QByteArray(300, 'x')));
+    ASSERT_EQ(cajas.llamadas.size(), 2);
+    EXPECT_NE(cajas.llamadas[1].titulo, cajas.llamadas[0].titulo);
+    EXPECT_EQ(modImage::RutaMuestra, tif);
 }
 
 TEST_F(Editor_, ViewOptionsDrivePreviewAndSaveAndPrint)
