@@ -104,7 +104,7 @@ TEST_F(ImprimirProcesada, FailuresSayWhyAndLeaveNoFileAndNoJob)
         // refusals and the engine's other texts are their own tests' concern).
         {[] { frmConfigImpresion::FijarListaImpresoras(frmConfigImpresion::ListaImpresoras{{"Fantasma"}, "Fantasma"}); },
          [](frmConfigImpresion &d) { d.findChild<QPushButton *>(QStringLiteral("cmdOK"))->click(); },
-         "Error al imprimir: No se pudo crear el contexto de impresion. La impresora ya no existe (CUPS: "},
+         "Error al imprimir: No se pudo crear el contexto de impresion. La impresora no existe (CUPS: "},
         {[&] { modImpresion::FijarCarpetaColor(vacia); }, [](frmConfigImpresion &d) { ImprimirEnPDF(d, 1); },
          "Error al imprimir: No se encontro el perfil de impresora."},
     };
