@@ -54,8 +54,7 @@ QString UltimoMotivo()
     case IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS: nuestro = QStringLiteral("La impresora no acepta trabajos"); break;
     case IPP_STATUS_ERROR_NOT_FOUND: nuestro = QStringLiteral("La impresora no existe"); break;
     case IPP_STATUS_ERROR_PRINTER_IS_DEACTIVATED: nuestro = QStringLiteral("La impresora está desactivada"); break;
-    case IPP_STATUS_ERROR_SERVICE_UNAVAILABLE:
-    case IPP_STATUS_ERROR_INTERNAL: nuestro = QStringLiteral("No se puede contactar con el sistema de impresión"); break;
+    case IPP_STATUS_ERROR_SERVICE_UNAVAILABLE: nuestro = QStringLiteral("No se puede contactar con el sistema de impresión"); break;
     case IPP_STATUS_ERROR_FORBIDDEN:
     case IPP_STATUS_ERROR_NOT_AUTHORIZED: nuestro = QStringLiteral("El sistema de impresión no lo permite"); break;
     default: break;
