@@ -6,8 +6,8 @@
 #include "platform/numbers.h"
 
 #include <cmath>
-#include <memory>
 #include <exception>
+#include <memory>
 #include <new>
 
 namespace modImpresion {
