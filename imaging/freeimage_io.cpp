@@ -1,6 +1,7 @@
 #include "imaging/freeimage_io.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -9,26 +10,63 @@
 namespace modFreeImage {
 
 namespace {
-QString &Mensaje()
+// What the codecs said during the current decode.
+struct Informe {
+    QString mensaje;
+    bool danado = false;   // an error, or a warning that means lost data
+    bool corta = false;    // a read found the end of the file first
+};
+Informe &Actual()
 {
-    static QString m;
-    return m;
+    static Informe i;
+    return i;
 }
 
-void AlMensaje(FREE_IMAGE_FORMAT, const char *msg)
+bool Contiene(const QString &t, std::initializer_list<const char *> frases)
 {
-    Mensaje() = QString::fromUtf8(msg ? msg : "");
+    for (const char *f : frases)
+        if (t.contains(QLatin1String(f), Qt::CaseInsensitive)) return true;
+    return false;
 }
+
+// Warnings that leave every pixel in place: odd markers and metadata.
+bool Inofensivo(const QString &t)
+{
+    return Contiene(t, {"extraneous bytes before marker", "unknown JFIF revision", "Adobe color transform",
+                        "thumbnail image size", "Invalid SOS parameters"});
+}
+
+void Anotar(const QString &t, bool error)
+{
+    Informe &i = Actual();
+    i.mensaje = t;
+    if (error && !Inofensivo(t)) i.danado = true;
+}
+
+// The image library's plugins speak through here; JPEG passes its warnings
+// along the same way, so only the known harmless ones are let through.
+void AlMensaje(FREE_IMAGE_FORMAT, const char *msg) { Anotar(QString::fromUtf8(msg ? msg : ""), true); }
 
 // libtiff writes its complaints to stderr unless told otherwise; it is loaded
 // with the image library, so its setters are found at run time without
-// linking it ourselves.
+// linking it ourselves. Its warnings are harmless but for the JPEG codec's
+// lost data; the library asking libtiff about tags it does not know is no
+// error of the file.
 using ManejadorTIFF = void (*)(const char *, const char *, va_list);
-void AlMensajeTIFF(const char *modulo, const char *fmt, va_list ap)
+QString TextoTIFF(const char *modulo, const char *fmt, va_list ap)
 {
     char buf[512];
     std::vsnprintf(buf, sizeof buf, fmt ? fmt : "", ap);
-    Mensaje() = QString::fromUtf8(modulo ? modulo : "") + QStringLiteral(": ") + QString::fromUtf8(buf);
+    return QString::fromUtf8(modulo ? modulo : "") + QStringLiteral(": ") + QString::fromUtf8(buf);
+}
+void AlErrorTIFF(const char *modulo, const char *fmt, va_list ap)
+{
+    Anotar(TextoTIFF(modulo, fmt, ap), !modulo || std::strcmp(modulo, "TIFFFieldWithTag") != 0);
+}
+void AlAvisoTIFF(const char *modulo, const char *fmt, va_list ap)
+{
+    const QString t = TextoTIFF(modulo, fmt, ap);
+    Anotar(t, Contiene(t, {"Premature end", "Corrupt JPEG data"}));
 }
 } // namespace
 
@@ -37,16 +75,17 @@ void Iniciar()
     static const bool hecho = [] {
         FreeImage_SetOutputMessage(AlMensaje);
         using Fijar = ManejadorTIFF (*)(ManejadorTIFF);
-        for (const char *n : {"TIFFSetErrorHandler", "TIFFSetWarningHandler"}) {
-            if (auto f = reinterpret_cast<Fijar>(dlsym(RTLD_DEFAULT, n))) f(AlMensajeTIFF);
-        }
+        if (auto f = reinterpret_cast<Fijar>(dlsym(RTLD_DEFAULT, "TIFFSetErrorHandler"))) f(AlErrorTIFF);
+        if (auto f = reinterpret_cast<Fijar>(dlsym(RTLD_DEFAULT, "TIFFSetWarningHandler"))) f(AlAvisoTIFF);
         return true;
     }();
     (void)hecho;
 }
 
-QString UltimoMensaje() { return Mensaje(); }
-void LimpiarMensaje() { Mensaje().clear(); }
+QString UltimoMensaje() { return Actual().mensaje; }
+void LimpiarMensaje() { Actual() = Informe(); }
+bool ErrorDeCodec() { return Actual().danado; }
+bool LecturaCorta() { return Actual().corta; }
 
 bool TamanoAdmisible(int64_t ancho, int64_t alto)
 {
@@ -84,7 +123,15 @@ Archivos::Flujo &F(fi_handle h) { return *static_cast<Archivos::Flujo *>(h); }
 unsigned DLL_CALLCONV LeerIO(void *buf, unsigned tam, unsigned cuenta, fi_handle h)
 {
     if (tam == 0 || cuenta == 0) return 0;
-    return static_cast<unsigned>(F(h).Leer(buf, int64_t(tam) * cuenta) / tam);
+    const int64_t pedido = int64_t(tam) * cuenta;
+    const int64_t leidos = F(h).Leer(buf, pedido);
+    if (leidos < pedido) {
+        // Codecs that ignore the count (GIF's block loop) meet zeros, the end
+        // of every block, instead of the bytes of their last read.
+        std::memset(static_cast<char *>(buf) + leidos, 0, size_t(pedido - leidos));
+        Actual().corta = true;
+    }
+    return static_cast<unsigned>(leidos / tam);
 }
 
 unsigned DLL_CALLCONV EscribirIO(void *buf, unsigned tam, unsigned cuenta, fi_handle h)
@@ -124,6 +171,123 @@ bool CabeceraGIF(Archivos::Flujo &f, uint32_t &ancho, uint32_t &alto)
         }
     }
 }
+
+uint32_t Palabra(const uint8_t *p, bool be, int n)
+{
+    uint32_t v = 0;
+    for (int k = 0; k < n; ++k) v |= uint32_t(p[be ? n - 1 - k : k]) << (8 * k);
+    return v;
+}
+
+int64_t Arriba(int64_t a, int64_t b) { return (a + b - 1) / b; }
+
+// JPEG: a progressive frame keeps every coefficient (2 bytes each) of every
+// component, in whole MCUs, until its last scan; a sequential one decodes a
+// row of MCUs at a time.
+bool DetallesJPEG(Archivos::Flujo &f, Cabecera &c)
+{
+    uint8_t m[2];
+    if (f.Leer(m, 2) != 2 || m[0] != 0xFF || m[1] != 0xD8) return false;
+    for (int segmentos = 0; segmentos < 1000; ++segmentos) {
+        uint8_t b = 0;
+        do {
+            if (f.Leer(&b, 1) != 1) return true;
+        } while (b != 0xFF);
+        do {
+            if (f.Leer(&b, 1) != 1) return true;
+        } while (b == 0xFF);
+        if (b == 0xD9 || b == 0xDA) return true; // no frame before the data
+        if (b == 0x01 || (b >= 0xD0 && b <= 0xD7)) continue;
+        uint8_t l[2];
+        if (f.Leer(l, 2) != 2) return true;
+        const int largo = l[0] << 8 | l[1];
+        const bool sof = b >= 0xC0 && b <= 0xCF && b != 0xC4 && b != 0xC8 && b != 0xCC;
+        if (!sof) {
+            if (largo < 2 || !f.Posicionar(largo - 2, SEEK_CUR)) return true;
+            continue;
+        }
+        uint8_t h[6], comp[4 * 3];
+        if (largo < 8 || f.Leer(h, 6) != 6) return true;
+        const int n = std::min<int>(h[5], 4);
+        if (f.Leer(comp, 3 * n) != 3 * n) return true;
+        c.componentes = n;
+        c.progresivo = (b & 3) == 2;
+        int hmax = 1, vmax = 1;
+        for (int i = 0; i < n; ++i) hmax = std::max(hmax, comp[3 * i + 1] >> 4), vmax = std::max(vmax, comp[3 * i + 1] & 15);
+        if (c.progresivo) {
+            for (int i = 0; i < n; ++i) {
+                const int hi = std::max(1, comp[3 * i + 1] >> 4), vi = std::max(1, comp[3 * i + 1] & 15);
+                const int64_t bw = Arriba(Arriba(c.ancho * hi, hmax), 8), bh = Arriba(Arriba(c.alto * vi, vmax), 8);
+                c.coeficientes += Arriba(bw, hi) * hi * Arriba(bh, vi) * vi * 64;
+            }
+        }
+        return true;
+    }
+    return true;
+}
+
+// TIFF: the first directory's fields that decide how the library decodes.
+// False for a colour model no TIFF reader knows.
+bool DetallesTIFF(Archivos::Flujo &f, Cabecera &c)
+{
+    uint8_t h[8];
+    if (f.Leer(h, 8) != 8 || (h[0] != h[1]) || (h[0] != 'I' && h[0] != 'M')) return true;
+    const bool be = h[0] == 'M';
+    if (Palabra(h + 2, be, 2) != 42) return true; // BigTIFF: nothing of ours to add
+    uint8_t n[2];
+    if (!f.Posicionar(Palabra(h + 4, be, 4), SEEK_SET) || f.Leer(n, 2) != 2) return true;
+    uint32_t fotometrica = 1, bps = 1, spp = 1, filas = 0, tw = 0, th = 0, planos = 1;
+    bool hayFotometrica = false;
+    for (uint32_t e = 0, total = std::min<uint32_t>(Palabra(n, be, 2), 4096); e < total; ++e) {
+        uint8_t d[12];
+        if (f.Leer(d, 12) != 12) break;
+        const uint32_t tag = Palabra(d, be, 2), tipo = Palabra(d + 2, be, 2), cuenta = Palabra(d + 4, be, 4);
+        if (cuenta == 0) continue;
+        // The first value, where it lies inside the entry.
+        uint32_t v = tipo == 3 ? Palabra(d + 8, be, 2) : tipo == 4 ? Palabra(d + 8, be, 4) : 0;
+        if (tipo == 3 && cuenta > 2) continue; // BitsPerSample per sample: the bitmap's depth tells
+        switch (tag) {
+        case 258: bps = v; break;
+        case 262: fotometrica = v, hayFotometrica = true; break;
+        case 277: spp = v; break;
+        case 278: filas = v; break;
+        case 284: planos = v; break;
+        case 322: tw = v; break;
+        case 323: th = v; break;
+        default: break;
+        }
+    }
+    static constexpr uint32_t kModelos[] = {0, 1, 2, 3, 4, 5, 6, 8, 9, 10, 32844, 32845};
+    if (hayFotometrica && std::find(std::begin(kModelos), std::end(kModelos), fotometrica) == std::end(kModelos))
+        return false;
+    // Colour from YCbCr and Lab, and CMYK, come through a whole RGBA raster.
+    c.rasterRGBA = fotometrica == 6 || (fotometrica >= 8 && fotometrica <= 10) || (fotometrica == 5 && planos == 1 && spp <= 4);
+    const int64_t bitsPixel = std::max<int64_t>(int64_t(std::max<uint32_t>(bps, 1)) * std::max<uint32_t>(spp, 1), c.bpp);
+    if (tw > 0 && th > 0) // a row of tiles, and a tile as read
+        c.bloque = Arriba(Arriba(c.ancho, tw) * tw * bitsPixel, 8) * th + Arriba(int64_t(tw) * th * bitsPixel, 8);
+    else                  // a strip decoded, and the strip as read
+        c.bloque = 2 * Arriba(c.ancho * bitsPixel, 8) * (filas == 0 ? c.alto : std::min<int64_t>(filas, c.alto));
+    return true;
+}
+
+// WebP: lossless images decode through more buffers; alpha adds a plane.
+void DetallesWebP(Archivos::Flujo &f, Cabecera &c)
+{
+    uint8_t h[12];
+    if (f.Leer(h, 12) != 12) return;
+    for (int i = 0; i < 16; ++i) {
+        uint8_t t[8];
+        if (f.Leer(t, 8) != 8) return;
+        const uint32_t largo = Palabra(t + 4, false, 4);
+        if (std::memcmp(t, "VP8L", 4) == 0) {
+            c.sinPerdida = true;
+            return;
+        }
+        if (std::memcmp(t, "VP8 ", 4) == 0) return;
+        if (std::memcmp(t, "ALPH", 4) == 0) c.alfa = true;
+        if (!f.Posicionar(largo + (largo & 1), SEEK_CUR)) return;
+    }
+}
 } // namespace
 
 FreeImageIO IO()
@@ -155,7 +319,13 @@ bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c)
     c.alto = FreeImage_GetHeight(c.bmp.get());
     c.bpp = static_cast<int>(FreeImage_GetBPP(c.bmp.get()));
     c.tipo = FreeImage_GetImageType(c.bmp.get());
-    return true;
+    if (!f.Posicionar(0, SEEK_SET)) return false;
+    switch (fif) {
+    case FIF_JPEG: return DetallesJPEG(f, c) && !f.Fallo();
+    case FIF_TIFF: return DetallesTIFF(f, c) && !f.Fallo();
+    case FIF_WEBP: DetallesWebP(f, c); return !f.Fallo();
+    default: return true;
+    }
 }
 
 bool GuardarImagen(int formato, FIBITMAP *dib, int flags, const QString &ruta, QString *motivo)

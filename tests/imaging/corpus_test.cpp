@@ -167,8 +167,8 @@ TEST(Hostiles, RechazadosAntesDeDecodificarConElMotivo)
     const QString secreto = cerrada.filePath("secreto.png");
     QFile::copy(prueba::Guardar(prueba::Color24(2, 2, [](int, int) { return 0u; }), FIF_PNG, "s.png"), secreto);
     ::chmod(QFile::encodeName(secreto).constData(), 0);
-    // 1024 x 1024 at 24 bits: the buffers take 6 MiB, a TIFF decodes
-    // through a 4 MiB raster beside its 3 MiB bitmap.
+    // 1024 x 1024 at 24 bits in strips of two rows: the 3 MiB bitmap, two
+    // strips (12 KiB) and the codec's 256 KiB: 3340 KiB.
     const QString tiff = prueba::Guardar(prueba::Color24(1024, 1024, [](int, int) { return 0x808080u; }), FIF_TIFF, "mega.tif", TIFF_LZW);
 
     const QString admitidos = QStringLiteral(". Se pueden abrir BMP, JPEG, PNG, TIFF, GIF y WebP.");
@@ -179,7 +179,7 @@ TEST(Hostiles, RechazadosAntesDeDecodificarConElMotivo)
     } casos[] = {
         {poner("gigante.gif", GifQueDice(32768, 32768)),
          "Imagen demasiado grande: 32768 x 32768 px necesitan 4096 MB de memoria y hay 1024 MB disponibles.", 1LL << 30},
-        {tiff, "Imagen demasiado grande: 1024 x 1024 px necesitan 7 MB de memoria y hay 6 MB disponibles.", 13LL << 19},
+        {tiff, "Imagen demasiado grande: 1024 x 1024 px necesitan 4 MB de memoria y hay 3 MB disponibles.", 3339 << 10}, // 1 KiB short
         {poner("ancho.gif", GifQueDice(65535, 65535)),
          "Imagen demasiado grande: 65535 x 65535 px necesitan 16384 MB de memoria (el máximo es 1073741824 píxeles)."},
         {dir.filePath("tuberia.png"), "No es un fichero normal: es un dispositivo, una tubería o un socket."},
