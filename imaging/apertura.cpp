@@ -112,7 +112,7 @@ Apertura Abrir(const QString &ruta, bool soloCabecera)
     }
 
     Cabecera cab;
-    if (!LeerCabecera(fif, f, cab)) return Danado(f);
+    if (!LeerCabecera(fif, f, cab) || f.Fallo()) return Danado(f);
     const int64_t ancho = cab.ancho, alto = cab.alto;
     // A frame of no pixels is a damaged file, whatever the format.
     if (ancho < 1 || alto < 1) return Danado(f);
@@ -172,14 +172,16 @@ QString MotivoSinMemoria(int64_t ancho, int64_t alto, int64_t necesita)
 int64_t MemoriaCarga(FREE_IMAGE_FORMAT fif, const Cabecera &c, int64_t bytesFichero)
 {
     constexpr Grande K = 1024;
-    const Grande w = std::max<int64_t>(c.ancho, 0), h = std::max<int64_t>(c.alto, 0), px = w * h;
-    const Grande fila = (w * std::max(c.bpp, 1) + 31) / 32 * 4, nativo = fila * h;
+    // No header holds more than 32 bits a side or 128 bits a pixel.
+    constexpr int64_t kLado = int64_t(1) << 32;
+    const Grande w = std::clamp<int64_t>(c.ancho, 0, kLado), h = std::clamp<int64_t>(c.alto, 0, kLado), px = w * h;
+    const Grande fila = (w * std::clamp(c.bpp, 1, 128) + 31) / 32 * 4, nativo = fila * h;
     const Grande paso24 = (w * 3 + 3) / 4 * 4, b24 = paso24 * h;
     // What the codec holds beside the bitmap it fills (measured).
     Grande codec = 0;
     switch (fif) {
     case FIF_JPEG: // a row of MCUs; a progressive frame keeps every coefficient
-        codec = 16 * w * std::max(c.componentes, 1) + 2 * Grande(c.coeficientes) + 64 * K;
+        codec = 16 * w * std::clamp(c.componentes, 1, 4) + 2 * Grande(c.coeficientes) + 64 * K;
         break;
     case FIF_PNG: codec = h * Grande(sizeof(void *)) + 128 * K; break; // row pointers, inflate state
     case FIF_TIFF: codec = Grande(c.bloque) + (c.rasterRGBA ? 4 * px : 0) + 256 * K; break;
