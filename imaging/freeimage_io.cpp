@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <vector>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -226,8 +227,39 @@ bool DetallesJPEG(Archivos::Flujo &f, Cabecera &c)
     return true;
 }
 
+// The values of a directory entry of SHORTs or LONGs, inside it or where it
+// points; at most 'max'.
+std::vector<uint64_t> Valores(Archivos::Flujo &f, bool be, const uint8_t *e, uint32_t max)
+{
+    const uint32_t tipo = Palabra(e + 2, be, 2), todos = Palabra(e + 4, be, 4), cuenta = std::min(todos, max);
+    const int ancho = tipo == 3 ? 2 : tipo == 4 ? 4 : 0;
+    std::vector<uint64_t> v;
+    if (ancho == 0 || cuenta == 0) return v;
+    std::vector<uint8_t> b(size_t(cuenta) * ancho);
+    if (uint64_t(todos) * ancho <= 4)
+        std::memcpy(b.data(), e + 8, b.size());
+    else if (!f.Posicionar(Palabra(e + 8, be, 4), SEEK_SET) || f.Leer(b.data(), int64_t(b.size())) != int64_t(b.size()))
+        return v;
+    for (uint32_t i = 0; i < cuenta; ++i) v.push_back(Palabra(b.data() + size_t(i) * ancho, be, ancho));
+    return v;
+}
+
+// Every strip (or tile) the directory lists lies inside the file: a header
+// that promises more data than there is names a damaged file, even where the
+// codec would read only part of it.
+bool DatosCompletos(Archivos::Flujo &f, bool be, const uint8_t *posiciones, const uint8_t *largos)
+{
+    constexpr uint32_t kMax = 1 << 20;
+    const std::vector<uint64_t> p = Valores(f, be, posiciones, kMax), l = Valores(f, be, largos, kMax);
+    const int64_t tam = f.Tamano();
+    if (tam < 0) return true;
+    for (size_t i = 0; i < std::min(p.size(), l.size()); ++i)
+        if (p[i] + l[i] > uint64_t(tam)) return false;
+    return true;
+}
+
 // TIFF: the first directory's fields that decide how the library decodes.
-// False for a colour model no TIFF reader knows.
+// False for a colour model no TIFF reader knows, or data the file lacks.
 bool DetallesTIFF(Archivos::Flujo &f, Cabecera &c)
 {
     uint8_t h[8];
@@ -238,16 +270,20 @@ bool DetallesTIFF(Archivos::Flujo &f, Cabecera &c)
     if (!f.Posicionar(Palabra(h + 4, be, 4), SEEK_SET) || f.Leer(n, 2) != 2) return true;
     uint32_t fotometrica = 1, bps = 1, spp = 1, filas = 0, tw = 0, th = 0, planos = 1;
     bool hayFotometrica = false;
+    // Where the strips (or tiles) lie and how long they are: entries kept
+    // whole, their arrays read after the directory.
+    uint8_t posiciones[12] = {}, largos[12] = {}, bits[12] = {};
     for (uint32_t e = 0, total = std::min<uint32_t>(Palabra(n, be, 2), 4096); e < total; ++e) {
         uint8_t d[12];
         if (f.Leer(d, 12) != 12) break;
         const uint32_t tag = Palabra(d, be, 2), tipo = Palabra(d + 2, be, 2), cuenta = Palabra(d + 4, be, 4);
+        if (tag == 273 || tag == 324) std::memcpy(posiciones, d, 12);
+        if (tag == 279 || tag == 325) std::memcpy(largos, d, 12);
+        if (tag == 258) std::memcpy(bits, d, 12);
         if (cuenta == 0) continue;
         // The first value, where it lies inside the entry.
         uint32_t v = tipo == 3 ? Palabra(d + 8, be, 2) : tipo == 4 ? Palabra(d + 8, be, 4) : 0;
-        if (tipo == 3 && cuenta > 2) continue; // BitsPerSample per sample: the bitmap's depth tells
         switch (tag) {
-        case 258: bps = v; break;
         case 262: fotometrica = v, hayFotometrica = true; break;
         case 277: spp = v; break;
         case 278: filas = v; break;
@@ -260,6 +296,14 @@ bool DetallesTIFF(Archivos::Flujo &f, Cabecera &c)
     static constexpr uint32_t kModelos[] = {0, 1, 2, 3, 4, 5, 6, 8, 9, 10, 32844, 32845};
     if (hayFotometrica && std::find(std::begin(kModelos), std::end(kModelos), fotometrica) == std::end(kModelos))
         return false;
+    // Bits per sample: one value per sample, alike in every file we read.
+    if (const std::vector<uint64_t> b = Valores(f, be, bits, 1); !b.empty()) bps = uint32_t(b[0]);
+    // Samples the library can place: 1 to 5 of them (CMYK and alpha at
+    // most), of whole bytes when there are several. Others trip its asserts.
+    static constexpr uint32_t kBits[] = {1, 2, 4, 8, 16, 32, 64};
+    if (spp < 1 || spp > 5 || (spp > 1 && bps < 8) || std::find(std::begin(kBits), std::end(kBits), bps) == std::end(kBits))
+        return false;
+    if (!DatosCompletos(f, be, posiciones, largos)) return false;
     // Colour from YCbCr and Lab, and CMYK, come through a whole RGBA raster.
     c.rasterRGBA = fotometrica == 6 || (fotometrica >= 8 && fotometrica <= 10) || (fotometrica == 5 && planos == 1 && spp <= 4);
     const int64_t bitsPixel = std::max<int64_t>(int64_t(std::max<uint32_t>(bps, 1)) * std::max<uint32_t>(spp, 1), c.bpp);

@@ -215,3 +215,78 @@ TEST(Hostiles, RechazadosAntesDeDecodificarConElMotivo)
     EXPECT_TRUE(CargarImagenEscaneo(tiff, nullptr));
     EXPECT_TRUE(cajas.llamadas.isEmpty());
 }
+
+namespace {
+// A 16 x 16 TIFF (one strip) with a field of its first directory set, and
+// its strip overwritten with noise when asked.
+uint32_t L32(const QByteArray &d, int o) { return uint8_t(d[o]) | uint8_t(d[o + 1]) << 8 | uint8_t(d[o + 2]) << 16 | uint32_t(uint8_t(d[o + 3])) << 24; }
+int Entrada(const QByteArray &d, int tag)
+{
+    const int ifd = int(L32(d, 4));
+    for (int e = 0, n = uint8_t(d[ifd]) | uint8_t(d[ifd + 1]) << 8; e < n; ++e)
+        if ((uint8_t(d[ifd + 2 + 12 * e]) | uint8_t(d[ifd + 3 + 12 * e]) << 8) == tag) return ifd + 2 + 12 * e;
+    return -1;
+}
+QByteArray Tiff(int flags, std::initializer_list<std::pair<int, uint32_t>> campos, bool ruido = false)
+{
+    QByteArray d = Leer(prueba::Guardar(prueba::Color24(16, 16, Ruido), FIF_TIFF, "base.tif", flags));
+    if (ruido) {
+        const uint32_t desde = L32(d, Entrada(d, 273) + 8), n = L32(d, Entrada(d, 279) + 8);
+        for (uint32_t i = 0; i < n; ++i) d[int(desde + i)] = char(Ruido(int(i), 7) >> 13);
+    }
+    for (auto [tag, v] : campos) {
+        const int e = Entrada(d, tag);
+        if (uint8_t(d[e + 2]) == 3) d[e + 8] = char(v), d[e + 9] = char(v >> 8);
+        else U32LE(d, e + 8, v);
+    }
+    return d;
+}
+// A TIFF of a few bytes that claims 12000 x 12000 grey pixels, its strip
+// counted from the size.
+QByteArray TiffQueDice()
+{
+    QByteArray d("II*\0\x08\0\0\0", 8);
+    d += LE16(5);
+    for (auto [tag, v] : {std::pair{256, 12000}, {257, 12000}, {258, 8}, {262, 1}, {273, 8}})
+        d += LE16(tag) + LE16(tag == 256 || tag == 257 || tag == 273 ? 4 : 3) + QByteArray("\1\0\0\0", 4) + LE16(v & 0xFFFF) + LE16(v >> 16);
+    return d + QByteArray(4, '\0');
+}
+} // namespace
+
+TEST(Danados, UnErrorDelCodecODatosQueFaltanRechazanLaImagen)
+{
+    const QByteArray bmp = Valido(3), png = Valido(0), jpg = Valido(1);
+    QByteArray extra = jpg; // one stray byte before the end marker: a harmless warning
+    extra.insert(extra.size() - 2, '\0');
+    const struct { QString nombre; QByteArray bytes; bool carga = false; } casos[] = {
+        {"ruido_lzw.tif", Tiff(TIFF_LZW, {}, true)},
+        {"ruido_deflate.tif", Tiff(TIFF_DEFLATE, {}, true)},
+        {"ruido_jpeg.tif", Tiff(TIFF_JPEG, {}, true)},
+        {"compresion.tif", Tiff(TIFF_LZW, {{259, 12345}})},
+        {"cuentas.tif", Tiff(TIFF_NONE, {{279, 0xFFFFFFF0u}})},
+        {"filas0.tif", Tiff(TIFF_LZW, {{278, 0}})},
+        {"fotometrica.tif", Tiff(TIFF_NONE, {{262, 99}})},
+        {"grande.tif", TiffQueDice()},
+        {"cortado.bmp", bmp.left(bmp.size() - 40)},
+        {"cortado.png", png.left(png.size() - 30)},
+        {"vacio.gif", GifQueDice(0, 0)},
+        {"marca_de_mas.jpg", extra, true},
+        {"entero.tif", Tiff(TIFF_LZW, {}), true},
+    };
+    for (const auto &c : casos) {
+        SCOPED_TRACE(c.nombre.toStdString());
+        const QString r = Poner(prueba::Ruta(c.nombre), c.bytes);
+        CajasGuionadas cajas;
+        HayEscaneo = HayMuestra = false;
+        LeerInfoImagen(r);
+        EXPECT_EQ(CargarImagenEscaneo(r, nullptr), c.carga);
+        EXPECT_EQ(CargarMuestra(r, nullptr), c.carga);
+        if (c.carga) {
+            EXPECT_TRUE(cajas.llamadas.isEmpty());
+            continue;
+        }
+        ASSERT_EQ(cajas.llamadas.size(), 2);
+        EXPECT_EQ(cajas.llamadas[0].texto, "Error al cargar: " + r + "\r\nNo es una imagen o está dañada.");
+        EXPECT_EQ(cajas.llamadas[1].texto, "Error al cargar la muestra: " + r + "\r\nNo es una imagen o está dañada.");
+    }
+}

@@ -48,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                   "a header over the limit was accepted");
         Comprobar(cab.necesita > 0, "no memory estimate for an accepted header");
         modICC::DescripcionPerfilEmbebido(cab.bmp.get());
-        QFile::remove(modICC::GuardarPerfilEmbebidoTemp(cab.bmp.get()));
+        const QString copia = modICC::GuardarPerfilEmbebidoTemp(cab.bmp.get());
+        if (!copia.isEmpty()) QFile::remove(copia);
     }
     modFreeImage::Apertura a = modFreeImage::AbrirImagen(f.fileName());
     Comprobar(a.bmp || !a.motivo.isEmpty(), "refused without a reason");
