@@ -34,7 +34,7 @@ bool Contiene(const QString &t, std::initializer_list<const char *> frases)
 bool Inofensivo(const QString &t)
 {
     return Contiene(t, {"extraneous bytes before marker", "unknown JFIF revision", "Adobe color transform",
-                        "thumbnail image size", "Invalid SOS parameters"});
+                        "thumbnail image size", "Invalid SOS parameters", "bad ICC marker"});
 }
 
 void Anotar(const QString &t, bool error)

@@ -2,7 +2,8 @@
 # Builds the fuzz targets (tests/*/fuzz/*_fuzzer.cpp) with clang and libFuzzer,
 # the program's libraries instrumented for coverage and the sanitizers, and
 # runs each for a while from its seeds (tests/*/fuzz/semillas) and the corpus
-# it grew before (build/fuzz/corpus/<target>).
+# it grew before (build/fuzz/corpus/<target>); inputs that fail land in
+# build/fuzz/artefactos/.
 #   scripts/fuzz.sh [seconds per target] [target...]
 # The test build links the same targets as plain programs that run the seeds.
 set -euo pipefail
@@ -25,9 +26,10 @@ fi
 cmake --build "$build" --target "${objetivos[@]}"
 for o in "${objetivos[@]}"; do
   semillas="$(dirname "$(ls "$here"/tests/*/fuzz/"$o".cpp)")/semillas"
-  mkdir -p "$build/corpus/$o"
+  mkdir -p "$build/corpus/$o" "$build/artefactos"
   echo "== $o: $segundos s"
   QT_QPA_PLATFORM=offscreen LSAN_OPTIONS="suppressions=$here/tests/lsan.supp" \
     "$build/tests/$o" -max_len=65536 -rss_limit_mb=2048 -max_total_time="$segundos" -print_final_stats=1 \
+    -artifact_prefix="$build/artefactos/$o-" \
     "$build/corpus/$o" "$semillas"
 done
