@@ -17,7 +17,8 @@
 //                                     (handle: an Archivos::Flujo), so that
 //                                     every read and write is checked.
 //   modFreeImage::LeerCabecera(fif, flujo) the image's header without its
-//                                     pixels (GIF's read by us).
+//                                     pixels (GIF's read by us), with what
+//                                     imaging/detalles.h reads beyond it.
 //   modFreeImage::GuardarImagen(...)  the one way both image writers write.
 //   Opening an image file for loading is imaging/apertura.h.
 //   modFreeImage::A24Bits(bitmap)     24-bit bitmap (through 8 bits where the
