@@ -1,5 +1,6 @@
 #include "imaging/apertura.h"
 
+#include "imaging/hilos.h"
 #include "imaging/modimage.h"
 #include "platform/memoria.h"
 
@@ -42,7 +43,7 @@ Apertura Danado(const Archivos::Flujo &f)
     return Rechazar(Rechazo::Danado, QStringLiteral("No es una imagen o está dañada."));
 }
 
-int64_t MegasArriba(int64_t bytes) { return (bytes + (1 << 20) - 1) >> 20; }
+int64_t MegasArriba(int64_t bytes) { return bytes / (1 << 20) + (bytes % (1 << 20) != 0); }
 
 Apertura DemasiadoGrande(int64_t ancho, int64_t alto, int64_t necesita, int64_t disponible)
 {
@@ -52,7 +53,16 @@ Apertura DemasiadoGrande(int64_t ancho, int64_t alto, int64_t necesita, int64_t 
                     .arg(MegasArriba(necesita));
     t += disponible >= 0 ? QStringLiteral(" y hay %1 MB disponibles.").arg(disponible >> 20)
                          : QStringLiteral(" (el máximo es %1 píxeles).").arg(kMaxPixeles);
-    return Rechazar(Rechazo::DemasiadoGrande, t);
+    Apertura a = Rechazar(Rechazo::DemasiadoGrande, t);
+    a.necesita = necesita;
+    return a;
+}
+
+Apertura SinMemoria(int64_t ancho, int64_t alto, int64_t necesita)
+{
+    Apertura a = Rechazar(Rechazo::SinMemoria, MotivoSinMemoria(ancho, alto, necesita));
+    a.necesita = necesita;
+    return a;
 }
 
 // The descriptor closes with the opening.
@@ -64,7 +74,7 @@ struct Abierto {
     }
 };
 
-Apertura Abrir(const QString &ruta, int copias, bool soloCabecera)
+Apertura Abrir(const QString &ruta, bool soloCabecera)
 {
     Iniciar();
     LimpiarMensaje();
@@ -102,13 +112,16 @@ Apertura Abrir(const QString &ruta, int copias, bool soloCabecera)
     }
 
     Cabecera cab;
-    if (!LeerCabecera(fif, f, cab)) return Danado(f);
+    if (!LeerCabecera(fif, f, cab) || f.Fallo()) return Danado(f);
     const int64_t ancho = cab.ancho, alto = cab.alto;
-    const int64_t necesita = MemoriaCarga(fif, ancho, alto, cab.bpp, cab.tipo == FIT_BITMAP && cab.bpp == 24, copias);
+    // A frame of no pixels is a damaged file, whatever the format.
+    if (ancho < 1 || alto < 1) return Danado(f);
+    const int64_t necesita = MemoriaCarga(fif, cab, st.st_size);
     if (!TamanoAdmisible(ancho, alto)) return DemasiadoGrande(ancho, alto, necesita, -1);
     if (soloCabecera && cab.bmp) {
         Apertura a;
         a.bmp = std::move(cab.bmp);
+        a.necesita = necesita;
         return a;
     }
     const int64_t disponible = Memoria::Disponible();
@@ -116,13 +129,26 @@ Apertura Abrir(const QString &ruta, int copias, bool soloCabecera)
     cab.bmp.reset();
 
     Apertura a;
+    a.necesita = necesita;
+    LimpiarMensaje();
+    errno = 0;
     if (f.Posicionar(0, SEEK_SET)) a.bmp.reset(FreeImage_LoadFromHandle(fif, &io, &f, 0));
-    // The pixels must be those the header announced.
+    const int errorCarga = errno;
+    if (f.Fallo()) return Danado(f);
+    // Memory that ran out under a limit the estimate cannot see.
+    if (!a.bmp && errorCarga == ENOMEM) return SinMemoria(ancho, alto, necesita);
+    // The pixels must be those the header announced, all of them, decoded
+    // without an error. JPEG reads ahead by blocks, so the end of the file
+    // says nothing there: its codec warns when data is missing.
     if (!a.bmp || !FreeImage_HasPixels(a.bmp.get()) || FreeImage_GetWidth(a.bmp.get()) != ancho ||
-        FreeImage_GetHeight(a.bmp.get()) != alto)
+        FreeImage_GetHeight(a.bmp.get()) != alto || ErrorDeCodec() || (LecturaCorta() && fif != FIF_JPEG))
         return Danado(f);
     return a;
 }
+
+// Figures from header fields of any size: 128-bit, brought back into range.
+using Grande = __int128;
+int64_t Acotar(Grande v) { return v > Grande(INT64_MAX) ? INT64_MAX : v < 0 ? 0 : int64_t(v); }
 
 } // namespace
 
@@ -131,29 +157,59 @@ bool FormatoAdmitido(FREE_IMAGE_FORMAT fif)
     return std::find(std::begin(kAdmitidos), std::end(kAdmitidos), fif) != std::end(kAdmitidos);
 }
 
-Apertura AbrirImagen(const QString &ruta, int copias) { return Abrir(ruta, copias, false); }
+Apertura AbrirImagen(const QString &ruta) { return Abrir(ruta, false); }
 
-Apertura LeerCabeceraImagen(const QString &ruta) { return Abrir(ruta, 0, true); }
+Apertura LeerCabeceraImagen(const QString &ruta) { return Abrir(ruta, true); }
 
-int64_t MemoriaCarga(FREE_IMAGE_FORMAT fif, int64_t ancho, int64_t alto, int bpp, bool es24, int copias)
+QString MotivoSinMemoria(int64_t ancho, int64_t alto, int64_t necesita)
 {
-    const int64_t px = ancho * alto;
-    const int64_t nativo = (ancho * bpp + 31) / 32 * 4 * alto;
-    const int64_t b24 = modImage::PasoDeAncho(ancho) * alto;
-    int64_t codec = 0;
+    return QStringLiteral("No hay memoria suficiente para cargar la imagen: %1 x %2 px necesitan %3 MB.")
+        .arg(ancho)
+        .arg(alto)
+        .arg(MegasArriba(necesita));
+}
+
+int64_t MemoriaCarga(FREE_IMAGE_FORMAT fif, const Cabecera &c, int64_t bytesFichero)
+{
+    constexpr Grande K = 1024;
+    // No header holds more than 32 bits a side or 128 bits a pixel.
+    constexpr int64_t kLado = int64_t(1) << 32;
+    const Grande w = std::clamp<int64_t>(c.ancho, 0, kLado), h = std::clamp<int64_t>(c.alto, 0, kLado), px = w * h;
+    const Grande fila = (w * std::clamp(c.bpp, 1, 128) + 31) / 32 * 4, nativo = fila * h;
+    const Grande paso24 = (w * 3 + 3) / 4 * 4, b24 = paso24 * h;
+    // What the codec holds beside the bitmap it fills (measured).
+    Grande codec = 0;
     switch (fif) {
-    case FIF_JPEG: codec = px * 2 * std::max(1, bpp / 8); break;
-    case FIF_TIFF:
-    case FIF_WEBP: codec = px * 4; break;
-    case FIF_PNG: codec = alto * int64_t(sizeof(void *)); break; // row pointers
-    default: break;
+    case FIF_JPEG: // a row of MCUs; a progressive frame keeps every coefficient
+        codec = 16 * w * std::clamp(c.componentes, 1, 4) + 2 * Grande(c.coeficientes) + 64 * K;
+        break;
+    case FIF_PNG: codec = h * Grande(sizeof(void *)) + 128 * K; break; // row pointers, inflate state
+    case FIF_TIFF: codec = Grande(c.bloque) + (c.rasterRGBA ? 4 * px : 0) + 256 * K; break;
+    case FIF_WEBP: // the whole file, then the decoder's planes
+        codec = Grande(std::max<int64_t>(bytesFichero, 0)) + (c.sinPerdida ? 10 * px : 4 * px + px / 2) +
+                (c.alfa ? px : 0) + 256 * w + 64 * K;
+        break;
+    case FIF_GIF: codec = 4608 * K; break; // the LZW string table
+    default: codec = 2 * fila + 64 * K; break;
     }
-    const int64_t decodificar = nativo + codec;
-    // 16-bit grey reaches 24 bits through an 8-bit copy.
-    const int64_t convertir = es24 ? nativo : nativo + b24 + (bpp == 16 ? px : 0);
-    // The kept 24-bit buffers (the decoded bitmap itself, or the conversion).
-    const int64_t guardar = copias > 0 ? b24 * copias : 0;
-    return std::max({decodificar, convertir, guardar});
+    const Grande decodificar = nativo + codec;
+    // Then the way to 24 bits (bloque.h): none; 16-bit samples straight into
+    // our block while the bitmap's bands go back (one band per thread in
+    // hand); or the library's conversion beside the bitmap.
+    Grande convertir = 0;
+    if (c.tipo == FIT_BITMAP && c.bpp == 24)
+        convertir = 0;
+    else if (c.tipo == FIT_UINT16 || c.tipo == FIT_RGB16 || c.tipo == FIT_RGBA16)
+        convertir = std::max(nativo, b24) + 64 * (fila + paso24) * modImage::HilosPara(Acotar(px));
+    else if (c.tipo == FIT_BITMAP)
+        convertir = nativo + b24;
+    return Acotar(std::max(decodificar, convertir));
+}
+
+int64_t MemoriaCargaFichero(const QString &ruta)
+{
+    Apertura a = LeerCabeceraImagen(ruta);
+    return a.bmp || a.rechazo == Rechazo::DemasiadoGrande ? a.necesita : -1;
 }
 
 } // namespace modFreeImage

@@ -1,6 +1,6 @@
 #pragma once
-// Opening an image file for loading, guarded against hostile files. Before
-// the image library decodes anything:
+// Opening an image file for loading, guarded against hostile and damaged
+// files. Before the image library decodes anything:
 //   - only a regular file is opened (a folder, a device or a named pipe is
 //     refused without being opened, so a pipe named x.png cannot block);
 //   - the name must give a format the library knows ("Formato no
@@ -8,9 +8,15 @@
 //     the load dialogs offer, recognised by its signature: BMP, JPEG, PNG,
 //     TIFF, GIF, WebP. Any other kind is refused naming it, and its codec
 //     never runs;
-//   - the header's size is read alone and must fit the pixel limit and the
-//     memory the load would take at its peak (MemoriaCarga) must be
-//     available (platform/memoria.h).
+//   - the header is read alone: a frame of no pixels, or a colour model no
+//     reader knows, is damage; the size must fit the pixel limit, and the
+//     memory the load takes at its peak (MemoriaCarga) must be available
+//     (platform/memoria.h).
+// Then the decode is refused as damaged when a codec reported an error (or a
+// warning that means lost pixels), when the data ended before the header's
+// promise, or when the size differs from the header's. A failed read or seek
+// ends it at once with the system's reason; an allocation that fails during
+// it says there is not enough memory, with the size.
 // Everything is read through one descriptor, opened once.
 
 #include "imaging/freeimage_io.h"
@@ -28,30 +34,36 @@ enum class Rechazo {
     FormatoNoAdmitido,  // a kind of image the program does not open
     Danado,             // not an image of its kind, or damaged
     DemasiadoGrande,    // over the pixel limit or the memory available
+    SinMemoria,         // the memory ran out while decoding
 };
 
 struct Apertura {
     Bitmap bmp;
     Rechazo rechazo = Rechazo::Ninguno;
-    QString motivo; // why, in the user's words; empty when opened
+    QString motivo;       // why, in the user's words; empty when opened
+    int64_t necesita = 0; // the load's memory estimate, once the header read
 };
 
 // True for the formats the load dialogs offer.
 bool FormatoAdmitido(FREE_IMAGE_FORMAT fif);
 
-// Decodes the image; 'copias' is the number of 24-bit buffers of it the
-// caller keeps (one: the sample's two names share one block), for the
-// memory estimate.
-Apertura AbrirImagen(const QString &ruta, int copias);
+// Decodes the image.
+Apertura AbrirImagen(const QString &ruta);
 // The header only (size, depth, profile, resolution), no pixels.
 Apertura LeerCabeceraImagen(const QString &ruta);
 
-// The most memory a load of a width x height image of that format, depth
-// and type holds at once, in bytes: the codec's bitmap with what the codec
-// keeps beside it while decoding (a progressive JPEG keeps every
-// coefficient, 2 bytes a sample; TIFF and WebP may decode through an RGBA
-// raster), then the bitmap with its 24-bit conversion, then the 24-bit
-// bitmap with the first kept copy, or the kept copies.
-int64_t MemoriaCarga(FREE_IMAGE_FORMAT fif, int64_t ancho, int64_t alto, int bpp, bool es24, int copias);
+// "No hay memoria suficiente para cargar la imagen: W x H px necesitan N MB."
+QString MotivoSinMemoria(int64_t ancho, int64_t alto, int64_t necesita);
+
+// The most memory a load of that header holds at once, in bytes: the bitmap
+// with what its codec keeps beside it while decoding (a row of MCUs for a
+// sequential JPEG, every coefficient of a progressive one; a TIFF strip or
+// row of tiles, or an RGBA raster; the whole WebP file and its planes; the
+// GIF string table), or the bitmap on its way to 24 bits (modImage::
+// Bloque24Bits), whichever is more. Any header field, however large, gives a
+// figure in range (INT64_MAX at most).
+int64_t MemoriaCarga(FREE_IMAGE_FORMAT fif, const Cabecera &c, int64_t bytesFichero);
+// The same for a file; -1 when its header does not read.
+int64_t MemoriaCargaFichero(const QString &ruta);
 
 } // namespace modFreeImage

@@ -144,11 +144,17 @@ Salida &MemoriaSalida()
 
 } // namespace
 
-bool Bloque24Bits(modFreeImage::Bitmap bmp, Bloque &destino, int32_t &paso)
+bool Bloque24Bits(modFreeImage::Bitmap bmp, Bloque &destino, int32_t &paso, bool *sinMemoria)
 {
+    if (sinMemoria) *sinMemoria = false;
     if (!bmp) return false;
+    const FREE_IMAGE_TYPE tipo = FreeImage_GetImageType(bmp.get());
     if (Convertir16(bmp.get(), destino, paso)) return true;
-    return Quedarse(modFreeImage::A24Bits(std::move(bmp)), destino, paso);
+    if (Quedarse(modFreeImage::A24Bits(std::move(bmp)), destino, paso)) return true;
+    // Bitmaps and 16-bit samples always have a way to 24 bits: only memory
+    // can have been missing (within our size limits, checked before).
+    if (sinMemoria) *sinMemoria = tipo == FIT_BITMAP || tipo == FIT_UINT16 || tipo == FIT_RGB16 || tipo == FIT_RGBA16;
+    return false;
 }
 
 modFreeImage::Bitmap BitmapSalida(int32_t ancho, int32_t alto)

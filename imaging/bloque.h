@@ -11,7 +11,8 @@
 //       bitmap is handed back to the system once converted: the two images
 //       never sit whole in memory together. Anything else goes through the
 //       library's conversion (modFreeImage::A24Bits) and the result is kept.
-//       False (destino untouched) when there is no 24-bit form or no memory.
+//       False (destino untouched) when there is no 24-bit form or no memory;
+//       *sinMemoria (when given) tells which.
 //   modImage::BitmapSalida(ancho, alto)
 //       a 24-bit bitmap of that size for a save, its pixels in memory kept
 //       from the previous save of the same size (a save and the print's
@@ -29,7 +30,7 @@
 
 namespace modImage {
 
-bool Bloque24Bits(modFreeImage::Bitmap bmp, Bloque &destino, int32_t &paso);
+bool Bloque24Bits(modFreeImage::Bitmap bmp, Bloque &destino, int32_t &paso, bool *sinMemoria = nullptr);
 
 modFreeImage::Bitmap BitmapSalida(int32_t ancho, int32_t alto);
 void SoltarSalida();

@@ -9,6 +9,7 @@
 #include "platform/picturebox.h"
 
 #include <QColor>
+#include <functional>
 
 namespace modImage {
 
@@ -88,30 +89,43 @@ void RestaurarInfoAnterior()
 }
 
 // Opens an image file, or says why not (one box) and gives no bitmap.
-modFreeImage::Bitmap AbrirImagen(const QString &ruta, const char *errorCarga, int copias)
+modFreeImage::Apertura AbrirImagen(const QString &ruta, const char *errorCarga)
 {
-    modFreeImage::Apertura a = modFreeImage::AbrirImagen(ruta, copias);
+    modFreeImage::Apertura a = modFreeImage::AbrirImagen(ruta);
     if (a.rechazo == modFreeImage::Rechazo::FormatoDesconocido)
         Aviso("Formato no reconocido", ruta, QString());
     else if (!a.bmp)
         Aviso(errorCarga, ruta, a.motivo);
-    return std::move(a.bmp);
+    return a;
+}
+
+// The decoded image as the 24-bit block, or the box that says why not: no
+// route to 24 bits, or no memory for it.
+bool A24(modFreeImage::Apertura &a, Bloque &nuevo, int32_t &paso, const QString &ruta, const char *errorCarga,
+         const char *errorConvertir, const std::function<void()> &antes = nullptr)
+{
+    const int64_t ancho = FreeImage_GetWidth(a.bmp.get()), alto = FreeImage_GetHeight(a.bmp.get());
+    bool sinMemoria = false;
+    if (Bloque24Bits(std::move(a.bmp), nuevo, paso, &sinMemoria)) return true;
+    if (antes) antes();
+    if (sinMemoria)
+        Aviso(errorCarga, ruta, modFreeImage::MotivoSinMemoria(ancho, alto, a.necesita));
+    else
+        Aviso(errorConvertir, ruta, SinConversion());
+    return false;
 }
 
 } // namespace
 
 bool CargarImagenEscaneo(const QString &ruta, PictureBox *pic)
 {
-    modFreeImage::Bitmap bmp = AbrirImagen(ruta, "Error al cargar", 1);
-    if (!bmp) return false;
-    const int32_t ancho = static_cast<int32_t>(FreeImage_GetWidth(bmp.get()));
-    const int32_t alto = static_cast<int32_t>(FreeImage_GetHeight(bmp.get()));
+    modFreeImage::Apertura a = AbrirImagen(ruta, "Error al cargar");
+    if (!a.bmp) return false;
+    const int32_t ancho = static_cast<int32_t>(FreeImage_GetWidth(a.bmp.get()));
+    const int32_t alto = static_cast<int32_t>(FreeImage_GetHeight(a.bmp.get()));
     Bloque nuevo;
     int32_t paso = 0;
-    if (!Bloque24Bits(std::move(bmp), nuevo, paso)) {
-        Aviso("Error al convertir", ruta, SinConversion());
-        return false;
-    }
+    if (!A24(a, nuevo, paso, ruta, "Error al cargar", "Error al convertir")) return false;
     ActualizarProgreso(10, QStringLiteral("Cargando imagen..."));
     ActualizarProgreso(40, QStringLiteral("Mostrando imagen..."));
     AnchoEscaneo = ancho;
@@ -157,25 +171,20 @@ bool CargarMuestra(const QString &ruta, PictureBox *pic)
     // state stays consistent during the progress yields and after a failure.
     RestaurarInfoAnterior();
     SoltarSalida();
-    modFreeImage::Bitmap bmp = AbrirImagen(ruta, "Error al cargar la muestra", 1);
-    if (!bmp) return false;
-    const QString desc = modICC::DescripcionPerfilEmbebido(bmp.get());
-    QString copia = modICC::GuardarPerfilEmbebidoTemp(bmp.get());
-    auto fallar = [&copia, &ruta](const char *texto, const QString &motivo) {
-        BorrarSalvo(copia, RutaICCTemporal);
-        Aviso(texto, ruta, motivo);
-    };
+    modFreeImage::Apertura a = AbrirImagen(ruta, "Error al cargar la muestra");
+    if (!a.bmp) return false;
+    const QString desc = modICC::DescripcionPerfilEmbebido(a.bmp.get());
+    QString copia = modICC::GuardarPerfilEmbebidoTemp(a.bmp.get());
     // The conversion to 24 bits keeps size and resolution.
-    const int32_t ancho = static_cast<int32_t>(FreeImage_GetWidth(bmp.get()));
-    const int32_t alto = static_cast<int32_t>(FreeImage_GetHeight(bmp.get()));
+    const int32_t ancho = static_cast<int32_t>(FreeImage_GetWidth(a.bmp.get()));
+    const int32_t alto = static_cast<int32_t>(FreeImage_GetHeight(a.bmp.get()));
     double dpiX = 0, dpiY = 0;
-    modFreeImage::Resolucion(bmp.get(), dpiX, dpiY);
+    modFreeImage::Resolucion(a.bmp.get(), dpiX, dpiY);
     Bloque nuevo;
     int32_t paso = 0;
-    if (!Bloque24Bits(std::move(bmp), nuevo, paso)) {
-        fallar("Error al convertir la muestra", SinConversion());
+    if (!A24(a, nuevo, paso, ruta, "Error al cargar la muestra", "Error al convertir la muestra",
+             [&copia] { BorrarSalvo(copia, RutaICCTemporal); }))
         return false;
-    }
     ActualizarProgreso(10, QStringLiteral("Cargando imagen de muestra..."));
     ActualizarProgreso(30, QStringLiteral("Preparando..."));
 

@@ -1,5 +1,7 @@
 #include "imaging/freeimage_io.h"
 
+#include "imaging/detalles.h"
+
 #include <QFile>
 #include <cstdarg>
 #include <cstdio>
@@ -9,26 +11,63 @@
 namespace modFreeImage {
 
 namespace {
-QString &Mensaje()
+// What the codecs said during the current decode.
+struct Informe {
+    QString mensaje;
+    bool danado = false;   // an error, or a warning that means lost data
+    bool corta = false;    // a read found the end of the file first
+};
+Informe &Actual()
 {
-    static QString m;
-    return m;
+    static Informe i;
+    return i;
 }
 
-void AlMensaje(FREE_IMAGE_FORMAT, const char *msg)
+bool Contiene(const QString &t, std::initializer_list<const char *> frases)
 {
-    Mensaje() = QString::fromUtf8(msg ? msg : "");
+    for (const char *f : frases)
+        if (t.contains(QLatin1String(f), Qt::CaseInsensitive)) return true;
+    return false;
 }
+
+// Warnings that leave every pixel in place: odd markers and metadata.
+bool Inofensivo(const QString &t)
+{
+    return Contiene(t, {"extraneous bytes before marker", "unknown JFIF revision", "Adobe color transform",
+                        "thumbnail image size", "Invalid SOS parameters", "bad ICC marker"});
+}
+
+void Anotar(const QString &t, bool error)
+{
+    Informe &i = Actual();
+    i.mensaje = t;
+    if (error && !Inofensivo(t)) i.danado = true;
+}
+
+// The image library's plugins speak through here; JPEG passes its warnings
+// along the same way, so only the known harmless ones are let through.
+void AlMensaje(FREE_IMAGE_FORMAT, const char *msg) { Anotar(QString::fromUtf8(msg ? msg : ""), true); }
 
 // libtiff writes its complaints to stderr unless told otherwise; it is loaded
 // with the image library, so its setters are found at run time without
-// linking it ourselves.
+// linking it ourselves. Its warnings are harmless but for the JPEG codec's
+// lost data; the library asking libtiff about tags it does not know is no
+// error of the file.
 using ManejadorTIFF = void (*)(const char *, const char *, va_list);
-void AlMensajeTIFF(const char *modulo, const char *fmt, va_list ap)
+QString TextoTIFF(const char *modulo, const char *fmt, va_list ap)
 {
     char buf[512];
     std::vsnprintf(buf, sizeof buf, fmt ? fmt : "", ap);
-    Mensaje() = QString::fromUtf8(modulo ? modulo : "") + QStringLiteral(": ") + QString::fromUtf8(buf);
+    return QString::fromUtf8(modulo ? modulo : "") + QStringLiteral(": ") + QString::fromUtf8(buf);
+}
+void AlErrorTIFF(const char *modulo, const char *fmt, va_list ap)
+{
+    Anotar(TextoTIFF(modulo, fmt, ap), !modulo || std::strcmp(modulo, "TIFFFieldWithTag") != 0);
+}
+void AlAvisoTIFF(const char *modulo, const char *fmt, va_list ap)
+{
+    const QString t = TextoTIFF(modulo, fmt, ap);
+    Anotar(t, Contiene(t, {"Premature end", "Corrupt JPEG data"}));
 }
 } // namespace
 
@@ -37,16 +76,17 @@ void Iniciar()
     static const bool hecho = [] {
         FreeImage_SetOutputMessage(AlMensaje);
         using Fijar = ManejadorTIFF (*)(ManejadorTIFF);
-        for (const char *n : {"TIFFSetErrorHandler", "TIFFSetWarningHandler"}) {
-            if (auto f = reinterpret_cast<Fijar>(dlsym(RTLD_DEFAULT, n))) f(AlMensajeTIFF);
-        }
+        if (auto f = reinterpret_cast<Fijar>(dlsym(RTLD_DEFAULT, "TIFFSetErrorHandler"))) f(AlErrorTIFF);
+        if (auto f = reinterpret_cast<Fijar>(dlsym(RTLD_DEFAULT, "TIFFSetWarningHandler"))) f(AlAvisoTIFF);
         return true;
     }();
     (void)hecho;
 }
 
-QString UltimoMensaje() { return Mensaje(); }
-void LimpiarMensaje() { Mensaje().clear(); }
+QString UltimoMensaje() { return Actual().mensaje; }
+void LimpiarMensaje() { Actual() = Informe(); }
+bool ErrorDeCodec() { return Actual().danado; }
+bool LecturaCorta() { return Actual().corta; }
 
 bool TamanoAdmisible(int64_t ancho, int64_t alto)
 {
@@ -84,7 +124,15 @@ Archivos::Flujo &F(fi_handle h) { return *static_cast<Archivos::Flujo *>(h); }
 unsigned DLL_CALLCONV LeerIO(void *buf, unsigned tam, unsigned cuenta, fi_handle h)
 {
     if (tam == 0 || cuenta == 0) return 0;
-    return static_cast<unsigned>(F(h).Leer(buf, int64_t(tam) * cuenta) / tam);
+    const int64_t pedido = int64_t(tam) * cuenta;
+    const int64_t leidos = F(h).Leer(buf, pedido);
+    if (leidos < pedido) {
+        // Codecs that ignore the count (GIF's block loop) meet zeros, the end
+        // of every block, instead of the bytes of their last read.
+        std::memset(static_cast<char *>(buf) + leidos, 0, size_t(pedido - leidos));
+        Actual().corta = true;
+    }
+    return static_cast<unsigned>(leidos / tam);
 }
 
 unsigned DLL_CALLCONV EscribirIO(void *buf, unsigned tam, unsigned cuenta, fi_handle h)
@@ -124,6 +172,7 @@ bool CabeceraGIF(Archivos::Flujo &f, uint32_t &ancho, uint32_t &alto)
         }
     }
 }
+
 } // namespace
 
 FreeImageIO IO()
@@ -155,7 +204,13 @@ bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c)
     c.alto = FreeImage_GetHeight(c.bmp.get());
     c.bpp = static_cast<int>(FreeImage_GetBPP(c.bmp.get()));
     c.tipo = FreeImage_GetImageType(c.bmp.get());
-    return true;
+    if (!f.Posicionar(0, SEEK_SET)) return false;
+    switch (fif) {
+    case FIF_JPEG: return DetallesJPEG(f, c) && !f.Fallo();
+    case FIF_TIFF: return DetallesTIFF(f, c) && !f.Fallo();
+    case FIF_WEBP: DetallesWebP(f, c); return !f.Fallo();
+    default: return true;
+    }
 }
 
 bool GuardarImagen(int formato, FIBITMAP *dib, int flags, const QString &ruta, QString *motivo)

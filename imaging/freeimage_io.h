@@ -10,13 +10,15 @@
 //                                     TIFF codec's) to UltimoMensaje() instead
 //                                     of the terminal; called by every entry
 //                                     point, cheap after the first time.
-//   modFreeImage::UltimoMensaje()     the last message since LimpiarMensaje().
+//   modFreeImage::UltimoMensaje()     the last message since LimpiarMensaje();
+//                                     ErrorDeCodec(), LecturaCorta() what it meant.
 //   modFreeImage::Formato(full, short) format by name, full path first.
 //   modFreeImage::IO()                the library's I/O over an open file
 //                                     (handle: an Archivos::Flujo), so that
 //                                     every read and write is checked.
 //   modFreeImage::LeerCabecera(fif, flujo) the image's header without its
-//                                     pixels (GIF's read by us).
+//                                     pixels (GIF's read by us), with what
+//                                     imaging/detalles.h reads beyond it.
 //   modFreeImage::GuardarImagen(...)  the one way both image writers write.
 //   Opening an image file for loading is imaging/apertura.h.
 //   modFreeImage::A24Bits(bitmap)     24-bit bitmap (through 8 bits where the
@@ -50,7 +52,12 @@ bool TamanoAdmisible(int64_t ancho, int64_t alto);
 
 void Iniciar();
 QString UltimoMensaje();
+// Starts a new decode's record: its last message, whether a codec reported
+// an error or a warning that means lost pixels (harmless warnings are not
+// counted), and whether a read met the end of the file first.
 void LimpiarMensaje();
+bool ErrorDeCodec();
+bool LecturaCorta();
 
 QString RutaCorta(const QString &ruta);
 QByteArray Nativa(const QString &ruta);
@@ -73,8 +80,19 @@ struct Cabecera {
     int64_t ancho = 0, alto = 0;
     int bpp = 0;
     FREE_IMAGE_TYPE tipo = FIT_UNKNOWN;
+    // From the file itself, for what its codec holds while decoding:
+    // JPEG: components, and the coefficients of a progressive frame;
+    int componentes = 0;
+    bool progresivo = false;
+    int64_t coeficientes = 0;
+    // TIFF: the bytes of the strip or tiles in hand, or a whole RGBA raster;
+    int64_t bloque = 0;
+    bool rasterRGBA = false;
+    // WebP: lossless, alpha.
+    bool sinPerdida = false, alfa = false;
 };
-// false when the header does not read.
+// false when the header does not read, or names a colour model no reader
+// knows (a TIFF's photometric interpretation).
 bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c);
 
 // Writes the bitmap to an image file by Archivos::EscribirSeguro: streamed

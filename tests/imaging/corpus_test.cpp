@@ -156,6 +156,44 @@ TEST(Corpus, ArchivosMalosDejanLaImagenAnterior)
     EXPECT_GT(rechazos, 60);
 }
 
+namespace {
+// A 16 x 16 TIFF (one strip) with a field of its first directory set, and
+// its strip overwritten with noise when asked.
+uint32_t L32(const QByteArray &d, int o) { return uint8_t(d[o]) | uint8_t(d[o + 1]) << 8 | uint8_t(d[o + 2]) << 16 | uint32_t(uint8_t(d[o + 3])) << 24; }
+int Entrada(const QByteArray &d, int tag)
+{
+    const int ifd = int(L32(d, 4));
+    for (int e = 0, n = uint8_t(d[ifd]) | uint8_t(d[ifd + 1]) << 8; e < n; ++e)
+        if ((uint8_t(d[ifd + 2 + 12 * e]) | uint8_t(d[ifd + 3 + 12 * e]) << 8) == tag) return ifd + 2 + 12 * e;
+    return -1;
+}
+QByteArray Tiff(int flags, std::initializer_list<std::pair<int, uint32_t>> campos, bool ruido = false)
+{
+    QByteArray d = Leer(prueba::Guardar(prueba::Color24(16, 16, Ruido), FIF_TIFF, "base.tif", flags));
+    if (ruido) {
+        const uint32_t desde = L32(d, Entrada(d, 273) + 8), n = L32(d, Entrada(d, 279) + 8);
+        for (uint32_t i = 0; i < n; ++i) d[int(desde + i)] = char(Ruido(int(i), 7) >> 13);
+    }
+    for (auto [tag, v] : campos) {
+        const int e = Entrada(d, tag);
+        if (v > 0xFFFF) d[e + 2] = 4; // a SHORT field given a LONG value
+        if (uint8_t(d[e + 2]) == 3) d[e + 8] = char(v), d[e + 9] = char(v >> 8);
+        else U32LE(d, e + 8, v);
+    }
+    return d;
+}
+// A TIFF of a hundred bytes that claims 12000 x 12000 grey pixels in one
+// strip of 144 MB.
+QByteArray TiffQueDice()
+{
+    QByteArray d("II*\0\x08\0\0\0", 8);
+    d += LE16(7);
+    for (auto [tag, v] : {std::pair{256, 12000}, {257, 12000}, {258, 8}, {262, 1}, {273, 8}, {278, 12000}, {279, 144000000}})
+        d += LE16(tag) + LE16(tag == 258 || tag == 262 ? 3 : 4) + QByteArray("\1\0\0\0", 4) + LE16(v & 0xFFFF) + LE16(v >> 16);
+    return d + QByteArray(4, '\0');
+}
+} // namespace
+
 TEST(Hostiles, RechazadosAntesDeDecodificarConElMotivo)
 {
     QTemporaryDir dir;
@@ -167,11 +205,13 @@ TEST(Hostiles, RechazadosAntesDeDecodificarConElMotivo)
     const QString secreto = cerrada.filePath("secreto.png");
     QFile::copy(prueba::Guardar(prueba::Color24(2, 2, [](int, int) { return 0u; }), FIF_PNG, "s.png"), secreto);
     ::chmod(QFile::encodeName(secreto).constData(), 0);
-    // 1024 x 1024 at 24 bits: the buffers take 6 MiB, a TIFF decodes
-    // through a 4 MiB raster beside its 3 MiB bitmap.
+    // 1024 x 1024 at 24 bits in strips of two rows: the 3 MiB bitmap, two
+    // strips (12 KiB) and the codec's 256 KiB: 3340 KiB.
     const QString tiff = prueba::Guardar(prueba::Color24(1024, 1024, [](int, int) { return 0x808080u; }), FIF_TIFF, "mega.tif", TIFF_LZW);
 
     const QString admitidos = QStringLiteral(". Se pueden abrir BMP, JPEG, PNG, TIFF, GIF y WebP.");
+    QByteArray bmpLimite = Valido(3);
+    U32LE(bmpLimite, 18, INT32_MAX), U32LE(bmpLimite, 22, INT32_MAX);
     const struct {
         QString ruta, motivo;
         int64_t memoria = -1; // the memory available, when it matters
@@ -179,9 +219,13 @@ TEST(Hostiles, RechazadosAntesDeDecodificarConElMotivo)
     } casos[] = {
         {poner("gigante.gif", GifQueDice(32768, 32768)),
          "Imagen demasiado grande: 32768 x 32768 px necesitan 4096 MB de memoria y hay 1024 MB disponibles.", 1LL << 30},
-        {tiff, "Imagen demasiado grande: 1024 x 1024 px necesitan 7 MB de memoria y hay 6 MB disponibles.", 13LL << 19},
+        {tiff, "Imagen demasiado grande: 1024 x 1024 px necesitan 4 MB de memoria y hay 3 MB disponibles.", 3339 << 10}, // 1 KiB short
         {poner("ancho.gif", GifQueDice(65535, 65535)),
          "Imagen demasiado grande: 65535 x 65535 px necesitan 16384 MB de memoria (el máximo es 1073741824 píxeles)."},
+        // Fields at their types' limits: the figure stops at the largest one.
+        {poner("limite.bmp", bmpLimite),
+         "Imagen demasiado grande: 2147483647 x 2147483647 px necesitan 8796093022208 MB de memoria (el máximo es 1073741824 píxeles)."},
+
         {dir.filePath("tuberia.png"), "No es un fichero normal: es un dispositivo, una tubería o un socket."},
         {dir.filePath("nulo.png"), "No es un fichero normal: es un dispositivo, una tubería o un socket."},
         {dir.filePath("carpeta.png"), "Es una carpeta, no un fichero."},
@@ -214,4 +258,47 @@ TEST(Hostiles, RechazadosAntesDeDecodificarConElMotivo)
     CajasGuionadas cajas;
     EXPECT_TRUE(CargarImagenEscaneo(tiff, nullptr));
     EXPECT_TRUE(cajas.llamadas.isEmpty());
+}
+
+
+TEST(Danados, UnErrorDelCodecODatosQueFaltanRechazanLaImagen)
+{
+    const QByteArray bmp = Valido(3), png = Valido(0), jpg = Valido(1);
+    QByteArray extra = jpg; // one stray byte before the end marker: a harmless warning
+    extra.insert(extra.size() - 2, '\0');
+    const struct { QString nombre; QByteArray bytes; bool carga = false; } casos[] = {
+        {"ruido_lzw.tif", Tiff(TIFF_LZW, {}, true)},
+        {"ruido_deflate.tif", Tiff(TIFF_DEFLATE, {}, true)},
+        {"ruido_jpeg.tif", Tiff(TIFF_JPEG, {}, true)},
+        {"compresion.tif", Tiff(TIFF_LZW, {{259, 12345}})},
+        {"cuentas.tif", Tiff(TIFF_NONE, {{279, 0xFFFFFFF0u}})},
+        {"filas0.tif", Tiff(TIFF_LZW, {{278, 0}})},
+        {"fotometrica.tif", Tiff(TIFF_NONE, {{262, 99}})},
+        {"grande.tif", TiffQueDice()},
+        {"limite.tif", Tiff(TIFF_NONE, {{256, UINT32_MAX}, {257, UINT32_MAX}})}, // libtiff's own refusal
+        {"cortado.bmp", bmp.left(bmp.size() - 40)},
+        {"cortado.png", png.left(png.size() - 30)},
+        {"vacio.gif", GifQueDice(0, 0)},
+        {"marca_de_mas.jpg", extra, true},
+        {"entero.tif", Tiff(TIFF_LZW, {}), true},
+    };
+    for (const auto &c : casos) {
+        SCOPED_TRACE(c.nombre.toStdString());
+        const QString r = Poner(prueba::Ruta(c.nombre), c.bytes);
+        CajasGuionadas cajas;
+        HayEscaneo = HayMuestra = false;
+        LeerInfoImagen(r);
+        EXPECT_EQ(CargarImagenEscaneo(r, nullptr), c.carga);
+        EXPECT_EQ(CargarMuestra(r, nullptr), c.carga);
+        if (c.carga) {
+            EXPECT_TRUE(cajas.llamadas.isEmpty());
+            continue;
+        }
+        if (cajas.llamadas.size() != 2) {
+            ADD_FAILURE() << cajas.llamadas.size() << " boxes";
+            continue;
+        }
+        EXPECT_EQ(cajas.llamadas[0].texto, "Error al cargar: " + r + "\r\nNo es una imagen o está dañada.");
+        EXPECT_EQ(cajas.llamadas[1].texto, "Error al cargar la muestra: " + r + "\r\nNo es una imagen o está dañada.");
+    }
 }

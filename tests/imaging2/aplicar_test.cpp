@@ -168,3 +168,39 @@ TEST_F(Aplicar, UnBucleDentroDeOtroTerminaEnElHiloQueLoLlama)
     EXPECT_EQ(prog.veces, (h + 63) / 64); // every report, in order, none lost
     EXPECT_EQ(prog.informes.back(), (QPair<int, QString>{70 * 960 / h, QStringLiteral("Aplicando curva...")}));
 }
+
+namespace {
+// At each report, the rows it counts (block k's 64 rows, the earlier ones
+// checked at their own reports) must be written already, whichever thread
+// wrote them.
+struct Comprobador : ProgresoGrabado {
+    const Pixeles *destino = nullptr;
+    int64_t paso = 0, ancho = 0, alto = 0, informe = 0, faltan = 0;
+    void PonerProgreso(int p) override
+    {
+        ProgresoGrabado::PonerProgreso(p);
+        const int64_t desde = 64 * informe, hasta = std::min(alto, 64 * ++informe);
+        // From the block's last byte back: a writer still at work is behind.
+        for (int64_t y = hasta - 1; y >= desde; --y)
+            for (int64_t i = 3 * ancho - 1; i >= 0; --i) faltan += (*destino)[size_t(y * paso + i)] != 0x5A;
+    }
+};
+} // namespace
+
+TEST_F(Aplicar, CadaInformeLlegaConSusFilasYaEscritas)
+{
+    // Four megapixels on eight threads, by the plain path: each block takes
+    // long enough for the pool's threads to share the work.
+    const int w = 1100, h = 4000, paso = int(PasoDeAncho(w));
+    const Pixeles src = Aleatorio(w, h, 9);
+    const Instantanea c = Curva([](int) { return 0x5A; }, [](int) { return 0x5A; }, [](int) { return 0x5A; });
+    FijarHilosImagen(8), FijarRutaEscalar(true);
+    for (int vuelta = 0; vuelta < 10; ++vuelta) {
+        Pixeles dst(src.size(), 0xA5);
+        Comprobador prog;
+        prog.destino = &dst, prog.paso = paso, prog.ancho = w, prog.alto = h;
+        AplicarCurvaBuffer(c, src.data(), dst.data(), w, h, paso, true, 70);
+        ASSERT_EQ(prog.informe, (h + 63) / 64);
+        ASSERT_EQ(prog.faltan, 0) << "round " << vuelta;
+    }
+}

@@ -1,13 +1,6 @@
-// libFuzzer entry for the ACV and AMP readers (clang only; not in the suite;
-// scripts/fuzz.sh builds and runs it).
-// The first byte chooses the reader and seeds the curve state. From the root:
-//
-//   clang++ -std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined \
-//     -I. -Itests/curves $(pkg-config --cflags Qt6Widgets) \
-//     tests/curves/fuzz/acv_amp_fuzzer.cpp curves/*.cpp \
-//     platform/numbers.cpp platform/msgbox.cpp platform/files.cpp \
-//     $(pkg-config --libs Qt6Widgets) -o acv_amp_fuzzer
-//   ./acv_amp_fuzzer -max_len=4096 corpus/
+// Fuzz target for the ACV and AMP readers. The first byte chooses the reader
+// and seeds the curve state; the rest is the file. Built with every test
+// build and run over semillas/; scripts/fuzz.sh runs it under libFuzzer.
 
 #include "fuzz/arnes_curvas.h"
 

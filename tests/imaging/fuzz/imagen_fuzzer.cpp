@@ -1,11 +1,11 @@
-// libFuzzer entry for the image loader (clang only; scripts/fuzz.sh builds
-// and runs it): the checks before decoding, the header with its embedded
-// profile, the decoding of the admitted formats, 24 bits and the buffer copy.
-// The first byte picks the file's name; the rest is the file. A load may take
-// 256 MB at most, so a header asking for more is refused, not decoded.
+// Fuzz target for the image loader: the checks before decoding, the header
+// with its embedded profile, the decoding of the admitted formats, and the
+// 24-bit block the engine keeps. The first byte picks the file's name; the
+// rest is the file. A load may take 256 MB at most, so a header asking for
+// more is refused, not decoded. Seeds: semillas/ (one byte, then the file).
 
 #include "imaging/apertura.h"
-#include "imaging/fitrect.h"
+#include "imaging/bloque.h"
 #include "imaging/perfilicc.h"
 #include "platform/memoria.h"
 #include "platform/msgbox.h"
@@ -46,13 +46,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (cab.bmp) {
         Comprobar(modFreeImage::TamanoAdmisible(FreeImage_GetWidth(cab.bmp.get()), FreeImage_GetHeight(cab.bmp.get())),
                   "a header over the limit was accepted");
+        Comprobar(cab.necesita > 0, "no memory estimate for an accepted header");
         modICC::DescripcionPerfilEmbebido(cab.bmp.get());
-        QFile::remove(modICC::GuardarPerfilEmbebidoTemp(cab.bmp.get()));
+        const QString copia = modICC::GuardarPerfilEmbebidoTemp(cab.bmp.get());
+        if (!copia.isEmpty()) QFile::remove(copia);
     }
-    modFreeImage::Bitmap b24 = modFreeImage::A24Bits(modFreeImage::AbrirImagen(f.fileName(), 2).bmp);
-    modImage::Pixeles px;
+    modFreeImage::Apertura a = modFreeImage::AbrirImagen(f.fileName());
+    Comprobar(a.bmp || !a.motivo.isEmpty(), "refused without a reason");
+    if (!a.bmp) return 0;
+    const int64_t alto = FreeImage_GetHeight(a.bmp.get());
+    modImage::Bloque px;
     int32_t paso = 0;
-    if (b24 && modImage::CopiarBitmap(b24.get(), px, paso))
-        Comprobar(int64_t(px.size()) == int64_t(paso) * FreeImage_GetHeight(b24.get()), "buffer and stride disagree");
+    if (modImage::Bloque24Bits(std::move(a.bmp), px, paso))
+        Comprobar(int64_t(px.size()) == int64_t(paso) * alto, "buffer and stride disagree");
     return 0;
 }

@@ -1,0 +1,173 @@
+#include "imaging/detalles.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace modFreeImage {
+
+namespace {
+
+uint32_t Palabra(const uint8_t *p, bool be, int n)
+{
+    uint32_t v = 0;
+    for (int k = 0; k < n; ++k) v |= uint32_t(p[be ? n - 1 - k : k]) << (8 * k);
+    return v;
+}
+
+int64_t Arriba(int64_t a, int64_t b) { return (a + b - 1) / b; }
+
+// The values of a directory entry of SHORTs or LONGs, inside it or where it
+// points; at most 'max'.
+std::vector<uint64_t> Valores(Archivos::Flujo &f, bool be, const uint8_t *e, uint32_t max)
+{
+    const uint32_t tipo = Palabra(e + 2, be, 2), todos = Palabra(e + 4, be, 4), cuenta = std::min(todos, max);
+    const int ancho = tipo == 3 ? 2 : tipo == 4 ? 4 : 0;
+    std::vector<uint64_t> v;
+    if (ancho == 0 || cuenta == 0) return v;
+    std::vector<uint8_t> b(size_t(cuenta) * ancho);
+    if (uint64_t(todos) * ancho <= 4)
+        std::memcpy(b.data(), e + 8, b.size());
+    else if (!f.Posicionar(Palabra(e + 8, be, 4), SEEK_SET) || f.Leer(b.data(), int64_t(b.size())) != int64_t(b.size()))
+        return v;
+    for (uint32_t i = 0; i < cuenta; ++i) v.push_back(Palabra(b.data() + size_t(i) * ancho, be, ancho));
+    return v;
+}
+
+// Every strip (or tile) the directory lists lies inside the file: a header
+// that promises more data than there is names a damaged file, even where the
+// codec would read only part of it.
+bool DatosCompletos(Archivos::Flujo &f, bool be, const uint8_t *posiciones, const uint8_t *largos)
+{
+    constexpr uint32_t kMax = 1 << 20;
+    const std::vector<uint64_t> p = Valores(f, be, posiciones, kMax), l = Valores(f, be, largos, kMax);
+    const int64_t tam = f.Tamano();
+    if (tam < 0) return true;
+    for (size_t i = 0; i < std::min(p.size(), l.size()); ++i)
+        if (p[i] + l[i] > uint64_t(tam)) return false;
+    return true;
+}
+
+} // namespace
+
+// JPEG: a progressive frame keeps every coefficient (2 bytes each) of every
+// component, in whole MCUs, until its last scan; a sequential one decodes a
+// row of MCUs at a time.
+bool DetallesJPEG(Archivos::Flujo &f, Cabecera &c)
+{
+    uint8_t m[2];
+    if (f.Leer(m, 2) != 2 || m[0] != 0xFF || m[1] != 0xD8) return false;
+    for (int segmentos = 0; segmentos < 1000; ++segmentos) {
+        uint8_t b = 0;
+        do {
+            if (f.Leer(&b, 1) != 1) return true;
+        } while (b != 0xFF);
+        do {
+            if (f.Leer(&b, 1) != 1) return true;
+        } while (b == 0xFF);
+        if (b == 0xD9 || b == 0xDA) return true; // no frame before the data
+        if (b == 0x01 || (b >= 0xD0 && b <= 0xD7)) continue;
+        uint8_t l[2];
+        if (f.Leer(l, 2) != 2) return true;
+        const int largo = l[0] << 8 | l[1];
+        const bool sof = b >= 0xC0 && b <= 0xCF && b != 0xC4 && b != 0xC8 && b != 0xCC;
+        if (!sof) {
+            if (largo < 2 || !f.Posicionar(largo - 2, SEEK_CUR)) return true;
+            continue;
+        }
+        uint8_t h[6], comp[4 * 3];
+        if (largo < 8 || f.Leer(h, 6) != 6) return true;
+        const int n = std::min<int>(h[5], 4);
+        if (f.Leer(comp, 3 * n) != 3 * n) return true;
+        c.componentes = n;
+        c.progresivo = (b & 3) == 2;
+        int hmax = 1, vmax = 1;
+        for (int i = 0; i < n; ++i) hmax = std::max(hmax, comp[3 * i + 1] >> 4), vmax = std::max(vmax, comp[3 * i + 1] & 15);
+        if (c.progresivo) {
+            for (int i = 0; i < n; ++i) {
+                const int hi = std::max(1, comp[3 * i + 1] >> 4), vi = std::max(1, comp[3 * i + 1] & 15);
+                const int64_t bw = Arriba(Arriba(c.ancho * hi, hmax), 8), bh = Arriba(Arriba(c.alto * vi, vmax), 8);
+                c.coeficientes += Arriba(bw, hi) * hi * Arriba(bh, vi) * vi * 64;
+            }
+        }
+        return true;
+    }
+    return true;
+}
+
+// TIFF: the first directory's fields that decide how the library decodes.
+// False for a colour model no TIFF reader knows, or data the file lacks.
+bool DetallesTIFF(Archivos::Flujo &f, Cabecera &c)
+{
+    uint8_t h[8];
+    if (f.Leer(h, 8) != 8 || (h[0] != h[1]) || (h[0] != 'I' && h[0] != 'M')) return true;
+    const bool be = h[0] == 'M';
+    if (Palabra(h + 2, be, 2) != 42) return true; // BigTIFF: nothing of ours to add
+    uint8_t n[2];
+    if (!f.Posicionar(Palabra(h + 4, be, 4), SEEK_SET) || f.Leer(n, 2) != 2) return true;
+    uint32_t fotometrica = 1, bps = 1, spp = 1, filas = 0, tw = 0, th = 0, planos = 1;
+    bool hayFotometrica = false;
+    // Where the strips (or tiles) lie and how long they are: entries kept
+    // whole, their arrays read after the directory.
+    uint8_t posiciones[12] = {}, largos[12] = {}, bits[12] = {};
+    for (uint32_t e = 0, total = std::min<uint32_t>(Palabra(n, be, 2), 4096); e < total; ++e) {
+        uint8_t d[12];
+        if (f.Leer(d, 12) != 12) break;
+        const uint32_t tag = Palabra(d, be, 2), tipo = Palabra(d + 2, be, 2), cuenta = Palabra(d + 4, be, 4);
+        if (tag == 273 || tag == 324) std::memcpy(posiciones, d, 12);
+        if (tag == 279 || tag == 325) std::memcpy(largos, d, 12);
+        if (tag == 258) std::memcpy(bits, d, 12);
+        if (cuenta == 0) continue;
+        // The first value, where it lies inside the entry.
+        uint32_t v = tipo == 3 ? Palabra(d + 8, be, 2) : tipo == 4 ? Palabra(d + 8, be, 4) : 0;
+        switch (tag) {
+        case 262: fotometrica = v, hayFotometrica = true; break;
+        case 277: spp = v; break;
+        case 278: filas = v; break;
+        case 284: planos = v; break;
+        case 322: tw = v; break;
+        case 323: th = v; break;
+        default: break;
+        }
+    }
+    static constexpr uint32_t kModelos[] = {0, 1, 2, 3, 4, 5, 6, 8, 9, 10, 32844, 32845};
+    if (hayFotometrica && std::find(std::begin(kModelos), std::end(kModelos), fotometrica) == std::end(kModelos))
+        return false;
+    // Bits per sample: one value per sample, alike in every file we read.
+    if (const std::vector<uint64_t> b = Valores(f, be, bits, 1); !b.empty()) bps = uint32_t(b[0]);
+    // Samples the library can place: 1 to 5 of them (CMYK and alpha at
+    // most), of whole bytes when there are several. Others trip its asserts.
+    static constexpr uint32_t kBits[] = {1, 2, 4, 8, 16, 32, 64};
+    if (spp < 1 || spp > 5 || (spp > 1 && bps < 8) || std::find(std::begin(kBits), std::end(kBits), bps) == std::end(kBits))
+        return false;
+    if (!DatosCompletos(f, be, posiciones, largos)) return false;
+    // Colour from YCbCr and Lab, and CMYK, come through a whole RGBA raster.
+    c.rasterRGBA = fotometrica == 6 || (fotometrica >= 8 && fotometrica <= 10) || (fotometrica == 5 && planos == 1 && spp <= 4);
+    const int64_t bitsPixel = std::max<int64_t>(int64_t(std::max<uint32_t>(bps, 1)) * std::max<uint32_t>(spp, 1), c.bpp);
+    if (tw > 0 && th > 0) // a row of tiles, and a tile as read
+        c.bloque = Arriba(Arriba(c.ancho, tw) * tw * bitsPixel, 8) * th + Arriba(int64_t(tw) * th * bitsPixel, 8);
+    else                  // a strip decoded, and the strip as read
+        c.bloque = 2 * Arriba(c.ancho * bitsPixel, 8) * (filas == 0 ? c.alto : std::min<int64_t>(filas, c.alto));
+    return true;
+}
+
+// WebP: lossless images decode through more buffers; alpha adds a plane.
+void DetallesWebP(Archivos::Flujo &f, Cabecera &c)
+{
+    uint8_t h[12];
+    if (f.Leer(h, 12) != 12) return;
+    for (int i = 0; i < 16; ++i) {
+        uint8_t t[8];
+        if (f.Leer(t, 8) != 8) return;
+        const uint32_t largo = Palabra(t + 4, false, 4);
+        if (std::memcmp(t, "VP8L", 4) == 0) {
+            c.sinPerdida = true;
+            return;
+        }
+        if (std::memcmp(t, "VP8 ", 4) == 0) return;
+        if (std::memcmp(t, "ALPH", 4) == 0) c.alfa = true;
+        if (!f.Posicionar(largo + (largo & 1), SEEK_CUR)) return;
+    }
+}
+
+} // namespace modFreeImage

@@ -1,0 +1,150 @@
+// The load's memory estimate: exact figures for the common cases, what each
+// codec really takes (measured through the sanitizer's allocation hooks)
+// against what the estimate says, and header fields at their types' limits.
+
+#include "support/imagen.h"
+
+#include "imaging/apertura.h"
+#include "imaging/cargar.h"
+#include "platform/memoria.h"
+#include "support/scripted.h"
+
+#include <atomic>
+#include <climits>
+#include <gtest/gtest.h>
+
+using namespace modImage;
+
+extern "C" {
+// The sanitizer's allocator, when the program runs under it.
+int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void *, size_t), void (*)(const volatile void *))
+    __attribute__((weak));
+size_t __sanitizer_get_allocated_size(const volatile void *) __attribute__((weak));
+}
+
+namespace {
+
+uint32_t Ruido(int x, int y) { return (uint32_t(x) * 73856093u ^ uint32_t(y) * 19349663u) * 2654435761u; }
+
+FIBITMAP *Gris16(int w, int h)
+{
+    FIBITMAP *b = FreeImage_AllocateT(FIT_UINT16, w, h, 16);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) reinterpret_cast<uint16_t *>(FreeImage_GetScanLine(b, y))[x] = uint16_t(x * 131 + y * 7);
+    return b;
+}
+
+// Heap bytes in use and their peak, from the allocator's hooks.
+std::atomic<int64_t> enUso{0}, pico{0};
+void AlReservar(const volatile void *, size_t n)
+{
+    const int64_t u = enUso += int64_t(n);
+    for (int64_t p = pico.load(); u > p && !pico.compare_exchange_weak(p, u);) {
+    }
+}
+void AlLiberar(const volatile void *p) { enUso -= int64_t(__sanitizer_get_allocated_size(p)); }
+
+// The most heap the decode of the file took beyond what was in use before.
+int64_t PicoDecodificando(const QString &ruta)
+{
+    static const bool instalados = __sanitizer_install_malloc_and_free_hooks(AlReservar, AlLiberar) != 0;
+    EXPECT_TRUE(instalados);
+    const int64_t antes = enUso.load();
+    pico = antes;
+    modFreeImage::Apertura a = modFreeImage::AbrirImagen(ruta);
+    EXPECT_TRUE(a.bmp) << a.motivo.toStdString();
+    return pico.load() - antes;
+}
+
+} // namespace
+
+using MemoriaCarga = Motor;
+
+TEST_F(MemoriaCarga, CifrasExactasDeLosCasosComunes)
+{
+    FijarHilosImagen(1);
+    // JPEG keeps a row of MCUs beside its bitmap; a progressive frame keeps
+    // every coefficient: Y 250 x 188 blocks, Cb and Cr 125 x 94, 2 bytes each.
+    FIBITMAP *foto = prueba::Color24(2000, 1500, Ruido);
+    const QString secuencial = prueba::Guardar(FreeImage_Clone(foto), FIF_JPEG, "secuencial.jpg", JPEG_SUBSAMPLING_420);
+    const QString progresiva = prueba::Guardar(foto, FIF_JPEG, "progresiva.jpg", JPEG_PROGRESSIVE | JPEG_SUBSAMPLING_420);
+    // 16-bit grey: the 6 MB bitmap, then the 9 MB block it goes into while
+    // its bands go back, one band of 64 rows (both strides) in hand.
+    const QString gris16 = prueba::Guardar(Gris16(2000, 1500), FIF_PNG, "gris16.png");
+    const QString gris8 = prueba::Guardar(FreeImage_ConvertTo8Bits(modFreeImage::Bitmap(prueba::Color24(2000, 1500, Ruido)).get()),
+                                          FIF_PNG, "gris8.png");
+    const struct { QString ruta; int64_t bytes; } casos[] = {
+        {secuencial, 9000000 + 16 * 2000 * 3 + 65536},
+        {progresiva, 9000000 + 16 * 2000 * 3 + 2 * 64 * (250 * 188 + 2 * 125 * 94) + 65536},
+        {gris16, 9000000 + 64 * (4000 + 6000)},
+        {gris8, 3000000 + 9000000}, // the library's conversion beside the bitmap
+        {prueba::Guardar(prueba::Color24(4, 3, Ruido), FIF_BMP, "peque.bmp"), 12 * 3 + 2 * 12 + 65536},
+    };
+    for (const auto &c : casos) EXPECT_EQ(modFreeImage::MemoriaCargaFichero(c.ruta), c.bytes) << c.ruta.toStdString();
+
+    // A baseline JPEG of 2000 x 1500 loads with 17 MB available.
+    Memoria::FijarDisponible(17 << 20);
+    CajasGuionadas cajas;
+    EXPECT_TRUE(CargarImagenEscaneo(secuencial, nullptr));
+    EXPECT_TRUE(cajas.llamadas.isEmpty());
+    Memoria::FijarDisponible(-1);
+}
+
+TEST_F(MemoriaCarga, CadaCodecCabeEnLoQueSeLeCalcula)
+{
+    if (!__sanitizer_install_malloc_and_free_hooks || !__sanitizer_get_allocated_size)
+        GTEST_SKIP() << "needs the sanitizer's allocator";
+    FijarHilosImagen(1);
+    FIBITMAP *gris = FreeImage_ConvertTo8Bits(modFreeImage::Bitmap(prueba::Color24(600, 400, Ruido)).get());
+    const struct { QString nombre; FIBITMAP *b; FREE_IMAGE_FORMAT fif; int flags; bool ajustada; } casos[] = {
+        {"m.jpg", prueba::Color24(600, 400, Ruido), FIF_JPEG, JPEG_SUBSAMPLING_420, true},
+        {"m444.jpg", prueba::Color24(600, 400, Ruido), FIF_JPEG, JPEG_SUBSAMPLING_444, true},
+        {"mp.jpg", prueba::Color24(600, 400, Ruido), FIF_JPEG, JPEG_PROGRESSIVE | JPEG_SUBSAMPLING_420, true},
+        {"mp444.jpg", prueba::Color24(600, 400, Ruido), FIF_JPEG, JPEG_PROGRESSIVE | JPEG_SUBSAMPLING_444, true},
+        {"mg.jpg", FreeImage_Clone(gris), FIF_JPEG, JPEG_PROGRESSIVE, false},
+        {"m.png", prueba::Color24(600, 400, Ruido), FIF_PNG, 0, true},
+        {"m16.png", Gris16(600, 400), FIF_PNG, 0, false},
+        {"m.tif", prueba::Color24(600, 400, Ruido), FIF_TIFF, TIFF_LZW, true},
+        {"mz.tif", prueba::Color24(600, 400, Ruido), FIF_TIFF, TIFF_DEFLATE, true},
+        {"m16.tif", Gris16(600, 400), FIF_TIFF, TIFF_NONE, false},
+        {"m.bmp", prueba::Color24(600, 400, Ruido), FIF_BMP, 0, true},
+        {"m.gif", gris, FIF_GIF, 0, false},
+        {"m.webp", prueba::Color24(600, 400, Ruido), FIF_WEBP, 0, true},
+        {"ml.webp", prueba::Color24(600, 400, Ruido), FIF_WEBP, WEBP_LOSSLESS, true},
+    };
+    for (const auto &c : casos) {
+        SCOPED_TRACE(c.nombre.toStdString());
+        const QString ruta = prueba::Guardar(c.b, c.fif, c.nombre, c.flags);
+        const int64_t medido = PicoDecodificando(ruta), calculado = modFreeImage::MemoriaCargaFichero(ruta);
+        EXPECT_GE(calculado, medido);
+        // Where the decode is the peak, the estimate stays close to it.
+        if (c.ajustada) {
+            EXPECT_LE(calculado, medido * 5 / 4 + (512 << 10));
+        }
+    }
+}
+
+TEST_F(MemoriaCarga, CamposEnSusLimitesDanCifrasEnRango)
+{
+    using modFreeImage::Cabecera;
+    const auto cabecera = [](int64_t w, int64_t h, int bpp, FREE_IMAGE_TYPE t = FIT_BITMAP) {
+        Cabecera c;
+        c.ancho = w, c.alto = h, c.bpp = bpp, c.tipo = t;
+        return c;
+    };
+    const FREE_IMAGE_FORMAT formatos[] = {FIF_BMP, FIF_JPEG, FIF_PNG, FIF_TIFF, FIF_GIF, FIF_WEBP};
+    const int64_t lados[] = {65535, INT32_MAX, UINT32_MAX, INT64_MAX};
+    for (FREE_IMAGE_FORMAT fif : formatos)
+        for (int64_t lado : lados)
+            for (auto [bpp, tipo] : {std::pair{24, FIT_BITMAP}, std::pair{1, FIT_BITMAP}, std::pair{16, FIT_UINT16}, std::pair{128, FIT_RGBAF}}) {
+                Cabecera c = cabecera(lado, lado, bpp, tipo);
+                c.componentes = 4, c.progresivo = true, c.coeficientes = INT64_MAX, c.bloque = INT64_MAX;
+                c.rasterRGBA = c.sinPerdida = c.alfa = true;
+                const int64_t m = modFreeImage::MemoriaCarga(fif, c, INT64_MAX);
+                // The bitmap alone, or the codec's own fields, reach the top.
+                const bool tope = lado >= INT32_MAX || fif == FIF_JPEG || fif == FIF_TIFF || fif == FIF_WEBP;
+                EXPECT_TRUE(tope ? m == INT64_MAX : m > lado * lado / 8 && m < INT64_MAX) << fif << " " << lado << " " << bpp << ": " << m;
+                EXPECT_GT(modFreeImage::MemoriaCarga(fif, cabecera(lado, 1, bpp, tipo), 0), std::min<int64_t>(lado, int64_t(1) << 32) / 8);
+            }
+    EXPECT_EQ(modFreeImage::MemoriaCarga(FIF_BMP, cabecera(0, 0, 24), 0), 65536);
+}
