@@ -1,5 +1,8 @@
-// Test start-up: Qt on the offscreen platform, a pinned locale, and a private
-// settings folder and temporary folder for the whole run.
+// Test start-up: Qt on the offscreen platform, a pinned locale, a private
+// settings folder, temporary folder and home for the whole run, and the
+// tests' cups-pdf queue as this process's default printer.
+
+#include "support/colapdf.h"
 
 #include <gtest/gtest.h>
 
@@ -24,6 +27,14 @@ int main(int argc, char **argv)
     QDir().mkpath(QString::fromLocal8Bit(tmp));
     setenv("XDG_CONFIG_HOME", config.constData(), 1);
     setenv("TMPDIR", tmp.constData(), 1);
+    // The default printer for this process only, never the machine's: Qt
+    // takes it from libcups's destination list, where LPDEST (then PRINTER)
+    // comes before any lpoptions "Default" line and the server's default. The
+    // private home keeps the user's own ~/.cups/lpoptions out of the tests.
+    const QByteArray casa = (raiz.path() + QStringLiteral("/home")).toLocal8Bit();
+    QDir().mkpath(QString::fromLocal8Bit(casa));
+    setenv("HOME", casa.constData(), 1);
+    setenv("LPDEST", ColaPDF::kCola, 1);
 
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale::c());

@@ -1,4 +1,4 @@
-// Printing through a real CUPS queue ("PDF", cups-pdf, set up by
+// Printing through a real CUPS queue (the tests' cups-pdf queue, set up by
 // scripts/cups.sh): the job's pages, pixels, place on the page and colour
 // option, a failure that leaves nothing queued, and the driver dialog.
 
@@ -39,7 +39,7 @@ TEST_F(Cola, CopiasPixelesLugarYGestionDeColor)
         const QString titulo = "Prueba " + QString::number(modo);
         const QList<int> antes = ColaPDF::Trabajos();
         // 1 cm and 2 cm from the printable area's corner, 10 cm wide.
-        const int32_t r = ImprimirImagen(&imagen, 1001, 30, nullptr, titulo, " pdf ", copias, 10, 10 * 30 / 1001.0, false, 1, 2,
+        const int32_t r = ImprimirImagen(&imagen, 1001, 30, nullptr, titulo, " HALVORA-pdf ", copias, 10, 10 * 30 / 1001.0, false, 1, 2,
                                          msg, modo, "", perfil, 0, false);
         ASSERT_EQ(r, 1) << msg.toStdString();
         int id = 0;
@@ -58,7 +58,7 @@ TEST_F(Cola, FalloEnLaSegundaCopiaNoDejaNadaEnCola)
 {
     FijarFalloDC(OperacionDC::Dibujar, 2);
     const QList<int> antes = ColaPDF::Trabajos();
-    EXPECT_EQ(ImprimirImagen(&imagen, 1001, 30, nullptr, "Prueba", "PDF", 3, 10, 1, true, 0, 0, msg, 2, "", "", 0, false), -1);
+    EXPECT_EQ(ImprimirImagen(&imagen, 1001, 30, nullptr, "Prueba", ColaPDF::kCola, 3, 10, 1, true, 0, 0, msg, 2, "", "", 0, false), -1);
     EXPECT_EQ(msg, "No se pudo enviar la imagen a la impresora.");
     EXPECT_EQ(ColaPDF::Trabajos(), antes);
     EXPECT_EQ(QDir(QDir::tempPath()).entryList({"zolv_impresion_*"}), QStringList());
@@ -73,9 +73,10 @@ TEST_F(Cola, DialogoDelDriverGuardaLosAjustes)
         if (auto *lista = d->findChild<QComboBox *>("printers")) bloqueada = !lista->isEnabled();
         d->accept();
     });
-    EXPECT_TRUE(MostrarAjustesImpresora(nullptr, " pdf ", msg)) << msg.toStdString();
+    EXPECT_TRUE(MostrarAjustesImpresora(nullptr, " HALVORA-pdf ", msg)) << msg.toStdString();
     EXPECT_TRUE(bloqueada);
-    EXPECT_EQ(DevModeGuardado.impresora, "pdf");
-    EXPECT_TRUE(AjustesGuardadosDe("PDF"));
+    EXPECT_EQ(DevModeGuardado.impresora, "HALVORA-pdf");
+    EXPECT_TRUE(AjustesGuardadosDe(ColaPDF::kCola));
     DevModeGuardado = DevMode();
 }
+

@@ -1,6 +1,6 @@
 // The chart generator driven as a user would: opened from the main menu,
 // typed into, generated, toggled, saved through the scripted dialog, and
-// printed through the real "PDF" queue.
+// printed through the real cups-pdf queue.
 
 #include "windows/chart/frmgenerarcartagrises.h"
 

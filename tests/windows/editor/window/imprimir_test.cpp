@@ -1,5 +1,5 @@
 // The editor's Print: its checks, then the processed sample through the real
-// "PDF" queue: exactly what the save writes, at the chosen place, converted
+// cups-pdf queue: exactly what the save writes, at the chosen place, converted
 // from the sample's own profile when the program manages colour; a cancel or
 // a failure leaves no temporary file and no job.
 
