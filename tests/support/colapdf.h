@@ -58,7 +58,10 @@ double Desvio(const QString &pdf, double anchoCm, double altoCm, bool centrado, 
               Giro giro = Giro::Ninguno);
 // The same in device pixels of a page the printer received: anchoCm x
 // altoCm centred on the sheet, or at xCm, yCm from the paper's top-left
-// corner, where the set-up's preview shows it.
+// corner, where the set-up's preview shows it. The ink's box reads each edge
+// to a whole pixel, so a picture within one device pixel of its place reads
+// up to kUnPixel away.
+inline constexpr double kUnPixel = 1.5;
 double Desvio(const Raster::Pagina &hoja, double anchoCm, double altoCm, bool centrado, double xCm, double yCm,
               Giro giro = Giro::Ninguno);
 

@@ -81,7 +81,7 @@ QList<Pagina> Leer(const QByteArray &d, QString *error)
                 return fallo(QStringLiteral("page %1: %2 bits a pixel in colour space %3 not read").arg(paginas.size() + 1).arg(bits).arg(espacio));
             const uint8_t blanco = espacio == 3 ? 0 : 255;
             if (!Filas(d, pos, int(bits / 8), blanco, pg.imagen))
-                return fallo(QStringLiteral("page %1: pixels cut short").arg(paginas.size() + 1));
+                return fallo(QStringLiteral("page %1: pixel rows cut short or overrunning").arg(paginas.size() + 1));
             if (espacio == 3) pg.imagen.invertPixels(); // ink amounts to grey levels
             paginas << pg;
         }
@@ -101,7 +101,7 @@ QList<Pagina> Leer(const QByteArray &d, QString *error)
             if (pg.imagen.isNull() || !(gris || color) || ppp < 1)
                 return fallo(QStringLiteral("page %1: %2 bits a pixel in colour space %3 not read").arg(i + 1).arg(bits).arg(espacio));
             pg.puntos = QSizeF(pg.imagen.width() * 72.0 / ppp, pg.imagen.height() * 72.0 / ppp);
-            if (!Filas(d, pos, bits / 8, 255, pg.imagen)) return fallo(QStringLiteral("page %1: pixels cut short").arg(i + 1));
+            if (!Filas(d, pos, bits / 8, 255, pg.imagen)) return fallo(QStringLiteral("page %1: pixel rows cut short or overrunning").arg(i + 1));
             paginas << pg;
         }
         return paginas;
