@@ -2,6 +2,7 @@
 
 #include "output/ajustesimpresora.h"
 #include "output/cargalcms.h"
+#include "output/impresion.h"
 #include "platform/files.h"
 
 #include <QColorSpace>
@@ -48,6 +49,15 @@ bool Preparar(const QImage &imagen, int32_t ancho, int32_t alto, const QString &
         return false;
     }
     return true;
+}
+
+// The profile files that would not open, named for the user.
+QString Ilegibles(bool origen, bool impresora, const Preparacion &p)
+{
+    QStringList rutas;
+    if (!origen) rutas << p.perfilOrigen;
+    if (!impresora && (origen || p.perfilImpresora != p.perfilOrigen)) rutas << p.perfilImpresora;
+    return QStringLiteral("Perfil ilegible o dañado: ") + rutas.join(QStringLiteral(", "));
 }
 
 // Little CMS objects of one conversion, released on every path.
@@ -98,7 +108,8 @@ QImage ConvertirICCConLCMS(const QImage &imagen, int32_t anchoPx, int32_t altoPx
     o.origen = lcms.OpenProfileFromFile(QFile::encodeName(p.perfilOrigen).constData(), "r");
     o.impresora = lcms.OpenProfileFromFile(QFile::encodeName(p.perfilImpresora).constData(), "r");
     if (!o.origen || !o.impresora) {
-        msgError = QStringLiteral("No se pudieron abrir los perfiles ICC con LittleCMS.");
+        msgError = TextoConMotivo(QStringLiteral("No se pudieron abrir los perfiles ICC con LittleCMS."),
+                                  Ilegibles(o.origen, o.impresora, p));
         return QImage();
     }
     const cmsUInt32Number flags = cmsFLAGS_HIGHRESPRECALC | (compensarPuntoNegro ? cmsFLAGS_BLACKPOINTCOMPENSATION : 0);
@@ -128,7 +139,8 @@ QImage ConvertirICCConQt(const QImage &imagen, int32_t anchoPx, int32_t altoPx, 
     // Qt reads matrix/TRC RGB profiles; LUT-based printer profiles fail here.
     const QColorSpace origen = abrir(p.perfilOrigen), destino = abrir(p.perfilImpresora);
     if (!origen.isValid() || !destino.isValid()) {
-        msgError = QStringLiteral("No se pudieron abrir los perfiles ICC.");
+        msgError = TextoConMotivo(QStringLiteral("No se pudieron abrir los perfiles ICC."),
+                                  Ilegibles(origen.isValid(), destino.isValid(), p));
         return QImage();
     }
     const QColorTransform t = origen.transformationToColorSpace(destino);

@@ -8,6 +8,11 @@
 #include <QPrintEngine>
 #include <QPrinterInfo>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <stdexcept>
+#include <unistd.h>
+
 namespace modImpresion {
 
 namespace {
@@ -15,6 +20,7 @@ namespace {
 QString g_salidaPDF;
 OperacionDC g_falloOperacion = OperacionDC::IniciarDocumento;
 int g_falloVez = 0;
+bool g_falloExcepcion = false;
 
 // The installed printer of that name, compared without case as CUPS does.
 QPrinterInfo BuscarImpresora(const QString &nombre)
@@ -35,6 +41,18 @@ bool DocumentoCompleto(const QString &ruta)
     return f.read(16).contains("%%EOF");
 }
 
+// Why a document came out cut short: Qt's writer does not say, so the file
+// system is asked for room beyond its end ("" when it gives it).
+QString MotivoEscritura(const QString &ruta)
+{
+    const int fd = ::open(QFile::encodeName(ruta).constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return Archivos::MotivoSistema(errno);
+    const off_t fin = ::lseek(fd, 0, SEEK_END);
+    const int e = fin < 0 ? errno : ::posix_fallocate(fd, fin, 1 << 16);
+    ::close(fd);
+    return e ? Archivos::MotivoSistema(e) : QString();
+}
+
 // The options Qt itself gives CUPS for a QPrinter's layout and duplex
 // (copies are pages of their own here, never a CUPS option).
 QStringList OpcionesDeTrabajo(const QPrinter &p, const QStringList &deLaCola)
@@ -49,7 +67,8 @@ QStringList OpcionesDeTrabajo(const QPrinter &p, const QStringList &deLaCola)
     case QPrinter::DuplexLongSide: o << QStringLiteral("sides") << QStringLiteral("two-sided-long-edge"); break;
     case QPrinter::DuplexShortSide: o << QStringLiteral("sides") << QStringLiteral("two-sided-short-edge"); break;
     }
-    if (apaisado) o << QStringLiteral("landscape") << QString();
+    // An empty value would reach the job as landscape=false.
+    if (apaisado) o << QStringLiteral("landscape") << QStringLiteral("true");
     return o + deLaCola;
 }
 
@@ -57,10 +76,11 @@ QStringList OpcionesDeTrabajo(const QPrinter &p, const QStringList &deLaCola)
 
 void FijarSalidaPDF(const QString &ruta) { g_salidaPDF = ruta; }
 
-void FijarFalloDC(OperacionDC operacion, int vez)
+void FijarFalloDC(OperacionDC operacion, int vez, bool excepcion)
 {
     g_falloOperacion = operacion;
     g_falloVez = vez;
+    g_falloExcepcion = excepcion;
 }
 
 std::unique_ptr<DCImpresora> CrearDCImpresora(const QString &impresora)
@@ -79,7 +99,9 @@ std::unique_ptr<DCImpresora> CrearDCImpresora(const QString &impresora)
     }
     if (AjustesGuardadosDe(impresora)) AplicarAjustes(DevModeGuardado.ajustes, *dc->printer_);
     dc->printer_->setCopyCount(1);
-    dc->printer_->setFullPage(false);
+    // Positions are measured from the paper's edge, as the set-up's preview
+    // shows them; the device clips what falls in its unprintable margin.
+    dc->printer_->setFullPage(true);
     dc->opciones_ = LeerAjustes(*dc->printer_).opcionesCups;
     return dc;
 }
@@ -109,7 +131,9 @@ void DCImpresora::DesactivarICM()
 bool DCImpresora::Falla(int operacion)
 {
     ++llamadas_[operacion];
-    return g_falloVez > 0 && int(g_falloOperacion) == operacion && llamadas_[operacion] == g_falloVez;
+    const bool falla = g_falloVez > 0 && int(g_falloOperacion) == operacion && llamadas_[operacion] == g_falloVez;
+    if (falla && g_falloExcepcion) throw std::runtime_error("fallo simulado del dispositivo");
+    return falla;
 }
 
 bool DCImpresora::IniciarDocumento(const QString &nombre)
@@ -118,10 +142,12 @@ bool DCImpresora::IniciarDocumento(const QString &nombre)
     // Into a temporary file either way: a PDF for the file output, otherwise
     // not ".pdf" (that name would turn the queue's printer into a plain PDF
     // writer).
+    motivo_.clear();
     temporal_ = Archivos::CrearTemporal(QStringLiteral("zolv_impresion_"),
                                         cola_.isEmpty() ? QStringLiteral(".pdf") : QStringLiteral(".prn"));
     const QString salida = temporal_;
     if (salida.isEmpty()) {
+        motivo_ = QStringLiteral("No se pudo crear un fichero temporal en ") + Archivos::CarpetaTemporal();
         Descartar();
         return false;
     }
@@ -165,12 +191,14 @@ bool DCImpresora::TerminarDocumento()
 {
     if (Falla(int(OperacionDC::TerminarDocumento)) || !painter_.isActive()) return false;
     bool ok = painter_.end() && DocumentoCompleto(temporal_);
-    if (ok) {
-        if (cola_.isEmpty()) {
-            QFile f(temporal_);
-            ok = f.open(QIODevice::ReadOnly) && Archivos::EscribirAtomico(g_salidaPDF, f.readAll());
-        } else
-            ok = ColaCUPS::Enviar(cola_, temporal_, printer_->docName(), OpcionesDeTrabajo(*printer_, opciones_)) > 0;
+    if (!ok)
+        motivo_ = MotivoEscritura(temporal_);
+    else if (cola_.isEmpty()) {
+        QFile f(temporal_);
+        ok = f.open(QIODevice::ReadOnly) && Archivos::EscribirAtomico(g_salidaPDF, f.readAll(), &motivo_);
+    } else {
+        ok = ColaCUPS::Enviar(cola_, temporal_, printer_->docName(), OpcionesDeTrabajo(*printer_, opciones_)) > 0;
+        if (!ok) motivo_ = ColaCUPS::UltimoMotivo();
     }
     Descartar();
     return ok;

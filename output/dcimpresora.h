@@ -5,8 +5,8 @@
 // job options the job will carry.
 //
 // Coordinates are device pixels at the printer's resolution, with the origin
-// at the printable area's top-left corner (Qt's page rectangle, not the
-// paper's). The document is written to a temporary file and handed to CUPS
+// at the paper's top-left corner (Qt's full page, not its printable area).
+// The document is written to a temporary file and handed to CUPS
 // as one job only when it is ended: an aborted document, or one whose context
 // is destroyed while open, leaves nothing queued and no file behind.
 
@@ -31,7 +31,7 @@ public:
     DCImpresora &operator=(const DCImpresora &) = delete;
 
     QPrinter &Printer() { return *printer_; }
-    // HORZRES/VERTRES: the printable area in device pixels; LOGPIXELSX/Y:
+    // HORZRES/VERTRES: the sheet in device pixels; LOGPIXELSX/Y:
     // the resolution in pixels per inch; 0 for any other index.
     int GetDeviceCaps(int indice) const;
     // Switches the driver's colour management off for this job (the CUPS
@@ -49,6 +49,9 @@ public:
     bool TerminarPagina();
     bool TerminarDocumento(); // sends the document
     void AbortarDocumento();  // drops it
+    // Why the last step failed, when the system or CUPS said so ("" else):
+    // the temporary folder full, the queue refusing the job, ...
+    const QString &Motivo() const { return motivo_; }
 
 private:
     friend std::unique_ptr<DCImpresora> CrearDCImpresora(const QString &impresora);
@@ -61,6 +64,7 @@ private:
     QString cola_; // "" when printing into a file (tests)
     QStringList opciones_;
     QString temporal_;
+    QString motivo_;
     int paginas_ = 0;
     int llamadas_[5] = {};
 };
@@ -75,8 +79,9 @@ std::unique_ptr<DCImpresora> CrearDCImpresora(const QString &impresora);
 void FijarSalidaPDF(const QString &ruta);
 
 // Tests: the vez-th call (from 1) of an operation fails in every device
-// context, as a failing device would; vez 0 clears it.
+// context, as a failing device would (or throws std::runtime_error, as an
+// unforeseen failure would, when excepcion); vez 0 clears it.
 enum class OperacionDC { IniciarDocumento, IniciarPagina, Dibujar, TerminarPagina, TerminarDocumento };
-void FijarFalloDC(OperacionDC operacion, int vez);
+void FijarFalloDC(OperacionDC operacion, int vez, bool excepcion = false);
 
 } // namespace modImpresion

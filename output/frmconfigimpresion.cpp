@@ -2,6 +2,7 @@
 
 #include "app/idioma.h"
 #include "output/ajustesimpresora.h"
+#include "output/cups.h"
 #include "platform/controles.h"
 #include "platform/msgbox.h"
 #include "platform/picturebox.h"
@@ -439,8 +440,17 @@ void frmConfigImpresion::CargarImpresoras()
 
 void frmConfigImpresion::AvisarSinImpresora()
 {
-    MsgBox::Mostrar(T(QStringLiteral("No hay impresora seleccionada."), QStringLiteral("No printer selected.")),
-                    MsgBox::Information, T(QStringLiteral("Imprimir"), QStringLiteral("Print")), this);
+    QString texto = T(QStringLiteral("No hay impresora seleccionada."), QStringLiteral("No printer selected."));
+    // An empty list because the print system does not answer says so.
+    if (cboImpresora_->count() == 0) {
+        const QString motivo = ColaCUPS::MotivoSinServicio();
+        if (!motivo.isEmpty())
+            texto += QStringLiteral("\r\n") +
+                     T(QStringLiteral("No se puede acceder a ninguna impresora: "),
+                       QStringLiteral("No printer can be reached: ")) +
+                     motivo;
+    }
+    MsgBox::Mostrar(texto, MsgBox::Information, T(QStringLiteral("Imprimir"), QStringLiteral("Print")), this);
 }
 
 QString frmConfigImpresion::ImpresoraSeleccionada() const

@@ -1,11 +1,13 @@
 #include "output/impresion.h"
 
 #include "output/conversionicc.h"
+#include "output/cups.h"
 #include "output/dcimpresora.h"
 #include "platform/numbers.h"
 
 #include <cmath>
 #include <memory>
+#include <exception>
 #include <new>
 
 namespace modImpresion {
@@ -26,6 +28,13 @@ bool APixeles(double cm, int32_t dpi, int32_t &px)
 }
 
 } // namespace
+
+QString TextoConMotivo(const QString &texto, const QString &motivo)
+{
+    const QString m = motivo.trimmed();
+    if (m.isEmpty()) return texto;
+    return texto + u' ' + m + (m.endsWith(u'.') || m.endsWith(u')') ? QString() : QStringLiteral("."));
+}
 
 QString TextoErrorImpresion(int32_t codigo)
 {
@@ -88,7 +97,8 @@ int32_t ImprimirImagen(const QImage *imagen, int32_t anchoPx, int32_t altoPx, QW
     try {
         dc = CrearDCImpresora(nombre);
         if (!dc) {
-            msgError = QStringLiteral("No se pudo crear el contexto de impresion.");
+            msgError = TextoConMotivo(QStringLiteral("No se pudo crear el contexto de impresion."),
+                                      ColaCUPS::MotivoCola(nombre));
             return -1;
         }
         if (modoColor == 1 || modoColor == 2) dc->DesactivarICM();
@@ -123,9 +133,13 @@ int32_t ImprimirImagen(const QImage *imagen, int32_t anchoPx, int32_t altoPx, QW
         if (!dc->TerminarDocumento()) throw int32_t(6109);
         return 1;
     } catch (int32_t codigo) {
-        msgError = TextoErrorImpresion(codigo);
+        msgError = TextoConMotivo(TextoErrorImpresion(codigo), dc ? dc->Motivo() : QString());
     } catch (const std::bad_alloc &) {
         msgError = TextoErrorImpresion(6103);
+    } catch (const std::exception &e) {
+        msgError = TextoConMotivo(QStringLiteral("Error inesperado al imprimir."), QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        msgError = QStringLiteral("Error inesperado al imprimir.");
     }
     if (dc) dc->AbortarDocumento();
     return -1;

@@ -17,9 +17,10 @@
 //   each copy is a page of its own in the one document.
 // - Size: anchoCm x altoCm, turned into device pixels at the printer's
 //   resolution with 0.393700787 inches per centimetre and rounded with ties
-//   to even. Position: centred on the printable area (the halves truncated),
-//   or xCm, yCm from its top-left corner (not the paper's); negative offsets
-//   become 0; what lies beyond the printable area is clipped by the device.
+//   to even. Position: centred on the sheet (the halves truncated), or xCm,
+//   yCm from the paper's top-left corner, where the set-up's preview puts
+//   it; negative offsets become 0; what falls in the device's unprintable
+//   margin or beyond the sheet is clipped by the device.
 // - modoColor: 0 leaves colour to the printer's driver; 1 converts the
 //   picture first (see conversionicc.h: perfilOrigen, perfilImpresora,
 //   indiceIntento, compensarPuntoNegro) and 2 sends it as it is; with 1 and 2
@@ -30,9 +31,12 @@
 // - Checks, in order: printer name, picture, dimensions (also larger than
 //   the picture), device context, device capabilities (6101), size and
 //   position (6102: below one pixel, not finite or beyond the device's
-//   range), conversion; then the document (6105 to 6109). A failure before
-//   the document starts queues nothing; a failure after it drops the whole
-//   document. Nothing the call creates outlives it.
+//   range), conversion; then the document (6105 to 6109). Where CUPS or the
+//   system gave a reason (the queue gone or refusing jobs, the temporary
+//   folder full), it follows the text. Any other failure inside also returns
+//   -1 with a text. A failure before the document starts queues nothing; a
+//   failure after it drops the whole document. Nothing the call creates
+//   outlives it.
 // - Runs on the GUI thread, synchronously; one job at a time.
 
 #include <QImage>
@@ -52,17 +56,22 @@ int32_t ImprimirImagen(const QImage *imagen, int32_t anchoPx, int32_t altoPx, QW
 // Inches per centimetre, as the program has always printed (not 1/2.54).
 inline constexpr double kPulgadasPorCm = 0.393700787;
 
-// The picture's rectangle on the printable area, in device pixels.
+// The picture's rectangle on the sheet, in device pixels.
 struct Colocacion {
     int32_t x = 0, y = 0, ancho = 0, alto = 0;
 };
-// Size and position for a print request on a device with that printable
-// area and resolution; 0, or 6102 when the size is below one pixel or a
+// Size and position for a print request on a sheet of horzRes x vertRes
+// device pixels at that resolution; 0, or 6102 when the size is below one pixel or a
 // value is not finite or beyond the device's range.
 int32_t CalcularColocacion(double anchoCm, double altoCm, bool centrar, double xCm, double yCm, int32_t horzRes,
                            int32_t vertRes, int32_t dpiX, int32_t dpiY, Colocacion &c);
 
 // The text of a print error 6101..6109 ("" for any other number).
 QString TextoErrorImpresion(int32_t codigo);
+
+// A failure's text followed by its reason as a sentence of its own
+// ("No se pudo cerrar el documento de impresion. No queda espacio en el
+// disco."); the text alone when there is no reason.
+QString TextoConMotivo(const QString &texto, const QString &motivo);
 
 } // namespace modImpresion

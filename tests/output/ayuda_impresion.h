@@ -48,6 +48,62 @@ inline cmsHPROFILE PerfilAncho(bool deImpresora = false)
     return p;
 }
 
+// A printer profile of tables (Lab connection space) whose perceptual
+// tables lead to sRGB and whose colorimetric ones to the wide space: every
+// intent gives other pixels.
+inline cmsHPROFILE PerfilDeTablas()
+{
+    cmsHPROFILE p = cmsCreateProfilePlaceholder(nullptr);
+    cmsSetProfileVersion(p, 4.3);
+    cmsSetDeviceClass(p, cmsSigOutputClass);
+    cmsSetColorSpace(p, cmsSigRgbData);
+    cmsSetPCS(p, cmsSigLabData);
+    cmsWriteTag(p, cmsSigMediaWhitePointTag, cmsD50_XYZ());
+    cmsHPROFILE lab = cmsCreateLab4Profile(nullptr), srgb = cmsCreate_sRGBProfile(), ancho = PerfilAncho();
+    // A 17-point table sampled from Little CMS's transform between the two,
+    // between identity curves (the form the file's tables take).
+    const auto tabla = [](cmsHPROFILE de, cmsUInt32Number fde, cmsHPROFILE a, cmsUInt32Number fa) {
+        cmsHTRANSFORM t = cmsCreateTransform(de, fde, a, fa, INTENT_RELATIVE_COLORIMETRIC, cmsFLAGS_NOCACHE);
+        cmsPipeline *lut = cmsPipelineAlloc(nullptr, 3, 3);
+        cmsStage *clut = cmsStageAllocCLut16bit(nullptr, 17, 3, 3, nullptr);
+        cmsStageSampleCLut16bit(
+            clut, [](const cmsUInt16Number in[], cmsUInt16Number out[], void *t) -> cmsInt32Number {
+                cmsDoTransform(static_cast<cmsHTRANSFORM>(t), in, out, 1);
+                return 1;
+            },
+            t, 0);
+        cmsPipelineInsertStage(lut, cmsAT_END, cmsStageAllocToneCurves(nullptr, 3, nullptr));
+        cmsPipelineInsertStage(lut, cmsAT_END, clut);
+        cmsPipelineInsertStage(lut, cmsAT_END, cmsStageAllocToneCurves(nullptr, 3, nullptr));
+        cmsDeleteTransform(t);
+        return lut;
+    };
+    cmsPipeline *aLab = tabla(srgb, TYPE_RGB_16, lab, TYPE_Lab_16), *aSrgb = tabla(lab, TYPE_Lab_16, srgb, TYPE_RGB_16),
+                *aAncho = tabla(lab, TYPE_Lab_16, ancho, TYPE_RGB_16);
+    cmsWriteTag(p, cmsSigAToB0Tag, aLab);
+    cmsWriteTag(p, cmsSigBToA0Tag, aSrgb);
+    cmsWriteTag(p, cmsSigBToA1Tag, aAncho);
+    cmsWriteTag(p, cmsSigBToA2Tag, aSrgb);
+    for (cmsPipeline *l : {aLab, aSrgb, aAncho}) cmsPipelineFree(l);
+    for (cmsHPROFILE q : {lab, srgb, ancho}) cmsCloseProfile(q);
+    return p;
+}
+
+// A printer profile whose black is a dark grey (5 % of white): black point
+// compensation moves every dark tone.
+inline cmsHPROFILE PerfilNegroElevado()
+{
+    cmsCIExyY blanco;
+    cmsWhitePointFromTemp(&blanco, 6504);
+    const cmsCIExyYTRIPLE primarios = {{0.64, 0.33, 1}, {0.30, 0.60, 1}, {0.15, 0.06, 1}};
+    const cmsFloat64Number parametros[] = {2.2, 0.95, 0, 0, 0, 0.05, 0}; // (0.95 x)^2.2 + 0.05
+    cmsToneCurve *g = cmsBuildParametricToneCurve(nullptr, 5, parametros), *curvas[3] = {g, g, g};
+    cmsHPROFILE p = cmsCreateRGBProfile(&blanco, &primarios, curvas);
+    cmsFreeToneCurve(g);
+    cmsSetDeviceClass(p, cmsSigOutputClass);
+    return p;
+}
+
 // Little CMS's own conversion of a BGR picture, as the engine should ask for it.
 inline QImage TransformarLCMS(const QImage &bgr, const QString &de, const QString &a, int intento, bool bpc)
 {

@@ -42,7 +42,9 @@ protected:
     QTemporaryDir dir;
     const QString srgb = prueba::Guardar(cmsCreate_sRGBProfile(), dir.filePath("sRGB.icc")),
                   ancho = prueba::Guardar(prueba::PerfilAncho(), dir.filePath("ancho.icc")),
-                  papel = prueba::Guardar(prueba::PerfilAncho(true), dir.filePath("papel.icc"));
+                  papel = prueba::Guardar(prueba::PerfilAncho(true), dir.filePath("papel.icc")),
+                  tablas = prueba::Guardar(prueba::PerfilDeTablas(), dir.filePath("tablas.icc")),
+                  negro = prueba::Guardar(prueba::PerfilNegroElevado(), dir.filePath("negro.icc"));
 };
 
 } // namespace
@@ -91,6 +93,10 @@ TEST_F(Conversion, LittleCMSComoSuPropiaTransformacion)
         {dir.filePath("falta.icc"), "papel.icc", 3, false, srgb, papel, INTENT_ABSOLUTE_COLORIMETRIC},
         {"", papel, 2, true, srgb, papel, INTENT_SATURATION},
         {copia, "sRGB IEC61966-2.1", 0, true, ancho, srgb, INTENT_RELATIVE_COLORIMETRIC},
+        {"", "tablas.icc", 0, false, srgb, tablas, INTENT_RELATIVE_COLORIMETRIC},
+        {"", "tablas.icc", 1, false, srgb, tablas, INTENT_PERCEPTUAL},
+        {"", "negro.icc", 0, false, srgb, negro, INTENT_RELATIVE_COLORIMETRIC},
+        {"", "negro.icc", 0, true, srgb, negro, INTENT_RELATIVE_COLORIMETRIC},
     };
     for (const auto &c : casos) {
         QString msg = "x";
@@ -99,9 +105,11 @@ TEST_F(Conversion, LittleCMSComoSuPropiaTransformacion)
         EXPECT_EQ(prueba::Diferencia(r, prueba::TransformarLCMS(imagen, c.de, c.a, c.intento, c.bpc)), 0) << c.codigo;
     }
     EXPECT_EQ(imagen, prueba::Patron(1001, 9)); // the caller's picture is untouched
-    EXPECT_GT(prueba::Diferencia(prueba::TransformarLCMS(imagen, srgb, papel, INTENT_ABSOLUTE_COLORIMETRIC, false),
-                                 prueba::TransformarLCMS(imagen, srgb, papel, INTENT_RELATIVE_COLORIMETRIC, false)),
-              4); // so the intent really reached the engine
+    // So the intent and the compensation really reached the engine.
+    const auto lcms = [&](const QString &a, int intento, bool bpc) { return prueba::TransformarLCMS(imagen, srgb, a, intento, bpc); };
+    EXPECT_GT(prueba::Diferencia(lcms(papel, INTENT_ABSOLUTE_COLORIMETRIC, false), lcms(papel, INTENT_RELATIVE_COLORIMETRIC, false)), 4);
+    EXPECT_GT(prueba::Diferencia(lcms(tablas, INTENT_PERCEPTUAL, false), lcms(tablas, INTENT_RELATIVE_COLORIMETRIC, false)), 20);
+    EXPECT_GT(prueba::Diferencia(lcms(negro, INTENT_RELATIVE_COLORIMETRIC, true), lcms(negro, INTENT_RELATIVE_COLORIMETRIC, false)), 20);
     Archivos::Borrar(copia);
 }
 
@@ -109,7 +117,7 @@ TEST_F(Conversion, SinLittleCMSYFallos)
 {
     const QImage imagen = prueba::Patron(300, 4);
     const QString roto = dir.filePath("roto.icc"), lab = prueba::Guardar(cmsCreateLab4Profile(nullptr), dir.filePath("lab.icc")),
-                  noAbre = "No se pudieron abrir los perfiles ICC.";
+                  noAbre = "No se pudieron abrir los perfiles ICC. Perfil ilegible o dañado: ";
     Archivos::EscribirAtomico(roto, QByteArray(300, 'x'));
     const struct {
         bool lcms, bpc;
@@ -117,9 +125,9 @@ TEST_F(Conversion, SinLittleCMSYFallos)
     } casos[] = {
         {false, false, "ancho.icc", ""},
         {false, true, "ancho.icc", "La compensacion de punto negro necesita la biblioteca Little CMS (liblcms2.so.2)."},
-        {false, false, papel, noAbre}, // Qt reads no printer-class profile
-        {true, false, roto, noAbre},   // Little CMS failed: only Qt's outcome counts
-        {true, true, roto, "No se pudieron abrir los perfiles ICC con LittleCMS."},
+        {false, false, papel, noAbre + papel + "."}, // Qt reads no printer-class profile
+        {true, false, roto, noAbre + roto + "."},   // Little CMS failed: only Qt's outcome counts
+        {true, true, roto, "No se pudieron abrir los perfiles ICC con LittleCMS. Perfil ilegible o dañado: " + roto + "."},
         {true, true, lab, "No se pudo crear la transformacion ICC con LittleCMS."},
     };
     for (const auto &c : casos) {

@@ -7,6 +7,7 @@
 #include "output/ajustesimpresora.h"
 #include "output/dcimpresora.h"
 #include "output/impresion.h"
+#include "support/sistema.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +24,7 @@ TEST(Colocacion, CentimetrosAPixelesDelDispositivo)
         int32_t error, esperadoX, esperadoAncho;
     } casos[] = {
         {19, 0, true, 0, 236, 4488}, // 4488.19 px; (4961 - 4488) / 2 = 236.5 truncated
-        {25, 0, true, 0, 0, 5906},   // wider than the printable area: from its left edge
+        {25, 0, true, 0, 0, 5906},   // wider than the sheet: from its left edge
         {19, 0, false, 0, 0, 4488},  {19, 2.5, false, 0, 591, 4488}, {19, -3, false, 0, 0, 4488},
         {0.002, 0, true, 6102, 0, 0}, {-19, 0, true, 6102, 0, 0},    {nan, 0, true, 6102, 0, 0},
         {INFINITY, 0, true, 6102, 0, 0}, {1e300, 0, true, 6102, 0, 0}, {19, nan, false, 6102, 0, 0},
@@ -100,12 +101,38 @@ TEST_F(Impresion, ComprobacionesYFallosNoDejanDocumento)
     }
     FijarFalloDC(OperacionDC::Dibujar, 0);
     FijarSalidaPDF(QString()); // the real queues: none has this name
-    EXPECT_EQ(Imprimir(&imagen, 1001, "halvora-no-existe", 1, 19), -1);
-    EXPECT_EQ(msg, "No se pudo crear el contexto de impresion.");
+    EXPECT_EQ(Imprimir(&imagen, 1001, "halvora-no-existe", 1, 19), -1); // CUPS says why
+    EXPECT_TRUE(msg.startsWith("No se pudo crear el contexto de impresion. La impresora ya no existe")) << msg.toStdString();
     FijarSalidaPDF(pdf);
     QFile::remove(srgb);
     QFile::remove(ancho);
     EXPECT_EQ(Imprimir(&imagen, 1001, "prueba", 1, 19, 1), -1); // a failed conversion starts no document
     EXPECT_EQ(msg, "No se encontro el perfil de impresora.");
     EXPECT_FALSE(QFile::exists(pdf));
+}
+
+TEST_F(Impresion, TodoFalloDevuelveMenosUnoConSuMotivo)
+{
+    // An unforeseen failure inside the job is a failure with a text too.
+    FijarFalloDC(OperacionDC::Dibujar, 2, true);
+    EXPECT_EQ(Imprimir(&imagen, 1001, "prueba", 3, 19), -1);
+    EXPECT_EQ(msg.toStdString(), "Error inesperado al imprimir. fallo simulado del dispositivo.");
+    FijarFalloDC(OperacionDC::Dibujar, 0);
+
+    // The temporary folder fills while the document is written: the
+    // system's reason, and no cut-off document passed on as printed.
+    QDir().mkpath(dir.filePath("tmp"));
+    DiscoPequeno disco(dir.filePath("tmp"), 256);
+    if (!disco.motivo.isEmpty()) GTEST_SKIP() << disco.motivo.toStdString();
+    const QByteArray tmpdir = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(disco.carpeta));
+    disco.Llenar();
+    const QImage grande = prueba::Patron(1500, 1000); // far more than the room left
+    const int32_t r = ImprimirImagen(&grande, 1500, 1000, nullptr, "Imagen procesada", "prueba", 1, 19, 12, true, 0, 0, msg, 2,
+                                     "", "", 0, false);
+    qputenv("TMPDIR", tmpdir);
+    EXPECT_EQ(r, -1);
+    EXPECT_EQ(msg.toStdString(), "No se pudo cerrar el documento de impresion. No queda espacio en el disco.");
+    EXPECT_FALSE(QFile::exists(pdf));
+    EXPECT_EQ(QDir(disco.carpeta).entryList(QDir::Files | QDir::Hidden), QStringList{".relleno"});
 }

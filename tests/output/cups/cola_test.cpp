@@ -14,7 +14,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QPrintDialog>
+#include <QProcess>
 #include <QTimer>
+
+#include <functional>
 
 using namespace modImpresion;
 
@@ -34,23 +37,41 @@ TEST_F(Cola, CopiasPixelesLugarYGestionDeColor)
 {
     QTemporaryDir dir;
     const QString perfil = prueba::Guardar(prueba::PerfilAncho(), dir.filePath("ancho.icc"));
+    const QString cola = " HALVORA-pdf "; // any letter case, blanks trimmed
+    // Placed from the paper's edge in both orientations, centred on the sheet.
+    const struct {
+        bool apaisado, centrado;
+        double x, y;
+    } lugares[] = {{false, false, 1, 2}, {true, true, 0, 0}, {true, false, 3, 4}};
     for (const int16_t modo : {0, 1, 2}) {
+        const auto &l = lugares[modo];
+        DevModeGuardado = DevMode();
+        if (l.apaisado) { // kept settings of the queue, under another letter case
+            std::unique_ptr<DCImpresora> dc = CrearDCImpresora(cola.trimmed());
+            ASSERT_TRUE(dc);
+            dc->Printer().setPageOrientation(QPageLayout::Landscape);
+            DevModeGuardado = {true, cola.trimmed().toUpper(), LeerAjustes(dc->Printer())};
+        }
         const int16_t copias = std::array<int16_t, 3>{-3, 0, 3}[modo]; // at least one
         const QString titulo = "Prueba " + QString::number(modo);
         const QList<int> antes = ColaPDF::Trabajos();
-        // 1 cm and 2 cm from the printable area's corner, 10 cm wide.
-        const int32_t r = ImprimirImagen(&imagen, 1001, 30, nullptr, titulo, " HALVORA-pdf ", copias, 10, 10 * 30 / 1001.0, false, 1, 2,
-                                         msg, modo, "", perfil, 0, false);
+        const int32_t r = ImprimirImagen(&imagen, 1001, 30, nullptr, titulo, cola, copias, 10, 10 * 30 / 1001.0, l.centrado,
+                                         l.x, l.y, msg, modo, "", perfil, 0, false);
+        DevModeGuardado = DevMode();
         ASSERT_EQ(r, 1) << msg.toStdString();
         int id = 0;
         const QString pdf = ColaPDF::NuevoPDF(antes, titulo, &id);
         ASSERT_FALSE(pdf.isEmpty());
         EXPECT_EQ(ColaPDF::Atributo(id, "cm-calibration").toStdString(), modo ? "true" : ""); // colour management off in modes 1 and 2 only
+        EXPECT_EQ(ColaPDF::Atributo(id, "landscape").toStdString(), l.apaisado ? "true" : "") << modo;
         const QList<QImage> imagenes = ColaPDF::Imagenes(pdf); // one page, one picture per copy
         EXPECT_EQ((std::pair{ColaPDF::Paginas(pdf), int(imagenes.size())}), (std::pair{std::max<int>(copias, 1), std::max<int>(copias, 1)}));
         const QImage esperada = modo == 1 ? prueba::TransformarLCMS(imagen, RutaPerfilSRGB(), perfil, 1, false) : imagen;
         for (const QImage &i : imagenes) EXPECT_EQ(prueba::Diferencia(i, esperada), 0) << modo;
-        EXPECT_LE(ColaPDF::Desvio(pdf, 10, 10 * 30 / 1001.0, false, 1, 2), 1.0) << modo;
+        EXPECT_LE(ColaPDF::Desvio(pdf, 10, 10 * 30 / 1001.0, l.centrado, l.x, l.y,
+                                  l.apaisado ? ColaPDF::Giro::Antihorario : ColaPDF::Giro::Ninguno),
+                  1.0)
+            << modo;
     }
 }
 
@@ -61,6 +82,27 @@ TEST_F(Cola, FalloEnLaSegundaCopiaNoDejaNadaEnCola)
     EXPECT_EQ(ImprimirImagen(&imagen, 1001, 30, nullptr, "Prueba", ColaPDF::kCola, 3, 10, 1, true, 0, 0, msg, 2, "", "", 0, false), -1);
     EXPECT_EQ(msg, "No se pudo enviar la imagen a la impresora.");
     EXPECT_EQ(ColaPDF::Trabajos(), antes);
+    EXPECT_EQ(QDir(QDir::tempPath()).entryList({"zolv_impresion_*"}), QStringList());
+}
+
+TEST_F(Cola, ColaQueRechazaTrabajosDiceQueNoLosAcepta)
+{
+    // A queue of this test's own, refusing jobs, gone afterwards.
+    const QString nombre = QStringLiteral("halvora-rechaza-%1").arg(QCoreApplication::applicationPid());
+    const auto ejecutar = [](const QString &programa, const QStringList &args) {
+        QProcess p;
+        p.start(programa, args);
+        return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    };
+    ASSERT_TRUE(ejecutar("lpadmin", {"-p", nombre, "-E", "-v", "cups-pdf:/"}));
+    const struct Quitar {
+        std::function<void()> f;
+        ~Quitar() { f(); }
+    } quitar{[&] { ejecutar("lpadmin", {"-x", nombre}); }};
+    ASSERT_TRUE(ejecutar("cupsreject", {nombre}));
+    EXPECT_EQ(ImprimirImagen(&imagen, 1001, 30, nullptr, "Prueba", nombre, 1, 10, 1, true, 0, 0, msg, 2, "", "", 0, false), -1);
+    EXPECT_TRUE(msg.startsWith("No se pudo cerrar el documento de impresion. La impresora no acepta trabajos"))
+        << msg.toStdString();
     EXPECT_EQ(QDir(QDir::tempPath()).entryList({"zolv_impresion_*"}), QStringList());
 }
 
@@ -79,4 +121,3 @@ TEST_F(Cola, DialogoDelDriverGuardaLosAjustes)
     EXPECT_TRUE(AjustesGuardadosDe(ColaPDF::kCola));
     DevModeGuardado = DevMode();
 }
-

@@ -26,6 +26,8 @@
 #include <QTest>
 #include <functional>
 
+#include <cups/cups.h>
+
 namespace {
 
 constexpr double kRel = 1210.0 / 1200.0;
@@ -235,6 +237,27 @@ TEST_F(DialogoImpresion, PosicionManualNormalizadoresYSinImpresora)
     EXPECT_FALSE(PedirConfiguracionImpresion(nullptr, 19.0, kRel, QString(), nullptr, p));
     EXPECT_EQ(p.copias, -5);
     EXPECT_EQ(Ventanas::Buscar(QStringLiteral("frmConfigImpresion")), nullptr);
+}
+
+TEST_F(DialogoImpresion, SinSistemaDeImpresionLoDice)
+{
+    // The real list, from a print server that is not there.
+    frmConfigImpresion::FijarListaImpresoras(std::nullopt);
+    cupsSetServer(QFile::encodeName(dir.filePath("no-hay-cups.sock")).constData());
+    Dentro([&] {
+        EXPECT_EQ(Lista("cboImpresora")->count(), 0);
+        C<QPushButton>("cmdOK")->click();
+        ASSERT_EQ(cajas.llamadas.size(), 1);
+        EXPECT_TRUE(cajas.llamadas[0].texto.startsWith(
+            QStringLiteral("No hay impresora seleccionada.\r\nNo se puede acceder a ninguna impresora: ")))
+            << cajas.llamadas[0].texto.toStdString();
+        EXPECT_TRUE(d->isVisible());
+        C<QPushButton>("cmdCancelar")->click();
+    });
+    PeticionImpresion p;
+    const bool aceptado = PedirConfiguracionImpresion(nullptr, 19.0, kRel, QString(), nullptr, p);
+    cupsSetServer(nullptr);
+    EXPECT_FALSE(aceptado);
 }
 
 TEST_F(DialogoImpresion, ElegirArrastrarEImprimir)
