@@ -3,6 +3,7 @@
 #include "app/acercade.h"
 #include "app/appstate.h"
 #include "app/idioma.h"
+#include "imaging/cargar.h"
 #include "platform/files.h"
 #include "platform/msgbox.h"
 
@@ -218,26 +219,29 @@ void MDIForm1::DescargarTodas()
         if (p && p.data() != this) DescargarVentana(p.data());
 }
 
+void MDIForm1::Terminar(bool ocultar)
+{
+    saliendo_ = true;
+    DescargarTodas();
+    if (ocultar) hide();
+    // The copy of the sample's embedded profile lives only as long as the run.
+    modImage::BorrarPerfilICCTemporal();
+    if (FinPrograma) FinPrograma();
+}
+
 void MDIForm1::mnuSalir_Click()
 {
     if (MsgBox::Mostrar(T(QStringLiteral("¿Desea salir de la aplicación?"), QStringLiteral("Do you want to exit the application?")),
                         MsgBox::YesNo | MsgBox::Question | MsgBox::DefaultButton2,
                         T(QStringLiteral("Salir"), QStringLiteral("Exit")), this) != MsgBox::Yes)
         return;
-    saliendo_ = true;
-    DescargarTodas();
-    hide();
-    if (FinPrograma) FinPrograma();
+    Terminar(true);
 }
 
 void MDIForm1::closeEvent(QCloseEvent *e)
 {
     // The close box asks nothing: every window goes and the program ends.
-    if (!saliendo_) {
-        saliendo_ = true;
-        DescargarTodas();
-        if (FinPrograma) FinPrograma();
-    }
+    if (!saliendo_) Terminar(false);
     e->accept();
 }
 

@@ -69,7 +69,7 @@ void Describir(FIBITMAP *dib, Descripcion &d)
 
 } // namespace
 
-bool GuardarImagenProcesada(const QString &ruta, int fif, int flags)
+bool GuardarImagenProcesada(const QString &ruta, int fif, int flags, const QString &titulo)
 {
     if (!HayMuestra || AnchoMuestra < 1 || AltoMuestra < 1) return false;
     const int64_t paso = PasoMuestra;
@@ -88,7 +88,7 @@ bool GuardarImagenProcesada(const QString &ruta, int fif, int flags)
     Mapa mapa;
     mapa.dib = BitmapSalida(AnchoMuestra, AltoMuestra).release();
     if (!mapa.dib || static_cast<int64_t>(FreeImage_GetPitch(mapa.dib)) != paso || !FreeImage_GetBits(mapa.dib)) {
-        MsgBox::Mostrar(QStringLiteral("Error: no se pudo reservar memoria para guardar."), MsgBox::Exclamation);
+        MsgBox::Mostrar(QStringLiteral("Error: no se pudo reservar memoria para guardar."), MsgBox::Exclamation, titulo);
         return false;
     }
     Describir(mapa.dib, descripcion);
@@ -104,7 +104,7 @@ bool GuardarImagenProcesada(const QString &ruta, int fif, int flags)
     if (!ok) {
         MsgBox::Mostrar(QStringLiteral("Error al guardar la imagen en:") + QStringLiteral("\r\n") + ruta +
                             QStringLiteral("\r\n") + motivo,
-                        MsgBox::Exclamation);
+                        MsgBox::Exclamation, titulo);
         return false;
     }
     ActualizarProgreso(100, QStringLiteral("Guardado."));

@@ -12,8 +12,10 @@
 namespace modImage {
 
 // True when the file was written. False without a sample (nothing shown) or
-// after one exclamation box with the reason. The tables and output flags are
-// taken once at the start; the sample buffers are never written.
-bool GuardarImagenProcesada(const QString &ruta, int fif, int flags);
+// after one exclamation box with the reason, titled titulo (the print's
+// temporary bitmap is "Imprimir"; the save's box has none). The tables and
+// output flags are taken once at the start; the sample buffers are never
+// written.
+bool GuardarImagenProcesada(const QString &ruta, int fif, int flags, const QString &titulo = QString());
 
 } // namespace modImage

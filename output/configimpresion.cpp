@@ -32,6 +32,9 @@ double TextoACm(const QString &texto, double factor)
 {
     QString t = texto;
     t.replace(QLatin1Char(','), QLatin1Char('.'));
+    // The separator the boxes are written with ("٫" in Arabic and Persian).
+    const QString punto = QLocale().decimalPoint();
+    if (punto != QLatin1String(".")) t.replace(punto, QStringLiteral("."));
     double v = NumeroInicial(t);
     if (!(v > 0)) return 0.0;
     v *= factor;
@@ -39,12 +42,15 @@ double TextoACm(const QString &texto, double factor)
 }
 
 namespace {
+// ASCII digits whatever the locale (the boxes read no others), with the
+// locale's decimal separator.
 QString Formato(double valor, int decimales)
 {
-    QLocale local;
-    local.setNumberOptions(local.numberOptions() | QLocale::OmitGroupSeparator);
     if (valor == 0) valor = 0.0; // never "-0.00"
-    return local.toString(valor, 'f', decimales);
+    QString t = QString::number(valor, 'f', decimales);
+    const QString punto = QLocale().decimalPoint();
+    if (punto != QLatin1String(".")) t.replace(QLatin1Char('.'), punto);
+    return t;
 }
 } // namespace
 

@@ -30,11 +30,13 @@ double NumeroInicial(const QString &texto);
 // The copies box: the leading number rounded (ties to even), then 1..999.
 int LeerCopias(const QString &texto);
 
-// A measurement box in centimetres: ',' or '.' as the decimal separator,
-// negative, unreadable, not finite or absurd reads as 0; times factor.
+// A measurement box in centimetres: ',', '.' or the locale's separator as
+// the decimal separator, negative, unreadable, not finite or absurd reads
+// as 0; times factor.
 double TextoACm(const QString &texto, double factor);
 
-// "0.00" and "0.0" with the regional decimal separator, no grouping.
+// "0.00" and "0.0" with the regional decimal separator, no grouping, and
+// ASCII digits in every locale ("19٫00" in Arabic, never "١٩٫٠٠").
 QString FormatoMedida(double valor);
 QString FormatoUnDecimal(double valor);
 

@@ -43,9 +43,18 @@ TEST(ConfigImpresion, TextosDeLasCajas)
     EXPECT_EQ(QStringList({FormatoMedida(19), FormatoMedida(19 * kRel), FormatoMedida(1234567), FormatoMedida(-0.0),
                            FormatoUnDecimal(29.7)}),
               QStringList({"19.00", "19.16", "1234567.00", "0.00", "29.7"}));
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    EXPECT_EQ(FormatoMedida(1234.5), QStringLiteral("1234,50"));
-    EXPECT_DOUBLE_EQ(TextoACm(FormatoMedida(1234.5), 1), 1234.5);
+    // The locale gives the separator only: the digits stay ASCII, so every
+    // box reads back what was written into it.
+    const struct {
+        const char *locale, *dos, *uno;
+    } locales[] = {{"de_DE", "1234,50", "19,2"}, {"ar_EG", "1234٫50", "19٫2"}, {"fa_IR", "1234٫50", "19٫2"}};
+    for (const auto &l : locales) {
+        QLocale::setDefault(QLocale(QString::fromLatin1(l.locale)));
+        EXPECT_EQ((std::pair{FormatoMedida(1234.5).toStdString(), FormatoUnDecimal(19 * kRel).toStdString()}),
+                  (std::pair{std::string(l.dos), std::string(l.uno)})) << l.locale;
+        EXPECT_DOUBLE_EQ(TextoACm(FormatoMedida(1234.5), 1), 1234.5) << l.locale;
+        EXPECT_DOUBLE_EQ(TextoACm("2,5", 2.54) + TextoACm("2.5", 1), 2.5 * 3.54) << l.locale;
+    }
     QLocale::setDefault(QLocale::c());
 }
 

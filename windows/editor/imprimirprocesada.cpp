@@ -91,8 +91,9 @@ void frmEditarAplicarCurva::ImprimirImagenProcesada()
             return;
         }
         MostrarProgreso(QStringLiteral("Aplicando curva a imagen completa..."));
-        // The same writer as Save: BMP, no flags. It reports its own failures.
-        const bool ok = modImage::GuardarImagenProcesada(temporal.Ruta(), 0, 0);
+        // The same writer as Save: BMP, no flags. It reports its own failures,
+        // under this command's title.
+        const bool ok = modImage::GuardarImagenProcesada(temporal.Ruta(), 0, 0, kTitulo);
         CerrarProgreso();
         if (!ok) return;
 

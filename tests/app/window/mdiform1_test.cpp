@@ -2,8 +2,10 @@
 #include "app/appstate.h"
 #include "app/idioma.h"
 #include "app/mdiform1.h"
+#include "imaging/cargar.h"
 #include "platform/files.h"
 #include "platform/settings.h"
+#include "support/imagen.h"
 #include "support/scripted.h"
 #include "support/sistema.h"
 
@@ -103,6 +105,30 @@ TEST_F(MainWindowTest, SalirPreguntaYNoCierraConNo)
     cajas.Responder(MsgBox::Yes);
     m.mnuSalir_Click();
     EXPECT_TRUE(fin == 1 && !modAppState::FormularioCargado(QStringLiteral("frmAcercaDe")));
+}
+
+TEST_F(MainWindowTest, LaCopiaDelPerfilSeBorraAlTerminar)
+{
+    CajasGuionadas cajas;
+    cajas.Responder(MsgBox::Yes);
+    // Either way out: the Exit menu, the close box.
+    for (const bool menu : {true, false}) {
+        MDIForm1 m;
+        int fin = 0;
+        m.FinPrograma = [&fin] { ++fin; };
+        m.show();
+        FIBITMAP *b = prueba::Color24(5, 3, [](int x, int y) { return uint32_t(x * 40 + y); });
+        prueba::Incrustar(b, prueba::PerfilDesc("Perfil"));
+        modImage::CargarMuestra(prueba::Guardar(b, FIF_TIFF, "muestra.tif"), nullptr);
+        const QString copia = modImage::RutaPerfilICCTemp();
+        ASSERT_TRUE(!copia.isEmpty() && QFile::exists(copia));
+        if (menu)
+            m.mnuSalir_Click();
+        else
+            m.close();
+        EXPECT_EQ((std::tuple{fin, QFile::exists(copia), modImage::RutaPerfilICCTemp()}), (std::tuple{1, false, QString()})) << menu;
+        EXPECT_EQ(prueba::Temporales("zolv_icc_"), QStringList()) << menu;
+    }
 }
 
 TEST_F(MainWindowTest, VentanasUnicasYAcercaDe)

@@ -20,6 +20,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -237,6 +238,27 @@ TEST_F(DialogoImpresion, PosicionManualNormalizadoresYSinImpresora)
     EXPECT_FALSE(PedirConfiguracionImpresion(nullptr, 19.0, kRel, QString(), nullptr, p));
     EXPECT_EQ(p.copias, -5);
     EXPECT_EQ(Ventanas::Buscar(QStringLiteral("frmConfigImpresion")), nullptr);
+}
+
+TEST_F(DialogoImpresion, CifrasDeCualquierLocaleSeLeenDeVuelta)
+{
+    // Persian writes native digits: the boxes get ASCII ones with its separator.
+    QLocale::setDefault(QLocale(QStringLiteral("fa_IR")));
+    PeticionImpresion p;
+    Dentro([&] {
+        EXPECT_EQ(Cajas({"txtAncho", "txtMargenArr", "txtPapelAncho"}), QStringList({"19٫00", "2٫00", "21٫00"}));
+        C<QRadioButton>("optManual")->click();
+        Teclear("txtPosX", "3");
+        Teclear("txtPosY", "4", true);
+        Lista("cboUnidades")->setCurrentIndex(1);
+        EXPECT_EQ(Cajas({"txtAncho", "txtPosX", "txtPosY", "txtMargenDer"}), QStringList({"7٫48", "1٫18", "1٫57", "0٫00"}));
+        Lista("cboUnidades")->setCurrentIndex(0);
+        EXPECT_EQ(Etiqueta("lblInfoCarta"), QStringLiteral("Carta: 19٫00 x 19٫16 cm   Posición  X: 3٫00 cm   Y: 3٫99 cm"));
+        C<QPushButton>("cmdOK")->click();
+    });
+    EXPECT_TRUE(PedirConfiguracionImpresion(nullptr, 19.0, kRel, QString(), nullptr, p));
+    QLocale::setDefault(QLocale::c());
+    EXPECT_EQ((std::tuple{p.anchoCm, p.xCm, p.yCm, p.centrado}), (std::tuple{19.0, 3.0, 3.99, false}));
 }
 
 TEST_F(DialogoImpresion, SinSistemaDeImpresionLoDice)

@@ -13,6 +13,7 @@
 #include "platform/progress.h"
 #include "support/colapdf.h"
 #include "support/imagen.h"
+#include "support/sistema.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -120,6 +121,28 @@ TEST_F(ImprimirProcesada, FailuresSayWhyAndLeaveNoFileAndNoJob)
         EXPECT_EQ(Temporales(), temporales) << c.aviso;
         EXPECT_EQ(ColaPDF::Trabajos(), trabajos) << c.aviso;
     }
+    EXPECT_FALSE(GuardaOcupado::Activo());
+}
+
+TEST_F(ImprimirProcesada, AFullTemporaryFolderIsReportedUnderItsTitleWithTheReason)
+{
+    CargarMuestraConPerfil();
+    C<QCheckBox>("chkInvertirTonos")->click();
+    QDir().mkpath(dir.filePath(QStringLiteral("tmp")));
+    DiscoPequeno disco(dir.filePath(QStringLiteral("tmp")), 64);
+    if (!disco.motivo.isEmpty()) GTEST_SKIP() << disco.motivo.toStdString();
+    const QByteArray tmpdir = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(disco.carpeta));
+    disco.Llenar();
+    cajas.llamadas.clear();
+    Boton("cmdImprimirImagenCurva")->click();
+    qputenv("TMPDIR", tmpdir);
+    ASSERT_EQ(cajas.llamadas.size(), 1);
+    EXPECT_EQ(cajas.llamadas[0].titulo.toStdString(), "Imprimir");
+    EXPECT_EQ(cajas.llamadas[0].Icono(), int(MsgBox::Exclamation)); // the save's own box
+    EXPECT_TRUE(cajas.llamadas[0].texto.endsWith(QStringLiteral("No queda espacio en el disco"))) << cajas.llamadas[0].texto.toStdString();
+    EXPECT_EQ(QDir(disco.carpeta).entryList(QDir::Files | QDir::Hidden), QStringList{".relleno"});
+    EXPECT_EQ(Ventanas::Buscar(QStringLiteral("frmProgresoCarga")), nullptr);
     EXPECT_FALSE(GuardaOcupado::Activo());
 }
 
