@@ -99,4 +99,18 @@ void ColorTexto(QWidget *w, uint32_t color)
     w->setPalette(p);
 }
 
+void Aviso(QWidget *w, bool aviso)
+{
+    if (!w) return;
+    QPalette p = w->palette();
+    const QPalette alrededor = w->parentWidget() ? w->parentWidget()->palette() : p;
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        p.setColor(g, QPalette::WindowText,
+                   aviso ? Legible(C(TextoAviso), p.color(g, QPalette::Window)) : alrededor.color(g, QPalette::WindowText));
+        p.setColor(g, QPalette::Text,
+                   aviso ? Legible(C(TextoAviso), p.color(g, QPalette::Base)) : alrededor.color(g, QPalette::Text));
+    }
+    w->setPalette(p);
+}
+
 } // namespace Estilo

@@ -11,7 +11,8 @@
 // their own), which keep the platform's normal look. No style sheets.
 //
 // Call AplicarOscuro once the window's controls exist, then Panel and
-// ColorTexto for the few controls with colours of their own.
+// ColorTexto for the few controls with colours of their own, Aviso for a
+// refused entry.
 
 #include <QColor>
 #include <cstdint>
@@ -24,6 +25,8 @@ namespace Estilo {
 constexpr uint32_t FondoOscuro = 0x202020;
 constexpr uint32_t TextoClaro = 0xE0E0E0;
 constexpr uint32_t FondoBoton = 0xC0C0C0;
+// A refused entry and what is said beside it (#E04040).
+constexpr uint32_t TextoAviso = 0x4040E0;
 
 // The least contrast a text or indicator may have against its background.
 constexpr double ContrasteMinimo = 4.5;
@@ -47,5 +50,10 @@ void Panel(QWidget *w, uint32_t fondo);
 // A text colour of the design for one control, made legible on the
 // background the control shows through.
 void ColorTexto(QWidget *w, uint32_t color);
+
+// A control's texts in the warning colour, made legible on what lies behind
+// each (a label's window, a field's own base), or (aviso false) back to the
+// colours of the window around it.
+void Aviso(QWidget *w, bool aviso);
 
 } // namespace Estilo

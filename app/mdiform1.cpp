@@ -6,6 +6,7 @@
 #include "imaging/cargar.h"
 #include "platform/files.h"
 #include "platform/msgbox.h"
+#include "platform/settings.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -219,30 +220,32 @@ void MDIForm1::DescargarTodas()
         if (p && p.data() != this) DescargarVentana(p.data());
 }
 
-void MDIForm1::Terminar(bool ocultar)
-{
-    saliendo_ = true;
-    DescargarTodas();
-    if (ocultar) hide();
-    // The copy of the sample's embedded profile lives only as long as the run.
-    modImage::BorrarPerfilICCTemporal();
-    if (FinPrograma) FinPrograma();
-}
-
 void MDIForm1::mnuSalir_Click()
 {
     if (MsgBox::Mostrar(T(QStringLiteral("¿Desea salir de la aplicación?"), QStringLiteral("Do you want to exit the application?")),
                         MsgBox::YesNo | MsgBox::Question | MsgBox::DefaultButton2,
                         T(QStringLiteral("Salir"), QStringLiteral("Exit")), this) != MsgBox::Yes)
         return;
-    Terminar(true);
+    hide();
+    Terminar();
 }
 
 void MDIForm1::closeEvent(QCloseEvent *e)
 {
     // The close box asks nothing: every window goes and the program ends.
-    if (!saliendo_) Terminar(false);
+    if (!saliendo_) Terminar();
     e->accept();
+}
+
+void MDIForm1::Terminar()
+{
+    saliendo_ = true;
+    DescargarTodas();
+    // Settings another instance kept from the store while it was busy.
+    Ajustes::GuardarPendientes();
+    // The copy of the sample's embedded profile lives only as long as the run.
+    modImage::BorrarPerfilICCTemporal();
+    if (FinPrograma) FinPrograma();
 }
 
 void MDIForm1::MostrarManual()

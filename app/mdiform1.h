@@ -61,10 +61,9 @@ private:
     void CargarFondo();
     void CrearMenus();
     void DescargarTodas();
-    // The end of the run, by either way out: every window unloaded, the
-    // frame hidden when asked, the run's temporary copies deleted, then
-    // FinPrograma.
-    void Terminar(bool ocultar);
+    // Unloads every window, writes the settings still pending, deletes the
+    // run's temporary copies and ends.
+    void Terminar();
 
     QString tituloApp_, versionApp_, copyrightApp_, webApp_, emailApp_;
     QMdiArea *area_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "curves/deshacer.h"
 #include "curves/internos.h"
+#include "curves/motor.h"
 #include "platform/files.h"
 #include "platform/msgbox.h"
 #include "platform/numbers.h"
@@ -9,7 +10,11 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cstring>
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace modEngine {
 
@@ -32,31 +37,16 @@ constexpr int64_t MaxBytesAMP = 16 * 1024 * 1024;
 
 // Everything a failed import must put back.
 struct Entrada {
-    EstadoCurvas estado;
-    uint8_t r[256], g[256], b[256];
-    int16_t canal, sel, modo;
-    int32_t version;
-    bool arrastrando;
+    EstadoMotor motor = TomarMotor();
+    int32_t version = VersionCurva;
 
-    Entrada()
-        : estado(TomarEstado()), canal(CanalActual), sel(PuntoSel), modo(ModoInterpolacion),
-          version(VersionCurva), arrastrando(Arrastrando)
-    {
-        std::memcpy(r, LutR, 256);
-        std::memcpy(g, LutG, 256);
-        std::memcpy(b, LutB, 256);
-    }
+    // The engine as on entry, less the snapshot the caller pushed just before.
     void Restaurar() const
     {
-        PonerEstado(estado);
-        std::memcpy(LutR, r, 256);
-        std::memcpy(LutG, g, 256);
-        std::memcpy(LutB, b, 256);
-        CanalActual = canal;
-        PuntoSel = sel;
-        ModoInterpolacion = modo;
+        PonerMotor(motor);
+        Deshacer();
+        PonerEstado(motor.curvas);
         VersionCurva = version;
-        Arrastrando = arrastrando;
     }
 };
 
@@ -91,25 +81,30 @@ void Instalar(const CurvasLeidas &c)
 // was there on entry (even if the caller pushed nothing), one message.
 void Fallo(const Entrada &entrada, const QString &prefijo, const ErrorCurva &e)
 {
-    Deshacer();
     entrada.Restaurar();
     MsgBox::Mostrar(prefijo + e.descripcion, MsgBox::Exclamation);
 }
 
 bool NoEncontrado(const QString &ruta)
 {
-    if (QFileInfo(ruta).isFile()) return false;
+    if (QFileInfo::exists(ruta)) return false;
     MsgBox::Mostrar(QStringLiteral("Archivo no encontrado: ") + ruta, MsgBox::Exclamation);
     return true;
 }
 
 // Reads at most 'tope' bytes of the file (or refuses a longer one when
-// 'rechazarLargo'); *longitud receives the file's length.
+// 'rechazarLargo'); *longitud receives the file's length. A folder, FIFO or
+// device is refused by what it is, without waiting on it.
 QByteArray LeerArchivo(const QString &ruta, int64_t tope, bool rechazarLargo, int64_t *longitud)
 {
-    QFile f(ruta);
-    if (!f.open(QIODevice::ReadOnly))
-        Lanzar(75, QStringLiteral("Error de acceso a la ruta o al archivo."));
+    const int fd = ::open(QFile::encodeName(ruta).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) Lanzar(75, Archivos::MotivoSistema(errno));
+    QFile f;
+    struct stat st;
+    const bool abierto = f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    if (!abierto) ::close(fd);
+    if (!abierto || ::fstat(fd, &st) != 0) Lanzar(75, QStringLiteral("Error de acceso a la ruta o al archivo."));
+    if (!S_ISREG(st.st_mode)) Lanzar(75, Archivos::MotivoNoRegular(st.st_mode));
     const int64_t tam = f.size();
     if (tam > tope && rechazarLargo) Lanzar(7, QStringLiteral("El archivo es demasiado grande."));
     const int64_t aLeer = tam < tope ? tam : tope;
@@ -291,7 +286,7 @@ bool ImportarCurvaAMPBytes(const QByteArray &datos)
         CanalActual = ch;
         RegenerarCurvaActual();
     }
-    CanalActual = entrada.canal;
+    CanalActual = entrada.motor.canal;
     ComponerLUTs();
     return true;
 }
@@ -324,28 +319,32 @@ bool ImportarCurvaAMP(const QString &ruta)
     return ImportarCurvaAMPBytes(datos);
 }
 
-QByteArray BytesACV()
+QByteArray BytesACV(const EstadoCurvas &e)
 {
     QByteArray b;
     EscribirU16BE(b, 4);
     EscribirU16BE(b, 4);
     for (int ch = 0; ch < NumCanales; ++ch) {
-        const int n = Cuenta(ch);
+        const int n = std::clamp<int>(e.NumPuntos[ch], 0, MaxPuntos);
         EscribirU16BE(b, n);
         for (int k = 0; k < n; ++k) {
-            EscribirU16BE(b, LimitarByte(PuntoY[ch][k]));
-            EscribirU16BE(b, LimitarByte(PuntoX[ch][k]));
+            EscribirU16BE(b, LimitarByte(e.PuntoY[ch][k]));
+            EscribirU16BE(b, LimitarByte(e.PuntoX[ch][k]));
         }
     }
     return b;
 }
 
-bool ExportarCurvaACV(const QString &ruta)
+QByteArray BytesACV() { return BytesACV(TomarEstado()); }
+
+bool ExportarCurvaACV(const QString &ruta, const EstadoCurvas &e)
 {
     QString error;
-    if (Archivos::EscribirAtomico(ruta, BytesACV(), &error)) return true;
+    if (Archivos::EscribirAtomico(ruta, BytesACV(e), &error)) return true;
     MsgBox::Mostrar(QStringLiteral("No se pudo exportar la curva ACV: ") + error, MsgBox::Exclamation);
     return false;
 }
+
+bool ExportarCurvaACV(const QString &ruta) { return ExportarCurvaACV(ruta, TomarEstado()); }
 
 } // namespace modEngine

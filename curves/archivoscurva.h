@@ -9,8 +9,9 @@
 //       message box themselves, pop that snapshot, leave the curve state,
 //       tables and counter exactly as on entry, and return false. A missing
 //       file is reported without popping.
-//   bool ExportarCurvaACV(ruta)
-//       Writes version 4 with the four channels' points, through a temporary
+//   bool ExportarCurvaACV(ruta), ExportarCurvaACV(ruta, estado)
+//       Writes version 4 with the four channels' points (of the curve state,
+//       or of a snapshot of it), through a temporary
 //       file renamed into place; on failure the old file stays whole, one
 //       message box is shown and the result is false (the caller then skips
 //       its success message).
@@ -20,6 +21,7 @@
 // LeerACV/LeerAMP only parse: they throw ErrorCurva and change nothing.
 
 #include "curves/curvas.h"
+#include "curves/deshacer.h"
 
 #include <QByteArray>
 #include <QString>
@@ -57,6 +59,7 @@ struct CurvasLeidas {
 bool ImportarCurvaACV(const QString &ruta);
 bool ImportarCurvaAMP(const QString &ruta);
 [[nodiscard]] bool ExportarCurvaACV(const QString &ruta);
+[[nodiscard]] bool ExportarCurvaACV(const QString &ruta, const EstadoCurvas &e);
 
 bool ImportarCurvaACVBytes(const QByteArray &datos);
 bool ImportarCurvaAMPBytes(const QByteArray &datos);
@@ -64,8 +67,9 @@ bool ImportarCurvaAMPBytes(const QByteArray &datos);
 // longitud: the file's length (reads never go past it or past datos).
 CurvasLeidas LeerACV(const QByteArray &datos, int64_t longitud);
 CurvasLeidas LeerAMP(const QByteArray &datos);
-// The bytes ExportarCurvaACV writes for the current state.
+// The bytes ExportarCurvaACV writes for the current state or a snapshot.
 QByteArray BytesACV();
+QByteArray BytesACV(const EstadoCurvas &e);
 
 // Next two bytes, high first; throws ErrorCurva past the end.
 int32_t LeerU16BE(const QByteArray &datos, int64_t &pos);

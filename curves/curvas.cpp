@@ -2,6 +2,7 @@
 
 #include "curves/deshacer.h"
 #include "curves/internos.h"
+#include "curves/traspaso.h"
 #include "platform/numbers.h"
 
 #include <cstring>
@@ -56,6 +57,8 @@ void ReiniciarCurvas()
     VersionCurva = 0;
     CurvasIniciadas = true;
     LimpiarDeshacer();
+    // A generated curve cannot be taken back past a reset.
+    CerrarTraspaso();
 }
 
 void AsegurarCurvasIniciadas()

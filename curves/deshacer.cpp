@@ -8,6 +8,12 @@ EstadoCurvas HistorialDeshacer[TamDeshacer];
 int16_t PosDeshacer = 0;
 int16_t NumDeshacer = 0;
 
+namespace {
+int32_t serie = 0;
+} // namespace
+
+int32_t SerieDeshacer() { return serie; }
+
 EstadoCurvas TomarEstado()
 {
     EstadoCurvas e;
@@ -44,6 +50,7 @@ void GuardarDeshacer(const EstadoCurvas &e)
     HistorialDeshacer[PosDeshacer] = e;
     PosDeshacer = static_cast<int16_t>((PosDeshacer + 1) % TamDeshacer);
     if (NumDeshacer < TamDeshacer) ++NumDeshacer;
+    ++serie;
 }
 
 bool Deshacer()
@@ -52,6 +59,7 @@ bool Deshacer()
     --NumDeshacer;
     PosDeshacer = static_cast<int16_t>((PosDeshacer + TamDeshacer - 1) % TamDeshacer);
     PonerEstado(HistorialDeshacer[PosDeshacer]);
+    ++serie;
     return true;
 }
 
@@ -59,6 +67,7 @@ void LimpiarDeshacer()
 {
     PosDeshacer = 0;
     NumDeshacer = 0;
+    ++serie;
 }
 
 int16_t NumeroDeshacer() { return NumDeshacer; }

@@ -11,7 +11,9 @@
 //
 // TomarEstado/PonerEstado copy a snapshot out of and into the curve state;
 // GuardarDeshacer(e) pushes a snapshot taken earlier (an edit known to have
-// changed something only after the fact).
+// changed something only after the fact). SerieDeshacer() changes with every
+// push, pop, clearing or replacement of the ring: a step taken at serie s is
+// still the newest while the serie is s.
 
 #include "curves/curvas.h"
 
@@ -36,6 +38,7 @@ void GuardarDeshacer(const EstadoCurvas &e);
 bool Deshacer();
 void LimpiarDeshacer();
 int16_t NumeroDeshacer();
+int32_t SerieDeshacer();
 
 EstadoCurvas TomarEstado();
 void PonerEstado(const EstadoCurvas &e);

@@ -52,7 +52,7 @@ QString UltimoMotivo()
     QString nuestro;
     switch (estado) {
     case IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS: nuestro = QStringLiteral("La impresora no acepta trabajos"); break;
-    case IPP_STATUS_ERROR_NOT_FOUND: nuestro = QStringLiteral("La impresora ya no existe"); break;
+    case IPP_STATUS_ERROR_NOT_FOUND: nuestro = QStringLiteral("La impresora no existe"); break;
     case IPP_STATUS_ERROR_PRINTER_IS_DEACTIVATED: nuestro = QStringLiteral("La impresora está desactivada"); break;
     case IPP_STATUS_ERROR_SERVICE_UNAVAILABLE:
     case IPP_STATUS_ERROR_INTERNAL: nuestro = QStringLiteral("No se puede contactar con el sistema de impresión"); break;

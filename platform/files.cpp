@@ -5,13 +5,19 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QTemporaryFile>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -92,20 +98,58 @@ int Resolver(const QString &ruta, QByteArray &real)
     return ELOOP;
 }
 
-// A new file, exclusively, from a template ending in "XXXXXX.tmp".
-int CrearExclusivo(QByteArray &plantilla) { return ::mkostemps(plantilla.data(), 4, O_CLOEXEC); }
+// Letters of the six-character tail of our temporary names.
+constexpr char kLetras[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+constexpr int kCola = 6;
+const QByteArray kFinTemporal = QByteArrayLiteral(".tmp");
+
+// A new file, exclusively, from a template ending in "XXXXXX.tmp": 0, or an
+// error number (EEXIST when every name tried was taken).
+int CrearExclusivo(QByteArray &plantilla, int &fd)
+{
+    const qsizetype cola = plantilla.size() - kFinTemporal.size() - kCola;
+    for (int intento = 0; intento < 100; ++intento) {
+        for (int i = 0; i < kCola; ++i)
+            plantilla[cola + i] = kLetras[QRandomGenerator::global()->bounded(int(sizeof kLetras) - 1)];
+        fd = ::open(plantilla.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0) return 0;
+        if (errno != EEXIST) return errno;
+    }
+    return EEXIST;
+}
+
+// Why a new file could not be made in a folder.
+QString MotivoCrear(int e, const QByteArray &carpeta)
+{
+    if (e == EEXIST)
+        return QStringLiteral("No quedan nombres libres para un fichero temporal en ") + QFile::decodeName(carpeta);
+    return MotivoSistema(e);
+}
+
+// A failure in the temporary folder names it: it is not the target's disk.
+QString MotivoTemporal(int e)
+{
+    const QString carpeta = CarpetaTemporal();
+    switch (e) {
+    case ENOSPC:
+    case EDQUOT: return MotivoSistema(e) + QStringLiteral(" de la carpeta temporal ") + carpeta;
+    case EEXIST: return MotivoCrear(e, QFile::encodeName(carpeta));
+    default: return QStringLiteral("No se puede usar la carpeta temporal ") + carpeta + QStringLiteral(": ") + MotivoSistema(e);
+    }
+}
 
 // For the calls whose failure changes nothing we could do.
 void Ignorar(int) {}
 
-// Runs the writer into a fresh file and checks all it did, the data synced.
-bool Llenar(int fd, const Escritor &escribir, QString *error)
+// Runs the writer into a fresh file and checks all it did, the data synced;
+// 'motivo' turns an error number into the user's words.
+bool Llenar(int fd, const Escritor &escribir, QString *error, QString (*motivo)(int) = MotivoSistema)
 {
     Flujo s(fd);
     const bool ok = escribir(s);
-    if (s.Fallo()) return Fallo(error, s.Motivo());
+    if (s.Fallo()) return Fallo(error, s.Error() ? motivo(s.Error()) : s.Motivo());
     if (!ok) return Fallo(error, QStringLiteral("no se pudo escribir el fichero"));
-    if (::fsync(fd) != 0) return Fallo(error, MotivoSistema(errno));
+    if (::fsync(fd) != 0) return Fallo(error, motivo(errno));
     return true;
 }
 
@@ -116,45 +160,155 @@ mode_t PermisosNuevos()
     return 0666 & ~m;
 }
 
-// The folder refuses new files but the file may be written: the content is
-// made and checked in the temporary folder, room for all of it is reserved
-// in the file, then it is copied over the old bytes.
-bool EnSitio(const QByteArray &real, const struct stat &viejo, const Escritor &escribir, QString *error)
+// A file of the temporary folder, removed on every way out unless kept.
+struct Temporal {
+    QByteArray ruta;
+    Descriptor d;
+    bool conservar = false;
+    ~Temporal()
+    {
+        if (!ruta.isEmpty() && !conservar) ::unlink(ruta.constData());
+    }
+    // 0 or an error number.
+    int Crear(const QByteArray &prefijo)
+    {
+        QByteArray p = QFile::encodeName(CarpetaTemporal()) + '/' + prefijo + "XXXXXX" + kFinTemporal;
+        const int e = CrearExclusivo(p, d.fd);
+        if (e == 0) ruta = p;
+        return e;
+    }
+};
+
+// The outcome of a copy between two open files: 0, or the first error
+// number and on which side it happened.
+struct Copia {
+    int error = 0;
+    bool alLeer = false;
+};
+
+// Copies n bytes from the start of one file to the start of another.
+Copia CopiarBytes(int de, int a, off_t n)
 {
-    QByteArray plantilla = QFile::encodeName(CarpetaTemporal()) + "/zolv_escritura_XXXXXX.tmp";
-    Descriptor temp;
-    temp.fd = CrearExclusivo(plantilla);
-    if (temp.fd < 0) return Fallo(error, MotivoSistema(errno));
-    struct Borrador {
-        QByteArray ruta;
-        ~Borrador() { ::unlink(ruta.constData()); }
-    } borrar{plantilla};
-    if (!Llenar(temp.fd, escribir, error)) return false;
-    const off_t tam = ::lseek(temp.fd, 0, SEEK_END);
+    static constexpr size_t kBloque = 1 << 16;
+    std::unique_ptr<char[]> buf(new char[kBloque]);
+    for (off_t pos = 0; pos < n;) {
+        const ssize_t r = ::pread(de, buf.get(), std::min<off_t>(kBloque, n - pos), pos);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return {r < 0 ? errno : EIO, true};
+        for (ssize_t hecho = 0; hecho < r;) {
+            const ssize_t w = ::pwrite(a, buf.get() + hecho, r - hecho, pos + hecho);
+            if (w < 0 && errno == EINTR) continue;
+            if (w <= 0) return {w < 0 ? errno : EIO, false};
+            hecho += w;
+        }
+        pos += r;
+    }
+    return {};
+}
+
+// True when both files hold the same first n bytes.
+bool Iguales(int a, int b, off_t n)
+{
+    static constexpr size_t kBloque = 1 << 16;
+    std::unique_ptr<char[]> x(new char[kBloque]), y(new char[kBloque]);
+    for (off_t pos = 0; pos < n;) {
+        const size_t k = std::min<off_t>(kBloque, n - pos);
+        if (::pread(a, x.get(), k, pos) != ssize_t(k) || ::pread(b, y.get(), k, pos) != ssize_t(k) ||
+            std::memcmp(x.get(), y.get(), k) != 0)
+            return false;
+        pos += k;
+    }
+    return true;
+}
+
+// Puts the old content back into the file from its copy; 0 or an error number.
+int Reponer(int fd, int copia, off_t tam)
+{
+    const Copia c = CopiarBytes(copia, fd, tam);
+    if (c.error) return c.error;
+    if (::ftruncate(fd, tam) != 0 || ::fsync(fd) != 0) return errno;
+    return 0;
+}
+
+// The folder refuses new files but the file may be written. As careful
+// editors do: the new content is made and checked in the temporary folder,
+// and so is a copy of the old file; only then is the file written in place.
+// Any failure while writing puts the old content back from the copy; if even
+// that fails, the copy stays and the message names it.
+bool EnSitio(const QByteArray &real, const Escritor &escribir, QString *error)
+{
+    Temporal nuevo;
+    if (const int e = nuevo.Crear("zolv_escritura_")) return Fallo(error, MotivoTemporal(e));
+    if (!Llenar(nuevo.d.fd, escribir, error, MotivoTemporal)) return false;
+    const off_t tam = ::lseek(nuevo.d.fd, 0, SEEK_END);
     if (tam < 0) return Fallo(error, MotivoSistema(errno));
 
     Descriptor f;
-    f.fd = ::open(real.constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
-    if (f.fd < 0) return Fallo(error, MotivoSistema(errno));
-    if (tam > viejo.st_size) {
-        const int e = ::posix_fallocate(f.fd, 0, tam);
-        if (e != 0) {
-            // Whatever the reservation added goes; the old bytes were not touched.
-            Ignorar(::ftruncate(f.fd, viejo.st_size));
-            return Fallo(error, MotivoSistema(e));
+    f.fd = ::open(real.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+    struct stat viejo;
+    if (f.fd < 0 || ::fstat(f.fd, &viejo) != 0) return Fallo(error, MotivoSistema(errno));
+
+    // With no room for a checked copy nothing is touched.
+    Temporal copia;
+    const QByteArray nombre = real.mid(real.lastIndexOf('/') + 1).left(64);
+    if (const int e = copia.Crear("zolv_copia_" + nombre + '_')) return Fallo(error, MotivoTemporal(e));
+    Copia c = CopiarBytes(f.fd, copia.d.fd, viejo.st_size);
+    if (!c.error && ::fsync(copia.d.fd) != 0) c.error = errno;
+    if (!c.error && !Iguales(f.fd, copia.d.fd, viejo.st_size)) c = {EIO, true};
+    if (c.error)
+        return Fallo(error, QStringLiteral("No se pudo copiar el fichero antes de escribirlo: ") +
+                                (c.alLeer ? MotivoSistema(c.error) : MotivoTemporal(c.error)));
+
+    // In place: room first, then the bytes, then the length.
+    int e = tam > viejo.st_size ? ::posix_fallocate(f.fd, 0, tam) : 0;
+    if (e == 0) {
+        const Copia w = CopiarBytes(nuevo.d.fd, f.fd, tam);
+        e = w.error;
+        if (e && w.alLeer) e = EIO; // our own temporary went bad
+        if (e == 0 && ::ftruncate(f.fd, tam) != 0) e = errno;
+    }
+    if (e) {
+        const QString motivo = MotivoSistema(e);
+        if (const int r = Reponer(f.fd, copia.d.fd, viejo.st_size)) {
+            copia.conservar = true;
+            return Fallo(error, motivo + QStringLiteral(". No se pudo reponer el contenido anterior (") +
+                                    MotivoSistema(r) + QStringLiteral("): queda una copia en ") +
+                                    QFile::decodeName(copia.ruta));
         }
+        return Fallo(error, motivo + QStringLiteral(". El fichero conserva su contenido anterior."));
     }
-    Flujo destino(f.fd);
-    char buf[1 << 16];
-    for (off_t pos = 0; pos < tam;) {
-        const ssize_t n = ::pread(temp.fd, buf, sizeof buf, pos);
-        if (n <= 0) return Fallo(error, MotivoSistema(n < 0 ? errno : EIO));
-        if (!destino.Escribir(buf, n)) return Fallo(error, destino.Motivo());
-        pos += n;
+    // The new content is all in place: a failure now is the disk's word.
+    e = ::fsync(f.fd) != 0 ? errno : f.Cerrar();
+    if (e) {
+        copia.conservar = true;
+        return Fallo(error, QStringLiteral("El fichero se ha escrito, pero el disco no confirmó la escritura (") +
+                                MotivoSistema(e) + QStringLiteral("). Queda una copia del contenido anterior en ") +
+                                QFile::decodeName(copia.ruta));
     }
-    if (::ftruncate(f.fd, tam) != 0 || ::fsync(f.fd) != 0) return Fallo(error, MotivoSistema(errno));
-    if (const int e = f.Cerrar()) return Fallo(error, MotivoSistema(e));
     return true;
+}
+
+// A save killed midway leaves its hidden temporary beside the target: those
+// of this file's own naming older than an hour go with its next save.
+void BorrarRestos(const QByteArray &carpeta, const QByteArray &prefijo)
+{
+    DIR *d = ::opendir(carpeta.constData());
+    if (!d) return;
+    const time_t limite = ::time(nullptr) - 3600;
+    while (const dirent *e = ::readdir(d)) {
+        const QByteArray n(e->d_name);
+        if (n.size() != prefijo.size() + kCola + kFinTemporal.size() || !n.startsWith(prefijo) ||
+            !n.endsWith(kFinTemporal))
+            continue;
+        const QByteArray cola = n.mid(prefijo.size(), kCola);
+        if (std::any_of(cola.begin(), cola.end(), [](char ch) { return !std::isalnum(static_cast<unsigned char>(ch)); }))
+            continue;
+        const QByteArray ruta = carpeta + '/' + n;
+        struct stat st;
+        if (::lstat(ruta.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_mtime < limite)
+            ::unlink(ruta.constData());
+    }
+    ::closedir(d);
 }
 } // namespace
 
@@ -168,7 +322,10 @@ void FijarCarpetaPrograma(const QString &carpeta) { CarpetaFijada() = carpeta; }
 
 QString CarpetaTemporal()
 {
+    // Qt gives nothing for a folder that does not exist: that folder is
+    // still the one to use, and to name when it fails.
     QString t = QDir::tempPath();
+    if (t.isEmpty()) t = QDir::cleanPath(qEnvironmentVariable("TMPDIR"));
     while (t.size() > 1 && t.endsWith(u'/')) t.chop(1);
     return t;
 }
@@ -208,8 +365,23 @@ QString MotivoSistema(int e)
     case ENFILE: return QStringLiteral("Demasiados ficheros abiertos");
     case EBUSY:
     case ETXTBSY: return QStringLiteral("El fichero está en uso");
-    default: return QString::fromLocal8Bit(std::strerror(e));
+    case EEXIST: return QStringLiteral("Ya existe un fichero con ese nombre");
+    case ENXIO:
+    case ENODEV: return QStringLiteral("El dispositivo no está disponible");
+    case ESTALE:
+    case ENOTCONN:
+    case ETIMEDOUT:
+    case EHOSTDOWN:
+    case EHOSTUNREACH: return QStringLiteral("Se ha perdido la conexión con el disco de red");
+    case EOPNOTSUPP: return QStringLiteral("El sistema de ficheros no admite la operación");
+    // The C library speaks English here; the number lets the user look it up.
+    default: return QStringLiteral("Error del sistema número %1").arg(e);
     }
+}
+
+QString MotivoNoRegular(unsigned modo)
+{
+    return S_ISDIR(modo) ? MotivoSistema(EISDIR) : QStringLiteral("No es un fichero normal");
 }
 
 // ---------------------------------------------------------------- Flujo
@@ -296,22 +468,21 @@ bool EscribirSeguro(const QString &destino, const Escritor &escribir, QString *e
     struct stat viejo;
     const bool existe = ::stat(real.constData(), &viejo) == 0;
     if (!existe && errno != ENOENT) return Fallo(error, MotivoSistema(errno));
-    if (existe && S_ISDIR(viejo.st_mode)) return Fallo(error, MotivoSistema(EISDIR));
-    if (existe && !S_ISREG(viejo.st_mode)) return Fallo(error, QStringLiteral("No es un fichero normal"));
+    if (existe && !S_ISREG(viejo.st_mode)) return Fallo(error, MotivoNoRegular(viejo.st_mode));
     // A file nobody may write is refused even where the system would let
     // us (root) replace it.
+    // A read-only mount is the disk's doing, not the file's.
+    if (existe && ::access(real.constData(), W_OK) != 0 && errno == EROFS) return Fallo(error, MotivoSistema(EROFS));
     if (existe && ((viejo.st_mode & 0222) == 0 || ::access(real.constData(), W_OK) != 0))
         return Fallo(error, QStringLiteral("Permiso denegado: el fichero es de solo lectura"));
 
     const QByteArray carpeta = Carpeta(real);
-    const QByteArray nombre = real.mid(real.lastIndexOf('/') + 1);
-    QByteArray plantilla = carpeta + "/." + nombre.left(64) + ".XXXXXX.tmp";
+    const QByteArray prefijo = "." + real.mid(real.lastIndexOf('/') + 1).left(64) + ".";
+    QByteArray plantilla = carpeta + '/' + prefijo + "XXXXXX" + kFinTemporal;
     Descriptor temp;
-    temp.fd = CrearExclusivo(plantilla);
-    if (temp.fd < 0) {
-        const int e = errno;
-        if (existe && (e == EACCES || e == EPERM)) return EnSitio(real, viejo, escribir, error);
-        return Fallo(error, MotivoSistema(e));
+    if (const int e = CrearExclusivo(plantilla, temp.fd)) {
+        if (existe && (e == EACCES || e == EPERM)) return EnSitio(real, escribir, error);
+        return Fallo(error, MotivoCrear(e, carpeta));
     }
     bool ok = Llenar(temp.fd, escribir, error);
     if (ok) {
@@ -336,6 +507,7 @@ bool EscribirSeguro(const QString &destino, const Escritor &escribir, QString *e
     dir.fd = ::open(carpeta.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     // Data and name are in place already; some file systems cannot sync a folder.
     if (dir.fd >= 0) Ignorar(::fsync(dir.fd));
+    BorrarRestos(carpeta, prefijo);
     return true;
 }
 

@@ -11,10 +11,16 @@
 //     then the temporary is renamed over the target with the old file's
 //     permissions (or a new file's);
 //   - where the folder refuses new files but the file itself may be written,
-//     the content is first written and checked in the temporary folder, room
-//     for it is reserved in the file, and only then is it copied in place;
+//     the content and a copy of the old file are first written and checked
+//     in the temporary folder (no room for them: nothing is touched), then
+//     the file is written in place; a failure there puts the old content
+//     back from the copy (if even that fails, the copy stays and the message
+//     names it); a failure once the new content is all in place says so;
 //   - on any failure the temporary is removed, the old file is left exactly
-//     as it was, and the reason is the system's, in words (MotivoSistema).
+//     as it was, and the reason is the system's, in words (MotivoSistema),
+//     naming the temporary folder when the failure was there;
+//   - hidden temporaries of the same file older than an hour (a save killed
+//     midway) are removed by its next save.
 // Neither QSaveFile in this Qt nor the image library's writers report a full
 // disk on their own, which is why writers write through a Flujo.
 
@@ -45,6 +51,9 @@ bool Borrar(const QString &ruta);
 // The system's reason for an error number, as the user reads it
 // (ENOSPC: "No queda espacio en el disco").
 QString MotivoSistema(int numeroError);
+// Why a path that is no regular file (its st_mode) cannot be read or written
+// as one: a folder, a FIFO, a device.
+QString MotivoNoRegular(unsigned modo);
 
 // An open file read or written at its current position, the first failure of
 // a read, write or seek kept (later calls after a failure do nothing).

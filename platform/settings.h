@@ -6,8 +6,11 @@
 // A save never blocks: it waits a quarter of a second at most for the
 // store's lock (another instance, or a stale lock left behind), then gives
 // up and keeps the value for the session, where GetSetting finds it; it is
-// written with the next save that gets the lock. The store is replaced by
-// the program's writing rule (platform/files.h).
+// written with the next save that gets the lock, or at exit. The store is
+// replaced by the program's writing rule (platform/files.h), and only by
+// text that read back with every key as meant: a save that cannot write
+// (a full temporary folder) leaves the store as it was and keeps the value
+// for the session too.
 
 #include <QString>
 
@@ -17,6 +20,10 @@ QString GetSetting(const QString &seccion, const QString &clave, const QString &
 // True when the value reached the store. Callers that did not ask the user
 // to save anything say nothing either way.
 bool SaveSetting(const QString &seccion, const QString &clave, const QString &valor);
+
+// At exit: writes the values kept for the session, waiting up to two
+// seconds for the lock. True when nothing is left pending.
+bool GuardarPendientes();
 
 // Where the store lives (for the README and tests).
 QString RutaAlmacen();

@@ -135,7 +135,7 @@ TEST_F(ArchivosCurva, ArchivoInexistenteYExportacionFallida)
     arnes::PrepararEstado(rng);
     GuardarDeshacer();
     const arnes::Foto antes;
-    for (const QString &ruta : {dir.filePath("no-esta.acv"), dir.path()}) { // a folder is no curve file
+    for (const QString &ruta : {dir.filePath("no-esta.acv"), dir.filePath("no-esta.amp")}) {
         EXPECT_FALSE(ruta.endsWith(".acv") ? ImportarCurvaACV(ruta) : ImportarCurvaAMP(ruta));
         EXPECT_EQ(arnes::vistas.ultima.texto, "Archivo no encontrado: " + ruta);
     }

@@ -26,12 +26,13 @@ protected:
 
 TEST_F(Guardar, ConservaLaResolucionYElPerfilDeLaMuestra)
 {
-    // A 300 ppi (11811 dots per metre) Adobe RGB sample, loaded as the editor loads it.
+    // An Adobe RGB sample of 300 ppi across and 150 down (11811 and 5906 dots
+    // per metre), loaded as the editor loads it.
     const QByteArray perfil = QColorSpace(QColorSpace::AdobeRgb).iccProfile();
     FIBITMAP *b = prueba::Color24(9, 5, [](int x, int y) { return 0x102030u * uint32_t(1 + x + y); });
-    FreeImage_SetDotsPerMeterX(b, 11811), FreeImage_SetDotsPerMeterY(b, 11811);
+    FreeImage_SetDotsPerMeterX(b, 11811), FreeImage_SetDotsPerMeterY(b, 5906);
     prueba::Incrustar(b, perfil);
-    const QString fuente = prueba::Guardar(b, FIF_TIFF, QStringLiteral("adobe300.tif"));
+    const QString fuente = prueba::Guardar(b, FIF_TIFF, QStringLiteral("adobe300x150.tif"));
     LeerInfoImagen(fuente);
     ASSERT_TRUE(CargarMuestra(fuente, nullptr));
     const struct { const char *nombre; int fif, flags; bool resolucion, perfil; } casos[] = {
@@ -44,7 +45,7 @@ TEST_F(Guardar, ConservaLaResolucionYElPerfilDeLaMuestra)
         ASSERT_TRUE(l);
         const int ppp = Numeros::CLng(FreeImage_GetDotsPerMeterX(l) * 0.0254) * 10000 +
                         Numeros::CLng(FreeImage_GetDotsPerMeterY(l) * 0.0254);
-        EXPECT_TRUE(!c.resolucion || ppp == 3000300) << ppp;
+        EXPECT_TRUE(!c.resolucion || ppp == 3000150) << ppp;
         // FreeImage does not read a PNG's profile back; Qt does.
         const FIICCPROFILE *icc = FreeImage_GetICCProfile(l);
         EXPECT_EQ(c.fif == FIF_PNG ? QImage(Ruta(c.nombre)).colorSpace().iccProfile()

@@ -70,6 +70,7 @@ TEST(ConfigImpresion, ResumenEIntentos)
         {{25, 25 * kRel, true, 0, 0}, "Chart: 25.00 x 25.21 cm   Centered on A4  [!] Chart wider than paper"},
         {{20, 30, true, 0, 0}, "Chart: 20.00 x 30.00 cm   Centered on A4  [!] Chart taller than paper"},
         {{22, 31, true, 0, 0}, "Chart: 22.00 x 31.00 cm   Centered on A4  [!] Chart wider than paper"},
+        {{21, 29.7, true, 0, 0}, "Chart: 21.00 x 29.70 cm   Centered on A4"}, // exactly the paper: no warning
     };
     for (const auto &r : resumenes) EXPECT_EQ(TextoInfoCarta(r.carta, kA4, 1, "cm", "A4"), r.texto);
     EXPECT_EQ(TextoInfoCarta({19, 19 * kRel, true, 0, 0}, kA4, 2.54, "in", "A4"),
@@ -123,6 +124,14 @@ TEST(VistaPrevia, GeometriaYPixeles)
     for (int y = 0; y < 536; ++y)
         for (int x = 0; x < 320; ++x) ASSERT_TRUE(caja.Point(x, y) != 0 && caja.Point(x, y) != guia) << x << "," << y;
 
+    // A wide box: the sheet's height limits the scale.
+    Superficie ancha(600, 300);
+    e.centrado = true;
+    ASSERT_TRUE(Dibujar(ancha, e, g));
+    EXPECT_NEAR(g.escala, 272 / 29.7, 1e-12);
+    EXPECT_EQ(std::vector<int>({g.hojaX, g.hojaY, g.hojaAncho, g.hojaAlto, g.cartaX, g.cartaY, g.cartaAncho, g.cartaAlto}),
+              std::vector<int>({204, 14, 192, 272, 213, 62, 174, 175}));
+
     // A 9-pixel box is not touched; absurd sizes stay within 2^24 pixels.
     for (const auto &[w, h] : {std::pair(9, 100), std::pair(100, 9)}) {
         Superficie chica(w, h);
@@ -172,6 +181,7 @@ TEST(VistaPrevia, ZonasYArrastre)
         {{14, 61, 400}, "0.00 0.00 21.00"},
         {{100, 300, 2}, "6.18 17.19 1.00"},
         {{300, 470, 264}, "20.00 28.69 1.00"},
+        {{14, 300, 200}, "0.00 17.19 12.41"}, // the room below limits the height, the width follows
     };
     for (const auto &c : casos) {
         Colocacion col;

@@ -102,7 +102,7 @@ TEST_F(Impresion, ComprobacionesYFallosNoDejanDocumento)
     FijarFalloDC(OperacionDC::Dibujar, 0);
     FijarSalidaPDF(QString()); // the real queues: none has this name
     EXPECT_EQ(Imprimir(&imagen, 1001, "halvora-no-existe", 1, 19), -1); // CUPS says why
-    EXPECT_TRUE(msg.startsWith("No se pudo crear el contexto de impresion. La impresora ya no existe")) << msg.toStdString();
+    EXPECT_TRUE(msg.startsWith("No se pudo crear el contexto de impresion. La impresora no existe")) << msg.toStdString();
     FijarSalidaPDF(pdf);
     QFile::remove(srgb);
     QFile::remove(ancho);

@@ -12,7 +12,6 @@
 #include "windows/chart/guardarcarta.h"
 
 #include <QRegularExpression>
-#include <QSettings>
 #include <QTemporaryDir>
 
 #include <cerrno>
@@ -65,12 +64,6 @@ QStringList En(const QString &carpeta)
 {
     return QDir(carpeta).entryList(QDir::Files | QDir::Hidden | QDir::System).filter(QRegularExpression("^(?!\\.relleno)"));
 }
-// The settings store in this folder while it lives.
-struct Almacen {
-    explicit Almacen(const QString &carpeta) { QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, carpeta); }
-    ~Almacen() { QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, qEnvironmentVariable("XDG_CONFIG_HOME")); }
-};
-
 const QByteArray kViejo("[Config]\nidioma=es"); // 18 bytes, a settings store too
 
 class Escritura : public Motor {};
@@ -91,7 +84,7 @@ TEST_F(Escritura, DiscoLlenoNoDanaNadaYDiceElMotivo)
             continue;
         }
         QDir().mkpath(carpeta + "/nuevo");
-        const Almacen almacen(carpeta + "/viejo");
+        const AlmacenEn almacen(carpeta + "/viejo");
         for (const Escritor &e : Escritores()) Poner(carpeta + "/viejo/" + e.nombre, kViejo);
         if (real) disco->Llenar();
         Archivos::SimularFalloEscritura(real ? 0 : ENOSPC, 10);
@@ -124,7 +117,6 @@ TEST_F(Escritura, EnlaceSoloLecturaYCarpetaCerrada)
     QTemporaryDir dir("/tmp/halvora-escritura-XXXXXX"), temporal("/tmp/halvora-tmp-XXXXXX");
     ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
     ::chmod(QFile::encodeName(temporal.path()).constData(), 0777);
-    const QByteArray tmpdir = qgetenv("TMPDIR");
     for (const Escritor &e : Escritores()) {
         SCOPED_TRACE(e.nombre.toStdString());
         const QString base = dir.filePath(QFileInfo(e.nombre).fileName()), nombre = QFileInfo(e.nombre).fileName();
@@ -135,14 +127,14 @@ TEST_F(Escritura, EnlaceSoloLecturaYCarpetaCerrada)
         ASSERT_TRUE(QFile::link(real, enlace));
         QString m;
         {   // A link is written through: the link stays, its file changes.
-            const Almacen almacen(base + "/enlace");
+            const AlmacenEn almacen(base + "/enlace");
             EXPECT_TRUE(Escribir(e, enlace, m)) << m.toStdString();
         }
         EXPECT_TRUE(QFileInfo(enlace).isSymLink());
         EXPECT_NE(Leer(real), kViejo);
         EXPECT_EQ(En(QFileInfo(real).absolutePath()), QStringList{nombre});
         {   // A read-only file is refused, even to root.
-            const Almacen almacen(base + "/fijo");
+            const AlmacenEn almacen(base + "/fijo");
             EXPECT_FALSE(Escribir(e, fijo, m));
         }
         EXPECT_EQ(m.toStdString(), Esperado(e, fijo, "Permiso denegado: el fichero es de solo lectura"));
@@ -156,12 +148,11 @@ TEST_F(Escritura, EnlaceSoloLecturaYCarpetaCerrada)
         Poner(enSitio, kViejo + kViejo + kViejo, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         ASSERT_EQ(::chown(QFile::encodeName(enSitio).constData(), ComoOtroUsuario::Uid(), ComoOtroUsuario::Uid()), 0);
         ::chmod(QFile::encodeName(cerrada).constData(), 0555);
-        qputenv("TMPDIR", QFile::encodeName(temporal.path()));
         {
+            const TemporalEn tmp(temporal.path());
             ComoOtroUsuario nadie;
             EXPECT_TRUE(Escribir(e, enSitio, m)) << m.toStdString();
         }
-        qputenv("TMPDIR", tmpdir);
         EXPECT_EQ(Leer(enSitio), Leer(real)); // the whole new file, the old tail gone
         EXPECT_EQ(En(cerrada), QStringList{nombre});
         EXPECT_TRUE(QDir(temporal.path()).isEmpty());

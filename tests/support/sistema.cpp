@@ -1,6 +1,7 @@
 #include "support/sistema.h"
 
 #include <QFile>
+#include <QSettings>
 
 #include <cerrno>
 #include <cstring>
@@ -25,6 +26,19 @@ void DiscoPequeno::Llenar() const
     static const char bloque[4096] = {};
     for (size_t n = sizeof bloque; fd >= 0 && n > 0;) n = ::write(fd, bloque, n) > 0 ? n : n / 2;
     if (fd >= 0) ::close(fd);
+}
+
+bool DiscoPequeno::SoloLectura() const
+{
+    return motivo.isEmpty() &&
+           ::mount("tmpfs", QFile::encodeName(carpeta).constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+}
+
+AlmacenEn::AlmacenEn(const QString &carpeta) { QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, carpeta); }
+
+AlmacenEn::~AlmacenEn()
+{
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, qEnvironmentVariable("XDG_CONFIG_HOME"));
 }
 
 unsigned ComoOtroUsuario::Uid() { return ::geteuid() == 0 ? 65534u : ::geteuid(); }

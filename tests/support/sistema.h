@@ -33,6 +33,8 @@ struct DiscoPequeno {
     ~DiscoPequeno();
     // Takes every free byte, into ".relleno".
     void Llenar() const;
+    // Mounts it again read-only; false when it could not.
+    bool SoloLectura() const;
     QString carpeta, motivo;
 };
 
@@ -44,4 +46,17 @@ struct ComoOtroUsuario {
     // The owner that makes a file that user's own.
     static unsigned Uid();
     bool cambiado = false;
+};
+
+// While it lives, the system's temporary folder is this one.
+struct TemporalEn {
+    explicit TemporalEn(const QString &carpeta) : antes(qgetenv("TMPDIR")) { qputenv("TMPDIR", QFile::encodeName(carpeta)); }
+    ~TemporalEn() { qputenv("TMPDIR", antes); }
+    QByteArray antes;
+};
+
+// While it lives, the settings store lives in this folder.
+struct AlmacenEn {
+    explicit AlmacenEn(const QString &carpeta);
+    ~AlmacenEn();
 };

@@ -174,16 +174,10 @@ void DibujarTextos(Superficie &s, const Geometria &g, const Opciones &o, int ox,
     s.FontBold(true);
     s.FontSize(g.Resolucion / 200.0 * 18 * escala);
     const int cx = t.X(A + 10 * C / 2);
-    // Centred on the patches, but kept on the white of the top margin, a
-    // margin A away from the frame and from the gradient (which runs the
-    // chart's full height): a title too long for its place moves inwards,
-    // and one wider than the place is cut with an ellipsis.
-    const int izquierda = t.X(A), derecha = t.X(g.XDegradado - A);
-    const QString titulo = Recortar(s, o.titulo, derecha - izquierda);
-    const int ancho = CLng(s.TextWidth(titulo));
-    int x = static_cast<int>(cx - Numeros::DivEntera(s.TextWidth(titulo), 2));
-    if (x + ancho > derecha) x = derecha - ancho;
-    if (x < izquierda) x = izquierda;
+    // Centred on the patches, whatever its width; only a title wider than
+    // the chart is cut, with an ellipsis, to the chart's width.
+    const QString titulo = Recortar(s, o.titulo, t.X(g.AnchoPx) - t.X(0));
+    const int x = static_cast<int>(cx - Numeros::DivEntera(s.TextWidth(titulo), 2));
     Escribir(s, x, t.Y(25), titulo);
 
     const int bx1 = t.X(A + C), bx2 = t.X(g.XEscala) - 1;

@@ -25,8 +25,6 @@ namespace {
 constexpr int kVistaAncho = 713;
 constexpr int kVistaAlto = 718;
 constexpr uint32_t kGrisVacio = 0xC0C0C0;
-// A refused resolution, readable on the white box and on the dark window.
-const QString kColorAviso = QStringLiteral("color: #E04040;");
 
 } // namespace
 
@@ -40,7 +38,7 @@ frmGenerarCartaGrises::frmGenerarCartaGrises(QWidget *parent) : QWidget(parent)
     txtResolucion_->setMaxLength(4);
     lblRango_ = Control<QLabel>(this, "lblRango");
     lblRango_->setText(CartaGrises::RangoResolucion());
-    lblRango_->setStyleSheet(kColorAviso);
+    Estilo::Aviso(lblRango_, true);
     lblRango_->setVisible(false);
     lblTitulo_ = Control<QLabel>(this, "lblTitulo");
     txtTitulo_ = Control<QLineEdit>(this, "txtTitulo");
@@ -185,7 +183,7 @@ bool frmGenerarCartaGrises::ComprobarResolucion()
 
 void frmGenerarCartaGrises::MostrarEstadoResolucion(bool aceptada)
 {
-    txtResolucion_->setStyleSheet(aceptada ? QString() : kColorAviso);
+    Estilo::Aviso(txtResolucion_, !aceptada);
     lblRango_->setVisible(!aceptada);
     if (aceptada) return;
     // Nothing on show may claim a resolution the box does not hold.

@@ -20,6 +20,8 @@ void frmGenerarCartaGrises::ImprimirCarta()
         return;
     }
     if (GuardaOcupado::Activo()) return;
+    // The chart prints at the resolution the box shows, or not at all.
+    if (!ComprobarResolucion()) return;
     try {
         // The dialog shows the preview; the full-size render waits for Print.
         const QImage vista = picCartaGris_->S().Imagen();

@@ -5,8 +5,10 @@
 
 #include "windows/editor/frmeditaraplicarcurva.h"
 
+#include "app/idioma.h"
 #include "curves/curvas.h"
 #include "curves/deshacer.h"
+#include "curves/traspaso.h"
 #include "imaging/preview.h"
 #include "windows/editor/conservado.h"
 #include "windows/editor/edicion.h"
@@ -23,7 +25,10 @@
 
 bool frmEditarAplicarCurva::TieneCurvaCargada() const
 {
-    return Conservado::Instancia().Historial.Num() >= 1 || mCurvaRecibida;
+    // A generated curve's own line is no curve of the editor's.
+    const Conservado &k = Conservado::Instancia();
+    const bool conLineaGenerada = k.PasoConLinea && k.PasoConLinea == modEngine::PasoGenerado();
+    return k.Historial.Num() - (conLineaGenerada ? 1 : 0) >= 1 || mCurvaRecibida;
 }
 
 void frmEditarAplicarCurva::RecibirCurvaGenerada(const int *xs, const int *ys, int n)
@@ -50,12 +55,28 @@ void frmEditarAplicarCurva::RecibirCurvaGenerada(const int *xs, const int *ys, i
 
 void frmEditarAplicarCurva::RefrescarDesdeCurvaCompartida()
 {
-    // The scan evaluator makes the master channel current: the buttons must
-    // not go on showing a colour channel that is no longer edited.
+    // The scan evaluator makes the master channel current (and puts back the
+    // channel it found when its curve is kept out): the buttons show it.
     MostrarEstadoMotor();
-    // The evaluator keeps the curve it replaced as an undo snapshot.
+    SincronizarLineaGenerada();
     ActualizarBotonDeshacer();
     MostrarCurvaCambiada();
+}
+
+void frmEditarAplicarCurva::SincronizarLineaGenerada()
+{
+    // The undo step a run of generations took has a line of its own, so each
+    // Undo takes away the line of the step it undoes.
+    Conservado &k = Conservado::Instancia();
+    const int32_t paso = modEngine::PasoGenerado();
+    if (paso && paso != k.PasoConLinea) {
+        k.PasoConLinea = paso;
+        AgregarHistorial(T(QStringLiteral("Curva generada"), QStringLiteral("Generated curve")));
+    } else if (!paso && k.PasoConLinea && k.PasoConLinea == modEngine::PasoDevuelto()) {
+        // The step went back with the curve the generations replaced.
+        k.PasoConLinea = 0;
+        QuitarUltimoHistorial();
+    }
 }
 
 void frmEditarAplicarCurva::MostrarCurvaCambiada()

@@ -1,5 +1,7 @@
 #include "windows/editor/conservado.h"
 
+#include "curves/motor.h"
+
 #include <algorithm>
 
 Conservado &Conservado::Instancia()
@@ -19,11 +21,10 @@ void Conservado::RecibirCurva(const int *xs, const int *ys, int n)
 
 void Conservado::TomarCurvaDeMaestra()
 {
-    NumPuntosCurva = std::min<int16_t>(modEngine::NumPuntos[0], modEngine::MaxPuntos);
-    for (int i = 0; i < NumPuntosCurva; ++i) {
-        CurvaX[i] = modEngine::PuntoX[0][i];
-        CurvaY[i] = modEngine::PuntoY[0][i];
-    }
+    const modEngine::EstadoCurvas e = modEngine::TomarMotor().curvas;
+    NumPuntosCurva = std::clamp<int16_t>(e.NumPuntos[0], 0, modEngine::MaxPuntos);
+    std::copy(e.PuntoX[0], e.PuntoX[0] + NumPuntosCurva, CurvaX);
+    std::copy(e.PuntoY[0], e.PuntoY[0] + NumPuntosCurva, CurvaY);
 }
 
 void Conservado::NegarCurva()
@@ -34,9 +35,10 @@ void Conservado::NegarCurva()
 
 void Conservado::PonerCurvaEnMaestra() const
 {
-    modEngine::NumPuntos[0] = NumPuntosCurva;
-    for (int i = 0; i < NumPuntosCurva && i < modEngine::MaxPuntos; ++i) {
-        modEngine::PuntoX[0][i] = CurvaX[i];
-        modEngine::PuntoY[0][i] = CurvaY[i];
-    }
+    modEngine::EstadoMotor m = modEngine::TomarMotor();
+    const int n = std::clamp<int>(NumPuntosCurva, 0, modEngine::MaxPuntos);
+    m.curvas.NumPuntos[0] = NumPuntosCurva;
+    std::copy(CurvaX, CurvaX + n, m.curvas.PuntoX[0]);
+    std::copy(CurvaY, CurvaY + n, m.curvas.PuntoY[0]);
+    modEngine::PonerMotor(m);
 }

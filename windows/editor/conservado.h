@@ -2,7 +2,8 @@
 // What outlives one opening of the curve editor window: the kept copy of the
 // last received or imported master curve, the dirty mark of the preview, the
 // history texts and the last mouse position over the canvas. GUI-free; one
-// instance for the process.
+// instance for the process. The kept copy reaches the engine only through its
+// take and put-back pair.
 
 #include "curves/curvas.h"
 #include "windows/editor/historial.h"
@@ -18,6 +19,9 @@ struct Conservado {
     // The history list is being refilled: its selection changes are not clicks.
     bool SinEventoHistorial = false;
     int32_t CurvaXRaton = 0, CurvaYRaton = 0;
+    // The generated curve's undo step whose history line the list shows
+    // last (modEngine::PasoGenerado), 0 for none.
+    int32_t PasoConLinea = 0;
 
     static Conservado &Instancia();
 
@@ -28,6 +32,6 @@ struct Conservado {
     void TomarCurvaDeMaestra();
     // Mirrors the kept copy's outputs: y -> 255 - y.
     void NegarCurva();
-    // The master curve's points become the kept copy.
+    // The master curve's points become the kept copy (its levels stay).
     void PonerCurvaEnMaestra() const;
 };

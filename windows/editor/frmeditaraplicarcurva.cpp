@@ -320,6 +320,7 @@ void frmEditarAplicarCurva::Form_Load()
     mCurvaRecibida = false;
     mVerCurvaAplicada = true;
     Conservado::Instancia().Historial.Vaciar();
+    Conservado::Instancia().PasoConLinea = 0;
     mArrastreEntrada = -1;
     mArrastreSalida = -1;
 
@@ -345,6 +346,8 @@ void frmEditarAplicarCurva::Form_Load()
     ActualizarBotonDeshacer();
     ActualizarBotonExportar();
     RefrescarListaHistorial();
+    // A generated curve waiting to be handed over keeps its undo line.
+    SincronizarLineaGenerada();
     tmrRender_->stop();
     AplicarIdioma();
     RedibujarCurvaEHistograma();

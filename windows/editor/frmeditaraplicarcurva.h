@@ -163,6 +163,9 @@ private:
     // The channel and interpolation buttons show the engine's choice, set
     // without running their handlers.
     void MostrarEstadoMotor();
+    // The history line of the scan evaluator's undo step: added while that
+    // step is the newest, taken away when the step went back with No.
+    void SincronizarLineaGenerada();
     void ElegirCanal(QRadioButton *boton, int16_t canal);
     void ElegirInterpolacion(QRadioButton *boton, int16_t modo);
     // After the curve state changed: sliders, canvas, histogram, preview and

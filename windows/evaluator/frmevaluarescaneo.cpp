@@ -7,6 +7,7 @@
 #include "app/progreso.h"
 #include "curves/archivoscurva.h"
 #include "curves/curvas.h"
+#include "curves/traspaso.h"
 #include "imaging/cargar.h"
 #include "imaging/medicion.h"
 #include "platform/colorref.h"
@@ -559,7 +560,7 @@ void frmEvaluarEscaneo::cmdGenerarCurva_Click()
     }
 
     puntos_ = puntos;
-    antes_ = Evaluador::InstalarCurvaMaestra(puntos_);
+    modEngine::InstalarCurvaGenerada(puntos_.PuntoCurvaX, puntos_.PuntoCurvaY, puntos_.NumPuntosCurva);
     RedibujarCurva();
     curvaGenerada_ = true;
     cmdGrabaCurva_->setEnabled(true);
@@ -591,12 +592,11 @@ void frmEvaluarEscaneo::cmdEnviarCurvaEditor_Click()
                                           MsgBox::YesNo | MsgBox::Question | MsgBox::DefaultButton2,
                                           QStringLiteral("Enviar curva a editor"), this);
             if (r != MsgBox::Yes) {
-                // The editor keeps its curve: the one this generation replaced.
-                if (Evaluador::RestaurarCurvaAnterior(antes_)) {
+                // The editor keeps its curve: the one the generations replaced.
+                if (modEngine::DevolverCurvaAnterior()) {
                     RedibujarCurva();
                     modAppState::AvisarEditorCurvaGenerada();
                 }
-                antes_ = {};
                 return;
             }
         }
@@ -612,6 +612,7 @@ void frmEvaluarEscaneo::cmdEnviarCurvaEditor_Click()
         ys[k] = puntos_.PuntoCurvaY[k];
     }
     editor->RecibirCurvaGenerada(xs, ys, puntos_.NumPuntosCurva);
+    modEngine::CerrarTraspaso();
     if (MDIForm1 *frame = MDIForm1::Instancia()) frame->MostrarVentana(nombre);
     else {
         w->show();
@@ -639,7 +640,8 @@ void frmEvaluarEscaneo::cmdGrabaCurva_Click()
     const QString ruta = modAppState::DialogoConCarpeta(p, QStringLiteral("Curva"));
     if (ruta.isEmpty()) return;
 
-    if (!modEngine::ExportarCurvaACV(ruta)) return; // the writer has said why
+    // The generated curve, whatever the editor holds now.
+    if (!modEngine::ExportarCurvaACV(ruta, Evaluador::ConCurvaGenerada(puntos_))) return; // the writer has said why
     MsgBox::Mostrar(QStringLiteral("Curva exportada a:\r\n") + ruta, MsgBox::Information, QString(), this);
 }
 

@@ -70,7 +70,6 @@ private:
     Evaluador::Arrastre arrastre_;
     Evaluador::Muestras muestras_;
     Evaluador::PuntosCurva puntos_;
-    Evaluador::CurvaAnterior antes_;
     bool escaneoCargado_ = false;
     bool curvaGenerada_ = false;
 

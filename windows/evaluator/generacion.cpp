@@ -4,8 +4,6 @@
 #include "platform/numbers.h"
 
 #include <algorithm>
-#include <cstring>
-#include <iterator>
 
 namespace Evaluador {
 
@@ -69,58 +67,14 @@ PuntosCurva GenerarPuntosCurva(const int16_t N[NumParches], const Informador &in
     return p;
 }
 
-CurvaAnterior InstalarCurvaMaestra(const PuntosCurva &p)
+modEngine::EstadoCurvas ConCurvaGenerada(const PuntosCurva &p)
 {
-    using namespace modEngine;
-    CurvaAnterior c;
-    if (p.NumPuntosCurva < 2) return c;
-    AsegurarCurvasIniciadas();
-    c.hay = true;
-    c.estado = TomarEstado();
-    c.canal = CanalActual;
-    c.seleccion = PuntoSel;
-    c.modo = ModoInterpolacion;
-    std::memcpy(c.lutR, LutR, 256);
-    std::memcpy(c.lutG, LutG, 256);
-    std::memcpy(c.lutB, LutB, 256);
-    std::copy(std::begin(HistorialDeshacer), std::end(HistorialDeshacer), c.anillo);
-    c.posAnillo = PosDeshacer;
-    c.numAnillo = NumDeshacer;
-
-    CanalActual = 0;
-    NumPuntos[0] = p.NumPuntosCurva;
-    for (int k = 0; k < p.NumPuntosCurva; ++k) {
-        PuntoX[0][k] = p.PuntoCurvaX[k];
-        PuntoY[0][k] = p.PuntoCurvaY[k];
-    }
-    RegenerarCurvaActual();
-    c.instalado = TomarEstado();
-    // The editor's curve is never lost: one Undo brings it back. The same
-    // curve generated again needs no second step.
-    if (!MismoEstado(c.estado, c.instalado)) GuardarDeshacer(c.estado);
-    c.posInstalado = PosDeshacer;
-    c.numInstalado = NumDeshacer;
-    return c;
-}
-
-bool RestaurarCurvaAnterior(const CurvaAnterior &c)
-{
-    using namespace modEngine;
-    if (!c.hay || !MismoEstado(TomarEstado(), c.instalado) || CanalActual != 0 || ModoInterpolacion != c.modo ||
-        PosDeshacer != c.posInstalado || NumDeshacer != c.numInstalado)
-        return false;
-    PonerEstado(c.estado);
-    CanalActual = c.canal;
-    PuntoSel = c.seleccion;
-    std::memcpy(LutR, c.lutR, 256);
-    std::memcpy(LutG, c.lutG, 256);
-    std::memcpy(LutB, c.lutB, 256);
-    std::copy(std::begin(c.anillo), std::end(c.anillo), HistorialDeshacer);
-    PosDeshacer = c.posAnillo;
-    NumDeshacer = c.numAnillo;
-    // The tables changed: whatever was drawn from them is stale.
-    ++VersionCurva;
-    return true;
+    modEngine::EstadoCurvas e = modEngine::TomarEstado();
+    const int n = std::clamp<int>(p.NumPuntosCurva, 0, modEngine::MaxPuntos);
+    e.NumPuntos[0] = static_cast<int16_t>(n);
+    std::copy(p.PuntoCurvaX, p.PuntoCurvaX + n, e.PuntoX[0]);
+    std::copy(p.PuntoCurvaY, p.PuntoCurvaY + n, e.PuntoY[0]);
+    return e;
 }
 
 } // namespace Evaluador

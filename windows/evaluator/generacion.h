@@ -31,27 +31,8 @@ struct PuntosCurva {
 // each level reports 80 + round((i + 1) / 14 x 20) with its text.
 PuntosCurva GenerarPuntosCurva(const int16_t N[NumParches], const Informador &informar = {});
 
-// The shared curve as a generation found it (points, levels, channel,
-// selection, tables and the undo ring), and what the generation left, to tell
-// whether anyone has touched the curve since.
-struct CurvaAnterior {
-    bool hay = false;
-    modEngine::EstadoCurvas estado{}, instalado{};
-    int16_t canal = 0, seleccion = -1, modo = 0;
-    uint8_t lutR[256]{}, lutG[256]{}, lutB[256]{};
-    modEngine::EstadoCurvas anillo[modEngine::TamDeshacer]{};
-    int16_t posAnillo = 0, numAnillo = 0, posInstalado = 0, numInstalado = 0;
-};
-
-// Writes the points into the master channel, makes it current and rebuilds
-// it; the colour channels, the levels and the mode stay. The curve it
-// replaced goes into the undo ring (unless it was the same), so the editor's
-// Undo brings it back.
-// With fewer than two points nothing changes and the result is empty.
-CurvaAnterior InstalarCurvaMaestra(const PuntosCurva &p);
-
-// Puts back the curve a generation replaced, exactly as it stood (the undo
-// ring included), when nothing has changed it since; true when it did.
-bool RestaurarCurvaAnterior(const CurvaAnterior &c);
+// The curve state with the generated points as its master curve: what
+// "Grabar curva" writes, the other channels as they are.
+modEngine::EstadoCurvas ConCurvaGenerada(const PuntosCurva &p);
 
 } // namespace Evaluador

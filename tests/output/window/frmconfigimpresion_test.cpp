@@ -206,6 +206,10 @@ TEST_F(DialogoImpresion, PosicionManualNormalizadoresYSinImpresora)
         Raton(QEvent::MouseButtonRelease, 130, 230);
         EXPECT_EQ(Cajas({"txtMargenIzq", "txtAncho"}), QStringList({"1.00", "19.00"}));
         EXPECT_EQ(Cursor(), Qt::ArrowCursor);
+        // Nor does a new width recompute the bottom and right margins.
+        Teclear("txtAncho", "10");
+        EXPECT_EQ(Cajas({"txtMargenAbj", "txtMargenDer"}), QStringList({"2.00", "1.00"}));
+        Teclear("txtAncho", "19");
 
         C<QRadioButton>("optManual")->click();
         EXPECT_TRUE(C("txtPosX")->isEnabled());
@@ -306,9 +310,12 @@ TEST_F(DialogoImpresion, ElegirArrastrarEImprimir)
         perfiles->setCurrentIndex(4);
         Lista("cboRenderingIntent")->setCurrentIndex(2);
         C<QCheckBox>("chkCompensacionPuntoNegro")->click();
-        Lista("cboGestionColor")->setCurrentIndex(0); // disabled, the tick kept
-        EXPECT_FALSE(C("chkCompensacionPuntoNegro")->isEnabled());
+        for (const int modo : {0, 2}) { // only the program's conversion uses them; the tick is kept
+            Lista("cboGestionColor")->setCurrentIndex(modo);
+            EXPECT_FALSE(C("chkCompensacionPuntoNegro")->isEnabled() || perfiles->isEnabled()) << modo;
+        }
         Lista("cboGestionColor")->setCurrentIndex(1);
+        EXPECT_TRUE(C("chkCompensacionPuntoNegro")->isEnabled() && C<QCheckBox>("chkCompensacionPuntoNegro")->isChecked());
         Teclear("txtCopias", "3.5", true);
         EXPECT_EQ(Texto("txtCopias"), QStringLiteral("4"));
 

@@ -75,47 +75,16 @@ TEST(Generacion, BordesDeLaBusqueda)
     EXPECT_EQ(GenerarPuntosCurva(plana.N).NumPuntosCurva, 1);
 }
 
-TEST(Generacion, InstalaElMaestroYGuardaLaCurvaQueSustituye)
+TEST(Generacion, LaCurvaQueSeGrabaEsLaGeneradaConLosDemasCanalesComoEstan)
 {
     using namespace modEngine;
     ReiniciarCurvas();
-    CanalActual = 2;
-    ModoInterpolacion = 1;
     NumPuntos[1] = 3;
     PuntoY[1][2] = 90;
-    FijarNivel(3, 1, 200);
-    GuardarDeshacer();
-    const EstadoCurvas editor = TomarEstado();
-    const int32_t version = VersionCurva;
-
-    // A darkening process: the correction lifts the mid tones.
     const PuntosCurva p = GenerarPuntosCurva(Medidas(true).N);
-    ASSERT_GE(p.NumPuntosCurva, 2);
-    const CurvaAnterior antes = InstalarCurvaMaestra(p);
-    ASSERT_TRUE(antes.hay);
-    EXPECT_EQ((std::pair{int(CanalActual), VersionCurva}), (std::pair{0, version + 1}));
-    ASSERT_EQ(NumPuntos[0], p.NumPuntosCurva);
-    for (int k = 0; k < p.NumPuntosCurva; ++k)
-        EXPECT_EQ((std::pair{PuntoX[0][k], PuntoY[0][k]}), (std::pair{p.PuntoCurvaX[k], p.PuntoCurvaY[k]}));
-    // Colour channels, levels and mode stay; the replaced curve is one undo away.
-    EXPECT_EQ((std::vector<int>{ModoInterpolacion, NumPuntos[1], PuntoY[1][2], EntradaBlanco[3], NumeroDeshacer()}),
-              (std::vector<int>{1, 3, 90, 200, 2}));
-    EXPECT_TRUE(UltimoDeshacer() && MismoEstado(*UltimoDeshacer(), editor));
-    for (int i = 0; i < 256; ++i) // the master went into all three tables
-        ASSERT_TRUE(LutR[i] == LutG[i] && LutR[i] == LutB[i]) << i;
-    EXPECT_GT(LutR[128], 128);
-    // The same curve again is no new step; fewer than two points change nothing.
-    EXPECT_TRUE(InstalarCurvaMaestra(p).hay);
-    PuntosCurva uno;
-    uno.NumPuntosCurva = 1;
-    EXPECT_FALSE(InstalarCurvaMaestra(uno).hay);
-    EXPECT_EQ((std::pair{int(NumPuntos[0]), int(NumeroDeshacer())}), (std::pair{int(p.NumPuntosCurva), 2}));
-
-    // Put back only while nobody has touched the curve since.
-    EXPECT_FALSE(RestaurarCurvaAnterior(CurvaAnterior{}));
-    ModoInterpolacion = 0;
-    EXPECT_FALSE(RestaurarCurvaAnterior(antes));
-    ModoInterpolacion = 1;
-    EXPECT_TRUE(RestaurarCurvaAnterior(antes) && MismoEstado(TomarEstado(), editor));
-    EXPECT_EQ((std::pair{int(CanalActual), int(NumeroDeshacer())}), (std::pair{2, 1}));
+    ASSERT_EQ(p.NumPuntosCurva, 14);
+    const EstadoCurvas e = ConCurvaGenerada(p);
+    EXPECT_EQ((std::vector<int>{e.NumPuntos[0], e.PuntoX[0][13], e.PuntoY[0][13], e.NumPuntos[1], e.PuntoY[1][2]}),
+              (std::vector<int>{14, 255, 255, 3, 90}));
+    EXPECT_EQ(NumPuntos[0], 2); // the state itself untouched
 }

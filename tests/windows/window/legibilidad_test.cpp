@@ -98,6 +98,12 @@ TEST(Legibilidad, CadaVentanaCabeYSeLeeEnAmbosIdiomas)
             EXPECT_TRUE(m.AreaMDI()->viewport()->rect().contains(w->parentWidget()->geometry()));
             Revisar(w, donde);
             if (QString::fromLatin1(nombre) == QStringLiteral("frmGenerarCartaGrises")) {
+                // A refused resolution: the entry and the range beside it in the warning colour.
+                auto *ppp = w->findChild<QLineEdit *>(QStringLiteral("txtResolucion"));
+                ppp->setText(QStringLiteral("1440"));
+                EXPECT_TRUE(w->findChild<QLabel *>(QStringLiteral("lblRango"))->isVisibleTo(w));
+                Revisar(w, donde + QStringLiteral(" refused resolution"));
+                ppp->setText(QStringLiteral("200"));
                 // Its Print opens the print set-up, the editor's the same one.
                 w->findChild<QPushButton *>(QStringLiteral("cmdGenerarCarta"))->click();
                 bool visto = false;

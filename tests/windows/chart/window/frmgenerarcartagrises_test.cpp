@@ -5,12 +5,15 @@
 
 #include "windows/chart/frmgenerarcartagrises.h"
 
+#include "app/estilo.h"
 #include "app/idioma.h"
 #include "app/mdiform1.h"
 #include "app/ventanas.h"
 #include "imaging/freeimage_io.h"
 #include "output/ajustesimpresora.h"
 #include "output/frmconfigimpresion.h"
+#include "platform/numbers.h"
+#include "platform/picturebox.h"
 #include "support/colapdf.h"
 #include "support/scripted.h"
 #include "windows/registro.h"
@@ -28,6 +31,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace CartaGrises;
 
@@ -73,6 +77,27 @@ protected:
         return ref.Imagen();
     }
     int Tipo(const QString &nombre) { return FreeImage_GetFileType(QFile::encodeName(dir.filePath(nombre)).constData(), 0); }
+    // Presses Print and cancels a print set-up that opens meanwhile; whether one did.
+    bool AbreConfiguracion()
+    {
+        bool abierta = false;
+        QTimer mirar;
+        QObject::connect(&mirar, &QTimer::timeout, [&abierta] {
+            auto *d = qobject_cast<frmConfigImpresion *>(Ventanas::Buscar(QStringLiteral("frmConfigImpresion")));
+            if (!d || !d->isVisible() || !d->isModal()) return;
+            abierta = true;
+            d->findChild<QPushButton *>(QStringLiteral("cmdCancelar"))->click();
+        });
+        mirar.start(10);
+        C("cmdImprimir")->click();
+        QTest::qWait(200);
+        return abierta;
+    }
+    // The warning colour, readable on what lies behind it: red, dark or light.
+    static bool EnAviso(const QColor &texto, const QColor &fondo)
+    {
+        return texto.hslHue() == 0 && texto.hslSaturation() > 100 && Estilo::Contraste(texto, fondo) >= Estilo::ContrasteMinimo;
+    }
 
     MDIForm1 frame;
     frmGenerarCartaGrises *w = nullptr;
@@ -104,7 +129,9 @@ TEST_F(CartaWindowTest, AbreTecleaGeneraYRedibuja)
     EXPECT_FALSE(rango->isVisibleTo(w));
     QTest::keyClicks(caja, QStringLiteral("09"));
     EXPECT_EQ((std::pair{caja->text(), rango->text()}), (std::pair{QStringLiteral("2000"), QStringLiteral("72 - 1200")}));
-    EXPECT_TRUE(rango->isVisibleTo(w) && !caja->styleSheet().isEmpty() && etiqueta->text().isEmpty());
+    EXPECT_TRUE(rango->isVisibleTo(w) && etiqueta->text().isEmpty());
+    EXPECT_TRUE(EnAviso(caja->palette().color(QPalette::Text), caja->palette().color(QPalette::Base)));
+    EXPECT_TRUE(EnAviso(rango->palette().color(QPalette::WindowText), w->palette().color(QPalette::Window)));
     const QString soloRango = QStringLiteral("La resolución debe ser un número entero entre 72 y 1200 ppp.");
     C("cmdGenerarCarta")->click();
     EXPECT_EQ(cajas.llamadas.last().texto, soloRango);
@@ -114,7 +141,7 @@ TEST_F(CartaWindowTest, AbreTecleaGeneraYRedibuja)
     EXPECT_TRUE(w->Resolucion() == 200 && rango->isVisibleTo(w));
     QTest::keyClicks(caja, QStringLiteral("0"));
     EXPECT_EQ((std::pair{w->Resolucion(), etiqueta->text()}), (std::pair{120, QStringLiteral("705 x 711 px ")}));
-    EXPECT_TRUE(!rango->isVisibleTo(w) && caja->styleSheet().isEmpty());
+    EXPECT_TRUE(!rango->isVisibleTo(w) && caja->palette().color(QPalette::Text) == QColor(Qt::black));
 
     // Options before the first generation draw nothing; afterwards every
     // change redraws at once.
@@ -140,9 +167,21 @@ TEST_F(CartaWindowTest, AbreTecleaGeneraYRedibuja)
     EXPECT_EQ((std::pair{cajas.llamadas[avisos].texto + cajas.llamadas[avisos + 1].texto, cajas.llamadas[avisos].Icono()}),
               (std::pair{soloRango + soloRango, int(MsgBox::Exclamation)}));
     EXPECT_TRUE(dialogos.peticiones.isEmpty() && w->picCartaGris()->S().Point(356, 359) == 0xC0C0C0u);
+    // Nor does Print: the same message, and no print set-up.
+    EXPECT_FALSE(AbreConfiguracion());
+    ASSERT_EQ(cajas.llamadas.size(), avisos + 3);
+    EXPECT_EQ(cajas.llamadas.last().texto, soloRango);
     Resolucion(QStringLiteral("72"));
     EXPECT_EQ(etiqueta->text(), QStringLiteral("422 x 426 px "));
     EXPECT_TRUE(w->Geometria().Resolucion == 72 && Vista() == Esperada());
+    // An accepted entry again: the set-up shows the chart.
+    bool vista = false;
+    EnConfiguracionImpresion([&](frmConfigImpresion &d) {
+        vista = d.Imagen == Esperada();
+        d.findChild<QPushButton *>(QStringLiteral("cmdCancelar"))->click();
+    });
+    C("cmdImprimir")->click();
+    EXPECT_TRUE(vista);
 
     // The other language; nothing is remembered after closing.
     frame.findChild<QAction *>(QStringLiteral("mnuIdiomaEn"))->trigger();
@@ -365,4 +404,46 @@ TEST_F(CartaWindowTest, LaCartaQuedaEnLaHojaDondeLaPoneLaVista)
             }
     modImpresion::FijarDialogoAjustes({});
     modImpresion::DevModeGuardado = modImpresion::DevMode();
+}
+
+TEST_F(CartaWindowTest, ElTituloSeCentraSobreLosParchesYSoloSeCortaSiNoCabeEnLaCarta)
+{
+    C<QRadioButton>("optPositivo")->click();
+    C("cmdGenerarCarta")->click();
+    C<QComboBox>("cboFormato")->setCurrentIndex(2); // BMP
+    // The title's size at 200 ppp: 18 points, bold Arial.
+    Superficie medida(10, 10);
+    medida.FontName(QStringLiteral("Arial"));
+    medida.FontBold(true);
+    medida.FontSize(18);
+    const auto titulo = [&](double ancho) {
+        QString t = QStringLiteral("ZOLV");
+        while (medida.TextWidth(t + QStringLiteral(" Z")) <= ancho) t += QStringLiteral(" Z");
+        return t;
+    };
+    // Ink of the title in the top margin, inside the frame: first and last column.
+    const auto tinta = [&](const QImage &img) {
+        int a = 1172, b = -1;
+        for (int y = 20; y <= 74; ++y)
+            for (int x = 1; x <= 1171; ++x)
+                if (qRed(img.pixel(x, y)) < 128) a = std::min(a, x), b = std::max(b, x);
+        return std::pair{a, b};
+    };
+    // 1,040 and 1,100 pixels wide: centred on A + 5C = 506, whole, running
+    // off the chart's left edge; wider than the chart (1,173): cut to it.
+    for (double ancho : {1040.0, 1100.0, 1400.0}) {
+        SCOPED_TRACE(ancho);
+        const QString t = titulo(ancho);
+        C<QLineEdit>("txtTitulo")->setText(t);
+        Guardar(QStringLiteral("titulo.bmp"));
+        const QImage img(dir.filePath(QStringLiteral("titulo.bmp")));
+        ASSERT_EQ(img.width(), 1173);
+        const auto [izquierda, derecha] = tinta(img);
+        const int w = Numeros::CLng(medida.TextWidth(t));
+        EXPECT_EQ(izquierda, 1);
+        if (ancho < 1173)
+            EXPECT_NEAR(derecha, 506 - w / 2 + w, 3);
+        else
+            EXPECT_NEAR(derecha, 506 + 1173 / 2, 12);
+    }
 }

@@ -34,6 +34,8 @@
 #include <QTest>
 #include <QTimer>
 
+inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+
 inline uint32_t BGR(int r, int g, int b) { return static_cast<uint32_t>(r | (g << 8) | (b << 16)); }
 
 // The engine's table of these points on a channel, with its current levels

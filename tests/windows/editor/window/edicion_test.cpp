@@ -116,10 +116,25 @@ TEST_F(Edicion_, SliderHandlesHandOverAtTheTieAndNeverCross)
     EXPECT_EQ((std::array{int(SalidaBlanco[0]), int(EntradaBlanco[0]), lista->count()}), (std::array{255, 100, 0}));
     EXPECT_EQ(deshacer->text(), QStringLiteral("Deshacer (2)"));
 
+    // Output levels one apart: the identity's lower half (up to 127.5 / 255)
+    // gives the black level 102, the upper half 103. Then the input levels
+    // one apart too (102 and 103): the whole curve below 103, and above.
+    Boton("cmdReset")->click();
+    ArrastrarNivel(out, 0, 70);   // 70 x 255 \ 175 = 102
+    ArrastrarNivel(out, 175, 71); // 103
+    Tabla256 esperada{};
+    for (int i = 0; i < 256; ++i) esperada[i] = i <= 127 ? 102 : 103;
+    EXPECT_EQ((std::tuple{int(SalidaNegro[0]), int(SalidaBlanco[0]), Copia(LutR)}), (std::tuple{102, 103, esperada}));
+    ArrastrarNivel(in, 0, 102);  // 256 pixels: 102 x 255 \ 255 = 102
+    ArrastrarNivel(in, 255, 103);
+    for (int i = 0; i < 256; ++i) esperada[i] = i <= 102 ? 102 : 103;
+    EXPECT_EQ((std::tuple{int(EntradaNegro[0]), int(EntradaBlanco[0]), Copia(LutG)}), (std::tuple{102, 103, esperada}));
+
     // A slider without width takes neither press nor move.
+    const int16_t pasos = NumeroDeshacer();
     out->setFixedSize(1, 25);
     ArrastrarNivel(out, 0, 0);
-    EXPECT_EQ((std::array{int(w->ArrastreSalida()), int(NumeroDeshacer()), int(SalidaBlanco[0])}), (std::array{-1, 2, 255}));
+    EXPECT_EQ((std::array{int(w->ArrastreSalida()), int(NumeroDeshacer()), int(SalidaBlanco[0])}), (std::array{-1, int(pasos), 103}));
 }
 
 TEST_F(Edicion_, TwentyOnePressesKeepTwentyLinesAndTenSnapshots)
@@ -225,6 +240,11 @@ TEST_F(Edicion_, NegationTwiceRestoresTheReceivedCurve)
     deshacer->click();
     deshacer->click();
     EXPECT_TRUE(DelCanal(0) != recibida && DelCanal(1) == rojo);
+
+    // A received curve of two points, the fewest there are, is negated too.
+    Recibir({0, 255}, {30, 200});
+    negar->click();
+    EXPECT_EQ((std::pair{DelCanal(0), Lineas().last()}), (std::pair{Puntos{{0, 225}, {255, 55}}, QStringLiteral("5.  Negar curva")}));
 }
 
 TEST_F(Edicion_, NegationWithoutAKeptCurveMirrorsTheCurrentChannelOnly)

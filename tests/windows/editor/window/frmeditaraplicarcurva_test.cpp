@@ -7,6 +7,7 @@
 #include "imaging/histograma.h"
 #include "platform/settings.h"
 #include "support/carta.h"
+#include "support/imagen.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -60,72 +61,6 @@ TEST_F(Editor_, ReceivingACurveResetsEverythingButTheMasterCurve)
     // The point at (64, 90) on the canvas.
     EXPECT_EQ(lienzo->S().Point(LienzoCurva::XDeValor(64, 360), LienzoCurva::YDeValor(90, 360) - 4),
               LienzoCurva::Blanco);
-}
-
-TEST_F(Editor_, TheScanEvaluatorHandsItsCurveOverAndNeverLosesTheEditorsCurve)
-{
-    using namespace modEngine;
-    QWidget *ev = frame.MostrarVentana(QStringLiteral("frmEvaluarEscaneo"));
-    ASSERT_TRUE(ev);
-    MDIForm1::DescargarVentana(w); // start without the editor open
-    // A chart scan that printed every grey darker.
-    const QString ruta = dir.filePath(QStringLiteral("carta.png"));
-    ASSERT_TRUE(CartaEscaneada([](int g) { return g * g / 255; }).save(ruta));
-    dialogos.Responder(ruta);
-    ev->findChild<QPushButton *>(QStringLiteral("cmdCargarEscaneo"))->click();
-    auto *generar = ev->findChild<QPushButton *>(QStringLiteral("cmdGenerarCurva"));
-    auto *enviar = ev->findChild<QPushButton *>(QStringLiteral("cmdEnviarCurvaEditor"));
-    generar->click();
-    ASSERT_TRUE(enviar->isEnabled());
-    const Puntos generada = DelCanal(0);
-    ASSERT_GE(generada.size(), 2u);
-    cajas.llamadas.clear();
-
-    // No editor yet: it opens and takes the curve without a question.
-    enviar->click();
-    w = qobject_cast<frmEditarAplicarCurva *>(Ventanas::Buscar(QStringLiteral("frmEditarAplicarCurva")));
-    ASSERT_TRUE(w);
-    lienzo = w->picCurve(), deshacer = Boton("cmdUndo");
-    EXPECT_TRUE(cajas.llamadas.isEmpty() && w->TieneCurvaCargada());
-    Puntos guardada;
-    for (int i = 0; i < w->NumPuntosCurva(); ++i) guardada.emplace_back(w->CurvaX(i), w->CurvaY(i));
-    EXPECT_EQ(guardada, generada);
-    // The generation's step (the curve it replaced) and the receipt's.
-    EXPECT_EQ((std::pair{w->Historial().Num(), int(NumeroDeshacer())}), (std::pair{1, 2}));
-
-    // A curve held and edited since: No keeps it, Yes replaces it.
-    PuntoY[0][1] = 3;
-    cajas.Responder(MsgBox::No);
-    enviar->click();
-    ASSERT_EQ(cajas.llamadas.size(), 1);
-    EXPECT_EQ((std::tuple{cajas.llamadas[0].texto, cajas.llamadas[0].titulo, cajas.llamadas[0].estilo}),
-              (std::tuple{QStringLiteral("El editor ya contiene una curva.\r\n¿Desea sustituirla por la curva generada?"),
-                          QStringLiteral("Enviar curva a editor"), MsgBox::YesNo | MsgBox::Question | MsgBox::DefaultButton2}));
-    EXPECT_EQ((std::pair{w->Historial().Num(), int(PuntoY[0][1])}), (std::pair{1, 3}));
-    cajas.Responder(MsgBox::Yes);
-    enviar->click();
-    EXPECT_EQ((std::tuple{w->Historial().Texto(1), DelCanal(0), int(NumeroDeshacer())}),
-              (std::tuple{QStringLiteral("Curva recibida"), generada, 3}));
-
-    // The editor's curve edited, last on the blue channel; a new generation
-    // writes over it at once, but No puts it back exactly...
-    Pulsar(93, 92);
-    C<QRadioButton>("optB")->click();
-    ArrastrarNivel(w->picSliderOut(), 175, 120);
-    const EstadoCurvas editor = TomarEstado();
-    const std::array<Tabla256, 3> tablas{Copia(LutR), Copia(LutG), Copia(LutB)};
-    generar->click();
-    ASSERT_TRUE(!MismoEstado(TomarEstado(), editor) && C<QRadioButton>("optRGB")->isChecked());
-    cajas.Responder(MsgBox::No);
-    enviar->click();
-    EXPECT_TRUE(MismoEstado(TomarEstado(), editor) && C<QRadioButton>("optB")->isChecked());
-    EXPECT_EQ((std::array<Tabla256, 3>{Copia(LutR), Copia(LutG), Copia(LutB)}), tablas);
-    EXPECT_EQ((std::pair{int(CanalActual), int(NumeroDeshacer())}), (std::pair{3, 5}));
-    // ...and one Undo in the editor does the same.
-    generar->click();
-    deshacer->click();
-    EXPECT_TRUE(MismoEstado(TomarEstado(), editor));
-    EXPECT_EQ(NumeroDeshacer(), 5);
 }
 
 TEST_F(Editor_, ImportsAcvAndAmpAndExportsTheSameBytes)
@@ -240,6 +175,23 @@ TEST_F(Editor_, LoadsASampleAndDescribesIt)
     EXPECT_EQ(cajas.llamadas.size(), 1);
     for (int i = 0; i < 2; ++i) EXPECT_EQ(Texto(panel[i].first), panel[i].second);
     EXPECT_EQ(modImage::RutaMuestra, ruta);
+
+    // A sample whose profile says CMYK: the user is told of the conversion
+    // once; a later load that fails keeps it shown and says nothing of CMYK.
+    modFreeImage::Iniciar();
+    FIBITMAP *cmyk = prueba::Color24(2, 1, [](int, int) { return 0x404040u; });
+    prueba::Incrustar(cmyk, prueba::PerfilDesc("CMYK"));
+    const QString tif = dir.filePath(QStringLiteral("cmyk.tif"));
+    ASSERT_TRUE(FreeImage_Save(FIF_TIFF, cmyk, QFile::encodeName(tif).constData(), 0));
+    FreeImage_Unload(cmyk);
+    cajas.llamadas.clear();
+    CargarMuestra(tif);
+    ASSERT_EQ(cajas.llamadas.size(), 1);
+    EXPECT_EQ((std::pair{cajas.llamadas[0].titulo, modImage::RutaMuestra}), (std::pair{QStringLiteral("Conversión CMYK a RGB"), tif}));
+    CargarMuestra(Archivo(QStringLiteral("roto2.tif"), QByteArray(300, 'x')));
+    ASSERT_EQ(cajas.llamadas.size(), 2);
+    EXPECT_NE(cajas.llamadas[1].titulo, cajas.llamadas[0].titulo);
+    EXPECT_EQ(modImage::RutaMuestra, tif);
 }
 
 TEST_F(Editor_, ViewOptionsDrivePreviewAndSaveAndPrint)

@@ -1,0 +1,189 @@
+// The settings store is replaced only by content that read back complete: a
+// failure at any write of the save (Qt's own included) or a full temporary
+// folder leaves it as it was, the value held for the session; instances
+// saving at once lose nothing.
+
+#include "inyeccion.h"
+#include "texto.h"
+#include "platform/settings.h"
+#include "support/sistema.h"
+
+#include <QCoreApplication>
+#include <QLockFile>
+#include <QProcess>
+#include <QSettings>
+#include <QThread>
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <memory>
+
+using Inyeccion::Llamada;
+
+namespace {
+
+// Every key of the store as the program reads it.
+QMap<QString, QString> Claves(const QString &ruta)
+{
+    QSettings s(ruta, QSettings::IniFormat);
+    QMap<QString, QString> m;
+    for (const QString &k : s.allKeys()) m.insert(k, s.value(k).toString());
+    return m;
+}
+
+// A store of 'n' remembered values (about 15 bytes a key).
+QMap<QString, QString> Llenar(int n)
+{
+    QMap<QString, QString> m;
+    for (int i = 0; i < n; ++i) {
+        const QString k = QString("Recordado/Clave%1").arg(i);
+        m.insert(k, QString("/ruta/%1").arg(i));
+        EXPECT_TRUE(Ajustes::SaveSetting(k.section('/', 0, 0), k.section('/', 1), m[k]));
+    }
+    return m;
+}
+
+// The one rule of a save of the language: the whole store with the new
+// value, or the store as it was and the value held for the session.
+void TodoONada(bool ok, const QByteArray &antes, const QString &valor, QMap<QString, QString> &esperado)
+{
+    esperado["Config/idioma"] = valor;
+    EXPECT_EQ(Ajustes::GetSetting("Config", "idioma"), valor);
+    if (ok) {
+        EXPECT_EQ(Claves(Ajustes::RutaAlmacen()), esperado);
+    } else {
+        EXPECT_EQ(Leer(Ajustes::RutaAlmacen()), antes);
+    }
+}
+
+} // namespace
+
+TEST(AjustesSeguros, UnFalloEnCadaEscrituraDejaElAlmacenComoEstaba)
+{
+    QTemporaryDir d;
+    const AlmacenEn almacen(d.filePath("config"));
+    const TemporalEn tmp(d.filePath("tmp"));
+    QDir().mkpath(d.filePath("tmp"));
+    QMap<QString, QString> esperado = Llenar(20);
+    const QString ruta = Ajustes::RutaAlmacen();
+    // The k-th call of each kind in the save's folders fails (the store's
+    // own, its lock, the scratch copies in the temporary folder, Qt's
+    // writes to them), for every k until a save passes untouched.
+    int fallidos = 0;
+    for (Llamada llamada : {Llamada::Abrir, Llamada::Escribir, Llamada::Truncar, Llamada::Sincronizar, Llamada::Cerrar}) {
+        for (int k = 1; k < 100; ++k) {
+            SCOPED_TRACE("call kind " + std::to_string(int(llamada)) + ", number " + std::to_string(k));
+            const QByteArray antes = Leer(ruta);
+            const QString valor = QString("valor %1 %2").arg(int(llamada)).arg(k);
+            bool ok, disparada;
+            {
+                const Inyeccion::Fallos fallos({{llamada, QFile::encodeName(d.path()), k, EIO}});
+                ok = Ajustes::SaveSetting("Config", "idioma", valor);
+                disparada = fallos.Disparada();
+            }
+            TodoONada(ok, antes, valor, esperado);
+            fallidos += !ok;
+            if (!disparada) {
+                EXPECT_TRUE(ok);
+                break;
+            }
+        }
+    }
+    EXPECT_GT(fallidos, 10);
+    EXPECT_TRUE(Ajustes::GuardarPendientes());
+}
+
+TEST(AjustesSeguros, CarpetaTemporalLlena)
+{
+    QTemporaryDir d;
+    const AlmacenEn almacen(d.filePath("config"));
+    QMap<QString, QString> esperado = Llenar(150);
+    const QString ruta = Ajustes::RutaAlmacen();
+    ASSERT_GT(Leer(ruta).size(), 2000);
+    // A temporary folder with no room, and with a few pages of it: the
+    // store is either all there with the new value, or as it was and the
+    // value held for the session.
+    int fallidos = 0;
+    for (int kib : {0, 4, 8, 12, 16}) {
+        SCOPED_TRACE(std::to_string(kib) + " KiB free");
+        const QString carpeta = d.filePath(QString("tmp%1").arg(kib));
+        QDir().mkpath(carpeta);
+        DiscoPequeno disco(carpeta, kib ? kib : 4);
+        if (!disco.motivo.isEmpty()) GTEST_SKIP() << disco.motivo.toStdString();
+        if (!kib) disco.Llenar();
+        const QByteArray antes = Leer(ruta);
+        const QString valor = QString("idioma %1").arg(kib);
+        bool ok;
+        {
+            const TemporalEn tmp(carpeta);
+            ok = Ajustes::SaveSetting("Config", "idioma", valor);
+        }
+        TodoONada(ok, antes, valor, esperado);
+        if (!ok) {
+            ++fallidos;
+            // With room again, the next save writes it with the rest.
+            EXPECT_TRUE(Ajustes::GuardarPendientes());
+            EXPECT_EQ(Claves(ruta), esperado);
+        }
+    }
+    EXPECT_GT(fallidos, 0);
+}
+
+constexpr int kClaves = 3; // saved by each instance
+
+// Waits (a minute at most) until the folder holds 'n' files of the pattern.
+void Esperar(const QString &carpeta, const QString &patron, int n)
+{
+    for (int i = 0; i < 6000 && QDir(carpeta).entryList({patron}, QDir::Files).size() < n; ++i) QThread::msleep(10);
+}
+
+// Run as another instance by the test below; nothing on its own.
+TEST(AjustesSeguros, GuardaComoOtraInstancia)
+{
+    const QString n = qEnvironmentVariable("HALVORA_INSTANCIA");
+    if (n.isEmpty()) GTEST_SKIP() << "run by AjustesSeguros.SeisInstanciasAlaVez";
+    const QString config = qEnvironmentVariable("HALVORA_INSTANCIA_CONFIG");
+    const AlmacenEn almacen(config);
+    // Ready; all start saving together.
+    Poner(config + "/listo" + n, "");
+    Esperar(config, "ya", 1);
+    for (int j = 0; j < kClaves; ++j) Ajustes::SaveSetting("Instancia" + n, QString("clave%1").arg(j), QString("%1.%2").arg(n).arg(j));
+    Poner(config + "/guardado" + n, "");
+    // As the program does at exit.
+    EXPECT_TRUE(Ajustes::GuardarPendientes());
+}
+
+TEST(AjustesSeguros, SeisInstanciasAlaVez)
+{
+    QTemporaryDir d;
+    std::vector<std::unique_ptr<QProcess>> instancias;
+    for (int i = 0; i < 6; ++i) {
+        auto p = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HALVORA_INSTANCIA", QString::number(i));
+        env.insert("HALVORA_INSTANCIA_CONFIG", d.path());
+        p->setProcessEnvironment(env);
+        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p->start(QCoreApplication::applicationFilePath(), {"--gtest_filter=AjustesSeguros.GuardaComoOtraInstancia"});
+        instancias.push_back(std::move(p));
+    }
+    const AlmacenEn almacen(d.path());
+    Esperar(d.path(), "listo*", 6);
+    {
+        // A seventh instance holds the store until the first has made all
+        // its saves (none could write): that one's values go at its exit.
+        QDir().mkpath(QFileInfo(Ajustes::RutaAlmacen()).absolutePath());
+        QLockFile septima(Ajustes::RutaAlmacen() + ".lock");
+        ASSERT_TRUE(septima.tryLock(0));
+        Poner(d.filePath("ya"), "");
+        Esperar(d.path(), "guardado*", 1);
+    }
+    for (auto &p : instancias) {
+        ASSERT_TRUE(p->waitForFinished(120000));
+        EXPECT_EQ(p->exitCode(), 0);
+    }
+    const QMap<QString, QString> claves = Claves(Ajustes::RutaAlmacen());
+    for (int i = 0; i < 6; ++i)
+        for (int j = 0; j < kClaves; ++j)
+            EXPECT_EQ(claves.value(QString("Instancia%1/clave%2").arg(i).arg(j)), QString("%1.%2").arg(i).arg(j));
+}

@@ -1,0 +1,32 @@
+#pragma once
+// Faults of the C library's file calls, injected into this test program and
+// every library it uses (Qt's own writes included): the program defines the
+// calls itself, so they come before the C library's, and passes them on
+// while no rule matches.
+
+#include <QByteArray>
+
+#include <vector>
+
+namespace Inyeccion {
+
+enum class Llamada { Abrir, Escribir, Truncar, Sincronizar, Cerrar };
+
+struct Regla {
+    Llamada llamada;
+    QByteArray ruta;  // a part of the file's path
+    int desde = 1;    // the first matching call that fails (1 = the first)
+    int error = 5;    // errno; EIO by default
+    bool todas = false; // every matching call from 'desde' on fails, not just that one
+};
+
+// While it lives, the calls matching a rule fail; counts start at 0.
+struct Fallos {
+    explicit Fallos(std::vector<Regla> reglas);
+    ~Fallos();
+    // How many calls matched the rule, failed or not.
+    int Vistas(size_t regla) const;
+    bool Disparada() const;
+};
+
+} // namespace Inyeccion

@@ -1,0 +1,197 @@
+// The scan evaluator's curve and the editor's curve, side by side in the real
+// windows: generations take one undo step with its own history line, No and
+// one Undo both bring the editor's curve back exactly, Save curve writes the
+// generated curve, and the history list follows every Undo and jump.
+
+#include "ayuda_editor.h"
+
+#include "support/carta.h"
+
+#include <cmath>
+
+namespace {
+
+class Traspaso_ : public EditorAbierto {
+protected:
+    void SetUp() override
+    {
+        EditorAbierto::SetUp();
+        ev = frame.MostrarVentana(QStringLiteral("frmEvaluarEscaneo"));
+        ASSERT_TRUE(ev);
+        generar = EnEvaluador("cmdGenerarCurva");
+        enviar = EnEvaluador("cmdEnviarCurvaEditor");
+    }
+    QPushButton *EnEvaluador(const char *n) { return ev->findChild<QPushButton *>(QString::fromLatin1(n)); }
+    // A chart scan printed through the response, loaded in the evaluator.
+    void Escanear(const QString &nombre, const std::function<int(int)> &respuesta)
+    {
+        const QString ruta = dir.filePath(nombre);
+        ASSERT_TRUE(CartaEscaneada(respuesta).save(ruta));
+        dialogos.Responder(ruta);
+        EnEvaluador("cmdCargarEscaneo")->click();
+    }
+    // Generates; the curve made, as the master channel holds it.
+    Puntos Generar()
+    {
+        generar->click();
+        EXPECT_TRUE(enviar->isEnabled());
+        return DelCanal(0);
+    }
+    // The editor opened by the hand-over, or the one already open.
+    void Editor()
+    {
+        w = qobject_cast<frmEditarAplicarCurva *>(Ventanas::Buscar(QStringLiteral("frmEditarAplicarCurva")));
+        ASSERT_TRUE(w);
+        lienzo = w->picCurve(), lista = C<QListWidget>("lstHistorial"), deshacer = Boton("cmdUndo");
+    }
+    // The list's lines and the Undo caption, one moment's state.
+    QStringList Historia() { return Lineas() << deshacer->text(); }
+    static std::array<Tabla256, 3> Tablas() { return {Copia(modEngine::LutR), Copia(modEngine::LutG), Copia(modEngine::LutB)}; }
+
+    QWidget *ev = nullptr;
+    QPushButton *generar = nullptr, *enviar = nullptr;
+};
+
+const auto Oscura = [](int g) { return g * g / 255; };
+const auto Clara = [](int g) { return int(std::sqrt(g * 255.0)); };
+
+} // namespace
+
+TEST_F(Traspaso_, TheGeneratedCurveAndTheEditorsCurveNeverOverwriteEachOther)
+{
+    using namespace modEngine;
+    // A fresh editor holds no curve: its generated curve goes in unasked.
+    Escanear(QStringLiteral("a.png"), Oscura);
+    const Puntos a = Generar();
+    enviar->click();
+    EXPECT_TRUE(cajas.llamadas.isEmpty());
+    EXPECT_EQ(Historia(), QStringList({"1.  Curva generada", "2.  Curva recibida", "Deshacer (2)"}));
+
+    // The editor's curve E: a point on the red channel, a level on the blue
+    // one (a step without a line, the caption refreshed later), shown on blue.
+    C<QRadioButton>("optR")->click();
+    Pulsar(93, 92);
+    C<QRadioButton>("optB")->click();
+    ArrastrarNivel(w->picSliderOut(), 175, 120);
+    const EstadoCurvas e = TomarEstado();
+    const auto tablasE = Tablas();
+    const QStringList historiaE{"1.  Curva generada", "2.  Curva recibida", "3.  Curva Rojo", "Deshacer (4)"};
+    ASSERT_EQ(NumeroDeshacer(), 4);
+
+    // Generate writes over it at once, with one undo step and its line; a
+    // channel chosen in between, another scan and a dozen generations more
+    // take none.
+    Escanear(QStringLiteral("b.png"), Clara);
+    Generar();
+    EXPECT_TRUE(C<QRadioButton>("optRGB")->isChecked());
+    const QStringList historiaG{"1.  Curva generada", "2.  Curva recibida", "3.  Curva Rojo", "4.  Curva generada",
+                                "Deshacer (5)"};
+    EXPECT_EQ(Historia(), historiaG);
+    C<QRadioButton>("optG")->click();
+    Escanear(QStringLiteral("a2.png"), Oscura);
+    Generar();
+    for (int i = 0; i < 12; ++i) generar->click();
+    EXPECT_EQ((std::pair{DelCanal(0), Historia()}), (std::pair{a, historiaG}));
+
+    // No: the editor's curve back exactly, shown on blue, the run's line gone.
+    cajas.Responder(MsgBox::No);
+    enviar->click();
+    ASSERT_EQ(cajas.llamadas.size(), 1);
+    EXPECT_EQ((std::tuple{cajas.llamadas[0].texto, cajas.llamadas[0].titulo, cajas.llamadas[0].estilo}),
+              (std::tuple{QStringLiteral("El editor ya contiene una curva.\r\n¿Desea sustituirla por la curva generada?"),
+                          QStringLiteral("Enviar curva a editor"), MsgBox::YesNo | MsgBox::Question | MsgBox::DefaultButton2}));
+    EXPECT_TRUE(MismoEstado(TomarEstado(), e) && C<QRadioButton>("optB")->isChecked());
+    EXPECT_EQ((std::pair{Tablas(), Historia()}), (std::pair{tablasE, historiaE}));
+
+    // Save curve writes the 14 generated points as the master curve, the
+    // editor's colour channels as they are.
+    const QString ruta = dir.filePath(QStringLiteral("generada.acv"));
+    dialogos.Responder(ruta);
+    EnEvaluador("cmdGrabaCurva")->click();
+    QByteArray esperado = U16({4, 4, int(a.size())});
+    for (const auto &[x, y] : a) esperado += U16({y, x});
+    for (int ch = 1; ch <= 3; ++ch) {
+        esperado += U16({e.NumPuntos[ch]});
+        for (int k = 0; k < e.NumPuntos[ch]; ++k) esperado += U16({e.PuntoY[ch][k], e.PuntoX[ch][k]});
+    }
+    EXPECT_EQ(a.size(), 14u);
+    EXPECT_EQ(Leer(ruta), esperado);
+
+    // Generated again, then one Undo in the editor: the same curve and list.
+    Escanear(QStringLiteral("b2.png"), Clara);
+    Generar();
+    EXPECT_EQ(Historia(), historiaG);
+    deshacer->click();
+    EXPECT_TRUE(MismoEstado(TomarEstado(), e));
+    EXPECT_EQ(Historia(), historiaE);
+
+    // Yes hands the curve over on top of the generation's step.
+    Generar();
+    cajas.Responder(MsgBox::Yes);
+    enviar->click();
+    EXPECT_EQ(Historia(), QStringList({"1.  Curva generada", "2.  Curva recibida", "3.  Curva Rojo", "4.  Curva generada",
+                                       "5.  Curva recibida", "Deshacer (6)"}));
+    // A change after the last generation is the editor's own: No keeps it.
+    Escanear(QStringLiteral("a3.png"), Oscura);
+    Generar();
+    C<QRadioButton>("optNatural")->click();
+    const EstadoCurvas cambiada = TomarEstado();
+    cajas.Responder(MsgBox::No);
+    enviar->click();
+    EXPECT_TRUE(MismoEstado(TomarEstado(), cambiada) && ModoInterpolacion == 1);
+}
+
+TEST_F(Traspaso_, UndoAndTheHistoryListMoveTogether)
+{
+    using namespace modEngine;
+    const EstadoCurvas inicial = TomarEstado();
+    // Two scans generated with the editor closed, then sent: it opens on
+    // the generation's line and the receipt's, nothing of the first scan.
+    MDIForm1::DescargarVentana(w);
+    Escanear(QStringLiteral("a.png"), Oscura);
+    Generar();
+    Escanear(QStringLiteral("b.png"), Clara);
+    const Puntos b = Generar();
+    const EstadoCurvas generada = TomarEstado();
+    enviar->click();
+    Editor();
+    const EstadoCurvas recibida = TomarEstado();
+    EXPECT_EQ((std::pair{Historia(), DelCanal(0)}),
+              (std::pair{QStringList({"1.  Curva generada", "2.  Curva recibida", "Deshacer (2)"}), b}));
+
+    // A point edited, then a generation with the editor open.
+    Pulsar(93, 92);
+    const EstadoCurvas editada = TomarEstado();
+    Generar();
+    EXPECT_EQ(Historia(), QStringList({"1.  Curva generada", "2.  Curva recibida", "3.  Curva RGB",
+                                       "4.  Curva generada", "Deshacer (4)"}));
+
+    // Each Undo and each jump takes away the lines of the steps it undoes.
+    deshacer->click();
+    EXPECT_TRUE(MismoEstado(TomarEstado(), editada));
+    EXPECT_EQ(Historia(), QStringList({"1.  Curva generada", "2.  Curva recibida", "3.  Curva RGB", "Deshacer (3)"}));
+    ClicEnLinea(1);
+    EXPECT_TRUE(MismoEstado(TomarEstado(), recibida));
+    EXPECT_EQ(Historia(), QStringList({"1.  Curva generada", "2.  Curva recibida", "Deshacer (2)"}));
+    ClicEnLinea(1); // the last line: nothing
+    EXPECT_EQ(Historia(), QStringList({"1.  Curva generada", "2.  Curva recibida", "Deshacer (2)"}));
+    deshacer->click();
+    EXPECT_TRUE(MismoEstado(TomarEstado(), generada));
+    EXPECT_EQ(Historia(), QStringList({"1.  Curva generada", "Deshacer (1)"}));
+    deshacer->click();
+    EXPECT_TRUE(MismoEstado(TomarEstado(), inicial));
+    EXPECT_EQ(Historia(), QStringList({"Deshacer (0)"}));
+    EXPECT_FALSE(deshacer->isEnabled());
+
+    // In English the generation's line is too; reopened while it is still
+    // the newest step, the editor shows it.
+    modIdioma::CambiarIdioma(QStringLiteral("en"));
+    Generar();
+    EXPECT_EQ(Lineas(), QStringList({"1.  Generated curve"}));
+    MDIForm1::DescargarVentana(w);
+    frame.findChild<QAction *>(QStringLiteral("mnuEditarCurva"))->trigger();
+    Editor();
+    EXPECT_EQ(Lineas(), QStringList({"1.  Generated curve"}));
+    deshacer->click();
+    EXPECT_TRUE(MismoEstado(TomarEstado(), inicial) && Lineas().isEmpty());
+}
