@@ -11,6 +11,7 @@ PACKAGES=(
   fonts-liberation fontconfig
   xdg-utils
   cups cups-client cups-ipp-utils printer-driver-cups-pdf poppler-utils icc-profiles-free liblcms2-2 libcups2-dev
+  dbus avahi-daemon
   qt6-translations-l10n
 )
 

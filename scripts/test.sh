@@ -1,11 +1,30 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the test configuration with the address and
-# undefined-behaviour sanitizers, sets up the local print queue, and runs
-# every test on Qt's offscreen platform.
+# undefined-behaviour sanitizers, sets up the tests' own print queues, runs
+# every test on Qt's offscreen platform, and checks that the machine's own
+# printing is as it was before.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 bash "$here/scripts/deps.sh"
-# The printing tests print through a local CUPS queue; without root or sudo
+
+# What the machine's users rely on: the system-wide cups-pdf configuration,
+# the system lpoptions, every queue that is not the tests' own (its device,
+# options and PPD; not its state, which printing changes) and the default
+# printer.
+impresion_del_sistema() {
+  sha256sum /etc/cups/cups-pdf.conf /etc/cups/lpoptions 2>&1 || true
+  lpstat -d 2>&1 || true
+  lpstat -v 2>/dev/null | sed -n 's/^device for \([^:]*\): .*/\1/p' | grep -v '^halvora-' | sort | while read -r q; do
+    lpstat -v "$q" 2>&1
+    lpoptions -p "$q" 2>&1 | tr ' ' '\n' |
+      grep -Ev '^(printer-state|printer-state-change-time|printer-state-reasons|marker-change-time)=' | tr '\n' ' '
+    echo
+    sha256sum "/etc/cups/ppd/$q.ppd" 2>&1 || true
+  done
+}
+antes="$(impresion_del_sistema)"
+
+# The printing tests print through local CUPS queues; without root or sudo
 # they say so and skip.
 if [ "$(id -u)" -eq 0 ] || sudo -n true 2>/dev/null; then
   bash "$here/scripts/cups.sh" >/dev/null
@@ -17,5 +36,14 @@ cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVOR
       -DHALVORA_TESTS=ON -DHALVORA_BENCH=ON >/dev/null
 cmake --build "$build" -j "$(nproc)"
 export QT_QPA_PLATFORM=offscreen
-cd "$build"
-ctest --output-on-failure -j "$(nproc)" "$@"
+rc=0
+(cd "$build" && ctest --output-on-failure -j "$(nproc)" "$@") || rc=$?
+
+despues="$(impresion_del_sistema)"
+if [ "$antes" != "$despues" ]; then
+  echo "test.sh: the machine's printing changed during the tests:" >&2
+  diff <(echo "$antes") <(echo "$despues") >&2 || true
+  exit 1
+fi
+echo "test.sh: the machine's printing (cups-pdf.conf, other queues, default printer) is as it was"
+exit "$rc"

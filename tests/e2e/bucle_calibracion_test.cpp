@@ -2,7 +2,7 @@
 // 200 ppp, goes through a simulated print process and comes back as a scan,
 // the evaluator measures it and makes the correction curve and sends it to
 // the editor, which prints the chart with the curve applied through the real
-// "PDF" queue; the printed pixels go through the same process and are
+// cups-pdf queue; the printed pixels go through the same process and are
 // measured again: their response must now be linear.
 
 #include "app/mdiform1.h"

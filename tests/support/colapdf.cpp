@@ -7,8 +7,8 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QPrinter>
-#include <QPrinterInfo>
+#include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -16,17 +16,20 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <QUrl>
 
 #include <cups/cups.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace ColaPDF {
 
 namespace {
-constexpr const char *kCola = "PDF";
-QString g_carpeta; // where cups-pdf writes
+QString g_carpeta;    // where cups-pdf writes
+QString g_carpetaIPP; // where the IPP Everywhere printer keeps its jobs
+QString g_uriIPP;     // and where it listens
 } // namespace
 
 Estado Preparar(QString *motivo)
@@ -36,11 +39,20 @@ Estado Preparar(QString *motivo)
         QProcess script;
         script.start(QStringLiteral("bash"), {QStringLiteral(QT_TESTCASE_SOURCEDIR "/../scripts/cups.sh")});
         const bool fin = script.waitForFinished(120000) && script.exitStatus() == QProcess::NormalExit;
-        const QStringList salida = QString::fromLocal8Bit(script.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        QMap<QString, QString> valores; // its name=value lines
+        for (const QString &l : QString::fromLocal8Bit(script.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts))
+            valores.insert(l.section(u'=', 0, 0), l.section(u'=', 1));
         razon = QString::fromLocal8Bit(script.readAllStandardError()).trimmed();
-        if (!fin || script.exitCode() != 0 || salida.isEmpty())
+        if (!fin || script.exitCode() != 0)
             return fin && script.exitCode() == 2 ? Estado::SinPermisos : Estado::Fallo;
-        g_carpeta = salida.last().trimmed();
+        if (valores.value(QStringLiteral("pdf-queue")) != QLatin1String(kCola) ||
+            valores.value(QStringLiteral("ipp-queue")) != QLatin1String(kColaIPP)) {
+            razon = QStringLiteral("scripts/cups.sh set up other queues than the tests print to");
+            return Estado::Fallo;
+        }
+        g_carpeta = valores.value(QStringLiteral("pdf-dir"));
+        g_carpetaIPP = valores.value(QStringLiteral("ipp-dir"));
+        g_uriIPP = valores.value(QStringLiteral("ipp-uri"));
         // A CUPS user of this process's own: its jobs and no one else's.
         cupsSetUser(QStringLiteral("halvora-prueba-%1").arg(QCoreApplication::applicationPid()).toUtf8().constData());
         return Estado::Lista;
@@ -49,37 +61,97 @@ Estado Preparar(QString *motivo)
     return estado;
 }
 
-QList<int> Trabajos()
+QList<int> Trabajos(const char *cola)
 {
     QList<int> r;
     cups_job_t *lista = nullptr;
-    const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &lista, kCola, 1, CUPS_WHICHJOBS_ALL);
+    const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &lista, cola, 1, CUPS_WHICHJOBS_ALL);
     for (int i = 0; i < n; ++i) r.append(lista[i].id);
     cupsFreeJobs(n, lista);
     std::sort(r.begin(), r.end());
     return r;
 }
 
-QString NuevoPDF(const QList<int> &antes, const QString &titulo, int *id)
+namespace {
+// The one job sent to the queue since antes, once CUPS has finished it and
+// checked its title; 0 (with a test failure) otherwise.
+int NuevoTrabajo(const char *cola, const QList<int> &antes, const QString &titulo)
 {
     QList<int> nuevos;
-    for (int t : Trabajos())
+    for (int t : Trabajos(cola))
         if (!antes.contains(t)) nuevos.append(t);
     if (nuevos.size() != 1) {
         ADD_FAILURE() << nuevos.size() << " jobs sent, one expected";
-        return QString();
+        return 0;
     }
-    if (id) *id = nuevos[0];
-    const QRegularExpression nombre(QStringLiteral("(^|[^0-9])job_%1([^0-9]|$)").arg(nuevos[0]));
     for (const QDeadlineTimer plazo(60000); !plazo.hasExpired(); QThread::msleep(50)) {
-        if (Atributo(nuevos[0], "job-state") != QLatin1String("completed")) continue;
-        EXPECT_EQ(Atributo(nuevos[0], "job-name").toStdString(), titulo.toStdString());
-        const QDir dir(g_carpeta);
-        for (const QString &f : dir.entryList({QStringLiteral("*.pdf")}, QDir::Files))
-            if (nombre.match(f).hasMatch()) return dir.filePath(f);
+        const QString estado = Atributo(nuevos[0], "job-state");
+        if (estado == QLatin1String("completed")) {
+            EXPECT_EQ(Atributo(nuevos[0], "job-name").toStdString(), titulo.toStdString());
+            return nuevos[0];
+        }
+        if (estado == QLatin1String("aborted") || estado == QLatin1String("canceled")) break;
     }
-    ADD_FAILURE() << "job " << nuevos[0] << " never reached its PDF";
+    ADD_FAILURE() << "job " << nuevos[0] << " on " << cola << " never completed: "
+                  << Atributo(nuevos[0], "job-printer-state-message").toStdString();
+    return 0;
+}
+} // namespace
+
+QString NuevoPDF(const QList<int> &antes, const QString &titulo, int *id)
+{
+    const int trabajo = NuevoTrabajo(kCola, antes, titulo);
+    if (id) *id = trabajo;
+    if (!trabajo) return QString();
+    // cups-pdf has written the file by the time CUPS calls the job done.
+    const QRegularExpression nombre(QStringLiteral("(^|[^0-9])job_%1([^0-9]|$)").arg(trabajo));
+    const QDir dir(g_carpeta);
+    for (const QString &f : dir.entryList({QStringLiteral("*.pdf")}, QDir::Files))
+        if (nombre.match(f).hasMatch()) return dir.filePath(f);
+    ADD_FAILURE() << "job " << trabajo << " never reached its PDF";
     return QString();
+}
+
+QList<Raster::Pagina> NuevoRaster(const QList<int> &antes, const QString &titulo)
+{
+    if (!NuevoTrabajo(kColaIPP, antes, titulo)) return {};
+    // CUPS calls the job done once the printer has it. The printer numbers
+    // jobs its own way: this process's latest there is the one.
+    ipp_t *peticion = ippNewRequest(IPP_OP_GET_JOBS);
+    const QByteArray uri = g_uriIPP.toUtf8();
+    ippAddString(peticion, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.constData());
+    ippAddString(peticion, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    ippAddString(peticion, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "which-jobs", nullptr, "completed");
+    const char *pedidos[] = {"job-id", "job-originating-user-name"};
+    ippAddStrings(peticion, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, pedidos);
+    http_t *http = httpConnect2("localhost", QUrl(g_uriIPP).port(), nullptr, AF_UNSPEC, HTTP_ENCRYPTION_IF_REQUESTED, 1, 30000, nullptr);
+    ipp_t *respuesta = http ? cupsDoRequest(http, peticion, "/ipp/print") : (ippDelete(peticion), nullptr);
+    int ultimo = 0, id = 0;
+    bool nuestro = false;
+    for (ipp_attribute_t *a = ippFirstAttribute(respuesta);; a = ippNextAttribute(respuesta)) {
+        if (!a || !ippGetName(a)) { // a job's group ends
+            if (nuestro) ultimo = std::max(ultimo, id);
+            if (!a) break;
+            id = 0;
+            nuestro = false;
+        } else if (!strcmp(ippGetName(a), "job-id"))
+            id = ippGetInteger(a, 0);
+        else if (!strcmp(ippGetName(a), "job-originating-user-name"))
+            nuestro = !strcmp(ippGetString(a, 0, nullptr), cupsUser());
+    }
+    ippDelete(respuesta);
+    httpClose(http);
+    const QDir dir(g_carpetaIPP);
+    const QStringList archivos = dir.entryList({QStringLiteral("%1-*.pwg").arg(ultimo), QStringLiteral("%1-*.urf").arg(ultimo)}, QDir::Files);
+    if (!ultimo || archivos.size() != 1) {
+        ADD_FAILURE() << "the printer kept no file of this process's job " << ultimo;
+        return {};
+    }
+    QFile f(dir.filePath(archivos[0]));
+    QString error;
+    const QList<Raster::Pagina> paginas = f.open(QIODevice::ReadOnly) ? Raster::Leer(f.readAll(), &error) : QList<Raster::Pagina>();
+    EXPECT_TRUE(error.isEmpty()) << archivos[0].toStdString() << ": " << error.toStdString();
+    return paginas;
 }
 
 QString Atributo(int id, const char *nombre)
@@ -122,26 +194,50 @@ QList<QImage> Imagenes(const QString &pdf)
     return r;
 }
 
-double Desvio(const QString &pdf, double anchoCm, double altoCm, bool centrado, double xCm, double yCm)
+namespace {
+// How far the ink on the image of a sheet lies from the picture's place on
+// the page, the page's rectangle on that image given in its pixels.
+double Medir(const QImage &hoja, QRectF pagina, QSizeF ppp, double anchoCm, double altoCm, bool centrado, double xCm,
+             double yCm, Giro giro)
 {
-    // The box of the non-white pixels of page 1.
-    QTemporaryDir dir;
-    Poppler(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-singlefile"), pdf,
-                                         dir.filePath(QStringLiteral("p"))});
-    const QImage pagina(dir.filePath(QStringLiteral("p.ppm")));
-    QRect caja;
-    for (int y = 0; y < pagina.height(); ++y)
-        for (int x = 0; x < pagina.width(); ++x)
-            if (pagina.pixel(x, y) != qRgb(255, 255, 255)) caja |= QRect(x, y, 1, 1);
-    // From the paper's edge, on the page as the PDF declares it (points).
-    const auto hoja = QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+)"))
-                          .match(Poppler(QStringLiteral("pdfinfo"), {pdf}));
-    const double k = 100 / 2.54, ancho = anchoCm * k, alto = altoCm * k;
-    const double x = centrado ? (hoja.captured(1).toDouble() * 100 / 72 - ancho) / 2 : xCm * k;
-    const double y = centrado ? (hoja.captured(2).toDouble() * 100 / 72 - alto) / 2 : yCm * k;
+    QImage im = hoja;
+    if (giro != Giro::Ninguno) {
+        const QTransform t = QTransform().rotate(giro == Giro::Horario ? -90 : 90);
+        pagina = QImage::trueMatrix(t, hoja.width(), hoja.height()).mapRect(pagina);
+        im = hoja.transformed(t);
+        ppp.transpose();
+    }
+    const double ancho = anchoCm / 2.54 * ppp.width(), alto = altoCm / 2.54 * ppp.height();
+    const double x = pagina.x() + (centrado ? (pagina.width() - ancho) / 2 : xCm / 2.54 * ppp.width());
+    const double y = pagina.y() + (centrado ? (pagina.height() - alto) / 2 : yCm / 2.54 * ppp.height());
+    const QRect caja = Raster::Tinta(im);
     // The box's pixels span from its left edge to one past its right one.
     return std::max({std::abs(caja.x() - x), std::abs(caja.y() - y), std::abs(caja.x() + caja.width() - (x + ancho)),
                      std::abs(caja.y() + caja.height() - (y + alto))});
+}
+} // namespace
+
+double Desvio(const QString &pdf, double anchoCm, double altoCm, bool centrado, double xCm, double yCm, Giro giro)
+{
+    QTemporaryDir dir;
+    Poppler(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-singlefile"), pdf,
+                                         dir.filePath(QStringLiteral("p"))});
+    // The page fills the image from its corner; the last pixels may hold
+    // less than a pixel of it.
+    const auto tam = QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+) pts"))
+                         .match(Poppler(QStringLiteral("pdfinfo"), {pdf}));
+    const QRectF pagina(0, 0, tam.captured(1).toDouble() / 72 * 100, tam.captured(2).toDouble() / 72 * 100);
+    return Medir(QImage(dir.filePath(QStringLiteral("p.ppm"))), pagina, QSizeF(100, 100), anchoCm, altoCm, centrado,
+                 xCm, yCm, giro);
+}
+
+double Desvio(const Raster::Pagina &hoja, double anchoCm, double altoCm, bool centrado, double xCm, double yCm, Giro giro)
+{
+    // The page as sent, in whole points (Qt's A4 is 595 x 842), stands
+    // centred on the sheet (210 x 297 mm).
+    const QSizeF pagina(hoja.puntos.width() / 72 * hoja.ppp.width(), hoja.puntos.height() / 72 * hoja.ppp.height());
+    const QPointF esquina((hoja.imagen.width() - pagina.width()) / 2, (hoja.imagen.height() - pagina.height()) / 2);
+    return Medir(hoja.imagen, QRectF(esquina, pagina), hoja.ppp, anchoCm, altoCm, centrado, xCm, yCm, giro);
 }
 
 } // namespace ColaPDF
@@ -174,9 +270,9 @@ void EnConfiguracionImpresion(const std::function<void(frmConfigImpresion &)> &a
     QTimer::singleShot(0, [acciones] { Intentar(acciones, 6000); });
 }
 
-void ImprimirEnPDF(frmConfigImpresion &d, int modoColor)
+void ImprimirEnPDF(frmConfigImpresion &d, int modoColor, const char *cola)
 {
-    d.findChild<QComboBox *>(QStringLiteral("cboImpresora"))->setCurrentText(QStringLiteral("PDF"));
+    d.findChild<QComboBox *>(QStringLiteral("cboImpresora"))->setCurrentText(QString::fromLatin1(cola));
     d.findChild<QComboBox *>(QStringLiteral("cboGestionColor"))->setCurrentIndex(modoColor);
     d.findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
 }

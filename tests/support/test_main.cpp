@@ -1,5 +1,8 @@
-// Test start-up: Qt on the offscreen platform, a pinned locale, and a private
-// settings folder and temporary folder for the whole run.
+// Test start-up: Qt on the offscreen platform, a pinned locale, a private
+// settings folder, temporary folder and home for the whole run, and the
+// tests' cups-pdf queue as this process's default printer.
+
+#include "support/colapdf.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +12,19 @@
 #include <QTemporaryDir>
 #include <clocale>
 #include <cstdlib>
+
+// Leak checks as the suite wants them, however the program is started (ctest
+// or by hand): full stacks, since libcups has no frame pointers and a fast
+// unwind stops inside it, where the suppressions could not name its
+// functions; and the tests' suppression file.
+extern "C" __attribute__((used)) const char *__asan_default_options()
+{
+    return "detect_leaks=1:fast_unwind_on_malloc=0";
+}
+extern "C" __attribute__((used)) const char *__lsan_default_options()
+{
+    return "suppressions=" QT_TESTCASE_SOURCEDIR "/lsan.supp";
+}
 
 int main(int argc, char **argv)
 {
@@ -24,6 +40,14 @@ int main(int argc, char **argv)
     QDir().mkpath(QString::fromLocal8Bit(tmp));
     setenv("XDG_CONFIG_HOME", config.constData(), 1);
     setenv("TMPDIR", tmp.constData(), 1);
+    // The default printer for this process only, never the machine's: Qt
+    // takes it from libcups's destination list, where LPDEST (then PRINTER)
+    // comes before any lpoptions "Default" line and the server's default. The
+    // private home keeps the user's own ~/.cups/lpoptions out of the tests.
+    const QByteArray casa = (raiz.path() + QStringLiteral("/home")).toLocal8Bit();
+    QDir().mkpath(QString::fromLocal8Bit(casa));
+    setenv("HOME", casa.constData(), 1);
+    setenv("LPDEST", ColaPDF::kCola, 1);
 
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale::c());

@@ -1,4 +1,4 @@
-// Printing through a real CUPS queue ("PDF", cups-pdf, set up by
+// Printing through a real CUPS queue (the tests' cups-pdf queue, set up by
 // scripts/cups.sh): the job's pages, pixels, place on the page and colour
 // option, a failure that leaves nothing queued, and the driver dialog.
 
@@ -37,7 +37,7 @@ TEST_F(Cola, CopiasPixelesLugarYGestionDeColor)
 {
     QTemporaryDir dir;
     const QString perfil = prueba::Guardar(prueba::PerfilAncho(), dir.filePath("ancho.icc"));
-    const QString cola = " pdf "; // any letter case, blanks trimmed
+    const QString cola = " HALVORA-pdf "; // any letter case, blanks trimmed
     // Placed from the paper's edge in both orientations, centred on the sheet.
     const struct {
         bool apaisado, centrado;
@@ -68,14 +68,10 @@ TEST_F(Cola, CopiasPixelesLugarYGestionDeColor)
         EXPECT_EQ((std::pair{ColaPDF::Paginas(pdf), int(imagenes.size())}), (std::pair{std::max<int>(copias, 1), std::max<int>(copias, 1)}));
         const QImage esperada = modo == 1 ? prueba::TransformarLCMS(imagen, RutaPerfilSRGB(), perfil, 1, false) : imagen;
         for (const QImage &i : imagenes) EXPECT_EQ(prueba::Diferencia(i, esperada), 0) << modo;
-        // A landscape sheet reaches the portrait A4 paper (842 pt tall)
-        // turned a quarter to the left: its top edge along the paper's left
-        // one.
-        const double ancho = 10, alto = 10 * 30 / 1001.0, hoja = 842 / 72.0 * 2.54;
-        if (l.apaisado)
-            EXPECT_LE(ColaPDF::Desvio(pdf, alto, ancho, l.centrado, l.y, hoja - l.x - ancho), 1.0) << modo;
-        else
-            EXPECT_LE(ColaPDF::Desvio(pdf, ancho, alto, l.centrado, l.x, l.y), 1.0) << modo;
+        EXPECT_LE(ColaPDF::Desvio(pdf, 10, 10 * 30 / 1001.0, l.centrado, l.x, l.y,
+                                  l.apaisado ? ColaPDF::Giro::Antihorario : ColaPDF::Giro::Ninguno),
+                  1.0)
+            << modo;
     }
 }
 
@@ -83,7 +79,7 @@ TEST_F(Cola, FalloEnLaSegundaCopiaNoDejaNadaEnCola)
 {
     FijarFalloDC(OperacionDC::Dibujar, 2);
     const QList<int> antes = ColaPDF::Trabajos();
-    EXPECT_EQ(ImprimirImagen(&imagen, 1001, 30, nullptr, "Prueba", "PDF", 3, 10, 1, true, 0, 0, msg, 2, "", "", 0, false), -1);
+    EXPECT_EQ(ImprimirImagen(&imagen, 1001, 30, nullptr, "Prueba", ColaPDF::kCola, 3, 10, 1, true, 0, 0, msg, 2, "", "", 0, false), -1);
     EXPECT_EQ(msg, "No se pudo enviar la imagen a la impresora.");
     EXPECT_EQ(ColaPDF::Trabajos(), antes);
     EXPECT_EQ(QDir(QDir::tempPath()).entryList({"zolv_impresion_*"}), QStringList());
@@ -119,9 +115,9 @@ TEST_F(Cola, DialogoDelDriverGuardaLosAjustes)
         if (auto *lista = d->findChild<QComboBox *>("printers")) bloqueada = !lista->isEnabled();
         d->accept();
     });
-    EXPECT_TRUE(MostrarAjustesImpresora(nullptr, " pdf ", msg)) << msg.toStdString();
+    EXPECT_TRUE(MostrarAjustesImpresora(nullptr, " HALVORA-pdf ", msg)) << msg.toStdString();
     EXPECT_TRUE(bloqueada);
-    EXPECT_EQ(DevModeGuardado.impresora, "pdf");
-    EXPECT_TRUE(AjustesGuardadosDe("PDF"));
+    EXPECT_EQ(DevModeGuardado.impresora, "HALVORA-pdf");
+    EXPECT_TRUE(AjustesGuardadosDe(ColaPDF::kCola));
     DevModeGuardado = DevMode();
 }

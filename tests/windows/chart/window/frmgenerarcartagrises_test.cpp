@@ -1,6 +1,7 @@
 // The chart generator driven as a user would: opened from the main menu,
 // typed into, generated, toggled, saved through the scripted dialog, and
-// printed through the real "PDF" queue.
+// printed through the tests' real queues: the cups-pdf one and the IPP
+// Everywhere printer, where it lands as the set-up's preview shows it.
 
 #include "windows/chart/frmgenerarcartagrises.h"
 
@@ -9,6 +10,7 @@
 #include "app/mdiform1.h"
 #include "app/ventanas.h"
 #include "imaging/freeimage_io.h"
+#include "output/ajustesimpresora.h"
 #include "output/frmconfigimpresion.h"
 #include "platform/numbers.h"
 #include "platform/picturebox.h"
@@ -295,6 +297,113 @@ TEST_F(CartaWindowTest, LaCartaGuardadaLlegaALaPaginaCentradaUnaVezPorCopia)
     const QImage guardada = QImage(dir.filePath(QStringLiteral("carta.bmp"))).convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(guardada.size(), QSize(1173, 1183));
     EXPECT_EQ((std::pair{ColaPDF::Paginas(pdf), ColaPDF::Imagenes(pdf)}), (std::pair{2, QList<QImage>{guardada, guardada}}));
+}
+
+namespace {
+
+// The chart's grey levels where the printer received them: at every 25th
+// device pixel of the printed box whose chart pixel stands amid eight of the
+// same grey (so no scaling can blend it), the printed grey and the chart's;
+// the first pair that differs, or none.
+std::optional<std::pair<int, int>> GrisesDistintos(const QImage &hoja, const QImage &carta, int *comparados)
+{
+    const QRect caja = Raster::Tinta(hoja);
+    *comparados = 0;
+    for (int py = caja.top(); py <= caja.bottom(); py += 25)
+        for (int px = caja.left(); px <= caja.right(); px += 25) {
+            const int cx = int((px - caja.x() + 0.5) * carta.width() / caja.width()),
+                      cy = int((py - caja.y() + 0.5) * carta.height() / caja.height());
+            if (cx < 1 || cy < 1 || cx + 1 >= carta.width() || cy + 1 >= carta.height()) continue;
+            const int gris = qGray(carta.pixel(cx, cy));
+            bool liso = true;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) liso = liso && carta.pixel(cx + dx, cy + dy) == carta.pixel(cx, cy);
+            if (!liso) continue;
+            ++*comparados;
+            if (qGray(hoja.pixel(px, py)) != gris) return std::pair{qGray(hoja.pixel(px, py)), gris};
+        }
+    return std::nullopt;
+}
+
+} // namespace
+
+TEST_F(CartaWindowTest, LaImpresoraIPPRecibeLosGrisesDeLaCartaEnUnaHojaA4)
+{
+    REQUIERE_COLA_IPP();
+    C("cmdGenerarCarta")->click();
+    C<QComboBox>("cboFormato")->setCurrentIndex(2); // BMP
+    Guardar(QStringLiteral("carta.bmp"));
+    const QImage guardada(dir.filePath(QStringLiteral("carta.bmp")));
+    const QList<int> antes = ColaPDF::Trabajos(ColaPDF::kColaIPP);
+    EnConfiguracionImpresion([](frmConfigImpresion &d) { ImprimirEnPDF(d, 2, ColaPDF::kColaIPP); });
+    C("cmdImprimir")->click();
+    const QList<Raster::Pagina> paginas = ColaPDF::NuevoRaster(antes, QStringLiteral("Carta de grises"));
+    ASSERT_EQ(paginas.size(), 1);
+    // A4 as Qt names it in whole points, at the printer's 600 ppp.
+    EXPECT_EQ((std::tuple{paginas[0].puntos, paginas[0].ppp, paginas[0].imagen.size()}),
+              (std::tuple{QSizeF(595, 842), QSize(600, 600), QSize(4961, 7016)}));
+    EXPECT_LE(ColaPDF::Desvio(paginas[0], 19.0, 19.0 * 1183 / 1173, true, 0, 0), ColaPDF::kUnPixel);
+    int comparados = 0;
+    EXPECT_EQ(GrisesDistintos(paginas[0].imagen, guardada, &comparados), std::nullopt);
+    EXPECT_GT(comparados, 10000);
+}
+
+// Both queues, both orientations (the driver's settings and the set-up's
+// paper turned together), centred and placed by hand: the chart lands on
+// the sheet within one device pixel of where the preview draws it.
+TEST_F(CartaWindowTest, LaCartaQuedaEnLaHojaDondeLaPoneLaVista)
+{
+    REQUIERE_COLA_PDF();
+    C("cmdGenerarCarta")->click();
+    const double ancho = 19.0, alto = 19.0 * 1183 / 1173;
+    modImpresion::FijarDialogoAjustes([](QPrinter &p, QWidget *) {
+        p.setPageOrientation(QPageLayout::Landscape);
+        return 1;
+    });
+    for (const char *cola : {ColaPDF::kCola, ColaPDF::kColaIPP})
+        for (const bool apaisado : {false, true})
+            for (const bool centrado : {true, false}) {
+                SCOPED_TRACE(std::string(cola) + (apaisado ? " landscape" : " portrait") + (centrado ? " centred" : " manual"));
+                // Placed by hand 1.5 cm right and 2 cm down, 1 cm down on the
+                // landscape sheet (21 cm tall).
+                const double x = centrado ? 0 : 1.5, y = centrado ? 0 : apaisado ? 1 : 2;
+                modImpresion::DevModeGuardado = modImpresion::DevMode();
+                const QList<int> antes = ColaPDF::Trabajos(cola);
+                EnConfiguracionImpresion([&](frmConfigImpresion &d) {
+                    d.findChild<QComboBox *>(QStringLiteral("cboImpresora"))->setCurrentText(QString::fromLatin1(cola));
+                    if (apaisado) {
+                        d.findChild<QPushButton *>(QStringLiteral("cmdAjustesImpresora"))->click();
+                        d.findChild<QRadioButton *>(QStringLiteral("optLandscape"))->click();
+                    }
+                    if (!centrado) {
+                        d.findChild<QRadioButton *>(QStringLiteral("optManual"))->click();
+                        d.findChild<QLineEdit *>(QStringLiteral("txtPosX"))->setText(QString::number(x));
+                        d.findChild<QLineEdit *>(QStringLiteral("txtPosY"))->setText(QString::number(y));
+                    }
+                    // Where the preview draws the chart, to one of its pixels.
+                    const VistaImpresion::Geometria &g = d.GeometriaVista();
+                    const double hojaAncho = apaisado ? 29.7 : 21.0, hojaAlto = apaisado ? 21.0 : 29.7;
+                    EXPECT_NEAR((g.cartaX - g.hojaX) / g.escala, centrado ? (hojaAncho - ancho) / 2 : x, 1 / g.escala);
+                    EXPECT_NEAR((g.cartaY - g.hojaY) / g.escala, centrado ? (hojaAlto - alto) / 2 : y, 1 / g.escala);
+                    ImprimirEnPDF(d, 2, cola);
+                });
+                C("cmdImprimir")->click();
+                if (cola == ColaPDF::kCola) {
+                    // pdftoppm's pixels at 100 ppp, each a twelfth of the queue's.
+                    const QString pdf = ColaPDF::NuevoPDF(antes, QStringLiteral("Carta de grises"));
+                    EXPECT_LE(ColaPDF::Desvio(pdf, ancho, alto, centrado, x, y,
+                                              apaisado ? ColaPDF::Giro::Antihorario : ColaPDF::Giro::Ninguno),
+                              1.0);
+                } else {
+                    const QList<Raster::Pagina> paginas = ColaPDF::NuevoRaster(antes, QStringLiteral("Carta de grises"));
+                    ASSERT_EQ(paginas.size(), 1);
+                    EXPECT_LE(ColaPDF::Desvio(paginas[0], ancho, alto, centrado, x, y,
+                                              apaisado ? ColaPDF::Giro::Horario : ColaPDF::Giro::Ninguno),
+                              ColaPDF::kUnPixel);
+                }
+            }
+    modImpresion::FijarDialogoAjustes({});
+    modImpresion::DevModeGuardado = modImpresion::DevMode();
 }
 
 TEST_F(CartaWindowTest, ElTituloSeCentraSobreLosParchesYSoloSeCortaSiNoCabeEnLaCarta)
