@@ -13,7 +13,8 @@
 # when they are not running (no systemd needed). Needs root (or passwordless
 # sudo); safe to run again and from several processes at once.
 #
-# Prints what the tests need, one name=value a line:
+# With --servidores it only starts the daemons. Otherwise it prints what the
+# tests need, one name=value a line:
 #   pdf-queue, pdf-dir, ipp-queue, ipp-dir, ipp-uri
 set -euo pipefail
 
@@ -69,6 +70,9 @@ if ! lpstat -r 2>/dev/null | grep -q "is running"; then
   esperar sh -c 'lpstat -r | grep -q "is running"'
 fi
 lpstat -r | grep -q "is running" || { echo "cups.sh: cupsd did not start" >&2; exit 1; }
+# "cups.sh --servidores": the daemons only, so that a caller can read the
+# machine's printing as it is before the queues are set up.
+[ "${1:-}" = "--servidores" ] && exit 0
 
 # cups-pdf's own instance: a fixed output folder, the job id in every file
 # name (tests run in parallel), the job's title after it.

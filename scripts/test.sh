@@ -14,7 +14,8 @@ bash "$here/scripts/deps.sh"
 impresion_del_sistema() {
   sha256sum /etc/cups/cups-pdf.conf /etc/cups/lpoptions 2>&1 || true
   lpstat -d 2>&1 || true
-  lpstat -v 2>/dev/null | sed -n 's/^device for \([^:]*\): .*/\1/p' | grep -v '^halvora-' | sort | while read -r q; do
+  { lpstat -v 2>/dev/null || true; } | sed -n 's/^device for \([^:]*\): .*/\1/p' | { grep -v '^halvora-' || true; } | sort |
+  while read -r q; do
     lpstat -v "$q" 2>&1
     lpoptions -p "$q" 2>&1 | tr ' ' '\n' |
       grep -Ev '^(printer-state|printer-state-change-time|printer-state-reasons|marker-change-time)=' | tr '\n' ' '
@@ -22,13 +23,17 @@ impresion_del_sistema() {
     sha256sum "/etc/cups/ppd/$q.ppd" 2>&1 || true
   done
 }
-antes="$(impresion_del_sistema)"
 
 # The printing tests print through local CUPS queues; without root or sudo
-# they say so and skip.
+# they say so and skip. The machine's printing is read once its print server
+# runs (on a fresh machine nothing has started it yet) and before the tests'
+# queues are set up.
 if [ "$(id -u)" -eq 0 ] || sudo -n true 2>/dev/null; then
+  bash "$here/scripts/cups.sh" --servidores
+  antes="$(impresion_del_sistema)"
   bash "$here/scripts/cups.sh" >/dev/null
 else
+  antes="$(impresion_del_sistema)"
   echo "test.sh: no root or sudo, the print-queue tests will be skipped" >&2
 fi
 build="$here/build/test"
