@@ -103,8 +103,10 @@ if ! vivo >/dev/null 2>&1; then
   # It numbers jobs from 1 again: the files of the one before go.
   $SUDO find "$ipp_dir/trabajos" -mindepth 1 -delete
   # PWG raster only, so that CUPS renders every job for it; jobs are
-  # "printed" at once and their files kept.
-  $SUDO setsid ippeveprinter -p "$ipp_port" -n localhost -k -d "$ipp_dir/trabajos" -f image/pwg-raster -c /bin/true \
+  # "printed" at once and their files kept. Not announced (-r off): the queue
+  # reaches it by its address, and an announced printer would appear in every
+  # program's printer list on this machine and its network.
+  $SUDO setsid ippeveprinter -p "$ipp_port" -n localhost -r off -k -d "$ipp_dir/trabajos" -f image/pwg-raster -c /bin/true \
     -M Halvora -m "Test IPP Everywhere" "$ipp_queue" </dev/null >"$ipp_dir/log" 2>&1 9>&- &
   echo $! | $SUDO tee "$ipp_dir/pid" >/dev/null
   esperar vivo || { echo "cups.sh: ippeveprinter did not start on port $ipp_port (see $ipp_dir/log)" >&2; exit 1; }
