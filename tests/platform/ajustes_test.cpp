@@ -3,7 +3,7 @@
 // folder leaves it as it was, the value held for the session; instances
 // saving at once lose nothing.
 
-#include "inyeccion.h"
+#include "support/inyeccion/inyeccion.h"
 #include "texto.h"
 #include "platform/settings.h"
 #include "support/sistema.h"
