@@ -4,7 +4,7 @@
 // saving at once lose nothing.
 
 #include "support/inyeccion/inyeccion.h"
-#include "texto.h"
+#include "support/texto.h"
 #include "platform/settings.h"
 #include "support/sistema.h"
 

@@ -4,7 +4,7 @@
 // temporary folder is at fault.
 
 #include "support/inyeccion/inyeccion.h"
-#include "texto.h"
+#include "support/texto.h"
 #include "platform/files.h"
 #include "support/sistema.h"
 
