@@ -12,7 +12,6 @@
 #include "imaging/freeimage_io.h"
 #include "output/ajustesimpresora.h"
 #include "output/frmconfigimpresion.h"
-#include "platform/numbers.h"
 #include "platform/picturebox.h"
 #include "support/colapdf.h"
 #include "support/scripted.h"
@@ -394,46 +393,4 @@ TEST_F(CartaWindowTest, LaCartaQuedaEnLaHojaDondeLaPoneLaVista)
             }
     modImpresion::FijarDialogoAjustes({});
     modImpresion::DevModeGuardado = modImpresion::DevMode();
-}
-
-TEST_F(CartaWindowTest, ElTituloSeCentraSobreLosParchesYSoloSeCortaSiNoCabeEnLaCarta)
-{
-    C<QRadioButton>("optPositivo")->click();
-    C("cmdGenerarCarta")->click();
-    C<QComboBox>("cboFormato")->setCurrentIndex(2); // BMP
-    // The title's size at 200 ppp: 18 points, bold Arial.
-    Superficie medida(10, 10);
-    medida.FontName(QStringLiteral("Arial"));
-    medida.FontBold(true);
-    medida.FontSize(18);
-    const auto titulo = [&](double ancho) {
-        QString t = QStringLiteral("ZOLV");
-        while (medida.TextWidth(t + QStringLiteral(" Z")) <= ancho) t += QStringLiteral(" Z");
-        return t;
-    };
-    // Ink of the title in the top margin, inside the frame: first and last column.
-    const auto tinta = [&](const QImage &img) {
-        int a = 1172, b = -1;
-        for (int y = 20; y <= 74; ++y)
-            for (int x = 1; x <= 1171; ++x)
-                if (qRed(img.pixel(x, y)) < 128) a = std::min(a, x), b = std::max(b, x);
-        return std::pair{a, b};
-    };
-    // 1,040 and 1,100 pixels wide: centred on A + 5C = 506, whole, running
-    // off the chart's left edge; wider than the chart (1,173): cut to it.
-    for (double ancho : {1040.0, 1100.0, 1400.0}) {
-        SCOPED_TRACE(ancho);
-        const QString t = titulo(ancho);
-        C<QLineEdit>("txtTitulo")->setText(t);
-        Guardar(QStringLiteral("titulo.bmp"));
-        const QImage img(dir.filePath(QStringLiteral("titulo.bmp")));
-        ASSERT_EQ(img.width(), 1173);
-        const auto [izquierda, derecha] = tinta(img);
-        const int w = Numeros::CLng(medida.TextWidth(t));
-        EXPECT_EQ(izquierda, 1);
-        if (ancho < 1173)
-            EXPECT_NEAR(derecha, 506 - w / 2 + w, 3);
-        else
-            EXPECT_NEAR(derecha, 506 + 1173 / 2, 12);
-    }
 }

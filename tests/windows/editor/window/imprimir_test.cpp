@@ -133,12 +133,12 @@ TEST_F(ImprimirProcesada, AFullTemporaryFolderIsReportedUnderItsTitleWithTheReas
     QDir().mkpath(dir.filePath(QStringLiteral("tmp")));
     DiscoPequeno disco(dir.filePath(QStringLiteral("tmp")), 64);
     if (!disco.motivo.isEmpty()) GTEST_SKIP() << disco.motivo.toStdString();
-    const QByteArray tmpdir = qgetenv("TMPDIR");
-    qputenv("TMPDIR", QFile::encodeName(disco.carpeta));
     disco.Llenar();
     cajas.llamadas.clear();
-    Boton("cmdImprimirImagenCurva")->click();
-    qputenv("TMPDIR", tmpdir);
+    {
+        const TemporalEn tmp(disco.carpeta);
+        Boton("cmdImprimirImagenCurva")->click();
+    }
     ASSERT_EQ(cajas.llamadas.size(), 1);
     EXPECT_EQ(cajas.llamadas[0].titulo.toStdString(), "Imprimir");
     EXPECT_EQ(cajas.llamadas[0].Icono(), int(MsgBox::Exclamation)); // the save's own box
