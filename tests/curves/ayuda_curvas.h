@@ -1,6 +1,7 @@
 #pragma once
 // Helpers for the curve engine tests.
 
+#include "support/texto.h"
 #include "fuzz/arnes_curvas.h"
 #include "support/curvas.h"
 
@@ -25,4 +26,3 @@ inline QByteArray LineaAMP(int desplazamiento = 0, const char *sep = " ")
     return l;
 }
 
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }

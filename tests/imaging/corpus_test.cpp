@@ -19,7 +19,7 @@
 using namespace modImage;
 
 namespace {
-uint32_t Ruido(int x, int y) { return (uint32_t(x) * 73856093u ^ uint32_t(y) * 19349663u) * 2654435761u; }
+using prueba::Ruido;
 const std::tuple<FREE_IMAGE_FORMAT, QString, int> kFormatos[] = {
     {FIF_PNG, ".png", 0}, {FIF_JPEG, ".jpg", 90}, {FIF_TIFF, ".tif", TIFF_LZW}, {FIF_BMP, ".bmp", 0}, {FIF_WEBP, ".webp", 0}};
 

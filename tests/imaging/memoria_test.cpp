@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 
 using namespace modImage;
+using prueba::Gris16;
+using prueba::Ruido;
 
 extern "C" {
 // The sanitizer's allocator, when the program runs under it.
@@ -23,16 +25,6 @@ size_t __sanitizer_get_allocated_size(const volatile void *) __attribute__((weak
 }
 
 namespace {
-
-uint32_t Ruido(int x, int y) { return (uint32_t(x) * 73856093u ^ uint32_t(y) * 19349663u) * 2654435761u; }
-
-FIBITMAP *Gris16(int w, int h)
-{
-    FIBITMAP *b = FreeImage_AllocateT(FIT_UINT16, w, h, 16);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) reinterpret_cast<uint16_t *>(FreeImage_GetScanLine(b, y))[x] = uint16_t(x * 131 + y * 7);
-    return b;
-}
 
 // Heap bytes in use and their peak, from the allocator's hooks.
 std::atomic<int64_t> enUso{0}, pico{0};

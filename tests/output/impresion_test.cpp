@@ -124,14 +124,11 @@ TEST_F(Impresion, TodoFalloDevuelveMenosUnoConSuMotivo)
     QDir().mkpath(dir.filePath("tmp"));
     DiscoPequeno disco(dir.filePath("tmp"), 256);
     if (!disco.motivo.isEmpty()) GTEST_SKIP() << disco.motivo.toStdString();
-    const QByteArray tmpdir = qgetenv("TMPDIR");
-    qputenv("TMPDIR", QFile::encodeName(disco.carpeta));
     disco.Llenar();
     const QImage grande = prueba::Patron(1500, 1000); // far more than the room left
-    const int32_t r = ImprimirImagen(&grande, 1500, 1000, nullptr, "Imagen procesada", "prueba", 1, 19, 12, true, 0, 0, msg, 2,
-                                     "", "", 0, false);
-    qputenv("TMPDIR", tmpdir);
-    EXPECT_EQ(r, -1);
+    const TemporalEn tmp(disco.carpeta);
+    EXPECT_EQ(ImprimirImagen(&grande, 1500, 1000, nullptr, "Imagen procesada", "prueba", 1, 19, 12, true, 0, 0, msg, 2, "", "", 0, false),
+              -1);
     EXPECT_EQ(msg.toStdString(), "No se pudo cerrar el documento de impresion. No queda espacio en el disco.");
     EXPECT_FALSE(QFile::exists(pdf));
     EXPECT_EQ(QDir(disco.carpeta).entryList(QDir::Files | QDir::Hidden), QStringList{".relleno"});

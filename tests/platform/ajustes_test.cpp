@@ -3,8 +3,8 @@
 // folder leaves it as it was, the value held for the session; instances
 // saving at once lose nothing.
 
-#include "inyeccion.h"
-#include "texto.h"
+#include "support/inyeccion/inyeccion.h"
+#include "support/texto.h"
 #include "platform/settings.h"
 #include "support/sistema.h"
 

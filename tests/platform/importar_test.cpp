@@ -4,7 +4,7 @@
 #include "curves/archivoscurva.h"
 #include "curves/deshacer.h"
 #include "support/scripted.h"
-#include "texto.h"
+#include "support/texto.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // killed saves, and the reason the user reads when the disk or the
 // temporary folder is at fault.
 
-#include "inyeccion.h"
-#include "texto.h"
+#include "support/inyeccion/inyeccion.h"
+#include "support/texto.h"
 #include "platform/files.h"
 #include "support/sistema.h"
 

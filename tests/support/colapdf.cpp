@@ -142,7 +142,7 @@ QList<Raster::Pagina> NuevoRaster(const QList<int> &antes, const QString &titulo
     ippDelete(respuesta);
     httpClose(http);
     const QDir dir(g_carpetaIPP);
-    const QStringList archivos = dir.entryList({QStringLiteral("%1-*.pwg").arg(ultimo), QStringLiteral("%1-*.urf").arg(ultimo)}, QDir::Files);
+    const QStringList archivos = dir.entryList({QStringLiteral("%1-*.pwg").arg(ultimo)}, QDir::Files);
     if (!ultimo || archivos.size() != 1) {
         ADD_FAILURE() << "the printer kept no file of this process's job " << ultimo;
         return {};

@@ -92,6 +92,9 @@ inline QString Guardar(FIBITMAP *b, FREE_IMAGE_FORMAT fif, const QString &nombre
     return ok ? Ruta(nombre) : QString();
 }
 
+// Pixels no codec can squeeze much: its files take their full size.
+inline uint32_t Ruido(int x, int y) { return (uint32_t(x) * 73856093u ^ uint32_t(y) * 19349663u) * 2654435761u; }
+
 // Colours are 0x00RRGGBB, y counts from the top.
 inline FIBITMAP *Color24(int w, int h, const std::function<uint32_t(int, int)> &f)
 {
@@ -99,6 +102,13 @@ inline FIBITMAP *Color24(int w, int h, const std::function<uint32_t(int, int)> &
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             for (int k = 0; k < 3; ++k) FreeImage_GetScanLine(b, h - 1 - y)[3 * x + k] = BYTE(f(x, y) >> (8 * k));
+    return b;
+}
+inline FIBITMAP *Gris16(int w, int h)
+{
+    FIBITMAP *b = FreeImage_AllocateT(FIT_UINT16, w, h, 16);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) reinterpret_cast<uint16_t *>(FreeImage_GetScanLine(b, y))[x] = uint16_t(x * 131 + y * 7);
     return b;
 }
 template <class B> uint32_t Pixel(const B &px, int32_t alto, int32_t paso, int x, int y)

@@ -9,7 +9,6 @@ namespace Raster {
 namespace {
 
 constexpr int kCabeceraPWG = 1796;
-constexpr int kCabeceraURF = 32;
 
 uint32_t Palabra(const char *p) { return qFromBigEndian<uint32_t>(p); }
 
@@ -49,8 +48,7 @@ bool Filas(const QByteArray &d, qsizetype &pos, int bytesPixel, uint8_t blanco, 
 }
 
 // An empty page of that layout, or a null one for a layout not read here.
-// Colour spaces: PWG 1 RGB, 3 black, 18 sGray, 19 sRGB; URF 0 sGray, 1 sRGB,
-// 4 device grey, 5 device RGB.
+// Colour spaces: 1 RGB, 3 black, 18 sGray, 19 sRGB.
 QImage Hoja(int bitsPixel, int ancho, int alto)
 {
     if (ancho < 1 || alto < 1 || ancho > 100000 || alto > 100000) return QImage();
@@ -68,45 +66,24 @@ QList<Pagina> Leer(const QByteArray &d, QString *error)
         if (error) *error = texto;
         return QList<Pagina>();
     };
-    if (d.startsWith("RaS2")) {
-        for (qsizetype pos = 4; pos < d.size();) {
-            if (pos + kCabeceraPWG > d.size()) return fallo(QStringLiteral("page %1: header cut short").arg(paginas.size() + 1));
-            const char *h = d.constData() + pos;
-            pos += kCabeceraPWG;
-            const uint32_t espacio = Palabra(h + 400), bits = Palabra(h + 388);
-            Pagina pg{QSize(int(Palabra(h + 276)), int(Palabra(h + 280))), QSizeF(Palabra(h + 352), Palabra(h + 356)),
-                      Hoja(int(bits), int(Palabra(h + 372)), int(Palabra(h + 376)))};
-            const bool gris = bits == 8 && (espacio == 3 || espacio == 18), color = bits == 24 && (espacio == 1 || espacio == 19);
-            if (pg.imagen.isNull() || !(gris || color) || Palabra(h + 384) != 8 || Palabra(h + 392) != bits / 8 * Palabra(h + 372))
-                return fallo(QStringLiteral("page %1: %2 bits a pixel in colour space %3 not read").arg(paginas.size() + 1).arg(bits).arg(espacio));
-            const uint8_t blanco = espacio == 3 ? 0 : 255;
-            if (!Filas(d, pos, int(bits / 8), blanco, pg.imagen))
-                return fallo(QStringLiteral("page %1: pixel rows cut short or overrunning").arg(paginas.size() + 1));
-            if (espacio == 3) pg.imagen.invertPixels(); // ink amounts to grey levels
-            paginas << pg;
-        }
-        return paginas;
+    if (!d.startsWith("RaS2")) return fallo(QStringLiteral("not a PWG raster"));
+    for (qsizetype pos = 4; pos < d.size();) {
+        if (pos + kCabeceraPWG > d.size()) return fallo(QStringLiteral("page %1: header cut short").arg(paginas.size() + 1));
+        const char *h = d.constData() + pos;
+        pos += kCabeceraPWG;
+        const uint32_t espacio = Palabra(h + 400), bits = Palabra(h + 388);
+        Pagina pg{QSize(int(Palabra(h + 276)), int(Palabra(h + 280))), QSizeF(Palabra(h + 352), Palabra(h + 356)),
+                  Hoja(int(bits), int(Palabra(h + 372)), int(Palabra(h + 376)))};
+        const bool gris = bits == 8 && (espacio == 3 || espacio == 18), color = bits == 24 && (espacio == 1 || espacio == 19);
+        if (pg.imagen.isNull() || !(gris || color) || Palabra(h + 384) != 8 || Palabra(h + 392) != bits / 8 * Palabra(h + 372))
+            return fallo(QStringLiteral("page %1: %2 bits a pixel in colour space %3 not read").arg(paginas.size() + 1).arg(bits).arg(espacio));
+        const uint8_t blanco = espacio == 3 ? 0 : 255;
+        if (!Filas(d, pos, int(bits / 8), blanco, pg.imagen))
+            return fallo(QStringLiteral("page %1: pixel rows cut short or overrunning").arg(paginas.size() + 1));
+        if (espacio == 3) pg.imagen.invertPixels(); // ink amounts to grey levels
+        paginas << pg;
     }
-    if (d.startsWith(QByteArray("UNIRAST", 8))) {
-        if (d.size() < 12) return fallo(QStringLiteral("header cut short"));
-        const uint32_t total = Palabra(d.constData() + 8);
-        qsizetype pos = 12;
-        for (uint32_t i = 0; i < total; ++i) {
-            if (pos + kCabeceraURF > d.size()) return fallo(QStringLiteral("page %1: header cut short").arg(i + 1));
-            const char *h = d.constData() + pos;
-            pos += kCabeceraURF;
-            const int bits = uint8_t(h[0]), espacio = uint8_t(h[1]), ppp = int(Palabra(h + 20));
-            Pagina pg{QSize(ppp, ppp), QSizeF(), Hoja(bits, int(Palabra(h + 12)), int(Palabra(h + 16)))};
-            const bool gris = bits == 8 && (espacio == 0 || espacio == 4), color = bits == 24 && (espacio == 1 || espacio == 5);
-            if (pg.imagen.isNull() || !(gris || color) || ppp < 1)
-                return fallo(QStringLiteral("page %1: %2 bits a pixel in colour space %3 not read").arg(i + 1).arg(bits).arg(espacio));
-            pg.puntos = QSizeF(pg.imagen.width() * 72.0 / ppp, pg.imagen.height() * 72.0 / ppp);
-            if (!Filas(d, pos, bits / 8, 255, pg.imagen)) return fallo(QStringLiteral("page %1: pixel rows cut short or overrunning").arg(i + 1));
-            paginas << pg;
-        }
-        return paginas;
-    }
-    return fallo(QStringLiteral("neither PWG nor Apple raster"));
+    return paginas;
 }
 
 QRect Tinta(const QImage &imagen)

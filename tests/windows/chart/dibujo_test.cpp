@@ -5,6 +5,7 @@
 
 #include "app/idioma.h"
 #include "platform/colorref.h"
+#include "platform/numbers.h"
 #include "platform/picturebox.h"
 
 #include <gtest/gtest.h>
@@ -110,20 +111,30 @@ TEST(DibujoCarta, EtiquetasTituloYCaja)
     EXPECT_LT(Extremos(s, 8, 154, 36, 174).first, 100);       // patch 0, bottom left
     EXPECT_EQ(Extremos(s, 108, 154, 136, 174).first, 252); // patch 1: none
 
-    // The title's ink is centred on A + 5C = 506; a title wider than the
-    // chart is cut to the chart's width, still centred there: it runs off
-    // the left edge and ends near 506 + 1173 / 2.
-    int a = 1173, b = -1;
-    for (int y = 20; y <= 74; ++y)
-        for (int x = 1; x <= 1170; ++x)
-            if (ColorRef::Rojo(s.Point(x, y)) < 128) a = std::min(a, x), b = std::max(b, x);
-    EXPECT_NEAR((a + b) / 2.0, 506, 4);
-    Opciones largo = Modo(false);
-    largo.titulo = QStringLiteral("ZOLV ").repeated(40);
-    ASSERT_TRUE(RenderizarCompleta(s, g, largo));
-    EXPECT_LT(Extremos(s, 1, 20, 5, 74).first, 128);
-    EXPECT_LT(Extremos(s, 1070, 20, 1093, 74).first, 128);
-    EXPECT_GE(Extremos(s, 1096, 20, 1171, 74).first, 200);
+    // The title's ink is centred on A + 5C = 506, whole even where it runs
+    // off the chart's left edge (titles 1,040 and 1,100 pixels wide); one
+    // wider than the chart (1,173) is cut to it, still centred there.
+    const auto tinta = [&] {
+        int a = 1173, b = -1;
+        for (int y = 20; y <= 74; ++y)
+            for (int x = 1; x <= 1171; ++x)
+                if (ColorRef::Rojo(s.Point(x, y)) < 128) a = std::min(a, x), b = std::max(b, x);
+        return std::pair{a, b};
+    };
+    EXPECT_NEAR((tinta().first + tinta().second) / 2.0, 506, 4);
+    Superficie medida(10, 10); // the title's font at 200 ppp: 18 points, bold Arial
+    medida.FontName(QStringLiteral("Arial"));
+    medida.FontBold(true);
+    medida.FontSize(18);
+    for (double ancho : {1040.0, 1100.0, 1400.0}) {
+        SCOPED_TRACE(ancho);
+        Opciones o = Modo(false);
+        while (medida.TextWidth(o.titulo + QStringLiteral(" Z")) <= ancho) o.titulo += QStringLiteral(" Z");
+        ASSERT_TRUE(RenderizarCompleta(s, g, o));
+        const int w = Numeros::CLng(medida.TextWidth(o.titulo));
+        EXPECT_EQ(tinta().first, 1);
+        EXPECT_NEAR(tinta().second, ancho < 1173 ? 506 - w / 2 + w : 506 + 1173 / 2, ancho < 1173 ? 3 : 12);
+    }
     // A 100-pixel preview: the lines fit at no size from 3 up, the loop stops
     // at 2.5. At 12 pixels there is no box: the title only, still bold.
     Superficie p(100, 100), t(12, 12);

@@ -2,6 +2,7 @@
 // The curve editor opened from the main menu with scripted dialogs, and
 // helpers to drive the mouse and read the canvas, preview, history and tables.
 
+#include "support/texto.h"
 #include "windows/editor/frmeditaraplicarcurva.h"
 
 #include "app/idioma.h"
@@ -33,8 +34,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
 
 inline uint32_t BGR(int r, int g, int b) { return static_cast<uint32_t>(r | (g << 8) | (b << 16)); }
 

@@ -1,16 +1,18 @@
 #pragma once
-// Faults of the C library's file calls, injected into this test program and
-// every library it uses (Qt's own writes included): the program defines the
-// calls itself, so they come before the C library's, and passes them on
-// while no rule matches.
+// Faults of the C library's file calls and of large allocations, injected
+// into the test programs that link this (and every library they use, Qt's
+// and FreeImage's included): the program defines the calls itself, so they
+// come before the sanitizer's and the C library's, and passes them on while
+// no rule matches.
 
 #include <QByteArray>
 
+#include <cstddef>
 #include <vector>
 
 namespace Inyeccion {
 
-enum class Llamada { Abrir, Escribir, Truncar, Sincronizar, Cerrar };
+enum class Llamada { Abrir, Leer, Escribir, Truncar, Sincronizar, Cerrar };
 
 struct Regla {
     Llamada llamada;
@@ -28,5 +30,8 @@ struct Fallos {
     int Vistas(size_t regla) const;
     bool Disparada() const;
 };
+
+// Requests for memory above 'bytes' fail with ENOMEM (0: no limit).
+void LimitarMemoria(size_t bytes);
 
 } // namespace Inyeccion

@@ -6,6 +6,7 @@
 #include "inyeccion.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <mutex>
+#include <sys/mman.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -66,7 +68,42 @@ template <typename F> F Real(const char *nombre)
     return reinterpret_cast<F>(::dlsym(RTLD_NEXT, nombre));
 }
 
+// The allocator's side runs before the sanitizer is up: plain globals and
+// builtins, no inline code another file might have instrumented.
+size_t limite = 0;
+
+bool Excede(size_t n)
+{
+    const size_t l = __atomic_load_n(&limite, __ATOMIC_RELAXED);
+    if (l == 0 || n <= l) return false;
+    errno = ENOMEM;
+    return true;
+}
+
+// The allocator's next definition (the sanitizer's, or the C library's),
+// looked up on first use; a request made by the lookup itself is served
+// from a small arena that is never given back.
+bool buscando = false;
+template <class F> F Siguiente(F &real, const char *nombre)
+{
+    if (!real && !__atomic_exchange_n(&buscando, true, __ATOMIC_SEQ_CST)) {
+        real = reinterpret_cast<F>(::dlsym(RTLD_NEXT, nombre));
+        __atomic_store_n(&buscando, false, __ATOMIC_SEQ_CST);
+    }
+    return real;
+}
+
+alignas(64) char arena[1 << 16];
+size_t usado = 0;
+void *DeLaArena(size_t n)
+{
+    const size_t desde = __atomic_fetch_add(&usado, (n + 63) / 64 * 64, __ATOMIC_SEQ_CST);
+    return desde + n <= sizeof arena ? arena + desde : nullptr;
+}
+
 } // namespace
+
+void LimitarMemoria(size_t bytes) { __atomic_store_n(&limite, bytes, __ATOMIC_SEQ_CST); }
 
 Fallos::Fallos(std::vector<Regla> reglas)
 {
@@ -94,9 +131,12 @@ bool Fallos::Disparada() const
 
 } // namespace Inyeccion
 
+using Inyeccion::Excede;
+using Inyeccion::DeLaArena;
 using Inyeccion::Falla;
 using Inyeccion::Llamada;
 using Inyeccion::Real;
+using Inyeccion::Siguiente;
 
 #define FALLAR(llamada, quien)                                                                                        \
     if (const int e_ = Falla(llamada, quien)) {                                                                       \
@@ -105,6 +145,13 @@ using Inyeccion::Real;
     }
 
 extern "C" {
+
+ssize_t read(int fd, void *b, size_t n)
+{
+    static const auto real = Real<ssize_t (*)(int, void *, size_t)>("read");
+    FALLAR(Llamada::Leer, fd);
+    return real(fd, b, n);
+}
 
 ssize_t write(int fd, const void *b, size_t n)
 {
@@ -182,6 +229,35 @@ int open64(const char *ruta, int flags, ...)
     MODO(flags);
     FALLAR(Llamada::Abrir, QByteArray(ruta));
     return real(ruta, flags, modo);
+}
+
+void *malloc(size_t n)
+{
+    static void *(*real)(size_t) = nullptr;
+    if (!Siguiente(real, "malloc")) return DeLaArena(n);
+    return Excede(n) ? nullptr : real(n);
+}
+
+void *realloc(void *p, size_t n)
+{
+    static void *(*real)(void *, size_t) = nullptr;
+    if (!Siguiente(real, "realloc")) return nullptr;
+    return Excede(n) ? nullptr : real(p, n);
+}
+
+int posix_memalign(void **r, size_t a, size_t n)
+{
+    static int (*real)(void **, size_t, size_t) = nullptr;
+    if (!Siguiente(real, "posix_memalign")) return ENOMEM;
+    return Excede(n) ? ENOMEM : real(r, a, n);
+}
+
+void *mmap(void *dir, size_t n, int prot, int flags, int fd, off_t off)
+{
+    static void *(*real)(void *, size_t, int, int, int, off_t) = nullptr;
+    if (!Siguiente(real, "mmap")) return MAP_FAILED;
+    if ((flags & MAP_ANONYMOUS) && Excede(n)) return MAP_FAILED;
+    return real(dir, n, prot, flags, fd, off);
 }
 
 } // extern "C"
