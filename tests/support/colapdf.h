@@ -83,3 +83,6 @@ void EnConfiguracionImpresion(const std::function<void(frmConfigImpresion &)> &a
 // In the set-up: the printer (the cups-pdf queue unless told), the colour
 // mode (2: none), then Print.
 void ImprimirEnPDF(frmConfigImpresion &d, int modoColor, const char *cola = ColaPDF::kCola);
+
+// In a test body: skips the test when the queues cannot be set up here.
+#define REQUIERE_COLA_IPP() REQUIERE_COLA_PDF()
