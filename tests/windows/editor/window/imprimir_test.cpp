@@ -201,3 +201,35 @@ TEST_F(ImprimirProcesada, WhatTheSaveWritesReachesThePageWhereTheUserPutIt)
               0);
     EXPECT_GT(prueba::Diferencia(convertida[0], procesada), 10);
 }
+
+// The IPP Everywhere printer prints in grey: Qt turns the picture into grey
+// levels (qGray) for it, and every picture pixel reaches its place on the
+// sheet with that level.
+TEST_F(ImprimirProcesada, LaImpresoraIPPRecibeLosGrisesDeLaImagenDondeSePuso)
+{
+    REQUIERE_COLA_IPP();
+    CargarMuestraConPerfil();
+    C<QCheckBox>("chkInvertirTonos")->click();
+    ASSERT_TRUE(modImage::GuardarImagenProcesada(dir.filePath(QStringLiteral("p.bmp")), 0, 0));
+    const QImage procesada(dir.filePath(QStringLiteral("p.bmp")));
+    const QList<int> antes = ColaPDF::Trabajos(ColaPDF::kColaIPP);
+    Imprimir([](frmConfigImpresion &d) {
+        d.findChild<QRadioButton *>(QStringLiteral("optManual"))->click();
+        d.findChild<QLineEdit *>(QStringLiteral("txtPosX"))->setText(QStringLiteral("1"));
+        d.findChild<QLineEdit *>(QStringLiteral("txtPosY"))->setText(QStringLiteral("4"));
+        ImprimirEnPDF(d, 2, ColaPDF::kColaIPP);
+    });
+    const QList<Raster::Pagina> paginas = ColaPDF::NuevoRaster(antes, QStringLiteral("Imagen procesada"));
+    ASSERT_EQ(paginas.size(), 1);
+    EXPECT_LE(ColaPDF::Desvio(paginas[0], 19.0, 19.0 * 200 / 300, false, 1, 4), ColaPDF::kUnPixel);
+    // At the middle of each picture pixel's patch of about 15 x 15 device pixels.
+    const QImage &hoja = paginas[0].imagen;
+    const QRect caja = Raster::Tinta(hoja);
+    QList<int> impresos, esperados;
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 300; ++x) {
+            impresos << qGray(hoja.pixel(caja.x() + int((x + 0.5) * caja.width() / 300), caja.y() + int((y + 0.5) * caja.height() / 200)));
+            esperados << qGray(procesada.pixel(x, y));
+        }
+    EXPECT_EQ(impresos, esperados);
+}
