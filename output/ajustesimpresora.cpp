@@ -74,15 +74,15 @@ bool MostrarAjustesImpresora(QWidget *propietario, const QString &impresora, QSt
         msgError = QStringLiteral("No hay impresora seleccionada.");
         return false;
     }
-    // A context built like the print job's: kept settings when they are this printer's.
-    std::unique_ptr<DCImpresora> dc = CrearDCImpresora(nombre);
-    if (!dc) {
+    // Built as the print job's printer: kept settings when they are this printer's.
+    const std::unique_ptr<QPrinter> p = CrearPrinter(nombre);
+    if (!p) {
         msgError = Impresoras().contains(nombre, Qt::CaseInsensitive)
                        ? QStringLiteral("No se pudieron leer las propiedades de la impresora.")
                        : QStringLiteral("No se pudo abrir la impresora seleccionada.");
         return false;
     }
-    QPrinter &printer = dc->Printer();
+    QPrinter &printer = *p;
     const int r = g_dialogo ? g_dialogo(printer, propietario) : DialogoQt(printer, propietario);
     if (r == 1) {
         DevModeGuardado = DevMode{true, nombre, LeerAjustes(printer)};

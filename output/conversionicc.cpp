@@ -51,6 +51,21 @@ bool Preparar(const QImage &imagen, int32_t ancho, int32_t alto, const QString &
     return true;
 }
 
+// The colour space an ICC profile's header declares ("RGB ", "GRAY",
+// "CMYK", ...), or "" when the bytes are no profile.
+QByteArray EspacioDeColor(const QByteArray &perfil)
+{
+    return perfil.size() >= 40 && perfil.mid(36, 4) == "acsp" ? perfil.mid(16, 4) : QByteArray();
+}
+QByteArray EspacioDeColor(const QString &ruta)
+{
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? EspacioDeColor(f.read(40)) : QByteArray();
+}
+// A profile that is one, for other data than RGB: no RGB picture converts
+// into it (nor out of it), whichever engine tries.
+bool NoRGB(const QByteArray &espacio) { return !espacio.isEmpty() && espacio != "RGB "; }
+
 // The profile files that would not open, named for the user.
 QString Ilegibles(bool origen, bool impresora, const Preparacion &p)
 {
@@ -74,27 +89,13 @@ struct ObjetosLCMS {
 
 } // namespace
 
-QImage ConvertirICC(const QImage &imagen, int32_t anchoPx, int32_t altoPx, const QString &impresora,
-                    const QString &perfilOrigen, const QString &perfilImpresora, int16_t indiceIntento,
-                    bool compensarPuntoNegro, QString &msgError)
-{
-    msgError.clear();
-    if (modLCMS::CargarLCMS(Archivos::CarpetaPrograma())) {
-        QImage r = ConvertirICCConLCMS(imagen, anchoPx, altoPx, impresora, perfilOrigen, perfilImpresora, indiceIntento,
-                                       compensarPuntoNegro, msgError);
-        if (!r.isNull() || compensarPuntoNegro) return r;
-        msgError.clear();
-    } else if (compensarPuntoNegro) {
-        msgError = QStringLiteral("La compensacion de punto negro necesita la biblioteca Little CMS (liblcms2.so.2).");
-        return QImage();
-    }
-    return ConvertirICCConQt(imagen, anchoPx, altoPx, impresora, perfilOrigen, perfilImpresora, indiceIntento,
-                             compensarPuntoNegro, msgError);
-}
+namespace {
 
-QImage ConvertirICCConLCMS(const QImage &imagen, int32_t anchoPx, int32_t altoPx, const QString &impresora,
-                           const QString &perfilOrigen, const QString &perfilImpresora, int16_t indiceIntento,
-                           bool compensarPuntoNegro, QString &msgError)
+// Little CMS's conversion; *sinSustituto is raised when it refused a pair
+// that no other engine may convert either (a profile not for RGB data).
+QImage ConvertirConLCMS(const QImage &imagen, int32_t anchoPx, int32_t altoPx, const QString &impresora,
+                        const QString &perfilOrigen, const QString &perfilImpresora, int indiceIntento,
+                        bool compensarPuntoNegro, QString &msgError, bool *sinSustituto)
 {
     using modLCMS::lcms;
     msgError.clear();
@@ -117,6 +118,8 @@ QImage ConvertirICCConLCMS(const QImage &imagen, int32_t anchoPx, int32_t altoPx
                                             cmsUInt32Number(IntentoICC(indiceIntento)), flags);
     if (!o.transformacion) {
         msgError = QStringLiteral("No se pudo crear la transformacion ICC con LittleCMS.");
+        if (sinSustituto)
+            *sinSustituto = NoRGB(EspacioDeColor(p.perfilOrigen)) || NoRGB(EspacioDeColor(p.perfilImpresora));
         return QImage();
     }
     // Row by row: each row ends in fill bytes up to the stride.
@@ -125,19 +128,54 @@ QImage ConvertirICCConLCMS(const QImage &imagen, int32_t anchoPx, int32_t altoPx
     return p.destino;
 }
 
+} // namespace
+
+QImage ConvertirICC(const QImage &imagen, int32_t anchoPx, int32_t altoPx, const QString &impresora,
+                    const QString &perfilOrigen, const QString &perfilImpresora, int indiceIntento,
+                    bool compensarPuntoNegro, QString &msgError)
+{
+    msgError.clear();
+    if (modLCMS::CargarLCMS(Archivos::CarpetaPrograma())) {
+        bool sinSustituto = false;
+        QImage r = ConvertirConLCMS(imagen, anchoPx, altoPx, impresora, perfilOrigen, perfilImpresora, indiceIntento,
+                                    compensarPuntoNegro, msgError, &sinSustituto);
+        if (!r.isNull() || compensarPuntoNegro || sinSustituto) return r;
+        msgError.clear();
+    } else if (compensarPuntoNegro) {
+        msgError = QStringLiteral("La compensacion de punto negro necesita la biblioteca Little CMS (liblcms2.so.2).");
+        return QImage();
+    }
+    return ConvertirICCConQt(imagen, anchoPx, altoPx, impresora, perfilOrigen, perfilImpresora, indiceIntento,
+                             compensarPuntoNegro, msgError);
+}
+
+QImage ConvertirICCConLCMS(const QImage &imagen, int32_t anchoPx, int32_t altoPx, const QString &impresora,
+                           const QString &perfilOrigen, const QString &perfilImpresora, int indiceIntento,
+                           bool compensarPuntoNegro, QString &msgError)
+{
+    return ConvertirConLCMS(imagen, anchoPx, altoPx, impresora, perfilOrigen, perfilImpresora, indiceIntento,
+                            compensarPuntoNegro, msgError, nullptr);
+}
+
 QImage ConvertirICCConQt(const QImage &imagen, int32_t anchoPx, int32_t altoPx, const QString &impresora,
-                         const QString &perfilOrigen, const QString &perfilImpresora, int16_t, bool,
+                         const QString &perfilOrigen, const QString &perfilImpresora, int, bool,
                          QString &msgError)
 {
     msgError.clear();
     Preparacion p;
     if (!Preparar(imagen, anchoPx, altoPx, impresora, perfilOrigen, perfilImpresora, p, msgError)) return QImage();
-    auto abrir = [](const QString &ruta) {
+    const auto leer = [](const QString &ruta) {
         QFile f(ruta);
-        return f.open(QIODevice::ReadOnly) ? QColorSpace::fromIccProfile(f.readAll()) : QColorSpace();
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     };
+    const QByteArray bytesOrigen = leer(p.perfilOrigen), bytesImpresora = leer(p.perfilImpresora);
+    // Qt would take a grey profile for an RGB one and convert anyway.
+    if (NoRGB(EspacioDeColor(bytesOrigen)) || NoRGB(EspacioDeColor(bytesImpresora))) {
+        msgError = QStringLiteral("No se pudo crear la transformacion ICC.");
+        return QImage();
+    }
     // Qt reads matrix/TRC RGB profiles; LUT-based printer profiles fail here.
-    const QColorSpace origen = abrir(p.perfilOrigen), destino = abrir(p.perfilImpresora);
+    const QColorSpace origen = QColorSpace::fromIccProfile(bytesOrigen), destino = QColorSpace::fromIccProfile(bytesImpresora);
     if (!origen.isValid() || !destino.isValid()) {
         msgError = TextoConMotivo(QStringLiteral("No se pudieron abrir los perfiles ICC."),
                                   Ilegibles(origen.isValid(), destino.isValid(), p));

@@ -16,7 +16,10 @@
 // ConvertirICC picks the engine: Little CMS when it loads from the program
 // folder or the system; when it fails without black point compensation, Qt's
 // colour transform (matrix/TRC RGB profiles only, and no rendering intents)
-// is tried instead and only its outcome counts. Compensation needs Little CMS.
+// is tried instead and only its outcome counts, unless Little CMS refused
+// the transform because a profile is not for RGB data (grey, CMYK, ...):
+// then its text stands. Compensation needs Little CMS. Qt's transform
+// refuses such a profile too.
 
 #include <QImage>
 #include <QString>
@@ -25,19 +28,19 @@
 namespace modImpresion {
 
 QImage ConvertirICC(const QImage &imagen, int32_t anchoPx, int32_t altoPx, const QString &impresora,
-                    const QString &perfilOrigen, const QString &perfilImpresora, int16_t indiceIntento,
+                    const QString &perfilOrigen, const QString &perfilImpresora, int indiceIntento,
                     bool compensarPuntoNegro, QString &msgError);
 
 // Little CMS 2: 8-bit BGR on both sides, high-resolution precalculation,
 // one call per row.
 QImage ConvertirICCConLCMS(const QImage &imagen, int32_t anchoPx, int32_t altoPx, const QString &impresora,
-                           const QString &perfilOrigen, const QString &perfilImpresora, int16_t indiceIntento,
+                           const QString &perfilOrigen, const QString &perfilImpresora, int indiceIntento,
                            bool compensarPuntoNegro, QString &msgError);
 
 // Qt's QColorSpace/QColorTransform, in place of the Windows colour system;
 // compensation and intent are not used.
 QImage ConvertirICCConQt(const QImage &imagen, int32_t anchoPx, int32_t altoPx, const QString &impresora,
-                         const QString &perfilOrigen, const QString &perfilImpresora, int16_t indiceIntento,
+                         const QString &perfilOrigen, const QString &perfilImpresora, int indiceIntento,
                          bool compensarPuntoNegro, QString &msgError);
 
 } // namespace modImpresion

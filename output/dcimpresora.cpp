@@ -83,24 +83,37 @@ void FijarFalloDC(OperacionDC operacion, int vez, bool excepcion)
     g_falloExcepcion = excepcion;
 }
 
-std::unique_ptr<DCImpresora> CrearDCImpresora(const QString &impresora)
+std::unique_ptr<QPrinter> CrearPrinter(const QString &impresora, QString *cola)
 {
+    if (cola) cola->clear();
     if (impresora.trimmed().isEmpty()) return nullptr;
-    std::unique_ptr<DCImpresora> dc(new DCImpresora);
+    std::unique_ptr<QPrinter> p;
     if (!g_salidaPDF.isEmpty()) {
-        dc->printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        dc->printer_->setOutputFormat(QPrinter::PdfFormat);
+        p = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        p->setOutputFormat(QPrinter::PdfFormat);
     } else {
         const QPrinterInfo info = BuscarImpresora(impresora);
         if (info.isNull()) return nullptr;
-        dc->printer_ = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
-        if (!dc->printer_->isValid() || dc->printer_->outputFormat() != QPrinter::NativeFormat) return nullptr;
-        dc->cola_ = info.printerName();
+        p = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+        if (!p->isValid() || p->outputFormat() != QPrinter::NativeFormat) return nullptr;
+        // Qt starts every printer on its own default paper (A4), not the queue's.
+        if (info.defaultPageSize().isValid()) p->setPageSize(info.defaultPageSize());
+        if (cola) *cola = info.printerName();
     }
-    if (AjustesGuardadosDe(impresora)) AplicarAjustes(DevModeGuardado.ajustes, *dc->printer_);
-    dc->printer_->setCopyCount(1);
+    if (AjustesGuardadosDe(impresora)) AplicarAjustes(DevModeGuardado.ajustes, *p);
+    p->setCopyCount(1);
+    return p;
+}
+
+std::unique_ptr<DCImpresora> CrearDCImpresora(const QString &impresora)
+{
+    std::unique_ptr<DCImpresora> dc(new DCImpresora);
+    dc->printer_ = CrearPrinter(impresora, &dc->cola_);
+    if (!dc->printer_) return nullptr;
     // Positions are measured from the paper's edge, as the set-up's preview
     // shows them; the device clips what falls in its unprintable margin.
+    // Only here: the settings dialog given a full-page printer drops any
+    // paper whose printable area is smaller than the sheet.
     dc->printer_->setFullPage(true);
     dc->opciones_ = LeerAjustes(*dc->printer_).opcionesCups;
     return dc;

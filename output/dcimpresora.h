@@ -69,8 +69,15 @@ private:
     int llamadas_[5] = {};
 };
 
-// The device context for a printer, or nothing when the printer is not
-// installed or cannot be used. The name is used as given (any letter case).
+// The printer as its settings dialog opens on it and the device context
+// starts from it: the kept settings when they are this printer's (any letter
+// case), otherwise the queue's own defaults, its default paper included; one
+// copy; not in full-page mode. Nothing when the printer is not installed or
+// cannot be used. *cola receives the queue's name ("" for the tests' PDF file).
+std::unique_ptr<QPrinter> CrearPrinter(const QString &impresora, QString *cola = nullptr);
+
+// The device context for a printer: CrearPrinter's printer in full-page
+// mode; nothing when there is none. The name is used as given.
 std::unique_ptr<DCImpresora> CrearDCImpresora(const QString &impresora);
 
 // Tests: device contexts of any printer name print into this PDF file

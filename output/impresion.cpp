@@ -5,6 +5,7 @@
 #include "output/dcimpresora.h"
 #include "platform/numbers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <memory>
@@ -71,78 +72,86 @@ int32_t CalcularColocacion(double anchoCm, double altoCm, bool centrar, double x
     return 0;
 }
 
-int32_t ImprimirImagen(const QImage *imagen, int32_t anchoPx, int32_t altoPx, QWidget *, const QString &nombreDocumento,
-                       const QString &impresora, int16_t copias, double anchoCm, double altoCm, bool centrar, double xCm,
-                       double yCm, QString &msgError, int16_t modoColor, const QString &perfilOrigen,
-                       const QString &perfilImpresora, int16_t indiceIntento, bool compensarPuntoNegro)
+namespace {
+
+ResultadoImpresion Fallo(const QString &motivo) { return {-1, motivo}; }
+
+// The job once the request's own values were checked.
+ResultadoImpresion Trabajo(const PeticionImpresion &p, const QString &nombre, int copias)
 {
-    msgError.clear();
-    const QString nombre = impresora.trimmed();
-    if (nombre.isEmpty()) {
-        msgError = QStringLiteral("No hay impresora seleccionada.");
-        return -1;
-    }
-    if (copias < 1) copias = 1;
-    if (!imagen) {
-        msgError = QStringLiteral("No hay imagen disponible para imprimir.");
-        return -1;
-    }
-    if (imagen->isNull() || anchoPx < 1 || altoPx < 1 || anchoPx > imagen->width() || altoPx > imagen->height()) {
-        msgError = QStringLiteral("La imagen tiene dimensiones invalidas.");
-        return -1;
-    }
+    const std::unique_ptr<DCImpresora> dc = CrearDCImpresora(nombre); // released on every way out
+    if (!dc)
+        return Fallo(TextoConMotivo(QStringLiteral("No se pudo crear el contexto de impresion."),
+                                    ColaCUPS::MotivoCola(nombre)));
+    if (p.modoColor == 1 || p.modoColor == 2) dc->DesactivarICM();
+    // A step's text with the system's reason; a document begun is dropped.
+    const auto falla = [&dc](int32_t codigo) {
+        const ResultadoImpresion r = Fallo(TextoConMotivo(TextoErrorImpresion(codigo), dc->Motivo()));
+        dc->AbortarDocumento();
+        return r;
+    };
 
-    std::unique_ptr<DCImpresora> dc; // released on every way out
-    int32_t error = 0;
+    const int32_t horz = dc->GetDeviceCaps(HORZRES), vert = dc->GetDeviceCaps(VERTRES),
+                  dpiX = dc->GetDeviceCaps(LOGPIXELSX), dpiY = dc->GetDeviceCaps(LOGPIXELSY);
+    if (horz < 1 || vert < 1 || dpiX < 1 || dpiY < 1) return falla(6101);
+    Colocacion c;
+    if (const int32_t error = CalcularColocacion(p.anchoCm, p.altoCm, p.centrado, p.xCm, p.yCm, horz, vert, dpiX, dpiY, c))
+        return falla(error);
+
+    QImage convertida;
+    if (p.modoColor == 1) {
+        QString msg;
+        convertida = ConvertirICC(*p.imagen, p.anchoPx, p.altoPx, nombre, p.perfilOrigen, p.perfilImpresora,
+                                  p.indiceIntento, p.compensarPuntoNegro, msg);
+        // No document was started.
+        if (convertida.isNull()) return Fallo(msg.isEmpty() ? QStringLiteral("No se pudo aplicar la conversion ICC.") : msg);
+    }
+    const QImage &enviada = convertida.isNull() ? *p.imagen : convertida;
+
+    if (!dc->IniciarDocumento(p.nombreDocumento)) return falla(6105);
+    for (int copia = 1; copia <= copias; ++copia) {
+        if (!dc->IniciarPagina()) return falla(6106);
+        if (!dc->Dibujar(enviada, QRect(0, 0, p.anchoPx, p.altoPx), QRect(c.x, c.y, c.ancho, c.alto))) return falla(6107);
+        if (!dc->TerminarPagina()) return falla(6108);
+    }
+    if (!dc->TerminarDocumento()) return falla(6109);
+    return {1, QString()};
+}
+
+} // namespace
+
+ResultadoImpresion Imprimir(const PeticionImpresion &p)
+{
+    const QString nombre = p.impresora.trimmed();
+    if (nombre.isEmpty()) return Fallo(QStringLiteral("No hay impresora seleccionada."));
+    const QImage *imagen = p.imagen;
+    if (!imagen) return Fallo(QStringLiteral("No hay imagen disponible para imprimir."));
+    if (imagen->isNull() || p.anchoPx < 1 || p.altoPx < 1 || p.anchoPx > imagen->width() || p.altoPx > imagen->height())
+        return Fallo(QStringLiteral("La imagen tiene dimensiones invalidas."));
+    // Anything unforeseen inside is a failure with a text too; the device
+    // context's end drops a document begun.
     try {
-        dc = CrearDCImpresora(nombre);
-        if (!dc) {
-            msgError = TextoConMotivo(QStringLiteral("No se pudo crear el contexto de impresion."),
-                                      ColaCUPS::MotivoCola(nombre));
-            return -1;
-        }
-        if (modoColor == 1 || modoColor == 2) dc->DesactivarICM();
-
-        const int32_t horz = dc->GetDeviceCaps(HORZRES), vert = dc->GetDeviceCaps(VERTRES),
-                      dpiX = dc->GetDeviceCaps(LOGPIXELSX), dpiY = dc->GetDeviceCaps(LOGPIXELSY);
-        Colocacion c;
-        if (horz < 1 || vert < 1 || dpiX < 1 || dpiY < 1)
-            error = 6101;
-        else
-            error = CalcularColocacion(anchoCm, altoCm, centrar, xCm, yCm, horz, vert, dpiX, dpiY, c);
-        if (error) throw error;
-
-        QImage convertida;
-        if (modoColor == 1) {
-            convertida = ConvertirICC(*imagen, anchoPx, altoPx, nombre, perfilOrigen, perfilImpresora, indiceIntento,
-                                      compensarPuntoNegro, msgError);
-            if (convertida.isNull()) {
-                if (msgError.isEmpty()) msgError = QStringLiteral("No se pudo aplicar la conversion ICC.");
-                return -1; // no document was started
-            }
-        }
-        const QImage &enviada = convertida.isNull() ? *imagen : convertida;
-
-        if (!dc->IniciarDocumento(nombreDocumento)) throw int32_t(6105);
-        for (int16_t copia = 1; copia <= copias; ++copia) {
-            if (!dc->IniciarPagina()) throw int32_t(6106);
-            if (!dc->Dibujar(enviada, QRect(0, 0, anchoPx, altoPx), QRect(c.x, c.y, c.ancho, c.alto)))
-                throw int32_t(6107);
-            if (!dc->TerminarPagina()) throw int32_t(6108);
-        }
-        if (!dc->TerminarDocumento()) throw int32_t(6109);
-        return 1;
-    } catch (int32_t codigo) {
-        msgError = TextoConMotivo(TextoErrorImpresion(codigo), dc ? dc->Motivo() : QString());
+        return Trabajo(p, nombre, std::max(p.copias, 1));
     } catch (const std::bad_alloc &) {
-        msgError = TextoErrorImpresion(6103);
+        return Fallo(TextoErrorImpresion(6103));
     } catch (const std::exception &e) {
-        msgError = TextoConMotivo(QStringLiteral("Error inesperado al imprimir."), QString::fromLocal8Bit(e.what()));
+        return Fallo(TextoConMotivo(QStringLiteral("Error inesperado al imprimir."), QString::fromLocal8Bit(e.what())));
     } catch (...) {
-        msgError = QStringLiteral("Error inesperado al imprimir.");
+        return Fallo(QStringLiteral("Error inesperado al imprimir."));
     }
-    if (dc) dc->AbortarDocumento();
-    return -1;
+}
+
+int32_t ImprimirImagen(const QImage *imagen, int32_t anchoPx, int32_t altoPx, QWidget *propietario,
+                       const QString &nombreDocumento, const QString &impresora, int16_t copias, double anchoCm,
+                       double altoCm, bool centrar, double xCm, double yCm, QString &msgError, int16_t modoColor,
+                       const QString &perfilOrigen, const QString &perfilImpresora, int16_t indiceIntento,
+                       bool compensarPuntoNegro)
+{
+    const ResultadoImpresion r =
+        Imprimir({imagen, anchoPx, altoPx, propietario, nombreDocumento, impresora, copias, anchoCm, altoCm, centrar, xCm,
+                  yCm, modoColor, perfilOrigen, perfilImpresora, indiceIntento, compensarPuntoNegro});
+    msgError = r.motivo;
+    return r.codigo;
 }
 
 } // namespace modImpresion

@@ -1,18 +1,15 @@
 #pragma once
 // The print request: one picture on one printer as one document.
 //
-// ImprimirImagen(imagen, anchoPx, altoPx, propietario, nombreDocumento,
-//     impresora, copias, anchoCm, altoCm, centrar, xCm, yCm, msgError,
-//     modoColor, perfilOrigen, perfilImpresora, indiceIntento,
-//     compensarPuntoNegro) -> 1 when the document was started, every copy was
-//     sent and the document was handed to the printer; -1 on any failure,
-//     with the (Spanish) reason in msgError. It shows no message itself: the
-//     caller shows msgError.
+// Imprimir(peticion) -> code 1 when the document was started, every copy was
+// sent and the document was handed to the printer; -1 on any failure, with
+// the (Spanish) reason beside it. It shows no message itself: the caller
+// shows the reason. The request's fields (peticionimpresion.h):
 //
 // - imagen: the picture (any QImage format; the chart and the editor pass
 //   24-bit pictures), of which the top-left anchoPx x altoPx pixels are
 //   printed. The caller keeps it; it is never changed. propietario is not
-//   used (callers may pass nullptr).
+//   used.
 // - impresora: a printer name, trimmed first. copias below 1 prints one copy;
 //   each copy is a page of its own in the one document.
 // - Size: anchoCm x altoCm, turned into device pixels at the printer's
@@ -20,7 +17,8 @@
 //   to even. Position: centred on the sheet (the halves truncated), or xCm,
 //   yCm from the paper's top-left corner, where the set-up's preview puts
 //   it; negative offsets become 0; what falls in the device's unprintable
-//   margin or beyond the sheet is clipped by the device.
+//   margin or beyond the sheet is clipped by the device. The sheet is the
+//   printer's own paper (its default, or the one accepted in its settings).
 // - modoColor: 0 leaves colour to the printer's driver; 1 converts the
 //   picture first (see conversionicc.h: perfilOrigen, perfilImpresora,
 //   indiceIntento, compensarPuntoNegro) and 2 sends it as it is; with 1 and 2
@@ -38,6 +36,11 @@
 //   failure after it drops the whole document. Nothing the call creates
 //   outlives it.
 // - Runs on the GUI thread, synchronously; one job at a time.
+//
+// ImprimirImagen is the same request as 18 arguments in the request's order,
+// with the reason in msgError.
+
+#include "output/peticionimpresion.h"
 
 #include <QImage>
 #include <QString>
@@ -46,6 +49,12 @@
 class QWidget;
 
 namespace modImpresion {
+
+struct ResultadoImpresion {
+    int32_t codigo = -1; // 1 printed, -1 failed
+    QString motivo;      // "" when printed
+};
+ResultadoImpresion Imprimir(const PeticionImpresion &peticion);
 
 int32_t ImprimirImagen(const QImage *imagen, int32_t anchoPx, int32_t altoPx, QWidget *propietario,
                        const QString &nombreDocumento, const QString &impresora, int16_t copias, double anchoCm,

@@ -3,6 +3,7 @@
 #include "app/mdiform1.h"
 #include "output/configimpresion.h"
 #include "output/frmconfigimpresion.h"
+#include "output/impresion.h"
 
 #include <QPointer>
 
@@ -20,7 +21,7 @@ bool PedirConfiguracionImpresion(QWidget *owner, double anchoCm, double relacion
     const bool aceptado = d->Aceptado;
     if (aceptado) {
         // The height goes through inches and back, as both callers always did.
-        constexpr double kPulgadasPorCm = 0.393700787;
+        using modImpresion::kPulgadasPorCm;
         out.impresora = d->Impresora;
         out.copias = d->Copias;
         out.anchoCm = d->AnchoCm;

@@ -25,11 +25,16 @@ QString Tamano(double anchoCm, double altoCm)
 int32_t Enviar(const QImage &imagen, int32_t anchoPx, int32_t altoPx, QWidget *propietario, const QString &documento,
                const PeticionImpresion &p, const QString &perfilOrigen, QString &error)
 {
-    return modImpresion::ImprimirImagen(&imagen, anchoPx, altoPx, propietario, documento, p.impresora,
-                                        static_cast<int16_t>(p.copias), p.anchoCm, p.altoCm, p.centrado, p.xCm,
-                                        p.yCm, error, static_cast<int16_t>(p.modoColor), perfilOrigen,
-                                        p.perfilImpresora, static_cast<int16_t>(p.indiceIntento),
-                                        p.compensarPuntoNegro);
+    PeticionImpresion peticion = p;
+    peticion.imagen = &imagen;
+    peticion.anchoPx = anchoPx;
+    peticion.altoPx = altoPx;
+    peticion.propietario = propietario;
+    peticion.nombreDocumento = documento;
+    peticion.perfilOrigen = perfilOrigen;
+    const modImpresion::ResultadoImpresion r = modImpresion::Imprimir(peticion);
+    error = r.motivo;
+    return r.codigo;
 }
 
 QString TextoCartaEnviada(double anchoCm, double altoCm, int ppp, bool centrado)

@@ -12,6 +12,8 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+#include <tuple>
+
 namespace prueba {
 
 // No white pixel, and a different colour in every column.
@@ -101,6 +103,35 @@ inline cmsHPROFILE PerfilNegroElevado()
     cmsHPROFILE p = cmsCreateRGBProfile(&blanco, &primarios, curvas);
     cmsFreeToneCurve(g);
     cmsSetDeviceClass(p, cmsSigOutputClass);
+    return p;
+}
+
+// Printer profiles for data other than RGB: grey (gamma 2.2), and CMYK
+// (tables to and from Lab, two points a side, every value 0).
+inline cmsHPROFILE PerfilGris()
+{
+    cmsToneCurve *g = cmsBuildGamma(nullptr, 2.2);
+    cmsHPROFILE p = cmsCreateGrayProfile(cmsD50_xyY(), g);
+    cmsFreeToneCurve(g);
+    cmsSetDeviceClass(p, cmsSigOutputClass);
+    return p;
+}
+inline cmsHPROFILE PerfilCMYK()
+{
+    cmsHPROFILE p = cmsCreateProfilePlaceholder(nullptr);
+    cmsSetProfileVersion(p, 4.3);
+    cmsSetDeviceClass(p, cmsSigOutputClass);
+    cmsSetColorSpace(p, cmsSigCmykData);
+    cmsSetPCS(p, cmsSigLabData);
+    cmsWriteTag(p, cmsSigMediaWhitePointTag, cmsD50_XYZ());
+    for (const auto &[etiqueta, entradas, salidas] : {std::tuple{cmsSigAToB0Tag, 4u, 3u}, std::tuple{cmsSigBToA0Tag, 3u, 4u}}) {
+        cmsPipeline *lut = cmsPipelineAlloc(nullptr, entradas, salidas);
+        cmsPipelineInsertStage(lut, cmsAT_END, cmsStageAllocToneCurves(nullptr, entradas, nullptr));
+        cmsPipelineInsertStage(lut, cmsAT_END, cmsStageAllocCLut16bit(nullptr, 2, entradas, salidas, nullptr));
+        cmsPipelineInsertStage(lut, cmsAT_END, cmsStageAllocToneCurves(nullptr, salidas, nullptr));
+        cmsWriteTag(p, etiqueta, lut);
+        cmsPipelineFree(lut);
+    }
     return p;
 }
 

@@ -119,22 +119,29 @@ TEST_F(Conversion, SinLittleCMSYFallos)
     const QString roto = dir.filePath("roto.icc"), lab = prueba::Guardar(cmsCreateLab4Profile(nullptr), dir.filePath("lab.icc")),
                   noAbre = "No se pudieron abrir los perfiles ICC. Perfil ilegible o dañado: ";
     Archivos::EscribirAtomico(roto, QByteArray(300, 'x'));
+    const QString roto2 = dir.filePath("roto2.icc"), noAbreLCMS = "No se pudieron abrir los perfiles ICC con LittleCMS. Perfil ilegible o dañado: ";
+    Archivos::EscribirAtomico(roto2, QByteArray(300, 'y'));
     const struct {
         bool lcms, bpc;
         QString impresora, texto; // "" converts; with Qt, within 2 levels of Little CMS
+        QString origen = "";
     } casos[] = {
         {false, false, "ancho.icc", ""},
         {false, true, "ancho.icc", "La compensacion de punto negro necesita la biblioteca Little CMS (liblcms2.so.2)."},
         {false, false, papel, noAbre + papel + "."}, // Qt reads no printer-class profile
         {true, false, roto, noAbre + roto + "."},   // Little CMS failed: only Qt's outcome counts
-        {true, true, roto, "No se pudieron abrir los perfiles ICC con LittleCMS. Perfil ilegible o dañado: " + roto + "."},
+        {true, true, roto, noAbreLCMS + roto + "."},
+        {true, true, "ancho.icc", noAbreLCMS + roto + ".", roto}, // the file that failed is named
+        {true, true, roto2, noAbreLCMS + roto + ", " + roto2 + ".", roto},
+        {true, true, roto, noAbreLCMS + roto + ".", roto}, // once
+        {false, false, "ancho.icc", noAbre + roto + ".", roto},
         {true, true, lab, "No se pudo crear la transformacion ICC con LittleCMS."},
     };
     for (const auto &c : casos) {
         modLCMS::FijarBusquedaSistema(c.lcms);
         QString msg = "x";
-        const QImage r = ConvertirICC(imagen, 300, 4, "prueba", "", c.impresora, 0, c.bpc, msg);
-        EXPECT_EQ((std::pair{msg, r.isNull()}), (std::pair{c.texto, !c.texto.isEmpty()}));
+        const QImage r = ConvertirICC(imagen, 300, 4, "prueba", c.origen, c.impresora, 0, c.bpc, msg);
+        EXPECT_EQ((std::pair{msg, r.isNull()}), (std::pair{c.texto, !c.texto.isEmpty()})) << msg.toStdString();
         EXPECT_LE(prueba::Diferencia(r, prueba::TransformarLCMS(imagen, srgb, ancho, 1, false)), r.isNull() ? 256 : c.lcms ? 0 : 2);
     }
     QFile::remove(srgb); // every missing profile's fallback is missing too

@@ -5,8 +5,10 @@
 #include "output/ayuda_impresion.h"
 
 #include "output/ajustesimpresora.h"
+#include "output/cargalcms.h"
 #include "output/dcimpresora.h"
 #include "output/impresion.h"
+#include "platform/files.h"
 #include "support/sistema.h"
 
 #include <gtest/gtest.h>
@@ -18,23 +20,41 @@ using namespace modImpresion;
 TEST(Colocacion, CentimetrosAPixelesDelDispositivo)
 {
     const double nan = std::nan("");
+    // A device of 600 x 300 ppi: 4961 x 3508 pixels for A4.
     const struct {
         double ancho, x;
         bool centrar;
-        int32_t error, esperadoX, esperadoAncho;
+        int32_t error;
+        Colocacion esperada;
     } casos[] = {
-        {19, 0, true, 0, 236, 4488}, // 4488.19 px; (4961 - 4488) / 2 = 236.5 truncated
-        {25, 0, true, 0, 0, 5906},   // wider than the sheet: from its left edge
-        {19, 0, false, 0, 0, 4488},  {19, 2.5, false, 0, 591, 4488}, {19, -3, false, 0, 0, 4488},
-        {0.002, 0, true, 6102, 0, 0}, {-19, 0, true, 6102, 0, 0},    {nan, 0, true, 6102, 0, 0},
-        {INFINITY, 0, true, 6102, 0, 0}, {1e300, 0, true, 6102, 0, 0}, {19, nan, false, 6102, 0, 0},
-        {19, -1e12, false, 6102, 0, 0},
+        // 19 cm: 4488.19 px; (4961 - 4488) / 2 = 236.5 truncated. 9.5 cm
+        // down: 1122.05 px; (3508 - 1122) / 2 = 1193.
+        {19, 0, true, 0, {236, 1193, 4488, 1122}},
+        {25, 0, true, 0, {0, 1016, 5906, 1476}}, // wider than the sheet: from its left edge
+        {19, 0, false, 0, {0, 118, 4488, 1122}}, // y 1 cm: 118.11
+        {19, 2.5, false, 0, {591, 118, 4488, 1122}}, {19, -3, false, 0, {0, 118, 4488, 1122}},
+        {0.002, 0, true, 6102, {}}, {-19, 0, true, 6102, {}}, {nan, 0, true, 6102, {}},
+        {INFINITY, 0, true, 6102, {}}, {1e300, 0, true, 6102, {}}, {19, nan, false, 6102, {}},
+        {19, -1e12, false, 6102, {}},
     };
     for (const auto &c : casos) {
         Colocacion r;
-        EXPECT_EQ(CalcularColocacion(c.ancho, 10, c.centrar, c.x, 1, 4961, 7016, 600, 600, r), c.error) << c.ancho << " " << c.x;
-        EXPECT_EQ(std::pair(r.x, r.ancho), std::pair(c.esperadoX, c.esperadoAncho)) << c.ancho << " " << c.x;
+        EXPECT_EQ(CalcularColocacion(c.ancho, c.ancho / 2, c.centrar, c.x, 1, 4961, 3508, 600, 300, r), c.error) << c.ancho << " " << c.x;
+        EXPECT_EQ((std::tuple{r.x, r.y, r.ancho, r.alto}), (std::tuple{c.esperada.x, c.esperada.y, c.esperada.ancho, c.esperada.alto}))
+            << c.ancho << " " << c.x;
     }
+}
+
+TEST(Colocacion, MotivoComoFraseAparte)
+{
+    const char *casos[][3] = {
+        {"Fallo.", "", "Fallo."},
+        {"Fallo.", "  ", "Fallo."},
+        {"Fallo.", " sin papel ", "Fallo. sin papel."},
+        {"Fallo.", "Sin papel.", "Fallo. Sin papel."},
+        {"Fallo.", "No acepta (CUPS: x)", "Fallo. No acepta (CUPS: x)"},
+    };
+    for (const auto &c : casos) EXPECT_EQ(TextoConMotivo(c[0], c[1]).toStdString(), c[2]) << c[1];
 }
 
 class Impresion : public ::testing::Test {
@@ -55,12 +75,18 @@ protected:
         FijarFalloDC(OperacionDC::Dibujar, 0);
         FijarCarpetaColor(QString());
         DevModeGuardado = DevMode();
+        modLCMS::FijarBusquedaSistema(true);
+        Archivos::FijarCarpetaPrograma(QString());
     }
-    int32_t Imprimir(const QImage *im, int32_t ancho, const QString &impresora, int16_t copias, double cm, int16_t modo = 2)
+    int32_t Imprimir(const QImage *im, int32_t ancho, const QString &impresora, int copias, double cm, int modo = 2,
+                     const QString &perfil = "ancho.icc", bool bpc = false)
     {
-        msg = "x";
-        return ImprimirImagen(im, ancho, 40, nullptr, "Imagen procesada", impresora, copias, cm, cm / 2, true, 0, 0, msg, modo,
-                              "", "ancho.icc", 0, false);
+        const ResultadoImpresion r = modImpresion::Imprimir({.imagen = im, .anchoPx = ancho, .altoPx = 40,
+                                                             .nombreDocumento = "Imagen procesada", .impresora = impresora,
+                                                             .copias = copias, .anchoCm = cm, .altoCm = cm / 2, .modoColor = modo,
+                                                             .perfilImpresora = perfil, .compensarPuntoNegro = bpc});
+        msg = r.motivo;
+        return r.codigo;
     }
     QTemporaryDir dir;
     const QString pdf = dir.filePath("salida.pdf"), srgb = prueba::Guardar(cmsCreate_sRGBProfile(), dir.filePath("sRGB.icc")),
@@ -111,6 +137,42 @@ TEST_F(Impresion, ComprobacionesYFallosNoDejanDocumento)
     EXPECT_FALSE(QFile::exists(pdf));
 }
 
+TEST_F(Impresion, PerfilesQueNoSonRGBNoSeConviertenNiConQt)
+{
+    // An RGB printer profile without tables: Little CMS opens it but links
+    // nothing, so Qt's transform is tried (and cannot read it either).
+    cmsHPROFILE sinTablas = cmsCreateProfilePlaceholder(nullptr);
+    cmsSetDeviceClass(sinTablas, cmsSigOutputClass);
+    cmsSetColorSpace(sinTablas, cmsSigRgbData);
+    cmsSetPCS(sinTablas, cmsSigXYZData);
+    cmsWriteTag(sinTablas, cmsSigMediaWhitePointTag, cmsD50_XYZ());
+    const QString gris = prueba::Guardar(prueba::PerfilGris(), dir.filePath("gris.icc")),
+                  cmyk = prueba::Guardar(prueba::PerfilCMYK(), dir.filePath("cmyk.icc")),
+                  vacio = prueba::Guardar(sinTablas, dir.filePath("vacio.icc"));
+    const QString lcms = "No se pudo crear la transformacion ICC con LittleCMS.", qt = "No se pudo crear la transformacion ICC.";
+    const struct {
+        QString origen, impresora;
+        bool bpc, conLCMS;
+        QString texto;
+    } casos[] = {
+        {"", "gris.icc", false, true, lcms}, {"", "gris.icc", true, true, lcms}, {"", "cmyk.icc", false, true, lcms},
+        {"", "cmyk.icc", true, true, lcms},  {gris, "ancho.icc", false, true, lcms}, // a grey picture's profile
+        {"", "gris.icc", false, false, qt},  {"", "cmyk.icc", false, false, qt},     {cmyk, "ancho.icc", false, false, qt},
+        {"", "vacio.icc", false, true, "No se pudieron abrir los perfiles ICC. Perfil ilegible o dañado: " + vacio + "."},
+        {"", "vacio.icc", true, true, lcms},
+    };
+    Archivos::FijarCarpetaPrograma(dir.filePath("sin")); // no library there
+    for (const auto &c : casos) {
+        modLCMS::FijarBusquedaSistema(c.conLCMS);
+        const ResultadoImpresion r = modImpresion::Imprimir({.imagen = &imagen, .anchoPx = 1001, .altoPx = 40, .impresora = "prueba",
+                                                             .anchoCm = 19, .altoCm = 1, .modoColor = 1, .perfilOrigen = c.origen,
+                                                             .perfilImpresora = c.impresora, .compensarPuntoNegro = c.bpc});
+        EXPECT_EQ((std::pair{r.codigo, r.motivo.toStdString()}), (std::pair{-1, c.texto.toStdString()}))
+            << c.impresora.toStdString() << c.bpc << c.conLCMS;
+        EXPECT_FALSE(QFile::remove(pdf));
+    }
+}
+
 TEST_F(Impresion, TodoFalloDevuelveMenosUnoConSuMotivo)
 {
     // An unforeseen failure inside the job is a failure with a text too.
@@ -127,9 +189,10 @@ TEST_F(Impresion, TodoFalloDevuelveMenosUnoConSuMotivo)
     disco.Llenar();
     const QImage grande = prueba::Patron(1500, 1000); // far more than the room left
     const TemporalEn tmp(disco.carpeta);
-    EXPECT_EQ(ImprimirImagen(&grande, 1500, 1000, nullptr, "Imagen procesada", "prueba", 1, 19, 12, true, 0, 0, msg, 2, "", "", 0, false),
-              -1);
-    EXPECT_EQ(msg.toStdString(), "No se pudo cerrar el documento de impresion. No queda espacio en el disco.");
+    EXPECT_EQ(modImpresion::Imprimir({.imagen = &grande, .anchoPx = 1500, .altoPx = 1000, .impresora = "prueba", .anchoCm = 19,
+                                      .altoCm = 12, .modoColor = 2})
+                  .motivo.toStdString(),
+              "No se pudo cerrar el documento de impresion. No queda espacio en el disco.");
     EXPECT_FALSE(QFile::exists(pdf));
     EXPECT_EQ(QDir(disco.carpeta).entryList(QDir::Files | QDir::Hidden), QStringList{".relleno"});
 }
