@@ -3,14 +3,19 @@
 #include "app/ventanas.h"
 #include "output/frmconfigimpresion.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QPrintDialog>
+#include <QPrinterInfo>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QMap>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -217,6 +222,13 @@ double Medir(const QImage &hoja, QRectF pagina, QSizeF ppp, double anchoCm, doub
 }
 } // namespace
 
+QSizeF Puntos(const QString &pdf)
+{
+    const auto tam = QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+) pts"))
+                         .match(Poppler(QStringLiteral("pdfinfo"), {pdf}));
+    return QSizeF(tam.captured(1).toDouble(), tam.captured(2).toDouble());
+}
+
 double Desvio(const QString &pdf, double anchoCm, double altoCm, bool centrado, double xCm, double yCm, Giro giro)
 {
     QTemporaryDir dir;
@@ -224,9 +236,7 @@ double Desvio(const QString &pdf, double anchoCm, double altoCm, bool centrado, 
                                          dir.filePath(QStringLiteral("p"))});
     // The page fills the image from its corner; the last pixels may hold
     // less than a pixel of it.
-    const auto tam = QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+) pts"))
-                         .match(Poppler(QStringLiteral("pdfinfo"), {pdf}));
-    const QRectF pagina(0, 0, tam.captured(1).toDouble() / 72 * 100, tam.captured(2).toDouble() / 72 * 100);
+    const QRectF pagina(QPointF(0, 0), Puntos(pdf) / 72 * 100);
     return Medir(QImage(dir.filePath(QStringLiteral("p.ppm"))), pagina, QSizeF(100, 100), anchoCm, altoCm, centrado,
                  xCm, yCm, giro);
 }
@@ -264,6 +274,49 @@ void Intentar(const std::function<void(frmConfigImpresion &)> &acciones, int res
     }
 }
 } // namespace
+
+namespace {
+// The print dialog once it is open; its properties are a modal dialog of
+// their own, handled from inside their loop.
+void Ajustar(QPageSize::PageSizeId papel, QPageLayout::Orientation orientacion, int restantes)
+{
+    auto *d = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
+    if (!d) {
+        if (restantes > 0)
+            QTimer::singleShot(10, [=] { Ajustar(papel, orientacion, restantes - 1); });
+        else
+            ADD_FAILURE() << "no printer settings opened";
+        return;
+    }
+    QTimer::singleShot(0, [=] {
+        QWidget *propiedades = QApplication::activeModalWidget();
+        auto *lista = propiedades ? propiedades->findChild<QComboBox *>(QStringLiteral("pageSizeCombo")) : nullptr;
+        if (!lista || propiedades == d) {
+            ADD_FAILURE() << "no printer properties opened";
+            if (propiedades && propiedades != d) propiedades->close();
+            return;
+        }
+            // The list names each paper as the queue does ("US Letter", "Letter").
+        int i = -1;
+        for (const QPageSize &tam : QPrinterInfo::printerInfo(d->printer()->printerName()).supportedPageSizes())
+            if (tam.id() == papel) i = lista->findText(tam.name());
+        EXPECT_GE(i, 0) << QPageSize(papel).name().toStdString() << " not offered";
+        lista->setCurrentIndex(i);
+        propiedades->findChild<QRadioButton *>(orientacion == QPageLayout::Landscape ? QStringLiteral("landscape")
+                                                                                     : QStringLiteral("portrait"))
+            ->click();
+        for (auto *botones : propiedades->findChildren<QDialogButtonBox *>())
+            if (QPushButton *ok = botones->button(QDialogButtonBox::Ok)) ok->click();
+    });
+    d->findChild<QPushButton *>(QStringLiteral("properties"))->click();
+    d->accept();
+}
+} // namespace
+
+void EnAjustesImpresora(QPageSize::PageSizeId papel, QPageLayout::Orientation orientacion)
+{
+    QTimer::singleShot(0, [=] { Ajustar(papel, orientacion, 6000); });
+}
 
 void EnConfiguracionImpresion(const std::function<void(frmConfigImpresion &)> &acciones)
 {

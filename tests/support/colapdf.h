@@ -14,6 +14,8 @@
 
 #include <QImage>
 #include <QList>
+#include <QPageLayout>
+#include <QPageSize>
 #include <QString>
 
 #include <functional>
@@ -46,6 +48,8 @@ QString Atributo(int id, const char *nombre);
 // The pages of a PDF (poppler's pdfinfo) and its pictures in order as RGB32
 // (pdfimages).
 int Paginas(const QString &pdf);
+// The size of a PDF's first page in points (pdfinfo).
+QSizeF Puntos(const QString &pdf);
 QList<QImage> Imagenes(const QString &pdf);
 // How a landscape page stands on the portrait sheet it is printed on: CUPS
 // turns it a quarter clockwise for the IPP Everywhere printer (its top along
@@ -80,6 +84,10 @@ double Desvio(const Raster::Pagina &hoja, double anchoCm, double altoCm, bool ce
 // Runs the actions inside the next opening of the print set-up dialog; they
 // end by pressing Print or Cancel (a dialog left open is a failure).
 void EnConfiguracionImpresion(const std::function<void(frmConfigImpresion &)> &acciones);
+// Runs inside the next printer settings dialog (Qt's print dialog): in its
+// printer properties, the paper (as the list names it or by its key) and
+// the orientation, accepted, then the dialog accepted.
+void EnAjustesImpresora(QPageSize::PageSizeId papel, QPageLayout::Orientation orientacion);
 // In the set-up: the printer (the cups-pdf queue unless told), the colour
 // mode (2: none), then Print.
 void ImprimirEnPDF(frmConfigImpresion &d, int modoColor, const char *cola = ColaPDF::kCola);

@@ -326,10 +326,11 @@ std::optional<std::pair<int, int>> GrisesDistintos(const QImage &hoja, const QIm
 
 } // namespace
 
-// Both queues, both orientations (the driver's settings and the set-up's
-// paper turned together), centred and placed by hand: the chart lands on
-// the sheet within one device pixel of where the preview draws it, and the
-// IPP printer receives the chart's own greys on an A4 sheet.
+// Both queues, on the paper each printer starts from and on papers and
+// orientations chosen in its real settings dialog, centred and placed by
+// hand: each printer receives the sheet chosen, and the chart lands on it
+// within one device pixel of where the preview draws it; the IPP printer
+// receives the chart's own greys.
 TEST_F(CartaWindowTest, LaCartaQuedaEnLaHojaDondeLaPoneLaVista)
 {
     REQUIERE_COLA_PDF();
@@ -337,60 +338,75 @@ TEST_F(CartaWindowTest, LaCartaQuedaEnLaHojaDondeLaPoneLaVista)
     C<QComboBox>("cboFormato")->setCurrentIndex(2); // BMP
     Guardar(QStringLiteral("carta.bmp"));
     const QImage guardada(dir.filePath(QStringLiteral("carta.bmp")));
-    const double ancho = 19.0, alto = 19.0 * 1183 / 1173;
-    modImpresion::FijarDialogoAjustes([](QPrinter &p, QWidget *) {
-        p.setPageOrientation(QPageLayout::Landscape);
-        return 1;
-    });
-    for (const char *cola : {ColaPDF::kCola, ColaPDF::kColaIPP})
-        for (const bool apaisado : {false, true})
-            for (const bool centrado : {true, false}) {
-                SCOPED_TRACE(std::string(cola) + (apaisado ? " landscape" : " portrait") + (centrado ? " centred" : " manual"));
-                // Placed by hand 1.5 cm right and 2 cm down, 1 cm down on the
-                // landscape sheet (21 cm tall).
-                const double x = centrado ? 0 : 1.5, y = centrado ? 0 : apaisado ? 1 : 2;
-                modImpresion::DevModeGuardado = modImpresion::DevMode();
-                const QList<int> antes = ColaPDF::Trabajos(cola);
-                EnConfiguracionImpresion([&](frmConfigImpresion &d) {
-                    d.findChild<QComboBox *>(QStringLiteral("cboImpresora"))->setCurrentText(QString::fromLatin1(cola));
-                    if (apaisado) {
-                        d.findChild<QPushButton *>(QStringLiteral("cmdAjustesImpresora"))->click();
-                        d.findChild<QRadioButton *>(QStringLiteral("optLandscape"))->click();
-                    }
-                    if (!centrado) {
-                        d.findChild<QRadioButton *>(QStringLiteral("optManual"))->click();
-                        d.findChild<QLineEdit *>(QStringLiteral("txtPosX"))->setText(QString::number(x));
-                        d.findChild<QLineEdit *>(QStringLiteral("txtPosY"))->setText(QString::number(y));
-                    }
-                    // Where the preview draws the chart, to one of its pixels.
-                    const VistaImpresion::Geometria &g = d.GeometriaVista();
-                    const double hojaAncho = apaisado ? 29.7 : 21.0, hojaAlto = apaisado ? 21.0 : 29.7;
-                    EXPECT_NEAR((g.cartaX - g.hojaX) / g.escala, centrado ? (hojaAncho - ancho) / 2 : x, 1 / g.escala);
-                    EXPECT_NEAR((g.cartaY - g.hojaY) / g.escala, centrado ? (hojaAlto - alto) / 2 : y, 1 / g.escala);
-                    ImprimirEnPDF(d, 2, cola);
-                });
-                C("cmdImprimir")->click();
-                if (cola == ColaPDF::kCola) {
-                    // pdftoppm's pixels at 100 ppp, each a twelfth of the queue's.
-                    const QString pdf = ColaPDF::NuevoPDF(antes, QStringLiteral("Carta de grises"));
-                    EXPECT_LE(ColaPDF::Desvio(pdf, ancho, alto, centrado, x, y,
-                                              apaisado ? ColaPDF::Giro::Antihorario : ColaPDF::Giro::Ninguno),
-                              1.0);
-                } else {
-                    const QList<Raster::Pagina> paginas = ColaPDF::NuevoRaster(antes, QStringLiteral("Carta de grises"));
-                    ASSERT_EQ(paginas.size(), 1);
-                    EXPECT_LE(ColaPDF::Desvio(paginas[0], ancho, alto, centrado, x, y,
-                                              apaisado ? ColaPDF::Giro::Horario : ColaPDF::Giro::Ninguno),
-                              ColaPDF::kUnPixel);
-                    if (apaisado || !centrado) continue;
-                    // A4 as Qt names it in whole points, at the printer's 600 ppp.
-                    EXPECT_EQ((std::tuple{paginas[0].puntos, paginas[0].ppp, paginas[0].imagen.size()}),
-                              (std::tuple{QSizeF(595, 842), QSize(600, 600), QSize(4961, 7016)}));
-                    int comparados = 0;
-                    EXPECT_EQ(GrisesDistintos(paginas[0].imagen, guardada, &comparados), std::nullopt);
-                    EXPECT_GT(comparados, 10000);
-                }
+    const double relacion = 1183.0 / 1173;
+    const struct {
+        const char *cola;
+        std::optional<QPageSize::PageSizeId> papel; // chosen in the settings; none: not opened
+        bool apaisado, centrado;
+        const char *vista; // the same paper in the set-up
+        QSizeF hojaCm, puntos; // portrait; as the printer received it
+        double ancho;
+    } casos[] = {
+        {ColaPDF::kCola, std::nullopt, false, true, "A4", {21.0, 29.7}, {595, 842}, 19},
+        {ColaPDF::kCola, QPageSize::Letter, false, false, "Letter", {21.59, 27.94}, {612, 792}, 19},
+        {ColaPDF::kCola, QPageSize::A5, true, true, "A5", {14.8, 21.0}, {421, 595}, 12}, // its driver's A5
+        {ColaPDF::kCola, QPageSize::A4, true, false, "A4", {21.0, 29.7}, {595, 842}, 19},
+        // The IPP printer's own paper is US Letter; it offers no A5.
+        {ColaPDF::kColaIPP, std::nullopt, false, true, "Letter", {21.59, 27.94}, {612, 792}, 19},
+        {ColaPDF::kColaIPP, QPageSize::Letter, true, false, "Letter", {21.59, 27.94}, {612, 792}, 19},
+        {ColaPDF::kColaIPP, QPageSize::A4, false, false, "A4", {21.0, 29.7}, {595, 842}, 19},
+        {ColaPDF::kColaIPP, QPageSize::Legal, true, true, "Legal", {21.59, 35.56}, {612, 1008}, 19},
+    };
+    bool grises = false;
+    for (const auto &c : casos) {
+        SCOPED_TRACE(std::string(c.cola) + " " + c.vista + (c.apaisado ? " landscape" : " portrait") + (c.centrado ? " centred" : " manual"));
+        // Placed by hand 1.5 cm right and 2 cm down, 1 cm down on a landscape sheet.
+        const double x = c.centrado ? 0 : 1.5, y = c.centrado ? 0 : c.apaisado ? 1 : 2, alto = c.ancho * relacion;
+        const QSizeF hoja = c.apaisado ? c.hojaCm.transposed() : c.hojaCm;
+        modImpresion::DevModeGuardado = modImpresion::DevMode();
+        const QList<int> antes = ColaPDF::Trabajos(c.cola);
+        EnConfiguracionImpresion([&](frmConfigImpresion &d) {
+            d.findChild<QComboBox *>(QStringLiteral("cboImpresora"))->setCurrentText(QString::fromLatin1(c.cola));
+            if (c.papel) {
+                EnAjustesImpresora(*c.papel, c.apaisado ? QPageLayout::Landscape : QPageLayout::Portrait);
+                d.findChild<QPushButton *>(QStringLiteral("cmdAjustesImpresora"))->click();
             }
-    modImpresion::FijarDialogoAjustes({});
+            d.findChild<QComboBox *>(QStringLiteral("cboPapel"))->setCurrentText(QString::fromLatin1(c.vista));
+            if (c.apaisado) d.findChild<QRadioButton *>(QStringLiteral("optLandscape"))->click();
+            d.findChild<QLineEdit *>(QStringLiteral("txtAncho"))->setText(QString::number(c.ancho));
+            if (!c.centrado) {
+                d.findChild<QRadioButton *>(QStringLiteral("optManual"))->click();
+                d.findChild<QLineEdit *>(QStringLiteral("txtPosX"))->setText(QString::number(x));
+                d.findChild<QLineEdit *>(QStringLiteral("txtPosY"))->setText(QString::number(y));
+            }
+            // Where the preview draws the chart, to one of its pixels.
+            const VistaImpresion::Geometria &g = d.GeometriaVista();
+            EXPECT_NEAR((g.cartaX - g.hojaX) / g.escala, c.centrado ? (hoja.width() - c.ancho) / 2 : x, 1 / g.escala);
+            EXPECT_NEAR((g.cartaY - g.hojaY) / g.escala, c.centrado ? (hoja.height() - alto) / 2 : y, 1 / g.escala);
+            ImprimirEnPDF(d, 2, c.cola);
+        });
+        C("cmdImprimir")->click();
+        if (c.cola == ColaPDF::kCola) {
+            // pdftoppm's pixels at 100 ppp, each a twelfth of the queue's.
+            const QString pdf = ColaPDF::NuevoPDF(antes, QStringLiteral("Carta de grises"));
+            EXPECT_EQ(ColaPDF::Puntos(pdf), c.puntos);
+            EXPECT_LE(ColaPDF::Desvio(pdf, c.ancho, alto, c.centrado, x, y,
+                                      c.apaisado ? ColaPDF::Giro::Antihorario : ColaPDF::Giro::Ninguno),
+                      1.0);
+            continue;
+        }
+        const QList<Raster::Pagina> paginas = ColaPDF::NuevoRaster(antes, QStringLiteral("Carta de grises"));
+        ASSERT_EQ(paginas.size(), 1);
+        EXPECT_EQ((std::pair{paginas[0].puntos, paginas[0].ppp}), (std::pair{c.puntos, QSize(600, 600)}));
+        EXPECT_LE(ColaPDF::Desvio(paginas[0], c.ancho, alto, c.centrado, x, y,
+                                  c.apaisado ? ColaPDF::Giro::Horario : ColaPDF::Giro::Ninguno),
+                  ColaPDF::kUnPixel);
+        if (grises || c.apaisado || !c.centrado) continue;
+        grises = true;
+        int comparados = 0;
+        EXPECT_EQ(GrisesDistintos(paginas[0].imagen, guardada, &comparados), std::nullopt);
+        EXPECT_GT(comparados, 10000);
+    }
+    EXPECT_TRUE(grises);
     modImpresion::DevModeGuardado = modImpresion::DevMode();
 }
