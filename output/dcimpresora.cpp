@@ -134,11 +134,13 @@ int DCImpresora::GetDeviceCaps(int indice) const
 
 void DCImpresora::DesactivarICM()
 {
-    const qsizetype i = opciones_.indexOf(QStringLiteral("cm-calibration"));
-    if (i >= 0 && i % 2 == 0 && i + 1 < opciones_.size())
-        opciones_[i + 1] = QStringLiteral("true");
-    else
-        opciones_ << QStringLiteral("cm-calibration") << QStringLiteral("true");
+    // Name, value pairs: only a name counts.
+    for (qsizetype i = 0; i + 1 < opciones_.size(); i += 2)
+        if (opciones_[i] == QLatin1String("cm-calibration")) {
+            opciones_[i + 1] = QStringLiteral("true");
+            return;
+        }
+    opciones_ << QStringLiteral("cm-calibration") << QStringLiteral("true");
 }
 
 bool DCImpresora::Falla(int operacion)

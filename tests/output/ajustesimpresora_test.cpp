@@ -20,9 +20,12 @@ TEST(AjustesImpresora, IntentoYPerfilDelDriver)
                            "*cupsICCProfile RGB..600dpi/Color: \"color.icc\"\n"
                            "*cupsICCProfile Gray.Glossy./Glossy: \"/opt/p/glossy.icc\"\n"
                            "*cupsICCProfile Gray../Gray: \"gris.icc\"\n";
+    // Options are name, value pairs: a job named "ColorModel" chooses no colour model.
     EXPECT_EQ(QStringList({PerfilDePPD(ppd, {}), PerfilDePPD(ppd, {"MediaType", "Glossy"}), PerfilDePPD(ppd, {"ColorModel", "RGB"}),
-                           PerfilDePPD(ppd, {"ColorModel", "RGB", "Resolution", "300dpi"})}),
-              QStringList({"/usr/share/cups/profiles/gris.icc", "/opt/p/glossy.icc", "/usr/share/cups/profiles/color.icc", ""}));
+                           PerfilDePPD(ppd, {"ColorModel", "RGB", "Resolution", "300dpi"}),
+                           PerfilDePPD(ppd, {"job-name", "ColorModel", "MediaType", "Glossy"})}),
+              QStringList({"/usr/share/cups/profiles/gris.icc", "/opt/p/glossy.icc", "/usr/share/cups/profiles/color.icc", "",
+                           "/opt/p/glossy.icc"}));
 }
 
 TEST(AjustesImpresora, PerfilDeImpresoraResuelto)

@@ -117,10 +117,20 @@ TEST(VistaPrevia, GeometriaYPixeles)
                                      caja.Point(23, 84)}),
               std::vector<uint32_t>({guia, 0xFFFFFF, guia, 0xFFFFFF, 0}));
 
-    // X 30 cm starts beyond the sheet: the sheet only, the geometry kept.
-    e.posX = e.margenIzq = 30;
-    ASSERT_FALSE(Dibujar(caja, e, g));
-    EXPECT_EQ(g.cartaX, 28);
+    // A picture starting on the sheet's right or bottom edge (21 x 29.7 cm
+    // are 292 x 413 pixels here) or beyond it: the sheet only, no geometry
+    // written. Just inside it is drawn.
+    const struct {
+        double x, y;
+        bool dibujada;
+    } bordes[] = {{20.95, 2, true}, {21, 2, false}, {1, 29.65, true}, {1, 29.7, false}, {30, 2, false}};
+    for (const auto &b : bordes) {
+        e.posX = e.margenIzq = b.x;
+        e.posY = e.margenArr = b.y;
+        g = Geometria();
+        EXPECT_EQ(Dibujar(caja, e, g), b.dibujada) << b.x << " " << b.y;
+        EXPECT_EQ(g.escala > 0, b.dibujada) << b.x << " " << b.y;
+    }
     for (int y = 0; y < 536; ++y)
         for (int x = 0; x < 320; ++x) ASSERT_TRUE(caja.Point(x, y) != 0 && caja.Point(x, y) != guia) << x << "," << y;
 

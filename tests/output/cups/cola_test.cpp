@@ -5,6 +5,7 @@
 #include "output/ayuda_impresion.h"
 
 #include "output/ajustesimpresora.h"
+#include "output/cups.h"
 #include "output/dcimpresora.h"
 #include "output/impresion.h"
 
@@ -18,6 +19,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 
 using namespace modImpresion;
 
@@ -55,8 +57,14 @@ TEST_F(Cola, CopiasPixelesLugarYGestionDeColor)
         const int16_t copias = std::array<int16_t, 3>{-3, 0, 3}[modo]; // at least one
         const QString titulo = "Prueba " + QString::number(modo);
         const QList<int> antes = ColaPDF::Trabajos();
-        const int32_t r = ImprimirImagen(&imagen, 1001, 30, nullptr, titulo, cola, copias, 10, 10 * 30 / 1001.0, l.centrado,
-                                         l.x, l.y, msg, modo, "", perfil, 0, false);
+        // The request by its fields, and once through the 18 arguments in their order.
+        const int32_t r = modo == 1 ? ImprimirImagen(&imagen, 1001, 30, nullptr, titulo, cola, copias, 10, 10 * 30 / 1001.0,
+                                                     l.centrado, l.x, l.y, msg, modo, "", perfil, 0, false)
+                                    : Imprimir({.imagen = &imagen, .anchoPx = 1001, .altoPx = 30, .nombreDocumento = titulo,
+                                                .impresora = cola, .copias = copias, .anchoCm = 10, .altoCm = 10 * 30 / 1001.0,
+                                                .centrado = l.centrado, .xCm = l.x, .yCm = l.y, .modoColor = modo,
+                                                .perfilImpresora = perfil})
+                                          .codigo;
         DevModeGuardado = DevMode();
         ASSERT_EQ(r, 1) << msg.toStdString();
         int id = 0;
@@ -64,6 +72,8 @@ TEST_F(Cola, CopiasPixelesLugarYGestionDeColor)
         ASSERT_FALSE(pdf.isEmpty());
         EXPECT_EQ(ColaPDF::Atributo(id, "cm-calibration").toStdString(), modo ? "true" : ""); // colour management off in modes 1 and 2 only
         EXPECT_EQ(ColaPDF::Atributo(id, "landscape").toStdString(), l.apaisado ? "true" : "") << modo;
+        // Options go to CUPS in name, value pairs: no value became a name.
+        EXPECT_EQ((std::pair{ColaPDF::Atributo(id, "sides"), ColaPDF::Atributo(id, "one-sided")}), (std::pair{QString("one-sided"), QString()}));
         const QList<QImage> imagenes = ColaPDF::Imagenes(pdf); // one page, one picture per copy
         EXPECT_EQ((std::pair{ColaPDF::Paginas(pdf), int(imagenes.size())}), (std::pair{std::max<int>(copias, 1), std::max<int>(copias, 1)}));
         const QImage esperada = modo == 1 ? prueba::TransformarLCMS(imagen, RutaPerfilSRGB(), perfil, 1, false) : imagen;
@@ -79,8 +89,10 @@ TEST_F(Cola, FalloEnLaSegundaCopiaNoDejaNadaEnCola)
 {
     FijarFalloDC(OperacionDC::Dibujar, 2);
     const QList<int> antes = ColaPDF::Trabajos();
-    EXPECT_EQ(ImprimirImagen(&imagen, 1001, 30, nullptr, "Prueba", ColaPDF::kCola, 3, 10, 1, true, 0, 0, msg, 2, "", "", 0, false), -1);
-    EXPECT_EQ(msg, "No se pudo enviar la imagen a la impresora.");
+    EXPECT_EQ(Imprimir({.imagen = &imagen, .anchoPx = 1001, .altoPx = 30, .nombreDocumento = "Prueba", .impresora = ColaPDF::kCola,
+                        .copias = 3, .anchoCm = 10, .altoCm = 1, .modoColor = 2})
+                  .motivo,
+              "No se pudo enviar la imagen a la impresora.");
     EXPECT_EQ(ColaPDF::Trabajos(), antes);
     EXPECT_EQ(QDir(QDir::tempPath()).entryList({"zolv_impresion_*"}), QStringList());
 }
@@ -100,7 +112,12 @@ TEST_F(Cola, ColaQueRechazaTrabajosDiceQueNoLosAcepta)
         ~Quitar() { f(); }
     } quitar{[&] { ejecutar("lpadmin", {"-x", nombre}); }};
     ASSERT_TRUE(ejecutar("cupsreject", {nombre}));
-    EXPECT_EQ(ImprimirImagen(&imagen, 1001, 30, nullptr, "Prueba", nombre, 1, 10, 1, true, 0, 0, msg, 2, "", "", 0, false), -1);
+    // CUPS's answer for the queue now, and for the one that accepts jobs.
+    EXPECT_EQ((std::pair{ColaCUPS::MotivoCola(nombre), ColaCUPS::MotivoCola(ColaPDF::kCola)}),
+              (std::pair{QStringLiteral("La impresora no acepta trabajos"), QString()}));
+    msg = Imprimir({.imagen = &imagen, .anchoPx = 1001, .altoPx = 30, .nombreDocumento = "Prueba", .impresora = nombre,
+                    .anchoCm = 10, .altoCm = 1, .modoColor = 2})
+              .motivo;
     EXPECT_TRUE(msg.startsWith("No se pudo cerrar el documento de impresion. La impresora no acepta trabajos"))
         << msg.toStdString();
     EXPECT_EQ(QDir(QDir::tempPath()).entryList({"zolv_impresion_*"}), QStringList());
@@ -119,5 +136,56 @@ TEST_F(Cola, DialogoDelDriverGuardaLosAjustes)
     EXPECT_TRUE(bloqueada);
     EXPECT_EQ(DevModeGuardado.impresora, "HALVORA-pdf");
     EXPECT_TRUE(AjustesGuardadosDe(ColaPDF::kCola));
+    DevModeGuardado = DevMode();
+}
+
+TEST_F(Cola, LaHojaEsLaDeLaColaOLaElegidaEnSusAjustes)
+{
+    // The whole sheet in device pixels at 1200 ppp: what each queue starts
+    // from, and the paper chosen in its real settings dialog.
+    const struct {
+        const char *cola;
+        std::optional<QPageSize::PageSizeId> papel;
+        QSize hoja;
+    } casos[] = {
+        {ColaPDF::kColaIPP, std::nullopt, {10200, 13200}}, // its own US Letter
+        {ColaPDF::kCola, std::nullopt, {9917, 14033}},     // A4
+        {" HALVORA-ipp ", QPageSize::A4, {9917, 14033}},
+        {ColaPDF::kColaIPP, QPageSize::Legal, {10200, 16800}},
+        {ColaPDF::kCola, QPageSize::Letter, {10200, 13200}},
+    };
+    for (const auto &c : casos) {
+        DevModeGuardado = DevMode();
+        if (c.papel) {
+            EnAjustesImpresora(*c.papel, QPageLayout::Portrait);
+            EXPECT_TRUE(MostrarAjustesImpresora(nullptr, c.cola, msg)) << msg.toStdString();
+        }
+        const std::unique_ptr<DCImpresora> dc = CrearDCImpresora(QString(c.cola).trimmed());
+        ASSERT_TRUE(dc);
+        EXPECT_EQ(QSize(dc->GetDeviceCaps(HORZRES), dc->GetDeviceCaps(VERTRES)), c.hoja) << c.cola;
+    }
+    DevModeGuardado = DevMode();
+}
+
+TEST_F(Cola, DesactivarICMCambiaSoloElValorDeLaOpcion)
+{
+    // The kept options are name, value pairs; a value that reads like the
+    // option's name is left alone.
+    const QStringList casos[][2] = {
+        {{}, {"cm-calibration", "true"}},
+        {{"cm-calibration", "false"}, {"cm-calibration", "true"}},
+        {{"job-name", "cm-calibration"}, {"job-name", "cm-calibration", "cm-calibration", "true"}},
+        {{"job-name", "cm-calibration", "cm-calibration", "false"}, {"job-name", "cm-calibration", "cm-calibration", "true"}},
+    };
+    for (const auto &[guardadas, esperadas] : casos) {
+        std::unique_ptr<DCImpresora> dc = CrearDCImpresora(ColaPDF::kCola);
+        ASSERT_TRUE(dc);
+        AjustesImpresora a = LeerAjustes(dc->Printer());
+        a.opcionesCups = guardadas;
+        DevModeGuardado = {true, ColaPDF::kCola, a};
+        dc = CrearDCImpresora(ColaPDF::kCola);
+        dc->DesactivarICM();
+        EXPECT_EQ(dc->OpcionesCups().join(u' ').toStdString(), esperadas.join(u' ').toStdString());
+    }
     DevModeGuardado = DevMode();
 }
