@@ -50,17 +50,26 @@ inline cmsHPROFILE PerfilAncho(bool deImpresora = false)
     return p;
 }
 
+// A printer profile for data of that colour space (version 4.3, Lab
+// connection space) with no tables yet: Little CMS opens it and links
+// nothing through it.
+inline cmsHPROFILE PerfilSinTablas(cmsColorSpaceSignature espacio)
+{
+    cmsHPROFILE p = cmsCreateProfilePlaceholder(nullptr);
+    cmsSetProfileVersion(p, 4.3);
+    cmsSetDeviceClass(p, cmsSigOutputClass);
+    cmsSetColorSpace(p, espacio);
+    cmsSetPCS(p, cmsSigLabData);
+    cmsWriteTag(p, cmsSigMediaWhitePointTag, cmsD50_XYZ());
+    return p;
+}
+
 // A printer profile of tables (Lab connection space) whose perceptual
 // tables lead to sRGB and whose colorimetric ones to the wide space: every
 // intent gives other pixels.
 inline cmsHPROFILE PerfilDeTablas()
 {
-    cmsHPROFILE p = cmsCreateProfilePlaceholder(nullptr);
-    cmsSetProfileVersion(p, 4.3);
-    cmsSetDeviceClass(p, cmsSigOutputClass);
-    cmsSetColorSpace(p, cmsSigRgbData);
-    cmsSetPCS(p, cmsSigLabData);
-    cmsWriteTag(p, cmsSigMediaWhitePointTag, cmsD50_XYZ());
+    cmsHPROFILE p = PerfilSinTablas(cmsSigRgbData);
     cmsHPROFILE lab = cmsCreateLab4Profile(nullptr), srgb = cmsCreate_sRGBProfile(), ancho = PerfilAncho();
     // A 17-point table sampled from Little CMS's transform between the two,
     // between identity curves (the form the file's tables take).
@@ -118,12 +127,7 @@ inline cmsHPROFILE PerfilGris()
 }
 inline cmsHPROFILE PerfilCMYK()
 {
-    cmsHPROFILE p = cmsCreateProfilePlaceholder(nullptr);
-    cmsSetProfileVersion(p, 4.3);
-    cmsSetDeviceClass(p, cmsSigOutputClass);
-    cmsSetColorSpace(p, cmsSigCmykData);
-    cmsSetPCS(p, cmsSigLabData);
-    cmsWriteTag(p, cmsSigMediaWhitePointTag, cmsD50_XYZ());
+    cmsHPROFILE p = PerfilSinTablas(cmsSigCmykData);
     for (const auto &[etiqueta, entradas, salidas] : {std::tuple{cmsSigAToB0Tag, 4u, 3u}, std::tuple{cmsSigBToA0Tag, 3u, 4u}}) {
         cmsPipeline *lut = cmsPipelineAlloc(nullptr, entradas, salidas);
         cmsPipelineInsertStage(lut, cmsAT_END, cmsStageAllocToneCurves(nullptr, entradas, nullptr));

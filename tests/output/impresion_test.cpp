@@ -141,14 +141,9 @@ TEST_F(Impresion, PerfilesQueNoSonRGBNoSeConviertenNiConQt)
 {
     // An RGB printer profile without tables: Little CMS opens it but links
     // nothing, so Qt's transform is tried (and cannot read it either).
-    cmsHPROFILE sinTablas = cmsCreateProfilePlaceholder(nullptr);
-    cmsSetDeviceClass(sinTablas, cmsSigOutputClass);
-    cmsSetColorSpace(sinTablas, cmsSigRgbData);
-    cmsSetPCS(sinTablas, cmsSigXYZData);
-    cmsWriteTag(sinTablas, cmsSigMediaWhitePointTag, cmsD50_XYZ());
     const QString gris = prueba::Guardar(prueba::PerfilGris(), dir.filePath("gris.icc")),
                   cmyk = prueba::Guardar(prueba::PerfilCMYK(), dir.filePath("cmyk.icc")),
-                  vacio = prueba::Guardar(sinTablas, dir.filePath("vacio.icc"));
+                  vacio = prueba::Guardar(prueba::PerfilSinTablas(cmsSigRgbData), dir.filePath("vacio.icc"));
     const QString lcms = "No se pudo crear la transformacion ICC con LittleCMS.", qt = "No se pudo crear la transformacion ICC.";
     const struct {
         QString origen, impresora;
