@@ -288,6 +288,8 @@ void Ajustar(QPageSize::PageSizeId papel, QPageLayout::Orientation orientacion, 
             ADD_FAILURE() << "no printer settings opened";
         return;
     }
+    // The settings are kept for the printer they were asked for.
+    EXPECT_FALSE(d->findChild<QComboBox *>(QStringLiteral("printers"))->isEnabled());
     QTimer::singleShot(0, [=] {
         QWidget *propiedades = QApplication::activeModalWidget();
         auto *lista = propiedades ? propiedades->findChild<QComboBox *>(QStringLiteral("pageSizeCombo")) : nullptr;

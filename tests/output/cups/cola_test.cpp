@@ -1,6 +1,7 @@
 // Printing through a real CUPS queue (the tests' cups-pdf queue, set up by
 // scripts/cups.sh): the job's pages, pixels, place on the page and colour
-// option, a failure that leaves nothing queued, and the driver dialog.
+// option, a failure that leaves nothing queued, and the sheet each queue
+// starts from or is given in its real settings dialog.
 
 #include "output/ayuda_impresion.h"
 
@@ -11,12 +12,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
-#include <QPrintDialog>
 #include <QProcess>
-#include <QTimer>
 
 #include <functional>
 #include <optional>
@@ -123,22 +121,6 @@ TEST_F(Cola, ColaQueRechazaTrabajosDiceQueNoLosAcepta)
     EXPECT_EQ(QDir(QDir::tempPath()).entryList({"zolv_impresion_*"}), QStringList());
 }
 
-TEST_F(Cola, DialogoDelDriverGuardaLosAjustes)
-{
-    bool bloqueada = false;
-    QTimer::singleShot(0, [&] {
-        auto *d = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
-        ASSERT_TRUE(d);
-        if (auto *lista = d->findChild<QComboBox *>("printers")) bloqueada = !lista->isEnabled();
-        d->accept();
-    });
-    EXPECT_TRUE(MostrarAjustesImpresora(nullptr, " HALVORA-pdf ", msg)) << msg.toStdString();
-    EXPECT_TRUE(bloqueada);
-    EXPECT_EQ(DevModeGuardado.impresora, "HALVORA-pdf");
-    EXPECT_TRUE(AjustesGuardadosDe(ColaPDF::kCola));
-    DevModeGuardado = DevMode();
-}
-
 TEST_F(Cola, LaHojaEsLaDeLaColaOLaElegidaEnSusAjustes)
 {
     // The whole sheet in device pixels at 1200 ppp: what each queue starts
@@ -159,6 +141,8 @@ TEST_F(Cola, LaHojaEsLaDeLaColaOLaElegidaEnSusAjustes)
         if (c.papel) {
             EnAjustesImpresora(*c.papel, QPageLayout::Portrait);
             EXPECT_TRUE(MostrarAjustesImpresora(nullptr, c.cola, msg)) << msg.toStdString();
+            // Kept for the printer asked for, by its trimmed name.
+            EXPECT_EQ(DevModeGuardado.impresora, QString(c.cola).trimmed());
         }
         const std::unique_ptr<DCImpresora> dc = CrearDCImpresora(QString(c.cola).trimmed());
         ASSERT_TRUE(dc);
