@@ -57,10 +57,11 @@ QByteArray EspacioDeColor(const QByteArray &perfil)
 {
     return perfil.size() >= 40 && perfil.mid(36, 4) == "acsp" ? perfil.mid(16, 4) : QByteArray();
 }
-QByteArray EspacioDeColor(const QString &ruta)
+// A profile file's bytes, none when it cannot be read.
+QByteArray LeerPerfil(const QString &ruta)
 {
     QFile f(ruta);
-    return f.open(QIODevice::ReadOnly) ? EspacioDeColor(f.read(40)) : QByteArray();
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 // A profile that is one, for other data than RGB: no RGB picture converts
 // into it (nor out of it), whichever engine tries.
@@ -119,7 +120,8 @@ QImage ConvertirConLCMS(const QImage &imagen, int32_t anchoPx, int32_t altoPx, c
     if (!o.transformacion) {
         msgError = QStringLiteral("No se pudo crear la transformacion ICC con LittleCMS.");
         if (sinSustituto)
-            *sinSustituto = NoRGB(EspacioDeColor(p.perfilOrigen)) || NoRGB(EspacioDeColor(p.perfilImpresora));
+            *sinSustituto = NoRGB(EspacioDeColor(LeerPerfil(p.perfilOrigen))) ||
+                            NoRGB(EspacioDeColor(LeerPerfil(p.perfilImpresora)));
         return QImage();
     }
     // Row by row: each row ends in fill bytes up to the stride.
@@ -140,7 +142,6 @@ QImage ConvertirICC(const QImage &imagen, int32_t anchoPx, int32_t altoPx, const
         QImage r = ConvertirConLCMS(imagen, anchoPx, altoPx, impresora, perfilOrigen, perfilImpresora, indiceIntento,
                                     compensarPuntoNegro, msgError, &sinSustituto);
         if (!r.isNull() || compensarPuntoNegro || sinSustituto) return r;
-        msgError.clear();
     } else if (compensarPuntoNegro) {
         msgError = QStringLiteral("La compensacion de punto negro necesita la biblioteca Little CMS (liblcms2.so.2).");
         return QImage();
@@ -164,11 +165,7 @@ QImage ConvertirICCConQt(const QImage &imagen, int32_t anchoPx, int32_t altoPx, 
     msgError.clear();
     Preparacion p;
     if (!Preparar(imagen, anchoPx, altoPx, impresora, perfilOrigen, perfilImpresora, p, msgError)) return QImage();
-    const auto leer = [](const QString &ruta) {
-        QFile f(ruta);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    };
-    const QByteArray bytesOrigen = leer(p.perfilOrigen), bytesImpresora = leer(p.perfilImpresora);
+    const QByteArray bytesOrigen = LeerPerfil(p.perfilOrigen), bytesImpresora = LeerPerfil(p.perfilImpresora);
     // Qt would take a grey profile for an RGB one and convert anyway.
     if (NoRGB(EspacioDeColor(bytesOrigen)) || NoRGB(EspacioDeColor(bytesImpresora))) {
         msgError = QStringLiteral("No se pudo crear la transformacion ICC.");
