@@ -136,7 +136,7 @@ QImage ConvertirICC(const QImage &imagen, int32_t anchoPx, int32_t altoPx, const
                     const QString &perfilOrigen, const QString &perfilImpresora, int indiceIntento,
                     bool compensarPuntoNegro, QString &msgError)
 {
-    msgError.clear();
+    // Each way out below writes msgError, "" first.
     if (modLCMS::CargarLCMS(Archivos::CarpetaPrograma())) {
         bool sinSustituto = false;
         QImage r = ConvertirConLCMS(imagen, anchoPx, altoPx, impresora, perfilOrigen, perfilImpresora, indiceIntento,

@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <new>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -20,7 +21,7 @@ namespace {
 QString g_salidaPDF;
 OperacionDC g_falloOperacion = OperacionDC::IniciarDocumento;
 int g_falloVez = 0;
-bool g_falloExcepcion = false;
+FormaFallo g_falloForma = FormaFallo::Rechazo;
 
 // The installed printer of that name, compared without case as CUPS does.
 QPrinterInfo BuscarImpresora(const QString &nombre)
@@ -76,11 +77,11 @@ QStringList OpcionesDeTrabajo(const QPrinter &p, const QStringList &deLaCola)
 
 void FijarSalidaPDF(const QString &ruta) { g_salidaPDF = ruta; }
 
-void FijarFalloDC(OperacionDC operacion, int vez, bool excepcion)
+void FijarFalloDC(OperacionDC operacion, int vez, FormaFallo forma)
 {
     g_falloOperacion = operacion;
     g_falloVez = vez;
-    g_falloExcepcion = excepcion;
+    g_falloForma = forma;
 }
 
 std::unique_ptr<QPrinter> CrearPrinter(const QString &impresora, QString *cola)
@@ -101,7 +102,6 @@ std::unique_ptr<QPrinter> CrearPrinter(const QString &impresora, QString *cola)
         if (cola) *cola = info.printerName();
     }
     if (AjustesGuardadosDe(impresora)) AplicarAjustes(DevModeGuardado.ajustes, *p);
-    p->setCopyCount(1);
     return p;
 }
 
@@ -147,7 +147,8 @@ bool DCImpresora::Falla(int operacion)
 {
     ++llamadas_[operacion];
     const bool falla = g_falloVez > 0 && int(g_falloOperacion) == operacion && llamadas_[operacion] == g_falloVez;
-    if (falla && g_falloExcepcion) throw std::runtime_error("fallo simulado del dispositivo");
+    if (falla && g_falloForma == FormaFallo::Excepcion) throw std::runtime_error("fallo simulado del dispositivo");
+    if (falla && g_falloForma == FormaFallo::SinMemoria) throw std::bad_alloc();
     return falla;
 }
 

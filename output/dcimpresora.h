@@ -71,8 +71,8 @@ private:
 
 // The printer as its settings dialog opens on it and the device context
 // starts from it: the kept settings when they are this printer's (any letter
-// case), otherwise the queue's own defaults, its default paper included; one
-// copy; not in full-page mode. Nothing when the printer is not installed or
+// case), otherwise the queue's own defaults, its default paper included; not
+// in full-page mode. Nothing when the printer is not installed or
 // cannot be used. *cola receives the queue's name ("" for the tests' PDF file).
 std::unique_ptr<QPrinter> CrearPrinter(const QString &impresora, QString *cola = nullptr);
 
@@ -86,9 +86,11 @@ std::unique_ptr<DCImpresora> CrearDCImpresora(const QString &impresora);
 void FijarSalidaPDF(const QString &ruta);
 
 // Tests: the vez-th call (from 1) of an operation fails in every device
-// context, as a failing device would (or throws std::runtime_error, as an
-// unforeseen failure would, when excepcion); vez 0 clears it.
+// context, as a failing device would (Rechazo), or throws as an unforeseen
+// failure would (std::runtime_error, or std::bad_alloc as memory running
+// out); vez 0 clears it.
 enum class OperacionDC { IniciarDocumento, IniciarPagina, Dibujar, TerminarPagina, TerminarDocumento };
-void FijarFalloDC(OperacionDC operacion, int vez, bool excepcion = false);
+enum class FormaFallo { Rechazo, Excepcion, SinMemoria };
+void FijarFalloDC(OperacionDC operacion, int vez, FormaFallo forma = FormaFallo::Rechazo);
 
 } // namespace modImpresion

@@ -135,6 +135,10 @@ TEST_F(Impresion, ComprobacionesYFallosNoDejanDocumento)
     EXPECT_EQ(Imprimir(&imagen, 1001, "prueba", 1, 19, 1), -1); // a failed conversion starts no document
     EXPECT_EQ(msg, "No se encontro el perfil de impresora.");
     EXPECT_FALSE(QFile::exists(pdf));
+    // A request that names no colour handling leaves it to the printer, and
+    // one pixel is a picture.
+    EXPECT_EQ(modImpresion::Imprimir({.imagen = &imagen, .anchoPx = 1, .altoPx = 1, .impresora = "prueba", .anchoCm = 1, .altoCm = 1}).codigo, 1);
+    EXPECT_EQ(ColaPDF::Paginas(pdf), 1);
 }
 
 TEST_F(Impresion, PerfilesQueNoSonRGBNoSeConviertenNiConQt)
@@ -171,9 +175,13 @@ TEST_F(Impresion, PerfilesQueNoSonRGBNoSeConviertenNiConQt)
 TEST_F(Impresion, TodoFalloDevuelveMenosUnoConSuMotivo)
 {
     // An unforeseen failure inside the job is a failure with a text too.
-    FijarFalloDC(OperacionDC::Dibujar, 2, true);
+    FijarFalloDC(OperacionDC::Dibujar, 2, FormaFallo::Excepcion);
     EXPECT_EQ(Imprimir(&imagen, 1001, "prueba", 3, 19), -1);
     EXPECT_EQ(msg.toStdString(), "Error inesperado al imprimir. fallo simulado del dispositivo.");
+    FijarFalloDC(OperacionDC::IniciarPagina, 1, FormaFallo::SinMemoria);
+    EXPECT_EQ(Imprimir(&imagen, 1001, "prueba", 3, 19), -1);
+    EXPECT_EQ(msg.toStdString(), "No se pudo crear el buffer de impresion.");
+    EXPECT_FALSE(QFile::exists(pdf));
     FijarFalloDC(OperacionDC::Dibujar, 0);
 
     // The temporary folder fills while the document is written: the
