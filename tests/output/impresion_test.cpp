@@ -135,10 +135,16 @@ TEST_F(Impresion, ComprobacionesYFallosNoDejanDocumento)
     EXPECT_EQ(Imprimir(&imagen, 1001, "prueba", 1, 19, 1), -1); // a failed conversion starts no document
     EXPECT_EQ(msg, "No se encontro el perfil de impresora.");
     EXPECT_FALSE(QFile::exists(pdf));
-    // A request that names no colour handling leaves it to the printer, and
-    // one pixel is a picture.
-    EXPECT_EQ(modImpresion::Imprimir({.imagen = &imagen, .anchoPx = 1, .altoPx = 1, .impresora = "prueba", .anchoCm = 1, .altoCm = 1}).codigo, 1);
+    // A request that names no colour handling leaves it to the printer; one
+    // pixel is a picture, and one pixel per inch a resolution (19 cm are 7
+    // device pixels); the picture's width is always given.
+    DevModeGuardado.ajustes.resolucion = 1;
+    EXPECT_EQ(modImpresion::Imprimir({.imagen = &imagen, .anchoPx = 1, .altoPx = 1, .impresora = "prueba", .anchoCm = 19, .altoCm = 19})
+                  .motivo.toStdString(),
+              "");
     EXPECT_EQ(ColaPDF::Paginas(pdf), 1);
+    EXPECT_EQ(modImpresion::Imprimir({.imagen = &imagen, .altoPx = 1, .impresora = "prueba", .anchoCm = 19, .altoCm = 19}).motivo,
+              "La imagen tiene dimensiones invalidas.");
 }
 
 TEST_F(Impresion, PerfilesQueNoSonRGBNoSeConviertenNiConQt)
