@@ -86,7 +86,6 @@ void FijarFalloDC(OperacionDC operacion, int vez, FormaFallo forma)
 
 std::unique_ptr<QPrinter> CrearPrinter(const QString &impresora, QString *cola)
 {
-    if (cola) cola->clear();
     if (impresora.trimmed().isEmpty()) return nullptr;
     std::unique_ptr<QPrinter> p;
     if (!g_salidaPDF.isEmpty()) {

@@ -73,7 +73,8 @@ private:
 // starts from it: the kept settings when they are this printer's (any letter
 // case), otherwise the queue's own defaults, its default paper included; not
 // in full-page mode. Nothing when the printer is not installed or
-// cannot be used. *cola receives the queue's name ("" for the tests' PDF file).
+// cannot be used. *cola receives the queue's name (not for the tests' PDF
+// file).
 std::unique_ptr<QPrinter> CrearPrinter(const QString &impresora, QString *cola = nullptr);
 
 // The device context for a printer: CrearPrinter's printer in full-page
