@@ -202,9 +202,9 @@ TEST_F(ImprimirProcesada, WhatTheSaveWritesReachesThePageWhereTheUserPutIt)
     EXPECT_GT(prueba::Diferencia(convertida[0], procesada), 10);
 }
 
-// The IPP Everywhere printer prints in grey: Qt turns the picture into grey
-// levels (qGray) for it, and every picture pixel reaches its place on the
-// sheet with that level.
+// The IPP Everywhere printer prints in grey on its own paper: Qt turns the
+// picture into grey levels (qGray) for it, and every picture pixel reaches
+// its place on the sheet with that level.
 TEST_F(ImprimirProcesada, LaImpresoraIPPRecibeLosGrisesDeLaImagenDondeSePuso)
 {
     REQUIERE_COLA_IPP();
@@ -221,6 +221,7 @@ TEST_F(ImprimirProcesada, LaImpresoraIPPRecibeLosGrisesDeLaImagenDondeSePuso)
     });
     const QList<Raster::Pagina> paginas = ColaPDF::NuevoRaster(antes, QStringLiteral("Imagen procesada"));
     ASSERT_EQ(paginas.size(), 1);
+    EXPECT_EQ(paginas[0].puntos, QSizeF(612, 792)); // the printer's own US Letter
     EXPECT_LE(ColaPDF::Desvio(paginas[0], 19.0, 19.0 * 200 / 300, false, 1, 4), ColaPDF::kUnPixel);
     // At the middle of each picture pixel's patch of about 15 x 15 device pixels.
     const QImage &hoja = paginas[0].imagen;
