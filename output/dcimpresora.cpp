@@ -219,8 +219,6 @@ bool DCImpresora::TerminarDocumento()
     return ok;
 }
 
-void DCImpresora::AbortarDocumento() { Descartar(); }
-
 void DCImpresora::Descartar()
 {
     if (painter_.isActive()) painter_.end(); // into the temporary file, which goes next

@@ -47,8 +47,7 @@ public:
     // unchanged, the page transform does the scaling.
     bool Dibujar(const QImage &imagen, const QRect &origen, const QRect &destino);
     bool TerminarPagina();
-    bool TerminarDocumento(); // sends the document
-    void AbortarDocumento();  // drops it
+    bool TerminarDocumento(); // sends the document; one not ended is dropped with the context
     // Why the last step failed, when the system or CUPS said so ("" else):
     // the temporary folder full, the queue refusing the job, ...
     const QString &Motivo() const { return motivo_; }

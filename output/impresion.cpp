@@ -84,12 +84,9 @@ ResultadoImpresion Trabajo(const PeticionImpresion &p, const QString &nombre, in
         return Fallo(TextoConMotivo(QStringLiteral("No se pudo crear el contexto de impresion."),
                                     ColaCUPS::MotivoCola(nombre)));
     if (p.modoColor == 1 || p.modoColor == 2) dc->DesactivarICM();
-    // A step's text with the system's reason; a document begun is dropped.
-    const auto falla = [&dc](int32_t codigo) {
-        const ResultadoImpresion r = Fallo(TextoConMotivo(TextoErrorImpresion(codigo), dc->Motivo()));
-        dc->AbortarDocumento();
-        return r;
-    };
+    // A step's text with the system's reason; the context's end on the way
+    // out drops a document begun.
+    const auto falla = [&dc](int32_t codigo) { return Fallo(TextoConMotivo(TextoErrorImpresion(codigo), dc->Motivo())); };
 
     const int32_t horz = dc->GetDeviceCaps(HORZRES), vert = dc->GetDeviceCaps(VERTRES),
                   dpiX = dc->GetDeviceCaps(LOGPIXELSX), dpiY = dc->GetDeviceCaps(LOGPIXELSY);
