@@ -74,7 +74,7 @@ int32_t CalcularColocacion(double anchoCm, double altoCm, bool centrar, double x
 
 namespace {
 
-ResultadoImpresion Fallo(const QString &motivo) { return {-1, motivo}; }
+ResultadoImpresion Fallo(const QString &motivo) { return {.motivo = motivo}; }
 
 // The job once the request's own values were checked.
 ResultadoImpresion Trabajo(const PeticionImpresion &p, const QString &nombre, int copias)

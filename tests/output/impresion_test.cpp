@@ -137,7 +137,7 @@ TEST_F(Impresion, ComprobacionesYFallosNoDejanDocumento)
     EXPECT_FALSE(QFile::exists(pdf));
     // A request that names no colour handling leaves it to the printer; one
     // pixel is a picture, and one pixel per inch a resolution (19 cm are 7
-    // device pixels); the picture's width is always given.
+    // device pixels); the picture's size is always given.
     DevModeGuardado.ajustes.resolucion = 1;
     EXPECT_EQ(modImpresion::Imprimir({.imagen = &imagen, .anchoPx = 1, .altoPx = 1, .impresora = "prueba", .anchoCm = 19, .altoCm = 19})
                   .motivo.toStdString(),
@@ -145,6 +145,7 @@ TEST_F(Impresion, ComprobacionesYFallosNoDejanDocumento)
     EXPECT_EQ(ColaPDF::Paginas(pdf), 1);
     EXPECT_EQ(modImpresion::Imprimir({.imagen = &imagen, .altoPx = 1, .impresora = "prueba", .anchoCm = 19, .altoCm = 19}).motivo,
               "La imagen tiene dimensiones invalidas.");
+    EXPECT_EQ(modImpresion::Imprimir({.imagen = &imagen, .anchoPx = 1, .impresora = "prueba", .anchoCm = 19, .altoCm = 19}).codigo, -1);
 }
 
 TEST_F(Impresion, PerfilesQueNoSonRGBNoSeConviertenNiConQt)
