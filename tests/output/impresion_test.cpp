@@ -126,6 +126,10 @@ TEST_F(Impresion, ComprobacionesYFallosNoDejanDocumento)
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"ancho.icc", "sRGB.icc"}));
     }
     FijarFalloDC(OperacionDC::Dibujar, 0);
+    // The same request as 18 arguments, the text in the output one.
+    msg = "x";
+    EXPECT_EQ(ImprimirImagen(&imagen, 1001, 40, nullptr, "Imagen procesada", " ", 1, 19, 9.5, true, 0, 0, msg, 2, "", "", 0, false), -1);
+    EXPECT_EQ(msg, "No hay impresora seleccionada.");
     FijarSalidaPDF(QString()); // the real queues: none has this name
     EXPECT_EQ(Imprimir(&imagen, 1001, "halvora-no-existe", 1, 19), -1); // CUPS says why
     EXPECT_TRUE(msg.startsWith("No se pudo crear el contexto de impresion. La impresora no existe")) << msg.toStdString();
