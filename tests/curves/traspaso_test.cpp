@@ -67,12 +67,56 @@ TEST(Traspaso, UnaTandaDeGeneracionesEsUnPasoYNoDevuelveLaCurvaDelEditor)
     // The run is over: a second No has nothing to give back.
     EXPECT_FALSE(DevolverCurvaAnterior());
 
-    // Fewer than two points, or more than sixteen: nothing.
+    // Fewer than two points, or more than sixteen: nothing; two and sixteen
+    // are a curve.
     const EstadoMotor antes = TomarMotor();
-    int16_t x[17] = {0, 255}, y[17] = {0, 255};
+    int16_t x[17], y[17];
+    for (int k = 0; k < 17; ++k) x[k] = y[k] = int16_t(k * 15);
     InstalarCurvaGenerada(x, y, 1);
     InstalarCurvaGenerada(x, y, 17);
     EXPECT_TRUE(MismoMotor(TomarMotor(), antes));
+    for (int n : {2, 16}) {
+        InstalarCurvaGenerada(x, y, n);
+        EXPECT_EQ(NumPuntos[0], n);
+    }
+}
+
+TEST(Traspaso, NoDevuelveElAnilloLlenoEnteroYQuitaElPasoDeshechoEncima)
+{
+    // Ten snapshots 0..9 (the input black of red), the editor's curve 10.
+    const auto Lleno = [] {
+        ReiniciarCurvas();
+        for (int16_t i = 0; i < TamDeshacer; ++i) {
+            EntradaNegro[1] = i;
+            GuardarDeshacer();
+        }
+        EntradaNegro[1] = 10;
+        return TomarMotor();
+    };
+    const auto MasAntiguo = [] {
+        while (Deshacer()) {}
+        return int(EntradaNegro[1]);
+    };
+    // The run's step wrote over snapshot 0: No gives back all ten.
+    const EstadoMotor editor = Lleno();
+    Generar(A);
+    EXPECT_EQ(NumeroDeshacer(), 10);
+    EXPECT_TRUE(DevolverCurvaAnterior());
+    EXPECT_TRUE(MismoMotor(TomarMotor(), editor));
+    EXPECT_EQ(MasAntiguo(), 0);
+
+    // An edit above the step, undone: the step goes all the same; the
+    // snapshots the step and the edit wrote over (0 and 1) stay gone.
+    Lleno();
+    Generar(A);
+    const int32_t paso = PasoGenerado();
+    GuardarDeshacer();
+    PuntoY[0][1] = 20;
+    Deshacer();
+    EXPECT_EQ(PasoGenerado(), paso);
+    EXPECT_TRUE(DevolverCurvaAnterior());
+    EXPECT_EQ((std::tuple{int(NumeroDeshacer()), int(EntradaNegro[1]), PasoDevuelto()}), (std::tuple{8, 10, paso}));
+    EXPECT_EQ(MasAntiguo(), 2);
 }
 
 TEST(Traspaso, UnCambioEntreGeneracionesEmpiezaOtraTandaYNoSeDevuelveLoCambiado)

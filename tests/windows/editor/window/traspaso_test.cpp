@@ -220,20 +220,25 @@ TEST_F(Traspaso_, NoAfterAnUndoneEditAndAfterAHandOverKeepsTheEditorsCurve)
     for (int ch = 1; ch <= 3; ++ch) esperado += U16({2, 0, 0, 255, 255});
     EXPECT_EQ(Leer(ruta), esperado);
 
-    // Sent again it asks again (the press is the editor's curve); Yes.
-    cajas.Responder(MsgBox::Yes);
+    // Sent again it asks again (the press is the editor's curve); No.
+    cajas.Responder(MsgBox::No);
     enviar->click();
     ASSERT_EQ(cajas.llamadas.size(), 3);
-    EXPECT_EQ(cajas.llamadas[2].titulo, QStringLiteral("Enviar curva a editor"));
+    EXPECT_TRUE(MismoEstado(TomarEstado(), editor));
+    // Generated again and handed over with Yes.
+    Generar();
+    cajas.Responder(MsgBox::Yes);
+    enviar->click();
+    ASSERT_EQ(cajas.llamadas.size(), 4);
     const EstadoCurvas recibida = TomarEstado();
-    const QStringList historiaR{"1.  Curva RGB", "2.  Curva recibida", "Deshacer (2)"};
+    const QStringList historiaR{"1.  Curva RGB", "2.  Curva generada", "3.  Curva recibida", "Deshacer (3)"};
     EXPECT_EQ((std::pair{DelCanal(0), Historia()}), (std::pair{a, historiaR}));
     // The hand-over ended the run: the same scan generated again changes
     // nothing, and No keeps the received curve.
     Generar();
     cajas.Responder(MsgBox::No);
     enviar->click();
-    ASSERT_EQ(cajas.llamadas.size(), 4);
+    ASSERT_EQ(cajas.llamadas.size(), 5);
     EXPECT_TRUE(MismoEstado(TomarEstado(), recibida));
     EXPECT_EQ(Historia(), historiaR);
 }
