@@ -77,7 +77,7 @@ TEST(Traspaso, UnaTandaDeGeneracionesEsUnPasoYNoDevuelveLaCurvaDelEditor)
     EXPECT_TRUE(MismoMotor(TomarMotor(), antes));
     for (int n : {2, 16}) {
         InstalarCurvaGenerada(x, y, n);
-        EXPECT_EQ(NumPuntos[0], n);
+        EXPECT_EQ((std::pair{int(NumPuntos[0]), int(PuntoX[0][n - 1])}), (std::pair{n, (n - 1) * 15})) << n;
     }
 }
 

@@ -156,6 +156,58 @@ TEST(DibujoCarta, EtiquetasTituloYCaja)
     EXPECT_GT(Extremos(es, 107, 1076, 1010, 1181).second, 200); // white text on black
 }
 
+TEST(DibujoCarta, TituloCortadoAlAnchoDeLaCartaEnLaSuperficie)
+{
+    Superficie m(10, 10);
+    m.FontName(QStringLiteral("Arial"));
+    m.FontBold(true);
+    m.FontSize(18);
+    const QString e = QStringLiteral("\u2026");
+    QString largo;
+    while (m.TextWidth(largo) < 1500) largo += QStringLiteral("ZOLV Carta ");
+    // Fitting, it stays; otherwise the longest start that fits with the
+    // ellipsis; the ellipsis alone when that is all that fits; nothing when
+    // not even that.
+    EXPECT_EQ(RecortarTitulo(m, QStringLiteral("ZOLV"), m.TextWidth(QStringLiteral("ZOLV"))), QStringLiteral("ZOLV"));
+    for (double ancho : {40.0, 333.0, 700.5}) {
+        const QString r = RecortarTitulo(m, largo, ancho);
+        const qsizetype n = r.size() - 1;
+        EXPECT_TRUE(r.endsWith(e) && r.left(n) == largo.left(n)) << ancho;
+        EXPECT_LE(m.TextWidth(r), ancho);
+        EXPECT_GT(m.TextWidth(largo.left(n + 1) + e), ancho);
+    }
+    EXPECT_EQ(RecortarTitulo(m, largo, m.TextWidth(e)), e);
+    EXPECT_EQ(RecortarTitulo(m, largo, m.TextWidth(e) - 0.5), QString());
+    // A character of two UTF-16 units (outside the basic plane, or a letter
+    // and its accent) is kept whole or left out: with room for four and a
+    // half, four.
+    for (const char *c : {"\U0001D11E", "e\u0301"}) {
+        const QString t = QString::fromUtf8(c).repeated(12);
+        const double cuatro = m.TextWidth(t.left(8) + e), cinco = m.TextWidth(t.left(10) + e);
+        ASSERT_LT(cuatro, cinco) << c;
+        EXPECT_EQ(RecortarTitulo(m, t, (cuatro + cinco) / 2), t.left(8) + e) << c;
+    }
+
+    // In the preview the title is cut to the chart's width there: a box of
+    // 1400 x 700 shows the chart at 700 / 1183 from x = 353, 694 pixels wide.
+    const Geometria g = GeometriaDe(200);
+    const double escala = 700.0 / 1183;
+    m.FontSize(18 * escala);
+    Opciones o = Modo(false);
+    o.titulo.clear();
+    while (m.TextWidth(o.titulo) < 900) o.titulo += QStringLiteral("ZOLV Carta ");
+    Opciones cortado = o;
+    cortado.titulo = RecortarTitulo(m, o.titulo, TransformarX(g.AnchoPx, 353, escala) - TransformarX(0, 353, escala));
+    ASSERT_EQ(TransformarX(g.AnchoPx, 353, escala) - TransformarX(0, 353, escala), 694);
+    ASSERT_NE(cortado.titulo, o.titulo);
+    Superficie a(1400, 700), b(1400, 700);
+    a.FontName(QStringLiteral("Arial"));
+    b.FontName(QStringLiteral("Arial"));
+    DibujarVista(a, g, o);
+    DibujarVista(b, g, cortado);
+    EXPECT_TRUE(a.Imagen() == b.Imagen());
+}
+
 TEST(DibujoCarta, VistaAjustadaYCentrada)
 {
     const Geometria g = GeometriaDe(200);

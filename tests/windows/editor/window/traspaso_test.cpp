@@ -180,6 +180,20 @@ TEST_F(Traspaso_, UndoAndTheHistoryListMoveTogether)
     EXPECT_EQ(Lineas(), QStringList({"1.  Curva generada"}));
     deshacer->click();
     EXPECT_TRUE(MismoEstado(TomarEstado(), inicial) && Lineas().isEmpty());
+
+    // Handed over, and the editor opened again: two lines that leave the
+    // curve as it was. The same scan generated again takes no step and
+    // leaves the list alone.
+    enviar->click();
+    MDIForm1::DescargarVentana(w);
+    frame.findChild<QAction *>(QStringLiteral("mnuEditarCurva"))->trigger();
+    Editor();
+    C<QCheckBox>("chkNegar")->click();
+    C<QCheckBox>("chkNegar")->click();
+    const QStringList dos = Historia();
+    ASSERT_EQ(dos.size(), 3);
+    Generar();
+    EXPECT_EQ(Historia(), dos);
 }
 
 TEST_F(Traspaso_, NoAfterAnUndoneEditAndAfterAHandOverKeepsTheEditorsCurve)
