@@ -169,7 +169,7 @@ TEST(DibujoCarta, TituloCortadoAlAnchoDeLaCartaEnLaSuperficie)
     // ellipsis; the ellipsis alone when that is all that fits; nothing when
     // not even that.
     EXPECT_EQ(RecortarTitulo(m, QStringLiteral("ZOLV"), m.TextWidth(QStringLiteral("ZOLV"))), QStringLiteral("ZOLV"));
-    for (double ancho : {40.0, 333.0, 700.5}) {
+    for (double ancho : {40.0, 333.0, 700.5, m.TextWidth(largo.left(10) + e)}) { // the last one exactly
         const QString r = RecortarTitulo(m, largo, ancho);
         const qsizetype n = r.size() - 1;
         EXPECT_TRUE(r.endsWith(e) && r.left(n) == largo.left(n)) << ancho;
