@@ -83,10 +83,10 @@ TEST(Traspaso, UnaTandaDeGeneracionesEsUnPasoYNoDevuelveLaCurvaDelEditor)
 
 TEST(Traspaso, NoDevuelveElAnilloLlenoEnteroYQuitaElPasoDeshechoEncima)
 {
-    // Ten snapshots 0..9 (the input black of red), the editor's curve 10.
-    const auto Lleno = [] {
+    // n snapshots 0..n-1 (the input black of red), the editor's curve 10.
+    const auto Lleno = [](int16_t n) {
         ReiniciarCurvas();
-        for (int16_t i = 0; i < TamDeshacer; ++i) {
+        for (int16_t i = 0; i < n; ++i) {
             EntradaNegro[1] = i;
             GuardarDeshacer();
         }
@@ -98,25 +98,26 @@ TEST(Traspaso, NoDevuelveElAnilloLlenoEnteroYQuitaElPasoDeshechoEncima)
         return int(EntradaNegro[1]);
     };
     // The run's step wrote over snapshot 0: No gives back all ten.
-    const EstadoMotor editor = Lleno();
+    const EstadoMotor editor = Lleno(10);
     Generar(A);
     EXPECT_EQ(NumeroDeshacer(), 10);
     EXPECT_TRUE(DevolverCurvaAnterior());
     EXPECT_TRUE(MismoMotor(TomarMotor(), editor));
     EXPECT_EQ(MasAntiguo(), 0);
 
-    // An edit above the step, undone: the step goes all the same; the
-    // snapshots the step and the edit wrote over (0 and 1) stay gone.
-    Lleno();
+    // The step in the ring's last slot, an edit above it (over snapshot 0)
+    // undone: the step goes all the same, snapshot 0 stays gone.
+    Lleno(9);
     Generar(A);
     const int32_t paso = PasoGenerado();
+    ASSERT_NE(paso, 0);
     GuardarDeshacer();
     PuntoY[0][1] = 20;
     Deshacer();
     EXPECT_EQ(PasoGenerado(), paso);
     EXPECT_TRUE(DevolverCurvaAnterior());
     EXPECT_EQ((std::tuple{int(NumeroDeshacer()), int(EntradaNegro[1]), PasoDevuelto()}), (std::tuple{8, 10, paso}));
-    EXPECT_EQ(MasAntiguo(), 2);
+    EXPECT_EQ(MasAntiguo(), 1);
 }
 
 TEST(Traspaso, UnCambioEntreGeneracionesEmpiezaOtraTandaYNoSeDevuelveLoCambiado)

@@ -178,6 +178,7 @@ TEST(DibujoCarta, TituloCortadoAlAnchoDeLaCartaEnLaSuperficie)
     }
     EXPECT_EQ(RecortarTitulo(m, largo, m.TextWidth(e)), e);
     EXPECT_EQ(RecortarTitulo(m, largo, m.TextWidth(e) - 0.5), QString());
+    EXPECT_EQ(RecortarTitulo(m, QStringLiteral("W"), 1), QString());
     // A character of two UTF-16 units (outside the basic plane, or a letter
     // and its accent) is kept whole or left out: with room for four and a
     // half, four.
