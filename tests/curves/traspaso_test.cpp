@@ -105,6 +105,12 @@ TEST(Traspaso, NoDevuelveElAnilloLlenoEnteroYQuitaElPasoDeshechoEncima)
     EXPECT_TRUE(MismoMotor(TomarMotor(), editor));
     EXPECT_EQ(MasAntiguo(), 0);
 
+    // An empty ring stays empty.
+    Lleno(0);
+    Generar(A);
+    EXPECT_TRUE(DevolverCurvaAnterior());
+    EXPECT_EQ(NumeroDeshacer(), 0);
+
     // The step in the ring's last slot, an edit above it (over snapshot 0)
     // undone: the step goes all the same, snapshot 0 stays gone.
     Lleno(9);
