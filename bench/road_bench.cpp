@@ -2,7 +2,10 @@
 //  - a photographer's job: read a 25 or 100 megapixel RGB TIFF as the
 //    editor's sample, apply the curve, save an uncompressed TIFF; next to a
 //    reference road made of the same library calls (load, one plain
-//    256-entry lookup per channel in place, save);
+//    256-entry lookup per channel in place, save). The curve is set as the
+//    editor sets one (points, then the tables composed), and each run's
+//    output is checked at one pixel against it, untimed: a road that writes
+//    anything else stops with an error;
 //  - a 600 ppi A4 scan saved as 16-bit grey, loaded as the chart scan, next
 //    to a plain decode of the same file;
 //  - the grey chart at 1200 ppp rendered and saved.
@@ -15,7 +18,8 @@
 //   QT_QPA_PLATFORM=offscreen ./road_bench
 // The test images (about 450 MB) are written once to the temporary folder.
 
-#include "curves/luts.h"
+#include "curves/curvas.h"
+#include "imaging/aplicar.h"
 #include "imaging/bloque.h"
 #include "imaging/cargar.h"
 #include "imaging/freeimage_io.h"
@@ -120,14 +124,46 @@ QString EscaneoA4()
 
 // ---- the roads --------------------------------------------------------------
 
+// A curve set as the editor sets an imported one: points on the master and
+// on each colour channel, then the tables composed. The save takes its
+// curve from the points (the composed curve), never from the tables alone.
 void Curva()
 {
-    for (int v = 0; v < 256; ++v) {
-        modEngine::LutR[v] = uint8_t(255 - v);
-        modEngine::LutG[v] = uint8_t(v * v / 255);
-        modEngine::LutB[v] = uint8_t(v / 2 + 64);
+    using namespace modEngine;
+    ReiniciarCurvas();
+    const int16_t puntos[NumCanales][3][2] = {
+        {{0, 0}, {128, 170}, {255, 255}},
+        {{0, 20}, {120, 110}, {255, 240}},
+        {{0, 0}, {90, 100}, {255, 255}},
+        {{0, 10}, {160, 150}, {255, 250}},
+    };
+    for (int ch = 0; ch < NumCanales; ++ch) {
+        NumPuntos[ch] = 3;
+        for (int k = 0; k < 3; ++k) PuntoX[ch][k] = puntos[ch][k][0], PuntoY[ch][k] = puntos[ch][k][1];
     }
+    ComponerLUTs();
     InvertirTonos = InvertirHorizontal = false;
+}
+
+// One pixel of the road's output against the same pixel of its input through
+// the curve: a road that writes something else (another curve, no curve, a
+// black picture) must not pass for this one. Run untimed.
+bool SalidaConCurva(const QString &entrada, const QString &salida)
+{
+    const Instantanea c = TomarInstantanea();
+    FIBITMAP *e = FreeImage_Load(FIF_TIFF, QFile::encodeName(entrada).constData(), 0);
+    FIBITMAP *s = FreeImage_Load(FIF_TIFF, QFile::encodeName(salida).constData(), 0);
+    bool igual = false;
+    if (e && s) {
+        const unsigned x = FreeImage_GetWidth(e) / 3, y = FreeImage_GetHeight(e) / 2;
+        RGBQUAD a{}, b{};
+        igual = FreeImage_GetPixelColor(e, x, y, &a) && FreeImage_GetPixelColor(s, x, y, &b) &&
+                b.rgbRed == c.lutR[a.rgbRed] && b.rgbGreen == c.lutG[a.rgbGreen] && b.rgbBlue == c.lutB[a.rgbBlue] &&
+                (a.rgbRed != b.rgbRed || a.rgbGreen != b.rgbGreen || a.rgbBlue != b.rgbBlue);
+    }
+    if (e) FreeImage_Unload(e);
+    if (s) FreeImage_Unload(s);
+    return igual;
 }
 
 void SoltarMuestra()
@@ -149,9 +185,10 @@ void SoltarEscaneo()
 double BytesImagen(int w, int h) { return double(PasoDeAncho(w)) * h; }
 
 // One run per iteration: antes() untimed, then cuerpo() timed (false stops
-// with an error), then the run's peak set against the image size.
-template <class Antes, class Cuerpo>
-void Medir(benchmark::State &st, double imagenBytes, Antes antes, Cuerpo cuerpo)
+// with an error), then the run's peak set against the image size and the
+// result checked by comprobar() untimed (false stops with an error).
+template <class Antes, class Cuerpo, class Comprobar>
+void Medir(benchmark::State &st, double imagenBytes, Antes antes, Cuerpo cuerpo, Comprobar comprobar)
 {
     double peor = 0;
     for (auto _ : st) {
@@ -162,8 +199,15 @@ void Medir(benchmark::State &st, double imagenBytes, Antes antes, Cuerpo cuerpo)
         if (!cuerpo()) return st.SkipWithError("run failed");
         st.PauseTiming();
         AnotarPico(st, base, imagenBytes, peor);
+        if (!comprobar()) return st.SkipWithError("the output is not the input through the curve");
         st.ResumeTiming();
     }
+}
+
+template <class Antes, class Cuerpo>
+void Medir(benchmark::State &st, double imagenBytes, Antes antes, Cuerpo cuerpo)
+{
+    Medir(st, imagenBytes, antes, cuerpo, [] { return true; });
 }
 
 // The program's road: what the curve editor does from Load to Save.
@@ -182,7 +226,8 @@ void BM_Camino(benchmark::State &st)
         [&] {
             LeerInfoImagen(entrada);
             return CargarMuestra(entrada, nullptr) && GuardarImagenProcesada(salida, FIF_TIFF, TIFF_NONE);
-        });
+        },
+        [&] { return SalidaConCurva(entrada, salida); });
     SoltarMuestra();
     QFile::remove(salida);
 }
@@ -195,6 +240,8 @@ void BM_CaminoReferencia(benchmark::State &st)
     const QString entrada = Foto(w, h), salida = Temporal("halvora_road_salida_ref.tif");
     if (entrada.isEmpty()) return st.SkipWithError("could not write the test image");
     Curva();
+    // The tables the program's road applies: the composed curve.
+    const Instantanea c = TomarInstantanea();
     const QByteArray e = QFile::encodeName(entrada), s = QFile::encodeName(salida);
     Medir(
         st, BytesImagen(w, h), [&] { QFile::remove(salida); },
@@ -204,15 +251,16 @@ void BM_CaminoReferencia(benchmark::State &st)
             for (int y = 0; y < h; ++y) {
                 BYTE *f = FreeImage_GetScanLine(b, y);
                 for (int x = 0; x < w; ++x, f += 3) {
-                    f[0] = modEngine::LutB[f[0]];
-                    f[1] = modEngine::LutG[f[1]];
-                    f[2] = modEngine::LutR[f[2]];
+                    f[FI_RGBA_BLUE] = c.lutB[f[FI_RGBA_BLUE]];
+                    f[FI_RGBA_GREEN] = c.lutG[f[FI_RGBA_GREEN]];
+                    f[FI_RGBA_RED] = c.lutR[f[FI_RGBA_RED]];
                 }
             }
             const bool ok = FreeImage_Save(FIF_TIFF, b, s.constData(), TIFF_NONE);
             FreeImage_Unload(b);
             return ok;
-        });
+        },
+        [&] { return SalidaConCurva(entrada, salida); });
     QFile::remove(salida);
 }
 

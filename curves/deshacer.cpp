@@ -9,10 +9,16 @@ int16_t PosDeshacer = 0;
 int16_t NumDeshacer = 0;
 
 namespace {
-int32_t serie = 0;
+// The id of each slot's snapshot, and the last id given.
+int32_t idPaso[TamDeshacer] = {};
+int32_t ultimoId = 0;
 } // namespace
 
-int32_t SerieDeshacer() { return serie; }
+int32_t PasoDeshacer()
+{
+    if (NumDeshacer <= 0 || PosDeshacer < 0 || PosDeshacer >= TamDeshacer) return 0;
+    return idPaso[(PosDeshacer + TamDeshacer - 1) % TamDeshacer];
+}
 
 EstadoCurvas TomarEstado()
 {
@@ -48,9 +54,9 @@ void GuardarDeshacer(const EstadoCurvas &e)
 {
     if (PosDeshacer < 0 || PosDeshacer >= TamDeshacer) PosDeshacer = 0;
     HistorialDeshacer[PosDeshacer] = e;
+    idPaso[PosDeshacer] = ++ultimoId;
     PosDeshacer = static_cast<int16_t>((PosDeshacer + 1) % TamDeshacer);
     if (NumDeshacer < TamDeshacer) ++NumDeshacer;
-    ++serie;
 }
 
 bool Deshacer()
@@ -59,7 +65,6 @@ bool Deshacer()
     --NumDeshacer;
     PosDeshacer = static_cast<int16_t>((PosDeshacer + TamDeshacer - 1) % TamDeshacer);
     PonerEstado(HistorialDeshacer[PosDeshacer]);
-    ++serie;
     return true;
 }
 
@@ -67,7 +72,6 @@ void LimpiarDeshacer()
 {
     PosDeshacer = 0;
     NumDeshacer = 0;
-    ++serie;
 }
 
 int16_t NumeroDeshacer() { return NumDeshacer; }

@@ -11,9 +11,10 @@
 //
 // TomarEstado/PonerEstado copy a snapshot out of and into the curve state;
 // GuardarDeshacer(e) pushes a snapshot taken earlier (an edit known to have
-// changed something only after the fact). SerieDeshacer() changes with every
-// push, pop, clearing or replacement of the ring: a step taken at serie s is
-// still the newest while the serie is s.
+// changed something only after the fact). PasoDeshacer() names the newest
+// snapshot: an id given at its push and never given again, 0 when the ring
+// is empty. Undoing later pushes makes a snapshot the newest again under the
+// same id; a ring put back whole (PonerMotor) gets new ids.
 
 #include "curves/curvas.h"
 
@@ -38,7 +39,7 @@ void GuardarDeshacer(const EstadoCurvas &e);
 bool Deshacer();
 void LimpiarDeshacer();
 int16_t NumeroDeshacer();
-int32_t SerieDeshacer();
+int32_t PasoDeshacer();
 
 EstadoCurvas TomarEstado();
 void PonerEstado(const EstadoCurvas &e);

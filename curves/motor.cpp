@@ -35,11 +35,14 @@ void PonerMotor(const EstadoMotor &m)
     std::memcpy(LutR, m.lutR, 256);
     std::memcpy(LutG, m.lutG, 256);
     std::memcpy(LutB, m.lutB, 256);
-    // The ring through its own operations, so its serie moves on.
-    LimpiarDeshacer();
+    // The ring through its own operations, oldest first, so that each
+    // snapshot gets a new id; the slots no undo reaches are copied as well.
     std::copy(std::begin(m.anillo), std::end(m.anillo), HistorialDeshacer);
-    PosDeshacer = m.posAnillo;
-    NumDeshacer = m.numAnillo;
+    const int num = std::clamp<int>(m.numAnillo, 0, TamDeshacer);
+    const int pos = std::clamp<int>(m.posAnillo, 0, TamDeshacer - 1);
+    LimpiarDeshacer();
+    PosDeshacer = static_cast<int16_t>((pos - num + TamDeshacer) % TamDeshacer);
+    for (int i = 0; i < num; ++i) GuardarDeshacer(m.anillo[PosDeshacer]);
 }
 
 } // namespace modEngine

@@ -6,8 +6,8 @@
 //
 // The change counter VersionCurva is not part of it: whoever puts back
 // tables that may differ from the ones last drawn raises it (never sets it
-// back, which could match a stale drawing). Putting a state back counts as a
-// replacement of the undo ring (SerieDeshacer changes).
+// back, which could match a stale drawing). Putting a state back replaces
+// the undo ring: its snapshots get new ids (PasoDeshacer).
 
 #include "curves/deshacer.h"
 

@@ -16,8 +16,8 @@ struct Traspaso {
     EstadoMotor antes;         // the engine as the run found it
     EstadoCurvas instalado{};  // what the last generation left
     int16_t modo = 0;
-    int32_t serie = 0;         // the ring's serie after the run last touched it
-    int32_t paso = 0;          // the run's step, 0 while it has none
+    int32_t paso = 0;          // the run's undo step, 0 while it has none
+    int16_t numConPaso = 0;    // snapshots in the ring right after that step
     int32_t devuelto = 0;
 };
 
@@ -42,7 +42,6 @@ void InstalarCurvaGenerada(const int16_t *x, const int16_t *y, int n)
     if (!SinTocar(t)) {
         t.abierto = true;
         t.antes = TomarMotor();
-        t.serie = SerieDeshacer();
         t.paso = 0;
     }
     CanalActual = 0;
@@ -55,7 +54,8 @@ void InstalarCurvaGenerada(const int16_t *x, const int16_t *y, int n)
     // One step per run, taken once the run really replaces the curve.
     if (!t.paso && !MismoEstado(t.antes.curvas, t.instalado)) {
         GuardarDeshacer(t.antes.curvas);
-        t.paso = t.serie = SerieDeshacer();
+        t.paso = PasoDeshacer();
+        t.numConPaso = NumeroDeshacer();
     }
 }
 
@@ -66,9 +66,13 @@ bool DevolverCurvaAnterior()
     t.abierto = false;
     if (!devolver) return false;
     EstadoMotor m = t.antes;
-    const bool anilloIntacto = t.serie == SerieDeshacer();
-    if (!anilloIntacto) {
-        // Steps taken since stay; only the curve goes back.
+    // The run's step goes while it is the newest, whatever was pushed and
+    // undone above it meanwhile.
+    const bool conPaso = t.paso && PasoDeshacer() == t.paso;
+    if (!conPaso || NumeroDeshacer() != t.numConPaso) {
+        // The ring moved on (pushes above the step, or snapshots the ring
+        // forgot since): it stays as it is now, less the run's step.
+        if (conPaso) Deshacer();
         const EstadoMotor ahora = TomarMotor();
         std::copy(std::begin(ahora.anillo), std::end(ahora.anillo), m.anillo);
         m.posAnillo = ahora.posAnillo;
@@ -77,16 +81,17 @@ bool DevolverCurvaAnterior()
     PonerMotor(m);
     // The tables changed: whatever was drawn from them is stale.
     ++VersionCurva;
-    if (anilloIntacto && t.paso) t.devuelto = t.paso;
+    if (conPaso) t.devuelto = t.paso;
     return true;
 }
 
-void CerrarTraspaso() { Actual().abierto = false; }
+// Nothing of the run is left: no step to name, none given back.
+void CerrarTraspaso() { Actual() = Traspaso{}; }
 
 int32_t PasoGenerado()
 {
     const Traspaso &t = Actual();
-    return t.paso && t.paso == SerieDeshacer() ? t.paso : 0;
+    return t.paso && t.paso == PasoDeshacer() ? t.paso : 0;
 }
 
 int32_t PasoDevuelto() { return Actual().devuelto; }

@@ -18,9 +18,12 @@
 //       channels, levels and mode stay. Anything else does nothing.
 //   DevolverCurvaAnterior()  the curve is kept out of the editor: when it is
 //       still as the last generation left it, the engine goes back to how the
-//       run found it (channel, selection, tables and the undo ring with it,
-//       the run's step gone) and the result is true. Ends the run.
-//   CerrarTraspaso()  the curve was handed over: the run ends.
+//       run found it (channel, selection, tables and the undo ring with it)
+//       and the result is true. The run's step goes with it while it is the
+//       newest in the ring, also after edits above it were undone; steps
+//       still above it stay. Ends the run.
+//   CerrarTraspaso()  the curve was handed over (or the engine reset): the
+//       run ends, and PasoGenerado and PasoDevuelto are 0 until the next.
 //   PasoGenerado()  the run's undo step while it is the newest in the ring
 //       (an id, never repeated), else 0.
 //   PasoDevuelto()  the id of the last step DevolverCurvaAnterior took back.

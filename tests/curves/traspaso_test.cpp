@@ -67,12 +67,63 @@ TEST(Traspaso, UnaTandaDeGeneracionesEsUnPasoYNoDevuelveLaCurvaDelEditor)
     // The run is over: a second No has nothing to give back.
     EXPECT_FALSE(DevolverCurvaAnterior());
 
-    // Fewer than two points, or more than sixteen: nothing.
+    // Fewer than two points, or more than sixteen: nothing; two and sixteen
+    // are a curve.
     const EstadoMotor antes = TomarMotor();
-    int16_t x[17] = {0, 255}, y[17] = {0, 255};
+    int16_t x[17], y[17];
+    for (int k = 0; k < 17; ++k) x[k] = y[k] = int16_t(k * 15);
     InstalarCurvaGenerada(x, y, 1);
     InstalarCurvaGenerada(x, y, 17);
     EXPECT_TRUE(MismoMotor(TomarMotor(), antes));
+    for (int n : {2, 16}) {
+        InstalarCurvaGenerada(x, y, n);
+        EXPECT_EQ((std::pair{int(NumPuntos[0]), int(PuntoX[0][n - 1])}), (std::pair{n, (n - 1) * 15})) << n;
+    }
+}
+
+TEST(Traspaso, NoDevuelveElAnilloLlenoEnteroYQuitaElPasoDeshechoEncima)
+{
+    // n snapshots 0..n-1 (the input black of red), the editor's curve 10.
+    const auto Lleno = [](int16_t n) {
+        ReiniciarCurvas();
+        for (int16_t i = 0; i < n; ++i) {
+            EntradaNegro[1] = i;
+            GuardarDeshacer();
+        }
+        EntradaNegro[1] = 10;
+        return TomarMotor();
+    };
+    const auto MasAntiguo = [] {
+        while (Deshacer()) {}
+        return int(EntradaNegro[1]);
+    };
+    // The run's step wrote over snapshot 0: No gives back all ten.
+    const EstadoMotor editor = Lleno(10);
+    Generar(A);
+    EXPECT_EQ(NumeroDeshacer(), 10);
+    EXPECT_TRUE(DevolverCurvaAnterior());
+    EXPECT_TRUE(MismoMotor(TomarMotor(), editor));
+    EXPECT_EQ(MasAntiguo(), 0);
+
+    // An empty ring stays empty.
+    Lleno(0);
+    Generar(A);
+    EXPECT_TRUE(DevolverCurvaAnterior());
+    EXPECT_EQ(NumeroDeshacer(), 0);
+
+    // The step in the ring's last slot, an edit above it (over snapshot 0)
+    // undone: the step goes all the same, snapshot 0 stays gone.
+    Lleno(9);
+    Generar(A);
+    const int32_t paso = PasoGenerado();
+    ASSERT_NE(paso, 0);
+    GuardarDeshacer();
+    PuntoY[0][1] = 20;
+    Deshacer();
+    EXPECT_EQ(PasoGenerado(), paso);
+    EXPECT_TRUE(DevolverCurvaAnterior());
+    EXPECT_EQ((std::tuple{int(NumeroDeshacer()), int(EntradaNegro[1]), PasoDevuelto()}), (std::tuple{8, 10, paso}));
+    EXPECT_EQ(MasAntiguo(), 1);
 }
 
 TEST(Traspaso, UnCambioEntreGeneracionesEmpiezaOtraTandaYNoSeDevuelveLoCambiado)

@@ -5,6 +5,9 @@
 #include "platform/numbers.h"
 #include "platform/picturebox.h"
 
+#include <QList>
+#include <QTextBoundaryFinder>
+
 namespace CartaGrises {
 
 using Numeros::CLng;
@@ -31,23 +34,6 @@ void Escribir(Superficie &s, double x, double y, const QString &t)
     s.Print(t);
 }
 
-// The text as it stands when it fits the width, otherwise its longest start
-// that fits with an ellipsis after it (nothing when not even that fits).
-QString Recortar(const Superficie &s, const QString &texto, double ancho)
-{
-    if (s.TextWidth(texto) <= ancho) return texto;
-    const QString puntos = QStringLiteral("\u2026");
-    qsizetype cabe = 0, sobra = texto.size();
-    while (sobra - cabe > 1) {
-        const qsizetype medio = (cabe + sobra) / 2;
-        if (s.TextWidth(texto.left(medio) + puntos) <= ancho) cabe = medio;
-        else sobra = medio;
-    }
-    if (cabe > 0 && texto.at(cabe - 1).isHighSurrogate()) --cabe; // never half a character
-    if (cabe == 0 && s.TextWidth(puntos) > ancho) return QString();
-    return texto.left(cabe) + puntos;
-}
-
 struct Transformador {
     int ox, oy;
     double escala;
@@ -56,6 +42,27 @@ struct Transformador {
 };
 
 } // namespace
+
+QString RecortarTitulo(const Superficie &s, const QString &texto, double ancho)
+{
+    if (s.TextWidth(texto) <= ancho) return texto;
+    const QString puntos = QStringLiteral("\u2026");
+    // Cuts only between whole characters (a pair of UTF-16 units, a letter
+    // with its accents): a start ending in half of one measures unlike
+    // either neighbour.
+    QList<qsizetype> cortes;
+    QTextBoundaryFinder f(QTextBoundaryFinder::Grapheme, texto);
+    for (qsizetype p = f.toNextBoundary(); p > 0 && p < texto.size(); p = f.toNextBoundary()) cortes.append(p);
+    // cortes[cabe] fits, cortes[sobra] does not (-1 and the end: known).
+    qsizetype cabe = -1, sobra = cortes.size();
+    while (sobra - cabe > 1) {
+        const qsizetype medio = (cabe + sobra) / 2;
+        if (s.TextWidth(texto.left(cortes[medio]) + puntos) <= ancho) cabe = medio;
+        else sobra = medio;
+    }
+    if (cabe < 0 && s.TextWidth(puntos) > ancho) return QString();
+    return texto.left(cabe < 0 ? 0 : cortes[cabe]) + puntos;
+}
 
 int TransformarX(double v, double offset, double escala) { return CLng(v * escala + offset); }
 int TransformarY(double v, double offset, double escala) { return TransformarX(v, offset, escala); }
@@ -176,7 +183,7 @@ void DibujarTextos(Superficie &s, const Geometria &g, const Opciones &o, int ox,
     const int cx = t.X(A + 10 * C / 2);
     // Centred on the patches, whatever its width; only a title wider than
     // the chart is cut, with an ellipsis, to the chart's width.
-    const QString titulo = Recortar(s, o.titulo, t.X(g.AnchoPx) - t.X(0));
+    const QString titulo = RecortarTitulo(s, o.titulo, t.X(g.AnchoPx) - t.X(0));
     const int x = static_cast<int>(cx - Numeros::DivEntera(s.TextWidth(titulo), 2));
     Escribir(s, x, t.Y(25), titulo);
 

@@ -27,6 +27,11 @@ int TransformarX(double v, double offset, double escala);
 int TransformarY(double v, double offset, double escala);
 // The font size in points whose height is px pixels on the drawing surface.
 float PixelesAPuntos(double px);
+// The title as it stands when it fits the width (surface pixels, the
+// surface's current font), otherwise its longest start that fits with an
+// ellipsis after it, never half a character; empty when not even the
+// ellipsis fits.
+QString RecortarTitulo(const Superficie &s, const QString &texto, double ancho);
 
 // The six elements, always drawn in this order.
 void DibujarParches(Superficie &s, const Geometria &g, const Opciones &o, int ox, int oy, double escala);

@@ -5,7 +5,6 @@
 
 #include "windows/editor/frmeditaraplicarcurva.h"
 
-#include "app/idioma.h"
 #include "curves/curvas.h"
 #include "curves/deshacer.h"
 #include "curves/traspaso.h"
@@ -71,7 +70,8 @@ void frmEditarAplicarCurva::SincronizarLineaGenerada()
     const int32_t paso = modEngine::PasoGenerado();
     if (paso && paso != k.PasoConLinea) {
         k.PasoConLinea = paso;
-        AgregarHistorial(T(QStringLiteral("Curva generada"), QStringLiteral("Generated curve")));
+        // Spanish in both languages, as every other history line.
+        AgregarHistorial(QStringLiteral("Curva generada"));
     } else if (!paso && k.PasoConLinea && k.PasoConLinea == modEngine::PasoDevuelto()) {
         // The step went back with the curve the generations replaced.
         k.PasoConLinea = 0;

@@ -156,6 +156,74 @@ TEST(DibujoCarta, EtiquetasTituloYCaja)
     EXPECT_GT(Extremos(es, 107, 1076, 1010, 1181).second, 200); // white text on black
 }
 
+TEST(DibujoCarta, TituloCortadoAlAnchoDeLaCartaEnLaSuperficie)
+{
+    Superficie m(10, 10);
+    m.FontName(QStringLiteral("Arial"));
+    m.FontBold(true);
+    m.FontSize(18);
+    const QString e = QStringLiteral("\u2026");
+    QString largo;
+    while (m.TextWidth(largo) < 1500) largo += QStringLiteral("ZOLV Carta ");
+    // Fitting, it stays; otherwise the longest start that fits with the
+    // ellipsis; the ellipsis alone when that is all that fits; nothing when
+    // not even that.
+    EXPECT_EQ(RecortarTitulo(m, QStringLiteral("ZOLV"), m.TextWidth(QStringLiteral("ZOLV"))), QStringLiteral("ZOLV"));
+    for (double ancho : {40.0, 333.0, 700.5, m.TextWidth(largo.left(10) + e)}) { // the last one exactly
+        const QString r = RecortarTitulo(m, largo, ancho);
+        const qsizetype n = r.size() - 1;
+        EXPECT_TRUE(r.endsWith(e) && r.left(n) == largo.left(n)) << ancho;
+        EXPECT_LE(m.TextWidth(r), ancho);
+        EXPECT_GT(m.TextWidth(largo.left(n + 1) + e), ancho);
+    }
+    EXPECT_EQ(RecortarTitulo(m, largo, m.TextWidth(e)), e);
+    EXPECT_EQ(RecortarTitulo(m, largo, m.TextWidth(e) - 0.5), QString());
+    EXPECT_EQ(RecortarTitulo(m, QStringLiteral("W"), 1), QString());
+    // A character of two UTF-16 units (outside the basic plane, or a letter
+    // and its accent) is kept whole or left out: with room for four and a
+    // half, four.
+    for (const char *c : {"\U0001D11E", "e\u0301"}) {
+        const QString t = QString::fromUtf8(c).repeated(12);
+        const double cuatro = m.TextWidth(t.left(8) + e), cinco = m.TextWidth(t.left(10) + e);
+        ASSERT_LT(cuatro, cinco) << c;
+        EXPECT_EQ(RecortarTitulo(m, t, (cuatro + cinco) / 2), t.left(8) + e) << c;
+    }
+
+    // In the preview the title is cut to the chart's width there: a box of
+    // 1400 x 700 shows the chart at 700 / 1183 from x = 353, 694 pixels wide.
+    // The title kept fills that width to within its last pixel.
+    const Geometria g = GeometriaDe(200);
+    const double escala = 700.0 / 1183;
+    const int ancho = TransformarX(g.AnchoPx, 353, escala) - TransformarX(0, 353, escala);
+    ASSERT_EQ(ancho, 694);
+    m.FontSize(18 * escala);
+    Opciones o = Modo(false), cortado = o;
+    for (int n = 0; n < 100 && m.TextWidth(cortado.titulo) <= ancho - 1; ++n) {
+        o.titulo = QStringLiteral("i").repeated(n) + QStringLiteral("ZOLV Carta ").repeated(12);
+        cortado.titulo = RecortarTitulo(m, o.titulo, ancho);
+    }
+    ASSERT_TRUE(m.TextWidth(cortado.titulo) > ancho - 1 && cortado.titulo != o.titulo);
+    // Its ink above the patches (rows 2..43, the chart's frame at x = 353 and
+    // 1046 left out) is as wide as the kept title's printed on its own.
+    Superficie vista(1400, 700), solo(1400, 100);
+    vista.FontName(QStringLiteral("Arial"));
+    DibujarVista(vista, g, o);
+    solo.FontName(QStringLiteral("Arial"));
+    solo.FontBold(true);
+    solo.FontSize(18 * escala);
+    solo.CurrentX = 400;
+    solo.CurrentY = 10;
+    solo.Print(cortado.titulo);
+    const auto Tinta = [](const Superficie &s, int y1, int y2) {
+        int a = s.ScaleWidth(), b = -1;
+        for (int y = y1; y <= y2; ++y)
+            for (int x = 2; x < s.ScaleWidth() - 2; ++x)
+                if (x != 353 && x != 1046 && ColorRef::Rojo(s.Point(x, y)) < 128) a = std::min(a, x), b = std::max(b, x);
+        return b - a;
+    };
+    EXPECT_EQ(Tinta(vista, 2, 43), Tinta(solo, 0, 99));
+}
+
 TEST(DibujoCarta, VistaAjustadaYCentrada)
 {
     const Geometria g = GeometriaDe(200);

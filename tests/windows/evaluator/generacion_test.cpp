@@ -62,6 +62,8 @@ TEST(Generacion, BordesDeLaBusqueda)
         {"never below 20", [](Medidas &m) { std::fill(m.N, m.N + 101, 30); m.N[0] = 255; }, 20, -1},
         {"never below 20, x 39: pos 0.96", [](Medidas &m) { std::fill(m.N, m.N + 101, 30); m.N[0] = 255; }, 39, 253},
         {"steep last pair: kept at 255", [](Medidas &m) { std::fill(m.N, m.N + 101, 0); m.N[99] = 254; m.N[100] = 255; }, 0, 255},
+        {"patches 0..5 at 255: the first below, 6", [](Medidas &m) { std::fill(m.N, m.N + 6, 255); }, 255, 242},
+        {"97 % darkest, 100 % at 3: pos 101.5 kept at 0", [](Medidas &m) { m.N[97] = 0; m.N[99] = 5; m.N[100] = 3; }, 0, 0},
     };
     for (const auto &c : casos) {
         Medidas m;

@@ -137,10 +137,23 @@ TEST(Muestreo, MideLosCuadradosQueSeVen)
 
 TEST(Muestreo, SeDetieneSinTocarLosResultados)
 {
-    Rejilla base, pequeno, abajo, izquierda;
+    // Squares moved by whole scan pixels to just past each edge: the first
+    // square found outside is named (row by row, the 100 % patch last). One
+    // pixel less and each measures all 101.
+    const auto Movida = [](double dx, double dy) {
+        Rejilla r;
+        r.DesfaseX = dx / W;
+        r.DesfaseY = dy / H;
+        return r;
+    };
+    const Rejilla base, izquierda = Movida(-80, 0), derecha = Movida(220, 0), arriba = Movida(0, -149),
+                        abajo = Movida(0, 61);
+    Rejilla pequeno;
     pequeno.MitadLadoMuestra = 3; // below a scan pixel
-    abajo.DesfaseY = 0.052;       // only the 100 % patch below the scan
-    izquierda.DesfaseX = -0.2;    // patch 0 is named first
+    for (const Rejilla &dentro : {Movida(-79, 0), Movida(219, 0), Movida(0, -148), Movida(0, 60)}) {
+        Simulado s;
+        EXPECT_TRUE(s.Correr(dentro, W, H, Vista{0, 0, W, H}).ok && s.llamadas.size() == 101u) << dentro.DesfaseX;
+    }
     const struct {
         const Rejilla *r;
         int32_t w, h;
@@ -153,6 +166,8 @@ TEST(Muestreo, SeDetieneSinTocarLosResultados)
         {&base, W, H, {0, 0, 0, 0}, nullptr, 0}, // no view to size the squares by
         {&abajo, W, H, {0, 0, W, H}, "La muestra del parche 100% queda fuera del escaneo. Ajuste la rejilla.", 100},
         {&izquierda, W, H, {0, 0, W, H}, "La muestra del parche 0% queda fuera del escaneo. Ajuste la rejilla.", 0},
+        {&derecha, W, H, {0, 0, W, H}, "La muestra del parche 9% queda fuera del escaneo. Ajuste la rejilla.", 9},
+        {&arriba, W, H, {0, 0, W, H}, "La muestra del parche 0% queda fuera del escaneo. Ajuste la rejilla.", 0},
     };
     for (const auto &c : casos) {
         Simulado s;

@@ -245,6 +245,13 @@ TEST_F(Edicion_, NegationTwiceRestoresTheReceivedCurve)
     Recibir({0, 255}, {30, 200});
     negar->click();
     EXPECT_EQ((std::pair{DelCanal(0), Lineas().last()}), (std::pair{Puntos{{0, 225}, {255, 55}}, QStringLiteral("5.  Negar curva")}));
+    // An imported curve is kept too: imported with the box ticked it comes
+    // in negated, and unticking restores the file's points.
+    dialogos.Responder(Archivo(QStringLiteral("c.acv"), U16({4, 1, 3, 0, 0, 160, 100, 255, 255})));
+    Boton("cmdImportACV")->click();
+    EXPECT_EQ(DelCanal(0), (Puntos{{0, 255}, {100, 95}, {255, 0}}));
+    negar->click();
+    EXPECT_EQ(DelCanal(0), recibida);
 }
 
 TEST_F(Edicion_, NegationWithoutAKeptCurveMirrorsTheCurrentChannelOnly)

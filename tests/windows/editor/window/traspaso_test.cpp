@@ -103,20 +103,6 @@ TEST_F(Traspaso_, TheGeneratedCurveAndTheEditorsCurveNeverOverwriteEachOther)
     EXPECT_TRUE(MismoEstado(TomarEstado(), e) && C<QRadioButton>("optB")->isChecked());
     EXPECT_EQ((std::pair{Tablas(), Historia()}), (std::pair{tablasE, historiaE}));
 
-    // Save curve writes the 14 generated points as the master curve, the
-    // editor's colour channels as they are.
-    const QString ruta = dir.filePath(QStringLiteral("generada.acv"));
-    dialogos.Responder(ruta);
-    EnEvaluador("cmdGrabaCurva")->click();
-    QByteArray esperado = U16({4, 4, int(a.size())});
-    for (const auto &[x, y] : a) esperado += U16({y, x});
-    for (int ch = 1; ch <= 3; ++ch) {
-        esperado += U16({e.NumPuntos[ch]});
-        for (int k = 0; k < e.NumPuntos[ch]; ++k) esperado += U16({e.PuntoY[ch][k], e.PuntoX[ch][k]});
-    }
-    EXPECT_EQ(a.size(), 14u);
-    EXPECT_EQ(Leer(ruta), esperado);
-
     // Generated again, then one Undo in the editor: the same curve and list.
     Escanear(QStringLiteral("b2.png"), Clara);
     Generar();
@@ -183,15 +169,90 @@ TEST_F(Traspaso_, UndoAndTheHistoryListMoveTogether)
     EXPECT_EQ(Historia(), QStringList({"Deshacer (0)"}));
     EXPECT_FALSE(deshacer->isEnabled());
 
-    // In English the generation's line is too; reopened while it is still
-    // the newest step, the editor shows it.
+    // Spanish in English too, as every history line; reopened while it is
+    // still the newest step, the editor shows it.
     modIdioma::CambiarIdioma(QStringLiteral("en"));
     Generar();
-    EXPECT_EQ(Lineas(), QStringList({"1.  Generated curve"}));
+    EXPECT_EQ(Lineas(), QStringList({"1.  Curva generada"}));
     MDIForm1::DescargarVentana(w);
     frame.findChild<QAction *>(QStringLiteral("mnuEditarCurva"))->trigger();
     Editor();
-    EXPECT_EQ(Lineas(), QStringList({"1.  Generated curve"}));
+    EXPECT_EQ(Lineas(), QStringList({"1.  Curva generada"}));
     deshacer->click();
     EXPECT_TRUE(MismoEstado(TomarEstado(), inicial) && Lineas().isEmpty());
+
+    // Handed over, and the editor opened again: two lines that leave the
+    // curve as it was. The same scan generated again takes no step and
+    // leaves the list alone.
+    enviar->click();
+    MDIForm1::DescargarVentana(w);
+    frame.findChild<QAction *>(QStringLiteral("mnuEditarCurva"))->trigger();
+    Editor();
+    C<QCheckBox>("chkNegar")->click();
+    C<QCheckBox>("chkNegar")->click();
+    const QStringList dos = Historia();
+    ASSERT_EQ(dos.size(), 3);
+    Generar();
+    EXPECT_EQ(Historia(), dos);
+}
+
+TEST_F(Traspaso_, NoAfterAnUndoneEditAndAfterAHandOverKeepsTheEditorsCurve)
+{
+    using namespace modEngine;
+    // The editor's own curve (0,0)(100,180)(255,255), from one press.
+    Pulsar(LienzoCurva::XDeValor(100, 360), LienzoCurva::YDeValor(180, 360));
+    const EstadoCurvas editor = TomarEstado();
+    ASSERT_EQ(DelCanal(0), (Puntos{{0, 0}, {100, 180}, {255, 255}}));
+    const QStringList historiaE{"1.  Curva RGB", "Deshacer (1)"};
+    Escanear(QStringLiteral("a.png"), Oscura);
+    const Puntos a = Generar();
+    EXPECT_EQ(Historia(), QStringList({"1.  Curva RGB", "2.  Curva generada", "Deshacer (2)"}));
+
+    // A generated point dragged down and the drag undone: the generated
+    // curve again, its step the newest again. No takes that step and its
+    // line away with the curve.
+    const QPoint punto(LienzoCurva::XDeValor(a[9].first, 360), LienzoCurva::YDeValor(a[9].second, 360));
+    Arrastrar(lienzo, punto, punto + QPoint(0, 60));
+    ASSERT_EQ(NumeroDeshacer(), 3);
+    deshacer->click();
+    ASSERT_EQ(DelCanal(0), a);
+    cajas.Responder(MsgBox::No);
+    enviar->click();
+    ASSERT_EQ(cajas.llamadas.size(), 1);
+    EXPECT_TRUE(MismoEstado(TomarEstado(), editor));
+    EXPECT_EQ(Historia(), historiaE);
+    deshacer->click();
+    EXPECT_EQ(DelCanal(0), (Puntos{{0, 0}, {255, 255}}));
+    Pulsar(LienzoCurva::XDeValor(100, 360), LienzoCurva::YDeValor(180, 360));
+
+    // Save curve writes the generated points, not the editor's curve.
+    const QString ruta = dir.filePath(QStringLiteral("generada.acv"));
+    dialogos.Responder(ruta);
+    EnEvaluador("cmdGrabaCurva")->click();
+    QByteArray esperado = U16({4, 4, int(a.size())});
+    for (const auto &[x, y] : a) esperado += U16({y, x});
+    for (int ch = 1; ch <= 3; ++ch) esperado += U16({2, 0, 0, 255, 255});
+    EXPECT_EQ(Leer(ruta), esperado);
+
+    // Sent again it asks again (the press is the editor's curve); No.
+    cajas.Responder(MsgBox::No);
+    enviar->click();
+    ASSERT_EQ(cajas.llamadas.size(), 3);
+    EXPECT_TRUE(MismoEstado(TomarEstado(), editor));
+    // Generated again and handed over with Yes.
+    Generar();
+    cajas.Responder(MsgBox::Yes);
+    enviar->click();
+    ASSERT_EQ(cajas.llamadas.size(), 4);
+    const EstadoCurvas recibida = TomarEstado();
+    const QStringList historiaR{"1.  Curva RGB", "2.  Curva generada", "3.  Curva recibida", "Deshacer (3)"};
+    EXPECT_EQ((std::pair{DelCanal(0), Historia()}), (std::pair{a, historiaR}));
+    // The hand-over ended the run: the same scan generated again changes
+    // nothing, and No keeps the received curve.
+    Generar();
+    cajas.Responder(MsgBox::No);
+    enviar->click();
+    ASSERT_EQ(cajas.llamadas.size(), 5);
+    EXPECT_TRUE(MismoEstado(TomarEstado(), recibida));
+    EXPECT_EQ(Historia(), historiaR);
 }
