@@ -7,6 +7,7 @@
 #include "imaging/guardar.h"
 #include "platform/files.h"
 #include "platform/settings.h"
+#include "support/inyeccion/inyeccion.h"
 #include "support/imagen.h"
 #include "support/scripted.h"
 #include "windows/chart/guardarcarta.h"
@@ -73,8 +74,8 @@ class Escritura : public Motor {};
 TEST_F(Escritura, DiscoLlenoNoDanaNadaYDiceElMotivo)
 {
     QTemporaryDir dir;
-    // A tmpfs of 200 KB when root may mount one; and always the writers'
-    // own writes failing after 10 bytes.
+    // A tmpfs of 200 KB when root may mount one; and always every write
+    // into the folder failing.
     for (bool real : {true, false}) {
         const QString carpeta = dir.filePath(real ? "tmpfs" : "simulado");
         QDir().mkpath(carpeta);
@@ -87,7 +88,8 @@ TEST_F(Escritura, DiscoLlenoNoDanaNadaYDiceElMotivo)
         const AlmacenEn almacen(carpeta + "/viejo");
         for (const Escritor &e : Escritores()) Poner(carpeta + "/viejo/" + e.nombre, kViejo);
         if (real) disco->Llenar();
-        Archivos::SimularFalloEscritura(real ? 0 : ENOSPC, 10);
+        std::optional<Inyeccion::Fallos> lleno;
+        if (!real) lleno.emplace(std::vector<Inyeccion::Regla>{{Inyeccion::Llamada::Escribir, QFile::encodeName(carpeta), 1, ENOSPC, true}});
         for (const char *caso : {"viejo", "nuevo"}) {
             for (const Escritor &e : Escritores()) {
                 const QString r = carpeta + '/' + caso + '/' + e.nombre;
@@ -101,7 +103,7 @@ TEST_F(Escritura, DiscoLlenoNoDanaNadaYDiceElMotivo)
                 EXPECT_EQ(En(QFileInfo(r).absolutePath()).filter(QRegularExpression("^\\.|tmp")), QStringList());
             }
         }
-        Archivos::SimularFalloEscritura(0);
+        lleno.reset();
         // The setting that found no room holds for the session, and goes to
         // the disk with the next save that finds room.
         EXPECT_EQ(Ajustes::GetSetting("Config", "idioma"), "en");

@@ -55,6 +55,14 @@ struct TemporalEn {
     QByteArray antes;
 };
 
+// While it lives, the user's data folder (the program's kept copies and
+// scratch files) is this one.
+struct DatosEn {
+    explicit DatosEn(const QString &carpeta) : antes(qgetenv("XDG_DATA_HOME")) { qputenv("XDG_DATA_HOME", QFile::encodeName(carpeta)); }
+    ~DatosEn() { qputenv("XDG_DATA_HOME", antes); }
+    QByteArray antes;
+};
+
 // While it lives, the settings store lives in this folder.
 struct AlmacenEn {
     explicit AlmacenEn(const QString &carpeta);
