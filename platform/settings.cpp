@@ -116,22 +116,24 @@ bool No(QString *motivo, const QString &m)
 }
 
 // The store's text with every pending value set. QSettings writes it into a
-// scratch copy, where nothing else holds a lock, and says nothing when that
-// write fails: the text is only taken when a second copy of it reads back
-// with every key equal to what was meant. A store QSettings cannot read is
-// not replaced by a guess.
+// scratch copy, where nothing else holds a lock, and says nothing when a
+// read or a write fails: what it read is only taken when a second copy of
+// the old text reads the same, and the new text when a copy of it reads
+// back with every key equal to what was meant. A store QSettings cannot
+// read is not replaced by a guess.
 bool TextoNuevo(const QByteArray &actual, QByteArray &nuevo, QString *motivo)
 {
     const QString sinSitio = QStringLiteral("no se pudo escribir en la carpeta ") + Archivos::CarpetaBorradores();
     QDir().mkpath(Archivos::CarpetaBorradores());
-    const Borrador escrito, leido;
-    if (!escrito.Poner(actual)) return No(motivo, sinSitio);
+    const Borrador escrito, original, leido;
+    if (!escrito.Poner(actual) || !original.Poner(actual)) return No(motivo, sinSitio);
     QVariantMap esperado;
     {
-        QSettings s(escrito.ruta, QSettings::IniFormat);
-        if (s.status() != QSettings::NoError)
+        QSettings s(escrito.ruta, QSettings::IniFormat), o(original.ruta, QSettings::IniFormat);
+        if (s.status() != QSettings::NoError || o.status() != QSettings::NoError)
             return No(motivo, QStringLiteral("el fichero ") + RutaAlmacen() + QStringLiteral(" está dañado y no se sustituye"));
         esperado = Claves(s);
+        if (esperado != Claves(o)) return No(motivo, sinSitio);
         for (auto it = Pendientes().cbegin(); it != Pendientes().cend(); ++it) {
             s.setValue(it.key(), it.value());
             esperado.insert(it.key(), it.value());
@@ -154,9 +156,11 @@ bool Actual(const QString &ruta, QByteArray &actual, QString *motivo)
     Archivos::Flujo f(fd);
     char buf[16384];
     for (int64_t n; (n = f.Leer(buf, sizeof buf)) > 0;) actual.append(buf, int(n));
+    const int64_t tamano = f.Tamano();
     ::close(fd);
     // An unreadable store is left alone rather than replaced by ours.
     if (f.Fallo()) return No(motivo, f.Motivo());
+    if (actual.size() != tamano) return No(motivo, Archivos::MotivoSistema(EIO));
     // A byte-order mark (an editor's on another system) is no damage.
     if (actual.startsWith("\xEF\xBB\xBF")) actual.remove(0, 3);
     return true;

@@ -144,20 +144,22 @@ TEST_F(Escritura, EnlaceSoloLecturaYCarpetaCerrada)
         EXPECT_EQ(En(QFileInfo(fijo).absolutePath()), QStringList{nombre});
 
         // A folder that takes no new file: the file is written in place
-        // (the store needs its lock file there, and keeps the value instead).
-        if (e.mensaje.isEmpty()) continue;
-        const QString cerrada = base + "/cerrada", enSitio = cerrada + '/' + nombre;
+        // (the store locks itself, no lock file beside it).
+        const QString enSitio = base + "/cerrada/" + e.nombre, cerrada = QFileInfo(enSitio).path();
         Poner(enSitio, kViejo + kViejo + kViejo, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         ASSERT_EQ(::chown(QFile::encodeName(enSitio).constData(), ComoOtroUsuario::Uid(), ComoOtroUsuario::Uid()), 0);
         ::chmod(QFile::encodeName(cerrada).constData(), 0555);
         {
             const TemporalEn tmp(temporal.path());
+            const DatosEn datos(temporal.filePath("datos"));
+            const AlmacenEn almacen(base + "/cerrada");
             ComoOtroUsuario nadie;
             EXPECT_TRUE(Escribir(e, enSitio, m)) << m.toStdString();
         }
         EXPECT_EQ(Leer(enSitio), Leer(real)); // the whole new file, the old tail gone
         EXPECT_EQ(En(cerrada), QStringList{nombre});
-        EXPECT_TRUE(QDir(temporal.path()).isEmpty());
+        EXPECT_EQ(QDir(temporal.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        EXPECT_EQ(QDir(temporal.filePath("datos/ZOLV Halvora/copias")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
         ::chmod(QFile::encodeName(cerrada).constData(), 0755);
     }
 }
