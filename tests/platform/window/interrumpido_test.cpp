@@ -1,0 +1,135 @@
+// A save killed at each step of writing a file in place, and the next
+// start: the file is old, new or mixed, byte for byte; where it may be
+// damaged the old content waits under the data folder and the user is told
+// once where; the start-up cleanup takes only the program's own scratch files.
+
+#include "app/mdiform1.h"
+#include "platform/files.h"
+#include "support/inyeccion/inyeccion.h"
+#include "support/scripted.h"
+#include "support/sistema.h"
+#include "support/texto.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <ctime>
+#include <sys/file.h>
+#include <unistd.h>
+#include <utime.h>
+
+using Inyeccion::Llamada;
+
+namespace {
+
+QByteArray Patron(int n, char semilla)
+{
+    QByteArray b(n, Qt::Uninitialized);
+    for (int i = 0; i < n; ++i) b[i] = char(semilla + i % 251);
+    return b;
+}
+const QByteArray kViejo = Patron(150000, 'v'), kNuevo = Patron(100000, 'n');
+
+void Envejecer(const QString &ruta)
+{
+    const time_t t = ::time(nullptr) - 7200;
+    const utimbuf u{t, t};
+    EXPECT_EQ(::utime(QFile::encodeName(ruta).constData(), &u), 0) << ruta.toStdString();
+}
+
+QStringList Ficheros(const QString &carpeta) { return QDir(carpeta).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+
+} // namespace
+
+// Run by the test below as the program that is killed; nothing on its own.
+TEST(Interrumpido, GuardaHastaQueLoMaten)
+{
+    const QStringList paso = qEnvironmentVariable("HALVORA_MATAR").split(u'|');
+    if (paso.size() != 3) GTEST_SKIP() << "run by Interrumpido.CadaPasoYElArranqueSiguiente";
+    const QString destino = qEnvironmentVariable("HALVORA_DESTINO");
+    const TemporalEn tmp(qEnvironmentVariable("HALVORA_TMP"));
+    const Inyeccion::Fallos fallos({{Llamada::Abrir, QFile::encodeName(QFileInfo(destino).path() + "/."), 1, EACCES, true},
+                                    {Llamada(paso[0].toInt()), paso[2].toUtf8(), paso[1].toInt(), 0, false, -1, false, true}});
+    Archivos::EscribirSeguro(destino, [](Archivos::Flujo &f) { return f.Escribir(kNuevo.constData(), kNuevo.size()); });
+    ADD_FAILURE() << "not killed";
+}
+
+TEST(Interrumpido, CadaPasoYElArranqueSiguiente)
+{
+    QTemporaryDir dir;
+    const QString destino = dir.filePath("cerrada/foto.tif"), temporal = dir.filePath("tmp");
+    const QString copias = dir.filePath("datos/ZOLV Halvora/copias");
+    QDir().mkpath(temporal);
+    const DatosEn datos(dir.filePath("datos"));
+    const TemporalEn tmp(temporal);
+    const struct {
+        const char *paso;
+        Llamada llamada;
+        QString ruta;
+        int n;
+        QByteArray queda;
+        bool aviso; // the next start tells where the old content is
+    } pasos[] = {
+        {"new content", Llamada::Escribir, temporal, 1, kViejo, false},
+        {"copy of the old content", Llamada::Escribir, copias, 1, kViejo, false},
+        {"note", Llamada::Escribir, ".nota", 1, kViejo, false},
+        {"first write in place", Llamada::Escribir, destino, 1, kViejo, true},
+        {"second write in place", Llamada::Escribir, destino, 2, kNuevo.left(65536) + kViejo.mid(65536), true},
+        {"length", Llamada::Truncar, destino, 1, kNuevo + kViejo.mid(100000), true},
+        {"sync", Llamada::Sincronizar, destino, 1, kNuevo, true},
+    };
+    CajasGuionadas cajas;
+    for (const auto &p : pasos) {
+        SCOPED_TRACE(p.paso);
+        Poner(destino, kViejo);
+        QProcess hijo;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HALVORA_MATAR", QString("%1|%2|%3").arg(int(p.llamada)).arg(p.n).arg(p.ruta));
+        env.insert("HALVORA_DESTINO", destino);
+        env.insert("HALVORA_TMP", temporal);
+        env.insert("TMPDIR", dir.path()); // the child's own folders, gone with ours
+        hijo.setProcessEnvironment(env);
+        hijo.setProcessChannelMode(QProcess::ForwardedChannels);
+        hijo.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=Interrumpido.GuardaHastaQueLoMaten"});
+        ASSERT_TRUE(hijo.waitForFinished(60000));
+        ASSERT_EQ(hijo.exitStatus(), QProcess::CrashExit);
+        EXPECT_EQ(Leer(destino), p.queda);
+
+        // The next start, and the one after.
+        const QStringList hay = QDir(copias).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        const QString copia = hay.isEmpty() ? QString() : copias + '/' + hay[0] + "/foto.tif";
+        cajas.llamadas.clear();
+        for (int arranque = 0; arranque < 2; ++arranque) MDIForm1 m;
+        if (p.aviso) {
+            ASSERT_EQ(cajas.llamadas.size(), 1);
+            EXPECT_EQ(cajas.llamadas[0].texto, "No se terminó de guardar el fichero:\r\n" + destino + "\r\nSu contenido anterior está en:\r\n" + copia);
+            EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Exclamation);
+            EXPECT_EQ(Leer(copia), kViejo);
+            QDir(copias).removeRecursively();
+        } else {
+            // Nothing was touched: the unfinished copy goes unmentioned.
+            EXPECT_EQ(cajas.llamadas.size(), 0);
+            EXPECT_EQ(QDir(copias).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+        }
+    }
+
+    // Each killed save left its new content in the temporary folder; a
+    // start removes them once an hour old, and nothing else there: not a
+    // file of the user's, nor another user's, nor one a running instance
+    // holds. The program's scratch folder goes too.
+    QStringList restos = Ficheros(temporal);
+    ASSERT_EQ(restos.size(), int(std::size(pasos)));
+    const QString ajeno = temporal + '/' + restos.takeFirst(), usuario = Poner(temporal + "/zolv_notas_backup.tmp", "mias");
+    ASSERT_EQ(::chown(QFile::encodeName(ajeno).constData(), ComoOtroUsuario::Uid(), ComoOtroUsuario::Uid()), 0);
+    const QString abierto = Archivos::CrearTemporal("zolv_icc_", ".icc"), borrador = Poner(Archivos::CarpetaBorradores() + "/zolv_ini_1.ini", "x");
+    for (const QString &f : Ficheros(temporal) + QStringList{borrador}) Envejecer(f.startsWith('/') ? f : temporal + '/' + f);
+    {
+        MDIForm1 m;
+    }
+    EXPECT_EQ(Ficheros(temporal), (QStringList{QFileInfo(ajeno).fileName(), QFileInfo(abierto).fileName(), "zolv_notas_backup.tmp"}));
+    EXPECT_EQ(Ficheros(Archivos::CarpetaBorradores()), QStringList());
+    EXPECT_TRUE(Archivos::Borrar(abierto));
+}
