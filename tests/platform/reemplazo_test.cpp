@@ -11,21 +11,12 @@
 #include <QTemporaryDir>
 
 #include <cerrno>
-#include <ctime>
 #include <sys/stat.h>
-#include <utime.h>
 
 using Inyeccion::Llamada;
 using Inyeccion::Regla;
 
 namespace {
-
-QByteArray Patron(int n, char semilla)
-{
-    QByteArray b(n, Qt::Uninitialized);
-    for (int i = 0; i < n; ++i) b[i] = char(semilla + i % 251);
-    return b;
-}
 
 QByteArray Nativo(const QString &ruta) { return QFile::encodeName(ruta); }
 
@@ -74,7 +65,7 @@ TEST_F(EnSitio, UnFalloEnCadaPasoDejaElFicheroViejoOLoDice)
     const QByteArray meta = Nativo(destino);
     // Content larger than one copy block, so a failure can fall between two.
     for (auto [viejoN, nuevoN] : {std::pair{90000, 200000}, {200000, 90000}}) {
-        const QByteArray viejo = Patron(viejoN, 'v'), nuevo = Patron(nuevoN, 'n');
+        const QByteArray viejo = PatronBytes(viejoN, 'v'), nuevo = PatronBytes(nuevoN, 'n');
         const bool crece = nuevoN > viejoN;
         enum Final { Intacto, Nuevo, Escrito, Copia };
         const QString sinReponer = kEIO + ". No se pudo reponer el contenido anterior (" + kEIO + "): queda una copia en ",
@@ -187,13 +178,13 @@ TEST(Reemplazo, DiscoDeSoloLecturaYCarpetaTemporalLlena)
 
     // Written in place with the temporary folder full: the full disk named
     // is the temporary folder's.
-    const QString destino = Poner(dir.filePath("cerrada/destino.bin"), Patron(30000, 'v'));
+    const QString destino = Poner(dir.filePath("cerrada/destino.bin"), PatronBytes(30000, 'v'));
     lleno.Llenar();
     const TemporalEn tmp(temporal);
     const Inyeccion::Fallos fallos({{Llamada::Abrir, Nativo(dir.filePath("cerrada/.")), 1, EACCES, true}});
-    EXPECT_FALSE(Guardar(destino, Patron(30000, 'n'), &error));
+    EXPECT_FALSE(Guardar(destino, PatronBytes(30000, 'n'), &error));
     EXPECT_EQ(error, "No queda espacio en el disco de la carpeta temporal " + temporal);
-    EXPECT_EQ(Leer(destino), Patron(30000, 'v'));
+    EXPECT_EQ(Leer(destino), PatronBytes(30000, 'v'));
 }
 
 TEST(Reemplazo, PermisosDuenoUmaskYEnlacesRelativos)
@@ -247,13 +238,6 @@ QStringList Corriendo(const QString &destino)
         return true;
     });
     return t;
-}
-
-void Envejecer(const QString &ruta, time_t segundos)
-{
-    const time_t t = ::time(nullptr) - segundos;
-    const utimbuf u{t, t};
-    ASSERT_EQ(::utime(Nativo(ruta).constData(), &u), 0) << ruta.toStdString();
 }
 
 TEST(Reemplazo, LosRestosQueSeBorranSonSoloLosPropios)

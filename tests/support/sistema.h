@@ -26,6 +26,17 @@ inline QString Poner(const QString &ruta, const QByteArray &bytes, QFileDevice::
     return ruta;
 }
 
+// n bytes of a pattern that no two offsets within 251 share.
+inline QByteArray PatronBytes(int n, char semilla)
+{
+    QByteArray b(n, Qt::Uninitialized);
+    for (int i = 0; i < n; ++i) b[i] = char(semilla + i % 251);
+    return b;
+}
+
+// Sets a file's times 'segundos' into the past.
+void Envejecer(const QString &ruta, long segundos = 7200);
+
 // A tmpfs of 'kib' KiB on 'carpeta' while it lives (root only: otherwise
 // motivo says why not).
 struct DiscoPequeno {

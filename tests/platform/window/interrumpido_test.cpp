@@ -16,29 +16,13 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include <ctime>
-#include <sys/file.h>
 #include <unistd.h>
-#include <utime.h>
 
 using Inyeccion::Llamada;
 
 namespace {
 
-QByteArray Patron(int n, char semilla)
-{
-    QByteArray b(n, Qt::Uninitialized);
-    for (int i = 0; i < n; ++i) b[i] = char(semilla + i % 251);
-    return b;
-}
-const QByteArray kViejo = Patron(150000, 'v'), kNuevo = Patron(100000, 'n');
-
-void Envejecer(const QString &ruta)
-{
-    const time_t t = ::time(nullptr) - 7200;
-    const utimbuf u{t, t};
-    EXPECT_EQ(::utime(QFile::encodeName(ruta).constData(), &u), 0) << ruta.toStdString();
-}
+const QByteArray kViejo = PatronBytes(150000, 'v'), kNuevo = PatronBytes(100000, 'n');
 
 QStringList Ficheros(const QString &carpeta) { return QDir(carpeta).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
