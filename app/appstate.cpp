@@ -42,7 +42,8 @@ bool GuardarCarpetaDialogo(const QString &clave, const QString &ruta, QString *m
 
 void AvisarAjustesNoGuardados(const QString &motivo, bool alSalir)
 {
-    if (avisado) return;
+    // At exit it is news even when told before: the values are lost now.
+    if (avisado && !alSalir) return;
     avisado = true;
     MsgBox::Mostrar(T(QStringLiteral("No se pudo guardar la configuración: "), QStringLiteral("The settings could not be saved: ")) +
                         motivo + u'.' +

@@ -21,8 +21,9 @@ QString LeerCarpetaDialogo(const QString &clave);
 // why in *motivo) when the store did not take it.
 bool GuardarCarpetaDialogo(const QString &clave, const QString &ruta, QString *motivo = nullptr);
 // Tells the user, once in the session, that the settings could not be
-// stored and why; the values are kept and tried again ('alSalir': the
-// program's last try). NuevaSesion starts counting again (at start-up).
+// stored and why; the values are kept and tried again. At exit
+// ('alSalir', the program's last try) it tells again. NuevaSesion starts
+// counting again (at start-up).
 void AvisarAjustesNoGuardados(const QString &motivo, bool alSalir = false);
 void NuevaSesion();
 // At start: the in-place saves that a killed program left unfinished, which

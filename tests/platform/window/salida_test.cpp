@@ -51,30 +51,42 @@ protected:
 
 TEST_F(Salida, LoQueElCandadoRetuvoSeDiceUnaVezYSeEscribeAlCerrar)
 {
-    Ajustes::SaveSetting("Config", "idioma", "es");
-    CajasGuionadas cajas;
-    DialogosGuionados dialogos;
-    MDIForm1 m;
-    int fin = 0;
-    m.FinPrograma = [&fin] { ++fin; };
-    m.show();
+    const QString kDicho = "The settings could not be saved: otra instancia del programa la tiene ocupada.";
+    const QString kOtraVez = "\r\nIt will be tried again with the next change and on exit.";
     // Another instance holds the store while the language is chosen three
-    // times and a file is chosen in a dialog: the user hears it once.
-    QLockFile otra(Ajustes::RutaAlmacen() + ".lock");
-    ASSERT_TRUE(otra.tryLock(0));
-    for (const char *idioma : {"mnuIdiomaEn", "mnuIdiomaEs", "mnuIdiomaEn"}) Elegir(m, idioma);
-    dialogos.Responder(carpeta.filePath("curvas/una.acv"));
-    modAppState::DialogoConCarpeta({}, "Curva");
-    EXPECT_EQ(Guardado("Config/idioma"), "es");
-    ASSERT_EQ(cajas.llamadas.size(), 1);
-    EXPECT_EQ(cajas.llamadas[0].texto, "The settings could not be saved: otra instancia del programa la tiene ocupada.\r\n"
-                                       "It will be tried again with the next change and on exit.");
-    EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Exclamation);
-    otra.unlock();
-    m.close();
-    EXPECT_EQ(fin, 1);
-    EXPECT_EQ((std::pair{Guardado("Config/idioma"), Guardado("DialogFolders/Curva")}), (std::pair{QString("en"), carpeta.filePath("curvas")}));
-    EXPECT_EQ(cajas.llamadas.size(), 1);
+    // times and a file is chosen in a dialog: the user hears it once. Freed
+    // before the end, the values are written at exit; held to the end,
+    // the user hears it again, the values lost.
+    for (bool libre : {true, false}) {
+        SCOPED_TRACE(libre);
+        Ajustes::SaveSetting("Config", "idioma", "es");
+        CajasGuionadas cajas;
+        DialogosGuionados dialogos;
+        MDIForm1 m;
+        int fin = 0;
+        m.FinPrograma = [&fin] { ++fin; };
+        m.show();
+        QLockFile otra(Ajustes::RutaAlmacen() + ".lock");
+        ASSERT_TRUE(otra.tryLock(0));
+        for (const char *idioma : {"mnuIdiomaEn", "mnuIdiomaEs", "mnuIdiomaEn"}) Elegir(m, idioma);
+        dialogos.Responder(carpeta.filePath("curvas/una.acv"));
+        modAppState::DialogoConCarpeta({}, "Curva");
+        EXPECT_EQ(Guardado("Config/idioma"), "es");
+        ASSERT_EQ(cajas.llamadas.size(), 1);
+        EXPECT_EQ(cajas.llamadas[0].texto, kDicho + kOtraVez);
+        EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Exclamation);
+        if (libre) otra.unlock();
+        m.close();
+        EXPECT_EQ(fin, 1);
+        EXPECT_EQ(cajas.llamadas.size(), libre ? 1 : 2);
+        if (libre) {
+            EXPECT_EQ((std::pair{Guardado("Config/idioma"), Guardado("DialogFolders/Curva")}), (std::pair{QString("en"), carpeta.filePath("curvas")}));
+        } else {
+            EXPECT_EQ(cajas.llamadas.last().texto, kDicho);
+        }
+        otra.unlock();
+        Ajustes::GuardarPendientes();
+    }
 }
 
 // Stores that once kept every save out, through the real window: English
