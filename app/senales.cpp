@@ -40,9 +40,9 @@ void Instalar(QObject *dueno, std::function<void()> terminar)
     if (tuberia[0] < 0 && ::pipe2(tuberia, O_CLOEXEC | O_NONBLOCK) != 0) return;
     auto *aviso = new QSocketNotifier(tuberia[0], QSocketNotifier::Read, dueno);
     QObject::connect(aviso, &QSocketNotifier::activated, dueno, [dueno, terminar = std::move(terminar)] {
+        // One read takes every signal waiting; the program ends once.
         char basura[16];
-        while (::read(tuberia[0], basura, sizeof basura) > 0) {
-        }
+        [[maybe_unused]] const ssize_t r = ::read(tuberia[0], basura, sizeof basura);
         CuandoLibre(dueno, terminar);
     });
     struct sigaction sa = {};

@@ -18,6 +18,7 @@
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 
 #include <csignal>
@@ -39,6 +40,21 @@ TEST(Senales, ProgramaQueLaRecibe)
     m.findChild<QAction *>("mnuIdiomaEn")->trigger();
     Poner(carpeta + "/listo", modImage::RutaPerfilICCTemp().toUtf8());
     EXPECT_EQ(QCoreApplication::exec(), 0);
+}
+
+TEST(Senales, UnaOperacionLargaTerminaAntes)
+{
+    QWidget dueno;
+    int fin = 0;
+    Senales::Instalar(&dueno, [&fin] { ++fin; });
+    {
+        GuardaOcupado ocupado;
+        ::raise(SIGTERM);
+        QTest::qWait(200);
+        EXPECT_EQ(fin, 0);
+    }
+    QTest::qWait(200);
+    EXPECT_EQ(fin, 1);
 }
 
 TEST(Senales, TerminaComoSalir)
