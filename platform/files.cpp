@@ -573,7 +573,7 @@ std::vector<GuardadoInterrumpido> GuardadosInterrumpidos()
         nota.close();
         // A note is complete with its line's end.
         const bool completa = ruta.endsWith('\n');
-        ruta.chop(completa ? 1 : 0);
+        ruta.chop(1);
         const QByteArray copia = carpeta + '/' + ruta.mid(ruta.lastIndexOf('/') + 1);
         if (completa && ::lstat(copia.constData(), &st) == 0 && S_ISREG(st.st_mode)) {
             hay.push_back({QFile::decodeName(ruta), QFile::decodeName(copia)});
