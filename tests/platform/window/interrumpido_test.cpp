@@ -15,6 +15,10 @@
 #include <QCoreApplication>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+
+#include <csignal>
+#include <memory>
 
 #include <unistd.h>
 
@@ -32,11 +36,11 @@ QStringList Ficheros(const QString &carpeta) { return QDir(carpeta).entryList(QD
 TEST(Interrumpido, GuardaHastaQueLoMaten)
 {
     const QStringList paso = qEnvironmentVariable("HALVORA_MATAR").split(u'|');
-    if (paso.size() != 3) GTEST_SKIP() << "run by Interrumpido.CadaPasoYElArranqueSiguiente";
+    if (paso.size() != 4) GTEST_SKIP() << "run by Interrumpido.CadaPasoYElArranqueSiguiente";
     const QString destino = qEnvironmentVariable("HALVORA_DESTINO");
     const TemporalEn tmp(qEnvironmentVariable("HALVORA_TMP"));
     const Inyeccion::Fallos fallos({{Llamada::Abrir, QFile::encodeName(QFileInfo(destino).path() + "/."), 1, EACCES, true},
-                                    {Llamada(paso[0].toInt()), paso[2].toUtf8(), paso[1].toInt(), 0, false, -1, false, true}});
+                                    {Llamada(paso[0].toInt()), paso[2].toUtf8(), paso[1].toInt(), 0, false, -1, false, paso[3].toInt()}});
     Archivos::EscribirSeguro(destino, [](Archivos::Flujo &f) { return f.Escribir(kNuevo.constData(), kNuevo.size()); });
     ADD_FAILURE() << "not killed";
 }
@@ -65,21 +69,26 @@ TEST(Interrumpido, CadaPasoYElArranqueSiguiente)
         {"length", Llamada::Truncar, destino, 1, kNuevo + kViejo.mid(100000), true},
         {"sync", Llamada::Sincronizar, destino, 1, kNuevo, true},
     };
+    // The program, stopped by a signal of its own at a call of a step.
+    auto lanzar = [&](Llamada llamada, int n, const QString &ruta, int senal) {
+        auto hijo = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HALVORA_MATAR", QString("%1|%2|%3|%4").arg(int(llamada)).arg(n).arg(ruta).arg(senal));
+        env.insert("HALVORA_DESTINO", destino);
+        env.insert("HALVORA_TMP", temporal);
+        env.insert("TMPDIR", dir.path()); // the child's own folders, gone with ours
+        hijo->setProcessEnvironment(env);
+        hijo->setProcessChannelMode(QProcess::ForwardedChannels);
+        hijo->start(QCoreApplication::applicationFilePath(), {"--gtest_filter=Interrumpido.GuardaHastaQueLoMaten"});
+        return hijo;
+    };
     CajasGuionadas cajas;
     for (const auto &p : pasos) {
         SCOPED_TRACE(p.paso);
         Poner(destino, kViejo);
-        QProcess hijo;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("HALVORA_MATAR", QString("%1|%2|%3").arg(int(p.llamada)).arg(p.n).arg(p.ruta));
-        env.insert("HALVORA_DESTINO", destino);
-        env.insert("HALVORA_TMP", temporal);
-        env.insert("TMPDIR", dir.path()); // the child's own folders, gone with ours
-        hijo.setProcessEnvironment(env);
-        hijo.setProcessChannelMode(QProcess::ForwardedChannels);
-        hijo.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=Interrumpido.GuardaHastaQueLoMaten"});
-        ASSERT_TRUE(hijo.waitForFinished(60000));
-        ASSERT_EQ(hijo.exitStatus(), QProcess::CrashExit);
+        const auto hijo = lanzar(p.llamada, p.n, p.ruta, SIGKILL);
+        ASSERT_TRUE(hijo->waitForFinished(60000));
+        ASSERT_EQ(hijo->exitStatus(), QProcess::CrashExit);
         EXPECT_EQ(Leer(destino), p.queda);
 
         // The next start, and the one after.
@@ -100,12 +109,27 @@ TEST(Interrumpido, CadaPasoYElArranqueSiguiente)
         }
     }
 
+    // A save still running (held at its first write in place) is no
+    // interrupted one: a start says nothing of it; once killed, the next does.
+    Poner(destino, kViejo);
+    const auto parado = lanzar(Llamada::Escribir, 1, destino, SIGSTOP);
+    const QString estado = QString("/proc/%1/stat").arg(parado->processId());
+    for (int i = 0; i < 6000 && Leer(estado).split(' ').value(2) != "T"; ++i) QThread::msleep(10);
+    cajas.llamadas.clear();
+    for (bool vivo : {true, false}) {
+        MDIForm1 m;
+        EXPECT_EQ(cajas.llamadas.size(), vivo ? 0 : 1) << vivo;
+        parado->kill();
+        parado->waitForFinished(60000);
+    }
+    QDir(copias).removeRecursively();
+
     // Each killed save left its new content in the temporary folder; a
     // start removes them once an hour old, and nothing else there: not a
     // file of the user's, nor another user's, nor one a running instance
     // holds. The program's scratch folder goes too.
     QStringList restos = Ficheros(temporal);
-    ASSERT_EQ(restos.size(), int(std::size(pasos)));
+    ASSERT_EQ(restos.size(), int(std::size(pasos)) + 1);
     const QString ajeno = temporal + '/' + restos.takeFirst(), usuario = Poner(temporal + "/zolv_notas_backup.tmp", "mias");
     ASSERT_EQ(::chown(QFile::encodeName(ajeno).constData(), ComoOtroUsuario::Uid(), ComoOtroUsuario::Uid()), 0);
     const QString abierto = Archivos::CrearTemporal("zolv_icc_", ".icc"), borrador = Poner(Archivos::CarpetaBorradores() + "/zolv_ini_1.ini", "x");

@@ -63,7 +63,7 @@ Efecto Aplicable(Llamada llamada, const QByteArray &ruta)
         if (r.llamada != llamada || !ruta.contains(r.ruta)) continue;
         const int n = ++e.vistas[i];
         if (f.Algo() || !(n == r.desde || (r.todas && n > r.desde))) continue;
-        if (r.matar) ::raise(SIGKILL);
+        if (r.senal) ::raise(r.senal);
         if (r.corto >= 0 || r.mentir)
             f = {0, r.corto, r.mentir};
         else

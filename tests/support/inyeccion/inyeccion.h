@@ -25,8 +25,9 @@ struct Regla {
     // reports every byte done and does nothing ('mentir').
     long corto = -1;
     bool mentir = false;
-    // The process is killed (SIGKILL) just before the call.
-    bool matar = false;
+    // A signal the process sends itself just before the call (SIGKILL to
+    // die there, SIGSTOP to wait there).
+    int senal = 0;
 };
 
 // While it lives, the calls matching a rule fail; counts start at 0.
