@@ -16,6 +16,9 @@
 #include <QTemporaryDir>
 
 #include <cerrno>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <memory>
 
 using Inyeccion::Llamada;
@@ -109,6 +112,32 @@ TEST(AjustesSeguros, LoQueOtraInstanciaGuardaDespuesSeRespeta)
     ASSERT_TRUE(Ajustes::SaveSetting("DialogFolders", "Curva", "/curvas"));
     EXPECT_EQ(Claves(Ajustes::RutaAlmacen()), (QMap<QString, QString>{{"Config/idioma", "es"}, {"DialogFolders/Curva", "/curvas"}}));
     EXPECT_EQ(Ajustes::GetSetting("Config", "idioma"), "es");
+}
+
+TEST(AjustesSeguros, SinFicheroDeBloqueoSeBloqueaElAlmacen)
+{
+    // A folder that takes no new file, a store its user may write, as an
+    // ordinary user (the tests' own folder is root's alone).
+    QTemporaryDir d("/tmp/halvora-ajustes-XXXXXX");
+    ::chmod(QFile::encodeName(d.path()).constData(), 0777);
+    const AlmacenEn almacen(d.filePath("config"));
+    const DatosEn datos(d.filePath("datos"));
+    const QString ruta = Poner(Ajustes::RutaAlmacen(), "[Config]\nidioma=es\n");
+    ASSERT_EQ(::chown(QFile::encodeName(ruta).constData(), ComoOtroUsuario::Uid(), ComoOtroUsuario::Uid()), 0);
+    ::chmod(QFile::encodeName(QFileInfo(ruta).path()).constData(), 0555);
+    ComoOtroUsuario nadie;
+    // Another instance holds the store itself: the value waits, and says why.
+    QFile otra(ruta);
+    ASSERT_TRUE(otra.open(QIODevice::ReadOnly));
+    ASSERT_EQ(::flock(otra.handle(), LOCK_EX), 0);
+    QString motivo;
+    EXPECT_FALSE(Ajustes::SaveSetting("Config", "idioma", "en", &motivo));
+    EXPECT_EQ(motivo, "otra instancia del programa la tiene ocupada");
+    EXPECT_EQ(Leer(ruta), "[Config]\nidioma=es\n");
+    otra.close();
+    EXPECT_TRUE(Ajustes::GuardarPendientes());
+    EXPECT_EQ(Claves(ruta), (QMap<QString, QString>{{"Config/idioma", "en"}}));
+    EXPECT_EQ(QDir(QFileInfo(ruta).path()).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(ruta).fileName()});
 }
 
 constexpr int kClaves = 3; // saved by each instance
