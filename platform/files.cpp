@@ -17,7 +17,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <dirent.h>
 #include <fcntl.h>
 #include <map>
 #include <memory>
@@ -387,6 +386,12 @@ bool EnSitio(const QByteArray &real, const Escritor &escribir, bool enMemoria, Q
     return true;
 }
 
+// Every name in a folder, hidden ones and broken links included.
+QStringList Entradas(const QByteArray &carpeta)
+{
+    return QDir(QFile::decodeName(carpeta)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
 // A leftover goes when it is a regular file of this user, older than an
 // hour, and no running save holds its lock.
 void BorrarSiAbandonado(const QByteArray &ruta, time_t limite)
@@ -405,14 +410,11 @@ void BorrarSiAbandonado(const QByteArray &ruta, time_t limite)
 // The leftovers of a folder whose names 'nuestro' recognises.
 void BorrarRestos(const QByteArray &carpeta, const std::function<bool(const QByteArray &)> &nuestro)
 {
-    DIR *d = ::opendir(carpeta.constData());
-    if (!d) return;
     const time_t limite = ::time(nullptr) - 3600;
-    while (const dirent *e = ::readdir(d)) {
-        const QByteArray n(e->d_name);
+    for (const QString &nombre : Entradas(carpeta)) {
+        const QByteArray n = QFile::encodeName(nombre);
         if (nuestro(n)) BorrarSiAbandonado(carpeta + '/' + n, limite);
     }
-    ::closedir(d);
 }
 
 // The start of a target's temporaries: "." + its name's first 64 bytes, the
@@ -553,12 +555,8 @@ std::vector<GuardadoInterrumpido> GuardadosInterrumpidos()
 {
     std::vector<GuardadoInterrumpido> hay;
     const QByteArray copias = QFile::encodeName(CarpetaCopias());
-    QList<QByteArray> nombres;
-    if (DIR *d = ::opendir(copias.constData())) {
-        while (const dirent *e = ::readdir(d)) nombres << QByteArray(e->d_name);
-        ::closedir(d);
-    }
-    for (const QByteArray &n : nombres) {
+    for (const QString &nombre : Entradas(copias)) {
+        const QByteArray n = QFile::encodeName(nombre);
         const QByteArray carpeta = copias + '/' + n;
         struct stat st;
         if (n.size() != kCola || !Alfanumerico(n) || ::lstat(carpeta.constData(), &st) != 0 || !S_ISDIR(st.st_mode))

@@ -105,6 +105,8 @@ TEST_F(EnSitio, UnFalloEnCadaPasoDejaElFicheroViejoOLoDice)
             // and the full disk named is that folder's.
             {"copy", {{Llamada::Escribir, Nativo(copias), 1, ENOSPC}}, Intacto,
              "No se pudo copiar el fichero antes de escribirlo: No queda espacio en el disco de la carpeta " + copias},
+            {"note of the copy", {{Llamada::Escribir, ".nota", 1, ENOSPC}}, Intacto,
+             "No se pudo copiar el fichero antes de escribirlo: No queda espacio en el disco de la carpeta " + copias},
             {"new content", {{Llamada::Escribir, Nativo(temporal + "/zolv_escritura_"), 1, ENOSPC}}, Intacto,
              "No queda espacio en el disco de la carpeta temporal " + temporal},
         };
