@@ -106,7 +106,9 @@ TEST(AjustesSeguros, LoQueOtraInstanciaGuardaDespuesSeRespeta)
 {
     QTemporaryDir d;
     const AlmacenEn almacen(d.filePath("config"));
+    const int abiertos = QDir("/proc/self/fd").count();
     ASSERT_TRUE(Ajustes::SaveSetting("Config", "idioma", "en"));
+    EXPECT_EQ(QDir("/proc/self/fd").count(), abiertos);
     // Another instance stores its choice; this one saves something else.
     QSettings(Ajustes::RutaAlmacen(), QSettings::IniFormat).setValue("Config/idioma", "es");
     ASSERT_TRUE(Ajustes::SaveSetting("DialogFolders", "Curva", "/curvas"));
