@@ -2,16 +2,20 @@
 
 #include "app/idioma.h"
 #include "app/ventanas.h"
+#include "platform/files.h"
+#include "platform/msgbox.h"
 #include "platform/settings.h"
 #include "platform/shell.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace modAppState {
 
 namespace {
 const QString kSeccion = QStringLiteral("DialogFolders");
-}
+bool avisado = false;
+} // namespace
 
 bool FormularioCargado(const QString &nombre) { return Ventanas::Buscar(nombre) != nullptr; }
 
@@ -28,13 +32,37 @@ QString LeerCarpetaDialogo(const QString &clave)
     return c;
 }
 
-void GuardarCarpetaDialogo(const QString &clave, const QString &ruta)
+bool GuardarCarpetaDialogo(const QString &clave, const QString &ruta, QString *motivo)
 {
     // The folder is the text before the last separator, when that separator
     // is not the first character.
     const qsizetype p = ruta.lastIndexOf(u'/');
-    if (p < 1) return;
-    Ajustes::SaveSetting(kSeccion, clave, ruta.left(p));
+    return p < 1 || Ajustes::SaveSetting(kSeccion, clave, ruta.left(p), motivo);
+}
+
+void AvisarAjustesNoGuardados(const QString &motivo, bool alSalir)
+{
+    // At exit it is news even when told before: the values are lost now.
+    if (avisado && !alSalir) return;
+    avisado = true;
+    MsgBox::Mostrar(T(QStringLiteral("No se pudo guardar la configuración: "), QStringLiteral("The settings could not be saved: ")) +
+                        motivo + u'.' +
+                        (alSalir ? QString()
+                                 : T(QStringLiteral("\r\nSe volverá a intentar con el próximo cambio y al salir."),
+                                     QStringLiteral("\r\nIt will be tried again with the next change and on exit."))),
+                    MsgBox::Exclamation);
+}
+
+void NuevaSesion() { avisado = false; }
+
+void AvisarGuardadosInterrumpidos(QWidget *dueno)
+{
+    QStringList textos;
+    for (const Archivos::GuardadoInterrumpido &g : Archivos::GuardadosInterrumpidos())
+        textos << T(QStringLiteral("No se terminó de guardar el fichero:\r\n%1\r\nSu contenido anterior está en:\r\n%2"),
+                    QStringLiteral("The save of this file did not finish:\r\n%1\r\nIts previous content is in:\r\n%2"))
+                      .arg(QDir::toNativeSeparators(g.fichero), QDir::toNativeSeparators(g.copia));
+    if (!textos.isEmpty()) MsgBox::Mostrar(textos.join(QStringLiteral("\r\n\r\n")), MsgBox::Exclamation, QString(), dueno);
 }
 
 QString DialogoConCarpeta(Dialogos::Peticion p, const QString &clave)
@@ -42,7 +70,8 @@ QString DialogoConCarpeta(Dialogos::Peticion p, const QString &clave)
     const QString carpeta = LeerCarpetaDialogo(clave);
     if (!carpeta.isEmpty()) p.carpetaInicial = carpeta;
     const QString ruta = Dialogos::Mostrar(p);
-    if (!ruta.isEmpty()) GuardarCarpetaDialogo(clave, ruta);
+    QString motivo;
+    if (!ruta.isEmpty() && !GuardarCarpetaDialogo(clave, ruta, &motivo)) AvisarAjustesNoGuardados(motivo);
     return ruta;
 }
 

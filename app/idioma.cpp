@@ -1,5 +1,6 @@
 #include "app/idioma.h"
 
+#include "app/appstate.h"
 #include "app/ventanas.h"
 #include "platform/settings.h"
 
@@ -41,7 +42,10 @@ void CargarIdioma()
     TraducirQt();
 }
 
-void GuardarIdioma() { Ajustes::SaveSetting(QStringLiteral("Config"), QStringLiteral("idioma"), Idioma); }
+bool GuardarIdioma(QString *motivo)
+{
+    return Ajustes::SaveSetting(QStringLiteral("Config"), QStringLiteral("idioma"), Idioma, motivo);
+}
 
 void CambiarIdioma(const QString &codigo)
 {
@@ -50,8 +54,10 @@ void CambiarIdioma(const QString &codigo)
     if (c == Idioma) return;
     Idioma = c;
     TraducirQt();
-    GuardarIdioma();
+    QString motivo;
+    const bool guardado = GuardarIdioma(&motivo);
     AplicarIdiomaATodos();
+    if (!guardado) modAppState::AvisarAjustesNoGuardados(motivo);
 }
 
 void AplicarIdiomaATodos()

@@ -14,10 +14,12 @@ QString T(const QString &es, const QString &en);
 
 // Reads the stored language and puts Qt's own texts in it.
 void CargarIdioma();
-void GuardarIdioma();
-// The user's switch: normalises the code, stores it and re-captions every
-// loaded window and Qt's own texts, or does nothing when it is already the
-// current language.
+// False (and why in *motivo) when the store did not take it.
+bool GuardarIdioma(QString *motivo = nullptr);
+// The user's switch: normalises the code, stores it (saying once in the
+// session when the store cannot take it) and re-captions every loaded
+// window and Qt's own texts, or does nothing when it is already the current
+// language.
 void CambiarIdioma(const QString &codigo);
 // Qt's own texts in the current language.
 void TraducirQt();

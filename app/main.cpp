@@ -1,6 +1,7 @@
 // ZOLV Halvora: tone-curve calibration for photographic printing processes.
 
 #include "app/mdiform1.h"
+#include "app/senales.h"
 #include "windows/registro.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("ZOLV Halvora"));
     MDIForm1 frame;
     RegistrarVentanasCalibracion(frame);
+    Senales::Instalar(&frame, [&frame] { frame.TerminarPorSenal(); });
     frame.show();
     return app.exec();
 }

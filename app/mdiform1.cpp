@@ -137,6 +137,11 @@ void MDIForm1::MDIForm_Load()
     emailApp_ = QStringLiteral("halvora@zolv.example");
     modIdioma::CargarIdioma();
     AplicarIdioma();
+    // What earlier runs left behind: scratch files, and saves a killed
+    // program did not finish, which the user hears about once.
+    modAppState::NuevaSesion();
+    Archivos::LimpiarTemporales();
+    modAppState::AvisarGuardadosInterrumpidos(this);
 }
 
 void MDIForm1::CargarFondo()
@@ -237,12 +242,20 @@ void MDIForm1::closeEvent(QCloseEvent *e)
     e->accept();
 }
 
-void MDIForm1::Terminar()
+void MDIForm1::TerminarPorSenal()
+{
+    if (saliendo_) return;
+    hide();
+    Terminar(false);
+}
+
+void MDIForm1::Terminar(bool avisar)
 {
     saliendo_ = true;
     DescargarTodas();
-    // Settings another instance kept from the store while it was busy.
-    Ajustes::GuardarPendientes();
+    // Settings the store could not take while the program ran.
+    QString motivo;
+    if (!Ajustes::GuardarPendientes(&motivo) && avisar) modAppState::AvisarAjustesNoGuardados(motivo, true);
     // The copy of the sample's embedded profile lives only as long as the run.
     modImage::BorrarPerfilICCTemporal();
     if (FinPrograma) FinPrograma();

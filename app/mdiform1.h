@@ -51,6 +51,9 @@ public:
 
     // Menu handlers.
     void mnuSalir_Click();
+    // The system asks the program to end (SIGTERM, SIGINT, SIGHUP): as Exit
+    // does after its question, with no box nobody may be there to read.
+    void TerminarPorSenal();
     void MostrarManual();
 
 protected:
@@ -61,9 +64,10 @@ private:
     void CargarFondo();
     void CrearMenus();
     void DescargarTodas();
-    // Unloads every window, writes the settings still pending, deletes the
-    // run's temporary copies and ends.
-    void Terminar();
+    // Unloads every window, writes the settings still pending (saying so
+    // when they cannot be, if 'avisar'), deletes the run's temporary copies
+    // and ends.
+    void Terminar(bool avisar = true);
 
     QString tituloApp_, versionApp_, copyrightApp_, webApp_, emailApp_;
     QMdiArea *area_ = nullptr;

@@ -1,12 +1,14 @@
 #include "platform/files.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QTemporaryFile>
+#include <QRegularExpression>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <cctype>
@@ -15,9 +17,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <dirent.h>
 #include <fcntl.h>
+#include <map>
 #include <memory>
+#include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,16 +40,6 @@ qint64 Ticks()
     QElapsedTimer t;
     t.start();
     return t.msecsSinceReference() % 4294967296LL;
-}
-
-struct FalloSimulado {
-    int error = 0;
-    int64_t bytes = 0;
-};
-FalloSimulado &Simulado()
-{
-    static FalloSimulado f;
-    return f;
 }
 
 // Closes on every way out unless released.
@@ -98,27 +92,45 @@ int Resolver(const QString &ruta, QByteArray &real)
     return ELOOP;
 }
 
+// For the calls whose failure changes nothing we could do.
+void Ignorar(int) {}
+
 // Letters of the six-character tail of our temporary names.
 constexpr char kLetras[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 constexpr int kCola = 6;
+// The program's mark in every temporary name: nobody types it by chance.
+const QByteArray kMarca = QByteArrayLiteral("~zolv-");
 const QByteArray kFinTemporal = QByteArrayLiteral(".tmp");
+// Beside a kept copy's folder: the note of its file, and the same once told.
+const QByteArray kNota = QByteArrayLiteral(".nota"), kAvisada = QByteArrayLiteral(".avisada");
 
-// A new file, exclusively, from a template ending in "XXXXXX.tmp": 0, or an
-// error number (EEXIST when every name tried was taken).
-int CrearExclusivo(QByteArray &plantilla, int &fd)
+// A new file, exclusively, from a template whose unique tail is the kCola
+// bytes at 'cola': 0, or an error number (EEXIST when every name tried was
+// taken). It is locked at once, so no cleanup takes a running save's file.
+int CrearExclusivo(QByteArray &plantilla, qsizetype cola, int &fd)
 {
-    const qsizetype cola = plantilla.size() - kFinTemporal.size() - kCola;
     for (int intento = 0; intento < 100; ++intento) {
         for (int i = 0; i < kCola; ++i)
             plantilla[cola + i] = kLetras[QRandomGenerator::global()->bounded(int(sizeof kLetras) - 1)];
         fd = ::open(plantilla.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd >= 0) return 0;
+        if (fd >= 0) {
+            // Where the file system locks nothing, the age rule still holds.
+            Ignorar(::flock(fd, LOCK_EX | LOCK_NB));
+            return 0;
+        }
         if (errno != EEXIST) return errno;
     }
     return EEXIST;
 }
 
-// Why a new file could not be made in a folder.
+// A temporary of a folder: prefix, tick count, mark, tail, extension.
+int CrearEn(const QByteArray &carpeta, const QByteArray &prefijo, const QByteArray &extension, QByteArray &ruta, int &fd)
+{
+    ruta = carpeta + '/' + prefijo + QByteArray::number(Ticks()) + kMarca + QByteArray(kCola, 'X') + extension;
+    return CrearExclusivo(ruta, ruta.size() - extension.size() - kCola, fd);
+}
+
+// Why a new file could not be made in the target's folder.
 QString MotivoCrear(int e, const QByteArray &carpeta)
 {
     if (e == EEXIST)
@@ -126,20 +138,22 @@ QString MotivoCrear(int e, const QByteArray &carpeta)
     return MotivoSistema(e);
 }
 
-// A failure in the temporary folder names it: it is not the target's disk.
-QString MotivoTemporal(int e)
+// A failure in a folder of the program's own names it: it is not the
+// target's disk. 'cual' says which folder ("la carpeta temporal ").
+QString MotivoCarpeta(int e, const QString &carpeta, const QString &cual)
 {
-    const QString carpeta = CarpetaTemporal();
     switch (e) {
     case ENOSPC:
-    case EDQUOT: return MotivoSistema(e) + QStringLiteral(" de la carpeta temporal ") + carpeta;
+    case EDQUOT: return MotivoSistema(e) + QStringLiteral(" de ") + cual + carpeta;
     case EEXIST: return MotivoCrear(e, QFile::encodeName(carpeta));
-    default: return QStringLiteral("No se puede usar la carpeta temporal ") + carpeta + QStringLiteral(": ") + MotivoSistema(e);
+    default: return QStringLiteral("No se puede usar ") + cual + carpeta + QStringLiteral(": ") + MotivoSistema(e);
     }
 }
+QString MotivoTemporal(int e) { return MotivoCarpeta(e, CarpetaTemporal(), QStringLiteral("la carpeta temporal ")); }
 
-// For the calls whose failure changes nothing we could do.
-void Ignorar(int) {}
+// Where in-place saves keep the old content.
+QString CarpetaCopias() { return CarpetaDatos() + QStringLiteral("/copias"); }
+QString MotivoCopias(int e) { return MotivoCarpeta(e, CarpetaCopias(), QStringLiteral("la carpeta ")); }
 
 // Runs the writer into a fresh file and checks all it did, the data synced;
 // 'motivo' turns an error number into the user's words.
@@ -160,21 +174,20 @@ mode_t PermisosNuevos()
     return 0666 & ~m;
 }
 
-// A file of the temporary folder, removed on every way out unless kept.
+// A file of the temporary folder, removed on every way out.
 struct Temporal {
     QByteArray ruta;
     Descriptor d;
-    bool conservar = false;
     ~Temporal()
     {
-        if (!ruta.isEmpty() && !conservar) ::unlink(ruta.constData());
+        if (!ruta.isEmpty()) ::unlink(ruta.constData());
     }
     // 0 or an error number.
     int Crear(const QByteArray &prefijo)
     {
-        QByteArray p = QFile::encodeName(CarpetaTemporal()) + '/' + prefijo + "XXXXXX" + kFinTemporal;
-        const int e = CrearExclusivo(p, d.fd);
-        if (e == 0) ruta = p;
+        QByteArray r;
+        const int e = CrearEn(QFile::encodeName(CarpetaTemporal()), prefijo, kFinTemporal, r, d.fd);
+        if (e == 0) ruta = r;
         return e;
     }
 };
@@ -206,6 +219,18 @@ Copia CopiarBytes(int de, int a, off_t n)
     return {};
 }
 
+// All n bytes at pos, however many reads the system takes to give them.
+bool LeerEntero(int fd, char *buf, size_t n, off_t pos)
+{
+    for (size_t hecho = 0; hecho < n;) {
+        const ssize_t r = ::pread(fd, buf + hecho, n - hecho, pos + off_t(hecho));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return false;
+        hecho += size_t(r);
+    }
+    return true;
+}
+
 // True when both files hold the same first n bytes.
 bool Iguales(int a, int b, off_t n)
 {
@@ -213,12 +238,18 @@ bool Iguales(int a, int b, off_t n)
     std::unique_ptr<char[]> x(new char[kBloque]), y(new char[kBloque]);
     for (off_t pos = 0; pos < n;) {
         const size_t k = std::min<off_t>(kBloque, n - pos);
-        if (::pread(a, x.get(), k, pos) != ssize_t(k) || ::pread(b, y.get(), k, pos) != ssize_t(k) ||
-            std::memcmp(x.get(), y.get(), k) != 0)
+        if (!LeerEntero(a, x.get(), k, pos) || !LeerEntero(b, y.get(), k, pos) || std::memcmp(x.get(), y.get(), k) != 0)
             return false;
         pos += k;
     }
     return true;
+}
+
+// True when the file is exactly the first n bytes of the other.
+bool Contiene(int fd, int de, off_t n)
+{
+    struct stat st;
+    return ::fstat(fd, &st) == 0 && st.st_size == n && Iguales(fd, de, n);
 }
 
 // Puts the old content back into the file from its copy; 0 or an error number.
@@ -230,16 +261,79 @@ int Reponer(int fd, int copia, off_t tam)
     return 0;
 }
 
+// The copy of the old content that an in-place save keeps until the file is
+// whole again: a folder of its own under the data folder, locked while the
+// save runs, the copy in it under the file's name, and beside the folder a
+// note of the file it belongs to, written once the copy is checked (the
+// next start looks for those). Removed on every way out unless kept.
+struct CopiaAnterior {
+    QByteArray carpeta, fichero;
+    Descriptor dir, d;
+    bool conservar = false;
+    ~CopiaAnterior()
+    {
+        if (carpeta.isEmpty() || conservar) return;
+        ::unlink((carpeta + kNota).constData());
+        if (!fichero.isEmpty()) ::unlink(fichero.constData());
+        ::rmdir(carpeta.constData());
+    }
+    // 0 or an error number.
+    int Crear(const QByteArray &nombre)
+    {
+        errno = 0;
+        if (!QDir().mkpath(CarpetaCopias())) return errno ? errno : EACCES;
+        QByteArray plantilla = QFile::encodeName(CarpetaCopias()) + "/XXXXXX";
+        if (!::mkdtemp(plantilla.data())) return errno;
+        carpeta = plantilla;
+        dir.fd = ::open(carpeta.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir.fd < 0) return errno;
+        Ignorar(::flock(dir.fd, LOCK_EX | LOCK_NB));
+        d.fd = ::open((carpeta + '/' + nombre).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (d.fd < 0) return errno;
+        fichero = carpeta + '/' + nombre;
+        return 0;
+    }
+    // From here the next start knows of the copy: the note, synced with its folder.
+    int Anotar(const QByteArray &destino)
+    {
+        Descriptor n;
+        n.fd = ::open((carpeta + kNota).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (n.fd < 0) return errno;
+        const QByteArray texto = destino + '\n';
+        Flujo f(n.fd);
+        if (!f.Escribir(texto.constData(), texto.size())) return f.Error();
+        if (::fsync(n.fd) != 0) return errno;
+        if (const int e = n.Cerrar()) return e;
+        Descriptor c;
+        c.fd = ::open(QFile::encodeName(CarpetaCopias()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (c.fd >= 0) Ignorar(::fsync(c.fd));
+        return 0;
+    }
+    // The message names it: it stays, and the next start does not tell again.
+    QString Conservar()
+    {
+        conservar = true;
+        Ignorar(::rename((carpeta + kNota).constData(), (carpeta + kAvisada).constData()));
+        return QFile::decodeName(fichero);
+    }
+};
+
 // The folder refuses new files but the file may be written. As careful
-// editors do: the new content is made and checked in the temporary folder,
-// and so is a copy of the old file; only then is the file written in place.
-// Any failure while writing puts the old content back from the copy; if even
-// that fails, the copy stays and the message names it.
-bool EnSitio(const QByteArray &real, const Escritor &escribir, QString *error)
+// editors do: the new content is made and checked first (in the temporary
+// folder, or in memory when it is all at hand), and so is a copy of the old
+// file; only then is the file written in place. Any failure while writing
+// puts the old content back from the copy; if even that fails, the copy
+// stays and the message says what the file holds and where the copy is.
+bool EnSitio(const QByteArray &real, const Escritor &escribir, bool enMemoria, QString *error)
 {
     Temporal nuevo;
-    if (const int e = nuevo.Crear("zolv_escritura_")) return Fallo(error, MotivoTemporal(e));
-    if (!Llenar(nuevo.d.fd, escribir, error, MotivoTemporal)) return false;
+    if (enMemoria) {
+        nuevo.d.fd = ::memfd_create("zolv", MFD_CLOEXEC);
+        if (nuevo.d.fd < 0) return Fallo(error, MotivoSistema(errno));
+    } else if (const int e = nuevo.Crear("zolv_escritura_")) {
+        return Fallo(error, MotivoTemporal(e));
+    }
+    if (!Llenar(nuevo.d.fd, escribir, error, enMemoria ? MotivoSistema : MotivoTemporal)) return false;
     const off_t tam = ::lseek(nuevo.d.fd, 0, SEEK_END);
     if (tam < 0) return Fallo(error, MotivoSistema(errno));
 
@@ -249,15 +343,15 @@ bool EnSitio(const QByteArray &real, const Escritor &escribir, QString *error)
     if (f.fd < 0 || ::fstat(f.fd, &viejo) != 0) return Fallo(error, MotivoSistema(errno));
 
     // With no room for a checked copy nothing is touched.
-    Temporal copia;
-    const QByteArray nombre = real.mid(real.lastIndexOf('/') + 1).left(64);
-    if (const int e = copia.Crear("zolv_copia_" + nombre + '_')) return Fallo(error, MotivoTemporal(e));
+    CopiaAnterior copia;
+    if (const int e = copia.Crear(real.mid(real.lastIndexOf('/') + 1))) return Fallo(error, MotivoCopias(e));
     Copia c = CopiarBytes(f.fd, copia.d.fd, viejo.st_size);
     if (!c.error && ::fsync(copia.d.fd) != 0) c.error = errno;
     if (!c.error && !Iguales(f.fd, copia.d.fd, viejo.st_size)) c = {EIO, true};
+    if (!c.error) c.error = copia.Anotar(real);
     if (c.error)
         return Fallo(error, QStringLiteral("No se pudo copiar el fichero antes de escribirlo: ") +
-                                (c.alLeer ? MotivoSistema(c.error) : MotivoTemporal(c.error)));
+                                (c.alLeer ? MotivoSistema(c.error) : MotivoCopias(c.error)));
 
     // In place: room first, then the bytes, then the length.
     int e = tam > viejo.st_size ? ::posix_fallocate(f.fd, 0, tam) : 0;
@@ -269,46 +363,134 @@ bool EnSitio(const QByteArray &real, const Escritor &escribir, QString *error)
     }
     if (e) {
         const QString motivo = MotivoSistema(e);
-        if (const int r = Reponer(f.fd, copia.d.fd, viejo.st_size)) {
-            copia.conservar = true;
-            return Fallo(error, motivo + QStringLiteral(". No se pudo reponer el contenido anterior (") +
-                                    MotivoSistema(r) + QStringLiteral("): queda una copia en ") +
-                                    QFile::decodeName(copia.ruta));
-        }
-        return Fallo(error, motivo + QStringLiteral(". El fichero conserva su contenido anterior."));
+        const int r = Reponer(f.fd, copia.d.fd, viejo.st_size);
+        if (r == 0) return Fallo(error, motivo + QStringLiteral(". El fichero conserva su contenido anterior."));
+        // Not put back: the user reads what the file holds now.
+        const QString donde = copia.Conservar();
+        if (Contiene(f.fd, nuevo.d.fd, tam))
+            return Fallo(error, motivo + QStringLiteral(". El fichero tiene todo el contenido nuevo; queda una copia del "
+                                                        "contenido anterior en ") + donde);
+        if (Contiene(f.fd, copia.d.fd, viejo.st_size))
+            return Fallo(error, motivo + QStringLiteral(". El fichero tiene su contenido anterior, pero el disco no confirmó "
+                                                        "la escritura (") + MotivoSistema(r) +
+                                    QStringLiteral("); queda una copia en ") + donde);
+        return Fallo(error, motivo + QStringLiteral(". No se pudo reponer el contenido anterior (") + MotivoSistema(r) +
+                                QStringLiteral("): queda una copia en ") + donde);
     }
     // The new content is all in place: a failure now is the disk's word.
     e = ::fsync(f.fd) != 0 ? errno : f.Cerrar();
-    if (e) {
-        copia.conservar = true;
+    if (e)
         return Fallo(error, QStringLiteral("El fichero se ha escrito, pero el disco no confirmó la escritura (") +
                                 MotivoSistema(e) + QStringLiteral("). Queda una copia del contenido anterior en ") +
-                                QFile::decodeName(copia.ruta));
-    }
+                                copia.Conservar());
     return true;
 }
 
-// A save killed midway leaves its hidden temporary beside the target: those
-// of this file's own naming older than an hour go with its next save.
-void BorrarRestos(const QByteArray &carpeta, const QByteArray &prefijo)
+// Every name in a folder, hidden ones and broken links included.
+QStringList Entradas(const QByteArray &carpeta)
 {
-    DIR *d = ::opendir(carpeta.constData());
-    if (!d) return;
+    return QDir(QFile::decodeName(carpeta)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+// A leftover goes when it is a regular file of this user, older than an
+// hour, and no running save holds its lock.
+void BorrarSiAbandonado(const QByteArray &ruta, time_t limite)
+{
+    struct stat st, abierto;
+    if (::lstat(ruta.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || st.st_mtime >= limite)
+        return;
+    Descriptor d;
+    d.fd = ::open(ruta.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (d.fd < 0 || ::fstat(d.fd, &abierto) != 0 || abierto.st_ino != st.st_ino || abierto.st_dev != st.st_dev ||
+        ::flock(d.fd, LOCK_EX | LOCK_NB) != 0)
+        return;
+    ::unlink(ruta.constData());
+}
+
+// The leftovers of a folder whose names 'nuestro' recognises.
+void BorrarRestos(const QByteArray &carpeta, const std::function<bool(const QByteArray &)> &nuestro)
+{
     const time_t limite = ::time(nullptr) - 3600;
-    while (const dirent *e = ::readdir(d)) {
-        const QByteArray n(e->d_name);
-        if (n.size() != prefijo.size() + kCola + kFinTemporal.size() || !n.startsWith(prefijo) ||
-            !n.endsWith(kFinTemporal))
-            continue;
-        const QByteArray cola = n.mid(prefijo.size(), kCola);
-        if (std::any_of(cola.begin(), cola.end(), [](char ch) { return !std::isalnum(static_cast<unsigned char>(ch)); }))
-            continue;
-        const QByteArray ruta = carpeta + '/' + n;
-        struct stat st;
-        if (::lstat(ruta.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_mtime < limite)
-            ::unlink(ruta.constData());
+    for (const QString &nombre : Entradas(carpeta)) {
+        const QByteArray n = QFile::encodeName(nombre);
+        if (nuestro(n)) BorrarSiAbandonado(carpeta + '/' + n, limite);
     }
-    ::closedir(d);
+}
+
+// The start of a target's temporaries: "." + its name's first 64 bytes, the
+// mark, and a digest of the whole name (two long names that begin alike
+// still differ here); the unique tail and ".tmp" follow.
+QByteArray PrefijoJunto(const QByteArray &nombre)
+{
+    return '.' + nombre.left(64) + kMarca +
+           QCryptographicHash::hash(nombre, QCryptographicHash::Sha256).toHex().left(12) + '-';
+}
+
+bool Alfanumerico(const QByteArray &b)
+{
+    return std::all_of(b.begin(), b.end(), [](char ch) { return std::isalnum(static_cast<unsigned char>(ch)) != 0; });
+}
+
+// The open, locked descriptors of the temporaries this run made, until Borrar.
+std::map<QString, int> &Abiertos()
+{
+    static std::map<QString, int> m;
+    return m;
+}
+
+// Runs every writer by the rules of the header; 'enMemoria' when the
+// content is all at hand.
+bool Escribir(const QString &destino, const Escritor &escribir, bool enMemoria, QString *error)
+{
+    QByteArray real;
+    if (const int e = Resolver(destino, real)) return Fallo(error, MotivoSistema(e));
+    struct stat viejo;
+    const bool existe = ::stat(real.constData(), &viejo) == 0;
+    if (!existe && errno != ENOENT) return Fallo(error, MotivoSistema(errno));
+    if (existe && !S_ISREG(viejo.st_mode)) return Fallo(error, MotivoNoRegular(viejo.st_mode));
+    // A file nobody may write is refused even where the system would let
+    // us (root) replace it.
+    // A read-only mount is the disk's doing, not the file's.
+    if (existe && ::access(real.constData(), W_OK) != 0 && errno == EROFS) return Fallo(error, MotivoSistema(EROFS));
+    if (existe && ((viejo.st_mode & 0222) == 0 || ::access(real.constData(), W_OK) != 0))
+        return Fallo(error, QStringLiteral("Permiso denegado: el fichero es de solo lectura"));
+
+    const QByteArray carpeta = Carpeta(real);
+    const QByteArray prefijo = PrefijoJunto(real.mid(real.lastIndexOf('/') + 1));
+    QByteArray plantilla = carpeta + '/' + prefijo + QByteArray(kCola, 'X') + kFinTemporal;
+    Descriptor temp;
+    if (const int e = CrearExclusivo(plantilla, plantilla.size() - kFinTemporal.size() - kCola, temp.fd)) {
+        if (existe && (e == EACCES || e == EPERM)) return EnSitio(real, escribir, enMemoria, error);
+        return Fallo(error, MotivoCrear(e, carpeta));
+    }
+    bool ok = Llenar(temp.fd, escribir, error);
+    if (ok) {
+        // The replaced file's permissions and owner, or a new file's.
+        if (::fchmod(temp.fd, existe ? (viejo.st_mode & 07777) : PermisosNuevos()) != 0) {
+            ok = Fallo(error, MotivoSistema(errno));
+        } else if (existe && (viejo.st_uid != ::geteuid() || viejo.st_gid != ::getegid())) {
+            // Only root may give a file away; otherwise it stays the writer's.
+            Ignorar(::fchown(temp.fd, viejo.st_uid, viejo.st_gid));
+        }
+    }
+    if (ok) {
+        if (const int e = temp.Cerrar()) ok = Fallo(error, MotivoSistema(e));
+    }
+    if (ok && ::rename(plantilla.constData(), real.constData()) != 0) ok = Fallo(error, MotivoSistema(errno));
+    if (!ok) {
+        ::unlink(plantilla.constData());
+        return false;
+    }
+    // The new name itself reaches the disk with the folder.
+    Descriptor dir;
+    dir.fd = ::open(carpeta.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // Data and name are in place already; some file systems cannot sync a folder.
+    if (dir.fd >= 0) Ignorar(::fsync(dir.fd));
+    BorrarRestos(carpeta, [&prefijo](const QByteArray &n) {
+        return n.size() == prefijo.size() + kCola + kFinTemporal.size() && n.startsWith(prefijo) &&
+               n.endsWith(kFinTemporal) && Alfanumerico(n.mid(prefijo.size(), kCola));
+    });
+    return true;
 }
 } // namespace
 
@@ -330,19 +512,79 @@ QString CarpetaTemporal()
     return t;
 }
 
-QString CrearTemporal(const QString &prefijo, const QString &extension)
+QString CarpetaDatos()
 {
-    QTemporaryFile f(CarpetaTemporal() + u'/' + prefijo + QString::number(Ticks()) +
-                     QStringLiteral("_XXXXXX") + extension);
-    f.setAutoRemove(false);
-    if (!f.open()) return QString();
-    return f.fileName();
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/ZOLV Halvora");
+}
+
+QString CarpetaBorradores() { return CarpetaDatos() + QStringLiteral("/borradores"); }
+
+QString CrearTemporal(const QString &prefijo, const QString &extension, const QString &carpeta)
+{
+    QByteArray ruta;
+    int fd = -1;
+    if (CrearEn(QFile::encodeName(carpeta.isEmpty() ? CarpetaTemporal() : carpeta), QFile::encodeName(prefijo),
+                QFile::encodeName(extension), ruta, fd) != 0)
+        return QString();
+    const QString r = QFile::decodeName(ruta);
+    Abiertos()[r] = fd;
+    return r;
 }
 
 bool Borrar(const QString &ruta)
 {
+    const auto abierto = Abiertos().find(ruta);
+    if (abierto != Abiertos().end()) {
+        ::close(abierto->second);
+        Abiertos().erase(abierto);
+    }
     if (ruta.isEmpty() || !QFileInfo::exists(ruta)) return true;
     return QFile::remove(ruta);
+}
+
+void LimpiarTemporales()
+{
+    static const QRegularExpression nuestro(QStringLiteral("^zolv_[a-z_]+[0-9]+~zolv-[A-Za-z0-9]{6}\\.[a-z]{3}$"));
+    BorrarRestos(QFile::encodeName(CarpetaTemporal()),
+                 [](const QByteArray &n) { return nuestro.match(QString::fromLatin1(n)).hasMatch(); });
+    // The program's own scratch folder holds nothing else.
+    BorrarRestos(QFile::encodeName(CarpetaBorradores()), [](const QByteArray &) { return true; });
+}
+
+std::vector<GuardadoInterrumpido> GuardadosInterrumpidos()
+{
+    std::vector<GuardadoInterrumpido> hay;
+    const QByteArray copias = QFile::encodeName(CarpetaCopias());
+    for (const QString &nombre : Entradas(copias)) {
+        const QByteArray n = QFile::encodeName(nombre);
+        const QByteArray carpeta = copias + '/' + n;
+        struct stat st;
+        if (n.size() != kCola || !Alfanumerico(n) || ::lstat(carpeta.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+            continue;
+        Descriptor dir;
+        dir.fd = ::open(carpeta.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        // A save running now holds its folder; one told about stays as it is.
+        if (dir.fd < 0 || ::flock(dir.fd, LOCK_EX | LOCK_NB) != 0 || ::access((carpeta + kAvisada).constData(), F_OK) == 0)
+            continue;
+        QFile nota(QFile::decodeName(carpeta + kNota));
+        QByteArray ruta = nota.open(QIODevice::ReadOnly) ? nota.readAll() : QByteArray();
+        nota.close();
+        // A note is complete with its line's end.
+        const bool completa = ruta.endsWith('\n');
+        ruta.chop(1);
+        const QByteArray copia = carpeta + '/' + ruta.mid(ruta.lastIndexOf('/') + 1);
+        if (completa && ::lstat(copia.constData(), &st) == 0 && S_ISREG(st.st_mode)) {
+            hay.push_back({QFile::decodeName(ruta), QFile::decodeName(copia)});
+            Ignorar(::rename((carpeta + kNota).constData(), (carpeta + kAvisada).constData()));
+            continue;
+        }
+        // No complete note: the save was stopped before it wrote in place.
+        ::unlink((carpeta + kNota).constData());
+        for (const QFileInfo &f : QDir(QFile::decodeName(carpeta)).entryInfoList(QDir::Files | QDir::Hidden | QDir::System))
+            QFile::remove(f.filePath());
+        ::rmdir(carpeta.constData());
+    }
+    return hay;
 }
 
 QString MotivoSistema(int e)
@@ -390,9 +632,7 @@ bool Flujo::Escribir(const void *datos, int64_t n)
 {
     if (Fallo()) return false;
     const char *p = static_cast<const char *>(datos);
-    const FalloSimulado sim = Simulado();
     int64_t resto = n;
-    if (sim.error && escritos_ + n > sim.bytes) resto = sim.bytes > escritos_ ? sim.bytes - escritos_ : 0;
     while (resto > 0) {
         const ssize_t w = ::write(fd_, p, static_cast<size_t>(resto));
         if (w < 0 && errno == EINTR) continue;
@@ -402,11 +642,6 @@ bool Flujo::Escribir(const void *datos, int64_t n)
         }
         p += w;
         resto -= w;
-        escritos_ += w;
-    }
-    if (p != static_cast<const char *>(datos) + n) {
-        Fallar(sim.error);
-        return false;
     }
     return true;
 }
@@ -457,64 +692,17 @@ void Flujo::Fallar(const QString &motivo)
 
 QString Flujo::Motivo() const { return error_ ? MotivoSistema(error_) : motivo_; }
 
-void SimularFalloEscritura(int numeroError, int64_t bytes) { Simulado() = {numeroError, bytes}; }
-
 // ---------------------------------------------------------------- writing
 
 bool EscribirSeguro(const QString &destino, const Escritor &escribir, QString *error)
 {
-    QByteArray real;
-    if (const int e = Resolver(destino, real)) return Fallo(error, MotivoSistema(e));
-    struct stat viejo;
-    const bool existe = ::stat(real.constData(), &viejo) == 0;
-    if (!existe && errno != ENOENT) return Fallo(error, MotivoSistema(errno));
-    if (existe && !S_ISREG(viejo.st_mode)) return Fallo(error, MotivoNoRegular(viejo.st_mode));
-    // A file nobody may write is refused even where the system would let
-    // us (root) replace it.
-    // A read-only mount is the disk's doing, not the file's.
-    if (existe && ::access(real.constData(), W_OK) != 0 && errno == EROFS) return Fallo(error, MotivoSistema(EROFS));
-    if (existe && ((viejo.st_mode & 0222) == 0 || ::access(real.constData(), W_OK) != 0))
-        return Fallo(error, QStringLiteral("Permiso denegado: el fichero es de solo lectura"));
-
-    const QByteArray carpeta = Carpeta(real);
-    const QByteArray prefijo = "." + real.mid(real.lastIndexOf('/') + 1).left(64) + ".";
-    QByteArray plantilla = carpeta + '/' + prefijo + "XXXXXX" + kFinTemporal;
-    Descriptor temp;
-    if (const int e = CrearExclusivo(plantilla, temp.fd)) {
-        if (existe && (e == EACCES || e == EPERM)) return EnSitio(real, escribir, error);
-        return Fallo(error, MotivoCrear(e, carpeta));
-    }
-    bool ok = Llenar(temp.fd, escribir, error);
-    if (ok) {
-        // The replaced file's permissions and owner, or a new file's.
-        if (::fchmod(temp.fd, existe ? (viejo.st_mode & 07777) : PermisosNuevos()) != 0) {
-            ok = Fallo(error, MotivoSistema(errno));
-        } else if (existe && (viejo.st_uid != ::geteuid() || viejo.st_gid != ::getegid())) {
-            // Only root may give a file away; otherwise it stays the writer's.
-            Ignorar(::fchown(temp.fd, viejo.st_uid, viejo.st_gid));
-        }
-    }
-    if (ok) {
-        if (const int e = temp.Cerrar()) ok = Fallo(error, MotivoSistema(e));
-    }
-    if (ok && ::rename(plantilla.constData(), real.constData()) != 0) ok = Fallo(error, MotivoSistema(errno));
-    if (!ok) {
-        ::unlink(plantilla.constData());
-        return false;
-    }
-    // The new name itself reaches the disk with the folder.
-    Descriptor dir;
-    dir.fd = ::open(carpeta.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    // Data and name are in place already; some file systems cannot sync a folder.
-    if (dir.fd >= 0) Ignorar(::fsync(dir.fd));
-    BorrarRestos(carpeta, prefijo);
-    return true;
+    return Escribir(destino, escribir, false, error);
 }
 
 bool EscribirAtomico(const QString &destino, const QByteArray &datos, QString *error)
 {
-    return EscribirSeguro(
-        destino, [&datos](Flujo &s) { return s.Escribir(datos.constData(), datos.size()); }, error);
+    return Escribir(
+        destino, [&datos](Flujo &s) { return s.Escribir(datos.constData(), datos.size()); }, true, error);
 }
 
 } // namespace Archivos

@@ -12,6 +12,11 @@
 #include <QThread>
 #include <QVariantMap>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 namespace Ajustes {
 
 namespace {
@@ -34,22 +39,49 @@ constexpr int kEsperaBloqueoMs = 250;
 // At exit there is time to wait for the others.
 constexpr int kEsperaSalidaMs = 2000;
 
-// QLockFile's own wait sleeps longer each time (0.1 s, 0.2 s, 0.4 s...) and
-// keeps missing a store that other instances take for a few milliseconds at
-// a time: this one tries every 10 ms.
-bool Tomar(QLockFile &bloqueo, int esperaMs)
-{
-    const QDeadlineTimer plazo(esperaMs);
-    while (!bloqueo.tryLock(0)) {
-        if (plazo.hasExpired() || bloqueo.error() != QLockFile::LockFailedError) return false;
-        QThread::msleep(10);
-    }
-    return true;
-}
+const QString kOcupado = QStringLiteral("otra instancia del programa la tiene ocupada");
 
-// A scratch file of the temporary folder, gone with it.
+// The store's lock. QSettings' own is a lock file beside the store; where
+// the folder takes no new file but the store may be written, every instance
+// locks the store itself instead. QLockFile's own wait sleeps longer each
+// time (0.1 s, 0.2 s, 0.4 s...) and keeps missing a store that other
+// instances take for a few milliseconds at a time: this one tries every 10 ms.
+struct Candado {
+    explicit Candado(const QString &ruta) : archivo(ruta + QStringLiteral(".lock")), almacen(ruta) {}
+    ~Candado()
+    {
+        if (fd >= 0) ::close(fd);
+    }
+    // "" when taken, otherwise why not.
+    QString Tomar(int esperaMs)
+    {
+        const QDeadlineTimer plazo(esperaMs);
+        while (!archivo.tryLock(0)) {
+            if (archivo.error() == QLockFile::PermissionError) return SobreElAlmacen(plazo);
+            if (plazo.hasExpired() || archivo.error() != QLockFile::LockFailedError) return kOcupado;
+            QThread::msleep(10);
+        }
+        return QString();
+    }
+    QString SobreElAlmacen(const QDeadlineTimer &plazo)
+    {
+        fd = ::open(QFile::encodeName(almacen).constData(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+        // No store and no room for one beside it: the folder is what refuses.
+        if (fd < 0) return Archivos::MotivoSistema(errno == ENOENT ? EACCES : errno);
+        while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            if (plazo.hasExpired() || errno != EWOULDBLOCK) return kOcupado;
+            QThread::msleep(10);
+        }
+        return QString();
+    }
+    QLockFile archivo;
+    QString almacen;
+    int fd = -1;
+};
+
+// A scratch file of the program's scratch folder, gone with it.
 struct Borrador {
-    QString ruta = Archivos::CrearTemporal(QStringLiteral("zolv_ini_"), QStringLiteral(".ini"));
+    QString ruta = Archivos::CrearTemporal(QStringLiteral("zolv_ini_"), QStringLiteral(".ini"), Archivos::CarpetaBorradores());
     ~Borrador() { Archivos::Borrar(ruta); }
     // Every byte written and closed, or false.
     bool Poner(const QByteArray &bytes) const
@@ -77,53 +109,76 @@ QVariantMap Claves(QSettings &s)
     return m;
 }
 
-// The store's text with every pending value set. QSettings writes it into a
-// scratch copy in the temporary folder, where nothing else holds a lock, and
-// says nothing when that write fails: the text is only taken when a second
-// copy of it reads back with every key equal to what was meant. A store
-// QSettings cannot read is not replaced by a guess.
-bool TextoNuevo(const QByteArray &actual, QByteArray &nuevo)
+bool No(QString *motivo, const QString &m)
 {
-    const Borrador escrito, leido;
-    if (!escrito.Poner(actual)) return false;
+    if (motivo) *motivo = m;
+    return false;
+}
+
+// The store's text with every pending value set. QSettings writes it into a
+// scratch copy, where nothing else holds a lock, and says nothing when a
+// read or a write fails: what it read is only taken when a second copy of
+// the old text reads the same, and the new text when a copy of it reads
+// back with every key equal to what was meant. A store QSettings cannot
+// read is not replaced by a guess.
+bool TextoNuevo(const QByteArray &actual, QByteArray &nuevo, QString *motivo)
+{
+    const QString sinSitio = QStringLiteral("no se pudo escribir en la carpeta ") + Archivos::CarpetaBorradores();
+    QDir().mkpath(Archivos::CarpetaBorradores());
+    const Borrador escrito, original, leido;
+    if (!escrito.Poner(actual) || !original.Poner(actual)) return No(motivo, sinSitio);
     QVariantMap esperado;
     {
-        QSettings s(escrito.ruta, QSettings::IniFormat);
-        if (s.status() != QSettings::NoError) return false;
+        QSettings s(escrito.ruta, QSettings::IniFormat), o(original.ruta, QSettings::IniFormat);
+        if (s.status() != QSettings::NoError || o.status() != QSettings::NoError)
+            return No(motivo, QStringLiteral("el fichero ") + RutaAlmacen() + QStringLiteral(" está dañado y no se sustituye"));
         esperado = Claves(s);
+        if (esperado != Claves(o)) return No(motivo, sinSitio);
         for (auto it = Pendientes().cbegin(); it != Pendientes().cend(); ++it) {
             s.setValue(it.key(), it.value());
             esperado.insert(it.key(), it.value());
         }
         s.sync();
-        if (s.status() != QSettings::NoError) return false;
+        if (s.status() != QSettings::NoError) return No(motivo, sinSitio);
     }
-    if (!escrito.Tomar(nuevo) || !leido.Poner(nuevo)) return false;
+    if (!escrito.Tomar(nuevo) || !leido.Poner(nuevo)) return No(motivo, sinSitio);
     QSettings s(leido.ruta, QSettings::IniFormat);
-    return s.status() == QSettings::NoError && Claves(s) == esperado;
+    if (s.status() == QSettings::NoError && Claves(s) == esperado) return true;
+    return No(motivo, sinSitio);
+}
+
+// The store as it is: "" when there is none yet (a dangling link included),
+// or nothing and why not.
+bool Actual(const QString &ruta, QByteArray &actual, QString *motivo)
+{
+    const int fd = ::open(QFile::encodeName(ruta).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return errno == ENOENT || No(motivo, Archivos::MotivoSistema(errno));
+    Archivos::Flujo f(fd);
+    char buf[16384];
+    for (int64_t n; (n = f.Leer(buf, sizeof buf)) > 0;) actual.append(buf, int(n));
+    const int64_t tamano = f.Tamano();
+    ::close(fd);
+    // An unreadable store is left alone rather than replaced by ours.
+    if (f.Fallo()) return No(motivo, f.Motivo());
+    if (actual.size() != tamano) return No(motivo, Archivos::MotivoSistema(EIO));
+    // A byte-order mark (an editor's on another system) is no damage.
+    if (actual.startsWith("\xEF\xBB\xBF")) actual.remove(0, 3);
+    return true;
 }
 
 // Writes every pending value under the store's lock, by the program's
 // writing rule; false leaves them pending.
-bool Escribir(int esperaMs)
+bool Escribir(int esperaMs, QString *motivo)
 {
     if (Pendientes().isEmpty()) return true;
     const QString ruta = RutaAlmacen();
     QDir().mkpath(QFileInfo(ruta).absolutePath());
-    // The lock QSettings takes, so that other instances keep out meanwhile.
-    QLockFile bloqueo(ruta + QStringLiteral(".lock"));
-    if (!Tomar(bloqueo, esperaMs)) return false;
-    QByteArray actual;
-    QFile f(ruta);
-    if (f.exists()) {
-        // An unreadable store is left alone rather than replaced by ours.
-        if (!f.open(QIODevice::ReadOnly)) return false;
-        actual = f.readAll();
-        if (f.error() != QFileDevice::NoError) return false;
-        f.close();
-    }
-    QByteArray nuevo;
-    if (!TextoNuevo(actual, nuevo) || !Archivos::EscribirAtomico(ruta, nuevo)) return false;
+    Candado candado(ruta);
+    const QString sinCandado = candado.Tomar(esperaMs);
+    if (!sinCandado.isEmpty()) return No(motivo, sinCandado);
+    QByteArray actual, nuevo;
+    if (!Actual(ruta, actual, motivo) || !TextoNuevo(actual, nuevo, motivo) || !Archivos::EscribirAtomico(ruta, nuevo, motivo))
+        return false;
     Pendientes().clear();
     return true;
 }
@@ -139,13 +194,13 @@ QString GetSetting(const QString &seccion, const QString &clave, const QString &
     return s.value(k, defecto).toString();
 }
 
-bool SaveSetting(const QString &seccion, const QString &clave, const QString &valor)
+bool SaveSetting(const QString &seccion, const QString &clave, const QString &valor, QString *motivo)
 {
     Pendientes().insert(seccion + u'/' + clave, valor);
-    return Escribir(kEsperaBloqueoMs);
+    return Escribir(kEsperaBloqueoMs, motivo);
 }
 
-bool GuardarPendientes() { return Escribir(kEsperaSalidaMs); }
+bool GuardarPendientes(QString *motivo) { return Escribir(kEsperaSalidaMs, motivo); }
 
 QString RutaAlmacen() { return Almacen().fileName(); }
 

@@ -6,24 +6,27 @@
 // A save never blocks: it waits a quarter of a second at most for the
 // store's lock (another instance, or a stale lock left behind), then gives
 // up and keeps the value for the session, where GetSetting finds it; it is
-// written with the next save that gets the lock, or at exit. The store is
-// replaced by the program's writing rule (platform/files.h), and only by
-// text that read back with every key as meant: a save that cannot write
-// (a full temporary folder) leaves the store as it was and keeps the value
-// for the session too.
+// written with the next save that gets the lock, or at exit. The lock is a
+// file beside the store, or, where the folder takes no new file but the
+// store may be written, a lock on the store itself (the store is then
+// written in place). The store is replaced by the program's writing rule
+// (platform/files.h), and only by text that read back with every key as
+// meant; that text is made in the program's own scratch folder, never the
+// temporary folder. A byte-order mark at its start is no damage; a store
+// that is a dangling link creates the file it names. A save that cannot
+// write keeps the value for the session too and says why.
 
 #include <QString>
 
 namespace Ajustes {
 
 QString GetSetting(const QString &seccion, const QString &clave, const QString &defecto = QString());
-// True when the value reached the store. Callers that did not ask the user
-// to save anything say nothing either way.
-bool SaveSetting(const QString &seccion, const QString &clave, const QString &valor);
+// True when the value reached the store; otherwise why not in *motivo.
+bool SaveSetting(const QString &seccion, const QString &clave, const QString &valor, QString *motivo = nullptr);
 
 // At exit: writes the values kept for the session, waiting up to two
 // seconds for the lock. True when nothing is left pending.
-bool GuardarPendientes();
+bool GuardarPendientes(QString *motivo = nullptr);
 
 // Where the store lives (for the README and tests).
 QString RutaAlmacen();

@@ -16,6 +16,9 @@
 #include <QTemporaryDir>
 
 #include <cerrno>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <memory>
 
 using Inyeccion::Llamada;
@@ -62,22 +65,28 @@ TEST(AjustesSeguros, UnFalloEnCadaEscrituraDejaElAlmacenComoEstaba)
 {
     QTemporaryDir d;
     const AlmacenEn almacen(d.filePath("config"));
-    const TemporalEn tmp(d.filePath("tmp"));
-    QDir().mkpath(d.filePath("tmp"));
+    const DatosEn datos(d.filePath("datos"));
     QMap<QString, QString> esperado = Llenar(20);
     const QString ruta = Ajustes::RutaAlmacen();
     // The k-th call of each kind in the save's folders fails (the store's
-    // own, its lock, the scratch copies in the temporary folder, Qt's
-    // writes to them), for every k until a save passes untouched.
+    // own, its lock, the scratch copies, Qt's writes to them), or a read of
+    // the scratch copies ends early, for every k until a save passes
+    // untouched.
+    const QByteArray carpeta = QFile::encodeName(d.path()), borradores = QFile::encodeName(d.filePath("datos"));
+    const struct { Llamada llamada; QByteArray donde; long corto; } tipos[] = {
+        {Llamada::Abrir, carpeta, -1},       {Llamada::Escribir, carpeta, -1}, {Llamada::Truncar, carpeta, -1},
+        {Llamada::Sincronizar, carpeta, -1}, {Llamada::Cerrar, carpeta, -1},   {Llamada::Leer, carpeta, -1},
+        {Llamada::Leer, borradores, 0},
+    };
     int fallidos = 0;
-    for (Llamada llamada : {Llamada::Abrir, Llamada::Escribir, Llamada::Truncar, Llamada::Sincronizar, Llamada::Cerrar}) {
+    for (const auto &t : tipos) {
         for (int k = 1; k < 100; ++k) {
-            SCOPED_TRACE("call kind " + std::to_string(int(llamada)) + ", number " + std::to_string(k));
+            SCOPED_TRACE("call kind " + std::to_string(int(t.llamada)) + ", number " + std::to_string(k) + ", short " + std::to_string(t.corto));
             const QByteArray antes = Leer(ruta);
-            const QString valor = QString("valor %1 %2").arg(int(llamada)).arg(k);
+            const QString valor = QString("valor %1 %2 %3").arg(int(t.llamada)).arg(k).arg(t.corto);
             bool ok, disparada;
             {
-                const Inyeccion::Fallos fallos({{llamada, QFile::encodeName(d.path()), k, EIO}});
+                const Inyeccion::Fallos fallos({{t.llamada, t.donde, k, EIO, false, t.corto}});
                 ok = Ajustes::SaveSetting("Config", "idioma", valor);
                 disparada = fallos.Disparada();
             }
@@ -93,40 +102,44 @@ TEST(AjustesSeguros, UnFalloEnCadaEscrituraDejaElAlmacenComoEstaba)
     EXPECT_TRUE(Ajustes::GuardarPendientes());
 }
 
-TEST(AjustesSeguros, CarpetaTemporalLlena)
+TEST(AjustesSeguros, LoQueOtraInstanciaGuardaDespuesSeRespeta)
 {
     QTemporaryDir d;
     const AlmacenEn almacen(d.filePath("config"));
-    QMap<QString, QString> esperado = Llenar(150);
-    const QString ruta = Ajustes::RutaAlmacen();
-    ASSERT_GT(Leer(ruta).size(), 2000);
-    // A temporary folder with no room, and with a few pages of it: the
-    // store is either all there with the new value, or as it was and the
-    // value held for the session.
-    int fallidos = 0;
-    for (int kib : {0, 4, 8, 12, 16}) {
-        SCOPED_TRACE(std::to_string(kib) + " KiB free");
-        const QString carpeta = d.filePath(QString("tmp%1").arg(kib));
-        QDir().mkpath(carpeta);
-        DiscoPequeno disco(carpeta, kib ? kib : 4);
-        if (!disco.motivo.isEmpty()) GTEST_SKIP() << disco.motivo.toStdString();
-        if (!kib) disco.Llenar();
-        const QByteArray antes = Leer(ruta);
-        const QString valor = QString("idioma %1").arg(kib);
-        bool ok;
-        {
-            const TemporalEn tmp(carpeta);
-            ok = Ajustes::SaveSetting("Config", "idioma", valor);
-        }
-        TodoONada(ok, antes, valor, esperado);
-        if (!ok) {
-            ++fallidos;
-            // With room again, the next save writes it with the rest.
-            EXPECT_TRUE(Ajustes::GuardarPendientes());
-            EXPECT_EQ(Claves(ruta), esperado);
-        }
-    }
-    EXPECT_GT(fallidos, 0);
+    const int abiertos = QDir("/proc/self/fd").count();
+    ASSERT_TRUE(Ajustes::SaveSetting("Config", "idioma", "en"));
+    // Another instance stores its choice; this one saves something else.
+    QSettings(Ajustes::RutaAlmacen(), QSettings::IniFormat).setValue("Config/idioma", "es");
+    ASSERT_TRUE(Ajustes::SaveSetting("DialogFolders", "Curva", "/curvas"));
+    EXPECT_EQ(QDir("/proc/self/fd").count(), abiertos);
+    EXPECT_EQ(Claves(Ajustes::RutaAlmacen()), (QMap<QString, QString>{{"Config/idioma", "es"}, {"DialogFolders/Curva", "/curvas"}}));
+    EXPECT_EQ(Ajustes::GetSetting("Config", "idioma"), "es");
+}
+
+TEST(AjustesSeguros, SinFicheroDeBloqueoSeBloqueaElAlmacen)
+{
+    // A folder that takes no new file, a store its user may write, as an
+    // ordinary user (the tests' own folder is root's alone).
+    QTemporaryDir d("/tmp/halvora-ajustes-XXXXXX");
+    ::chmod(QFile::encodeName(d.path()).constData(), 0777);
+    const AlmacenEn almacen(d.filePath("config"));
+    const DatosEn datos(d.filePath("datos"));
+    const QString ruta = Poner(Ajustes::RutaAlmacen(), "[Config]\nidioma=es\n");
+    ASSERT_EQ(::chown(QFile::encodeName(ruta).constData(), ComoOtroUsuario::Uid(), ComoOtroUsuario::Uid()), 0);
+    ::chmod(QFile::encodeName(QFileInfo(ruta).path()).constData(), 0555);
+    ComoOtroUsuario nadie;
+    // Another instance holds the store itself: the value waits, and says why.
+    QFile otra(ruta);
+    ASSERT_TRUE(otra.open(QIODevice::ReadOnly));
+    ASSERT_EQ(::flock(otra.handle(), LOCK_EX), 0);
+    QString motivo;
+    EXPECT_FALSE(Ajustes::SaveSetting("Config", "idioma", "en", &motivo));
+    EXPECT_EQ(motivo, "otra instancia del programa la tiene ocupada");
+    EXPECT_EQ(Leer(ruta), "[Config]\nidioma=es\n");
+    otra.close();
+    EXPECT_TRUE(Ajustes::GuardarPendientes());
+    EXPECT_EQ(Claves(ruta), (QMap<QString, QString>{{"Config/idioma", "en"}}));
+    EXPECT_EQ(QDir(QFileInfo(ruta).path()).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(ruta).fileName()});
 }
 
 constexpr int kClaves = 3; // saved by each instance

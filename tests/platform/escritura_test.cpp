@@ -7,6 +7,7 @@
 #include "imaging/guardar.h"
 #include "platform/files.h"
 #include "platform/settings.h"
+#include "support/inyeccion/inyeccion.h"
 #include "support/imagen.h"
 #include "support/scripted.h"
 #include "windows/chart/guardarcarta.h"
@@ -73,8 +74,8 @@ class Escritura : public Motor {};
 TEST_F(Escritura, DiscoLlenoNoDanaNadaYDiceElMotivo)
 {
     QTemporaryDir dir;
-    // A tmpfs of 200 KB when root may mount one; and always the writers'
-    // own writes failing after 10 bytes.
+    // A tmpfs of 200 KB when root may mount one; and always every write
+    // into the folder failing.
     for (bool real : {true, false}) {
         const QString carpeta = dir.filePath(real ? "tmpfs" : "simulado");
         QDir().mkpath(carpeta);
@@ -87,7 +88,8 @@ TEST_F(Escritura, DiscoLlenoNoDanaNadaYDiceElMotivo)
         const AlmacenEn almacen(carpeta + "/viejo");
         for (const Escritor &e : Escritores()) Poner(carpeta + "/viejo/" + e.nombre, kViejo);
         if (real) disco->Llenar();
-        Archivos::SimularFalloEscritura(real ? 0 : ENOSPC, 10);
+        std::optional<Inyeccion::Fallos> lleno;
+        if (!real) lleno.emplace(std::vector<Inyeccion::Regla>{{Inyeccion::Llamada::Escribir, QFile::encodeName(carpeta), 1, ENOSPC, true}});
         for (const char *caso : {"viejo", "nuevo"}) {
             for (const Escritor &e : Escritores()) {
                 const QString r = carpeta + '/' + caso + '/' + e.nombre;
@@ -101,7 +103,7 @@ TEST_F(Escritura, DiscoLlenoNoDanaNadaYDiceElMotivo)
                 EXPECT_EQ(En(QFileInfo(r).absolutePath()).filter(QRegularExpression("^\\.|tmp")), QStringList());
             }
         }
-        Archivos::SimularFalloEscritura(0);
+        lleno.reset();
         // The setting that found no room holds for the session, and goes to
         // the disk with the next save that finds room.
         EXPECT_EQ(Ajustes::GetSetting("Config", "idioma"), "en");
@@ -142,20 +144,22 @@ TEST_F(Escritura, EnlaceSoloLecturaYCarpetaCerrada)
         EXPECT_EQ(En(QFileInfo(fijo).absolutePath()), QStringList{nombre});
 
         // A folder that takes no new file: the file is written in place
-        // (the store needs its lock file there, and keeps the value instead).
-        if (e.mensaje.isEmpty()) continue;
-        const QString cerrada = base + "/cerrada", enSitio = cerrada + '/' + nombre;
+        // (the store locks itself, no lock file beside it).
+        const QString enSitio = base + "/cerrada/" + e.nombre, cerrada = QFileInfo(enSitio).path();
         Poner(enSitio, kViejo + kViejo + kViejo, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         ASSERT_EQ(::chown(QFile::encodeName(enSitio).constData(), ComoOtroUsuario::Uid(), ComoOtroUsuario::Uid()), 0);
         ::chmod(QFile::encodeName(cerrada).constData(), 0555);
         {
             const TemporalEn tmp(temporal.path());
+            const DatosEn datos(temporal.filePath("datos"));
+            const AlmacenEn almacen(base + "/cerrada");
             ComoOtroUsuario nadie;
             EXPECT_TRUE(Escribir(e, enSitio, m)) << m.toStdString();
         }
         EXPECT_EQ(Leer(enSitio), Leer(real)); // the whole new file, the old tail gone
         EXPECT_EQ(En(cerrada), QStringList{nombre});
-        EXPECT_TRUE(QDir(temporal.path()).isEmpty());
+        EXPECT_EQ(QDir(temporal.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        EXPECT_EQ(QDir(temporal.filePath("datos/ZOLV Halvora/copias")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
         ::chmod(QFile::encodeName(cerrada).constData(), 0755);
     }
 }

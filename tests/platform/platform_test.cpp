@@ -67,6 +67,7 @@ TEST(Superficie, TextoEnPuntosA96Ppp)
 
 TEST(Archivos, TemporalesUnicosYExclusivos)
 {
+    const int abiertos = QDir("/proc/self/fd").count();
     QSet<QString> vistos;
     for (int i = 0; i < 200; ++i) {
         const QString r = Archivos::CrearTemporal(QStringLiteral("fi_img_"), QStringLiteral(".bmp"));
@@ -75,6 +76,7 @@ TEST(Archivos, TemporalesUnicosYExclusivos)
         vistos.insert(r);
     }
     for (const QString &r : vistos) EXPECT_TRUE(Archivos::Borrar(r));
+    EXPECT_EQ(QDir("/proc/self/fd").count(), abiertos); // each held its lock until then
 }
 
 TEST(Dialogos, ExtensionForzadaYReemplazo)

@@ -11,21 +11,12 @@
 #include <QTemporaryDir>
 
 #include <cerrno>
-#include <ctime>
 #include <sys/stat.h>
-#include <utime.h>
 
 using Inyeccion::Llamada;
 using Inyeccion::Regla;
 
 namespace {
-
-QByteArray Patron(int n, char semilla)
-{
-    QByteArray b(n, Qt::Uninitialized);
-    for (int i = 0; i < n; ++i) b[i] = char(semilla + i % 251);
-    return b;
-}
 
 QByteArray Nativo(const QString &ruta) { return QFile::encodeName(ruta); }
 
@@ -38,15 +29,32 @@ struct stat Estado(const QString &ruta)
 
 const QString kEIO = "Error de lectura o escritura en el disco";
 
+// Written through a writer: the new content is made in the temporary folder
+// first when the file is written in place.
+bool Guardar(const QString &destino, const QByteArray &bytes, QString *error = nullptr)
+{
+    return Archivos::EscribirSeguro(destino, [&bytes](Archivos::Flujo &f) { return f.Escribir(bytes.constData(), bytes.size()); }, error);
+}
+
 // A folder that takes no new file (creating one beside the target is
-// refused, as for an ordinary user), and a temporary folder of its own.
+// refused, as for an ordinary user), and a temporary and a data folder of
+// its own.
 class EnSitio : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     const QString carpeta = dir.filePath("cerrada"), temporal = dir.filePath("tmp"), destino = carpeta + "/destino.bin";
+    const QString copias = dir.filePath("datos/ZOLV Halvora/copias");
     const Regla cerrada{Llamada::Abrir, Nativo(carpeta + "/."), 1, EACCES, true};
+    const DatosEn datos{dir.filePath("datos")};
     void SetUp() override { QDir().mkpath(temporal); }
-    QStringList Copias() const { return QDir(temporal).entryList(QDir::Files | QDir::Hidden); }
+    // The kept copies of the old content; the temporary folder holds none.
+    QStringList Copias() const
+    {
+        QStringList l;
+        for (const QFileInfo &c : QDir(copias).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot))
+            for (const QString &f : QDir(c.filePath()).entryList(QDir::Files | QDir::Hidden)) l << c.filePath() + '/' + f;
+        return l << QDir(temporal).entryList(QDir::Files | QDir::Hidden);
+    }
 };
 
 } // namespace
@@ -57,66 +65,79 @@ TEST_F(EnSitio, UnFalloEnCadaPasoDejaElFicheroViejoOLoDice)
     const QByteArray meta = Nativo(destino);
     // Content larger than one copy block, so a failure can fall between two.
     for (auto [viejoN, nuevoN] : {std::pair{90000, 200000}, {200000, 90000}}) {
-        const QByteArray viejo = Patron(viejoN, 'v'), nuevo = Patron(nuevoN, 'n');
-        enum Final { Intacto, Escrito, Copia };
+        const QByteArray viejo = PatronBytes(viejoN, 'v'), nuevo = PatronBytes(nuevoN, 'n');
+        const bool crece = nuevoN > viejoN;
+        enum Final { Intacto, Nuevo, Escrito, Copia };
+        const QString sinReponer = kEIO + ". No se pudo reponer el contenido anterior (" + kEIO + "): queda una copia en ",
+                      anterior = kEIO + ". El fichero tiene su contenido anterior, pero el disco no confirmó la escritura (" + kEIO +
+                                 "); queda una copia en ";
         const struct {
             const char *paso;
-            Regla regla;
+            std::vector<Regla> reglas;
             Final final;
             QString mensaje; // the copy's path follows when one is kept
         } casos[] = {
-            {"first write", {Llamada::Escribir, meta, 1, ENOSPC}, Intacto,
+            {"first write", {{Llamada::Escribir, meta, 1, ENOSPC}}, Intacto,
              "No queda espacio en el disco. El fichero conserva su contenido anterior."},
-            {"second write", {Llamada::Escribir, meta, 2, EIO}, Intacto, kEIO + ". El fichero conserva su contenido anterior."},
-            {"truncate", {Llamada::Truncar, meta, 1, EIO}, Intacto, kEIO + ". El fichero conserva su contenido anterior."},
-            {"sync", {Llamada::Sincronizar, meta, 1, EIO}, Escrito,
+            {"second write", {{Llamada::Escribir, meta, 2, EIO}}, Intacto, kEIO + ". El fichero conserva su contenido anterior."},
+            {"truncate", {{Llamada::Truncar, meta, 1, EIO}}, Intacto, kEIO + ". El fichero conserva su contenido anterior."},
+            {"sync", {{Llamada::Sincronizar, meta, 1, EIO}}, Escrito,
              "El fichero se ha escrito, pero el disco no confirmó la escritura (" + kEIO +
                  "). Queda una copia del contenido anterior en "},
-            {"close", {Llamada::Cerrar, meta, 1, EIO}, Escrito,
+            {"close", {{Llamada::Cerrar, meta, 1, EIO}}, Escrito,
              "El fichero se ha escrito, pero el disco no confirmó la escritura (" + kEIO +
                  "). Queda una copia del contenido anterior en "},
-            {"write and the copy back", {Llamada::Escribir, meta, 2, EIO, true}, Copia,
-             kEIO + ". No se pudo reponer el contenido anterior (" + kEIO + "): queda una copia en "},
-            {"truncate and the copy back", {Llamada::Truncar, meta, 1, EIO, true}, Copia,
-             kEIO + ". No se pudo reponer el contenido anterior (" + kEIO + "): queda una copia en "},
+            {"write and the copy back", {{Llamada::Escribir, meta, 2, EIO, true}}, Copia, sinReponer},
+            // Shrinking, all the old content went back; only its length did not.
+            {"truncate and the copy back", {{Llamada::Truncar, meta, 1, EIO, true}}, Copia, crece ? sinReponer : anterior},
+            // The copy back failed after the new content was all there: the
+            // user reads that, not a failed restore.
+            {"truncate, then every write back", {{Llamada::Truncar, meta, 1, EIO}, {Llamada::Escribir, meta, nuevoN / 65536 + 2, EIO, true}},
+             crece ? Escrito : Copia,
+             crece ? kEIO + ". El fichero tiene todo el contenido nuevo; queda una copia del contenido anterior en " : sinReponer},
+            {"truncate, then the sync of the copy back", {{Llamada::Truncar, meta, 1, EIO}, {Llamada::Sincronizar, meta, 1, EIO, true}},
+             Copia, anterior},
+            // Short reads are no failure; a copy that reads back different is.
+            {"short reads", {{Llamada::Leer, meta, 1, 0, true, 1000}}, Nuevo, ""},
+            {"copy not as written", {{Llamada::Escribir, Nativo(copias), 1, 0, false, -1, true}}, Intacto,
+             "No se pudo copiar el fichero antes de escribirlo: " + kEIO},
             // No room for the copy or the new content: nothing is touched,
-            // and the full disk named is the temporary folder's.
-            {"copy", {Llamada::Escribir, Nativo(temporal + "/zolv_copia_destino.bin_"), 1, ENOSPC}, Intacto,
-             "No se pudo copiar el fichero antes de escribirlo: No queda espacio en el disco de la carpeta temporal " + temporal},
-            {"new content", {Llamada::Escribir, Nativo(temporal + "/zolv_escritura_"), 1, ENOSPC}, Intacto,
+            // and the full disk named is that folder's.
+            {"copy", {{Llamada::Escribir, Nativo(copias), 1, ENOSPC}}, Intacto,
+             "No se pudo copiar el fichero antes de escribirlo: No queda espacio en el disco de la carpeta " + copias},
+            {"note of the copy", {{Llamada::Escribir, ".nota", 1, ENOSPC}}, Intacto,
+             "No se pudo copiar el fichero antes de escribirlo: No queda espacio en el disco de la carpeta " + copias},
+            {"new content", {{Llamada::Escribir, Nativo(temporal + "/zolv_escritura_"), 1, ENOSPC}}, Intacto,
              "No queda espacio en el disco de la carpeta temporal " + temporal},
         };
         for (const auto &c : casos) {
-            SCOPED_TRACE(std::string(c.paso) + (nuevoN > viejoN ? ", growing" : ", shrinking"));
+            SCOPED_TRACE(std::string(c.paso) + (crece ? ", growing" : ", shrinking"));
             Poner(destino, viejo);
             QString error;
             {
-                const Inyeccion::Fallos fallos({cerrada, c.regla});
-                EXPECT_FALSE(Archivos::EscribirAtomico(destino, nuevo, &error));
-                EXPECT_GT(fallos.Vistas(1), 0);
+                std::vector<Regla> reglas{cerrada};
+                reglas.insert(reglas.end(), c.reglas.begin(), c.reglas.end());
+                const Inyeccion::Fallos fallos(reglas);
+                EXPECT_EQ(Guardar(destino, nuevo, &error), c.final == Nuevo);
+                EXPECT_GT(fallos.Vistas(c.reglas.size()), 0);
             }
-            const QStringList copias = Copias();
-            if (c.final == Intacto) {
+            const QStringList kept = Copias();
+            if (c.final == Intacto || c.final == Nuevo) {
                 EXPECT_EQ(error, c.mensaje);
-                EXPECT_EQ(Leer(destino), viejo);
-                EXPECT_EQ(copias, QStringList());
+                EXPECT_EQ(Leer(destino), c.final == Nuevo ? nuevo : viejo);
+                EXPECT_EQ(kept, QStringList());
             } else {
-                ASSERT_EQ(copias.size(), 1);
-                const QString copia = temporal + '/' + copias[0];
-                EXPECT_EQ(error, c.mensaje + copia);
-                EXPECT_EQ(Leer(copia), viejo);
+                // Kept, named, and not told again at the next start.
+                ASSERT_EQ(kept.size(), 1);
+                EXPECT_EQ(error, c.mensaje + kept[0]);
+                EXPECT_EQ(Leer(kept[0]), viejo);
+                EXPECT_TRUE(Archivos::GuardadosInterrumpidos().empty());
                 if (c.final == Escrito) {
                     EXPECT_EQ(Leer(destino), nuevo);
                 }
-                QFile::remove(copia);
+                QDir(copias).removeRecursively();
             }
         }
-        // And with nothing failing, the new content and nothing left over.
-        const Inyeccion::Fallos fallos({cerrada});
-        EXPECT_TRUE(Archivos::EscribirAtomico(destino, nuevo));
-        EXPECT_EQ(Leer(destino), nuevo);
-        EXPECT_TRUE(Copias().isEmpty());
-        EXPECT_EQ(QDir(carpeta).entryList(QDir::Files | QDir::Hidden), QStringList{"destino.bin"});
     }
 }
 
@@ -127,7 +148,7 @@ TEST_F(EnSitio, UnaCarpetaTemporalInservibleOSinNombresLibres)
     {
         const TemporalEn tmp(dir.filePath("no-esta"));
         const Inyeccion::Fallos fallos({cerrada});
-        EXPECT_FALSE(Archivos::EscribirAtomico(destino, "nuevo", &error));
+        EXPECT_FALSE(Guardar(destino, "nuevo", &error));
     }
     EXPECT_EQ(error, "No se puede usar la carpeta temporal " + dir.filePath("no-esta") + ": No existe la carpeta o el fichero");
     // Every name taken, beside the target or in the temporary folder.
@@ -135,37 +156,25 @@ TEST_F(EnSitio, UnaCarpetaTemporalInservibleOSinNombresLibres)
     for (const QString &donde : {carpeta, temporal}) {
         const Regla llenos{Llamada::Abrir, Nativo(donde + '/'), 1, EEXIST, true};
         const Inyeccion::Fallos fallos(donde == carpeta ? std::vector{llenos} : std::vector{cerrada, llenos});
-        EXPECT_FALSE(Archivos::EscribirAtomico(destino, "nuevo", &error));
+        EXPECT_FALSE(Guardar(destino, "nuevo", &error));
         EXPECT_EQ(error, "No quedan nombres libres para un fichero temporal en " + donde);
     }
     EXPECT_EQ(Leer(destino), "viejo");
     EXPECT_TRUE(Copias().isEmpty());
 }
 
-TEST(Reemplazo, DiscoDeSoloLecturaYCarpetaTemporalLlena)
+TEST(Reemplazo, DiscoDeSoloLectura)
 {
     QTemporaryDir dir;
-    const QString disco = dir.filePath("disco"), temporal = dir.filePath("temporal");
-    QDir().mkpath(disco), QDir().mkpath(temporal);
-    DiscoPequeno ro(disco, 64), lleno(temporal, 16);
+    DiscoPequeno ro(dir.path(), 64);
     if (!ro.motivo.isEmpty()) GTEST_SKIP() << ro.motivo.toStdString();
     // A file on a read-only mount: the disk is read-only, not the file.
-    const QString fijo = Poner(disco + "/fijo.bin", "viejo");
+    const QString fijo = Poner(dir.filePath("fijo.bin"), "viejo");
     ASSERT_TRUE(ro.SoloLectura());
     QString error;
     EXPECT_FALSE(Archivos::EscribirAtomico(fijo, "nuevo", &error));
     EXPECT_EQ(error, "El disco es de solo lectura");
     EXPECT_EQ(Leer(fijo), "viejo");
-
-    // Written in place with the temporary folder full: the full disk named
-    // is the temporary folder's.
-    const QString destino = Poner(dir.filePath("cerrada/destino.bin"), Patron(30000, 'v'));
-    lleno.Llenar();
-    const TemporalEn tmp(temporal);
-    const Inyeccion::Fallos fallos({{Llamada::Abrir, Nativo(dir.filePath("cerrada/.")), 1, EACCES, true}});
-    EXPECT_FALSE(Archivos::EscribirAtomico(destino, Patron(30000, 'n'), &error));
-    EXPECT_EQ(error, "No queda espacio en el disco de la carpeta temporal " + temporal);
-    EXPECT_EQ(Leer(destino), Patron(30000, 'v'));
 }
 
 TEST(Reemplazo, PermisosDuenoUmaskYEnlacesRelativos)
@@ -210,26 +219,63 @@ TEST(Reemplazo, PermisosDuenoUmaskYEnlacesRelativos)
     EXPECT_EQ(QDir(dir.filePath("b/datos")).entryList(QDir::Files | QDir::Hidden), QStringList{"real.bin"});
 }
 
-TEST(Reemplazo, RestosDeGuardadosInterrumpidos)
+// The hidden temporaries beside 'destino' while a save of it runs.
+QStringList Corriendo(const QString &destino)
+{
+    QStringList t;
+    Archivos::EscribirSeguro(destino, [&](Archivos::Flujo &) {
+        t = QDir(QFileInfo(destino).path()).entryList({"." + QFileInfo(destino).fileName().left(8) + "*"}, QDir::Files | QDir::Hidden);
+        return true;
+    });
+    return t;
+}
+
+TEST(Reemplazo, LosRestosQueSeBorranSonSoloLosPropios)
 {
     QTemporaryDir dir;
-    const time_t ahora = ::time(nullptr);
-    // Those of this file's own naming older than an hour go; a recent one
-    // (a save running now), another file's, and other names stay.
-    const struct { const char *nombre; time_t edad; bool queda; } restos[] = {
-        {".x.png.AbC123.tmp", 7200, false}, {".x.png.q9Z0aa.tmp", 3700, false}, {".x.png.Zz9999.tmp", 600, true},
-        {".y.png.AbC123.tmp", 7200, true},  {".x.png.AbC12.tmp", 7200, true},   {".x.png.AbC-23.tmp", 7200, true},
-        {"x.png.AbC123.tmp", 7200, true},
+    ::chmod(Nativo(dir.path()).constData(), 0777); // shared, without the sticky bit
+    // Two names that share their first 64 bytes.
+    const QString largo = QString(70, 'a'), x = dir.filePath(largo + "1.png"), otro = dir.filePath(largo + "2.png");
+    const QStringList enX = Corriendo(x), enOtro = Corriendo(otro);
+    ASSERT_EQ(enX.size(), 1);
+    ASSERT_EQ(enOtro.size(), 1);
+    // A leftover of the program's own naming for a file: another tail.
+    auto propio = [](const QString &de, const char *cola) { return de.left(de.size() - 10) + cola + ".tmp"; };
+    const struct {
+        const char *caso;
+        QString nombre;
+        time_t edad;
+        bool ajeno; // another user's
+        bool queda;
+    } restos[] = {
+        {"own, stale", propio(enX[0], "AbC123"), 7200, false, false},
+        {"own, an hour old", propio(enX[0], "q9Z0aa"), 3700, false, false},
+        {"own, recent", propio(enX[0], "Zz9999"), 600, false, true},
+        {"the user's backup", "." + largo + "1.png.backup.tmp", 7200, false, true},
+        {"another user's", propio(enX[0], "Otro01"), 7200, true, true},
+        {"another file's", propio(enOtro[0], "AbC123"), 7200, false, true},
     };
-    QStringList quedan{"x.png"};
+    QStringList quedan{largo + "1.png", largo + "2.png"};
     for (const auto &r : restos) {
         const QString ruta = Poner(dir.filePath(r.nombre), "resto");
-        const utimbuf t{ahora - r.edad, ahora - r.edad};
-        ASSERT_EQ(::utime(Nativo(ruta).constData(), &t), 0);
+        Envejecer(ruta, r.edad);
+        if (r.ajeno) {
+            ASSERT_EQ(::chown(Nativo(ruta).constData(), ComoOtroUsuario::Uid(), ComoOtroUsuario::Uid()), 0);
+        }
         if (r.queda) quedan << r.nombre;
     }
-    ASSERT_TRUE(Archivos::EscribirAtomico(dir.filePath("x.png"), "png"));
+    // A save that runs while its own temporary looks stale (a skewed clock)
+    // loses nothing to another save of the same file.
+    bool dentro = false;
+    ASSERT_TRUE(Archivos::EscribirSeguro(x, [&](Archivos::Flujo &f) {
+        for (const QString &t : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden))
+            if (!quedan.contains(t) && t.startsWith(enX[0].left(enX[0].size() - 10))) Envejecer(dir.filePath(t), 7200);
+        dentro = Archivos::EscribirAtomico(x, "dentro");
+        return f.Escribir("fuera", 5);
+    }));
+    EXPECT_TRUE(dentro);
+    EXPECT_EQ(Leer(x), "fuera");
     QStringList hay = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
     hay.sort(), quedan.sort();
-    EXPECT_EQ(hay, quedan);
+    EXPECT_EQ(hay.join('\n'), quedan.join('\n'));
 }

@@ -8,6 +8,16 @@
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <unistd.h>
+#include <utime.h>
+
+#include <ctime>
+
+void Envejecer(const QString &ruta, long segundos)
+{
+    const time_t t = ::time(nullptr) - segundos;
+    const utimbuf u{t, t};
+    EXPECT_EQ(::utime(QFile::encodeName(ruta).constData(), &u), 0) << ruta.toStdString();
+}
 
 DiscoPequeno::DiscoPequeno(const QString &c, int kib) : carpeta(c)
 {

@@ -26,6 +26,17 @@ inline QString Poner(const QString &ruta, const QByteArray &bytes, QFileDevice::
     return ruta;
 }
 
+// n bytes of a pattern that no two offsets within 251 share.
+inline QByteArray PatronBytes(int n, char semilla)
+{
+    QByteArray b(n, Qt::Uninitialized);
+    for (int i = 0; i < n; ++i) b[i] = char(semilla + i % 251);
+    return b;
+}
+
+// Sets a file's times 'segundos' into the past.
+void Envejecer(const QString &ruta, long segundos = 7200);
+
 // A tmpfs of 'kib' KiB on 'carpeta' while it lives (root only: otherwise
 // motivo says why not).
 struct DiscoPequeno {
@@ -52,6 +63,14 @@ struct ComoOtroUsuario {
 struct TemporalEn {
     explicit TemporalEn(const QString &carpeta) : antes(qgetenv("TMPDIR")) { qputenv("TMPDIR", QFile::encodeName(carpeta)); }
     ~TemporalEn() { qputenv("TMPDIR", antes); }
+    QByteArray antes;
+};
+
+// While it lives, the user's data folder (the program's kept copies and
+// scratch files) is this one.
+struct DatosEn {
+    explicit DatosEn(const QString &carpeta) : antes(qgetenv("XDG_DATA_HOME")) { qputenv("XDG_DATA_HOME", QFile::encodeName(carpeta)); }
+    ~DatosEn() { qputenv("XDG_DATA_HOME", antes); }
     QByteArray antes;
 };
 

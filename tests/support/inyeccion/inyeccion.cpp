@@ -13,6 +13,7 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <csignal>
 #include <mutex>
 #include <sys/mman.h>
 #include <sys/types.h>
@@ -42,26 +43,41 @@ QByteArray RutaDe(int fd)
     return n > 0 ? QByteArray(ruta, int(n)) : QByteArray();
 }
 
-// 0, or the error number the call must fail with.
-int Falla(Llamada llamada, const QByteArray &ruta)
+// What a call must do instead of its work: fail with an error number, move
+// fewer bytes, or pretend.
+struct Efecto {
+    int error = 0;
+    long corto = -1;
+    bool mentir = false;
+    bool Algo() const { return error || corto >= 0 || mentir; }
+};
+
+Efecto Aplicable(Llamada llamada, const QByteArray &ruta)
 {
-    if (!armado.load(std::memory_order_relaxed) || ruta.isEmpty()) return 0;
+    if (!armado.load(std::memory_order_relaxed) || ruta.isEmpty()) return {};
     Estado &e = E();
     const std::lock_guard<std::mutex> g(e.m);
-    int fallo = 0;
+    Efecto f;
     for (size_t i = 0; i < e.reglas.size(); ++i) {
         const Regla &r = e.reglas[i];
         if (r.llamada != llamada || !ruta.contains(r.ruta)) continue;
         const int n = ++e.vistas[i];
-        if (!fallo && (n == r.desde || (r.todas && n > r.desde))) fallo = r.error;
+        if (f.Algo() || !(n == r.desde || (r.todas && n > r.desde))) continue;
+        if (r.senal) ::raise(r.senal);
+        if (r.corto >= 0 || r.mentir)
+            f = {0, r.corto, r.mentir};
+        else
+            f.error = r.error;
     }
-    if (fallo) e.disparada = true;
-    return fallo;
+    if (f.Algo()) e.disparada = true;
+    return f;
 }
-int Falla(Llamada llamada, int fd)
+Efecto Aplicable(Llamada llamada, int fd)
 {
-    return armado.load(std::memory_order_relaxed) ? Falla(llamada, RutaDe(fd)) : 0;
+    return armado.load(std::memory_order_relaxed) ? Aplicable(llamada, RutaDe(fd)) : Efecto{};
 }
+// 0, or the error number the call must fail with.
+template <typename Quien> int Falla(Llamada llamada, Quien quien) { return Aplicable(llamada, quien).error; }
 
 template <typename F> F Real(const char *nombre)
 {
@@ -131,6 +147,7 @@ bool Fallos::Disparada() const
 
 } // namespace Inyeccion
 
+using Inyeccion::Aplicable;
 using Inyeccion::Excede;
 using Inyeccion::DeLaArena;
 using Inyeccion::Falla;
@@ -146,25 +163,52 @@ using Inyeccion::Siguiente;
 
 extern "C" {
 
+// A read or a write as its rule has it: failed, short, or pretended.
+#define TRANSFERIR(llamada, hacer)                                                                                    \
+    const auto ef_ = Aplicable(llamada, fd);                                                                          \
+    if (ef_.error) {                                                                                                  \
+        errno = ef_.error;                                                                                            \
+        return -1;                                                                                                    \
+    }                                                                                                                 \
+    if (ef_.mentir) return ssize_t(n);                                                                                \
+    if (ef_.corto >= 0 && size_t(ef_.corto) < n) n = size_t(ef_.corto);                                               \
+    if (n == 0) return 0;                                                                                             \
+    return hacer;
+
 ssize_t read(int fd, void *b, size_t n)
 {
     static const auto real = Real<ssize_t (*)(int, void *, size_t)>("read");
-    FALLAR(Llamada::Leer, fd);
-    return real(fd, b, n);
+    TRANSFERIR(Llamada::Leer, real(fd, b, n));
+}
+
+ssize_t pread(int fd, void *b, size_t n, off_t pos)
+{
+    static const auto real = Real<ssize_t (*)(int, void *, size_t, off_t)>("pread");
+    TRANSFERIR(Llamada::Leer, real(fd, b, n, pos));
+}
+
+ssize_t pread64(int fd, void *b, size_t n, off_t pos)
+{
+    static const auto real = Real<ssize_t (*)(int, void *, size_t, off_t)>("pread64");
+    TRANSFERIR(Llamada::Leer, real(fd, b, n, pos));
 }
 
 ssize_t write(int fd, const void *b, size_t n)
 {
     static const auto real = Real<ssize_t (*)(int, const void *, size_t)>("write");
-    FALLAR(Llamada::Escribir, fd);
-    return real(fd, b, n);
+    TRANSFERIR(Llamada::Escribir, real(fd, b, n));
 }
 
 ssize_t pwrite(int fd, const void *b, size_t n, off_t pos)
 {
     static const auto real = Real<ssize_t (*)(int, const void *, size_t, off_t)>("pwrite");
-    FALLAR(Llamada::Escribir, fd);
-    return real(fd, b, n, pos);
+    TRANSFERIR(Llamada::Escribir, real(fd, b, n, pos));
+}
+
+ssize_t pwrite64(int fd, const void *b, size_t n, off_t pos)
+{
+    static const auto real = Real<ssize_t (*)(int, const void *, size_t, off_t)>("pwrite64");
+    TRANSFERIR(Llamada::Escribir, real(fd, b, n, pos));
 }
 
 int ftruncate(int fd, off_t n)

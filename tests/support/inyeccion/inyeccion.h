@@ -20,6 +20,14 @@ struct Regla {
     int desde = 1;    // the first matching call that fails (1 = the first)
     int error = 5;    // errno; EIO by default
     bool todas = false; // every matching call from 'desde' on fails, not just that one
+    // Instead of failing: a read or write that succeeds short, with at most
+    // this many bytes (0 for a read: the end of the file), or that
+    // reports every byte done and does nothing ('mentir').
+    long corto = -1;
+    bool mentir = false;
+    // A signal the process sends itself just before the call (SIGKILL to
+    // die there, SIGSTOP to wait there).
+    int senal = 0;
 };
 
 // While it lives, the calls matching a rule fail; counts start at 0.
