@@ -3,6 +3,7 @@
 #include "imaging/hilos.h"
 #include "imaging/modimage.h"
 #include "platform/memoria.h"
+#include "platform/paginas.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -64,6 +65,9 @@ Apertura SinMemoria(int64_t ancho, int64_t alto, int64_t necesita)
     a.necesita = necesita;
     return a;
 }
+
+// Whether that much memory can be had at once now: reserved, never touched.
+bool CabeAhora(int64_t bytes) { return bytes <= 0 || bool(Paginas::Zona(size_t(bytes))); }
 
 // The descriptor closes with the opening.
 struct Abierto {
@@ -132,18 +136,22 @@ Apertura Abrir(const QString &ruta, bool soloCabecera)
     a.necesita = necesita;
     LimpiarMensaje();
     errno = 0;
-    if (f.Posicionar(0, SEEK_SET)) a.bmp.reset(FreeImage_LoadFromHandle(fif, &io, &f, 0));
+    FreeImageIO carga = IO(cab.sinCierreGIF);
+    if (f.Posicionar(0, SEEK_SET)) a.bmp.reset(FreeImage_LoadFromHandle(fif, &carga, &f, 0));
     const int errorCarga = errno;
     if (f.Fallo()) return Danado(f);
-    // Memory that ran out under a limit the estimate cannot see.
-    if (!a.bmp && errorCarga == ENOMEM) return SinMemoria(ancho, alto, necesita);
     // The pixels must be those the header announced, all of them, decoded
     // without an error. JPEG reads ahead by blocks, so the end of the file
     // says nothing there: its codec warns when data is missing.
-    if (!a.bmp || !FreeImage_HasPixels(a.bmp.get()) || FreeImage_GetWidth(a.bmp.get()) != ancho ||
-        FreeImage_GetHeight(a.bmp.get()) != alto || ErrorDeCodec() || (LecturaCorta() && fif != FIF_JPEG))
-        return Danado(f);
-    return a;
+    if (a.bmp && FreeImage_HasPixels(a.bmp.get()) && FreeImage_GetWidth(a.bmp.get()) == ancho &&
+        FreeImage_GetHeight(a.bmp.get()) == alto && !ErrorDeCodec() && !(LecturaCorta() && fif != FIF_JPEG))
+        return a;
+    a.bmp.reset();
+    // Memory that ran out under a limit the estimate cannot see: the codec
+    // says so (some only as a parse error), or the load's peak cannot be had
+    // now.
+    if (errorCarga == ENOMEM || FaltoMemoria() || !CabeAhora(necesita)) return SinMemoria(ancho, alto, necesita);
+    return Danado(f);
 }
 
 // Figures from header fields of any size: 128-bit, brought back into range.
@@ -185,9 +193,10 @@ int64_t MemoriaCarga(FREE_IMAGE_FORMAT fif, const Cabecera &c, int64_t bytesFich
         break;
     case FIF_PNG: codec = h * Grande(sizeof(void *)) + 128 * K; break; // row pointers, inflate state
     case FIF_TIFF: codec = Grande(c.bloque) + (c.rasterRGBA ? 4 * px : 0) + 256 * K; break;
-    case FIF_WEBP: // the whole file, then the decoder's planes
-        codec = Grande(std::max<int64_t>(bytesFichero, 0)) + (c.sinPerdida ? 10 * px : 4 * px + px / 2) +
-                (c.alfa ? px : 0) + 256 * w + 64 * K;
+    case FIF_WEBP: // the whole file twice (the library's copy and the frame's), then the decoder's
+        // planes; alpha adds its plane and the plane its own data decodes to
+        codec = 2 * Grande(std::max<int64_t>(bytesFichero, 0)) + (c.sinPerdida ? 10 * px : 4 * px + px / 2) +
+                (c.alfa ? 4 * px : 0) + 256 * w + 64 * K;
         break;
     case FIF_GIF: codec = 4608 * K; break; // the LZW string table
     default: codec = 2 * fila + 64 * K; break;

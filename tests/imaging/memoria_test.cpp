@@ -4,11 +4,14 @@
 
 #include "support/imagen.h"
 
+#include "construidos.h"
+
 #include "imaging/apertura.h"
 #include "imaging/cargar.h"
 #include "platform/memoria.h"
 #include "support/scripted.h"
 
+#include <QFileInfo>
 #include <atomic>
 #include <climits>
 #include <gtest/gtest.h>
@@ -46,6 +49,16 @@ int64_t PicoDecodificando(const QString &ruta)
     modFreeImage::Apertura a = modFreeImage::AbrirImagen(ruta);
     EXPECT_TRUE(a.bmp) << a.motivo.toStdString();
     return pico.load() - antes;
+}
+
+// RGBA with an alpha ramp.
+FIBITMAP *Alfa(int w, int h)
+{
+    modFreeImage::Bitmap rgb(prueba::Color24(w, h, Ruido));
+    FIBITMAP *b = FreeImage_ConvertTo32Bits(rgb.get());
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) FreeImage_GetScanLine(b, y)[4 * x + FI_RGBA_ALPHA] = BYTE(x + y);
+    return b;
 }
 
 } // namespace
@@ -103,10 +116,14 @@ TEST_F(MemoriaCarga, CadaCodecCabeEnLoQueSeLeCalcula)
         {"m.gif", gris, FIF_GIF, 0, false},
         {"m.webp", prueba::Color24(600, 400, Ruido), FIF_WEBP, 0, true},
         {"ml.webp", prueba::Color24(600, 400, Ruido), FIF_WEBP, WEBP_LOSSLESS, true},
+        {"ma.webp", Alfa(2000, 1500), FIF_WEBP, 90, true},
+        {"t24.tif", nullptr, FIF_TIFF, 8, true},
+        {"t48.tif", nullptr, FIF_TIFF, 16, true},
     };
     for (const auto &c : casos) {
         SCOPED_TRACE(c.nombre.toStdString());
-        const QString ruta = prueba::Guardar(c.b, c.fif, c.nombre, c.flags);
+        const QString ruta = c.b ? prueba::Guardar(c.b, c.fif, c.nombre, c.flags)
+                                 : Poner(prueba::Ruta(c.nombre), construido::TiffTira(2000, 1500, 3, c.flags, [](int64_t i) { return uint32_t(i * 7); }));
         const int64_t medido = PicoDecodificando(ruta), calculado = modFreeImage::MemoriaCargaFichero(ruta);
         EXPECT_GE(calculado, medido);
         // Where the decode is the peak, the estimate stays close to it.
