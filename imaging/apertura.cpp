@@ -116,7 +116,13 @@ Apertura Abrir(const QString &ruta, bool soloCabecera)
     }
 
     Cabecera cab;
-    if (!LeerCabecera(fif, f, cab) || f.Fallo()) return Danado(f);
+    if (!LeerCabecera(fif, f, cab) || f.Fallo()) {
+        // Some codecs hold the whole file, or a whole progressive frame, to
+        // read the header.
+        if (!f.Fallo() && FaltoMemoria() && cab.ancho > 0 && cab.alto > 0)
+            return SinMemoria(cab.ancho, cab.alto, MemoriaCarga(fif, cab, st.st_size));
+        return Danado(f);
+    }
     const int64_t ancho = cab.ancho, alto = cab.alto;
     // A frame of no pixels is a damaged file, whatever the format.
     if (ancho < 1 || alto < 1) return Danado(f);

@@ -115,6 +115,8 @@ bool DetallesJPEG(Archivos::Flujo &f, Cabecera &c)
         if (f.Leer(comp, 3 * n) != 3 * n) return true;
         c.componentes = n;
         c.progresivo = (b & 3) == 2;
+        if (c.ancho == 0) // the library could not read it: the frame's size
+            c.ancho = h[3] << 8 | h[4], c.alto = h[1] << 8 | h[2], c.bpp = n == 1 ? 8 : 24, c.tipo = FIT_BITMAP;
         int hmax = 1, vmax = 1;
         for (int i = 0; i < n; ++i) hmax = std::max(hmax, comp[3 * i + 1] >> 4), vmax = std::max(vmax, comp[3 * i + 1] & 15);
         if (c.progresivo) {
@@ -204,11 +206,22 @@ void DetallesWebP(Archivos::Flujo &f, Cabecera &c)
         uint8_t t[8];
         if (f.Leer(t, 8) != 8) return;
         const uint32_t largo = Palabra(t + 4, false, 4);
+        // Where the library could not read the size: the canvas's, or the
+        // frame's (14 bits a side).
+        uint8_t d[10] = {};
+        const bool falta = c.ancho == 0 && f.Leer(d, 10) == 10 && f.Posicionar(-10, SEEK_CUR);
+        auto tamano = [&c](int64_t w, int64_t h, int bpp) { c.ancho = w, c.alto = h, c.bpp = bpp, c.tipo = FIT_BITMAP; };
+        if (std::memcmp(t, "VP8X", 4) == 0 && falta) tamano(Palabra(d + 4, false, 3) + 1, Palabra(d + 7, false, 3) + 1, d[0] & 0x10 ? 32 : 24);
         if (std::memcmp(t, "VP8L", 4) == 0) {
+            const uint32_t v = Palabra(d + 1, false, 4);
+            if (falta) tamano((v & 0x3FFF) + 1, (v >> 14 & 0x3FFF) + 1, v >> 28 & 1 ? 32 : 24);
             c.sinPerdida = true;
             return;
         }
-        if (std::memcmp(t, "VP8 ", 4) == 0) return;
+        if (std::memcmp(t, "VP8 ", 4) == 0) {
+            if (falta) tamano(Palabra(d + 6, false, 2) & 0x3FFF, Palabra(d + 8, false, 2) & 0x3FFF, 24);
+            return;
+        }
         if (std::memcmp(t, "ALPH", 4) == 0) c.alfa = true;
         if (!f.Posicionar(largo + (largo & 1), SEEK_CUR)) return;
     }

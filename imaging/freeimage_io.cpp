@@ -193,7 +193,15 @@ bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c)
     if (!FreeImage_FIFSupportsNoPixels(fif)) return false;
     FreeImageIO io = IO();
     c.bmp.reset(FreeImage_LoadFromHandle(fif, &io, &f, FIF_LOAD_NOPIXELS));
-    if (!c.bmp) return false;
+    if (!c.bmp) {
+        // Out of memory while holding the file (WebP) or a progressive frame
+        // (JPEG): the size, from the file itself, still says how much was needed.
+        if (FaltoMemoria() && !f.Fallo() && f.Posicionar(0, SEEK_SET)) {
+            if (fif == FIF_JPEG) DetallesJPEG(f, c);
+            if (fif == FIF_WEBP) DetallesWebP(f, c);
+        }
+        return false;
+    }
     c.ancho = FreeImage_GetWidth(c.bmp.get());
     c.alto = FreeImage_GetHeight(c.bmp.get());
     c.bpp = static_cast<int>(FreeImage_GetBPP(c.bmp.get()));

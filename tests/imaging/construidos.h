@@ -1,7 +1,10 @@
 #pragma once
 // Image files written byte by byte, for the shapes FreeImage's writers never
 // make: GIFs with a global colour table or a flat frame of any size, and
-// TIFFs of one uncompressed strip, each with any field changed.
+// TIFFs of one uncompressed strip, each with any field changed; and an RGBA
+// bitmap, for WebP's alpha.
+
+#include "support/imagen.h"
 
 #include <QByteArray>
 #include <algorithm>
@@ -84,6 +87,16 @@ inline QByteArray TiffTira(int w, int h, int spp, int bps, const std::function<u
     for (int i = 0; i < spp; ++i) d += LE16(uint32_t(bps));
     for (int64_t i = 0; i < bytes * 8 / bps; ++i) d += bps == 16 ? LE16(dato(i)) : QByteArray(1, char(dato(i)));
     return d;
+}
+
+// Noise with an alpha ramp.
+inline FIBITMAP *Alfa(int w, int h)
+{
+    modFreeImage::Bitmap rgb(prueba::Color24(w, h, prueba::Ruido));
+    FIBITMAP *b = FreeImage_ConvertTo32Bits(rgb.get());
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) FreeImage_GetScanLine(b, y)[4 * x + FI_RGBA_ALPHA] = BYTE(x + y);
+    return b;
 }
 
 } // namespace construido

@@ -7,7 +7,9 @@
 #include "construidos.h"
 
 #include "imaging/apertura.h"
+#include "imaging/bloque.h"
 #include "imaging/cargar.h"
+#include "imaging/guardar.h"
 #include "platform/memoria.h"
 #include "support/scripted.h"
 
@@ -39,26 +41,22 @@ void AlReservar(const volatile void *, size_t n)
 }
 void AlLiberar(const volatile void *p) { enUso -= int64_t(__sanitizer_get_allocated_size(p)); }
 
-// The most heap the decode of the file took beyond what was in use before.
-int64_t PicoDecodificando(const QString &ruta)
+// The most heap 'hacer' took beyond what was in use before.
+int64_t Pico(const std::function<void()> &hacer)
 {
     static const bool instalados = __sanitizer_install_malloc_and_free_hooks(AlReservar, AlLiberar) != 0;
     EXPECT_TRUE(instalados);
     const int64_t antes = enUso.load();
     pico = antes;
-    modFreeImage::Apertura a = modFreeImage::AbrirImagen(ruta);
-    EXPECT_TRUE(a.bmp) << a.motivo.toStdString();
+    hacer();
     return pico.load() - antes;
 }
-
-// RGBA with an alpha ramp.
-FIBITMAP *Alfa(int w, int h)
+int64_t PicoDecodificando(const QString &ruta)
 {
-    modFreeImage::Bitmap rgb(prueba::Color24(w, h, Ruido));
-    FIBITMAP *b = FreeImage_ConvertTo32Bits(rgb.get());
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) FreeImage_GetScanLine(b, y)[4 * x + FI_RGBA_ALPHA] = BYTE(x + y);
-    return b;
+    return Pico([&ruta] {
+        modFreeImage::Apertura a = modFreeImage::AbrirImagen(ruta);
+        EXPECT_TRUE(a.bmp) << a.motivo.toStdString();
+    });
 }
 
 } // namespace
@@ -116,7 +114,7 @@ TEST_F(MemoriaCarga, CadaCodecCabeEnLoQueSeLeCalcula)
         {"m.gif", gris, FIF_GIF, 0, false},
         {"m.webp", prueba::Color24(600, 400, Ruido), FIF_WEBP, 0, true},
         {"ml.webp", prueba::Color24(600, 400, Ruido), FIF_WEBP, WEBP_LOSSLESS, true},
-        {"ma.webp", Alfa(2000, 1500), FIF_WEBP, 90, true},
+        {"ma.webp", construido::Alfa(2000, 1500), FIF_WEBP, 90, true},
         {"t24.tif", nullptr, FIF_TIFF, 8, true},
         {"t48.tif", nullptr, FIF_TIFF, 16, true},
     };
@@ -130,6 +128,28 @@ TEST_F(MemoriaCarga, CadaCodecCabeEnLoQueSeLeCalcula)
         if (c.ajustada) {
             EXPECT_LE(calculado, medido * 5 / 4 + (512 << 10));
         }
+    }
+}
+
+TEST_F(MemoriaCarga, CadaGuardadoCabeEnLoQueSeLeCalcula)
+{
+    if (!__sanitizer_install_malloc_and_free_hooks || !__sanitizer_get_allocated_size)
+        GTEST_SKIP() << "needs the sanitizer's allocator";
+    FijarHilosImagen(1);
+    CajasGuionadas cajas;
+    PonerMuestra(1000, 800, Aleatorio(1000, 800, 5));
+    // The output bitmap is mapped memory, outside the heap measured here.
+    const int64_t bitmap = PasoDeAncho(1000) * 800;
+    const struct { const char *nombre; int fif, flags; } casos[] = {
+        {"g.bmp", FIF_BMP, 0}, {"g.jpg", FIF_JPEG, 90}, {"g.png", FIF_PNG, 0}, {"g.tif", FIF_TIFF, TIFF_LZW},
+        {"gn.tif", FIF_TIFF, TIFF_NONE}, {"g.webp", FIF_WEBP, 90}, {"gl.webp", FIF_WEBP, WEBP_LOSSLESS}};
+    for (const auto &c : casos) {
+        SCOPED_TRACE(c.nombre);
+        SoltarSalida();
+        const int64_t calculado = MemoriaGuardado(c.fif, c.flags, 1000, 800) - bitmap;
+        const int64_t medido = Pico([&] { EXPECT_TRUE(GuardarImagenProcesada(prueba::Ruta(c.nombre), c.fif, c.flags)); });
+        EXPECT_GE(calculado, medido);
+        EXPECT_LE(calculado, medido * 5 / 4 + (512 << 10));
     }
 }
 
