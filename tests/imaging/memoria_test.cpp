@@ -61,6 +61,8 @@ int64_t PicoDecodificando(const QString &ruta)
 
 } // namespace
 
+uint32_t Gris8(int64_t i) { return uint32_t(i % 253); }
+
 using MemoriaCarga = Motor;
 
 TEST_F(MemoriaCarga, CifrasExactasDeLosCasosComunes)
@@ -74,6 +76,7 @@ TEST_F(MemoriaCarga, CifrasExactasDeLosCasosComunes)
     // 16-bit grey: the 6 MB bitmap, then the 9 MB block it goes into while
     // its bands go back, one band of 64 rows (both strides) in hand.
     const QString gris16 = prueba::Guardar(Gris16(2000, 1500), FIF_PNG, "gris16.png");
+    const QString webp = prueba::Guardar(construido::Alfa(1000, 750), FIF_WEBP, "alfa.webp", 90);
     const QString gris8 = prueba::Guardar(FreeImage_ConvertTo8Bits(modFreeImage::Bitmap(prueba::Color24(2000, 1500, Ruido)).get()),
                                           FIF_PNG, "gris8.png");
     const struct { QString ruta; int64_t bytes; } casos[] = {
@@ -82,6 +85,15 @@ TEST_F(MemoriaCarga, CifrasExactasDeLosCasosComunes)
         {gris16, 9000000 + 64 * (4000 + 6000)},
         {gris8, 3000000 + 9000000}, // the library's conversion beside the bitmap
         {prueba::Guardar(prueba::Color24(4, 3, Ruido), FIF_BMP, "peque.bmp"), 12 * 3 + 2 * 12 + 65536},
+        // PNG: a row pointer per row beside the bitmap.
+        {prueba::Guardar(prueba::Color24(3000, 20, Ruido), FIF_PNG, "apaisada.png"), 9000 * 20 + 20 * 8 + 131072},
+        // One uncompressed strip, read in strips of 8 KiB (one 6000-byte row;
+        // 68 rows of 120 bytes), never whole.
+        {Poner(prueba::Ruta("tira.tif"), construido::TiffTira(2000, 1500, 3, 8, Gris8)), 9000000 + 6000 + 262144},
+        {Poner(prueba::Ruta("tira_estrecha.tif"), construido::TiffTira(40, 3000, 3, 8, Gris8)), 360000 + 68 * 120 + 262144},
+        // Lossy WebP with alpha: the file twice, the 32-bit bitmap, the
+        // decoder's BGRA and YUV planes, alpha's 4 bytes a pixel, its rows.
+        {webp, 2 * QFileInfo(webp).size() + 3000000 + 3000000 + 375000 + 3000000 + 256 * 1000 + 65536},
     };
     for (const auto &c : casos) EXPECT_EQ(modFreeImage::MemoriaCargaFichero(c.ruta), c.bytes) << c.ruta.toStdString();
 
