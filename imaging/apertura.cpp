@@ -142,7 +142,7 @@ Apertura Abrir(const QString &ruta, bool soloCabecera)
     a.necesita = necesita;
     LimpiarMensaje();
     errno = 0;
-    FreeImageIO carga = IO(cab.sinCierreGIF);
+    FreeImageIO carga = IO(fif == FIF_GIF);
     if (f.Posicionar(0, SEEK_SET)) a.bmp.reset(FreeImage_LoadFromHandle(fif, &carga, &f, 0));
     const int errorCarga = errno;
     if (f.Fallo()) return Danado(f);
@@ -201,7 +201,7 @@ int64_t MemoriaCarga(FREE_IMAGE_FORMAT fif, const Cabecera &c, int64_t bytesFich
     case FIF_TIFF: codec = Grande(c.bloque) + (c.rasterRGBA ? 4 * px : 0) + 256 * K; break;
     case FIF_WEBP: // the whole file twice (the library's copy and the frame's), then the decoder's
         // planes; alpha adds its plane and the plane its own data decodes to
-        codec = 2 * Grande(std::max<int64_t>(bytesFichero, 0)) + (c.sinPerdida ? 10 * px : 4 * px + px / 2) +
+        codec = 2 * Grande(bytesFichero) + (c.sinPerdida ? 10 * px : 4 * px + px / 2) +
                 (c.alfa ? 4 * px : 0) + 256 * w + 64 * K;
         break;
     case FIF_GIF: codec = 4608 * K; break; // the LZW string table

@@ -65,11 +65,11 @@ struct Trozos {
 // when stored uncompressed holds all its rows: a header that promises more
 // data than there is names a damaged file, even where the codec would read
 // garbage, or only part of it, and warn at most.
-bool DatosCompletos(Archivos::Flujo &f, bool be, const uint8_t *posiciones, const uint8_t *largos, const Trozos &t)
+bool DatosCompletos(Archivos::Flujo &f, bool be, const uint8_t *posiciones, const uint8_t *largos, bool hayLargos,
+                    const Trozos &t)
 {
     constexpr uint32_t kMax = 1 << 20;
     const int64_t cuantos = t.Cuantos(), tam = f.Tamano();
-    const bool hayLargos = Palabra(largos, be, 2) != 0;
     if (Palabra(posiciones + 4, be, 4) < cuantos || (hayLargos && Palabra(largos + 4, be, 4) < cuantos)) return false;
     const std::vector<uint64_t> p = Valores(f, be, posiciones, kMax), l = Valores(f, be, largos, kMax);
     if (p.empty() || (hayLargos && l.empty())) return false;
@@ -142,7 +142,7 @@ bool DetallesTIFF(Archivos::Flujo &f, Cabecera &c)
     uint8_t n[2];
     if (!f.Posicionar(Palabra(h + 4, be, 4), SEEK_SET) || f.Leer(n, 2) != 2) return true;
     uint32_t fotometrica = 1, bps = 1, spp = 1, filas = 0, tw = 0, th = 0, planos = 1, compresion = 1;
-    bool hayFotometrica = false;
+    bool hayFotometrica = false, hayLargos = false;
     // Where the strips (or tiles) lie and how long they are: entries kept
     // whole, their arrays read after the directory.
     uint8_t posiciones[12] = {}, largos[12] = {}, bits[12] = {};
@@ -151,7 +151,7 @@ bool DetallesTIFF(Archivos::Flujo &f, Cabecera &c)
         if (f.Leer(d, 12) != 12) break;
         const uint32_t tag = Palabra(d, be, 2), tipo = Palabra(d + 2, be, 2), cuenta = Palabra(d + 4, be, 4);
         if (tag == 273 || tag == 324) std::memcpy(posiciones, d, 12);
-        if (tag == 279 || tag == 325) std::memcpy(largos, d, 12);
+        if (tag == 279 || tag == 325) std::memcpy(largos, d, 12), hayLargos = true;
         if (tag == 258) std::memcpy(bits, d, 12);
         if (cuenta == 0) continue;
         // The first value, where it lies inside the entry.
@@ -178,7 +178,7 @@ bool DetallesTIFF(Archivos::Flujo &f, Cabecera &c)
     if (spp < 1 || spp > 5 || (spp > 1 && bps < 8) || std::find(std::begin(kBits), std::end(kBits), bps) == std::end(kBits))
         return false;
     const Trozos t{c.ancho, c.alto, bps, spp, filas, tw, th, planos, compresion, fotometrica};
-    if (!DatosCompletos(f, be, posiciones, largos, t)) return false;
+    if (!DatosCompletos(f, be, posiciones, largos, hayLargos, t)) return false;
     // Colour from YCbCr and Lab, and CMYK, come through a whole RGBA raster.
     c.rasterRGBA = fotometrica == 6 || (fotometrica >= 8 && fotometrica <= 10) || (fotometrica == 5 && planos == 1 && spp <= 4);
     const int64_t bitsPixel = std::max<int64_t>(int64_t(std::max<uint32_t>(bps, 1)) * std::max<uint32_t>(spp, 1), c.bpp);

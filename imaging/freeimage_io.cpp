@@ -137,10 +137,11 @@ Archivos::Flujo &F(fi_handle h) { return *static_cast<Archivos::Flujo *>(h); }
 unsigned Leer(void *buf, unsigned tam, unsigned cuenta, fi_handle h, bool cierreGIF)
 {
     if (tam == 0 || cuenta == 0) return 0;
-    const int64_t pedido = int64_t(tam) * cuenta, desde = cierreGIF ? F(h).Posicion() : 0;
+    const int64_t pedido = int64_t(tam) * cuenta;
     int64_t leidos = F(h).Leer(buf, pedido);
-    // The one byte past the end, for a GIF that lacks only its trailer.
-    if (cierreGIF && leidos < pedido && !F(h).Fallo() && desde + leidos == F(h).Tamano() &&
+    // The one byte past the end, for a GIF that lacks only its trailer (one
+    // that has it is never read past it).
+    if (cierreGIF && leidos < pedido && !F(h).Fallo() && F(h).Posicion() == F(h).Tamano() &&
         F(h).Posicionar(1, SEEK_CUR)) {
         static_cast<char *>(buf)[leidos++] = 0x3B;
     }
@@ -187,7 +188,7 @@ bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c)
     if (fif == FIF_GIF) {
         EstructuraGIF g;
         if (!RecorrerGIF(f, g)) return false;
-        c.ancho = g.ancho, c.alto = g.alto, c.bpp = 8, c.tipo = FIT_BITMAP, c.sinCierreGIF = g.sinCierre;
+        c.ancho = g.ancho, c.alto = g.alto, c.bpp = 8, c.tipo = FIT_BITMAP;
         return true;
     }
     if (!FreeImage_FIFSupportsNoPixels(fif)) return false;

@@ -18,7 +18,8 @@
 //                                     (handle: an Archivos::Flujo), so that
 //                                     every read and write is checked; with
 //                                     cierreGIF the byte past the end reads
-//                                     as a GIF's trailer.
+//                                     as a GIF's trailer, for GIFs that lack
+//                                     only that (imaging/gif.h).
 //   modFreeImage::LeerCabecera(fif, flujo) the image's header without its
 //                                     pixels (a GIF's whole structure walked
 //                                     by us, imaging/gif.h), with what
@@ -84,7 +85,6 @@ struct Cabecera {
     // Without pixels, with the profile and resolution; null for GIF, whose
     // codec always decodes (its first frame's size is read by us, 8 bits).
     Bitmap bmp;
-    bool sinCierreGIF = false; // a GIF whole but for its trailer byte
     int64_t ancho = 0, alto = 0;
     int bpp = 0;
     FREE_IMAGE_TYPE tipo = FIT_UNKNOWN;

@@ -39,7 +39,6 @@ template <class Dar> bool SubBloques(Archivos::Flujo &f, Dar dar)
 ContadorLZW::ContadorLZW(int minimo, int64_t tope) : minimo_(minimo), limpiar_(1 << minimo), tope_(tope)
 {
     Vaciar();
-    terminado_ = tope <= 0;
 }
 
 void ContadorLZW::Vaciar()
@@ -87,7 +86,6 @@ void ContadorLZW::Alimentar(const uint8_t *datos, int n)
 
 bool RecorrerGIF(Archivos::Flujo &f, EstructuraGIF &g)
 {
-    g = EstructuraGIF();
     // Header and logical screen, then its colour table.
     uint8_t p[13];
     if (f.Leer(p, 13) != 13 || (std::memcmp(p, "GIF87a", 6) != 0 && std::memcmp(p, "GIF89a", 6) != 0) ||
@@ -97,8 +95,7 @@ bool RecorrerGIF(Archivos::Flujo &f, EstructuraGIF &g)
         uint8_t bloque = 0;
         if (f.Leer(&bloque, 1) != 1) {
             // The file ends between blocks, after a frame: only the trailer is missing.
-            g.sinCierre = marcos > 0 && !f.Fallo() && f.Posicion() == f.Tamano();
-            return g.sinCierre;
+            return marcos > 0 && !f.Fallo() && f.Posicion() == f.Tamano();
         }
         switch (bloque) {
         case 0x3B: return marcos > 0;

@@ -9,7 +9,7 @@
 //       fewer pixels than the frame holds. The data is decoded only to count
 //       what it yields; nothing is kept. A file that ends cleanly after its
 //       last block, lacking only the trailer byte, is whole (other readers
-//       take it): gif.sinCierre says so, for the codec's input to supply it.
+//       take it; the codec's input supplies the byte, freeimage_io.h).
 //   ContadorLZW              the pixel count of one LZW stream, fed by
 //       sub-blocks; it stops at the end code, at a code the table does not
 //       hold yet, or at 'tope' pixels.
@@ -22,7 +22,6 @@ namespace modFreeImage {
 
 struct EstructuraGIF {
     uint32_t ancho = 0, alto = 0; // the first frame's
-    bool sinCierre = false;       // the trailer byte is missing
 };
 
 bool RecorrerGIF(Archivos::Flujo &f, EstructuraGIF &g);
@@ -38,7 +37,9 @@ private:
     void Vaciar();
     void Codigo(int c);
 
-    int minimo_, limpiar_, siguiente_ = 0, bits_ = 0, previo_ = -1;
+    // The table's next code, the code width and the last code (-1 after a
+    // clear), set by Vaciar.
+    int minimo_, limpiar_, siguiente_, bits_, previo_;
     uint32_t acumulado_ = 0;
     int enAcumulado_ = 0;
     int64_t pixeles_ = 0, tope_;

@@ -269,7 +269,8 @@ TEST(Danados, UnErrorDelCodecODatosQueFaltanRechazanLaImagen)
     roto[13 + 768 + 8 + 10 + 1 + 6] = char(0xFF); // codes the table does not hold yet
     raro.insert(13 + 768, '\0');                   // no kind of block
     const QByteArray dos = gif.chopped(1) + ',' + construido::LE32(0) + LE16(64) + LE16(64) + '\0' + '\x08' + plano + ';';
-    modFreeImage::Bitmap gris(FreeImage_ConvertTo8Bits(modFreeImage::Bitmap(prueba::Color24(40, 30, Ruido)).get()));
+    // Noise fills the codec's table: its data clears it midway.
+    modFreeImage::Bitmap gris(FreeImage_ConvertTo8Bits(modFreeImage::Bitmap(prueba::Color24(200, 150, Ruido)).get()));
     // TIFFs of one uncompressed 40 x 30 strip of 3600 bytes, last in the file.
     const auto muestra = [](int64_t i) { return uint32_t(i * 37 % 251); };
     const QByteArray tira = TiffTira(40, 30, 3, 8, muestra);
