@@ -3,7 +3,6 @@
 #include "imaging/hilos.h"
 #include "imaging/modimage.h"
 #include "platform/memoria.h"
-#include "platform/paginas.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -65,9 +64,6 @@ Apertura SinMemoria(int64_t ancho, int64_t alto, int64_t necesita)
     a.necesita = necesita;
     return a;
 }
-
-// Whether that much memory can be had at once now: reserved, never touched.
-bool CabeAhora(int64_t bytes) { return bytes <= 0 || bool(Paginas::Zona(size_t(bytes))); }
 
 // The descriptor closes with the opening.
 struct Abierto {
@@ -152,11 +148,9 @@ Apertura Abrir(const QString &ruta, bool soloCabecera)
     if (a.bmp && FreeImage_HasPixels(a.bmp.get()) && FreeImage_GetWidth(a.bmp.get()) == ancho &&
         FreeImage_GetHeight(a.bmp.get()) == alto && !ErrorDeCodec() && !(LecturaCorta() && fif != FIF_JPEG))
         return a;
-    a.bmp.reset();
-    // Memory that ran out under a limit the estimate cannot see: the codec
-    // says so (some only as a parse error), or the load's peak cannot be had
-    // now.
-    if (errorCarga == ENOMEM || FaltoMemoria() || !CabeAhora(necesita)) return SinMemoria(ancho, alto, necesita);
+    // Memory that ran out under a limit the estimate cannot see: the system
+    // or the codec says so.
+    if (errorCarga == ENOMEM || FaltoMemoria()) return SinMemoria(ancho, alto, necesita);
     return Danado(f);
 }
 

@@ -98,6 +98,9 @@ TEST_F(Guardar, FallosDejanElFicheroAnterior)
     // once a save holds the bitmap, 19.7 MB.
     PonerMuestra(1000, 800, Aleatorio(1000, 800, 6));
     SoltarSalida();
+    for (auto [fif, flags, bytes] : {std::tuple{FIF_BMP, 0, 2400000 + 524288}, {FIF_WEBP, 90, 2400000 + 524288 + 24 * 800000},
+                                     {FIF_WEBP, WEBP_LOSSLESS, 2400000 + 524288 + 40 * 800000}})
+        EXPECT_EQ(MemoriaGuardado(fif, flags, 1000, 800), bytes);
     prog.informes.clear();
     Memoria::FijarDisponible(21 << 20);
     EXPECT_FALSE(GuardarImagenProcesada(viejo, FIF_WEBP, 90));
