@@ -178,16 +178,6 @@ QByteArray Tiff(int flags, std::initializer_list<std::pair<int, uint32_t>> campo
     }
     return d;
 }
-// A TIFF of a hundred bytes that claims 12000 x 12000 grey pixels in one
-// strip of 144 MB.
-QByteArray TiffQueDice()
-{
-    QByteArray d("II*\0\x08\0\0\0", 8);
-    d += LE16(7);
-    for (auto [tag, v] : {std::pair{256, 12000}, {257, 12000}, {258, 8}, {262, 1}, {273, 8}, {278, 12000}, {279, 144000000}})
-        d += LE16(tag) + LE16(tag == 258 || tag == 262 ? 3 : 4) + QByteArray("\1\0\0\0", 4) + LE16(v & 0xFFFF) + LE16(v >> 16);
-    return d + QByteArray(4, '\0');
-}
 } // namespace
 
 TEST(Hostiles, RechazadosAntesDeDecodificarConElMotivo)
@@ -309,7 +299,8 @@ TEST(Danados, UnErrorDelCodecODatosQueFaltanRechazanLaImagen)
         {"cuentas.tif", Tiff(TIFF_NONE, {{279, 0xFFFFFFF0u}})},
         {"filas0.tif", Tiff(TIFF_LZW, {{278, 0}})},
         {"fotometrica.tif", Tiff(TIFF_NONE, {{262, 99}})},
-        {"grande.tif", TiffQueDice()},
+        // A hundred bytes that claim 12000 x 12000 grey pixels in one strip of 144 MB.
+        {"grande.tif", TiffTira(4, 4, 1, 8, muestra, {{256, 12000}, {257, 12000}, {278, 12000}, {279, 144000000}})},
         {"limite.tif", Tiff(TIFF_NONE, {{256, UINT32_MAX}, {257, UINT32_MAX}})}, // libtiff's own refusal
         {"cortado.bmp", bmp.left(bmp.size() - 40)},
         {"cortado.png", png.left(png.size() - 30)},
