@@ -169,12 +169,14 @@ Apertura AbrirImagen(const QString &ruta) { return Abrir(ruta, false); }
 
 Apertura LeerCabeceraImagen(const QString &ruta) { return Abrir(ruta, true); }
 
-QString MotivoSinMemoria(int64_t ancho, int64_t alto, int64_t necesita)
+QString MotivoSinMemoria(int64_t ancho, int64_t alto, int64_t necesita, int64_t disponible, const char *accion)
 {
-    return QStringLiteral("No hay memoria suficiente para cargar la imagen: %1 x %2 px necesitan %3 MB.")
-        .arg(ancho)
-        .arg(alto)
-        .arg(MegasArriba(necesita));
+    return QStringLiteral("No hay memoria suficiente para %1 la imagen: %2 x %3 px necesitan %4 MB")
+               .arg(QLatin1String(accion))
+               .arg(ancho)
+               .arg(alto)
+               .arg(MegasArriba(necesita)) +
+           (disponible >= 0 ? QStringLiteral(" y hay %1 MB disponibles.").arg(disponible >> 20) : QStringLiteral("."));
 }
 
 int64_t MemoriaCarga(FREE_IMAGE_FORMAT fif, const Cabecera &c, int64_t bytesFichero)

@@ -55,7 +55,10 @@ Apertura AbrirImagen(const QString &ruta);
 Apertura LeerCabeceraImagen(const QString &ruta);
 
 // "No hay memoria suficiente para cargar la imagen: W x H px necesitan N MB."
-QString MotivoSinMemoria(int64_t ancho, int64_t alto, int64_t necesita);
+// ("guardar" for a save), with " y hay M MB disponibles." in place of the
+// full stop when the memory available is known.
+QString MotivoSinMemoria(int64_t ancho, int64_t alto, int64_t necesita, int64_t disponible = -1,
+                         const char *accion = "cargar");
 
 // The most memory a load of that header holds at once, in bytes: the bitmap
 // with what its codec keeps beside it while decoding (a row of MCUs for a

@@ -1,5 +1,6 @@
 #include "imaging/guardar.h"
 
+#include "imaging/apertura.h"
 #include "imaging/aplicar.h"
 #include "imaging/bloque.h"
 #include "imaging/fitrect.h"
@@ -69,15 +70,10 @@ void Describir(FIBITMAP *dib, Descripcion &d)
     if (!d.perfil.isEmpty()) FreeImage_CreateICCProfile(dib, d.perfil.data(), static_cast<long>(d.perfil.size()));
 }
 
-// "No hay memoria suficiente para guardar la imagen: W x H px necesitan N MB"
-// and what is available, when known.
+// Why the save cannot have its memory, in the load's words.
 QString SinMemoria(int64_t necesita, int64_t disponible)
 {
-    QString t = QStringLiteral("No hay memoria suficiente para guardar la imagen: %1 x %2 px necesitan %3 MB")
-                    .arg(AnchoMuestra)
-                    .arg(AltoMuestra)
-                    .arg(necesita / (1 << 20) + (necesita % (1 << 20) != 0));
-    return t + (disponible >= 0 ? QStringLiteral(" y hay %1 MB disponibles.").arg(disponible >> 20) : QStringLiteral("."));
+    return modFreeImage::MotivoSinMemoria(AnchoMuestra, AltoMuestra, necesita, disponible, "guardar");
 }
 
 } // namespace
