@@ -142,7 +142,7 @@ bool DetallesTIFF(Archivos::Flujo &f, Cabecera &c)
     uint8_t n[2];
     if (!f.Posicionar(Palabra(h + 4, be, 4), SEEK_SET) || f.Leer(n, 2) != 2) return true;
     uint32_t fotometrica = 1, bps = 1, spp = 1, filas = 0, tw = 0, th = 0, planos = 1, compresion = 1;
-    bool hayFotometrica = false, hayLargos = false;
+    bool hayLargos = false;
     // Where the strips (or tiles) lie and how long they are: entries kept
     // whole, their arrays read after the directory.
     uint8_t posiciones[12] = {}, largos[12] = {}, bits[12] = {};
@@ -158,7 +158,7 @@ bool DetallesTIFF(Archivos::Flujo &f, Cabecera &c)
         uint32_t v = tipo == 3 ? Palabra(d + 8, be, 2) : tipo == 4 ? Palabra(d + 8, be, 4) : 0;
         switch (tag) {
         case 259: compresion = v; break;
-        case 262: fotometrica = v, hayFotometrica = true; break;
+        case 262: fotometrica = v; break;
         case 277: spp = v; break;
         case 278: filas = v; break;
         case 284: planos = v; break;
@@ -167,9 +167,9 @@ bool DetallesTIFF(Archivos::Flujo &f, Cabecera &c)
         default: break;
         }
     }
+    // Colour models a reader knows; a file without the field is taken as grey.
     static constexpr uint32_t kModelos[] = {0, 1, 2, 3, 4, 5, 6, 8, 9, 10, 32844, 32845};
-    if (hayFotometrica && std::find(std::begin(kModelos), std::end(kModelos), fotometrica) == std::end(kModelos))
-        return false;
+    if (std::find(std::begin(kModelos), std::end(kModelos), fotometrica) == std::end(kModelos)) return false;
     // Bits per sample: one value per sample, alike in every file we read.
     if (const std::vector<uint64_t> b = Valores(f, be, bits, 1); !b.empty()) bps = uint32_t(b[0]);
     // Samples the library can place: 1 to 5 of them (CMYK and alpha at
