@@ -85,8 +85,14 @@ inline QByteArray TiffTira(int w, int h, int spp, int bps, const std::function<u
     }
     d += LE32(0);
     for (int i = 0; i < spp; ++i) d += LE16(uint32_t(bps));
-    for (int64_t i = 0; i < bytes * 8 / bps; ++i) d += bps == 16 ? LE16(dato(i)) : QByteArray(1, char(dato(i)));
-    return d;
+    QByteArray muestras(bytes, '\0');
+    char *o = muestras.data();
+    for (int64_t i = 0; i < bytes * 8 / bps; ++i) {
+        const uint32_t v = dato(i);
+        if (bps == 16) o[2 * i] = char(v), o[2 * i + 1] = char(v >> 8);
+        else o[i] = char(v);
+    }
+    return d + muestras;
 }
 
 // Noise with an alpha ramp.

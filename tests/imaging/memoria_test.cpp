@@ -126,7 +126,7 @@ TEST_F(MemoriaCarga, CadaCodecCabeEnLoQueSeLeCalcula)
         {"m.gif", gris, FIF_GIF, 0, false},
         {"m.webp", prueba::Color24(600, 400, Ruido), FIF_WEBP, 0, true},
         {"ml.webp", prueba::Color24(600, 400, Ruido), FIF_WEBP, WEBP_LOSSLESS, true},
-        {"ma.webp", construido::Alfa(2000, 1500), FIF_WEBP, 90, true},
+        {"ma.webp", construido::Alfa(2000, 1500), FIF_WEBP, 90, true}, // 3 MP
         {"t24.tif", nullptr, FIF_TIFF, 8, true},
         {"t48.tif", nullptr, FIF_TIFF, 16, true},
     };
