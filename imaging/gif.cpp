@@ -115,8 +115,9 @@ bool RecorrerGIF(Archivos::Flujo &f, EstructuraGIF &g)
             }
             g.ancho = U16(d + 4);
             g.alto = U16(d + 6);
-            // Codes wider than 8 bits name colours no palette holds.
-            if (minimo < 1 || minimo > 8) return false;
+            // Codes wider than 8 bits name colours no palette holds; below 2
+            // bits the table's first code does not fit its first width.
+            if (minimo < 2 || minimo > 8) return false;
             const int64_t todos = int64_t(g.ancho) * g.alto;
             ContadorLZW lzw(minimo, todos);
             if (!SubBloques(f, [&lzw](const uint8_t *b, int n) { lzw.Alimentar(b, n); }) || lzw.Pixeles() < todos)

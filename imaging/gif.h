@@ -28,7 +28,7 @@ bool RecorrerGIF(Archivos::Flujo &f, EstructuraGIF &g);
 
 class ContadorLZW {
 public:
-    // minimo: the stream's minimum code size (1 to 8).
+    // minimo: the stream's minimum code size (2 to 8).
     ContadorLZW(int minimo, int64_t tope);
     void Alimentar(const uint8_t *datos, int n);
     int64_t Pixeles() const { return pixeles_; }

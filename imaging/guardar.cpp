@@ -115,7 +115,7 @@ bool GuardarImagenProcesada(const QString &ruta, int fif, int flags, const QStri
     Mapa mapa;
     mapa.dib = BitmapSalida(AnchoMuestra, AltoMuestra).release();
     if (!mapa.dib || static_cast<int64_t>(FreeImage_GetPitch(mapa.dib)) != paso || !FreeImage_GetBits(mapa.dib)) {
-        MsgBox::Mostrar(sinReserva + QStringLiteral("\r\n") + SinMemoria(necesita, -1), MsgBox::Exclamation, titulo);
+        MsgBox::Mostrar(sinReserva + QStringLiteral("\r\n") + SinMemoria(necesita, disponible), MsgBox::Exclamation, titulo);
         return false;
     }
     Describir(mapa.dib, descripcion);

@@ -19,6 +19,14 @@ namespace construido {
 inline QByteArray LE16(uint32_t v) { return QByteArray(1, char(v & 0xFF)) + char(v >> 8 & 0xFF); }
 inline QByteArray LE32(uint32_t v) { return LE16(v & 0xFFFF) + LE16(v >> 16); }
 
+// Data in GIF sub-blocks of up to 255 bytes, then the terminator.
+inline QByteArray SubBloques(const QByteArray &bytes)
+{
+    QByteArray bloques;
+    for (int i = 0; i < bytes.size(); i += 255) bloques += char(std::min<int>(255, int(bytes.size()) - i)) + bytes.mid(i, 255);
+    return bloques + '\0';
+}
+
 // A flat frame's LZW data (every pixel 0), codes of the image's minimum size
 // 'minimo': each code one pixel longer than the last until the table is
 // full, then its longest one again; an end code when 'fin'. In sub-blocks,
@@ -42,9 +50,7 @@ inline QByteArray LzwPlano(int64_t pixeles, int minimo = 8, bool fin = true)
     }
     if (fin) poner(limpiar + 1);
     if (enAcumulado > 0) bytes += char(acumulado & 0xFF);
-    QByteArray bloques;
-    for (int i = 0; i < bytes.size(); i += 255) bloques += char(std::min<int>(255, int(bytes.size()) - i)) + bytes.mid(i, 255);
-    return bloques + '\0';
+    return SubBloques(bytes);
 }
 
 // A GIF of one w x h frame: a global table of 'colores' entries (0: none),

@@ -260,6 +260,9 @@ TEST(Danados, UnErrorDelCodecODatosQueFaltanRechazanLaImagen)
     raro.insert(13 + 768, '\0');                   // no kind of block
     const QByteArray dos = gif.chopped(1) + ',' + construido::LE32(0) + LE16(64) + LE16(64) + '\0' + '\x08' + plano + ';';
     // Noise fills the codec's table: its data clears it midway.
+    // Codes of 2 bits from a minimum of 1: a clear, 4096 zeros, the end.
+    QByteArray unBit(1025, '\0');
+    unBit[0] = 2, unBit[1024] = 0x0C;
     modFreeImage::Bitmap gris(FreeImage_ConvertTo8Bits(modFreeImage::Bitmap(prueba::Color24(200, 150, Ruido)).get()));
     // TIFFs of one uncompressed 40 x 30 strip of 3600 bytes, last in the file.
     const auto muestra = [](int64_t i) { return uint32_t(i * 37 % 251); };
@@ -279,6 +282,7 @@ TEST(Danados, UnErrorDelCodecODatosQueFaltanRechazanLaImagen)
         {"lzw_roto.gif", roto},
         {"bloque_raro.gif", raro},
         {"codigos_de_9.gif", Gif(64, 64, LzwPlano(64 * 64, 9), 256, 9)},
+        {"codigos_de_1.gif", Gif(64, 64, construido::SubBloques(unBit), 2, 1)},
         {"segundo_cortado.gif", dos.left(dos.size() - 20)},
         {"tira.tif", tira, true},
         {"tira16.tif", TiffTira(40, 30, 1, 16, muestra), true},

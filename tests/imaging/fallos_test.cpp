@@ -10,6 +10,7 @@
 #include "imaging/bloque.h"
 #include "imaging/cargar.h"
 #include "imaging/guardar.h"
+#include "platform/memoria.h"
 #include "support/inyeccion/inyeccion.h"
 #include "support/scripted.h"
 
@@ -131,12 +132,14 @@ TEST(FaltaDeMemoria, AlLeerDecodificarPasarA24BitsOGuardarLoDiceConElTamano)
     const QString destino = prueba::Ruta("memoria_guardado.bmp");
     cajas.llamadas.clear();
     SoltarSalida();
+    Memoria::FijarDisponible(1 << 30); // said to be there, but not to be had
     Inyeccion::LimitarMemoria(8 << 20);
     EXPECT_FALSE(GuardarImagenProcesada(destino, FIF_BMP, 0));
     Inyeccion::LimitarMemoria(0);
+    Memoria::FijarDisponible(-1);
     ASSERT_EQ(cajas.llamadas.size(), 1);
-    EXPECT_EQ(cajas.llamadas[0].texto, "Error: no se pudo reservar memoria para guardar.\r\n"
-                                       "No hay memoria suficiente para guardar la imagen: 2000 x 1500 px necesitan 10 MB.");
+    EXPECT_EQ(cajas.llamadas[0].texto, "Error: no se pudo reservar memoria para guardar.\r\nNo hay memoria suficiente para "
+                                       "guardar la imagen: 2000 x 1500 px necesitan 10 MB y hay 1024 MB disponibles.");
     EXPECT_FALSE(QFile::exists(destino));
     EXPECT_TRUE(GuardarImagenProcesada(destino, FIF_BMP, 0));
 }
