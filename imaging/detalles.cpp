@@ -74,7 +74,7 @@ bool DatosCompletos(Archivos::Flujo &f, bool be, const uint8_t *posiciones, cons
     const std::vector<uint64_t> p = Valores(f, be, posiciones, kMax), l = Valores(f, be, largos, kMax);
     if (p.empty() || (hayLargos && l.empty())) return false;
     if (tam < 0) return true;
-    for (int64_t i = 0; i < std::min<int64_t>(cuantos, int64_t(p.size())); ++i) {
+    for (int64_t i = 0, n = std::min<int64_t>({cuantos, int64_t(p.size()), hayLargos ? int64_t(l.size()) : cuantos}); i < n; ++i) {
         // Without counts the reader takes what the image needs.
         const uint64_t largo = hayLargos ? l[size_t(i)] : uint64_t(t.Bytes(i));
         if ((t.Crudo() && largo < uint64_t(t.Bytes(i))) || p[size_t(i)] + largo > uint64_t(tam)) return false;

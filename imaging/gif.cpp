@@ -1,7 +1,5 @@
 #include "imaging/gif.h"
 
-#include <cstring>
-
 namespace modFreeImage {
 
 namespace {
@@ -86,11 +84,10 @@ void ContadorLZW::Alimentar(const uint8_t *datos, int n)
 
 bool RecorrerGIF(Archivos::Flujo &f, EstructuraGIF &g)
 {
-    // Header and logical screen, then its colour table.
+    // Header (its signature already known) and logical screen, then its
+    // colour table.
     uint8_t p[13];
-    if (f.Leer(p, 13) != 13 || (std::memcmp(p, "GIF87a", 6) != 0 && std::memcmp(p, "GIF89a", 6) != 0) ||
-        !SaltarTabla(f, p[10]))
-        return false;
+    if (f.Leer(p, 13) != 13 || !SaltarTabla(f, p[10])) return false;
     for (int marcos = 0;;) {
         uint8_t bloque = 0;
         if (f.Leer(&bloque, 1) != 1) {
@@ -107,7 +104,7 @@ bool RecorrerGIF(Archivos::Flujo &f, EstructuraGIF &g)
         case 0x2C: { // a frame: where and how large, its colour table, its data
             uint8_t d[9];
             if (f.Leer(d, 9) != 9 || !SaltarTabla(f, d[8])) return false;
-            uint8_t minimo = 0;
+            uint8_t minimo;
             if (f.Leer(&minimo, 1) != 1) return false;
             if (marcos++ > 0) { // only the first is decoded
                 if (!SubBloques(f, [](const uint8_t *, int) {})) return false;

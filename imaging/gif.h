@@ -3,7 +3,8 @@
 // frame with whatever its data decodes to and says nothing when the data is
 // missing, cut or broken (a few hundred bytes may claim 30000 x 30000), so:
 //
-//   RecorrerGIF(flujo, gif)  from the stream's start, every block up to the
+//   RecorrerGIF(flujo, gif)  from the start of a stream known to be a GIF
+//       (its signature checked), every block up to the
 //       trailer: false when a block is cut short or of no known kind, or when
 //       the first frame's LZW data (the frame the codec loads) decodes to
 //       fewer pixels than the frame holds. The data is decoded only to count

@@ -288,6 +288,7 @@ TEST(Danados, UnErrorDelCodecODatosQueFaltanRechazanLaImagen)
         {"tira16.tif", TiffTira(40, 30, 1, 16, muestra), true},
         {"sin_cuentas.tif", TiffTira(40, 30, 3, 8, muestra, {{279, 0}}), true},
         {"filas_de_mas.tif", TiffTira(40, 30, 3, 8, muestra, {{278, 1000}}), true},
+        {"sin_filas.tif", TiffTira(40, 30, 3, 8, muestra, {{278, 0}}), true}, // the whole image in one
         {"etiqueta_privada.tif", TiffTira(40, 30, 3, 8, muestra, {{65000, 7}}), true},
         {"tiras.tif", Leer(prueba::Guardar(prueba::Color24(200, 50, Ruido), FIF_TIFF, "tiras.tif", TIFF_NONE)), true},
         {"tira_corta.tif", TiffTira(40, 30, 3, 8, muestra, {{279, 3599}})},
@@ -307,6 +308,7 @@ TEST(Danados, UnErrorDelCodecODatosQueFaltanRechazanLaImagen)
         {"grande.tif", TiffTira(4, 4, 1, 8, muestra, {{256, 12000}, {257, 12000}, {278, 12000}, {279, 144000000}})},
         {"limite.tif", Tiff(TIFF_NONE, {{256, UINT32_MAX}, {257, UINT32_MAX}})}, // libtiff's own refusal
         {"cortado.bmp", bmp.left(bmp.size() - 40)},
+        {"falta_un_byte.bmp", bmp.chopped(1)},
         {"cortado.png", png.left(png.size() - 30)},
         {"vacio.gif", construido::Gif(0, 0, construido::LzwPlano(1))},
         {"marca_de_mas.jpg", extra, true},

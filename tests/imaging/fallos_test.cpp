@@ -103,6 +103,7 @@ TEST(FaltaDeMemoria, AlLeerDecodificarPasarA24BitsOGuardarLoDiceConElTamano)
         {"memoria_cmyk.tif", cmyk, FIF_TIFF, TIFF_CMYK, 8 << 20, cargar},
         {"memoria_alfa.webp", construido::Alfa(1000, 750), FIF_WEBP, 90, 2 << 20, muestra},
         {"memoria_cabecera.webp", construido::Alfa(1000, 750), FIF_WEBP, 90, 256 << 10, cargar},
+        {"memoria_cabecera_vp8.webp", prueba::Color24(1000, 750, Ruido), FIF_WEBP, 90, 256 << 10, muestra},
         {"memoria_sin_perdida.webp", construido::Alfa(1000, 750), FIF_WEBP, WEBP_LOSSLESS, 256 << 10, muestra},
     };
     for (const auto &c : casos) {
