@@ -112,10 +112,13 @@ Apertura Abrir(const QString &ruta, bool soloCabecera)
     }
 
     Cabecera cab;
+    errno = 0;
     if (!LeerCabecera(fif, f, cab) || f.Fallo()) {
         // Some codecs hold the whole file, or a whole progressive frame, to
-        // read the header.
-        if (!f.Fallo() && FaltoMemoria() && cab.ancho > 0 && cab.alto > 0)
+        // read the header. A container the WebP plugin could not make is
+        // damage unless the system said memory.
+        const bool memoria = FaltoMemoria() || (SinContenedor() && errno == ENOMEM);
+        if (!f.Fallo() && memoria && cab.ancho > 0 && cab.alto > 0)
             return SinMemoria(cab.ancho, cab.alto, MemoriaCarga(fif, cab, st.st_size));
         return Danado(f);
     }
@@ -149,8 +152,9 @@ Apertura Abrir(const QString &ruta, bool soloCabecera)
         FreeImage_GetHeight(a.bmp.get()) == alto && !ErrorDeCodec() && !(LecturaCorta() && fif != FIF_JPEG))
         return a;
     // Memory that ran out under a limit the estimate cannot see: the system
-    // or the codec says so.
-    if (errorCarga == ENOMEM || FaltoMemoria()) return SinMemoria(ancho, alto, necesita);
+    // or the codec says so, or the WebP plugin could not make again the
+    // container it made for the header.
+    if (errorCarga == ENOMEM || FaltoMemoria() || SinContenedor()) return SinMemoria(ancho, alto, necesita);
     return Danado(f);
 }
 

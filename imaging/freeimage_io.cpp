@@ -18,6 +18,7 @@ struct Informe {
     bool danado = false;   // an error, or a warning that means lost data
     bool corta = false;    // a read found the end of the file first
     bool memoria = false;  // a codec ran out of memory
+    bool mux = false;      // the WebP plugin could not make its container
 };
 Informe &Actual()
 {
@@ -40,12 +41,11 @@ bool Inofensivo(const QString &t)
 }
 
 // What the codecs say when an allocation failed (libjpeg, the library's own
-// plugins, libtiff, libpng); the WebP plugin's mux is made again from a file
-// whose header it has already read, so only memory can fail it.
+// plugins, libtiff, libpng).
 bool DeMemoria(const QString &t)
 {
     return Contiene(t, {"Insufficient memory", "Memory allocation failed", "DIB allocation failed", "Out of memory",
-                        "No space for", "Failed to create mux object"});
+                        "No space for"});
 }
 
 void Anotar(const QString &t, bool error)
@@ -54,6 +54,7 @@ void Anotar(const QString &t, bool error)
     i.mensaje = t;
     if (error && !Inofensivo(t)) i.danado = true;
     if (DeMemoria(t)) i.memoria = true;
+    if (t.contains(QLatin1String("Failed to create mux object"))) i.mux = true;
 }
 
 // The image library's plugins speak through here; JPEG passes its warnings
@@ -100,6 +101,7 @@ void LimpiarMensaje() { Actual() = Informe(); }
 bool ErrorDeCodec() { return Actual().danado; }
 bool LecturaCorta() { return Actual().corta; }
 bool FaltoMemoria() { return Actual().memoria; }
+bool SinContenedor() { return Actual().mux; }
 
 bool TamanoAdmisible(int64_t ancho, int64_t alto)
 {
@@ -195,9 +197,10 @@ bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c)
     FreeImageIO io = IO();
     c.bmp.reset(FreeImage_LoadFromHandle(fif, &io, &f, FIF_LOAD_NOPIXELS));
     if (!c.bmp) {
-        // Out of memory while holding the file (WebP) or a progressive frame
-        // (JPEG): the size, from the file itself, still says how much was needed.
-        if (FaltoMemoria() && !f.Fallo() && f.Posicionar(0, SEEK_SET)) {
+        // Out of memory, it may be, while holding the file (WebP) or a
+        // progressive frame (JPEG): the size, from the file itself, still
+        // says how much was needed.
+        if ((FaltoMemoria() || SinContenedor()) && !f.Fallo() && f.Posicionar(0, SEEK_SET)) {
             if (fif == FIF_JPEG) DetallesJPEG(f, c);
             if (fif == FIF_WEBP) DetallesWebP(f, c);
         }

@@ -12,7 +12,8 @@
 //                                     point, cheap after the first time.
 //   modFreeImage::UltimoMensaje()     the last message since LimpiarMensaje();
 //                                     ErrorDeCodec(), LecturaCorta(),
-//                                     FaltoMemoria() what it meant.
+//                                     FaltoMemoria(), SinContenedor() what
+//                                     it meant.
 //   modFreeImage::Formato(full, short) format by name, full path first.
 //   modFreeImage::IO(cierreGIF)       the library's I/O over an open file
 //                                     (handle: an Archivos::Flujo), so that
@@ -59,12 +60,14 @@ void Iniciar();
 QString UltimoMensaje();
 // Starts a new decode's record: its last message, whether a codec reported
 // an error or a warning that means lost pixels (harmless warnings are not
-// counted), whether a read met the end of the file first, and whether a
-// codec said it ran out of memory.
+// counted), whether a read met the end of the file first, whether a codec
+// said it ran out of memory, and whether the WebP plugin could not make its
+// container (damage, or memory: which, the caller knows).
 void LimpiarMensaje();
 bool ErrorDeCodec();
 bool LecturaCorta();
 bool FaltoMemoria();
+bool SinContenedor();
 
 QString RutaCorta(const QString &ruta);
 QByteArray Nativa(const QString &ruta);

@@ -309,6 +309,7 @@ TEST(Danados, UnErrorDelCodecODatosQueFaltanRechazanLaImagen)
         {"limite.tif", Tiff(TIFF_NONE, {{256, UINT32_MAX}, {257, UINT32_MAX}})}, // libtiff's own refusal
         {"cortado.bmp", bmp.left(bmp.size() - 40)},
         {"falta_un_byte.bmp", bmp.chopped(1)},
+        {"contenedor_roto.webp", prueba::U32(Valido(4), 16, 0x7FFFFFFF)}, // its frame's size still reads
         {"cortado.png", png.left(png.size() - 30)},
         {"vacio.gif", construido::Gif(0, 0, construido::LzwPlano(1))},
         {"marca_de_mas.jpg", extra, true},
