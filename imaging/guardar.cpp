@@ -13,7 +13,6 @@
 #include "platform/progress.h"
 
 #include <FreeImage.h>
-#include <algorithm>
 
 namespace modImage {
 
@@ -80,8 +79,8 @@ QString SinMemoria(int64_t necesita, int64_t disponible)
 
 int64_t MemoriaGuardado(int fif, int flags, int32_t ancho, int32_t alto)
 {
-    const int64_t w = std::max(ancho, 0), h = std::max(alto, 0), px = w * h, K = 1024;
-    const int64_t bitmap = SalidaEnMano(ancho, alto) ? 0 : PasoDeAncho(w) * h;
+    const int64_t px = int64_t(ancho) * alto, K = 1024;
+    const int64_t bitmap = SalidaEnMano(ancho, alto) ? 0 : PasoDeAncho(ancho) * alto;
     int64_t codec = 512 * K; // rows, a strip, the compressor's state
     if (fif == FIF_WEBP)     // measured on noise: the picture's planes, the encoder's own, the file
         codec += (flags & WEBP_LOSSLESS) == WEBP_LOSSLESS ? 40 * px : 24 * px;

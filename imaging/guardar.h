@@ -20,7 +20,8 @@ namespace modImage {
 // much it needs.
 bool GuardarImagenProcesada(const QString &ruta, int fif, int flags, const QString &titulo = QString());
 
-// The most memory a save of an ancho x alto sample takes at once, in bytes:
+// The most memory a save of an ancho x alto sample (both at least 1) takes at
+// once, in bytes:
 // the output bitmap (unless the previous save's is still held, bloque.h),
 // what the format's writer keeps beside it (WebP's whole picture in its own
 // planes, and the encoded file, twice), and the written file's read-back.
