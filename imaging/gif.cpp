@@ -7,16 +7,11 @@ constexpr int kCodigos = 4096; // 12-bit codes at most
 
 uint32_t U16(const uint8_t *p) { return p[0] | uint32_t(p[1]) << 8; }
 
-// Moves past n bytes that must lie inside the file.
-bool Saltar(Archivos::Flujo &f, int64_t n)
-{
-    return f.Posicionar(n, SEEK_CUR) && f.Posicion() <= f.Tamano();
-}
-
-// A colour table of 2^(k+1) entries of three bytes, when the flag is set.
+// A colour table of 2^(k+1) entries of three bytes, when the flag is set (a
+// table past the end leaves the next read short).
 bool SaltarTabla(Archivos::Flujo &f, uint8_t campos)
 {
-    return !(campos & 0x80) || Saltar(f, 3 << ((campos & 7) + 1));
+    return !(campos & 0x80) || f.Posicionar(3 << ((campos & 7) + 1), SEEK_CUR);
 }
 
 // The sub-blocks up to their terminator, each given to 'dar' when there is

@@ -274,6 +274,7 @@ TEST(Danados, UnErrorDelCodecODatosQueFaltanRechazanLaImagen)
         {"sin_codigo_fin.gif", Gif(64, 64, LzwPlano(64 * 64, 8, false)), true},
         {"sin_cierre.gif", gif.chopped(1), true}, // other readers take it
         {"dos_marcos.gif", dos, true},
+        {"segundo_sin_pixeles.gif", dos.chopped(1 + plano.size()) + LzwPlano(10) + ';', true}, // only the first is loaded
         {"tabla_local.gif", Leer(prueba::Guardar(FreeImage_Clone(gris.get()), FIF_GIF, "local.gif")), true},
         {"gigante.gif", Gif(30000, 30000, plano)}, // 900 bytes
         {"sin_datos.gif", Gif(64, 64, QByteArray(1, '\0'))},
@@ -292,6 +293,7 @@ TEST(Danados, UnErrorDelCodecODatosQueFaltanRechazanLaImagen)
         {"etiqueta_privada.tif", TiffTira(40, 30, 3, 8, muestra, {{65000, 7}}), true},
         {"tiras.tif", Leer(prueba::Guardar(prueba::Color24(200, 50, Ruido), FIF_TIFF, "tiras.tif", TIFF_NONE)), true},
         {"tira_corta.tif", TiffTira(40, 30, 3, 8, muestra, {{279, 3599}})},
+        {"tira_corta_sin_compresion.tif", TiffTira(40, 30, 3, 8, muestra, {{259, 0}, {279, 3599}})}, // none is the default
         {"tira_fuera.tif", tira.chopped(1)},
         {"alta.tif", TiffTira(40, 30, 3, 8, muestra, {{257, 60}, {278, 30}})},
         {"alta_una_tira.tif", TiffTira(40, 30, 3, 8, muestra, {{257, 60}, {278, 0}})},

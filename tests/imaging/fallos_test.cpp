@@ -105,6 +105,9 @@ TEST(FaltaDeMemoria, AlLeerDecodificarPasarA24BitsOGuardarLoDiceConElTamano)
         {"memoria_cabecera.webp", construido::Alfa(1000, 750), FIF_WEBP, 90, 256 << 10, cargar},
         {"memoria_cabecera_vp8.webp", prueba::Color24(1000, 750, Ruido), FIF_WEBP, 90, 256 << 10, muestra},
         {"memoria_sin_perdida.webp", construido::Alfa(1000, 750), FIF_WEBP, WEBP_LOSSLESS, 256 << 10, muestra},
+        // Its bitmap (3 MB) fits, the decoder's pixels and cache rows do not:
+        // the plugin calls that a parse error.
+        {"memoria_decodificando.webp", construido::Alfa(1000, 750), FIF_WEBP, WEBP_LOSSLESS, 3050000, muestra},
     };
     for (const auto &c : casos) {
         SCOPED_TRACE(c.nombre.toStdString());

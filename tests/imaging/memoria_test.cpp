@@ -91,6 +91,8 @@ TEST_F(MemoriaCarga, CifrasExactasDeLosCasosComunes)
         // 68 rows of 120 bytes), never whole.
         {Poner(prueba::Ruta("tira.tif"), construido::TiffTira(2000, 1500, 3, 8, Gris8)), 9000000 + 6000 + 262144},
         {Poner(prueba::Ruta("tira_estrecha.tif"), construido::TiffTira(40, 3000, 3, 8, Gris8)), 360000 + 68 * 120 + 262144},
+        // LZW strips of one row (8 KiB at most): the strip decoded and as read.
+        {prueba::Guardar(prueba::Color24(2000, 1500, Ruido), FIF_TIFF, "lzw.tif", TIFF_LZW), 9000000 + 2 * 6000 + 262144},
         // Lossy WebP with alpha: the file twice, the 32-bit bitmap, the
         // decoder's BGRA and YUV planes, alpha's 4 bytes a pixel, its rows.
         {webp, 2 * QFileInfo(webp).size() + 3000000 + 3000000 + 375000 + 3000000 + 256 * 1000 + 65536},
