@@ -3,8 +3,6 @@
 namespace modFreeImage {
 
 namespace {
-constexpr int kCodigos = 4096; // 12-bit codes at most
-
 uint32_t U16(const uint8_t *p) { return p[0] | uint32_t(p[1]) << 8; }
 
 // A colour table of 2^(k+1) entries of three bytes, when the flag is set (a
@@ -84,7 +82,7 @@ bool RecorrerGIF(Archivos::Flujo &f, EstructuraGIF &g)
     uint8_t p[13];
     if (f.Leer(p, 13) != 13 || !SaltarTabla(f, p[10])) return false;
     for (int marcos = 0;;) {
-        uint8_t bloque = 0;
+        uint8_t bloque;
         if (f.Leer(&bloque, 1) != 1) {
             // The file ends between blocks, after a frame: only the trailer is missing.
             return marcos > 0 && !f.Fallo() && f.Posicion() == f.Tamano();

@@ -45,7 +45,8 @@ private:
     int enAcumulado_ = 0;
     int64_t pixeles_ = 0, tope_;
     bool terminado_ = false;
-    uint16_t largo_[4096];
+    static constexpr int kCodigos = 4096; // 12-bit codes at most
+    uint16_t largo_[kCodigos];            // each code's length in pixels
 };
 
 } // namespace modFreeImage

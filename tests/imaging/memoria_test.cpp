@@ -77,6 +77,7 @@ TEST_F(MemoriaCarga, CifrasExactasDeLosCasosComunes)
     // its bands go back, one band of 64 rows (both strides) in hand.
     const QString gris16 = prueba::Guardar(Gris16(2000, 1500), FIF_PNG, "gris16.png");
     const QString webp = prueba::Guardar(construido::Alfa(1000, 750), FIF_WEBP, "alfa.webp", 90);
+    const QString opaca = prueba::Guardar(prueba::Color24(1000, 750, Ruido), FIF_WEBP, "opaca.webp", 90);
     const QString gris8 = prueba::Guardar(FreeImage_ConvertTo8Bits(modFreeImage::Bitmap(prueba::Color24(2000, 1500, Ruido)).get()),
                                           FIF_PNG, "gris8.png");
     const struct { QString ruta; int64_t bytes; } casos[] = {
@@ -96,6 +97,7 @@ TEST_F(MemoriaCarga, CifrasExactasDeLosCasosComunes)
         // Lossy WebP with alpha: the file twice, the 32-bit bitmap, the
         // decoder's BGRA and YUV planes, alpha's 4 bytes a pixel, its rows.
         {webp, 2 * QFileInfo(webp).size() + 3000000 + 3000000 + 375000 + 3000000 + 256 * 1000 + 65536},
+        {opaca, 2 * QFileInfo(opaca).size() + 2250000 + 3000000 + 375000 + 256 * 1000 + 65536}, // no alpha: 24 bits
     };
     for (const auto &c : casos) EXPECT_EQ(modFreeImage::MemoriaCargaFichero(c.ruta), c.bytes) << c.ruta.toStdString();
 
