@@ -112,7 +112,16 @@ Apertura Abrir(const QString &ruta, bool soloCabecera)
     }
 
     Cabecera cab;
-    if (!LeerCabecera(fif, f, cab) || f.Fallo()) return Danado(f);
+    errno = 0;
+    if (!LeerCabecera(fif, f, cab) || f.Fallo()) {
+        // Some codecs hold the whole file, or a whole progressive frame, to
+        // read the header. A container the WebP plugin could not make is
+        // damage unless the system said memory.
+        const bool memoria = FaltoMemoria() || (SinContenedor() && errno == ENOMEM);
+        if (!f.Fallo() && memoria && cab.ancho > 0 && cab.alto > 0)
+            return SinMemoria(cab.ancho, cab.alto, MemoriaCarga(fif, cab, st.st_size));
+        return Danado(f);
+    }
     const int64_t ancho = cab.ancho, alto = cab.alto;
     // A frame of no pixels is a damaged file, whatever the format.
     if (ancho < 1 || alto < 1) return Danado(f);
@@ -132,18 +141,21 @@ Apertura Abrir(const QString &ruta, bool soloCabecera)
     a.necesita = necesita;
     LimpiarMensaje();
     errno = 0;
-    if (f.Posicionar(0, SEEK_SET)) a.bmp.reset(FreeImage_LoadFromHandle(fif, &io, &f, 0));
+    FreeImageIO carga = IO(fif == FIF_GIF);
+    if (f.Posicionar(0, SEEK_SET)) a.bmp.reset(FreeImage_LoadFromHandle(fif, &carga, &f, 0));
     const int errorCarga = errno;
     if (f.Fallo()) return Danado(f);
-    // Memory that ran out under a limit the estimate cannot see.
-    if (!a.bmp && errorCarga == ENOMEM) return SinMemoria(ancho, alto, necesita);
     // The pixels must be those the header announced, all of them, decoded
     // without an error. JPEG reads ahead by blocks, so the end of the file
     // says nothing there: its codec warns when data is missing.
-    if (!a.bmp || !FreeImage_HasPixels(a.bmp.get()) || FreeImage_GetWidth(a.bmp.get()) != ancho ||
-        FreeImage_GetHeight(a.bmp.get()) != alto || ErrorDeCodec() || (LecturaCorta() && fif != FIF_JPEG))
-        return Danado(f);
-    return a;
+    if (a.bmp && FreeImage_HasPixels(a.bmp.get()) && FreeImage_GetWidth(a.bmp.get()) == ancho &&
+        FreeImage_GetHeight(a.bmp.get()) == alto && !ErrorDeCodec() && !(LecturaCorta() && fif != FIF_JPEG))
+        return a;
+    // Memory that ran out under a limit the estimate cannot see: the system
+    // or the codec says so, or the WebP plugin could not make again the
+    // container it made for the header.
+    if (errorCarga == ENOMEM || FaltoMemoria() || SinContenedor()) return SinMemoria(ancho, alto, necesita);
+    return Danado(f);
 }
 
 // Figures from header fields of any size: 128-bit, brought back into range.
@@ -161,12 +173,14 @@ Apertura AbrirImagen(const QString &ruta) { return Abrir(ruta, false); }
 
 Apertura LeerCabeceraImagen(const QString &ruta) { return Abrir(ruta, true); }
 
-QString MotivoSinMemoria(int64_t ancho, int64_t alto, int64_t necesita)
+QString MotivoSinMemoria(int64_t ancho, int64_t alto, int64_t necesita, int64_t disponible, const char *accion)
 {
-    return QStringLiteral("No hay memoria suficiente para cargar la imagen: %1 x %2 px necesitan %3 MB.")
-        .arg(ancho)
-        .arg(alto)
-        .arg(MegasArriba(necesita));
+    return QStringLiteral("No hay memoria suficiente para %1 la imagen: %2 x %3 px necesitan %4 MB")
+               .arg(QLatin1String(accion))
+               .arg(ancho)
+               .arg(alto)
+               .arg(MegasArriba(necesita)) +
+           (disponible >= 0 ? QStringLiteral(" y hay %1 MB disponibles.").arg(disponible >> 20) : QStringLiteral("."));
 }
 
 int64_t MemoriaCarga(FREE_IMAGE_FORMAT fif, const Cabecera &c, int64_t bytesFichero)
@@ -185,9 +199,10 @@ int64_t MemoriaCarga(FREE_IMAGE_FORMAT fif, const Cabecera &c, int64_t bytesFich
         break;
     case FIF_PNG: codec = h * Grande(sizeof(void *)) + 128 * K; break; // row pointers, inflate state
     case FIF_TIFF: codec = Grande(c.bloque) + (c.rasterRGBA ? 4 * px : 0) + 256 * K; break;
-    case FIF_WEBP: // the whole file, then the decoder's planes
-        codec = Grande(std::max<int64_t>(bytesFichero, 0)) + (c.sinPerdida ? 10 * px : 4 * px + px / 2) +
-                (c.alfa ? px : 0) + 256 * w + 64 * K;
+    case FIF_WEBP: // the whole file twice (the library's copy and the frame's), then the decoder's
+        // planes; alpha adds its plane and the plane its own data decodes to
+        codec = 2 * Grande(bytesFichero) + (c.sinPerdida ? 10 * px : 4 * px + px / 2) +
+                (c.alfa ? 4 * px : 0) + 256 * w + 64 * K;
         break;
     case FIF_GIF: codec = 4608 * K; break; // the LZW string table
     default: codec = 2 * fila + 64 * K; break;

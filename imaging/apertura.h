@@ -8,15 +8,17 @@
 //     the load dialogs offer, recognised by its signature: BMP, JPEG, PNG,
 //     TIFF, GIF, WebP. Any other kind is refused naming it, and its codec
 //     never runs;
-//   - the header is read alone: a frame of no pixels, or a colour model no
-//     reader knows, is damage; the size must fit the pixel limit, and the
-//     memory the load takes at its peak (MemoriaCarga) must be available
-//     (platform/memoria.h).
+//   - the header is read alone: a frame of no pixels, a colour model no
+//     reader knows, strips or tiles that cannot hold the image (detalles.h)
+//     or a GIF whose blocks or first frame's data fall short (gif.h) is
+//     damage; the size must fit the pixel limit, and the memory the load
+//     takes at its peak (MemoriaCarga) must be available (platform/memoria.h).
 // Then the decode is refused as damaged when a codec reported an error (or a
 // warning that means lost pixels), when the data ended before the header's
 // promise, or when the size differs from the header's. A failed read or seek
-// ends it at once with the system's reason; an allocation that fails during
-// it says there is not enough memory, with the size.
+// ends it at once with the system's reason; memory that runs out while the
+// header is read or the image decoded (the system's ENOMEM, or a codec's
+// own words for it) is named as such, with the size.
 // Everything is read through one descriptor, opened once.
 
 #include "imaging/freeimage_io.h"
@@ -53,7 +55,10 @@ Apertura AbrirImagen(const QString &ruta);
 Apertura LeerCabeceraImagen(const QString &ruta);
 
 // "No hay memoria suficiente para cargar la imagen: W x H px necesitan N MB."
-QString MotivoSinMemoria(int64_t ancho, int64_t alto, int64_t necesita);
+// ("guardar" for a save), with " y hay M MB disponibles." in place of the
+// full stop when the memory available is known.
+QString MotivoSinMemoria(int64_t ancho, int64_t alto, int64_t necesita, int64_t disponible = -1,
+                         const char *accion = "cargar");
 
 // The most memory a load of that header holds at once, in bytes: the bitmap
 // with what its codec keeps beside it while decoding (a row of MCUs for a

@@ -162,7 +162,7 @@ modFreeImage::Bitmap BitmapSalida(int32_t ancho, int32_t alto)
     const int64_t p = PasoAdmisible(ancho, alto);
     if (p == 0) return nullptr;
     Salida &s = MemoriaSalida();
-    if (!s.zona || s.ancho != ancho || s.alto != alto) {
+    if (!SalidaEnMano(ancho, alto)) {
         s.zona = Paginas::Zona(); // the old block goes before the new one comes
         s.zona = Paginas::Zona(size_t(p * alto), true);
         s.ancho = s.zona ? ancho : 0;
@@ -174,6 +174,12 @@ modFreeImage::Bitmap BitmapSalida(int32_t ancho, int32_t alto)
     }
     return modFreeImage::Bitmap(FreeImage_ConvertFromRawBitsEx(FALSE, s.zona.Datos(), FIT_BITMAP, ancho, alto,
                                                                static_cast<int>(p), 24, 0, 0, 0, FALSE));
+}
+
+bool SalidaEnMano(int32_t ancho, int32_t alto)
+{
+    const Salida &s = MemoriaSalida();
+    return s.zona && s.ancho == ancho && s.alto == alto;
 }
 
 void SoltarSalida() { MemoriaSalida() = Salida(); }

@@ -19,6 +19,8 @@
 //       temporary copy, or several formats in a row, fault no new memory in).
 //       The header is new every time, so no metadata passes from one file to
 //       the next; the alignment bytes are zero. Null when there is no memory.
+//   modImage::SalidaEnMano(ancho, alto)
+//       whether that memory is already held for a bitmap of that size.
 //   modImage::SoltarSalida()
 //       lets that memory go; a sample load calls it first, so a new sample
 //       never meets the old output in memory.
@@ -33,6 +35,7 @@ namespace modImage {
 bool Bloque24Bits(modFreeImage::Bitmap bmp, Bloque &destino, int32_t &paso, bool *sinMemoria = nullptr);
 
 modFreeImage::Bitmap BitmapSalida(int32_t ancho, int32_t alto);
+bool SalidaEnMano(int32_t ancho, int32_t alto);
 void SoltarSalida();
 
 } // namespace modImage

@@ -1,6 +1,7 @@
 #include "imaging/freeimage_io.h"
 
 #include "imaging/detalles.h"
+#include "imaging/gif.h"
 
 #include <QFile>
 #include <cstdarg>
@@ -16,6 +17,8 @@ struct Informe {
     QString mensaje;
     bool danado = false;   // an error, or a warning that means lost data
     bool corta = false;    // a read found the end of the file first
+    bool memoria = false;  // a codec ran out of memory
+    bool mux = false;      // the WebP plugin could not make its container
 };
 Informe &Actual()
 {
@@ -37,11 +40,21 @@ bool Inofensivo(const QString &t)
                         "thumbnail image size", "Invalid SOS parameters", "bad ICC marker"});
 }
 
+// What the codecs say when an allocation failed (libjpeg, the library's own
+// plugins, libtiff, libpng).
+bool DeMemoria(const QString &t)
+{
+    return Contiene(t, {"Insufficient memory", "Memory allocation failed", "DIB allocation failed", "Out of memory",
+                        "No space for"});
+}
+
 void Anotar(const QString &t, bool error)
 {
     Informe &i = Actual();
     i.mensaje = t;
     if (error && !Inofensivo(t)) i.danado = true;
+    if (DeMemoria(t)) i.memoria = true;
+    if (t.contains(QLatin1String("Failed to create mux object"))) i.mux = true;
 }
 
 // The image library's plugins speak through here; JPEG passes its warnings
@@ -87,6 +100,8 @@ QString UltimoMensaje() { return Actual().mensaje; }
 void LimpiarMensaje() { Actual() = Informe(); }
 bool ErrorDeCodec() { return Actual().danado; }
 bool LecturaCorta() { return Actual().corta; }
+bool FaltoMemoria() { return Actual().memoria; }
+bool SinContenedor() { return Actual().mux; }
 
 bool TamanoAdmisible(int64_t ancho, int64_t alto)
 {
@@ -121,11 +136,17 @@ QString NombreFormato(int formato)
 namespace {
 Archivos::Flujo &F(fi_handle h) { return *static_cast<Archivos::Flujo *>(h); }
 
-unsigned DLL_CALLCONV LeerIO(void *buf, unsigned tam, unsigned cuenta, fi_handle h)
+unsigned Leer(void *buf, unsigned tam, unsigned cuenta, fi_handle h, bool cierreGIF)
 {
     if (tam == 0 || cuenta == 0) return 0;
     const int64_t pedido = int64_t(tam) * cuenta;
-    const int64_t leidos = F(h).Leer(buf, pedido);
+    int64_t leidos = F(h).Leer(buf, pedido);
+    // The one byte past the end, for a GIF that lacks only its trailer (one
+    // that has it is never read past it).
+    if (cierreGIF && leidos < pedido && !F(h).Fallo() && F(h).Posicion() == F(h).Tamano() &&
+        F(h).Posicionar(1, SEEK_CUR)) {
+        static_cast<char *>(buf)[leidos++] = 0x3B;
+    }
     if (leidos < pedido) {
         // Codecs that ignore the count (GIF's block loop) meet zeros, the end
         // of every block, instead of the bytes of their last read.
@@ -134,6 +155,8 @@ unsigned DLL_CALLCONV LeerIO(void *buf, unsigned tam, unsigned cuenta, fi_handle
     }
     return static_cast<unsigned>(leidos / tam);
 }
+unsigned DLL_CALLCONV LeerIO(void *buf, unsigned tam, unsigned cuenta, fi_handle h) { return Leer(buf, tam, cuenta, h, false); }
+unsigned DLL_CALLCONV LeerIOCierre(void *buf, unsigned tam, unsigned cuenta, fi_handle h) { return Leer(buf, tam, cuenta, h, true); }
 
 unsigned DLL_CALLCONV EscribirIO(void *buf, unsigned tam, unsigned cuenta, fi_handle h)
 {
@@ -147,38 +170,12 @@ int DLL_CALLCONV PosicionarIO(fi_handle h, long desplazamiento, int origen)
 
 long DLL_CALLCONV PosicionIO(fi_handle h) { return static_cast<long>(F(h).Posicion()); }
 
-uint32_t U16(const uint8_t *p) { return p[0] | uint32_t(p[1]) << 8; }
-
-// GIF: header, logical screen, global colour table, then extension blocks
-// up to the first image descriptor, whose size the codec allocates.
-bool CabeceraGIF(Archivos::Flujo &f, uint32_t &ancho, uint32_t &alto)
-{
-    uint8_t b[13];
-    if (f.Leer(b, 13) != 13 || (std::memcmp(b, "GIF87a", 6) != 0 && std::memcmp(b, "GIF89a", 6) != 0)) return false;
-    if ((b[10] & 0x80) && !f.Posicionar(3 << ((b[10] & 7) + 1), SEEK_CUR)) return false;
-    for (;;) {
-        uint8_t bloque = 0;
-        if (f.Leer(&bloque, 1) != 1) return false;
-        if (bloque == 0x2C) {
-            uint8_t d[8];
-            if (f.Leer(d, 8) != 8) return false;
-            ancho = U16(d + 4);
-            alto = U16(d + 6);
-            return true;
-        }
-        if (bloque != 0x21 || !f.Posicionar(1, SEEK_CUR)) return false; // the extension's label
-        for (uint8_t n = 1; n != 0;) {
-            if (f.Leer(&n, 1) != 1 || !f.Posicionar(n, SEEK_CUR)) return false;
-        }
-    }
-}
-
 } // namespace
 
-FreeImageIO IO()
+FreeImageIO IO(bool cierreGIF)
 {
     FreeImageIO io;
-    io.read_proc = LeerIO;
+    io.read_proc = cierreGIF ? LeerIOCierre : LeerIO;
     io.write_proc = EscribirIO;
     io.seek_proc = PosicionarIO;
     io.tell_proc = PosicionIO;
@@ -191,15 +188,24 @@ bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c)
     c = Cabecera();
     if (!f.Posicionar(0, SEEK_SET)) return false;
     if (fif == FIF_GIF) {
-        uint32_t ancho = 0, alto = 0;
-        if (!CabeceraGIF(f, ancho, alto)) return false;
-        c.ancho = ancho, c.alto = alto, c.bpp = 8, c.tipo = FIT_BITMAP;
+        EstructuraGIF g;
+        if (!RecorrerGIF(f, g)) return false;
+        c.ancho = g.ancho, c.alto = g.alto, c.bpp = 8, c.tipo = FIT_BITMAP;
         return true;
     }
     if (!FreeImage_FIFSupportsNoPixels(fif)) return false;
     FreeImageIO io = IO();
     c.bmp.reset(FreeImage_LoadFromHandle(fif, &io, &f, FIF_LOAD_NOPIXELS));
-    if (!c.bmp) return false;
+    if (!c.bmp) {
+        // Out of memory, it may be, while holding the file (WebP) or a
+        // progressive frame (JPEG): the size, from the file itself, still
+        // says how much was needed.
+        if ((FaltoMemoria() || SinContenedor()) && !f.Fallo() && f.Posicionar(0, SEEK_SET)) {
+            if (fif == FIF_JPEG) DetallesJPEG(f, c);
+            if (fif == FIF_WEBP) DetallesWebP(f, c);
+        }
+        return false;
+    }
     c.ancho = FreeImage_GetWidth(c.bmp.get());
     c.alto = FreeImage_GetHeight(c.bmp.get());
     c.bpp = static_cast<int>(FreeImage_GetBPP(c.bmp.get()));

@@ -11,13 +11,19 @@
 //                                     of the terminal; called by every entry
 //                                     point, cheap after the first time.
 //   modFreeImage::UltimoMensaje()     the last message since LimpiarMensaje();
-//                                     ErrorDeCodec(), LecturaCorta() what it meant.
+//                                     ErrorDeCodec(), LecturaCorta(),
+//                                     FaltoMemoria(), SinContenedor() what
+//                                     it meant.
 //   modFreeImage::Formato(full, short) format by name, full path first.
-//   modFreeImage::IO()                the library's I/O over an open file
+//   modFreeImage::IO(cierreGIF)       the library's I/O over an open file
 //                                     (handle: an Archivos::Flujo), so that
-//                                     every read and write is checked.
+//                                     every read and write is checked; with
+//                                     cierreGIF the byte past the end reads
+//                                     as a GIF's trailer, for GIFs that lack
+//                                     only that (imaging/gif.h).
 //   modFreeImage::LeerCabecera(fif, flujo) the image's header without its
-//                                     pixels (GIF's read by us), with what
+//                                     pixels (a GIF's whole structure walked
+//                                     by us, imaging/gif.h), with what
 //                                     imaging/detalles.h reads beyond it.
 //   modFreeImage::GuardarImagen(...)  the one way both image writers write.
 //   Opening an image file for loading is imaging/apertura.h.
@@ -54,10 +60,14 @@ void Iniciar();
 QString UltimoMensaje();
 // Starts a new decode's record: its last message, whether a codec reported
 // an error or a warning that means lost pixels (harmless warnings are not
-// counted), and whether a read met the end of the file first.
+// counted), whether a read met the end of the file first, whether a codec
+// said it ran out of memory, and whether the WebP plugin could not make its
+// container (damage, or memory: which, the caller knows).
 void LimpiarMensaje();
 bool ErrorDeCodec();
 bool LecturaCorta();
+bool FaltoMemoria();
+bool SinContenedor();
 
 QString RutaCorta(const QString &ruta);
 QByteArray Nativa(const QString &ruta);
@@ -68,8 +78,9 @@ FREE_IMAGE_FORMAT Formato(const QString &ruta, const QString &corta);
 // The format's short name ("PNG", "JPEG"), for messages.
 QString NombreFormato(int formato);
 
-// Read, write, seek and tell over an Archivos::Flujo.
-FreeImageIO IO();
+// Read, write, seek and tell over an Archivos::Flujo; with cierreGIF, the
+// one byte past the file's end reads as 0x3B.
+FreeImageIO IO(bool cierreGIF = false);
 
 // What a file's header declares, read from the stream's start without
 // decoding a pixel.

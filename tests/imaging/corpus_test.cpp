@@ -7,6 +7,8 @@
 
 #include "support/imagen.h"
 
+#include "construidos.h"
+
 #include "imaging/cargar.h"
 #include "platform/memoria.h"
 #include "support/scripted.h"
@@ -40,13 +42,7 @@ QByteArray PngDe(uint32_t lado) // IHDR with a correct CRC
     }
     return prueba::U32(png, 29, ~c);
 }
-QByteArray LE16(int v) { return QByteArray(1, char(v & 0xFF)) + char(v >> 8); }
-// A GIF of a few bytes whose screen and first frame claim w x h.
-QByteArray GifQueDice(int w, int h)
-{
-    return "GIF89a" + LE16(w) + LE16(h) + QByteArray("\0\0\0", 3) + QByteArray("\x21\xF9\x04\0\0\0\0\0", 8) + "\x2C" +
-           LE16(0) + LE16(0) + LE16(w) + LE16(h) + QByteArray("\0\x08\x02\x4C\x01\0\x3B", 7);
-}
+using construido::LE16;
 void U32LE(QByteArray &d, int o, uint32_t v)
 {
     for (int k = 0; k < 4; ++k) d[o + k] = char(v >> (8 * k));
@@ -182,16 +178,6 @@ QByteArray Tiff(int flags, std::initializer_list<std::pair<int, uint32_t>> campo
     }
     return d;
 }
-// A TIFF of a hundred bytes that claims 12000 x 12000 grey pixels in one
-// strip of 144 MB.
-QByteArray TiffQueDice()
-{
-    QByteArray d("II*\0\x08\0\0\0", 8);
-    d += LE16(7);
-    for (auto [tag, v] : {std::pair{256, 12000}, {257, 12000}, {258, 8}, {262, 1}, {273, 8}, {278, 12000}, {279, 144000000}})
-        d += LE16(tag) + LE16(tag == 258 || tag == 262 ? 3 : 4) + QByteArray("\1\0\0\0", 4) + LE16(v & 0xFFFF) + LE16(v >> 16);
-    return d + QByteArray(4, '\0');
-}
 } // namespace
 
 TEST(Hostiles, RechazadosAntesDeDecodificarConElMotivo)
@@ -217,10 +203,10 @@ TEST(Hostiles, RechazadosAntesDeDecodificarConElMotivo)
         int64_t memoria = -1; // the memory available, when it matters
         bool comoOtro = false; // read with an ordinary user's rights
     } casos[] = {
-        {poner("gigante.gif", GifQueDice(32768, 32768)),
+        {poner("gigante.gif", construido::Gif(32768, 32768, construido::LzwPlano(int64_t(1) << 30), 0)),
          "Imagen demasiado grande: 32768 x 32768 px necesitan 4096 MB de memoria y hay 1024 MB disponibles.", 1LL << 30},
         {tiff, "Imagen demasiado grande: 1024 x 1024 px necesitan 4 MB de memoria y hay 3 MB disponibles.", 3339 << 10}, // 1 KiB short
-        {poner("ancho.gif", GifQueDice(65535, 65535)),
+        {poner("ancho.gif", construido::Gif(65535, 65535, construido::LzwPlano(int64_t(65535) * 65535), 0)),
          "Imagen demasiado grande: 65535 x 65535 px necesitan 16384 MB de memoria (el máximo es 1073741824 píxeles)."},
         // Fields at their types' limits: the figure stops at the largest one.
         {poner("limite.bmp", bmpLimite),
@@ -263,10 +249,56 @@ TEST(Hostiles, RechazadosAntesDeDecodificarConElMotivo)
 
 TEST(Danados, UnErrorDelCodecODatosQueFaltanRechazanLaImagen)
 {
+    using construido::Gif, construido::LzwPlano, construido::TiffTira;
     const QByteArray bmp = Valido(3), png = Valido(0), jpg = Valido(1);
     QByteArray extra = jpg; // one stray byte before the end marker: a harmless warning
     extra.insert(extra.size() - 2, '\0');
+    // GIFs of a 64 x 64 frame (a table of 256 colours before their blocks).
+    const QByteArray plano = LzwPlano(64 * 64), gif = Gif(64, 64, plano);
+    QByteArray roto = gif, raro = gif;
+    roto[13 + 768 + 8 + 10 + 1 + 6] = char(0xFF); // codes the table does not hold yet
+    raro.insert(13 + 768, '\0');                   // no kind of block
+    const QByteArray dos = gif.chopped(1) + ',' + construido::LE32(0) + LE16(64) + LE16(64) + '\0' + '\x08' + plano + ';';
+    // Noise fills the codec's table: its data clears it midway.
+    // Codes of 2 bits from a minimum of 1: a clear, 4096 zeros, the end.
+    QByteArray unBit(1025, '\0');
+    unBit[0] = 2, unBit[1024] = 0x0C;
+    modFreeImage::Bitmap gris(FreeImage_ConvertTo8Bits(modFreeImage::Bitmap(prueba::Color24(200, 150, Ruido)).get()));
+    // TIFFs of one uncompressed 40 x 30 strip of 3600 bytes, last in the file.
+    const auto muestra = [](int64_t i) { return uint32_t(i * 37 % 251); };
+    const QByteArray tira = TiffTira(40, 30, 3, 8, muestra);
     const struct { QString nombre; QByteArray bytes; bool carga = false; } casos[] = {
+        {"plano.gif", gif, true},
+        {"sin_tabla.gif", Gif(64, 64, plano, 0), true},
+        {"dos_colores.gif", Gif(64, 64, LzwPlano(64 * 64, 2), 2, 2), true},
+        {"sin_codigo_fin.gif", Gif(64, 64, LzwPlano(64 * 64, 8, false)), true},
+        {"sin_cierre.gif", gif.chopped(1), true}, // other readers take it
+        {"dos_marcos.gif", dos, true},
+        {"segundo_sin_pixeles.gif", dos.chopped(1 + plano.size()) + LzwPlano(10) + ';', true}, // only the first is loaded
+        {"tabla_local.gif", Leer(prueba::Guardar(FreeImage_Clone(gris.get()), FIF_GIF, "local.gif")), true},
+        {"gigante.gif", Gif(30000, 30000, plano)}, // 900 bytes
+        {"sin_datos.gif", Gif(64, 64, QByteArray(1, '\0'))},
+        {"un_pixel_menos.gif", Gif(64, 64, LzwPlano(64 * 64 - 1))},
+        {"datos_cortados.gif", gif.left(gif.size() - 30)},
+        {"lzw_roto.gif", roto},
+        {"bloque_raro.gif", raro},
+        {"codigos_de_9.gif", Gif(64, 64, LzwPlano(64 * 64, 9), 256, 9)},
+        {"codigos_de_1.gif", Gif(64, 64, construido::SubBloques(unBit), 2, 1)},
+        {"segundo_cortado.gif", dos.left(dos.size() - 20)},
+        {"tira.tif", tira, true},
+        {"tira16.tif", TiffTira(40, 30, 1, 16, muestra), true},
+        {"sin_cuentas.tif", TiffTira(40, 30, 3, 8, muestra, {{279, 0}}), true},
+        {"filas_de_mas.tif", TiffTira(40, 30, 3, 8, muestra, {{278, 1000}}), true},
+        {"sin_filas.tif", TiffTira(40, 30, 3, 8, muestra, {{278, 0}}), true}, // the whole image in one
+        {"etiqueta_privada.tif", TiffTira(40, 30, 3, 8, muestra, {{65000, 7}}), true},
+        {"tiras.tif", Leer(prueba::Guardar(prueba::Color24(200, 50, Ruido), FIF_TIFF, "tiras.tif", TIFF_NONE)), true},
+        {"tira_corta.tif", TiffTira(40, 30, 3, 8, muestra, {{279, 3599}})},
+        {"tira_corta_sin_compresion.tif", TiffTira(40, 30, 3, 8, muestra, {{259, 0}, {279, 3599}})}, // none is the default
+        {"tira_fuera.tif", tira.chopped(1)},
+        {"alta.tif", TiffTira(40, 30, 3, 8, muestra, {{257, 60}, {278, 30}})},
+        {"alta_una_tira.tif", TiffTira(40, 30, 3, 8, muestra, {{257, 60}, {278, 0}})},
+        {"filas1.tif", TiffTira(40, 30, 3, 8, muestra, {{278, 1}})},
+        {"planos.tif", TiffTira(40, 30, 3, 8, muestra, {{284, 2}})},
         {"ruido_lzw.tif", Tiff(TIFF_LZW, {}, true)},
         {"ruido_deflate.tif", Tiff(TIFF_DEFLATE, {}, true)},
         {"ruido_jpeg.tif", Tiff(TIFF_JPEG, {}, true)},
@@ -274,11 +306,14 @@ TEST(Danados, UnErrorDelCodecODatosQueFaltanRechazanLaImagen)
         {"cuentas.tif", Tiff(TIFF_NONE, {{279, 0xFFFFFFF0u}})},
         {"filas0.tif", Tiff(TIFF_LZW, {{278, 0}})},
         {"fotometrica.tif", Tiff(TIFF_NONE, {{262, 99}})},
-        {"grande.tif", TiffQueDice()},
+        // A hundred bytes that claim 12000 x 12000 grey pixels in one strip of 144 MB.
+        {"grande.tif", TiffTira(4, 4, 1, 8, muestra, {{256, 12000}, {257, 12000}, {278, 12000}, {279, 144000000}})},
         {"limite.tif", Tiff(TIFF_NONE, {{256, UINT32_MAX}, {257, UINT32_MAX}})}, // libtiff's own refusal
         {"cortado.bmp", bmp.left(bmp.size() - 40)},
+        {"falta_un_byte.bmp", bmp.chopped(1)},
+        {"contenedor_roto.webp", prueba::U32(Valido(4), 16, 0x7FFFFFFF)}, // its frame's size still reads
         {"cortado.png", png.left(png.size() - 30)},
-        {"vacio.gif", GifQueDice(0, 0)},
+        {"vacio.gif", construido::Gif(0, 0, construido::LzwPlano(1))},
         {"marca_de_mas.jpg", extra, true},
         {"entero.tif", Tiff(TIFF_LZW, {}), true},
     };

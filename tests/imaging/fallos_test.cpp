@@ -4,8 +4,13 @@
 
 #include "support/imagen.h"
 
+#include "construidos.h"
+
 #include "imaging/apertura.h"
+#include "imaging/bloque.h"
 #include "imaging/cargar.h"
+#include "imaging/guardar.h"
+#include "platform/memoria.h"
 #include "support/inyeccion/inyeccion.h"
 #include "support/scripted.h"
 
@@ -77,33 +82,68 @@ TEST(FalloDeLectura, CadaLecturaDeCadaFormatoTerminaLaCargaConElMotivo)
     std::printf("%d failed reads, each load refused\n", total);
 }
 
-TEST(FaltaDeMemoria, AlDecodificarOAlPasarA24BitsLoDiceConElTamano)
+TEST(FaltaDeMemoria, AlLeerDecodificarPasarA24BitsOGuardarLoDiceConElTamano)
 {
     CajasGuionadas cajas;
     // 8 MiB may be had at once: a 2000 x 1500 bitmap of 24 bits (9 MB) may
     // not; 16-bit grey decodes (6 MB) and then finds no room for 24 bits,
-    // and so does 8-bit grey through the library's conversion.
-    const struct { QString nombre; FIBITMAP *b; FREE_IMAGE_FORMAT fif; QString texto; } casos[] = {
-        {"memoria.jpg", prueba::Color24(2000, 1500, Ruido), FIF_JPEG, "Error al cargar"},
-        {"memoria16.png", prueba::Gris16(2000, 1500), FIF_PNG, "Error al cargar"},
-        {"memoria8.png", FreeImage_ConvertTo8Bits(modFreeImage::Bitmap(prueba::Color24(2000, 1500, Ruido)).get()), FIF_PNG,
-         "Error al cargar la muestra"},
+    // and so does 8-bit grey through the library's conversion. A progressive
+    // JPEG's coefficients (6 MB for Y) fail inside libjpeg under 4 MiB; a
+    // CMYK TIFF's raster and a WebP's planes inside theirs; the WebP codec
+    // holds the whole file (600 KB for 1000 x 750 and alpha) to read its header.
+    FIBITMAP *cmyk = FreeImage_Allocate(2000, 1500, 32);
+    for (unsigned y = 0; y < 1500; ++y)
+        for (unsigned x = 0; x < 8000; ++x) FreeImage_GetScanLine(cmyk, int(y))[x] = BYTE(Ruido(int(x), int(y)));
+    const QString cargar = "Error al cargar", muestra = "Error al cargar la muestra";
+    const struct { QString nombre; FIBITMAP *b; FREE_IMAGE_FORMAT fif; int flags; size_t limite; QString texto; } casos[] = {
+        {"memoria.jpg", prueba::Color24(2000, 1500, Ruido), FIF_JPEG, 0, 8 << 20, cargar},
+        {"memoria16.png", prueba::Gris16(2000, 1500), FIF_PNG, 0, 8 << 20, cargar},
+        {"memoria8.png", FreeImage_ConvertTo8Bits(modFreeImage::Bitmap(prueba::Color24(2000, 1500, Ruido)).get()), FIF_PNG, 0, 8 << 20, muestra},
+        {"memoria_prog.jpg", prueba::Color24(2000, 1500, Ruido), FIF_JPEG, JPEG_PROGRESSIVE, 4 << 20, muestra},
+        {"memoria_cmyk.tif", cmyk, FIF_TIFF, TIFF_CMYK, 8 << 20, cargar},
+        {"memoria_alfa.webp", construido::Alfa(1000, 750), FIF_WEBP, 90, 2 << 20, muestra},
+        {"memoria_cabecera.webp", construido::Alfa(1000, 750), FIF_WEBP, 90, 256 << 10, cargar},
+        {"memoria_cabecera_vp8.webp", prueba::Color24(1000, 750, Ruido), FIF_WEBP, 90, 256 << 10, muestra},
+        {"memoria_sin_perdida.webp", construido::Alfa(1000, 750), FIF_WEBP, WEBP_LOSSLESS, 256 << 10, muestra},
+        // Its bitmap (3 MB) fits, the decoder's pixels and cache rows do not:
+        // the plugin calls that a parse error.
+        {"memoria_decodificando.webp", construido::Alfa(1000, 750), FIF_WEBP, WEBP_LOSSLESS, 3050000, muestra},
     };
     for (const auto &c : casos) {
         SCOPED_TRACE(c.nombre.toStdString());
-        const QString ruta = prueba::Guardar(c.b, c.fif, c.nombre);
+        const QString ruta = prueba::Guardar(c.b, c.fif, c.nombre, c.flags);
         const int64_t necesita = modFreeImage::MemoriaCargaFichero(ruta);
-        ASSERT_GT(necesita, 8 << 20);
+        const modFreeImage::Bitmap cabecera = modFreeImage::LeerCabeceraImagen(ruta).bmp;
+        ASSERT_TRUE(cabecera && necesita > int64_t(c.limite));
         cajas.llamadas.clear();
-        Inyeccion::LimitarMemoria(8 << 20);
+        Inyeccion::LimitarMemoria(c.limite);
         const bool cargada = c.texto.endsWith("muestra") ? CargarMuestra(ruta, nullptr) : CargarImagenEscaneo(ruta, nullptr);
         Inyeccion::LimitarMemoria(0);
         ASSERT_FALSE(cargada);
         ASSERT_EQ(cajas.llamadas.size(), 1);
-        EXPECT_EQ(cajas.llamadas[0].texto, c.texto + ": " + ruta +
-                                               QStringLiteral("\r\nNo hay memoria suficiente para cargar la imagen: 2000 x 1500 px necesitan %1 MB.")
-                                                   .arg((necesita + (1 << 20) - 1) >> 20));
+        EXPECT_EQ(cajas.llamadas[0].texto.toStdString(),
+                  (c.texto + ": " + ruta + "\r\n" +
+                      QStringLiteral("No hay memoria suficiente para cargar la imagen: %1 x %2 px necesitan %3 MB.")
+                          .arg(FreeImage_GetWidth(cabecera.get()))
+                          .arg(FreeImage_GetHeight(cabecera.get()))
+                          .arg((necesita + (1 << 20) - 1) >> 20)).toStdString());
         // With the memory back, the same file loads.
         EXPECT_TRUE(CargarImagenEscaneo(ruta, nullptr));
     }
+
+    // The processed image's save: its bitmap (9 MB) and the writer's 512 KiB.
+    PonerMuestra(2000, 1500, Aleatorio(2000, 1500, 9));
+    const QString destino = prueba::Ruta("memoria_guardado.bmp");
+    cajas.llamadas.clear();
+    SoltarSalida();
+    Memoria::FijarDisponible(1 << 30); // said to be there, but not to be had
+    Inyeccion::LimitarMemoria(8 << 20);
+    EXPECT_FALSE(GuardarImagenProcesada(destino, FIF_BMP, 0));
+    Inyeccion::LimitarMemoria(0);
+    Memoria::FijarDisponible(-1);
+    ASSERT_EQ(cajas.llamadas.size(), 1);
+    EXPECT_EQ(cajas.llamadas[0].texto, "Error: no se pudo reservar memoria para guardar.\r\nNo hay memoria suficiente para "
+                                       "guardar la imagen: 2000 x 1500 px necesitan 10 MB y hay 1024 MB disponibles.");
+    EXPECT_FALSE(QFile::exists(destino));
+    EXPECT_TRUE(GuardarImagenProcesada(destino, FIF_BMP, 0));
 }

@@ -4,11 +4,16 @@
 
 #include "support/imagen.h"
 
+#include "construidos.h"
+
 #include "imaging/apertura.h"
+#include "imaging/bloque.h"
 #include "imaging/cargar.h"
+#include "imaging/guardar.h"
 #include "platform/memoria.h"
 #include "support/scripted.h"
 
+#include <QFileInfo>
 #include <atomic>
 #include <climits>
 #include <gtest/gtest.h>
@@ -36,19 +41,27 @@ void AlReservar(const volatile void *, size_t n)
 }
 void AlLiberar(const volatile void *p) { enUso -= int64_t(__sanitizer_get_allocated_size(p)); }
 
-// The most heap the decode of the file took beyond what was in use before.
-int64_t PicoDecodificando(const QString &ruta)
+// The most heap 'hacer' took beyond what was in use before.
+int64_t Pico(const std::function<void()> &hacer)
 {
     static const bool instalados = __sanitizer_install_malloc_and_free_hooks(AlReservar, AlLiberar) != 0;
     EXPECT_TRUE(instalados);
     const int64_t antes = enUso.load();
     pico = antes;
-    modFreeImage::Apertura a = modFreeImage::AbrirImagen(ruta);
-    EXPECT_TRUE(a.bmp) << a.motivo.toStdString();
+    hacer();
     return pico.load() - antes;
+}
+int64_t PicoDecodificando(const QString &ruta)
+{
+    return Pico([&ruta] {
+        modFreeImage::Apertura a = modFreeImage::AbrirImagen(ruta);
+        EXPECT_TRUE(a.bmp) << a.motivo.toStdString();
+    });
 }
 
 } // namespace
+
+uint32_t Gris8(int64_t i) { return uint32_t(i % 253); }
 
 using MemoriaCarga = Motor;
 
@@ -63,6 +76,8 @@ TEST_F(MemoriaCarga, CifrasExactasDeLosCasosComunes)
     // 16-bit grey: the 6 MB bitmap, then the 9 MB block it goes into while
     // its bands go back, one band of 64 rows (both strides) in hand.
     const QString gris16 = prueba::Guardar(Gris16(2000, 1500), FIF_PNG, "gris16.png");
+    const QString webp = prueba::Guardar(construido::Alfa(1000, 750), FIF_WEBP, "alfa.webp", 90);
+    const QString opaca = prueba::Guardar(prueba::Color24(1000, 750, Ruido), FIF_WEBP, "opaca.webp", 90);
     const QString gris8 = prueba::Guardar(FreeImage_ConvertTo8Bits(modFreeImage::Bitmap(prueba::Color24(2000, 1500, Ruido)).get()),
                                           FIF_PNG, "gris8.png");
     const struct { QString ruta; int64_t bytes; } casos[] = {
@@ -71,6 +86,18 @@ TEST_F(MemoriaCarga, CifrasExactasDeLosCasosComunes)
         {gris16, 9000000 + 64 * (4000 + 6000)},
         {gris8, 3000000 + 9000000}, // the library's conversion beside the bitmap
         {prueba::Guardar(prueba::Color24(4, 3, Ruido), FIF_BMP, "peque.bmp"), 12 * 3 + 2 * 12 + 65536},
+        // PNG: a row pointer per row beside the bitmap.
+        {prueba::Guardar(prueba::Color24(3000, 20, Ruido), FIF_PNG, "apaisada.png"), 9000 * 20 + 20 * 8 + 131072},
+        // One uncompressed strip, read in strips of 8 KiB (one 6000-byte row;
+        // 68 rows of 120 bytes), never whole.
+        {Poner(prueba::Ruta("tira.tif"), construido::TiffTira(2000, 1500, 3, 8, Gris8)), 9000000 + 6000 + 262144},
+        {Poner(prueba::Ruta("tira_estrecha.tif"), construido::TiffTira(40, 3000, 3, 8, Gris8)), 360000 + 68 * 120 + 262144},
+        // LZW strips of one row (8 KiB at most): the strip decoded and as read.
+        {prueba::Guardar(prueba::Color24(2000, 1500, Ruido), FIF_TIFF, "lzw.tif", TIFF_LZW), 9000000 + 2 * 6000 + 262144},
+        // Lossy WebP with alpha: the file twice, the 32-bit bitmap, the
+        // decoder's BGRA and YUV planes, alpha's 4 bytes a pixel, its rows.
+        {webp, 2 * QFileInfo(webp).size() + 3000000 + 3000000 + 375000 + 3000000 + 256 * 1000 + 65536},
+        {opaca, 2 * QFileInfo(opaca).size() + 2250000 + 3000000 + 375000 + 256 * 1000 + 65536}, // no alpha: 24 bits
     };
     for (const auto &c : casos) EXPECT_EQ(modFreeImage::MemoriaCargaFichero(c.ruta), c.bytes) << c.ruta.toStdString();
 
@@ -103,16 +130,42 @@ TEST_F(MemoriaCarga, CadaCodecCabeEnLoQueSeLeCalcula)
         {"m.gif", gris, FIF_GIF, 0, false},
         {"m.webp", prueba::Color24(600, 400, Ruido), FIF_WEBP, 0, true},
         {"ml.webp", prueba::Color24(600, 400, Ruido), FIF_WEBP, WEBP_LOSSLESS, true},
+        {"ma.webp", construido::Alfa(2000, 1500), FIF_WEBP, 90, true}, // 3 MP
+        {"t24.tif", nullptr, FIF_TIFF, 8, true},
+        {"t48.tif", nullptr, FIF_TIFF, 16, true},
     };
     for (const auto &c : casos) {
         SCOPED_TRACE(c.nombre.toStdString());
-        const QString ruta = prueba::Guardar(c.b, c.fif, c.nombre, c.flags);
+        const QString ruta = c.b ? prueba::Guardar(c.b, c.fif, c.nombre, c.flags)
+                                 : Poner(prueba::Ruta(c.nombre), construido::TiffTira(2000, 1500, 3, c.flags, [](int64_t i) { return uint32_t(i * 7); }));
         const int64_t medido = PicoDecodificando(ruta), calculado = modFreeImage::MemoriaCargaFichero(ruta);
         EXPECT_GE(calculado, medido);
         // Where the decode is the peak, the estimate stays close to it.
         if (c.ajustada) {
             EXPECT_LE(calculado, medido * 5 / 4 + (512 << 10));
         }
+    }
+}
+
+TEST_F(MemoriaCarga, CadaGuardadoCabeEnLoQueSeLeCalcula)
+{
+    if (!__sanitizer_install_malloc_and_free_hooks || !__sanitizer_get_allocated_size)
+        GTEST_SKIP() << "needs the sanitizer's allocator";
+    FijarHilosImagen(1);
+    CajasGuionadas cajas;
+    PonerMuestra(1000, 800, Aleatorio(1000, 800, 5));
+    // The output bitmap is mapped memory, outside the heap measured here.
+    const int64_t bitmap = PasoDeAncho(1000) * 800;
+    const struct { const char *nombre; int fif, flags; } casos[] = {
+        {"g.bmp", FIF_BMP, 0}, {"g.jpg", FIF_JPEG, 90}, {"g.png", FIF_PNG, 0}, {"g.tif", FIF_TIFF, TIFF_LZW},
+        {"gn.tif", FIF_TIFF, TIFF_NONE}, {"g.webp", FIF_WEBP, 90}, {"gl.webp", FIF_WEBP, WEBP_LOSSLESS}};
+    for (const auto &c : casos) {
+        SCOPED_TRACE(c.nombre);
+        SoltarSalida();
+        const int64_t calculado = MemoriaGuardado(c.fif, c.flags, 1000, 800) - bitmap;
+        const int64_t medido = Pico([&] { EXPECT_TRUE(GuardarImagenProcesada(prueba::Ruta(c.nombre), c.fif, c.flags)); });
+        EXPECT_GE(calculado, medido);
+        EXPECT_LE(calculado, medido * 5 / 4 + (512 << 10));
     }
 }
 

@@ -4,8 +4,10 @@
 
 #include "support/imagen.h"
 
+#include "imaging/bloque.h"
 #include "imaging/cargar.h"
 #include "imaging/guardar.h"
+#include "platform/memoria.h"
 #include "platform/numbers.h"
 #include "support/scripted.h"
 
@@ -90,4 +92,27 @@ TEST_F(Guardar, FallosDejanElFicheroAnterior)
     }
     EXPECT_EQ(Leer(viejo), "contenido previo");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"viejo.png"});
+
+    // Memory, checked before any work as a load checks it: 1000 x 800 to
+    // WebP takes its bitmap (2.4 MB), 24 bytes a pixel and 512 KiB, 22 MB;
+    // once a save holds the bitmap, 19724288 bytes, which are enough.
+    PonerMuestra(1000, 800, Aleatorio(1000, 800, 6));
+    SoltarSalida();
+    for (auto [fif, flags, bytes] : {std::tuple{FIF_BMP, 0, 2400000 + 524288}, {FIF_WEBP, 90, 2400000 + 524288 + 24 * 800000},
+                                     {FIF_WEBP, WEBP_LOSSLESS, 2400000 + 524288 + 40 * 800000}})
+        EXPECT_EQ(MemoriaGuardado(fif, flags, 1000, 800), bytes);
+    prog.informes.clear();
+    Memoria::FijarDisponible(0);
+    EXPECT_FALSE(GuardarImagenProcesada(viejo, FIF_WEBP, 90));
+    ASSERT_EQ(cajas.llamadas.size(), 3);
+    EXPECT_EQ(cajas.llamadas[2].texto, "Error: no se pudo reservar memoria para guardar.\r\nNo hay memoria suficiente para "
+                                       "guardar la imagen: 1000 x 800 px necesitan 22 MB y hay 0 MB disponibles.");
+    EXPECT_TRUE(prog.informes.isEmpty());
+    EXPECT_EQ(Leer(viejo), "contenido previo");
+    Memoria::FijarDisponible(-1);
+    ASSERT_TRUE(GuardarImagenProcesada(Ruta("uno.bmp"), FIF_BMP, 0));
+    Memoria::FijarDisponible(19724288);
+    EXPECT_TRUE(GuardarImagenProcesada(Ruta("otro.webp"), FIF_WEBP, 90));
+    Memoria::FijarDisponible(-1);
+    EXPECT_EQ(cajas.llamadas.size(), 3);
 }
