@@ -78,7 +78,7 @@ inline QByteArray TiffTira(int w, int h, int spp, int bps, const std::function<u
         {262, {3, spp >= 3 ? 2u : 1u}}, {273, {4, 0}}, {277, {3, uint32_t(spp)}}, {278, {4, uint32_t(h)}},
         {279, {4, uint32_t(bytes)}}, {284, {3, 1}}};
     for (auto [tag, v] : campos) {
-        if (v == 0 && (tag == 259 || tag == 278 || tag == 279 || tag == 284 || tag > 300)) f.erase(tag);
+        if (v == 0 && (tag == 259 || tag == 277 || tag == 278 || tag == 279 || tag == 284 || tag > 300)) f.erase(tag);
         else f[tag] = {f.count(tag) ? f[tag].first : 3, v};
     }
     const int directorio = 8, bitsEn = directorio + 2 + 12 * int(f.size()) + 4, datos = bitsEn + 2 * spp;

@@ -287,6 +287,7 @@ TEST(Danados, UnErrorDelCodecODatosQueFaltanRechazanLaImagen)
         {"segundo_cortado.gif", dos.left(dos.size() - 20)},
         {"tira.tif", tira, true},
         {"tira16.tif", TiffTira(40, 30, 1, 16, muestra), true},
+        {"sin_muestras_por_pixel.tif", TiffTira(40, 30, 1, 8, muestra, {{277, 0}}), true}, // one is the default
         {"sin_cuentas.tif", TiffTira(40, 30, 3, 8, muestra, {{279, 0}}), true},
         {"filas_de_mas.tif", TiffTira(40, 30, 3, 8, muestra, {{278, 1000}}), true},
         {"sin_filas.tif", TiffTira(40, 30, 3, 8, muestra, {{278, 0}}), true}, // the whole image in one
