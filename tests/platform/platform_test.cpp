@@ -19,6 +19,7 @@
 #include <QSet>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <fcntl.h>
 
 TEST(ColorRef, OrdenBGRYQuinceTwipsPorPixel)
 {
@@ -77,6 +78,13 @@ TEST(Archivos, TemporalesUnicosYExclusivos)
     }
     for (const QString &r : vistos) EXPECT_TRUE(Archivos::Borrar(r));
     EXPECT_EQ(QDir("/proc/self/fd").count(), abiertos); // each held its lock until then
+    // A second Borrar of the same name must not close the descriptor that
+    // has since taken the old number.
+    QFile otro(QDir::temp().filePath(QStringLiteral("fi_otro_%1").arg(QCoreApplication::applicationPid())));
+    ASSERT_TRUE(otro.open(QIODevice::WriteOnly));
+    for (const QString &r : vistos) EXPECT_TRUE(Archivos::Borrar(r));
+    EXPECT_NE(::fcntl(otro.handle(), F_GETFD), -1) << "descriptor cerrado por Borrar";
+    otro.remove();
 }
 
 TEST(Dialogos, ExtensionForzadaYReemplazo)
