@@ -448,10 +448,10 @@ bool Escribir(const QString &destino, const Escritor &escribir, bool enMemoria, 
     const bool existe = ::stat(real.constData(), &viejo) == 0;
     if (!existe && errno != ENOENT) return Fallo(error, MotivoSistema(errno));
     if (existe && !S_ISREG(viejo.st_mode)) return Fallo(error, MotivoNoRegular(viejo.st_mode));
-    // A file nobody may write is refused even where the system would let
-    // us (root) replace it.
     // A read-only mount is the disk's doing, not the file's.
     if (existe && ::access(real.constData(), W_OK) != 0 && errno == EROFS) return Fallo(error, MotivoSistema(EROFS));
+    // A file nobody may write is refused even where the system would let
+    // us (root) replace it.
     if (existe && ((viejo.st_mode & 0222) == 0 || ::access(real.constData(), W_OK) != 0))
         return Fallo(error, QStringLiteral("Permiso denegado: el fichero es de solo lectura"));
 
