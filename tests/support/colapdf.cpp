@@ -11,7 +11,9 @@
 #include <QPrinterInfo>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QProcess>
 #include <QPushButton>
@@ -108,11 +110,16 @@ QString NuevoPDF(const QList<int> &antes, const QString &titulo, int *id)
     const int trabajo = NuevoTrabajo(kCola, antes, titulo);
     if (id) *id = trabajo;
     if (!trabajo) return QString();
-    // cups-pdf has written the file by the time CUPS calls the job done.
+    // cups-pdf has written the file by the time CUPS calls the job done. A
+    // cupsd stopped without saving its job cache numbers jobs again from an
+    // older id: a file of an earlier run may carry the same one, but it was
+    // written before this job was made.
     const QRegularExpression nombre(QStringLiteral("(^|[^0-9])job_%1([^0-9]|$)").arg(trabajo));
+    const qint64 creado = Atributo(trabajo, "time-at-creation").toLongLong();
     const QDir dir(g_carpeta);
-    for (const QString &f : dir.entryList({QStringLiteral("*.pdf")}, QDir::Files))
-        if (nombre.match(f).hasMatch()) return dir.filePath(f);
+    for (const QFileInfo &f : dir.entryInfoList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Time))
+        if (nombre.match(f.fileName()).hasMatch() && f.lastModified().toSecsSinceEpoch() >= creado)
+            return f.filePath();
     ADD_FAILURE() << "job " << trabajo << " never reached its PDF";
     return QString();
 }
