@@ -8,6 +8,8 @@
 #include "platform/files.h"
 #include "support/sistema.h"
 
+#include <QCryptographicHash>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <cerrno>
@@ -239,6 +241,13 @@ TEST(Reemplazo, LosRestosQueSeBorranSonSoloLosPropios)
     const QStringList enX = Corriendo(x), enOtro = Corriendo(otro);
     ASSERT_EQ(enX.size(), 1);
     ASSERT_EQ(enOtro.size(), 1);
+    // The names earlier runs left behind carry: "." + the first 64 bytes, the
+    // mark, 12 hex of the whole name's SHA-256, "-", six letters or digits, ".tmp".
+    const QByteArray entero = QFile::encodeName(largo + "1.png");
+    const QString prefijo = '.' + entero.left(64) + "~zolv-" +
+                            QCryptographicHash::hash(entero, QCryptographicHash::Sha256).toHex().left(12) + '-';
+    EXPECT_TRUE(QRegularExpression('^' + QRegularExpression::escape(prefijo) + "[A-Za-z0-9]{6}\\.tmp$").match(enX[0]).hasMatch())
+        << enX[0].toStdString();
     // A leftover of the program's own naming for a file: another tail.
     auto propio = [](const QString &de, const char *cola) { return de.left(de.size() - 10) + cola + ".tmp"; };
     const struct {
