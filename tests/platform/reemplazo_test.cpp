@@ -165,6 +165,37 @@ TEST_F(EnSitio, UnaCarpetaTemporalInservibleOSinNombresLibres)
     EXPECT_TRUE(Copias().isEmpty());
 }
 
+TEST(Reemplazo, UnFalloEnElTemporalDejaElFicheroViejo)
+{
+    // Each step of the temporary beside the file failing: the file keeps its
+    // old content, the user reads why, and the temporary goes.
+    QTemporaryDir dir;
+    const QString destino = Poner(dir.filePath("destino.bin"), "viejo");
+    const QByteArray temporal = Nativo(dir.filePath(".destino.bin~"));
+    const struct {
+        const char *paso;
+        Regla regla;
+        QString motivo;
+    } casos[] = {
+        {"write", {Llamada::Escribir, temporal, 1, ENOSPC}, "No queda espacio en el disco"},
+        {"permissions", {Llamada::Permisos, temporal, 1, EPERM}, "Permiso denegado"},
+        {"sync", {Llamada::Sincronizar, temporal, 1, EIO}, kEIO},
+        {"close", {Llamada::Cerrar, temporal, 1, EIO}, kEIO},
+    };
+    for (const auto &c : casos) {
+        SCOPED_TRACE(c.paso);
+        QString error;
+        {
+            const Inyeccion::Fallos fallos({c.regla});
+            EXPECT_FALSE(Guardar(destino, "nuevo", &error));
+            EXPECT_TRUE(fallos.Disparada());
+        }
+        EXPECT_EQ(error, c.motivo);
+        EXPECT_EQ(Leer(destino), "viejo");
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"destino.bin"});
+    }
+}
+
 TEST(Reemplazo, DiscoDeSoloLectura)
 {
     QTemporaryDir dir;

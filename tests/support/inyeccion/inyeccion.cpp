@@ -16,6 +16,7 @@
 #include <csignal>
 #include <mutex>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -237,6 +238,13 @@ int fdatasync(int fd)
     static const auto real = Real<int (*)(int)>("fdatasync");
     FALLAR(Llamada::Sincronizar, fd);
     return real(fd);
+}
+
+int fchmod(int fd, mode_t modo)
+{
+    static const auto real = Real<int (*)(int, mode_t)>("fchmod");
+    FALLAR(Llamada::Permisos, fd);
+    return real(fd, modo);
 }
 
 // A failed close still releases the descriptor, as the system's does.

@@ -12,7 +12,7 @@
 
 namespace Inyeccion {
 
-enum class Llamada { Abrir, Leer, Escribir, Truncar, Sincronizar, Cerrar };
+enum class Llamada { Abrir, Leer, Escribir, Truncar, Sincronizar, Cerrar, Permisos };
 
 struct Regla {
     Llamada llamada;
