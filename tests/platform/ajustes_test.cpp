@@ -116,6 +116,22 @@ TEST(AjustesSeguros, LoQueOtraInstanciaGuardaDespuesSeRespeta)
     EXPECT_EQ(Ajustes::GetSetting("Config", "idioma"), "es");
 }
 
+TEST(AjustesSeguros, AlmacenesDeCualquierLargoConservanSusClaves)
+{
+    QTemporaryDir d;
+    const AlmacenEn almacen(d.filePath("config"));
+    // Lengths about the reader's blocks: the last read may bring one byte.
+    for (const int largo : {1, 16383, 16384, 16385, 40001}) {
+        const QByteArray relleno(std::max(0, largo - 13), 'a');
+        Poner(Ajustes::RutaAlmacen(), largo < 13 ? QByteArray(largo, '\n') : "[Relleno]\nx=" + relleno + '\n');
+        ASSERT_EQ(Leer(Ajustes::RutaAlmacen()).size(), largo);
+        EXPECT_TRUE(Ajustes::SaveSetting("Config", "idioma", QString::number(largo)));
+        QMap<QString, QString> esperado{{"Config/idioma", QString::number(largo)}};
+        if (largo >= 13) esperado.insert("Relleno/x", relleno);
+        EXPECT_EQ(Claves(Ajustes::RutaAlmacen()), esperado) << largo;
+    }
+}
+
 TEST(AjustesSeguros, SinFicheroDeBloqueoSeBloqueaElAlmacen)
 {
     // A folder that takes no new file, a store its user may write, as an
