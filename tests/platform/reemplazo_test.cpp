@@ -141,6 +141,18 @@ TEST_F(EnSitio, UnFalloEnCadaPasoDejaElFicheroViejoOLoDice)
             }
         }
     }
+    // A copy that cannot be read back whole is not taken as checked, even
+    // where the block read before it holds the same bytes.
+    const QByteArray uniforme(200000, 'u');
+    Poner(destino, uniforme);
+    QString error;
+    {
+        const Inyeccion::Fallos fallos({cerrada, {Llamada::Leer, Nativo(copias), 2, EIO}});
+        EXPECT_FALSE(Guardar(destino, "nuevo", &error));
+    }
+    EXPECT_EQ(error, "No se pudo copiar el fichero antes de escribirlo: " + kEIO);
+    EXPECT_EQ(Leer(destino), uniforme);
+    EXPECT_EQ(Copias(), QStringList());
 }
 
 TEST_F(EnSitio, UnaCarpetaTemporalInservibleOSinNombresLibres)
