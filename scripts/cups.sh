@@ -89,6 +89,8 @@ if [ "$(cat "$pdf_conf" 2>/dev/null)" != "$conf" ]; then
 fi
 $SUDO mkdir -p "$pdf_out"
 $SUDO chmod 1777 "$pdf_out"
+# The jobs of earlier days are no test's any more.
+$SUDO find "$pdf_out" -maxdepth 1 -type f -name '*.pdf' -mmin +1440 -delete
 if [ "$(lpstat -v "$pdf_queue" 2>/dev/null)" != "device for $pdf_queue: cups-pdf:/$pdf_queue" ]; then
   $SUDO lpadmin -p "$pdf_queue" -E -v "cups-pdf:/$pdf_queue" -P "$ppd"
 fi
