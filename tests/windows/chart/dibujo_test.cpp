@@ -25,6 +25,8 @@ int GrisEn(const Superficie &s, int x, int y)
 }
 
 Opciones Modo(bool neg, bool lineas = true, bool numeros = false) { return {neg, lineas, numeros, QStringLiteral("ZOLV")}; }
+// The title's font: bold Arial, 18 points at 200 ppp.
+void FuenteTitulo(Superficie &s, double puntos = 18) { s.FontName(QStringLiteral("Arial")), s.FontBold(true), s.FontSize(puntos); }
 
 // Darkest and lightest grey inside an inclusive rectangle.
 std::pair<int, int> Extremos(const Superficie &s, int x1, int y1, int x2, int y2)
@@ -122,10 +124,8 @@ TEST(DibujoCarta, EtiquetasTituloYCaja)
         return std::pair{a, b};
     };
     EXPECT_NEAR((tinta().first + tinta().second) / 2.0, 506, 4);
-    Superficie medida(10, 10); // the title's font at 200 ppp: 18 points, bold Arial
-    medida.FontName(QStringLiteral("Arial"));
-    medida.FontBold(true);
-    medida.FontSize(18);
+    Superficie medida(10, 10);
+    FuenteTitulo(medida);
     for (double ancho : {1040.0, 1100.0, 1400.0}) {
         SCOPED_TRACE(ancho);
         Opciones o = Modo(false);
@@ -138,9 +138,7 @@ TEST(DibujoCarta, EtiquetasTituloYCaja)
     // A 100-pixel preview: the lines fit at no size from 3 up, the loop stops
     // at 2.5. At 12 pixels there is no box: the title only, still bold.
     Superficie p(100, 100), t(12, 12);
-    p.FontName(QStringLiteral("Arial"));
-    DibujarVista(p, g, Modo(true));
-    DibujarVista(t, g, Modo(true));
+    p.FontName(QStringLiteral("Arial")), DibujarVista(p, g, Modo(true)), DibujarVista(t, g, Modo(true));
     EXPECT_FLOAT_EQ(static_cast<float>(p.FontSize()), 2.5f);
     EXPECT_TRUE(!p.FontBold() && t.FontBold());
 
@@ -159,9 +157,7 @@ TEST(DibujoCarta, EtiquetasTituloYCaja)
 TEST(DibujoCarta, TituloCortadoAlAnchoDeLaCartaEnLaSuperficie)
 {
     Superficie m(10, 10);
-    m.FontName(QStringLiteral("Arial"));
-    m.FontBold(true);
-    m.FontSize(18);
+    FuenteTitulo(m);
     const QString e = QStringLiteral("\u2026");
     QString largo;
     while (m.TextWidth(largo) < 1500) largo += QStringLiteral("ZOLV Carta ");
@@ -208,12 +204,8 @@ TEST(DibujoCarta, TituloCortadoAlAnchoDeLaCartaEnLaSuperficie)
     Superficie vista(1400, 700), solo(1400, 100);
     vista.FontName(QStringLiteral("Arial"));
     DibujarVista(vista, g, o);
-    solo.FontName(QStringLiteral("Arial"));
-    solo.FontBold(true);
-    solo.FontSize(18 * escala);
-    solo.CurrentX = 400;
-    solo.CurrentY = 10;
-    solo.Print(cortado.titulo);
+    FuenteTitulo(solo, 18 * escala);
+    solo.CurrentX = 400, solo.CurrentY = 10, solo.Print(cortado.titulo);
     const auto Tinta = [](const Superficie &s, int y1, int y2) {
         int a = s.ScaleWidth(), b = -1;
         for (int y = y1; y <= y2; ++y)
@@ -228,9 +220,7 @@ TEST(DibujoCarta, VistaAjustadaYCentrada)
 {
     const Geometria g = GeometriaDe(200);
     Superficie s(700, 700);
-    s.BackColor = 0xC0C0C0;
-    s.Cls();
-    DibujarVista(s, g, Modo(false));
+    s.BackColor = 0xC0C0C0, s.Cls(), DibujarVista(s, g, Modo(false));
     // Scale 700 / 1183: 694 x 700 at (3, 0) inside the box's white-filled outline.
     for (auto [x, gris] : {std::pair{0, 0}, {1, 255}, {2, 255}, {3, 0}, {696, 0}, {697, 255}, {699, 0}})
         EXPECT_EQ(GrisEn(s, x, 350), gris) << x;

@@ -1,8 +1,5 @@
-// Chart save: the format table, the resolution written, failures that leave
-// the target as it was, and the files byte for byte in every format and both
-// modes as MD5 prefixes (JPEG at quality 75): how the full-size picture is
-// held may change, the files not. Reading every format back, and replacing a
-// file, are the window journeys'.
+// Chart save: the format table, the resolution, failures that leave the
+// target as it was, and the files' bytes (MD5 prefixes) in every format.
 
 #include "windows/chart/guardarcarta.h"
 

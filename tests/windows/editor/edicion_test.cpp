@@ -68,9 +68,7 @@ TEST(CursorHistograma, SnapsToTheNearestBinAndErasesItself)
     for (const auto &c : casos) EXPECT_EQ(CursorHistograma::Posicion(c.x, c.ancho), c.columna) << c.x;
 
     Superficie s(20, 10);
-    s.BackColor = 0x000000;
-    s.Cls();
-    s.PSet(7, 3, 0x123456);
+    s.BackColor = 0x000000, s.Cls(), s.PSet(7, 3, 0x123456);
     CursorHistograma::Invertir(s, 7); // stops short of the last row
     EXPECT_EQ((std::array{s.Point(7, 0), s.Point(7, 3), s.Point(7, 9), s.Point(6, 0)}),
               (std::array{0xFFFFFFu, 0x123456u ^ 0xFFFFFFu, 0u, 0u}));

@@ -16,13 +16,7 @@
 using namespace LienzoCurva;
 
 namespace {
-
-void Identidad()
-{
-    modEngine::ReiniciarCurvas();
-    modEngine::CurvasIniciadas = true;
-}
-
+void Identidad() { modEngine::ReiniciarCurvas(), modEngine::CurvasIniciadas = true; }
 } // namespace
 
 TEST(LienzoGeometria, ValuesLandOnTheSixPixelMarginedPlot)
@@ -58,10 +52,7 @@ TEST(LienzoGeometria, PixelToCurveRoundsHalvesToEvenThroughTheLevelsAndClamps)
 
     // Without levels given, the current channel's own.
     Identidad();
-    modEngine::CanalActual = 2;
-    modEngine::EntradaNegro[2] = 50;
-    modEngine::EntradaBlanco[2] = 200;
-    modEngine::SalidaBlanco[2] = 127;
+    modEngine::CanalActual = 2, modEngine::EntradaNegro[2] = 50, modEngine::EntradaBlanco[2] = 200, modEngine::SalidaBlanco[2] = 127;
     EXPECT_EQ((std::pair{PixelACurvaX(180, 360), PixelACurvaY(180, 360)}), (std::pair{132, 0}));
     modEngine::CanalActual = 0;
     EXPECT_EQ((std::pair{PixelACurvaX(180, 360), PixelACurvaY(180, 360)}), (std::pair{128, 255 - 128}));
@@ -76,26 +67,21 @@ TEST(LienzoGeometria, PointsAreDrawnThroughTheLevels)
         return QPoint(x, y);
     };
     EXPECT_EQ((std::pair{centro(0), centro(1)}), (std::pair{QPoint(6, 354), QPoint(354, 6)}));
-    modEngine::EntradaNegro[0] = 50;
-    modEngine::EntradaBlanco[0] = 200;
+    modEngine::EntradaNegro[0] = 50, modEngine::EntradaBlanco[0] = 200;
     EXPECT_EQ((std::pair{centro(0).x(), centro(1).x()}), (std::pair{XDeValor(50, 360), XDeValor(200, 360)}));
     // Equal input levels count as a range of 1: input 255 lands at 101.
-    modEngine::EntradaNegro[0] = 100;
-    modEngine::EntradaBlanco[0] = 100;
-    modEngine::SalidaBlanco[0] = 100;
+    modEngine::EntradaNegro[0] = modEngine::EntradaBlanco[0] = modEngine::SalidaBlanco[0] = 100;
     EXPECT_EQ(centro(1), QPoint(XDeValor(101, 360), YDeValor(100, 360)));
 }
 
 TEST(LienzoDibujo, CanvasShowsGridDiagonalBarsCurveAndPoints)
 {
     Identidad();
-    modEngine::NumPuntos[0] = 3;
+    modEngine::NumPuntos[0] = 3, modEngine::PuntoX[0][2] = 255;
     modEngine::PuntoX[0][1] = modEngine::PuntoY[0][1] = modEngine::PuntoY[0][2] = modEngine::PuntoY[0][0] = 128;
-    modEngine::PuntoX[0][2] = 255;
     for (uint8_t *t : {modEngine::LutR, modEngine::LutG, modEngine::LutB}) std::memset(t, 128, 256);
     int32_t fondo[256] = {};
-    fondo[0] = 10;
-    fondo[128] = 5;
+    fondo[0] = 10, fondo[128] = 5;
     Superficie s(360, 360);
     DibujarCurva(s, fondo);
 
@@ -115,8 +101,7 @@ TEST(LienzoDibujo, CanvasShowsGridDiagonalBarsCurveAndPoints)
 
     // Red channel, identity: its curve on the diagonal, no bars.
     Identidad();
-    modEngine::CanalActual = 1;
-    DibujarCurva(s, nullptr);
+    modEngine::CanalActual = 1, DibujarCurva(s, nullptr);
     EXPECT_EQ((std::array{s.Point(181, 340), s.Point(180, 180), s.Point(6, 350)}), (std::array{ColorFondo, ColorCanal(1), ColorCanal(1)}));
 }
 
@@ -144,14 +129,8 @@ TEST(LienzoHistogramas, OutputCountsFollowTheTables)
     uint8_t id[256], cte[256], inv[256];
     int64_t total = 0;
     for (int i = 0; i < 256; ++i) {
-        hist[1][i] = i + 1;
-        hist[2][i] = 2 * i;
-        hist[3][i] = 7;
-        hist[4][i] = 1000 - i;
-        total += hist[4][i];
-        id[i] = static_cast<uint8_t>(i);
-        cte[i] = 128;
-        inv[i] = static_cast<uint8_t>(255 - i);
+        hist[1][i] = i + 1, hist[2][i] = 2 * i, hist[3][i] = 7, hist[4][i] = 1000 - i, total += hist[4][i];
+        id[i] = uint8_t(i), cte[i] = 128, inv[i] = uint8_t(255 - i);
     }
     const HistogramasSalida a = CalcularHistogramasSalida(hist, id, id, id);
     for (int i = 0; i < 256; ++i) EXPECT_EQ((std::pair{a.rojo[i], a.luma[i]}), (std::pair{hist[1][i], hist[4][i]})) << i;

@@ -44,15 +44,12 @@ TEST(HistorialTextos, TwentyLinesNumberedOldestDropped)
     EXPECT_EQ(h.Lineas(), QStringList{QStringLiteral("1.  Curva recibida")});
     for (int i = 2; i <= 21; ++i) h.Agregar(QStringLiteral("Curva ") + QString::number(i));
     ASSERT_EQ(h.Num(), 20);
-    const QStringList l = h.Lineas();
-    EXPECT_EQ(l.first(), QStringLiteral("1.  Curva 2"));
-    EXPECT_EQ(l.last(), QStringLiteral("20.  Curva 21"));
+    EXPECT_EQ(QStringList({h.Lineas().first(), h.Lineas().last()}), QStringList({"1.  Curva 2", "20.  Curva 21"}));
     h.QuitarUltimo();
     EXPECT_EQ(h.Num(), 19);
     h.Recortar(2);
     EXPECT_EQ(h.Lineas(), (QStringList{QStringLiteral("1.  Curva 2"), QStringLiteral("2.  Curva 3")}));
-    h.Vaciar();
-    h.QuitarUltimo();
+    h.Vaciar(), h.QuitarUltimo(); // nothing left to take
     EXPECT_EQ(h.Num(), 0);
 }
 

@@ -22,9 +22,7 @@ TEST(Rejilla, GeometriaCentrosYLineas)
     for (auto [k, p] : centros) EXPECT_EQ(CentroMuestra(r, g, W, H, k), p) << k;
 
     // Offsets move the squares (11.73 and -23.66 px) but not the lines.
-    r.DesfaseX = 0.01;
-    r.DesfaseY = -0.02;
-    g = CalcularGeometriaRejilla(r, W, H);
+    r.DesfaseX = 0.01, r.DesfaseY = -0.02, g = CalcularGeometriaRejilla(r, W, H);
     EXPECT_EQ((std::pair{CentroMuestra(r, g, W, H, 0), CentroMuestra(r, g, W, H, 100)}), (std::pair{Punto{78, 111}, Punto{78, 1111}}));
     // The scan shown at half size from (10, 20).
     const Vista v{10, 20, 587, 592};
@@ -88,12 +86,9 @@ TEST(Rejilla, TeclasBotonesYLimitesDelMarco)
     EXPECT_TRUE(AjustarMargenes(s, 0, 0.002) && AjustarMargenes(s, 0, 0.002) && !AjustarMargenes(s, 0, 0.002));
     // Opposite margins may add up to 0.95 at most.
     Rejilla t;
-    t.MargenIzquierdo = 0.5;
-    t.MargenDerecho = 0.46;
+    t.MargenIzquierdo = 0.5, t.MargenDerecho = 0.46;
     EXPECT_TRUE(!AjustarMargenes(t, 0.002, 0) && t.MargenIzquierdo == 0.5);
-    t.MargenDerecho = 0.4;
-    t.MargenSuperior = 0.5;
-    t.MargenInferior = 0.449;
+    t.MargenDerecho = 0.4, t.MargenSuperior = 0.5, t.MargenInferior = 0.449;
     EXPECT_TRUE(AjustarMargenes(t, 0, 0));
     t.MargenInferior = 0.46;
     EXPECT_FALSE(AjustarMargenes(t, 0, 0));

@@ -75,12 +75,10 @@ QRect En(QWidget *ventana, const char *nombre)
     auto *w = ventana->findChild<QWidget *>(QString::fromLatin1(nombre));
     return QRect(w->mapTo(ventana, QPoint(0, 0)), w->size());
 }
-
 QWidget *Abrir(MDIForm1 &m, const char *nombre)
 {
     QWidget *w = m.MostrarVentana(QString::fromLatin1(nombre));
-    QApplication::processEvents();
-    return w;
+    return QApplication::processEvents(), w;
 }
 
 } // namespace

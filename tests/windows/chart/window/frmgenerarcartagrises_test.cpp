@@ -1,7 +1,5 @@
-// The chart generator driven as a user would: opened from the main menu,
-// typed into, generated, toggled, saved through the scripted dialog, and
-// printed through the tests' real queues: the cups-pdf one and the IPP
-// Everywhere printer, where it lands as the set-up's preview shows it.
+// The chart generator driven as a user would, from the main menu to the file
+// saved and the sheet printed on both real queues where the preview shows it.
 
 #include "windows/chart/frmgenerarcartagrises.h"
 
@@ -60,19 +58,14 @@ protected:
         for (e->end(false); !e->text().isEmpty();) QTest::keyClick(e, Qt::Key_Backspace);
         QTest::keyClicks(e, texto);
     }
-    void Guardar(const QString &nombre)
-    {
-        dialogos.Responder(nombre.isEmpty() ? QString() : dir.filePath(nombre));
-        C("cmdGrabarFichero")->click();
-    }
+    void Guardar(const QString &nombre) { dialogos.Responder(nombre.isEmpty() ? QString() : dir.filePath(nombre)), C("cmdGrabarFichero")->click(); }
 
     QImage Vista() { return w->picCartaGris()->S().Imagen(); }
     // The window's chart and options fitted into a fresh box of the preview's size.
     QImage Esperada()
     {
         Superficie ref(713, 718);
-        ref.FontName(QStringLiteral("Arial"));
-        DibujarVista(ref, w->Geometria(), w->Opciones());
+        ref.FontName(QStringLiteral("Arial")), DibujarVista(ref, w->Geometria(), w->Opciones());
         return ref.Imagen();
     }
     int Tipo(const QString &nombre) { return FreeImage_GetFileType(QFile::encodeName(dir.filePath(nombre)).constData(), 0); }
@@ -117,8 +110,10 @@ TEST_F(CartaWindowTest, AbreTecleaGeneraYRedibuja)
     EXPECT_TRUE(w->Opciones().negativo && w->Opciones().lineas && !w->Opciones().numeros);
     EXPECT_FALSE(C("cmdGrabarFichero")->isEnabled() || C("cmdImprimir")->isEnabled());
     w->GuardarCarta();
-    ASSERT_EQ(cajas.llamadas.size(), 1);
-    EXPECT_EQ(cajas.llamadas[0].texto, QStringLiteral("Primero genera la carta de grises."));
+    w->ImprimirCarta();
+    ASSERT_EQ(cajas.llamadas.size(), 2);
+    EXPECT_EQ(QStringList({cajas.llamadas[0].texto, cajas.llamadas[1].texto, cajas.llamadas[1].titulo}),
+              QStringList({"Primero genera la carta de grises.", "Primero genera la carta de grises.", "Imprimir"}));
 
     // 2000 (the box takes four characters) is refused at once: the range
     // beside it, the text in the warning colour, no size; Generate says what
@@ -171,16 +166,18 @@ TEST_F(CartaWindowTest, AbreTecleaGeneraYRedibuja)
     ASSERT_EQ(cajas.llamadas.size(), avisos + 3);
     EXPECT_EQ(cajas.llamadas.last().texto, soloRango);
     Resolucion(QStringLiteral("72"));
-    EXPECT_EQ(etiqueta->text(), QStringLiteral("422 x 426 px "));
-    EXPECT_TRUE(w->Geometria().Resolucion == 72 && Vista() == Esperada());
-    // An accepted entry again: the set-up shows the chart.
+    EXPECT_TRUE(etiqueta->text() == QStringLiteral("422 x 426 px ") && w->Geometria().Resolucion == 72 && Vista() == Esperada());
+    // An accepted entry again: the set-up shows the chart, its aspect (19 x
+    // 426 / 422 = 19.18 cm) and profile; cancelled, it leaves no full-size render.
     bool vista = false;
     EnConfiguracionImpresion([&](frmConfigImpresion &d) {
         vista = d.Imagen == Esperada();
+        EXPECT_EQ(d.findChild<QLabel *>(QStringLiteral("lblPerfilDocumentoVal"))->text(), QStringLiteral("sRGB IEC61966-2.1"));
+        EXPECT_TRUE(d.findChild<QLabel *>(QStringLiteral("lblInfoCarta"))->text().startsWith(QStringLiteral("Carta: 19.00 x 19.18 cm")));
         d.findChild<QPushButton *>(QStringLiteral("cmdCancelar"))->click();
     });
     C("cmdImprimir")->click();
-    EXPECT_TRUE(vista);
+    EXPECT_TRUE(vista && w->picBuffer().Vacia() && cajas.llamadas.size() == avisos + 3);
 
     // The other language; nothing is remembered after closing.
     frame.findChild<QAction *>(QStringLiteral("mnuIdiomaEn"))->trigger();
@@ -255,55 +252,10 @@ TEST_F(CartaWindowTest, ExtensionAjenaCancelarSobrescribirYFallo)
     EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("ocupado.jpg"))).isDir() && ficheros().size() == 1);
 }
 
-TEST_F(CartaWindowTest, LaCartaGuardadaLlegaALaPaginaCentradaUnaVezPorCopia)
-{
-    w->ImprimirCarta();
-    ASSERT_EQ(cajas.llamadas.size(), 1);
-    EXPECT_EQ((std::pair{cajas.llamadas[0].texto, cajas.llamadas[0].titulo}),
-              (std::pair{QStringLiteral("Primero genera la carta de grises."), QStringLiteral("Imprimir")}));
-    C("cmdGenerarCarta")->click();
-    // The dialog gets the chart's aspect and profile and shows the preview;
-    // cancelling it leaves no full-size render.
-    EnConfiguracionImpresion([this](frmConfigImpresion &d) {
-        EXPECT_EQ(d.findChild<QLabel *>(QStringLiteral("lblPerfilDocumentoVal"))->text(), QStringLiteral("sRGB IEC61966-2.1"));
-        EXPECT_TRUE(d.findChild<QLabel *>(QStringLiteral("lblInfoCarta"))->text().startsWith(QStringLiteral("Carta: 19.00 x 19.16 cm")));
-        EXPECT_EQ(d.Imagen, Vista());
-        d.findChild<QPushButton *>(QStringLiteral("cmdCancelar"))->click();
-    });
-    C("cmdImprimir")->click();
-    EXPECT_EQ(cajas.llamadas.size(), 1);
-    EXPECT_TRUE(w->picBuffer().Vacia());
-
-    REQUIERE_COLA_PDF();
-    const QList<int> antes = ColaPDF::Trabajos();
-    EnConfiguracionImpresion([](frmConfigImpresion &d) {
-        d.findChild<QLineEdit *>(QStringLiteral("txtCopias"))->setText(QStringLiteral("2"));
-        ImprimirEnPDF(d, 2);
-    });
-    C("cmdImprimir")->click();
-    ASSERT_EQ(cajas.llamadas.size(), 2);
-    // 19 x 1183 / 1173 = 19.162 cm.
-    EXPECT_EQ((std::pair{cajas.llamadas[1].texto, cajas.llamadas[1].Icono()}),
-              (std::pair{QStringLiteral("Carta enviada a la impresora.\r\nTamano impreso: 19.0 x 19.2 cm  (200 ppp)\r\n"
-                                        "Posicion: centrada"), int(MsgBox::Information)}));
-    const QString pdf = ColaPDF::NuevoPDF(antes, QStringLiteral("Carta de grises"));
-    ASSERT_FALSE(pdf.isEmpty());
-    EXPECT_LE(ColaPDF::Desvio(pdf, 19.0, 19.0 * 1183 / 1173, true, 0, 0), 1.0);
-
-    // Two pages, each holding the pixels the Save writes.
-    C<QComboBox>("cboFormato")->setCurrentIndex(2); // BMP
-    Guardar(QStringLiteral("carta.bmp"));
-    const QImage guardada = QImage(dir.filePath(QStringLiteral("carta.bmp"))).convertToFormat(QImage::Format_RGB32);
-    ASSERT_EQ(guardada.size(), QSize(1173, 1183));
-    EXPECT_EQ((std::pair{ColaPDF::Paginas(pdf), ColaPDF::Imagenes(pdf)}), (std::pair{2, QList<QImage>{guardada, guardada}}));
-}
-
 namespace {
 
-// The chart's grey levels where the printer received them: at every 25th
-// device pixel of the printed box whose chart pixel stands amid eight of the
-// same grey (so no scaling can blend it), the printed grey and the chart's;
-// the first pair that differs, or none.
+// At every 25th device pixel of the printed box whose chart pixel stands amid
+// eight of its grey, the printed and the chart's grey: the first that differ.
 std::optional<std::pair<int, int>> GrisesDistintos(const QImage &hoja, const QImage &carta, int *comparados)
 {
     const QRect caja = Raster::Tinta(hoja);
@@ -326,18 +278,18 @@ std::optional<std::pair<int, int>> GrisesDistintos(const QImage &hoja, const QIm
 
 } // namespace
 
-// Both queues, on the paper each printer starts from and on papers and
-// orientations chosen in its real settings dialog, centred and placed by
-// hand: each printer receives the sheet chosen, and the chart lands on it
-// within one device pixel of where the preview draws it; the IPP printer
-// receives the chart's own greys.
+// Both queues, on their own paper and on papers and orientations chosen in
+// their settings dialog, centred or placed by hand: the chart lands within a
+// device pixel of where the preview draws it; cups-pdf gets the saved file's
+// pixels once per copy, the IPP printer the chart's own greys.
 TEST_F(CartaWindowTest, LaCartaQuedaEnLaHojaDondeLaPoneLaVista)
 {
     REQUIERE_COLA_PDF();
     C("cmdGenerarCarta")->click();
     C<QComboBox>("cboFormato")->setCurrentIndex(2); // BMP
     Guardar(QStringLiteral("carta.bmp"));
-    const QImage guardada(dir.filePath(QStringLiteral("carta.bmp")));
+    const QImage guardada = QImage(dir.filePath(QStringLiteral("carta.bmp"))).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(guardada.size(), QSize(1173, 1183));
     const double relacion = 1183.0 / 1173;
     const struct {
         const char *cola;
@@ -365,8 +317,10 @@ TEST_F(CartaWindowTest, LaCartaQuedaEnLaHojaDondeLaPoneLaVista)
         const QSizeF hoja = c.apaisado ? c.hojaCm.transposed() : c.hojaCm;
         modImpresion::DevModeGuardado = modImpresion::DevMode();
         const QList<int> antes = ColaPDF::Trabajos(c.cola);
+        const bool dosCopias = &c == casos;
         EnConfiguracionImpresion([&](frmConfigImpresion &d) {
             d.findChild<QComboBox *>(QStringLiteral("cboImpresora"))->setCurrentText(QString::fromLatin1(c.cola));
+            if (dosCopias) d.findChild<QLineEdit *>(QStringLiteral("txtCopias"))->setText(QStringLiteral("2"));
             if (c.papel) {
                 EnAjustesImpresora(*c.papel, c.apaisado ? QPageLayout::Landscape : QPageLayout::Portrait);
                 d.findChild<QPushButton *>(QStringLiteral("cmdAjustesImpresora"))->click();
@@ -390,6 +344,13 @@ TEST_F(CartaWindowTest, LaCartaQuedaEnLaHojaDondeLaPoneLaVista)
             // pdftoppm's pixels at 100 ppp, each a twelfth of the queue's.
             const QString pdf = ColaPDF::NuevoPDF(antes, QStringLiteral("Carta de grises"));
             EXPECT_EQ(ColaPDF::Puntos(pdf), c.puntos);
+            if (dosCopias) {
+                // 19 x 1183 / 1173 = 19.162 cm.
+                EXPECT_EQ((std::pair{cajas.llamadas.last().texto, cajas.llamadas.last().Icono()}),
+                          (std::pair{QStringLiteral("Carta enviada a la impresora.\r\nTamano impreso: 19.0 x 19.2 cm  (200 ppp)\r\n"
+                                                    "Posicion: centrada"), int(MsgBox::Information)}));
+                EXPECT_EQ((std::pair{ColaPDF::Paginas(pdf), ColaPDF::Imagenes(pdf)}), (std::pair{2, QList<QImage>{guardada, guardada}}));
+            }
             EXPECT_LE(ColaPDF::Desvio(pdf, c.ancho, alto, c.centrado, x, y,
                                       c.apaisado ? ColaPDF::Giro::Antihorario : ColaPDF::Giro::Ninguno),
                       1.0);

@@ -24,7 +24,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
@@ -59,12 +58,8 @@ protected:
         modIdioma::CambiarIdioma(QStringLiteral("es"));
         RegistrarVentanasCalibracion(frame);
         frame.show();
-        w = Abrir();
-        ASSERT_TRUE(w);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
-        lienzo = w->picCurve();
-        lista = C<QListWidget>("lstHistorial");
-        deshacer = Boton("cmdUndo");
+        ASSERT_TRUE((w = Abrir()) && QTest::qWaitForWindowExposed(&frame));
+        lienzo = w->picCurve(), lista = C<QListWidget>("lstHistorial"), deshacer = Boton("cmdUndo");
     }
 
     frmEditarAplicarCurva *Abrir()
@@ -85,11 +80,7 @@ protected:
 
     QString Archivo(const QString &nombre, const QByteArray &bytes) { return Poner(dir.filePath(nombre), bytes); }
 
-    void CargarMuestra(const QString &ruta)
-    {
-        dialogos.Responder(ruta);
-        Boton("cmdCargarImagenAProcesar")->click();
-    }
+    void CargarMuestra(const QString &ruta) { dialogos.Responder(ruta), Boton("cmdCargarImagenAProcesar")->click(); }
     // Left half (200, 50, 10), right half (20, 100, 240), 64 x 32: shown
     // 440 x 220 from y = 78 in the preview.
     void CargarDosColores()
@@ -108,45 +99,24 @@ protected:
         const modImage::Instantanea c = modImage::TomarInstantanea();
         return BGR(c.lutR[200], c.lutG[50], c.lutB[10]);
     }
-    bool EsperarPreview()
-    {
-        QElapsedTimer reloj;
-        reloj.start();
-        while (w->PreviewSucio() && reloj.elapsed() < 10000) QTest::qWait(10);
-        return !w->PreviewSucio();
-    }
+    bool EsperarPreview() { return QTest::qWaitFor([this] { return !w->PreviewSucio(); }, 10000); }
 
-    void Recibir(std::initializer_list<int> xs, std::initializer_list<int> ys)
-    {
-        w->RecibirCurvaGenerada(xs.begin(), ys.begin(), static_cast<int>(xs.size()));
-    }
+    void Recibir(std::initializer_list<int> xs, std::initializer_list<int> ys) { w->RecibirCurvaGenerada(xs.begin(), ys.begin(), int(xs.size())); }
 
     // Canvas 360 x 360, plot from 6 to 354: pixel p is curve input
     // (p - 6) x 255 / 348, rounded half to even.
-    void Pulsar(int x, int y)
-    {
-        QTest::mousePress(lienzo, Qt::LeftButton, {}, QPoint(x, y));
-        QTest::mouseRelease(lienzo, Qt::LeftButton, {}, QPoint(x, y));
-    }
+    void Pulsar(int x, int y) { QTest::mousePress(lienzo, Qt::LeftButton, {}, {x, y}), QTest::mouseRelease(lienzo, Qt::LeftButton, {}, {x, y}); }
     // As the system delivers it: press, release, double click, release.
     void DobleClic(int x, int y)
     {
-        Mover(lienzo, x, y);
-        Pulsar(x, y);
-        QTest::mouseDClick(lienzo, Qt::LeftButton, {}, QPoint(x, y));
-        QTest::mouseRelease(lienzo, Qt::LeftButton, {}, QPoint(x, y));
+        Mover(lienzo, x, y), Pulsar(x, y);
+        QTest::mouseDClick(lienzo, Qt::LeftButton, {}, {x, y}), QTest::mouseRelease(lienzo, Qt::LeftButton, {}, {x, y});
     }
     // No button held; through a neighbour, as a cursor already there sends no move.
-    static void Mover(QWidget *caja, int x, int y)
-    {
-        QTest::mouseMove(caja, QPoint(x, y + 1));
-        QTest::mouseMove(caja, QPoint(x, y));
-    }
+    static void Mover(QWidget *caja, int x, int y) { QTest::mouseMove(caja, QPoint(x, y + 1)), QTest::mouseMove(caja, QPoint(x, y)); }
     static void Arrastrar(QWidget *caja, QPoint desde, QPoint hasta)
     {
-        QTest::mousePress(caja, Qt::LeftButton, {}, desde);
-        QTest::mouseMove(caja, hasta);
-        QTest::mouseRelease(caja, Qt::LeftButton, {}, hasta);
+        QTest::mousePress(caja, Qt::LeftButton, {}, desde), QTest::mouseMove(caja, hasta), QTest::mouseRelease(caja, Qt::LeftButton, {}, hasta);
     }
     static void ArrastrarNivel(QWidget *s, int desde, int hasta) { Arrastrar(s, {desde, 12}, {hasta, 12}); }
 

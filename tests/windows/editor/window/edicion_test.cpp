@@ -1,6 +1,5 @@
-// Shaping the curve with the mouse: points added, dragged and deleted on the
-// canvas, levels on the sliders, channels, negation, reset, undo and the jump
-// back through the history, with the preview following the drag.
+// Shaping the curve with the mouse: points, levels, channels, negation, reset,
+// undo and the history, with the preview following the drag.
 
 #include "ayuda_editor.h"
 
@@ -23,8 +22,7 @@ TEST_F(Edicion_, PointsAreAddedDraggedAndDeletedWithTheMouse)
     EXPECT_TRUE(PuntoSel == 1 && w->tmrRender()->isActive());
     EXPECT_EQ(Lineas() << deshacer->text(), QStringList({"1.  Curva RGB", "Deshacer (1)"}));
     // Past the canvas and the last point: stopped one level short of it.
-    QTest::mouseMove(lienzo, QPoint(180, 180));
-    QTest::mouseMove(lienzo, QPoint(400, 20));
+    QTest::mouseMove(lienzo, QPoint(180, 180)), QTest::mouseMove(lienzo, QPoint(400, 20));
     QTest::mouseRelease(lienzo, Qt::LeftButton, {}, QPoint(400, 20));
     EXPECT_FALSE(w->tmrRender()->isActive() || Arrastrando);
     const Puntos arrastrado{{0, 0}, {254, 245}, {255, 255}};
@@ -85,8 +83,7 @@ TEST_F(Edicion_, ColourChannelsAreEditedOnTheirOwnTables)
 TEST_F(Edicion_, SliderHandlesHandOverAtTheTieAndNeverCross)
 {
     using namespace modEngine;
-    PictureBox *in = w->picSliderIn();
-    PictureBox *out = w->picSliderOut();
+    PictureBox *in = w->picSliderIn(), *out = w->picSliderOut();
     // Pixel 127 of 256 is nearer black, 128 nearer white; 128 of 257 is a tie: black.
     const struct { int ancho, x, asa; } casos[] = {{256, 127, 0}, {256, 128, 1}, {257, 128, 0}};
     for (const auto &c : casos) {
@@ -98,8 +95,8 @@ TEST_F(Edicion_, SliderHandlesHandOverAtTheTieAndNeverCross)
         EXPECT_EQ((std::pair{int(w->ArrastreEntrada()), w->tmrRender()->isActive()}), (std::pair{-1, false}));
     }
     // Presses that move nothing push no snapshot and add no line.
-    EXPECT_EQ((std::array{EntradaNegro[0] + EntradaBlanco[0], int(NumeroDeshacer()), lista->count()}), (std::array{255, 0, 0}));
-    EXPECT_EQ(deshacer->text(), QStringLiteral("Deshacer"));
+    EXPECT_EQ((std::tuple{EntradaNegro[0] + EntradaBlanco[0], int(NumeroDeshacer()), lista->count(), deshacer->text()}),
+              (std::tuple{255, 0, 0, QStringLiteral("Deshacer")}));
 
     // A canvas press gives the history a line, then drags (a step each, no
     // line); where the handles stop is the level arithmetic's own test.
@@ -113,8 +110,8 @@ TEST_F(Edicion_, SliderHandlesHandOverAtTheTieAndNeverCross)
 
     // Undo takes back the last drag and, with it, the canvas press's line.
     deshacer->click();
-    EXPECT_EQ((std::array{int(SalidaBlanco[0]), int(EntradaBlanco[0]), lista->count()}), (std::array{255, 100, 0}));
-    EXPECT_EQ(deshacer->text(), QStringLiteral("Deshacer (2)"));
+    EXPECT_EQ((std::tuple{int(SalidaBlanco[0]), int(EntradaBlanco[0]), lista->count(), deshacer->text()}),
+              (std::tuple{255, 100, 0, QStringLiteral("Deshacer (2)")}));
 
     // Output levels one apart: the identity's lower half (up to 127.5 / 255)
     // gives the black level 102, the upper half 103. Then the input levels
@@ -147,8 +144,8 @@ TEST_F(Edicion_, TwentyOnePressesKeepTwentyLinesAndTenSnapshots)
     for (int i = 0; i < 19; ++i) Arrastrar(lienzo, {300, 300 + i % 2 * 10}, {300, 310 - i % 2 * 10});
     const QStringList l = Lineas();
     ASSERT_EQ(l.size(), 20);
-    EXPECT_EQ(QStringList({l.first(), l.last(), deshacer->text()}), QStringList({"1.  Curva RGB", "20.  Curva RGB", "Deshacer (10)"}));
-    EXPECT_EQ(lista->currentRow(), 19);
+    EXPECT_EQ(QStringList({l.first(), l.last(), deshacer->text(), QString::number(lista->currentRow())}),
+              QStringList({"1.  Curva RGB", "20.  Curva RGB", "Deshacer (10)", "19"}));
 
     ClicEnLinea(19); // the last line is where we are
     EXPECT_EQ(modEngine::NumeroDeshacer(), 10);
@@ -178,10 +175,9 @@ TEST_F(Edicion_, JumpBackToAChosenLine)
 
     ClicEnLinea(1);
     const Puntos dos{{0, 0}, {32, 128}, {69, 128}, {255, 255}};
-    EXPECT_EQ(DelCanal(0), dos);
-    EXPECT_EQ((std::pair{Copia(LutR), Copia(LutB)}), (std::pair{TablaDe(0, dos), TablaDe(0, dos)}));
-    EXPECT_EQ(Lineas() << deshacer->text(), QStringList({"1.  Curva RGB", "2.  Curva RGB", "Deshacer (2)"}));
-    EXPECT_EQ(lista->currentRow(), 1);
+    EXPECT_EQ((std::tuple{DelCanal(0), Copia(LutR), Copia(LutB)}), (std::tuple{dos, TablaDe(0, dos), TablaDe(0, dos)}));
+    EXPECT_EQ(Lineas() << deshacer->text() << QString::number(lista->currentRow()),
+              QStringList({"1.  Curva RGB", "2.  Curva RGB", "Deshacer (2)", "1"}));
     // Going on from there: the new line follows line 2.
     Pulsar(300, 100);
     EXPECT_EQ((std::pair{lista->count(), int(NumeroDeshacer())}), (std::pair{3, 3}));
@@ -237,8 +233,7 @@ TEST_F(Edicion_, NegationTwiceRestoresTheReceivedCurve)
     EXPECT_EQ((std::pair{DelCanal(0), Copia(LutR)}), (std::pair{recibida, TablaDe(0, recibida)}));
     EXPECT_EQ(QStringList({Lineas().last(), deshacer->text()}), QStringList({"5.  Restaurar curva", "Deshacer (5)"}));
     // The first negation's snapshot still holds the dragged point.
-    deshacer->click();
-    deshacer->click();
+    deshacer->click(), deshacer->click();
     EXPECT_TRUE(DelCanal(0) != recibida && DelCanal(1) == rojo);
 
     // A received curve of two points, the fewest there are, is negated too.
@@ -265,8 +260,7 @@ TEST_F(Edicion_, NegationWithoutAKeptCurveMirrorsTheCurrentChannelOnly)
     EXPECT_EQ((std::pair{DelCanal(1), DelCanal(0)}), (std::pair{Puntos{{0, 255}, {64, 63}, {255, 0}}, Puntos{{0, 0}, {255, 255}}}));
     EXPECT_EQ((std::pair{Copia(LutR), Copia(LutG)}), (std::pair{TablaDe(1, DelCanal(1)), Identidad()}));
     negar->click();
-    EXPECT_EQ(DelCanal(1), (Puntos{{0, 0}, {64, 192}, {255, 255}}));
-    EXPECT_EQ(lista->count(), 3);
+    EXPECT_EQ((std::pair{DelCanal(1), lista->count()}), (std::pair{Puntos{{0, 0}, {64, 192}, {255, 255}}, 3}));
 }
 
 TEST_F(Edicion_, PreviewFollowsTheDragBeforeTheRelease)
@@ -288,12 +282,10 @@ TEST_F(Edicion_, PreviewFollowsTheDragBeforeTheRelease)
 
     // The same on a level slider: output white pulled down.
     PictureBox *out = w->picSliderOut();
-    QTest::mousePress(out, Qt::LeftButton, {}, QPoint(175, 12));
-    QTest::mouseMove(out, QPoint(70, 12));
+    QTest::mousePress(out, Qt::LeftButton, {}, QPoint(175, 12)), QTest::mouseMove(out, QPoint(70, 12));
     EXPECT_TRUE(w->PreviewSucio());
     ASSERT_TRUE(EsperarPreview());
-    EXPECT_EQ(modEngine::SalidaBlanco[0], 102);
-    EXPECT_EQ(Preview(), IzquierdaConCurva());
+    EXPECT_TRUE(modEngine::SalidaBlanco[0] == 102 && Preview() == IzquierdaConCurva());
     QTest::mouseRelease(out, Qt::LeftButton, {}, QPoint(70, 12));
 }
 

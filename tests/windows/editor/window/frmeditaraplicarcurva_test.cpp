@@ -70,9 +70,8 @@ TEST_F(Editor_, ImportsAcvAndAmpAndExportsTheSameBytes)
     EXPECT_FALSE(Boton("cmdExportACV")->isEnabled());
     w->cmdExportACV_Click();
     ASSERT_EQ(cajas.llamadas.size(), 1);
-    EXPECT_EQ(cajas.llamadas[0].texto, QStringLiteral("No hay una curva generada, cargada o editada para grabar."));
-    EXPECT_TRUE(dialogos.peticiones.isEmpty());
-    cajas.llamadas.clear();
+    EXPECT_TRUE(cajas.llamadas.takeFirst().texto == QStringLiteral("No hay una curva generada, cargada o editada para grabar.") &&
+                dialogos.peticiones.isEmpty());
 
     // Master (0,0) (100,160) (255,255); red lifted to 20..235.
     const QByteArray acv = Acv({{0, 0}, {160, 100}, {255, 255}}, {{20, 0}, {235, 255}});
@@ -142,9 +141,7 @@ TEST_F(Editor_, LoadsASampleAndDescribesIt)
 {
     // 3000 x 2000 at 300 dpi (11811 dots per metre).
     QImage img(3000, 2000, QImage::Format_RGB888);
-    img.fill(QColor(200, 50, 10));
-    img.setDotsPerMeterX(11811);
-    img.setDotsPerMeterY(11811);
+    img.fill(QColor(200, 50, 10)), img.setDotsPerMeterX(11811), img.setDotsPerMeterY(11811);
     const QString ruta = dir.filePath(QStringLiteral("grande.png"));
     ASSERT_TRUE(img.save(ruta));
     CargarMuestra(ruta);
@@ -288,24 +285,20 @@ TEST_F(Editor_, ReopeningKeepsCurveAndUndoButNotTheHistoryAndTheLanguageChangeKe
 {
     CargarDosColores();
     Recibir({0, 100, 255}, {0, 160, 255});
-    modEngine::CanalActual = 2;
-    modEngine::ModoInterpolacion = 1;
+    modEngine::CanalActual = 2, modEngine::ModoInterpolacion = 1;
     MDIForm1::DescargarVentana(w);
     ASSERT_FALSE(Ventanas::Buscar(QStringLiteral("frmEditarAplicarCurva")));
 
-    w = Abrir();
-    ASSERT_TRUE(w);
+    ASSERT_TRUE(w = Abrir());
     EXPECT_EQ(Abrir(), w); // a single instance
     deshacer = Boton("cmdUndo");
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Editar curva / aplicar e imprimir imagen"));
     EXPECT_EQ((std::array{C<QListWidget>("lstHistorial")->count(), int(w->NumPuntosCurva()), int(w->CurvaY(1))}),
               (std::array{0, 3, 160}));
-    EXPECT_FALSE(w->TieneCurvaCargada());
-    EXPECT_TRUE(deshacer->isEnabled() && deshacer->text() == QStringLiteral("Deshacer"));
+    EXPECT_TRUE(!w->TieneCurvaCargada() && deshacer->isEnabled() && deshacer->text() == QStringLiteral("Deshacer"));
     EXPECT_TRUE(C<QRadioButton>("optG")->isChecked() && C<QRadioButton>("optNatural")->isChecked());
     // The sample still shown with the curve.
-    EXPECT_EQ(Preview(), IzquierdaConCurva());
-    EXPECT_NE(Preview(), BGR(200, 50, 10));
+    EXPECT_TRUE(Preview() == IzquierdaConCurva() && Preview() != BGR(200, 50, 10));
     EXPECT_EQ(Texto("lblHMedianaVal"), QStringLiteral("93"));
 
     C<QComboBox>("cboHistCanal")->setCurrentIndex(3);

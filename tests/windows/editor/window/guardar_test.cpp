@@ -3,7 +3,6 @@
 
 #include "ayuda_editor.h"
 
-#include "imaging/aplicar.h"
 #include "imaging/cargar.h"
 #include "output/frmguardaropciones.h"
 #include "platform/numbers.h"
@@ -24,9 +23,8 @@ protected:
         for (int y = 0; y < img.height(); ++y)
             for (int x = 0; x < img.width(); ++x)
                 img.setPixelColor(x, y, x < 30 ? QColor(x * 8, 255 - y * 10, 40) : QColor(200, 60, y * 11));
-        const QString ruta = dir.filePath(QStringLiteral("muestra.png"));
-        ASSERT_TRUE(img.save(ruta));
-        CargarMuestra(ruta);
+        ASSERT_TRUE(img.save(dir.filePath(QStringLiteral("muestra.png"))));
+        CargarMuestra(dir.filePath(QStringLiteral("muestra.png")));
         ASSERT_TRUE(modImage::HayMuestra);
         Recibir({0, 90, 255}, {20, 150, 230});
     }
@@ -79,15 +77,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(GuardarProcesada, WithoutASampleItSaysSoAndOpensNoDialog)
-{
-    w->cmdGuardarImagenCurva_Click();
-    ASSERT_EQ(cajas.llamadas.size(), 1);
-    EXPECT_EQ((std::tuple{cajas.llamadas[0].texto, cajas.llamadas[0].titulo, cajas.llamadas[0].Icono()}),
-              (std::tuple{QStringLiteral("No hay imagen de muestra cargada."), QStringLiteral("ZOLV Halvora"), int(MsgBox::Information)}));
-    EXPECT_EQ(Ventanas::Buscar(QStringLiteral("frmGuardarOpciones")), nullptr);
-}
 
 TEST_F(GuardarProcesada, EachFormatHoldsTheSampleWithTheCurveApplied)
 {
@@ -146,8 +135,15 @@ TEST_F(GuardarProcesada, PreviewAndFileTakeTheWholeCurveWhicheverChannelIsShown)
     }
 }
 
-TEST_F(GuardarProcesada, CancelSavesNothingAndReplacingIsAsked)
+TEST_F(GuardarProcesada, WithoutASampleNoDialogCancelSavesNothingAndReplacingIsAsked)
 {
+    w->cmdGuardarImagenCurva_Click();
+    ASSERT_EQ(cajas.llamadas.size(), 1);
+    EXPECT_EQ((std::tuple{cajas.llamadas[0].texto, cajas.llamadas[0].titulo, cajas.llamadas[0].Icono()}),
+              (std::tuple{QStringLiteral("No hay imagen de muestra cargada."), QStringLiteral("ZOLV Halvora"), int(MsgBox::Information)}));
+    EXPECT_EQ(Ventanas::Buscar(QStringLiteral("frmGuardarOpciones")), nullptr);
+
+    cajas.llamadas.clear();
     CargarRampa();
     const QString ruta = Archivo(QStringLiteral("ya.png"), "anterior");
     Guardar("optPNG", QStringLiteral("nuevo.png"), {"cmdCancelar"});

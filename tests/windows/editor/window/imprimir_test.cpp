@@ -1,7 +1,5 @@
-// The editor's Print: its checks, then the processed sample through the real
-// cups-pdf queue: exactly what the save writes, at the chosen place, converted
-// from the sample's own profile when the program manages colour; a cancel or
-// a failure leaves no temporary file and no job.
+// The editor's Print: its checks, then the processed sample on the real
+// queues as the save writes it; a cancel or a failure leaves no file and no job.
 
 #include "ayuda_editor.h"
 
@@ -13,7 +11,6 @@
 #include "platform/progress.h"
 #include "support/colapdf.h"
 #include "support/imagen.h"
-#include "support/sistema.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -43,15 +40,8 @@ protected:
         Recibir({0, 90, 255}, {20, 150, 230});
     }
     // The files of the temporary folder, one a line.
-    static std::string Temporales()
-    {
-        return QDir::temp().entryList(QDir::Files | QDir::Hidden, QDir::Name).join(u'\n').toStdString();
-    }
-    void Imprimir(const std::function<void(frmConfigImpresion &)> &acciones)
-    {
-        EnConfiguracionImpresion(acciones);
-        Boton("cmdImprimirImagenCurva")->click();
-    }
+    static std::string Temporales() { return QDir::temp().entryList(QDir::Files | QDir::Hidden, QDir::Name).join(u'\n').toStdString(); }
+    void Imprimir(const std::function<void(frmConfigImpresion &)> &a) { EnConfiguracionImpresion(a), Boton("cmdImprimirImagenCurva")->click(); }
 };
 
 } // namespace
@@ -140,14 +130,16 @@ TEST_F(ImprimirProcesada, AFullTemporaryFolderIsReportedUnderItsTitleWithTheReas
         Boton("cmdImprimirImagenCurva")->click();
     }
     ASSERT_EQ(cajas.llamadas.size(), 1);
-    EXPECT_EQ(cajas.llamadas[0].titulo.toStdString(), "Imprimir");
-    EXPECT_EQ(cajas.llamadas[0].Icono(), int(MsgBox::Exclamation)); // the save's own box
+    EXPECT_EQ((std::pair{cajas.llamadas[0].titulo.toStdString(), cajas.llamadas[0].Icono()}),
+              (std::pair{std::string("Imprimir"), int(MsgBox::Exclamation)})); // the save's own box
     EXPECT_TRUE(cajas.llamadas[0].texto.endsWith(QStringLiteral("No queda espacio en el disco"))) << cajas.llamadas[0].texto.toStdString();
     EXPECT_EQ(QDir(disco.carpeta).entryList(QDir::Files | QDir::Hidden), QStringList{".relleno"});
     EXPECT_EQ(Ventanas::Buscar(QStringLiteral("frmProgresoCarga")), nullptr);
     EXPECT_FALSE(GuardaOcupado::Activo());
 }
 
+// Placed by hand 1 cm right and 4 cm down: cups-pdf gets what the save writes;
+// the IPP printer each pixel's qGray level at its place on its own paper.
 TEST_F(ImprimirProcesada, WhatTheSaveWritesReachesThePageWhereTheUserPutIt)
 {
     REQUIERE_COLA_PDF();
@@ -166,71 +158,55 @@ TEST_F(ImprimirProcesada, WhatTheSaveWritesReachesThePageWhereTheUserPutIt)
         alAvisar = Temporales();
         return int(MsgBox::OK);
     });
-
-    // No colour management, placed by hand 1 cm right and 4 cm down.
-    QList<int> antes = ColaPDF::Trabajos();
-    Imprimir([](frmConfigImpresion &d) {
-        d.findChild<QRadioButton *>(QStringLiteral("optManual"))->click();
-        d.findChild<QLineEdit *>(QStringLiteral("txtPosX"))->setText(QStringLiteral("1"));
-        d.findChild<QLineEdit *>(QStringLiteral("txtPosY"))->setText(QStringLiteral("4"));
-        ImprimirEnPDF(d, 2);
-    });
-    ASSERT_EQ(cajas.llamadas.size(), 1);
-    // 19 x 200 / 300 = 12.667 cm.
-    EXPECT_EQ(cajas.llamadas[0].texto,
-              QStringLiteral("Imagen enviada a la impresora.\r\nTamaño: 19.0 x 12.7 cm\r\nPosición: con margen manual"));
-    EXPECT_EQ(alAvisar, temporales);
-    QString pdf = ColaPDF::NuevoPDF(antes, QStringLiteral("Imagen procesada"));
-    EXPECT_EQ((std::pair{ColaPDF::Paginas(pdf), ColaPDF::Imagenes(pdf)}), (std::pair{1, QList<QImage>{procesada}}));
-    EXPECT_LE(ColaPDF::Desvio(pdf, 19.0, 19.0 * 200 / 300, false, 1, 4), 1.0);
+    for (const char *cola : {ColaPDF::kCola, ColaPDF::kColaIPP}) {
+        SCOPED_TRACE(cola);
+        const QList<int> antes = ColaPDF::Trabajos(cola);
+        Imprimir([cola](frmConfigImpresion &d) {
+            d.findChild<QRadioButton *>(QStringLiteral("optManual"))->click();
+            d.findChild<QLineEdit *>(QStringLiteral("txtPosX"))->setText(QStringLiteral("1"));
+            d.findChild<QLineEdit *>(QStringLiteral("txtPosY"))->setText(QStringLiteral("4"));
+            ImprimirEnPDF(d, 2, cola);
+        });
+        ASSERT_EQ(cajas.llamadas.size(), 1);
+        // 19 x 200 / 300 = 12.667 cm.
+        EXPECT_EQ(cajas.llamadas.takeFirst().texto,
+                  QStringLiteral("Imagen enviada a la impresora.\r\nTamaño: 19.0 x 12.7 cm\r\nPosición: con margen manual"));
+        EXPECT_EQ(alAvisar, temporales);
+        if (cola == ColaPDF::kCola) {
+            const QString pdf = ColaPDF::NuevoPDF(antes, QStringLiteral("Imagen procesada"));
+            EXPECT_EQ((std::pair{ColaPDF::Paginas(pdf), ColaPDF::Imagenes(pdf)}), (std::pair{1, QList<QImage>{procesada}}));
+            EXPECT_LE(ColaPDF::Desvio(pdf, 19.0, 19.0 * 200 / 300, false, 1, 4), 1.0);
+            continue;
+        }
+        const QList<Raster::Pagina> paginas = ColaPDF::NuevoRaster(antes, QStringLiteral("Imagen procesada"));
+        ASSERT_EQ(paginas.size(), 1);
+        EXPECT_EQ(paginas[0].puntos, QSizeF(612, 792)); // the printer's own US Letter
+        EXPECT_LE(ColaPDF::Desvio(paginas[0], 19.0, 19.0 * 200 / 300, false, 1, 4), ColaPDF::kUnPixel);
+        // At the middle of each picture pixel's patch of about 15 x 15 device pixels.
+        const QImage &hoja = paginas[0].imagen;
+        const QRect caja = Raster::Tinta(hoja);
+        QList<int> impresos, esperados;
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 300; ++x) {
+                impresos << qGray(hoja.pixel(caja.x() + int((x + 0.5) * caja.width() / 300), caja.y() + int((y + 0.5) * caja.height() / 200)));
+                esperados << qGray(procesada.pixel(x, y));
+            }
+        EXPECT_EQ(impresos, esperados);
+    }
 
     // The program manages colour: from the sample's own profile to sRGB.
     const QString srgb = prueba::Guardar(cmsCreate_sRGBProfile(), dir.filePath(QStringLiteral("sRGB.icc")));
     modImpresion::FijarCarpetaColor(dir.path());
-    antes = ColaPDF::Trabajos();
+    const QList<int> antes = ColaPDF::Trabajos();
     Imprimir([](frmConfigImpresion &d) {
         d.findChild<QComboBox *>(QStringLiteral("cboPerfilImpresora"))->setCurrentText(QStringLiteral("sRGB IEC61966-2.1"));
         ImprimirEnPDF(d, 1);
     });
-    pdf = ColaPDF::NuevoPDF(antes, QStringLiteral("Imagen procesada"));
-    const QList<QImage> convertida = ColaPDF::Imagenes(pdf);
+    const QList<QImage> convertida = ColaPDF::Imagenes(ColaPDF::NuevoPDF(antes, QStringLiteral("Imagen procesada")));
     ASSERT_EQ(convertida.size(), 1);
     EXPECT_EQ(prueba::Diferencia(convertida[0], prueba::TransformarLCMS(procesada.convertToFormat(QImage::Format_BGR888),
                                                                        modImage::RutaPerfilICCTemp(), srgb,
                                                                        INTENT_RELATIVE_COLORIMETRIC, false)),
               0);
     EXPECT_GT(prueba::Diferencia(convertida[0], procesada), 10);
-}
-
-// The IPP Everywhere printer prints in grey on its own paper: Qt turns the
-// picture into grey levels (qGray) for it, and every picture pixel reaches
-// its place on the sheet with that level.
-TEST_F(ImprimirProcesada, LaImpresoraIPPRecibeLosGrisesDeLaImagenDondeSePuso)
-{
-    REQUIERE_COLA_IPP();
-    CargarMuestraConPerfil();
-    C<QCheckBox>("chkInvertirTonos")->click();
-    ASSERT_TRUE(modImage::GuardarImagenProcesada(dir.filePath(QStringLiteral("p.bmp")), 0, 0));
-    const QImage procesada(dir.filePath(QStringLiteral("p.bmp")));
-    const QList<int> antes = ColaPDF::Trabajos(ColaPDF::kColaIPP);
-    Imprimir([](frmConfigImpresion &d) {
-        d.findChild<QRadioButton *>(QStringLiteral("optManual"))->click();
-        d.findChild<QLineEdit *>(QStringLiteral("txtPosX"))->setText(QStringLiteral("1"));
-        d.findChild<QLineEdit *>(QStringLiteral("txtPosY"))->setText(QStringLiteral("4"));
-        ImprimirEnPDF(d, 2, ColaPDF::kColaIPP);
-    });
-    const QList<Raster::Pagina> paginas = ColaPDF::NuevoRaster(antes, QStringLiteral("Imagen procesada"));
-    ASSERT_EQ(paginas.size(), 1);
-    EXPECT_EQ(paginas[0].puntos, QSizeF(612, 792)); // the printer's own US Letter
-    EXPECT_LE(ColaPDF::Desvio(paginas[0], 19.0, 19.0 * 200 / 300, false, 1, 4), ColaPDF::kUnPixel);
-    // At the middle of each picture pixel's patch of about 15 x 15 device pixels.
-    const QImage &hoja = paginas[0].imagen;
-    const QRect caja = Raster::Tinta(hoja);
-    QList<int> impresos, esperados;
-    for (int y = 0; y < 200; ++y)
-        for (int x = 0; x < 300; ++x) {
-            impresos << qGray(hoja.pixel(caja.x() + int((x + 0.5) * caja.width() / 300), caja.y() + int((y + 0.5) * caja.height() / 200)));
-            esperados << qGray(procesada.pixel(x, y));
-        }
-    EXPECT_EQ(impresos, esperados);
 }

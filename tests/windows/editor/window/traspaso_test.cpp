@@ -1,7 +1,5 @@
-// The scan evaluator's curve and the editor's curve, side by side in the real
-// windows: generations take one undo step with its own history line, No and
-// one Undo both bring the editor's curve back exactly, Save curve writes the
-// generated curve, and the history list follows every Undo and jump.
+// The evaluator's generated curve and the editor's, side by side in the real
+// windows: undo steps, history lines, No and Undo, and the curve saved.
 
 #include "ayuda_editor.h"
 
@@ -37,9 +35,10 @@ protected:
         EXPECT_TRUE(enviar->isEnabled());
         return DelCanal(0);
     }
-    // The editor opened by the hand-over, or the one already open.
-    void Editor()
+    // The editor opened by the hand-over, or the one already open; or closed and opened again.
+    void Editor(bool reabrir = false)
     {
+        if (reabrir) MDIForm1::DescargarVentana(w), frame.findChild<QAction *>(QStringLiteral("mnuEditarCurva"))->trigger();
         w = qobject_cast<frmEditarAplicarCurva *>(Ventanas::Buscar(QStringLiteral("frmEditarAplicarCurva")));
         ASSERT_TRUE(w);
         lienzo = w->picCurve(), lista = C<QListWidget>("lstHistorial"), deshacer = Boton("cmdUndo");
@@ -153,20 +152,17 @@ TEST_F(Traspaso_, UndoAndTheHistoryListMoveTogether)
                                        "4.  Curva generada", "Deshacer (4)"}));
 
     // Each Undo and each jump takes away the lines of the steps it undoes.
-    deshacer->click();
-    EXPECT_TRUE(MismoEstado(TomarEstado(), editada));
-    EXPECT_EQ(Historia(), QStringList({"1.  Curva generada", "2.  Curva recibida", "3.  Curva RGB", "Deshacer (3)"}));
-    ClicEnLinea(1);
-    EXPECT_TRUE(MismoEstado(TomarEstado(), recibida));
-    EXPECT_EQ(Historia(), QStringList({"1.  Curva generada", "2.  Curva recibida", "Deshacer (2)"}));
-    ClicEnLinea(1); // the last line: nothing
-    EXPECT_EQ(Historia(), QStringList({"1.  Curva generada", "2.  Curva recibida", "Deshacer (2)"}));
-    deshacer->click();
-    EXPECT_TRUE(MismoEstado(TomarEstado(), generada));
-    EXPECT_EQ(Historia(), QStringList({"1.  Curva generada", "Deshacer (1)"}));
-    deshacer->click();
-    EXPECT_TRUE(MismoEstado(TomarEstado(), inicial));
-    EXPECT_EQ(Historia(), QStringList({"Deshacer (0)"}));
+    const struct { int linea; const EstadoCurvas &estado; QStringList historia; } pasos[] = { // linea -1: Undo
+        {-1, editada, {"1.  Curva generada", "2.  Curva recibida", "3.  Curva RGB", "Deshacer (3)"}},
+        {1, recibida, {"1.  Curva generada", "2.  Curva recibida", "Deshacer (2)"}},
+        {-1, generada, {"1.  Curva generada", "Deshacer (1)"}},
+        {-1, inicial, {"Deshacer (0)"}},
+    };
+    for (const auto &p : pasos) {
+        p.linea < 0 ? deshacer->click() : ClicEnLinea(p.linea);
+        EXPECT_TRUE(MismoEstado(TomarEstado(), p.estado)) << p.historia.last().toStdString();
+        EXPECT_EQ(Historia(), p.historia);
+    }
     EXPECT_FALSE(deshacer->isEnabled());
 
     // Spanish in English too, as every history line; reopened while it is
@@ -174,9 +170,7 @@ TEST_F(Traspaso_, UndoAndTheHistoryListMoveTogether)
     modIdioma::CambiarIdioma(QStringLiteral("en"));
     Generar();
     EXPECT_EQ(Lineas(), QStringList({"1.  Curva generada"}));
-    MDIForm1::DescargarVentana(w);
-    frame.findChild<QAction *>(QStringLiteral("mnuEditarCurva"))->trigger();
-    Editor();
+    Editor(true);
     EXPECT_EQ(Lineas(), QStringList({"1.  Curva generada"}));
     deshacer->click();
     EXPECT_TRUE(MismoEstado(TomarEstado(), inicial) && Lineas().isEmpty());
@@ -185,9 +179,7 @@ TEST_F(Traspaso_, UndoAndTheHistoryListMoveTogether)
     // curve as it was. The same scan generated again takes no step and
     // leaves the list alone.
     enviar->click();
-    MDIForm1::DescargarVentana(w);
-    frame.findChild<QAction *>(QStringLiteral("mnuEditarCurva"))->trigger();
-    Editor();
+    Editor(true);
     C<QCheckBox>("chkNegar")->click();
     C<QCheckBox>("chkNegar")->click();
     const QStringList dos = Historia();
