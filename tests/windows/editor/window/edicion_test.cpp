@@ -7,9 +7,20 @@ namespace {
 using Edicion_ = EditorAbierto;
 } // namespace
 
-TEST_F(Edicion_, PointsAreAddedDraggedAndDeletedWithTheMouse)
+TEST_F(Edicion_, HistogramCursorAndPointsAddedDraggedAndDeletedWithTheMouse)
 {
     using namespace modEngine;
+    // No sample: an empty black histogram, where the cursor follows the
+    // pointer until a redraw wipes it.
+    const Superficie &s = w->picHist()->S();
+    ASSERT_EQ(s.Point(100, 50), 0u);
+    Mover(w->picHist(), 100, 50);
+    EXPECT_EQ((std::pair{int(w->CursorHist()), s.Point(100, 50)}), (std::pair{100, 0xFFFFFFu}));
+    Mover(w->picHist(), 101, 50);
+    EXPECT_EQ((std::pair{s.Point(100, 50), s.Point(101, 0)}), (std::pair{0u, 0xFFFFFFu}));
+    w->RedibujarCurvaEHistograma();
+    EXPECT_EQ((std::pair{int(w->CursorHist()), s.Point(101, 0)}), (std::pair{-1, 0u}));
+
     // Moving with no button shows the coordinates and changes nothing.
     const int32_t version = VersionCurva;
     Mover(lienzo, 93, 92);
@@ -287,16 +298,4 @@ TEST_F(Edicion_, PreviewFollowsTheDragBeforeTheRelease)
     ASSERT_TRUE(EsperarPreview());
     EXPECT_TRUE(modEngine::SalidaBlanco[0] == 102 && Preview() == IzquierdaConCurva());
     QTest::mouseRelease(out, Qt::LeftButton, {}, QPoint(70, 12));
-}
-
-TEST_F(Edicion_, HistogramCursorFollowsThePointerAndARedrawWipesIt)
-{
-    const Superficie &s = w->picHist()->S();
-    ASSERT_EQ(s.Point(100, 50), 0u); // no sample: an empty black histogram
-    Mover(w->picHist(), 100, 50);
-    EXPECT_EQ((std::pair{int(w->CursorHist()), s.Point(100, 50)}), (std::pair{100, 0xFFFFFFu}));
-    Mover(w->picHist(), 101, 50);
-    EXPECT_EQ((std::pair{s.Point(100, 50), s.Point(101, 0)}), (std::pair{0u, 0xFFFFFFu}));
-    w->RedibujarCurvaEHistograma();
-    EXPECT_EQ((std::pair{int(w->CursorHist()), s.Point(101, 0)}), (std::pair{-1, 0u}));
 }
