@@ -61,8 +61,7 @@ TEST(GeometriaCarta, EmpatesVanAlParYTextoDeResolucion)
     for (auto [texto, usada] : {std::pair{"1e3", 1000}, {"abc", 72}, {"", 72}, {"12.5", 72}, {"5000", 1200}, {"-150", 72}})
         EXPECT_EQ(CalcularGeometria(QString::fromLatin1(texto)).Resolucion, usada) << texto;
     EXPECT_EQ(LeerResolucion(QStringLiteral("12.5")), 12);
-    EXPECT_EQ((V{ResolucionAceptada(71), ResolucionAceptada(72), ResolucionAceptada(1200), ResolucionAceptada(1201)}),
-              (V{0, 1, 1, 0}));
+    EXPECT_EQ((V{ResolucionAceptada(71), ResolucionAceptada(72), ResolucionAceptada(1200), ResolucionAceptada(1201)}), (V{0, 1, 1, 0}));
 }
 
 TEST(GeometriaCarta, NivelesDeGris)
@@ -72,8 +71,7 @@ TEST(GeometriaCarta, NivelesDeGris)
                                            {50, 128}, {70, 76}, {90, 26}, {95, 13}, {96, 10}, {97, 8}, {98, 5}, {99, 3}};
     for (auto [k, gris] : parches) EXPECT_EQ((std::pair{GrisParche(k, false), GrisParche(k, true)}), (std::pair{gris, 255 - gris})) << k;
     EXPECT_EQ((std::pair{GrisParche100(false), GrisParche100(true)}), (std::pair{0, 255}));
-    const int escalones[] = {255, 242, 230, 217, 204, 191, 178, 166, 153, 140, 128,
-                             115, 102, 89,  76,  64,  51,  38,  26,  13,  0};
+    const int escalones[] = {255, 242, 230, 217, 204, 191, 178, 166, 153, 140, 128, 115, 102, 89, 76, 64, 51, 38, 26, 13, 0};
     for (int i = 0; i < 21; ++i)
         EXPECT_EQ((std::pair{GrisEscalon(i, false), GrisEscalon(i, true)}), (std::pair{escalones[i], 255 - escalones[i]})) << i;
     EXPECT_EQ((V{GrisDegradado(0, 1183, false), GrisDegradado(1182, 1183, false), GrisDegradado(0, 1183, true),

@@ -33,8 +33,7 @@ TEST(Normalizar, BalanceContraElPapelYEstirado)
     EXPECT_EQ(NormalizarMuestras(m, NumParches), QString());
     EXPECT_EQ((std::array{m.MuestraCorregida[1], m.MuestraCorregida[3], m.MinCorregida, m.MaxCorregida}),
               (std::array{127.5, (255 + 127.5 + 127.5) / 3, 0.0, 255.0}));
-    EXPECT_EQ((std::vector<int>{m.MuestraNormalizada[0], m.MuestraNormalizada[1], m.MuestraNormalizada[2],
-                                m.MuestraNormalizada[3]}),
+    EXPECT_EQ((std::vector<int>{m.MuestraNormalizada[0], m.MuestraNormalizada[1], m.MuestraNormalizada[2], m.MuestraNormalizada[3]}),
               (std::vector<int>{255, 128, 0, 170})); // 127.5 -> 128
     // Halves go to even: 2.5 -> 2, 126.5 -> 126.
     Muestras t = Llenas(255);
@@ -135,8 +134,7 @@ TEST(Muestreo, SeDetieneSinTocarLosResultados)
         r.DesfaseX = dx / W, r.DesfaseY = dy / H;
         return r;
     };
-    const Rejilla base, izquierda = Movida(-80, 0), derecha = Movida(220, 0), arriba = Movida(0, -149),
-                        abajo = Movida(0, 61);
+    const Rejilla base, izquierda = Movida(-80, 0), derecha = Movida(220, 0), arriba = Movida(0, -149), abajo = Movida(0, 61);
     Rejilla pequeno;
     pequeno.MitadLadoMuestra = 3; // below a scan pixel
     for (const Rejilla &dentro : {Movida(-79, 0), Movida(219, 0), Movida(0, -148), Movida(0, 60)}) {

@@ -42,8 +42,7 @@ void Revisar(QWidget *ventana, const QString &donde)
                            qobject_cast<QRadioButton *>(w) || qobject_cast<QComboBox *>(w);
         if (ventana->isVisible()) { // laid out
             EXPECT_TRUE(ventana->rect().contains(QRect(w->mapTo(ventana, QPoint(0, 0)), w->size()))) << id;
-            EXPECT_TRUE(!texto || (w->width() >= w->minimumSizeHint().width() &&
-                                   w->height() >= w->minimumSizeHint().height())) << id;
+            EXPECT_TRUE(!texto || (w->width() >= w->minimumSizeHint().width() && w->height() >= w->minimumSizeHint().height())) << id;
         }
         if (!w->isEnabled()) continue;
         const QWidget *pinta = w;
@@ -139,8 +138,7 @@ TEST(Legibilidad, PromesasDeCadaVentana)
     Evaluador::Muestras muestras;
     muestras.MuestraBruta[100] = muestras.MuestraCorregida[100] = muestras.MuestraNormalizada[100] = 255;
     auto *lista = w->findChild<QAbstractItemView *>(QStringLiteral("lstMuestras"));
-    EXPECT_GE(lista->viewport()->width(),
-              lista->fontMetrics().horizontalAdvance(Evaluador::LineaMuestra(muestras, 100, 101)));
+    EXPECT_GE(lista->viewport()->width(), lista->fontMetrics().horizontalAdvance(Evaluador::LineaMuestra(muestras, 100, 101)));
     const QRect antes = En(w, "cmdGenerarCurva");
     w->findChild<QLabel *>(QStringLiteral("lblRejilla"))->setVisible(true);
     w->layout()->activate();

@@ -116,7 +116,8 @@ protected:
     static void Mover(QWidget *caja, int x, int y) { QTest::mouseMove(caja, QPoint(x, y + 1)), QTest::mouseMove(caja, QPoint(x, y)); }
     static void Arrastrar(QWidget *caja, QPoint desde, QPoint hasta)
     {
-        QTest::mousePress(caja, Qt::LeftButton, {}, desde), QTest::mouseMove(caja, hasta), QTest::mouseRelease(caja, Qt::LeftButton, {}, hasta);
+        QTest::mousePress(caja, Qt::LeftButton, {}, desde), QTest::mouseMove(caja, hasta);
+        QTest::mouseRelease(caja, Qt::LeftButton, {}, hasta);
     }
     static void ArrastrarNivel(QWidget *s, int desde, int hasta) { Arrastrar(s, {desde, 12}, {hasta, 12}); }
 

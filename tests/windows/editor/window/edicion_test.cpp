@@ -43,8 +43,7 @@ TEST_F(Edicion_, HistogramCursorAndPointsAddedDraggedAndDeletedWithTheMouse)
     EXPECT_TRUE(Boton("cmdExportACV")->isEnabled());
     // The canvas shows the released curve (the two-pixel pen, give or take one).
     const int cy = LienzoCurva::YDeValor(LutR[128], 360);
-    EXPECT_TRUE(lienzo->S().Point(181, cy) == LienzoCurva::Blanco ||
-                lienzo->S().Point(181, cy - 1) == LienzoCurva::Blanco);
+    EXPECT_TRUE(lienzo->S().Point(181, cy) == LienzoCurva::Blanco || lienzo->S().Point(181, cy - 1) == LienzoCurva::Blanco);
     EXPECT_NE(lienzo->S().Point(181, 179), LienzoCurva::Blanco);
 
     // Added again, then a double click on it: its press changes nothing, so

@@ -59,8 +59,7 @@ TEST_F(Editor_, ReceivingACurveResetsEverythingButTheMasterCurve)
     EXPECT_TRUE(C<QRadioButton>("optRGB")->isChecked() && w->TieneCurvaCargada() && Boton("cmdExportACV")->isEnabled());
     EXPECT_EQ(Lineas() << deshacer->text(), QStringList({"1.  Curva recibida", "Deshacer (1)"}));
     // The point at (64, 90) on the canvas.
-    EXPECT_EQ(lienzo->S().Point(LienzoCurva::XDeValor(64, 360), LienzoCurva::YDeValor(90, 360) - 4),
-              LienzoCurva::Blanco);
+    EXPECT_EQ(lienzo->S().Point(LienzoCurva::XDeValor(64, 360), LienzoCurva::YDeValor(90, 360) - 4), LienzoCurva::Blanco);
 }
 
 TEST_F(Editor_, ImportsAcvAndAmpAndExportsTheSameBytes)
@@ -86,8 +85,7 @@ TEST_F(Editor_, ImportsAcvAndAmpAndExportsTheSameBytes)
     EXPECT_EQ((std::pair{int(LutR[0]), int(LutG[100])}), (std::pair{20, 160})); // red after master
     // The canvas draws the master's own curve, through its point (100, 160).
     const int x100 = LienzoCurva::XDeValor(100, 360), y160 = LienzoCurva::YDeValor(160, 360);
-    EXPECT_TRUE(lienzo->S().Point(x100, y160) == LienzoCurva::Blanco ||
-                lienzo->S().Point(x100, y160 - 1) == LienzoCurva::Blanco);
+    EXPECT_TRUE(lienzo->S().Point(x100, y160) == LienzoCurva::Blanco || lienzo->S().Point(x100, y160 - 1) == LienzoCurva::Blanco);
 
     // Exported under a name without extension: the same bytes back.
     dialogos.Responder(dir.filePath(QStringLiteral("exportada")));
@@ -243,8 +241,7 @@ TEST_F(Editor_, ViewOptionsDrivePreviewSaveAndPrintAndTheOutputHistogram)
     // put 217 of 440 on the left (luma 79) and 223 on the right
     // ((213 x 20 + 715 x 100 + 72 x 240) / 1000 = 93): mean 86.0955, and the
     // left's 47,740 pixels fall short of half of 96,800.
-    EXPECT_EQ(QStringList({Texto("lblHPromedioVal"), Texto("lblHDesvVal"), Texto("lblHMedianaVal")}),
-              QStringList({"86.10", "7.00", "93"}));
+    EXPECT_EQ(QStringList({Texto("lblHPromedioVal"), Texto("lblHDesvVal"), Texto("lblHMedianaVal")}), QStringList({"86.10", "7.00", "93"}));
 }
 
 TEST_F(Editor_, InterpolationRebuildsOnlyTheCurrentChannel)
@@ -262,8 +259,7 @@ TEST_F(Editor_, InterpolationRebuildsOnlyTheCurrentChannel)
     EXPECT_EQ((std::pair{Copia(LutR), Copia(LutG)}), (std::pair{TablaDe(1, rojo), Identidad()}));
     EXPECT_NE(Copia(LutR), pchip);
     EXPECT_EQ((std::pair{int(NumeroDeshacer()), w->Historial().Num()}), (std::pair{0, 0}));
-    EXPECT_EQ(lienzo->S().Point(LienzoCurva::XDeValor(60, 360), LienzoCurva::YDeValor(LutR[60], 360)),
-              LienzoCurva::ColorCanal(1));
+    EXPECT_EQ(lienzo->S().Point(LienzoCurva::XDeValor(60, 360), LienzoCurva::YDeValor(LutR[60], 360)), LienzoCurva::ColorCanal(1));
     C<QRadioButton>("optCatmullRom")->setChecked(true);
     EXPECT_EQ(Copia(LutR), pchip);
     w->RefrescarDesdeCurvaCompartida(); // leaves the red channel shown
@@ -286,8 +282,7 @@ TEST_F(Editor_, ReopeningKeepsCurveAndUndoButNotTheHistoryAndTheLanguageChangeKe
     EXPECT_EQ(Abrir(), w); // a single instance
     deshacer = Boton("cmdUndo");
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Editar curva / aplicar e imprimir imagen"));
-    EXPECT_EQ((std::array{C<QListWidget>("lstHistorial")->count(), int(w->NumPuntosCurva()), int(w->CurvaY(1))}),
-              (std::array{0, 3, 160}));
+    EXPECT_EQ((std::array{C<QListWidget>("lstHistorial")->count(), int(w->NumPuntosCurva()), int(w->CurvaY(1))}), (std::array{0, 3, 160}));
     EXPECT_TRUE(!w->TieneCurvaCargada() && deshacer->isEnabled() && deshacer->text() == QStringLiteral("Deshacer"));
     EXPECT_TRUE(C<QRadioButton>("optG")->isChecked() && C<QRadioButton>("optNatural")->isChecked());
     // The sample still shown with the curve.

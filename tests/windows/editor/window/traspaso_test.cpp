@@ -14,10 +14,8 @@ protected:
     void SetUp() override
     {
         EditorAbierto::SetUp();
-        ev = frame.MostrarVentana(QStringLiteral("frmEvaluarEscaneo"));
-        ASSERT_TRUE(ev);
-        generar = EnEvaluador("cmdGenerarCurva");
-        enviar = EnEvaluador("cmdEnviarCurvaEditor");
+        ASSERT_TRUE(ev = frame.MostrarVentana(QStringLiteral("frmEvaluarEscaneo")));
+        generar = EnEvaluador("cmdGenerarCurva"), enviar = EnEvaluador("cmdEnviarCurvaEditor");
     }
     QPushButton *EnEvaluador(const char *n) { return ev->findChild<QPushButton *>(QString::fromLatin1(n)); }
     // A chart scan printed through the response, loaded in the evaluator.
@@ -39,8 +37,7 @@ protected:
     void Editor(bool reabrir = false)
     {
         if (reabrir) MDIForm1::DescargarVentana(w), frame.findChild<QAction *>(QStringLiteral("mnuEditarCurva"))->trigger();
-        w = qobject_cast<frmEditarAplicarCurva *>(Ventanas::Buscar(QStringLiteral("frmEditarAplicarCurva")));
-        ASSERT_TRUE(w);
+        ASSERT_TRUE(w = qobject_cast<frmEditarAplicarCurva *>(Ventanas::Buscar(QStringLiteral("frmEditarAplicarCurva"))));
         lienzo = w->picCurve(), lista = C<QListWidget>("lstHistorial"), deshacer = Boton("cmdUndo");
     }
     // The list's lines and the Undo caption, one moment's state.
@@ -83,8 +80,7 @@ TEST_F(Traspaso_, TheGeneratedCurveAndTheEditorsCurveNeverOverwriteEachOther)
     Escanear(QStringLiteral("b.png"), Clara);
     Generar();
     EXPECT_TRUE(C<QRadioButton>("optRGB")->isChecked());
-    const QStringList historiaG{"1.  Curva generada", "2.  Curva recibida", "3.  Curva Rojo", "4.  Curva generada",
-                                "Deshacer (5)"};
+    const QStringList historiaG{"1.  Curva generada", "2.  Curva recibida", "3.  Curva Rojo", "4.  Curva generada", "Deshacer (5)"};
     EXPECT_EQ(Historia(), historiaG);
     C<QRadioButton>("optG")->click();
     Escanear(QStringLiteral("a2.png"), Oscura);
@@ -148,8 +144,7 @@ TEST_F(Traspaso_, UndoAndTheHistoryListMoveTogether)
     Pulsar(93, 92);
     const EstadoCurvas editada = TomarEstado();
     Generar();
-    EXPECT_EQ(Historia(), QStringList({"1.  Curva generada", "2.  Curva recibida", "3.  Curva RGB",
-                                       "4.  Curva generada", "Deshacer (4)"}));
+    EXPECT_EQ(Historia(), QStringList({"1.  Curva generada", "2.  Curva recibida", "3.  Curva RGB", "4.  Curva generada", "Deshacer (4)"}));
 
     // Each Undo and each jump takes away the lines of the steps it undoes.
     const struct { int linea; const EstadoCurvas &estado; QStringList historia; } pasos[] = { // linea -1: Undo

@@ -127,8 +127,7 @@ TEST_F(Evaluador_, CargaYMuestraLaRejillaSobreElEscaneo)
     EXPECT_EQ((std::vector<int>{v.dx, v.dy, v.dw, v.dh}), (std::vector<int>{2, 0, 516, 520}));
     const Superficie &s = Caja()->S();
     const uint32_t rojo = ColorRef::RGB(255, 0, 0), gris = ColorRef::RGB(100, 100, 100);
-    EXPECT_TRUE(s.Point(31 - 13, 59) == rojo && s.Point(31 + 13, 59 + 5) == rojo && s.Point(31, 59) != rojo &&
-                s.Point(49, 100) == gris);
+    EXPECT_TRUE(s.Point(31 - 13, 59) == rojo && s.Point(31 + 13, 59 + 5) == rojo && s.Point(31, 59) != rojo && s.Point(49, 100) == gris);
     // Unchecking hides the squares and the hint and disables the buttons.
     w->findChild<QCheckBox *>(QStringLiteral("chkMostrarAreasAnalizar"))->setChecked(false);
     EXPECT_TRUE(s.Point(31 - 13, 59) != rojo && s.Point(49, 100) == gris);
