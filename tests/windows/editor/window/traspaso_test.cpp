@@ -40,6 +40,8 @@ protected:
         ASSERT_TRUE(w = qobject_cast<frmEditarAplicarCurva *>(Ventanas::Buscar(QStringLiteral("frmEditarAplicarCurva"))));
         lienzo = w->picCurve(), lista = C<QListWidget>("lstHistorial"), deshacer = Boton("cmdUndo");
     }
+    // Send to editor, answering its question (if it asks) so.
+    void Enviar(int respuesta) { cajas.Responder(respuesta), enviar->click(); }
     // The list's lines and the Undo caption, one moment's state.
     QStringList Historia() { return Lineas() << deshacer->text(); }
     static std::array<Tabla256, 3> Tablas() { return {Copia(modEngine::LutR), Copia(modEngine::LutG), Copia(modEngine::LutB)}; }
@@ -62,7 +64,6 @@ TEST_F(Traspaso_, TheGeneratedCurveAndTheEditorsCurveNeverOverwriteEachOther)
     enviar->click();
     EXPECT_TRUE(cajas.llamadas.isEmpty());
     EXPECT_EQ(Historia(), QStringList({"1.  Curva generada", "2.  Curva recibida", "Deshacer (2)"}));
-
     // The editor's curve E: a point on the red channel, a level on the blue
     // one (a step without a line, the caption refreshed later), shown on blue.
     C<QRadioButton>("optR")->click();
@@ -73,7 +74,6 @@ TEST_F(Traspaso_, TheGeneratedCurveAndTheEditorsCurveNeverOverwriteEachOther)
     const auto tablasE = Tablas();
     const QStringList historiaE{"1.  Curva generada", "2.  Curva recibida", "3.  Curva Rojo", "Deshacer (4)"};
     ASSERT_EQ(NumeroDeshacer(), 4);
-
     // Generate writes over it at once, with one undo step and its line; a
     // channel chosen in between, another scan and a dozen generations more
     // take none.
@@ -87,17 +87,14 @@ TEST_F(Traspaso_, TheGeneratedCurveAndTheEditorsCurveNeverOverwriteEachOther)
     Generar();
     for (int i = 0; i < 12; ++i) generar->click();
     EXPECT_EQ((std::pair{DelCanal(0), Historia()}), (std::pair{a, historiaG}));
-
     // No: the editor's curve back exactly, shown on blue, the run's line gone.
-    cajas.Responder(MsgBox::No);
-    enviar->click();
+    Enviar(MsgBox::No);
     ASSERT_EQ(cajas.llamadas.size(), 1);
     EXPECT_EQ((std::tuple{cajas.llamadas[0].texto, cajas.llamadas[0].titulo, cajas.llamadas[0].estilo}),
               (std::tuple{QStringLiteral("El editor ya contiene una curva.\r\n¿Desea sustituirla por la curva generada?"),
                           QStringLiteral("Enviar curva a editor"), MsgBox::YesNo | MsgBox::Question | MsgBox::DefaultButton2}));
     EXPECT_TRUE(MismoEstado(TomarEstado(), e) && C<QRadioButton>("optB")->isChecked());
     EXPECT_EQ((std::pair{Tablas(), Historia()}), (std::pair{tablasE, historiaE}));
-
     // Generated again, then one Undo in the editor: the same curve and list.
     Escanear(QStringLiteral("b2.png"), Clara);
     Generar();
@@ -105,11 +102,9 @@ TEST_F(Traspaso_, TheGeneratedCurveAndTheEditorsCurveNeverOverwriteEachOther)
     deshacer->click();
     EXPECT_TRUE(MismoEstado(TomarEstado(), e));
     EXPECT_EQ(Historia(), historiaE);
-
     // Yes hands the curve over on top of the generation's step.
     Generar();
-    cajas.Responder(MsgBox::Yes);
-    enviar->click();
+    Enviar(MsgBox::Yes);
     EXPECT_EQ(Historia(), QStringList({"1.  Curva generada", "2.  Curva recibida", "3.  Curva Rojo", "4.  Curva generada",
                                        "5.  Curva recibida", "Deshacer (6)"}));
     // A change after the last generation is the editor's own: No keeps it.
@@ -117,8 +112,7 @@ TEST_F(Traspaso_, TheGeneratedCurveAndTheEditorsCurveNeverOverwriteEachOther)
     Generar();
     C<QRadioButton>("optNatural")->click();
     const EstadoCurvas cambiada = TomarEstado();
-    cajas.Responder(MsgBox::No);
-    enviar->click();
+    Enviar(MsgBox::No);
     EXPECT_TRUE(MismoEstado(TomarEstado(), cambiada) && ModoInterpolacion == 1);
 }
 
@@ -139,13 +133,11 @@ TEST_F(Traspaso_, UndoAndTheHistoryListMoveTogether)
     const EstadoCurvas recibida = TomarEstado();
     EXPECT_EQ((std::pair{Historia(), DelCanal(0)}),
               (std::pair{QStringList({"1.  Curva generada", "2.  Curva recibida", "Deshacer (2)"}), b}));
-
     // A point edited, then a generation with the editor open.
     Pulsar(93, 92);
     const EstadoCurvas editada = TomarEstado();
     Generar();
     EXPECT_EQ(Historia(), QStringList({"1.  Curva generada", "2.  Curva recibida", "3.  Curva RGB", "4.  Curva generada", "Deshacer (4)"}));
-
     // Each Undo and each jump takes away the lines of the steps it undoes.
     const struct { int linea; const EstadoCurvas &estado; QStringList historia; } pasos[] = { // linea -1: Undo
         {-1, editada, {"1.  Curva generada", "2.  Curva recibida", "3.  Curva RGB", "Deshacer (3)"}},
@@ -159,7 +151,6 @@ TEST_F(Traspaso_, UndoAndTheHistoryListMoveTogether)
         EXPECT_EQ(Historia(), p.historia);
     }
     EXPECT_FALSE(deshacer->isEnabled());
-
     // Spanish in English too, as every history line; reopened while it is
     // still the newest step, the editor shows it.
     modIdioma::CambiarIdioma(QStringLiteral("en"));
@@ -169,7 +160,6 @@ TEST_F(Traspaso_, UndoAndTheHistoryListMoveTogether)
     EXPECT_EQ(Lineas(), QStringList({"1.  Curva generada"}));
     deshacer->click();
     EXPECT_TRUE(MismoEstado(TomarEstado(), inicial) && Lineas().isEmpty());
-
     // Handed over, and the editor opened again: two lines that leave the
     // curve as it was. The same scan generated again takes no step and
     // leaves the list alone.
@@ -194,7 +184,6 @@ TEST_F(Traspaso_, NoAfterAnUndoneEditAndAfterAHandOverKeepsTheEditorsCurve)
     Escanear(QStringLiteral("a.png"), Oscura);
     const Puntos a = Generar();
     EXPECT_EQ(Historia(), QStringList({"1.  Curva RGB", "2.  Curva generada", "Deshacer (2)"}));
-
     // A generated point dragged down and the drag undone: the generated
     // curve again, its step the newest again. No takes that step and its
     // line away with the curve.
@@ -203,15 +192,13 @@ TEST_F(Traspaso_, NoAfterAnUndoneEditAndAfterAHandOverKeepsTheEditorsCurve)
     ASSERT_EQ(NumeroDeshacer(), 3);
     deshacer->click();
     ASSERT_EQ(DelCanal(0), a);
-    cajas.Responder(MsgBox::No);
-    enviar->click();
+    Enviar(MsgBox::No);
     ASSERT_EQ(cajas.llamadas.size(), 1);
     EXPECT_TRUE(MismoEstado(TomarEstado(), editor));
     EXPECT_EQ(Historia(), historiaE);
     deshacer->click();
     EXPECT_EQ(DelCanal(0), (Puntos{{0, 0}, {255, 255}}));
     Pulsar(LienzoCurva::XDeValor(100, 360), LienzoCurva::YDeValor(180, 360));
-
     // Save curve writes the generated points, not the editor's curve.
     const QString ruta = dir.filePath(QStringLiteral("generada.acv"));
     dialogos.Responder(ruta);
@@ -220,16 +207,13 @@ TEST_F(Traspaso_, NoAfterAnUndoneEditAndAfterAHandOverKeepsTheEditorsCurve)
     for (const auto &[x, y] : a) esperado += U16({y, x});
     for (int ch = 1; ch <= 3; ++ch) esperado += U16({2, 0, 0, 255, 255});
     EXPECT_EQ(Leer(ruta), esperado);
-
     // Sent again it asks again (the press is the editor's curve); No.
-    cajas.Responder(MsgBox::No);
-    enviar->click();
+    Enviar(MsgBox::No);
     ASSERT_EQ(cajas.llamadas.size(), 3);
     EXPECT_TRUE(MismoEstado(TomarEstado(), editor));
     // Generated again and handed over with Yes.
     Generar();
-    cajas.Responder(MsgBox::Yes);
-    enviar->click();
+    Enviar(MsgBox::Yes);
     ASSERT_EQ(cajas.llamadas.size(), 4);
     const EstadoCurvas recibida = TomarEstado();
     const QStringList historiaR{"1.  Curva RGB", "2.  Curva generada", "3.  Curva recibida", "Deshacer (3)"};
@@ -237,8 +221,7 @@ TEST_F(Traspaso_, NoAfterAnUndoneEditAndAfterAHandOverKeepsTheEditorsCurve)
     // The hand-over ended the run: the same scan generated again changes
     // nothing, and No keeps the received curve.
     Generar();
-    cajas.Responder(MsgBox::No);
-    enviar->click();
+    Enviar(MsgBox::No);
     ASSERT_EQ(cajas.llamadas.size(), 5);
     EXPECT_TRUE(MismoEstado(TomarEstado(), recibida));
     EXPECT_EQ(Historia(), historiaR);
