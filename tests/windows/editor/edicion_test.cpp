@@ -10,10 +10,7 @@ using namespace EdicionNiveles;
 
 TEST(EdicionNiveles, PressTakesTheNearerHandleAndDragStopsAtTheOther)
 {
-    const struct {
-        int x, ancho, negro, blanco;
-        int16_t asa;
-    } pulsar[] = {
+    const struct { int x, ancho, negro, blanco; int16_t asa; } pulsar[] = {
         {129, 257, 0, 255, Blanca},
         {250, 256, 0, 200, Blanca}, // beyond a handle, whatever the distances
         {-3, 256, 0, 255, Negra},
@@ -29,11 +26,7 @@ TEST(EdicionNiveles, PressTakesTheNearerHandleAndDragStopsAtTheOther)
     for (const auto &c : pulsar)
         EXPECT_EQ(AsaPulsada(c.x, c.ancho, c.negro, c.blanco), c.asa) << c.x << " on " << c.ancho;
 
-    const struct {
-        int x, ancho;
-        int16_t asa;
-        int negro, blanco, nivel;
-    } arrastrar[] = {
+    const struct { int x, ancho; int16_t asa; int negro, blanco, nivel; } arrastrar[] = {
         {300, 256, Blanca, 0, 255, 255},
         {-5, 256, Negra, 0, 255, 0},
         {87, 176, Blanca, 0, 255, 126}, // 87 x 255 \ 175 = 126.77, truncated

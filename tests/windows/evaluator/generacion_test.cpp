@@ -48,11 +48,7 @@ TEST(Generacion, RespuestaIdealDaLaIdentidad)
 
 TEST(Generacion, BordesDeLaBusqueda)
 {
-    const struct {
-        const char *caso;
-        std::function<void(Medidas &)> cambiar;
-        int16_t x, y;
-    } casos[] = {
+    const struct { const char *caso; std::function<void(Medidas &)> cambiar; int16_t x, y; } casos[] = {
         {"densest all 0: between 59 and 60", [](Medidas &m) { std::fill(m.N + 60, m.N + 101, 0); m.N[59] = 5; }, 0, 102},
         {"99 reads 3, 100 reads 0", [](Medidas &m) { m.N[99] = 3; m.N[100] = 0; }, 0, 0},
         {"100 % lighter than 99 %: pos 97.5", [](Medidas &m) { m.N[99] = 3; m.N[100] = 5; }, 0, 6},
@@ -81,8 +77,7 @@ TEST(Generacion, LaCurvaQueSeGrabaEsLaGeneradaConLosDemasCanalesComoEstan)
 {
     using namespace modEngine;
     ReiniciarCurvas();
-    NumPuntos[1] = 3;
-    PuntoY[1][2] = 90;
+    NumPuntos[1] = 3, PuntoY[1][2] = 90;
     const PuntosCurva p = GenerarPuntosCurva(Medidas(true).N);
     ASSERT_EQ(p.NumPuntosCurva, 14);
     const EstadoCurvas e = ConCurvaGenerada(p);

@@ -66,10 +66,7 @@ constexpr int32_t W = 1173, H = 1183;
 // A stand-in chart: the n-th patch measured reads 255 - 2.5 n (the first
 // one gris0); every call and report is recorded.
 struct Simulado {
-    struct Llamada {
-        int32_t x1, y1, x2, y2;
-        int16_t metodo;
-    };
+    struct Llamada { int32_t x1, y1, x2, y2; int16_t metodo; };
     std::vector<Llamada> llamadas;
     std::vector<std::pair<int, QString>> progreso;
     QStringList avisos;

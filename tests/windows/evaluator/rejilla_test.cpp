@@ -32,11 +32,7 @@ TEST(Rejilla, GeometriaCentrosYLineas)
 
 TEST(Rejilla, MitadDelLadoEnPixelesDelEscaneo)
 {
-    const struct {
-        int32_t mitad;
-        Vista v;
-        int32_t ancho, alto, esperado;
-    } casos[] = {
+    const struct { int32_t mitad; Vista v; int32_t ancho, alto, esperado; } casos[] = {
         {13, {0, 0, 1000, 500}, 4000, 2000, 52}, // shown at a quarter of its size
         {13, {0, 0, W, H}, W, H, 13},            // at its own size
         {13, {0, 0, 2000, 2000}, 1000, 1000, 6}, // enlarged twice: 6.5 -> 6

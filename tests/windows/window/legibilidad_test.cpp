@@ -87,8 +87,7 @@ TEST(Legibilidad, CadaVentanaCabeYSeLeeEnAmbosIdiomas)
     for (const char *idioma : {"en", "es"}) {
         modIdioma::CambiarIdioma(QString::fromLatin1(idioma));
         MDIForm1 m;
-        RegistrarVentanasCalibracion(m);
-        m.show();
+        RegistrarVentanasCalibracion(m), m.show();
         for (const char *nombre : {"frmGenerarCartaGrises", "frmEvaluarEscaneo", "frmEditarAplicarCurva", "frmAcercaDe"}) {
             const QString donde = QString::fromLatin1(idioma) + u' ' + QString::fromLatin1(nombre);
             QWidget *w = Abrir(m, nombre);
@@ -130,8 +129,7 @@ TEST(Legibilidad, CadaVentanaCabeYSeLeeEnAmbosIdiomas)
 TEST(Legibilidad, PromesasDeCadaVentana)
 {
     MDIForm1 m;
-    RegistrarVentanasCalibracion(m);
-    m.show();
+    RegistrarVentanasCalibracion(m), m.show();
     // The evaluator's list shows a whole sample line, and the grid hint
     // appears without moving the Generate button.
     QWidget *w = Abrir(m, "frmEvaluarEscaneo");
@@ -154,8 +152,7 @@ TEST(Legibilidad, PromesasDeCadaVentana)
     // afterwards still follows the maximised one.
     w->parentWidget()->showMaximized();
     QWidget *acerca = Abrir(m, "frmAcercaDe");
-    EXPECT_FALSE(acerca->parentWidget()->isMaximized());
-    EXPECT_FALSE(acerca->parentWidget()->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_FALSE(acerca->parentWidget()->isMaximized() || (acerca->parentWidget()->windowFlags() & Qt::WindowMaximizeButtonHint));
     EXPECT_EQ(acerca->size(), acerca->sizeHint());
     EXPECT_TRUE(Abrir(m, "frmGenerarCartaGrises")->parentWidget()->isMaximized());
 }

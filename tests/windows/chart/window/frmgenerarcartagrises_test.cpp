@@ -41,8 +41,7 @@ protected:
     void SetUp() override
     {
         modIdioma::CambiarIdioma(QStringLiteral("es"));
-        RegistrarVentanasCalibracion(frame);
-        frame.show();
+        RegistrarVentanasCalibracion(frame), frame.show();
         ASSERT_TRUE(w = Abrir());
     }
     frmGenerarCartaGrises *Abrir()
@@ -223,8 +222,7 @@ TEST_F(CartaWindowTest, ExtensionAjenaCancelarSobrescribirYFallo)
     Guardar(QStringLiteral("foto.png"));
     ASSERT_EQ(cajas.llamadas.size(), 2);
     EXPECT_TRUE(cajas.llamadas[1].Botones() == MsgBox::YesNo && QFileInfo(dir.filePath(QStringLiteral("foto.png.jpg"))).size() == 10);
-    cajas.Responder(MsgBox::Yes);
-    Guardar(QStringLiteral("foto.png"));
+    cajas.Responder(MsgBox::Yes), Guardar(QStringLiteral("foto.png"));
     EXPECT_EQ(Tipo(QStringLiteral("foto.png.jpg")), FIF_JPEG);
     // A target that cannot be replaced: the critical message, the target stays.
     ASSERT_TRUE(QDir().mkdir(dir.filePath(QStringLiteral("ocupado.jpg"))));

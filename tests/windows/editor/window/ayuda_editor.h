@@ -56,8 +56,7 @@ protected:
         ASSERT_TRUE(dir.isValid());
         ReiniciarEstadoProceso();
         modIdioma::CambiarIdioma(QStringLiteral("es"));
-        RegistrarVentanasCalibracion(frame);
-        frame.show();
+        RegistrarVentanasCalibracion(frame), frame.show();
         ASSERT_TRUE((w = Abrir()) && QTest::qWaitForWindowExposed(&frame));
         lienzo = w->picCurve(), lista = C<QListWidget>("lstHistorial"), deshacer = Boton("cmdUndo");
     }
@@ -94,11 +93,7 @@ protected:
     }
     uint32_t Preview(int x = 100, int y = 240) { return w->picMuestra()->S().Point(x, y); }
     // The left half of the sample through the whole curve.
-    static uint32_t IzquierdaConCurva()
-    {
-        const modImage::Instantanea c = modImage::TomarInstantanea();
-        return BGR(c.lutR[200], c.lutG[50], c.lutB[10]);
-    }
+    static uint32_t IzquierdaConCurva() { const auto c = modImage::TomarInstantanea(); return BGR(c.lutR[200], c.lutG[50], c.lutB[10]); }
     bool EsperarPreview() { return QTest::qWaitFor([this] { return !w->PreviewSucio(); }, 10000); }
 
     void Recibir(std::initializer_list<int> xs, std::initializer_list<int> ys) { w->RecibirCurvaGenerada(xs.begin(), ys.begin(), int(xs.size())); }

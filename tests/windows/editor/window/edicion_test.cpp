@@ -196,8 +196,7 @@ TEST_F(Edicion_, ResetBringsBackTheIdentityEverywhere)
     Boton("cmdReset")->click();
     for (int16_t ch = 0; ch < NumCanales; ++ch) {
         EXPECT_EQ(DelCanal(ch), (Puntos{{0, 0}, {255, 255}})) << ch;
-        EXPECT_EQ(EntradaNegro[ch] + SalidaNegro[ch], 0);
-        EXPECT_EQ(EntradaBlanco[ch] + SalidaBlanco[ch], 510);
+        EXPECT_EQ((std::pair{EntradaNegro[ch] + SalidaNegro[ch], EntradaBlanco[ch] + SalidaBlanco[ch]}), (std::pair{0, 510})) << ch;
     }
     for (const uint8_t *t : {LutR, LutG, LutB}) EXPECT_EQ(Copia(t), Identidad());
     EXPECT_TRUE(CanalActual == 0 && C<QRadioButton>("optRGB")->isChecked() && C<QRadioButton>("optCatmullRom")->isChecked());

@@ -85,11 +85,7 @@ TEST_F(GuardarProcesada, EachFormatHoldsTheSampleWithTheCurveApplied)
     C<QCheckBox>("chkInvertirHorizontal")->click();
     const modImage::Pixeles esperado = Esperado();
     const modImage::Pixeles antes(modImage::PixelesMuestra.begin(), modImage::PixelesMuestra.end());
-    const struct {
-        const char *opcion, *nombre;
-        int tolerancia;
-        std::function<void(frmGuardarOpciones &)> ajustes;
-    } casos[] = {
+    const struct { const char *opcion, *nombre; int tolerancia; std::function<void(frmGuardarOpciones &)> ajustes; } casos[] = {
         {"optBMP", "p.bmp", 0, {}}, {"optPNG", "p.png", 0, {}}, {"optTIFF", "p.tif", 0, {}},
         {"optWEBP", "p.webp", 0, [this](frmGuardarOpciones &d) { C<QCheckBox>("chkWebpLossless", &d)->setChecked(true); }},
         {"optJPEG", "p.jpg", 6, {}}, // within its loss, on average

@@ -84,11 +84,7 @@ TEST_F(ImprimirProcesada, FailuresSayWhyAndLeaveNoFileAndNoJob)
     C<QCheckBox>("chkInvertirTonos")->click();
     const QString vacia = dir.filePath(QStringLiteral("vacia"));
     QDir().mkpath(vacia);
-    const struct {
-        std::function<void()> antes;
-        std::function<void(frmConfigImpresion &)> dialogo;
-        const char *aviso;
-    } casos[] = {
+    const struct { std::function<void()> antes; std::function<void(frmConfigImpresion &)> dialogo; const char *aviso; } casos[] = {
         // The device fails, or the conversion before it (the dialog's own
         // refusals and the engine's other texts are their own tests' concern).
         {[] { frmConfigImpresion::FijarListaImpresoras(frmConfigImpresion::ListaImpresoras{{"Fantasma"}, "Fantasma"}); },
@@ -109,8 +105,7 @@ TEST_F(ImprimirProcesada, FailuresSayWhyAndLeaveNoFileAndNoJob)
                               cajas.llamadas[0].Icono()}),
                   (std::tuple{std::string(c.aviso), QStringLiteral("Imprimir"), int(MsgBox::Critical)}))
             << cajas.llamadas[0].texto.toStdString();
-        EXPECT_EQ(Temporales(), temporales) << c.aviso;
-        EXPECT_EQ(ColaPDF::Trabajos(), trabajos) << c.aviso;
+        EXPECT_EQ((std::pair{Temporales(), ColaPDF::Trabajos()}), (std::pair{temporales, trabajos})) << c.aviso;
     }
     EXPECT_FALSE(GuardaOcupado::Activo());
 }
@@ -133,8 +128,7 @@ TEST_F(ImprimirProcesada, AFullTemporaryFolderIsReportedUnderItsTitleWithTheReas
               (std::pair{std::string("Imprimir"), int(MsgBox::Exclamation)})); // the save's own box
     EXPECT_TRUE(cajas.llamadas[0].texto.endsWith(QStringLiteral("No queda espacio en el disco"))) << cajas.llamadas[0].texto.toStdString();
     EXPECT_EQ(QDir(disco.carpeta).entryList(QDir::Files | QDir::Hidden), QStringList{".relleno"});
-    EXPECT_EQ(Ventanas::Buscar(QStringLiteral("frmProgresoCarga")), nullptr);
-    EXPECT_FALSE(GuardaOcupado::Activo());
+    EXPECT_TRUE(!Ventanas::Buscar(QStringLiteral("frmProgresoCarga")) && !GuardaOcupado::Activo());
 }
 
 // Placed by hand 1 cm right and 4 cm down: cups-pdf gets what the save writes;

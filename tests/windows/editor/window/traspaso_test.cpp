@@ -23,8 +23,7 @@ protected:
     {
         const QString ruta = dir.filePath(nombre);
         ASSERT_TRUE(CartaEscaneada(respuesta).save(ruta));
-        dialogos.Responder(ruta);
-        EnEvaluador("cmdCargarEscaneo")->click();
+        dialogos.Responder(ruta), EnEvaluador("cmdCargarEscaneo")->click();
     }
     // Generates; the curve made, as the master channel holds it.
     Puntos Generar()

@@ -54,8 +54,7 @@ protected:
     {
         ASSERT_TRUE(dir.isValid());
         ReiniciarEstadoProceso();
-        w = std::make_unique<frmEvaluarEscaneo>();
-        w->show();
+        w = std::make_unique<frmEvaluarEscaneo>(), w->show();
     }
     // Saves the picture as a scan and loads it through the dialog.
     void Cargar(const QImage &img, const QString &nombre = QStringLiteral("carta.png"))
@@ -102,8 +101,7 @@ TEST_F(Evaluador_, CargaYMuestraLaRejillaSobreElEscaneo)
     // Keys, mouse and Generate do nothing before a scan is loaded; a
     // cancelled dialog loads nothing.
     Tecla(w.get(), Qt::Key_Left);
-    Raton(QEvent::MouseButtonPress, 10, 10);
-    Raton(QEvent::MouseMove, 40, 40);
+    Raton(QEvent::MouseButtonPress, 10, 10), Raton(QEvent::MouseMove, 40, 40);
     EXPECT_EQ(w->Rejilla().DesfaseX, 0.0);
     w->cmdGenerarCurva_Click();
     ASSERT_EQ(cajas.llamadas.size(), 1);
@@ -156,12 +154,9 @@ TEST_F(Evaluador_, TeclasBotonesYRatonMuevenLaRejilla)
               (std::array{Evaluador::MargenIzquierdoDefecto, 0.0, 14.0}));
     // Dragging by (10, -5) box pixels over a 516 x 520 view moves both ways;
     // after the release, and with the right button, nothing moves.
-    Raton(QEvent::MouseButtonPress, 200, 200);
-    Raton(QEvent::MouseMove, 210, 195);
-    Raton(QEvent::MouseButtonRelease, 210, 195);
+    Raton(QEvent::MouseButtonPress, 200, 200), Raton(QEvent::MouseMove, 210, 195), Raton(QEvent::MouseButtonRelease, 210, 195);
     Raton(QEvent::MouseMove, 300, 300);
-    Raton(QEvent::MouseButtonPress, 100, 100, Qt::RightButton);
-    Raton(QEvent::MouseMove, 120, 120, Qt::RightButton);
+    Raton(QEvent::MouseButtonPress, 100, 100, Qt::RightButton), Raton(QEvent::MouseMove, 120, 120, Qt::RightButton);
     EXPECT_EQ((std::pair{r.DesfaseX, r.DesfaseY}), (std::pair{10.0 / 516, -5.0 / 520}));
     // A new scan resets margins and offsets but not the half side.
     Cargar(Carta(Identidad), QStringLiteral("otra.png"));
@@ -192,8 +187,7 @@ TEST_F(Evaluador_, GeneraListaEInstalaLaCurva)
 
     // A new scan shows nothing of the last one's results until its own curve.
     Cargar(Carta([](int g) { return g / 2; }, 120), QStringLiteral("oscura.png"));
-    EXPECT_EQ(Lista()->count(), 0);
-    EXPECT_EQ(Etiqueta("lblResultado")->text(), QStringLiteral("Rango dinámico: -"));
+    EXPECT_EQ((std::pair{Lista()->count(), Etiqueta("lblResultado")->text()}), (std::pair{0, QStringLiteral("Rango dinámico: -")}));
     EXPECT_EQ(curva.Point(128, 128), 0x505050u); // the bare diagonal
     EXPECT_FALSE(w->CurvaGenerada() || Boton("cmdGrabaCurva")->isEnabled() || Boton("cmdEnviarCurvaEditor")->isEnabled());
     // Dark paper: the warning, and the run goes on.
