@@ -104,10 +104,8 @@ int TagCompresion(const QByteArray &d)
 
 TEST(Guardado, CadaCompresionTiffSeLeeDeVuelta)
 {
-    // Compression tags: 1 none, 5 LZW, 7 JPEG, 8 or 32946 Deflate, 32773
-    // PackBits; the predictor and byte-order bits beside FreeImage's own must
-    // not turn a coder into another. (The other formats' flags are FreeImage's
-    // own; the bytes they write are the save's fingerprints'.)
+    // The predictor and byte-order bits beside FreeImage's own must not turn a coder into another
+    // (tags: 1 none, 5 LZW, 7 JPEG, 8 or 32946 Deflate, 32773 PackBits); other formats' files are the save's fingerprints'.
     const struct { const char *nombre; Opciones o; int tolerancia; QList<int> tags; } casos[] = {
         {"lzw.tif", Tiff(TiffLZW, true, true), 0, {5}},           {"zip.tif", Tiff(TiffZIP, true, true), 0, {8, 32946}},
         {"pb.tif", Tiff(TiffPackBits, false, true), 0, {32773}},  {"n.tif", Tiff(TiffSinCompresion, true, true), 0, {1}},
