@@ -43,10 +43,7 @@ QByteArray PngDe(uint32_t lado) // IHDR with a correct CRC
     return prueba::U32(png, 29, ~c);
 }
 using construido::LE16;
-void U32LE(QByteArray &d, int o, uint32_t v)
-{
-    for (int k = 0; k < 4; ++k) d[o + k] = char(v >> (8 * k));
-}
+void U32LE(QByteArray &d, int o, uint32_t v) { d.replace(o, 4, construido::LE32(v)); }
 
 const QString kCargar = "Error al cargar", kConvertir = "Error al convertir", kFormato = "Formato no reconocido",
               kCarga = "(se carga)";

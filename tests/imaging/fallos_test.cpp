@@ -27,9 +27,8 @@ using prueba::Ruido;
 
 namespace {
 
-// A load that outlives a generous limit ends the process naming it: a hang
-// must fail the test, not stall the suite. Straight to the system, past the
-// injector's write.
+// A load that outlives a generous limit ends the process naming it (straight
+// to the system, past the injector): a hang fails, never stalls the suite.
 char enCurso[64];
 void Colgada(int)
 {
@@ -50,7 +49,6 @@ TEST(FalloDeLectura, CadaLecturaDeCadaFormatoTerminaLaCargaConElMotivo)
         {FIF_GIF, "gif", FreeImage_Clone(gris.get())},      {FIF_WEBP, "webp", prueba::Color24(40, 30, Ruido)}};
     std::signal(SIGALRM, Colgada);
     struct Apagar { ~Apagar() { ::alarm(0); } } apagar; // an early return leaves none running
-    int total = 0;
     for (const auto &[fif, ext, bmp] : casos) {
         const QString ruta = prueba::Guardar(bmp, fif, QStringLiteral("fallo_lectura.") + ext);
         int lecturas;
@@ -61,7 +59,7 @@ TEST(FalloDeLectura, CadaLecturaDeCadaFormatoTerminaLaCargaConElMotivo)
         }
         ASSERT_GT(lecturas, 2) << ext;
         const Bloque previa = PixelesEscaneo;
-        for (int n = 1; n <= lecturas; ++n, ++total) {
+        for (int n = 1; n <= lecturas; ++n) {
             SCOPED_TRACE(std::string(ext) + " read " + std::to_string(n));
             std::snprintf(enCurso, sizeof enCurso, "%s read %d\n", ext, n);
             ::alarm(60);
@@ -78,8 +76,6 @@ TEST(FalloDeLectura, CadaLecturaDeCadaFormatoTerminaLaCargaConElMotivo)
             ASSERT_EQ(PixelesEscaneo, previa);
         }
     }
-    EXPECT_GT(total, 100);
-    std::printf("%d failed reads, each load refused\n", total);
 }
 
 TEST(FaltaDeMemoria, AlLeerDecodificarPasarA24BitsOGuardarLoDiceConElTamano)

@@ -43,8 +43,7 @@ TEST(Medicion, CentinelasRecorteFilasYMetodos)
     // Ten pixels, red 0 x9 and 255 x1, blue 0..9: mean, median, trimmed mean.
     prueba::FijarEscaneo(10, 1, [](int x, int) { return uint32_t((x == 9 ? 255 : 0) << 16 | x); });
     EXPECT_EQ(Medir(0, 0, 9, 0, 0), QList<double>({10, 25.5, 0, 4.5}));
-    EXPECT_EQ(Medir(0, 0, 9, 0, 1), QList<double>({1.5, 0, 0, 4.5}));
-    EXPECT_EQ(Medir(0, 0, 9, 0, 2), QList<double>({1.5, 0, 0, 4.5}));
+    for (int16_t m : {1, 2}) EXPECT_EQ(Medir(0, 0, 9, 0, m), QList<double>({1.5, 0, 0, 4.5})) << m;
     // 3000 x 3000: sums beyond 32 bits.
     prueba::FijarEscaneo(3000, 3000, [](int, int) { return 0xFDFEFFu; });
     EXPECT_EQ(Medir(0, 0, 2999, 2999, 0), QList<double>({254, 253, 254, 255}));

@@ -127,10 +127,8 @@ TEST_F(Aplicar, HistogramasDeLaMuestra)
 }
 
 namespace {
-// Progress reports run the event loop, so a handler may start another loop
-// while the pool works for the first: that one must finish on the calling
-// thread, and both give the one-thread result. This one applies the curve to
-// a second image from inside the first one's reports.
+// Progress reports run the event loop: this handler applies the curve to a second image while
+// the pool works on the first; that loop runs on the calling thread, both give the one-thread result.
 struct Anidado : ProgresoGrabado {
     std::function<void()> dentro;
     int veces = 0;
@@ -170,8 +168,7 @@ TEST_F(Aplicar, UnBucleDentroDeOtroTerminaEnElHiloQueLoLlama)
 }
 
 namespace {
-// At each report, the rows it counts (block k's 64 rows, the earlier ones
-// checked at their own reports) must be written already, whichever thread
+// At report k, block k's 64 rows must be written already, whichever thread
 // wrote them.
 struct Comprobador : ProgresoGrabado {
     const Pixeles *destino = nullptr;

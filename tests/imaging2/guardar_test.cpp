@@ -85,11 +85,9 @@ TEST_F(Guardar, FallosDejanElFicheroAnterior)
     EXPECT_FALSE(GuardarImagenProcesada(sinCarpeta, FIF_BMP, 0));
     ASSERT_EQ(cajas.llamadas.size(), 2);
     const QString motivos[] = {"FreeImage no pudo escribir el fichero (formato 99)", "No existe la carpeta o el fichero"};
-    for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(cajas.llamadas[i].texto, "Error al guardar la imagen en:\r\n" + (i ? sinCarpeta : viejo) + "\r\n" + motivos[i]);
-        EXPECT_EQ(cajas.llamadas[i].estilo, int(MsgBox::Exclamation));
-        EXPECT_TRUE(cajas.llamadas[i].titulo.isEmpty());
-    }
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ((std::tuple{cajas.llamadas[i].texto, cajas.llamadas[i].estilo, cajas.llamadas[i].titulo}),
+                  (std::tuple{"Error al guardar la imagen en:\r\n" + (i ? sinCarpeta : viejo) + "\r\n" + motivos[i], int(MsgBox::Exclamation), QString()}));
     EXPECT_EQ(Leer(viejo), "contenido previo");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"viejo.png"});
 

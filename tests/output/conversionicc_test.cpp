@@ -105,11 +105,6 @@ TEST_F(Conversion, LittleCMSComoSuPropiaTransformacion)
         EXPECT_EQ(prueba::Diferencia(r, prueba::TransformarLCMS(imagen, c.de, c.a, c.intento, c.bpc)), 0) << c.codigo;
     }
     EXPECT_EQ(imagen, prueba::Patron(1001, 9)); // the caller's picture is untouched
-    // So the intent and the compensation really reached the engine.
-    const auto lcms = [&](const QString &a, int intento, bool bpc) { return prueba::TransformarLCMS(imagen, srgb, a, intento, bpc); };
-    EXPECT_GT(prueba::Diferencia(lcms(papel, INTENT_ABSOLUTE_COLORIMETRIC, false), lcms(papel, INTENT_RELATIVE_COLORIMETRIC, false)), 4);
-    EXPECT_GT(prueba::Diferencia(lcms(tablas, INTENT_PERCEPTUAL, false), lcms(tablas, INTENT_RELATIVE_COLORIMETRIC, false)), 20);
-    EXPECT_GT(prueba::Diferencia(lcms(negro, INTENT_RELATIVE_COLORIMETRIC, true), lcms(negro, INTENT_RELATIVE_COLORIMETRIC, false)), 20);
     Archivos::Borrar(copia);
 }
 

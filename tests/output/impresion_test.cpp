@@ -106,6 +106,7 @@ TEST_F(Impresion, ComprobacionesYFallosNoDejanDocumento)
         OperacionDC fallo;
         int vez;
         QString texto;
+        FormaFallo forma = FormaFallo::Rechazo;
     } casos[] = {
         {"  ", nullptr, 1001, 19, {}, 0, "No hay impresora seleccionada."},
         {" prueba ", nullptr, 1001, 19, {}, 0, "No hay imagen disponible para imprimir."},
@@ -118,9 +119,13 @@ TEST_F(Impresion, ComprobacionesYFallosNoDejanDocumento)
         {"prueba", &imagen, 1001, 19, OperacionDC::Dibujar, 2, "No se pudo enviar la imagen a la impresora."},
         {"prueba", &imagen, 1001, 19, OperacionDC::TerminarPagina, 1, "No se pudo cerrar la pagina de impresion."},
         {"prueba", &imagen, 1001, 19, OperacionDC::TerminarDocumento, 1, "No se pudo cerrar el documento de impresion."},
+        // An unforeseen failure inside the job is a failure with a text too.
+        {"prueba", &imagen, 1001, 19, OperacionDC::Dibujar, 2, "Error inesperado al imprimir. fallo simulado del dispositivo.",
+         FormaFallo::Excepcion},
+        {"prueba", &imagen, 1001, 19, OperacionDC::IniciarPagina, 1, "No se pudo crear el buffer de impresion.", FormaFallo::SinMemoria},
     };
     for (const auto &c : casos) {
-        FijarFalloDC(c.fallo, c.vez);
+        FijarFalloDC(c.fallo, c.vez, c.forma);
         EXPECT_EQ(Imprimir(c.imagen, c.ancho, c.impresora, 3, c.cm), -1);
         EXPECT_EQ(msg, c.texto);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"ancho.icc", "sRGB.icc"}));
@@ -183,18 +188,8 @@ TEST_F(Impresion, PerfilesQueNoSonRGBNoSeConviertenNiConQt)
     }
 }
 
-TEST_F(Impresion, TodoFalloDevuelveMenosUnoConSuMotivo)
+TEST_F(Impresion, DiscoLlenoNoDejaDocumento)
 {
-    // An unforeseen failure inside the job is a failure with a text too.
-    FijarFalloDC(OperacionDC::Dibujar, 2, FormaFallo::Excepcion);
-    EXPECT_EQ(Imprimir(&imagen, 1001, "prueba", 3, 19), -1);
-    EXPECT_EQ(msg.toStdString(), "Error inesperado al imprimir. fallo simulado del dispositivo.");
-    FijarFalloDC(OperacionDC::IniciarPagina, 1, FormaFallo::SinMemoria);
-    EXPECT_EQ(Imprimir(&imagen, 1001, "prueba", 3, 19), -1);
-    EXPECT_EQ(msg.toStdString(), "No se pudo crear el buffer de impresion.");
-    EXPECT_FALSE(QFile::exists(pdf));
-    FijarFalloDC(OperacionDC::Dibujar, 0);
-
     // The temporary folder fills while the document is written: the
     // system's reason, and no cut-off document passed on as printed.
     QDir().mkpath(dir.filePath("tmp"));

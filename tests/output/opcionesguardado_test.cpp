@@ -43,7 +43,6 @@ TEST(SaveFlags, CombinacionesDeCadaFormato)
         {Con(Formato::BMP, [](Opciones &o) { o.jpegProgresivo = o.webpLossless = true; }), 0},
     };
     for (const auto &[o, flag] : casos) EXPECT_EQ(CalcularSaveFlag(o), flag) << Extension(o.formato).toStdString() << " " << o.compresionTiff;
-    EXPECT_EQ(0x205C, 92 | JPEG_PROGRESSIVE);
 }
 
 TEST(Formatos, IdentificadoresExtensionesYFormatoDelOrigen)
@@ -55,8 +54,6 @@ TEST(Formatos, IdentificadoresExtensionesYFormatoDelOrigen)
         EXPECT_EQ(std::tuple(IdFormato(f), Extension(f), Patron(f), Descripcion(f)), std::tuple(id, ext, "*" + ext, desc));
         EXPECT_EQ(FormatoPorExtension(ext.toUpper()), f);
     }
-    EXPECT_EQ(std::vector({IdFormato(Formato::JPEG), IdFormato(Formato::PNG), IdFormato(Formato::TIFF), IdFormato(Formato::WEBP)}),
-              std::vector({2, 13, 18, 35}));
     for (auto [ext, f] : {std::pair{".jpeg", Formato::JPEG}, {".Tiff", Formato::TIFF}, {".gif", Formato::JPEG}, {"", Formato::JPEG}})
         EXPECT_EQ(FormatoPorExtension(ext), f) << ext;
 }
@@ -107,10 +104,8 @@ int TagCompresion(const QByteArray &d)
 
 TEST(Guardado, CadaCompresionTiffSeLeeDeVuelta)
 {
-    // Compression tags: 1 none, 5 LZW, 7 JPEG, 8 or 32946 Deflate, 32773
-    // PackBits; the predictor and byte-order bits beside FreeImage's own must
-    // not turn a coder into another. (The other formats' flags are FreeImage's
-    // own; the bytes they write are the save's fingerprints'.)
+    // The predictor and byte-order bits beside FreeImage's own must not turn a coder into another
+    // (tags: 1 none, 5 LZW, 7 JPEG, 8 or 32946 Deflate, 32773 PackBits); other formats' files are the save's fingerprints'.
     const struct { const char *nombre; Opciones o; int tolerancia; QList<int> tags; } casos[] = {
         {"lzw.tif", Tiff(TiffLZW, true, true), 0, {5}},           {"zip.tif", Tiff(TiffZIP, true, true), 0, {8, 32946}},
         {"pb.tif", Tiff(TiffPackBits, false, true), 0, {32773}},  {"n.tif", Tiff(TiffSinCompresion, true, true), 0, {1}},

@@ -92,11 +92,7 @@ protected:
         QWidget *v = C("picVista");
         if (tipo == QEvent::MouseButtonPress) QTest::mousePress(v, Qt::LeftButton, {}, QPoint(x, y));
         else if (tipo == QEvent::MouseButtonRelease) QTest::mouseRelease(v, Qt::LeftButton, {}, QPoint(x, y));
-        else {
-            // No button held; through a neighbour, as a cursor already there sends no move.
-            QTest::mouseMove(v, QPoint(x, y + 1));
-            QTest::mouseMove(v, QPoint(x, y));
-        }
+        else QTest::mouseMove(v, QPoint(x, y + 1)), QTest::mouseMove(v, QPoint(x, y)); // via a neighbour: no move to where it is
     }
 
     QTemporaryDir dir;
