@@ -46,19 +46,6 @@ QMap<QString, QString> Llenar(int n)
     return m;
 }
 
-// The one rule of a save of the language: the whole store with the new
-// value, or the store as it was and the value held for the session.
-void TodoONada(bool ok, const QByteArray &antes, const QString &valor, QMap<QString, QString> &esperado)
-{
-    esperado["Config/idioma"] = valor;
-    EXPECT_EQ(Ajustes::GetSetting("Config", "idioma"), valor);
-    if (ok) {
-        EXPECT_EQ(Claves(Ajustes::RutaAlmacen()), esperado);
-    } else {
-        EXPECT_EQ(Leer(Ajustes::RutaAlmacen()), antes);
-    }
-}
-
 } // namespace
 
 TEST(AjustesSeguros, UnFalloEnCadaEscrituraDejaElAlmacenComoEstaba)
@@ -90,7 +77,15 @@ TEST(AjustesSeguros, UnFalloEnCadaEscrituraDejaElAlmacenComoEstaba)
                 ok = Ajustes::SaveSetting("Config", "idioma", valor);
                 disparada = fallos.Disparada();
             }
-            TodoONada(ok, antes, valor, esperado);
+            // The whole store with the new value, or the store as it was
+            // and the value held for the session.
+            esperado["Config/idioma"] = valor;
+            EXPECT_EQ(Ajustes::GetSetting("Config", "idioma"), valor);
+            if (ok) {
+                EXPECT_EQ(Claves(ruta), esperado);
+            } else {
+                EXPECT_EQ(Leer(ruta), antes);
+            }
             fallidos += !ok;
             if (!disparada) {
                 EXPECT_TRUE(ok);

@@ -1,25 +1,28 @@
+#include "curves/archivoscurva.h"
+#include "curves/deshacer.h"
 #include "platform/colorref.h"
 #include "platform/filedialogs.h"
 #include "platform/files.h"
+#include "platform/numbers.h"
 #include "platform/picturebox.h"
 #include "platform/progress.h"
 #include "platform/screen.h"
 #include "platform/settings.h"
+#include "support/imagen.h"
 #include "support/scripted.h"
-#include "support/sistema.h"
-
-#include <gtest/gtest.h>
+#include "support/texto.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSet>
 #include <QSettings>
 #include <QTemporaryDir>
+
+#include <cfloat>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 
 TEST(ColorRef, OrdenBGRYQuinceTwipsPorPixel)
 {
@@ -115,22 +118,13 @@ TEST(Dialogos, ExtensionForzadaYReemplazo)
 
 TEST(Progreso, SinVentanaVisibleNoInforma)
 {
-    struct Falso : Progreso::Destino {
-        bool visible = false;
-        int ultimo = -1;
-        bool EstaVisible() const override { return visible; }
-        void PonerMensaje(const QString &) override {}
-        void PonerProgreso(int p) override { ultimo = p; }
-    } f;
-    Progreso::Registrar(&f);
+    ProgresoGrabado f(false);
     Progreso::Informar(40);
-    EXPECT_EQ(f.ultimo, -1);
     f.visible = true;
     Progreso::Informar(QStringLiteral("x"), 40);
-    EXPECT_EQ(f.ultimo, 40);
     Progreso::Quitar(&f);
     Progreso::Informar(50);
-    EXPECT_EQ(f.ultimo, 40);
+    EXPECT_EQ(f.informes, (Informes{{40, "x"}}));
     {
         GuardaOcupado g;
         EXPECT_TRUE(GuardaOcupado::Activo());
@@ -162,11 +156,10 @@ TEST(Progreso, LaEntradaDuranteUnaOperacionLargaSeDescarta)
 TEST(Ajustes, UnCandadoQueNoSeSueltaNoDetieneNada)
 {
     QTemporaryDir d;
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, d.path());
+    const AlmacenEn almacen(d.path());
     const QString ini = Ajustes::RutaAlmacen(), candado = ini + QStringLiteral(".lock");
     const QByteArray antes("[DialogFolders]\nCurva=/antes\n");
-    QDir().mkpath(QFileInfo(ini).absolutePath());
-    ASSERT_TRUE(Archivos::EscribirAtomico(ini, antes));
+    Poner(ini, antes);
     // A stale lock that is a folder, and a fresh lock file of garbage: the
     // save gives up, the value holds for the session, the file stays.
     for (const QString caso : {"carpeta", "basura"}) {
@@ -180,5 +173,68 @@ TEST(Ajustes, UnCandadoQueNoSeSueltaNoDetieneNada)
     EXPECT_TRUE(Ajustes::SaveSetting("Config", "idioma", "en"));
     QSettings s(ini, QSettings::IniFormat);
     EXPECT_EQ(s.value("DialogFolders/Curva").toString() + s.value("Config/idioma").toString(), "/tras/basuraen");
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, qEnvironmentVariable("XDG_CONFIG_HOME"));
+}
+
+TEST(Redondeo, MitadesAlParSaturaYDivisionEntera)
+{
+    using namespace Numeros;
+    const std::pair<double, int32_t> largos[] = {{0.5, 0},   {1.5, 2},     {2.5, 2},         {-0.5, 0},       {-1.5, -2},
+                                                 {40.5, 40}, {41.5, 42},   {1e300, INT32_MAX}, {-1e300, INT32_MIN}};
+    for (const auto &[v, r] : largos) EXPECT_EQ(CLng(v), r) << v;
+    const std::pair<double, int16_t> cortos[] = {{12.5, 12}, {2.4999999, 2}, {40000.0, INT16_MAX}, {-40000.0, INT16_MIN}};
+    for (const auto &[v, r] : cortos) EXPECT_EQ(CInt(v), r) << v;
+    EXPECT_EQ(Redondear(3.5), 4.0);
+    // The operands are rounded first, then the quotient truncated: 3.5 -> 4, 4 \ 2.
+    const std::tuple<double, double, int> divisiones[] = {{7, 2, 3}, {-7, 2, -3}, {2.5, 1, 2}, {3.5, 2, 2}, {10, 2.5, 5}, {5, 0, 0}};
+    for (const auto &[a, b, r] : divisiones) EXPECT_EQ(DivEntera(a, b), r) << a << " \\ " << b;
+    EXPECT_EQ(std::vector<int>({LimitarByte(int64_t{-3}), LimitarByte(int64_t{300}), LimitarByte(int64_t{128}),
+                                LimitarByte(254.5), LimitarByte(-0.4)}),
+              std::vector<int>({0, 255, 128, 254, 0}));
+}
+
+TEST(Val, NumeroInicial)
+{
+    using namespace Numeros;
+    // A comma ends the number, blanks are skipped, an exponent without digits stops.
+    const std::pair<const char *, double> casos[] = {
+        {"1e3", 1000},      {"12.5", 12.5},  {"abc", 0},        {"", 0},          {"5000", 5000},
+        {"-7", -7},         {"12 copias", 12}, {"2,7", 2},      {"1 2", 12},      {" \t2\n00", 200},
+        {"12345678901", 12345678901.0}, {"&H1F", 31}, {"&o17", 15}, {"1.5D2", 150}, {"3e", 3},
+        {".5", 0.5},        {"1.2.3", 1.2},  {"1e400", DBL_MAX}, {"-1e400", -DBL_MAX}, {"1e-400", 0},
+    };
+    for (const auto &[texto, v] : casos) EXPECT_EQ(Val(QString::fromLatin1(texto)), v) << texto;
+}
+
+// Importing a curve from what is not a file says what it is, without
+// waiting on it, and leaves the curve as it was.
+TEST(ImportarCurva, DeUnaCarpetaUnaTuberiaOUnDispositivo)
+{
+    using namespace modEngine;
+    QTemporaryDir dir;
+    const QString tuberia = dir.filePath("tuberia.acv");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(tuberia).constData(), 0600), 0);
+    ReiniciarCurvas();
+    PuntoX[0][1] = 200;
+    ComponerLUTs();
+    const EstadoCurvas antes = TomarEstado();
+    const struct { QString ruta, motivo; } casos[] = {
+        {dir.path(), "Es una carpeta"}, {tuberia, "No es un fichero normal"}, {"/dev/null", "No es un fichero normal"},
+    };
+    CajasGuionadas cajas;
+    for (const auto &c : casos) {
+        for (bool amp : {false, true}) {
+            SCOPED_TRACE(c.ruta.toStdString() + (amp ? " as AMP" : " as ACV"));
+            cajas.llamadas.clear();
+            GuardarDeshacer();
+            EXPECT_FALSE(amp ? ImportarCurvaAMP(c.ruta) : ImportarCurvaACV(c.ruta));
+            ASSERT_EQ(cajas.llamadas.size(), 1);
+            EXPECT_EQ(cajas.llamadas[0].texto,
+                      QString("No se pudo importar la curva %1: ").arg(amp ? "AMP" : "ACV") + c.motivo);
+            EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Exclamation);
+            // Back to the caller's snapshot, popped.
+            const EstadoCurvas despues = TomarEstado();
+            EXPECT_EQ(std::memcmp(&antes, &despues, sizeof antes), 0);
+            EXPECT_EQ(NumeroDeshacer(), 0);
+        }
+    }
 }
