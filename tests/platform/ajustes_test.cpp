@@ -34,18 +34,6 @@ QMap<QString, QString> Claves(const QString &ruta)
     return m;
 }
 
-// A store of 'n' remembered values (about 15 bytes a key).
-QMap<QString, QString> Llenar(int n)
-{
-    QMap<QString, QString> m;
-    for (int i = 0; i < n; ++i) {
-        const QString k = QString("Recordado/Clave%1").arg(i);
-        m.insert(k, QString("/ruta/%1").arg(i));
-        EXPECT_TRUE(Ajustes::SaveSetting(k.section('/', 0, 0), k.section('/', 1), m[k]));
-    }
-    return m;
-}
-
 } // namespace
 
 TEST(AjustesSeguros, UnFalloEnCadaEscrituraDejaElAlmacenComoEstaba)
@@ -53,7 +41,11 @@ TEST(AjustesSeguros, UnFalloEnCadaEscrituraDejaElAlmacenComoEstaba)
     QTemporaryDir d;
     const AlmacenEn almacen(d.filePath("config"));
     const DatosEn datos(d.filePath("datos"));
-    QMap<QString, QString> esperado = Llenar(20);
+    QMap<QString, QString> esperado; // 20 remembered values, about 15 bytes a key
+    for (int i = 0; i < 20; ++i) {
+        esperado.insert(QString("Recordado/Clave%1").arg(i), QString("/ruta/%1").arg(i));
+        EXPECT_TRUE(Ajustes::SaveSetting("Recordado", QString("Clave%1").arg(i), QString("/ruta/%1").arg(i)));
+    }
     const QString ruta = Ajustes::RutaAlmacen();
     // The k-th call of each kind in the save's folders fails (the store's
     // own, its lock, the scratch copies, Qt's writes to them), or a read of
