@@ -15,11 +15,7 @@ namespace {
 // A loaded window that counts its re-captions.
 class VentanaContadora : public QWidget, public ConIdioma {
 public:
-    explicit VentanaContadora(const QString &nombre)
-    {
-        setObjectName(nombre);
-        Ventanas::Registrar(this);
-    }
+    explicit VentanaContadora(const QString &nombre) { setObjectName(nombre), Ventanas::Registrar(this); }
     ~VentanaContadora() override { Ventanas::Quitar(this); }
     void AplicarIdioma() override { ++veces; ultimo = T(QStringLiteral("es"), QStringLiteral("en")); }
     int veces = 0;
@@ -56,8 +52,7 @@ TEST(Idioma, CambioNormalizaGuardaYRecaptionaOcultas)
 {
     modIdioma::Idioma = QStringLiteral("es");
     Ajustes::SaveSetting(QStringLiteral("Config"), QStringLiteral("idioma"), QStringLiteral("es"));
-    VentanaContadora visible(QStringLiteral("frmUno"));
-    VentanaContadora oculta(QStringLiteral("frmDos"));
+    VentanaContadora visible(QStringLiteral("frmUno")), oculta(QStringLiteral("frmDos"));
     QWidget sinIdioma; // the progress window's kind: skipped silently
     sinIdioma.setObjectName(QStringLiteral("frmTres"));
     Ventanas::Registrar(&sinIdioma);
@@ -121,8 +116,7 @@ TEST(AppState, ExtensionForzadaPreguntaEnElIdiomaActual)
     modIdioma::Idioma = QStringLiteral("en");
     modAppState::ForzarExtension(p);
     EXPECT_TRUE(p.forzarExtension);
-    EXPECT_EQ(p.textoReemplazar.arg(QStringLiteral("/x.acv")),
-              QStringLiteral("The file already exists:\r\n/x.acv\r\nDo you want to replace it?"));
+    EXPECT_EQ(p.textoReemplazar.arg("/x.acv"), "The file already exists:\r\n/x.acv\r\nDo you want to replace it?");
     modIdioma::Idioma = QStringLiteral("es");
     modAppState::ForzarExtension(p);
     EXPECT_TRUE(p.textoReemplazar.startsWith(QStringLiteral("El archivo ya existe:")));

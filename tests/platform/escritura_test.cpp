@@ -71,10 +71,7 @@ std::string Esperado(const Escritor &e, const QString &ruta, const QString &moti
 }
 
 // The files of the folder, filler aside.
-QStringList En(const QString &carpeta)
-{
-    return QDir(carpeta).entryList(QDir::Files | QDir::Hidden | QDir::System).filter(QRegularExpression("^(?!\\.relleno)"));
-}
+QStringList En(const QString &c) { return QDir(c).entryList(QDir::Files | QDir::Hidden | QDir::System).filter(QRegularExpression("^(?!\\.relleno)")); }
 const QByteArray kViejo("[Config]\nidioma=es"); // 18 bytes, a settings store too
 
 class Escritura : public Motor {};
@@ -332,11 +329,7 @@ TEST(Reemplazo, UnFalloEnElTemporalDejaElFicheroViejo)
     QTemporaryDir dir;
     const QString destino = Poner(dir.filePath("destino.bin"), "viejo");
     const QByteArray temporal = Nativo(dir.filePath(".destino.bin~"));
-    const struct {
-        const char *paso;
-        Regla regla;
-        QString motivo;
-    } casos[] = {
+    const struct { const char *paso; Regla regla; QString motivo; } casos[] = {
         {"write", {Llamada::Escribir, temporal, 1, ENOSPC}, "No queda espacio en el disco"},
         {"permissions", {Llamada::Permisos, temporal, 1, EPERM}, "Permiso denegado"},
         {"sync", {Llamada::Sincronizar, temporal, 1, EIO}, kEIO},

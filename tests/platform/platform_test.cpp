@@ -43,8 +43,7 @@ TEST(ColorRef, OrdenBGRYQuinceTwipsPorPixel)
 TEST(Superficie, CajasYSegmentosExactos)
 {
     Superficie s(20, 10);
-    s.BackColor = ColorRef::Gris(255);
-    s.Cls();
+    s.BackColor = ColorRef::Gris(255), s.Cls();
     s.LineBoxFill(2, 3, 5, 6, 0);                   // both corners included
     s.Line(10, 1, 15, 1, ColorRef::RGB(255, 0, 0)); // a segment stops before its end point,
     s.Line(15, 2, 10, 2, ColorRef::RGB(0, 255, 0)); // in either direction
@@ -62,8 +61,7 @@ TEST(Superficie, CajasYSegmentosExactos)
 TEST(Superficie, TextoEnPuntosA96Ppp)
 {
     Superficie s(200, 50);
-    s.FontName(QStringLiteral("Arial"));
-    s.FontSize(12);
+    s.FontName(QStringLiteral("Arial")), s.FontSize(12);
     const double h12 = s.TextHeight(QStringLiteral("X"));
     s.FontSize(24);
     const double h24 = s.TextHeight(QStringLiteral("X"));
@@ -71,8 +69,7 @@ TEST(Superficie, TextoEnPuntosA96Ppp)
     EXPECT_NEAR(h24 / h12, 2.0, 0.15);
     EXPECT_GT(s.TextWidth(QStringLiteral("WWW")), s.TextWidth(QStringLiteral("i")));
     // Print moves the text position to the next line.
-    s.CurrentX = 10;
-    s.CurrentY = 5;
+    s.CurrentX = 10, s.CurrentY = 5;
     s.Print(QStringLiteral("a"));
     EXPECT_EQ((std::pair{s.CurrentX, s.CurrentY}), (std::pair{0.0, 5 + h24}));
 }
@@ -82,9 +79,9 @@ TEST(Archivos, TemporalesUnicosYExclusivos)
     const int abiertos = QDir("/proc/self/fd").count();
     QSet<QString> vistos;
     for (int i = 0; i < 200; ++i) {
-        const QString r = Archivos::CrearTemporal(QStringLiteral("fi_img_"), QStringLiteral(".bmp"));
-        EXPECT_TRUE(QFileInfo(r).fileName().startsWith(QStringLiteral("fi_img_")) && r.endsWith(QStringLiteral(".bmp")) &&
-                    QFileInfo::exists(r) && !vistos.contains(r)) << r.toStdString();
+        const QString r = Archivos::CrearTemporal("fi_img_", ".bmp");
+        EXPECT_TRUE(QFileInfo(r).fileName().startsWith("fi_img_") && r.endsWith(".bmp") && QFileInfo::exists(r) && !vistos.contains(r))
+            << r.toStdString();
         vistos.insert(r);
     }
     for (const QString &r : vistos) EXPECT_TRUE(Archivos::Borrar(r));
@@ -105,8 +102,7 @@ TEST(Dialogos, ExtensionForzadaYReemplazo)
     CajasGuionadas cajas;
     Dialogos::Peticion p;
     p.guardar = p.forzarExtension = true;
-    p.filtros = {{QStringLiteral("PNG (*.png)"), QStringLiteral("*.png")}};
-    p.extensionDefecto = QStringLiteral("png");
+    p.filtros = {{QStringLiteral("PNG (*.png)"), QStringLiteral("*.png")}}, p.extensionDefecto = QStringLiteral("png");
     ASSERT_TRUE(QFile(d.filePath(QStringLiteral("c.jpg.png"))).open(QIODevice::WriteOnly));
     // A matching name passes unchanged (any case), a foreign extension gets
     // the format's, an existing file of the new name is asked about, and

@@ -30,13 +30,8 @@ namespace {
 
 class MainWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        Archivos::FijarCarpetaPrograma(carpeta.path());
-        // Each case starts in Spanish, whatever an earlier case stored.
-        Ajustes::SaveSetting("Config", "idioma", "es");
-        modIdioma::Idioma = "es";
-    }
+    // Each case starts in Spanish, whatever an earlier case stored.
+    void SetUp() override { Archivos::FijarCarpetaPrograma(carpeta.path()), Ajustes::SaveSetting("Config", "idioma", "es"), modIdioma::Idioma = "es"; }
     void TearDown() override { Archivos::FijarCarpetaPrograma(QString()); }
     QTemporaryDir carpeta;
 };
@@ -214,8 +209,7 @@ TEST(Senales, TerminaComoSalir)
         ASSERT_TRUE(ocupado.tryLock(0));
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("HALVORA_SENAL", d.path());
-        env.insert("TMPDIR", d.path());
+        env.insert("HALVORA_SENAL", d.path()), env.insert("TMPDIR", d.path());
         p.setProcessEnvironment(env);
         p.setProcessChannelMode(QProcess::ForwardedChannels);
         p.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=Senales.ProgramaQueLaRecibe"});

@@ -1,10 +1,8 @@
-// The program's start and end around what earlier runs left. A save killed
-// at each step of writing a file in place: the file is old, new or mixed,
-// byte for byte; where it may be damaged the old content waits under the
-// data folder and the next start tells once where; the start-up cleanup
-// takes only the program's own scratch files. Settings at exit: what the
-// store's lock kept from a save is told once and written when the program
-// ends, and stores that once refused every save take the language.
+// Settings at exit: what the store's lock kept from a save is told once and
+// written at the end; stores that once refused every save take the language.
+// A save killed at each step of writing in place leaves the file old, new or
+// mixed, byte for byte; where it may be damaged the next start tells once where
+// the old content is, and its cleanup takes only the program's scratch files.
 
 #include "app/appstate.h"
 #include "app/idioma.h"
@@ -42,10 +40,7 @@ class Salida : public ::testing::Test {
 protected:
     void SetUp() override { Archivos::FijarCarpetaPrograma(carpeta.path()), modIdioma::Idioma = "es"; }
     void TearDown() override { Archivos::FijarCarpetaPrograma(QString()), modIdioma::Idioma = "es"; }
-    static QString Guardado(const QString &clave)
-    {
-        return QSettings(Ajustes::RutaAlmacen(), QSettings::IniFormat).value(clave, "<nada>").toString();
-    }
+    static QString Guardado(const QString &clave) { return QSettings(Ajustes::RutaAlmacen(), QSettings::IniFormat).value(clave, "<nada>").toString(); }
     static void Elegir(MDIForm1 &m, const char *idioma) { m.findChild<QAction *>(QString::fromLatin1(idioma))->trigger(); }
 
     QTemporaryDir carpeta;
@@ -160,9 +155,7 @@ TEST_F(Salida, AlmacenesDificilesGuardanElIdioma)
         }
         lleno.reset(), disco.reset();
         EXPECT_EQ(Guardado("Config/idioma"), "en");
-        if (!c.antes.isEmpty()) {
-            EXPECT_EQ(Guardado("DialogFolders/Curva"), "/curvas");
-        }
+        EXPECT_EQ(Guardado("DialogFolders/Curva"), c.antes.isEmpty() ? "<nada>" : "/curvas");
         EXPECT_FALSE(Leer(ruta).startsWith("\xEF"));
         ::chmod(QFile::encodeName(QFileInfo(ruta).path()).constData(), 0755);
     }
@@ -270,9 +263,7 @@ TEST(Interrumpido, CadaPasoYElArranqueSiguiente)
     ASSERT_EQ(::chown(QFile::encodeName(ajeno).constData(), ComoOtroUsuario::Uid(), ComoOtroUsuario::Uid()), 0);
     const QString abierto = Archivos::CrearTemporal("zolv_icc_", ".icc"), borrador = Poner(Archivos::CarpetaBorradores() + "/zolv_ini_1.ini", "x");
     for (const QString &f : Ficheros(temporal) + QStringList{borrador}) Envejecer(f.startsWith('/') ? f : temporal + '/' + f);
-    {
-        MDIForm1 m;
-    }
+    { MDIForm1 m; }
     EXPECT_EQ(Ficheros(temporal), (QStringList{QFileInfo(ajeno).fileName(), QFileInfo(abierto).fileName(), "zolv_notas_backup.tmp"}));
     EXPECT_EQ(Ficheros(Archivos::CarpetaBorradores()), QStringList());
     EXPECT_TRUE(Archivos::Borrar(abierto));
