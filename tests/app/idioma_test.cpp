@@ -57,7 +57,8 @@ TEST(Idioma, CambioNormalizaGuardaYRecaptionaOcultas)
     sinIdioma.setObjectName(QStringLiteral("frmTres"));
     Ventanas::Registrar(&sinIdioma);
     visible.show();
-    EXPECT_TRUE(modAppState::FormularioCargado(QStringLiteral("FRMDOS"))); // any case
+    // Loaded by its name in any case, and only by its own.
+    EXPECT_EQ((std::pair{modAppState::FormularioCargado("FRMDOS"), modAppState::FormularioCargado("frmCuatro")}), (std::pair{true, false}));
 
     modIdioma::CambiarIdioma(QStringLiteral("  EN "));
     EXPECT_EQ(QStringList({modIdioma::Idioma, Almacenado(), oculta.ultimo}), QStringList({"en", "en", "en"}));

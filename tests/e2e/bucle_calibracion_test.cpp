@@ -86,12 +86,7 @@ using Caso = std::tuple<int, bool>;
 
 class BucleCalibracion : public ::testing::TestWithParam<Caso> {
 protected:
-    void SetUp() override
-    {
-        ReiniciarEstadoProceso();
-        RegistrarVentanasCalibracion(frame);
-        frame.show();
-    }
+    void SetUp() override { ReiniciarEstadoProceso(), RegistrarVentanasCalibracion(frame), frame.show(); }
 
     // The chart generator: 200 ppp, positive, saved as PNG.
     QImage GenerarCarta()
