@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -16,11 +15,7 @@ namespace {
 // A loaded window that counts its re-captions.
 class VentanaContadora : public QWidget, public ConIdioma {
 public:
-    explicit VentanaContadora(const QString &nombre)
-    {
-        setObjectName(nombre);
-        Ventanas::Registrar(this);
-    }
+    explicit VentanaContadora(const QString &nombre) { setObjectName(nombre), Ventanas::Registrar(this); }
     ~VentanaContadora() override { Ventanas::Quitar(this); }
     void AplicarIdioma() override { ++veces; ultimo = T(QStringLiteral("es"), QStringLiteral("en")); }
     int veces = 0;
@@ -41,29 +36,29 @@ TEST(Idioma, TSoloIngleConEnExacto)
 
 TEST(Idioma, CargaNormaliza)
 {
+    // nullptr: no setting at all.
     const struct { const char *guardado; const char *idioma; } casos[] = {
-        {"en", "en"}, {"es", "es"}, {"EN", "es"}, {"english", "es"}, {"fr", "es"}, {"", "es"}};
+        {"en", "en"}, {"es", "es"}, {"EN", "es"}, {"english", "es"}, {"fr", "es"}, {"", "es"}, {"en", "en"}, {nullptr, "es"},
+    };
     for (const auto &c : casos) {
-        Ajustes::SaveSetting(QStringLiteral("Config"), QStringLiteral("idioma"), QString::fromLatin1(c.guardado));
+        QSettings(QSettings::IniFormat, QSettings::UserScope, "ZOLV Halvora", "ZOLV Halvora").clear();
+        if (c.guardado) Ajustes::SaveSetting("Config", "idioma", c.guardado);
         modIdioma::CargarIdioma();
-        EXPECT_EQ(modIdioma::Idioma, QString::fromLatin1(c.idioma)) << c.guardado;
+        EXPECT_EQ(modIdioma::Idioma, QString::fromLatin1(c.idioma)) << (c.guardado ? c.guardado : "(none)");
     }
-    // Absent setting: Spanish.
-    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("ZOLV Halvora"), QStringLiteral("ZOLV Halvora")).clear();
-    modIdioma::CargarIdioma();
-    EXPECT_EQ(modIdioma::Idioma, QStringLiteral("es"));
 }
 
 TEST(Idioma, CambioNormalizaGuardaYRecaptionaOcultas)
 {
     modIdioma::Idioma = QStringLiteral("es");
     Ajustes::SaveSetting(QStringLiteral("Config"), QStringLiteral("idioma"), QStringLiteral("es"));
-    VentanaContadora visible(QStringLiteral("frmUno"));
-    VentanaContadora oculta(QStringLiteral("frmDos"));
+    VentanaContadora visible(QStringLiteral("frmUno")), oculta(QStringLiteral("frmDos"));
     QWidget sinIdioma; // the progress window's kind: skipped silently
     sinIdioma.setObjectName(QStringLiteral("frmTres"));
     Ventanas::Registrar(&sinIdioma);
     visible.show();
+    // Loaded by its name in any case, and only by its own.
+    EXPECT_EQ((std::pair{modAppState::FormularioCargado("FRMDOS"), modAppState::FormularioCargado("frmCuatro")}), (std::pair{true, false}));
 
     modIdioma::CambiarIdioma(QStringLiteral("  EN "));
     EXPECT_EQ(QStringList({modIdioma::Idioma, Almacenado(), oculta.ultimo}), QStringList({"en", "en", "en"}));
@@ -76,16 +71,6 @@ TEST(Idioma, CambioNormalizaGuardaYRecaptionaOcultas)
     modIdioma::CambiarIdioma(QStringLiteral("de"));
     EXPECT_EQ((std::tuple{modIdioma::Idioma, Almacenado(), oculta.veces}), (std::tuple{QStringLiteral("es"), QStringLiteral("es"), 2}));
     Ventanas::Quitar(&sinIdioma);
-}
-
-TEST(AppState, FormularioCargadoSinMayusculas)
-{
-    EXPECT_FALSE(modAppState::FormularioCargado(QStringLiteral("frmEditarAplicarCurva")));
-    {
-        VentanaContadora v(QStringLiteral("frmEditarAplicarCurva"));
-        EXPECT_TRUE(modAppState::FormularioCargado(QStringLiteral("FRMEDITARAPLICARCURVA")));
-    }
-    EXPECT_FALSE(modAppState::FormularioCargado(QStringLiteral("frmEditarAplicarCurva")));
 }
 
 TEST(AppState, CarpetasRecordadas)
@@ -132,8 +117,7 @@ TEST(AppState, ExtensionForzadaPreguntaEnElIdiomaActual)
     modIdioma::Idioma = QStringLiteral("en");
     modAppState::ForzarExtension(p);
     EXPECT_TRUE(p.forzarExtension);
-    EXPECT_EQ(p.textoReemplazar.arg(QStringLiteral("/x.acv")),
-              QStringLiteral("The file already exists:\r\n/x.acv\r\nDo you want to replace it?"));
+    EXPECT_EQ(p.textoReemplazar.arg("/x.acv"), "The file already exists:\r\n/x.acv\r\nDo you want to replace it?");
     modIdioma::Idioma = QStringLiteral("es");
     modAppState::ForzarExtension(p);
     EXPECT_TRUE(p.textoReemplazar.startsWith(QStringLiteral("El archivo ya existe:")));

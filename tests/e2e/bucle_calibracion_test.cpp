@@ -1,9 +1,7 @@
-// The whole calibration loop through the real windows: the chart is made at
-// 200 ppp, goes through a simulated print process and comes back as a scan,
-// the evaluator measures it and makes the correction curve and sends it to
-// the editor, which prints the chart with the curve applied through the real
-// cups-pdf queue; the printed pixels go through the same process and are
-// measured again: their response must now be linear.
+// The whole calibration loop through the real windows: the 200 ppp chart goes
+// through a simulated print process and back as a scan; the evaluator's
+// correction curve goes to the editor, which prints the chart with it through
+// the real cups-pdf queue; that print, through the same process, measures linear.
 
 #include "app/mdiform1.h"
 #include "app/ventanas.h"
@@ -35,16 +33,13 @@
 
 namespace {
 
-// A print process: the level it delivers for each level sent (0..255), the
-// scanner noise added on top (standard deviation in levels), and the largest
-// distance allowed between the corrected response and the line.
-//
-// The correction is a monotone cubic through 14 points 19.6 levels apart,
-// each rounded: between them it misses the exact inverse by up to about 2
-// levels next to black, plus 0.5; the curve table's whole levels (0.5 times a
-// slope of at most 2), the 8-bit print and scan and the rounded median of each
-// patch add the rest: 4 of 255. Noise of 2 levels also moves the paper-white
-// and darkest-patch references by a level: one more.
+// A print process: the level delivered for each level sent, the scanner
+// noise (standard deviation in levels), and the largest distance allowed from
+// the line. The correction, a monotone cubic through 14 rounded points 19.6
+// levels apart, misses the exact inverse by up to about 2 levels next to black,
+// plus 0.5; the table's whole levels (0.5 times a slope of at most 2), the
+// 8-bit print and scan and each patch's rounded median add the rest: 4 of 255.
+// Noise of 2 levels moves the white and darkest references a level: one more.
 struct Proceso {
     const char *nombre;
     double (*respuesta)(double);
@@ -58,9 +53,8 @@ const Proceso kProcesos[] = {
     {"ruido", [](double v) { return 255 * std::pow(v / 255, 0.7); }, 2.0, 5},
 };
 
-// Prints a grey picture through the process and scans it at 8 or 16 bits,
-// with normal noise from a fixed seed (Box-Muller over mt19937, which is the
-// same everywhere).
+// Prints a grey picture through the process and scans it at 8 or 16 bits, with
+// normal noise from a fixed seed (Box-Muller over mt19937, the same everywhere).
 QImage Imprimir(const QImage &carta, const Proceso &p, bool dieciseis)
 {
     double tabla[256];
@@ -92,13 +86,7 @@ using Caso = std::tuple<int, bool>;
 
 class BucleCalibracion : public ::testing::TestWithParam<Caso> {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        ReiniciarEstadoProceso();
-        RegistrarVentanasCalibracion(frame);
-        frame.show();
-    }
+    void SetUp() override { ReiniciarEstadoProceso(), RegistrarVentanasCalibracion(frame), frame.show(); }
 
     // The chart generator: 200 ppp, positive, saved as PNG.
     QImage GenerarCarta()
@@ -118,8 +106,7 @@ protected:
         return img;
     }
 
-    // The evaluator measures a scan and makes the curve; the measurements
-    // are returned.
+    // The evaluator measures a scan and makes the curve; its measurements.
     Evaluador::Muestras Evaluar(const QImage &escaneo, const QString &nombre)
     {
         const QString ruta = dir.filePath(nombre);
@@ -137,9 +124,8 @@ protected:
         return ev->Muestras();
     }
 
-    // The evaluator's curve sent to the editor, which loads the chart as its
-    // sample and prints it through the queue with no colour management: the
-    // picture the PDF holds.
+    // The curve sent to the editor, which prints the chart through the queue
+    // with no colour management: the picture the PDF holds.
     QImage ImprimirCorregida()
     {
         auto *ev = Ventanas::Buscar(QStringLiteral("frmEvaluarEscaneo"));

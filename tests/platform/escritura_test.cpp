@@ -1,24 +1,34 @@
 // Every writer (curve export, chart, processed image, settings) on a full
 // disk, through a symbolic link, onto a read-only file and into a folder that
 // refuses new files: the old file is never damaged, the user reads the
-// system's reason, and no temporary file is left behind.
+// system's reason, and no temporary file is left behind. Then the writer
+// where a file can be lost: written in place with a failure at every step,
+// the replaced file's permissions, owner and links, and leftovers of killed
+// saves.
 
 #include "curves/archivoscurva.h"
 #include "imaging/guardar.h"
 #include "platform/files.h"
 #include "platform/settings.h"
-#include "support/inyeccion/inyeccion.h"
 #include "support/imagen.h"
+#include "support/inyeccion/inyeccion.h"
 #include "support/scripted.h"
+#include "support/texto.h"
 #include "windows/chart/guardarcarta.h"
 
+#include <QCryptographicHash>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <cerrno>
 #include <sys/stat.h>
 
+using Inyeccion::Llamada;
+using Inyeccion::Regla;
+
 namespace {
+
+QByteArray Nativo(const QString &ruta) { return QFile::encodeName(ruta); }
 
 struct Escritor {
     QString nombre;  // the file written
@@ -61,13 +71,47 @@ std::string Esperado(const Escritor &e, const QString &ruta, const QString &moti
 }
 
 // The files of the folder, filler aside.
-QStringList En(const QString &carpeta)
-{
-    return QDir(carpeta).entryList(QDir::Files | QDir::Hidden | QDir::System).filter(QRegularExpression("^(?!\\.relleno)"));
-}
+QStringList En(const QString &c) { return QDir(c).entryList(QDir::Files | QDir::Hidden | QDir::System).filter(QRegularExpression("^(?!\\.relleno)")); }
 const QByteArray kViejo("[Config]\nidioma=es"); // 18 bytes, a settings store too
 
 class Escritura : public Motor {};
+
+struct stat Estado(const QString &ruta)
+{
+    struct stat st {};
+    EXPECT_EQ(::lstat(Nativo(ruta).constData(), &st), 0) << ruta.toStdString();
+    return st;
+}
+
+const QString kEIO = "Error de lectura o escritura en el disco";
+
+// Written through a writer: the new content is made in the temporary folder
+// first when the file is written in place.
+bool Guardar(const QString &destino, const QByteArray &bytes, QString *error = nullptr)
+{
+    return Archivos::EscribirSeguro(destino, [&bytes](Archivos::Flujo &f) { return f.Escribir(bytes.constData(), bytes.size()); }, error);
+}
+
+// A folder that takes no new file (creating one beside the target is
+// refused, as for an ordinary user), and a temporary and a data folder of
+// its own.
+class EnSitio : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    const QString carpeta = dir.filePath("cerrada"), temporal = dir.filePath("tmp"), destino = carpeta + "/destino.bin";
+    const QString copias = dir.filePath("datos/ZOLV Halvora/copias");
+    const Regla cerrada{Llamada::Abrir, Nativo(carpeta + "/."), 1, EACCES, true};
+    const DatosEn datos{dir.filePath("datos")};
+    void SetUp() override { QDir().mkpath(temporal); }
+    // The kept copies of the old content; the temporary folder holds none.
+    QStringList Copias() const
+    {
+        QStringList l;
+        for (const QFileInfo &c : QDir(copias).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot))
+            for (const QString &f : QDir(c.filePath()).entryList(QDir::Files | QDir::Hidden)) l << c.filePath() + '/' + f;
+        return l << QDir(temporal).entryList(QDir::Files | QDir::Hidden);
+    }
+};
 
 } // namespace
 
@@ -89,7 +133,7 @@ TEST_F(Escritura, DiscoLlenoNoDanaNadaYDiceElMotivo)
         for (const Escritor &e : Escritores()) Poner(carpeta + "/viejo/" + e.nombre, kViejo);
         if (real) disco->Llenar();
         std::optional<Inyeccion::Fallos> lleno;
-        if (!real) lleno.emplace(std::vector<Inyeccion::Regla>{{Inyeccion::Llamada::Escribir, QFile::encodeName(carpeta), 1, ENOSPC, true}});
+        if (!real) lleno.emplace(std::vector<Regla>{{Llamada::Escribir, Nativo(carpeta), 1, ENOSPC, true}});
         for (const char *caso : {"viejo", "nuevo"}) {
             for (const Escritor &e : Escritores()) {
                 const QString r = carpeta + '/' + caso + '/' + e.nombre;
@@ -110,6 +154,13 @@ TEST_F(Escritura, DiscoLlenoNoDanaNadaYDiceElMotivo)
         QFile::remove(carpeta + "/.relleno");
         EXPECT_TRUE(Ajustes::SaveSetting("Config", "otra", "1"));
         EXPECT_TRUE(Leer(Ajustes::RutaAlmacen()).contains("idioma=en\notra=1"));
+        if (real) { // on a read-only mount the disk is read-only, not the file
+            ASSERT_TRUE(disco->SoloLectura());
+            QString error;
+            EXPECT_FALSE(Archivos::EscribirAtomico(carpeta + "/viejo/curva.acv", "nuevo", &error));
+            EXPECT_EQ(error, "El disco es de solo lectura");
+            EXPECT_EQ(Leer(carpeta + "/viejo/curva.acv"), kViejo);
+        }
     }
 }
 
@@ -117,8 +168,8 @@ TEST_F(Escritura, EnlaceSoloLecturaYCarpetaCerrada)
 {
     // Where an ordinary user can reach (the tests' own folder is root's alone).
     QTemporaryDir dir("/tmp/halvora-escritura-XXXXXX"), temporal("/tmp/halvora-tmp-XXXXXX");
-    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
-    ::chmod(QFile::encodeName(temporal.path()).constData(), 0777);
+    ::chmod(Nativo(dir.path()).constData(), 0755);
+    ::chmod(Nativo(temporal.path()).constData(), 0777);
     for (const Escritor &e : Escritores()) {
         SCOPED_TRACE(e.nombre.toStdString());
         const QString base = dir.filePath(QFileInfo(e.nombre).fileName()), nombre = QFileInfo(e.nombre).fileName();
@@ -147,8 +198,8 @@ TEST_F(Escritura, EnlaceSoloLecturaYCarpetaCerrada)
         // (the store locks itself, no lock file beside it).
         const QString enSitio = base + "/cerrada/" + e.nombre, cerrada = QFileInfo(enSitio).path();
         Poner(enSitio, kViejo + kViejo + kViejo, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        ASSERT_EQ(::chown(QFile::encodeName(enSitio).constData(), ComoOtroUsuario::Uid(), ComoOtroUsuario::Uid()), 0);
-        ::chmod(QFile::encodeName(cerrada).constData(), 0555);
+        ASSERT_EQ(::chown(Nativo(enSitio).constData(), ComoOtroUsuario::Uid(), ComoOtroUsuario::Uid()), 0);
+        ::chmod(Nativo(cerrada).constData(), 0555);
         {
             const TemporalEn tmp(temporal.path());
             const DatosEn datos(temporal.filePath("datos"));
@@ -160,6 +211,250 @@ TEST_F(Escritura, EnlaceSoloLecturaYCarpetaCerrada)
         EXPECT_EQ(En(cerrada), QStringList{nombre});
         EXPECT_EQ(QDir(temporal.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
         EXPECT_EQ(QDir(temporal.filePath("datos/ZOLV Halvora/copias")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
-        ::chmod(QFile::encodeName(cerrada).constData(), 0755);
+        ::chmod(Nativo(cerrada).constData(), 0755);
     }
+}
+
+TEST_F(EnSitio, UnFalloEnCadaPasoDejaElFicheroViejoOLoDice)
+{
+    const TemporalEn tmp(temporal);
+    const QByteArray meta = Nativo(destino);
+    // Content larger than one copy block, so a failure can fall between two.
+    for (auto [viejoN, nuevoN] : {std::pair{90000, 200000}, {200000, 90000}}) {
+        const QByteArray patron = PatronBytes(viejoN, 'v'), nuevo = PatronBytes(nuevoN, 'n');
+        const bool crece = nuevoN > viejoN;
+        enum Final { Intacto, Nuevo, Escrito, Copia };
+        const QString conserva = kEIO + ". El fichero conserva su contenido anterior.",
+                      sinCopia = "No se pudo copiar el fichero antes de escribirlo: ",
+                      sinSitio = sinCopia + "No queda espacio en el disco de la carpeta " + copias,
+                      escrito = "El fichero se ha escrito, pero el disco no confirmó la escritura (" + kEIO +
+                                "). Queda una copia del contenido anterior en ",
+                      sinReponer = kEIO + ". No se pudo reponer el contenido anterior (" + kEIO + "): queda una copia en ",
+                      anterior = kEIO + ". El fichero tiene su contenido anterior, pero el disco no confirmó la escritura (" + kEIO +
+                                 "); queda una copia en ";
+        const struct {
+            const char *paso;
+            std::vector<Regla> reglas;
+            Final final;
+            QString mensaje; // the copy's path follows when one is kept
+            bool uniforme = false; // old content of one repeated byte
+        } casos[] = {
+            {"first write", {{Llamada::Escribir, meta, 1, ENOSPC}}, Intacto,
+             "No queda espacio en el disco. El fichero conserva su contenido anterior."},
+            {"second write", {{Llamada::Escribir, meta, 2, EIO}}, Intacto, conserva},
+            {"truncate", {{Llamada::Truncar, meta, 1, EIO}}, Intacto, conserva},
+            {"sync", {{Llamada::Sincronizar, meta, 1, EIO}}, Escrito, escrito},
+            {"close", {{Llamada::Cerrar, meta, 1, EIO}}, Escrito, escrito},
+            {"write and the copy back", {{Llamada::Escribir, meta, 2, EIO, true}}, Copia, sinReponer},
+            // Shrinking, all the old content went back; only its length did not.
+            {"truncate and the copy back", {{Llamada::Truncar, meta, 1, EIO, true}}, Copia, crece ? sinReponer : anterior},
+            // The copy back failed after the new content was all there: the
+            // user reads that, not a failed restore.
+            {"truncate, then every write back", {{Llamada::Truncar, meta, 1, EIO}, {Llamada::Escribir, meta, nuevoN / 65536 + 2, EIO, true}},
+             crece ? Escrito : Copia,
+             crece ? kEIO + ". El fichero tiene todo el contenido nuevo; queda una copia del contenido anterior en " : sinReponer},
+            {"truncate, then the sync of the copy back", {{Llamada::Truncar, meta, 1, EIO}, {Llamada::Sincronizar, meta, 1, EIO, true}},
+             Copia, anterior},
+            // Short reads are no failure; a copy that reads back different is.
+            {"short reads", {{Llamada::Leer, meta, 1, 0, true, 1000}}, Nuevo, ""},
+            {"copy not as written", {{Llamada::Escribir, Nativo(copias), 1, 0, false, -1, true}}, Intacto, sinCopia + kEIO},
+            // A copy that cannot be read back whole is not taken as checked,
+            // even where the block read before it holds the same bytes.
+            {"second read of the copy", {{Llamada::Leer, Nativo(copias), 2, EIO}}, Intacto, sinCopia + kEIO, true},
+            // No room for the copy or the new content: nothing is touched,
+            // and the full disk named is that folder's.
+            {"copy", {{Llamada::Escribir, Nativo(copias), 1, ENOSPC}}, Intacto, sinSitio},
+            {"note of the copy", {{Llamada::Escribir, ".nota", 1, ENOSPC}}, Intacto, sinSitio},
+            {"new content", {{Llamada::Escribir, Nativo(temporal + "/zolv_escritura_"), 1, ENOSPC}}, Intacto,
+             "No queda espacio en el disco de la carpeta temporal " + temporal},
+        };
+        for (const auto &c : casos) {
+            SCOPED_TRACE(std::string(c.paso) + (crece ? ", growing" : ", shrinking"));
+            const QByteArray viejo = c.uniforme ? QByteArray(viejoN, 'u') : patron;
+            Poner(destino, viejo);
+            QString error;
+            {
+                std::vector<Regla> reglas{cerrada};
+                reglas.insert(reglas.end(), c.reglas.begin(), c.reglas.end());
+                const Inyeccion::Fallos fallos(reglas);
+                EXPECT_EQ(Guardar(destino, nuevo, &error), c.final == Nuevo);
+                EXPECT_GT(fallos.Vistas(c.reglas.size()), 0);
+            }
+            const QStringList kept = Copias();
+            if (c.final == Intacto || c.final == Nuevo) {
+                EXPECT_EQ(error, c.mensaje);
+                EXPECT_EQ(Leer(destino), c.final == Nuevo ? nuevo : viejo);
+                EXPECT_EQ(kept, QStringList());
+            } else {
+                // Kept, named, and not told again at the next start.
+                ASSERT_EQ(kept.size(), 1);
+                EXPECT_EQ(error, c.mensaje + kept[0]);
+                EXPECT_EQ(Leer(kept[0]), viejo);
+                EXPECT_TRUE(Archivos::GuardadosInterrumpidos().empty());
+                if (c.final == Escrito) {
+                    EXPECT_EQ(Leer(destino), nuevo);
+                }
+                QDir(copias).removeRecursively();
+            }
+        }
+    }
+}
+
+TEST_F(EnSitio, UnaCarpetaTemporalInservibleOSinNombresLibres)
+{
+    Poner(destino, "viejo");
+    QString error;
+    {
+        const TemporalEn tmp(dir.filePath("no-esta"));
+        const Inyeccion::Fallos fallos({cerrada});
+        EXPECT_FALSE(Guardar(destino, "nuevo", &error));
+    }
+    EXPECT_EQ(error, "No se puede usar la carpeta temporal " + dir.filePath("no-esta") + ": No existe la carpeta o el fichero");
+    // Every name taken, beside the target or in the temporary folder.
+    const TemporalEn tmp(temporal);
+    for (const QString &donde : {carpeta, temporal}) {
+        const Regla llenos{Llamada::Abrir, Nativo(donde + '/'), 1, EEXIST, true};
+        const Inyeccion::Fallos fallos(donde == carpeta ? std::vector{llenos} : std::vector{cerrada, llenos});
+        EXPECT_FALSE(Guardar(destino, "nuevo", &error));
+        EXPECT_EQ(error, "No quedan nombres libres para un fichero temporal en " + donde);
+    }
+    EXPECT_EQ(Leer(destino), "viejo");
+    EXPECT_TRUE(Copias().isEmpty());
+}
+
+TEST(Reemplazo, UnFalloEnElTemporalDejaElFicheroViejo)
+{
+    // Each step of the temporary beside the file failing: the file keeps its
+    // old content, the user reads why, and the temporary goes.
+    QTemporaryDir dir;
+    const QString destino = Poner(dir.filePath("destino.bin"), "viejo");
+    const QByteArray temporal = Nativo(dir.filePath(".destino.bin~"));
+    const struct { const char *paso; Regla regla; QString motivo; } casos[] = {
+        {"write", {Llamada::Escribir, temporal, 1, ENOSPC}, "No queda espacio en el disco"},
+        {"permissions", {Llamada::Permisos, temporal, 1, EPERM}, "Permiso denegado"},
+        {"sync", {Llamada::Sincronizar, temporal, 1, EIO}, kEIO},
+        {"close", {Llamada::Cerrar, temporal, 1, EIO}, kEIO},
+    };
+    for (const auto &c : casos) {
+        SCOPED_TRACE(c.paso);
+        QString error;
+        {
+            const Inyeccion::Fallos fallos({c.regla});
+            EXPECT_FALSE(Guardar(destino, "nuevo", &error));
+            EXPECT_TRUE(fallos.Disparada());
+        }
+        EXPECT_EQ(error, c.motivo);
+        EXPECT_EQ(Leer(destino), "viejo");
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"destino.bin"});
+    }
+}
+
+TEST(Reemplazo, PermisosDuenoUmaskYEnlacesRelativos)
+{
+    QTemporaryDir dir;
+    // The replaced file keeps its permissions and, where root may give it
+    // away, its owner.
+    const QString viejo = Poner(dir.filePath("viejo.bin"), "viejo", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(Nativo(viejo).constData(), 65534, 65533), 0);
+    }
+    ASSERT_TRUE(Archivos::EscribirAtomico(viejo, "nuevo"));
+    const struct stat st = Estado(viejo);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    if (root) {
+        EXPECT_EQ(std::pair(st.st_uid, st.st_gid), std::pair(65534u, 65533u));
+    }
+    EXPECT_EQ(Leer(viejo), "nuevo");
+
+    // A new file gets what the umask leaves of rw for all.
+    const mode_t antes = ::umask(0);
+    for (mode_t m : {022, 077, 0, 026}) {
+        ::umask(m);
+        const QString nuevo = dir.filePath(QString("nuevo%1.bin").arg(m));
+        ASSERT_TRUE(Archivos::EscribirAtomico(nuevo, "x"));
+        EXPECT_EQ(Estado(nuevo).st_mode & 07777, 0666u & ~m) << "umask " << m;
+    }
+    ::umask(antes);
+
+    // Relative links, read from their own folder (not the working one),
+    // written through a chain to the file at its end; the links stay.
+    QDir().mkpath(dir.filePath("a")), QDir().mkpath(dir.filePath("b/datos"));
+    const QString real = Poner(dir.filePath("b/datos/real.bin"), "viejo");
+    ASSERT_EQ(::symlink("../b/medio", Nativo(dir.filePath("a/enlace")).constData()), 0);
+    ASSERT_EQ(::symlink("datos/real.bin", Nativo(dir.filePath("b/medio")).constData()), 0);
+    ASSERT_TRUE(Archivos::EscribirAtomico(dir.filePath("a/enlace"), "a traves"));
+    EXPECT_EQ(Leer(real), "a traves");
+    EXPECT_EQ(QFileInfo(dir.filePath("a/enlace")).symLinkTarget(), QFileInfo(dir.filePath("b/medio")).absoluteFilePath());
+    EXPECT_EQ(QFile::symLinkTarget(dir.filePath("b/medio")), real);
+    EXPECT_EQ(QDir(dir.filePath("a")).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot), QStringList{"enlace"});
+    EXPECT_EQ(QDir(dir.filePath("b/datos")).entryList(QDir::Files | QDir::Hidden), QStringList{"real.bin"});
+}
+
+// The hidden temporaries beside 'destino' while a save of it runs.
+QStringList Corriendo(const QString &destino)
+{
+    QStringList t;
+    Archivos::EscribirSeguro(destino, [&](Archivos::Flujo &) {
+        t = QDir(QFileInfo(destino).path()).entryList({"." + QFileInfo(destino).fileName().left(8) + "*"}, QDir::Files | QDir::Hidden);
+        return true;
+    });
+    return t;
+}
+
+TEST(Reemplazo, LosRestosQueSeBorranSonSoloLosPropios)
+{
+    QTemporaryDir dir;
+    ::chmod(Nativo(dir.path()).constData(), 0777); // shared, without the sticky bit
+    // Two names that share their first 64 bytes.
+    const QString largo = QString(70, 'a'), x = dir.filePath(largo + "1.png"), otro = dir.filePath(largo + "2.png");
+    const QStringList enX = Corriendo(x), enOtro = Corriendo(otro);
+    ASSERT_EQ(enX.size(), 1);
+    ASSERT_EQ(enOtro.size(), 1);
+    // The names earlier runs left behind carry: "." + the first 64 bytes, the
+    // mark, 12 hex of the whole name's SHA-256, "-", six letters or digits, ".tmp".
+    const QByteArray entero = QFile::encodeName(largo + "1.png");
+    const QString prefijo = '.' + entero.left(64) + "~zolv-" +
+                            QCryptographicHash::hash(entero, QCryptographicHash::Sha256).toHex().left(12) + '-';
+    EXPECT_TRUE(QRegularExpression('^' + QRegularExpression::escape(prefijo) + "[A-Za-z0-9]{6}\\.tmp$").match(enX[0]).hasMatch())
+        << enX[0].toStdString();
+    // A leftover of the program's own naming for a file: another tail.
+    auto propio = [](const QString &de, const char *cola) { return de.left(de.size() - 10) + cola + ".tmp"; };
+    const struct {
+        const char *caso;
+        QString nombre;
+        time_t edad;
+        bool ajeno; // another user's
+        bool queda;
+    } restos[] = {
+        {"own, stale", propio(enX[0], "AbC123"), 7200, false, false},
+        {"own, an hour old", propio(enX[0], "q9Z0aa"), 3700, false, false},
+        {"own, recent", propio(enX[0], "Zz9999"), 600, false, true},
+        {"the user's backup", "." + largo + "1.png.backup.tmp", 7200, false, true},
+        {"another user's", propio(enX[0], "Otro01"), 7200, true, true},
+        {"another file's", propio(enOtro[0], "AbC123"), 7200, false, true},
+    };
+    QStringList quedan{largo + "1.png", largo + "2.png"};
+    for (const auto &r : restos) {
+        const QString ruta = Poner(dir.filePath(r.nombre), "resto");
+        Envejecer(ruta, r.edad);
+        if (r.ajeno) {
+            ASSERT_EQ(::chown(Nativo(ruta).constData(), ComoOtroUsuario::Uid(), ComoOtroUsuario::Uid()), 0);
+        }
+        if (r.queda) quedan << r.nombre;
+    }
+    // A save that runs while its own temporary looks stale (a skewed clock)
+    // loses nothing to another save of the same file.
+    bool dentro = false;
+    ASSERT_TRUE(Archivos::EscribirSeguro(x, [&](Archivos::Flujo &f) {
+        for (const QString &t : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden))
+            if (!quedan.contains(t) && t.startsWith(enX[0].left(enX[0].size() - 10))) Envejecer(dir.filePath(t), 7200);
+        dentro = Archivos::EscribirAtomico(x, "dentro");
+        return f.Escribir("fuera", 5);
+    }));
+    EXPECT_TRUE(dentro);
+    EXPECT_EQ(Leer(x), "fuera");
+    QStringList hay = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    hay.sort(), quedan.sort();
+    EXPECT_EQ(hay.join('\n'), quedan.join('\n'));
 }

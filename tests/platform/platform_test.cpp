@@ -1,25 +1,36 @@
+#include "curves/archivoscurva.h"
+#include "curves/deshacer.h"
 #include "platform/colorref.h"
 #include "platform/filedialogs.h"
 #include "platform/files.h"
+#include "platform/numbers.h"
 #include "platform/picturebox.h"
 #include "platform/progress.h"
 #include "platform/screen.h"
 #include "platform/settings.h"
+#include "support/imagen.h"
+#include "support/inyeccion/inyeccion.h"
 #include "support/scripted.h"
-#include "support/sistema.h"
-
-#include <gtest/gtest.h>
+#include "support/texto.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include <QLockFile>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QPushButton>
 #include <QSet>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QThread>
+
+#include <cerrno>
+#include <cfloat>
+#include <cstring>
 #include <fcntl.h>
+#include <memory>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 TEST(ColorRef, OrdenBGRYQuinceTwipsPorPixel)
 {
@@ -32,8 +43,7 @@ TEST(ColorRef, OrdenBGRYQuinceTwipsPorPixel)
 TEST(Superficie, CajasYSegmentosExactos)
 {
     Superficie s(20, 10);
-    s.BackColor = ColorRef::Gris(255);
-    s.Cls();
+    s.BackColor = ColorRef::Gris(255), s.Cls();
     s.LineBoxFill(2, 3, 5, 6, 0);                   // both corners included
     s.Line(10, 1, 15, 1, ColorRef::RGB(255, 0, 0)); // a segment stops before its end point,
     s.Line(15, 2, 10, 2, ColorRef::RGB(0, 255, 0)); // in either direction
@@ -51,8 +61,7 @@ TEST(Superficie, CajasYSegmentosExactos)
 TEST(Superficie, TextoEnPuntosA96Ppp)
 {
     Superficie s(200, 50);
-    s.FontName(QStringLiteral("Arial"));
-    s.FontSize(12);
+    s.FontName(QStringLiteral("Arial")), s.FontSize(12);
     const double h12 = s.TextHeight(QStringLiteral("X"));
     s.FontSize(24);
     const double h24 = s.TextHeight(QStringLiteral("X"));
@@ -60,8 +69,7 @@ TEST(Superficie, TextoEnPuntosA96Ppp)
     EXPECT_NEAR(h24 / h12, 2.0, 0.15);
     EXPECT_GT(s.TextWidth(QStringLiteral("WWW")), s.TextWidth(QStringLiteral("i")));
     // Print moves the text position to the next line.
-    s.CurrentX = 10;
-    s.CurrentY = 5;
+    s.CurrentX = 10, s.CurrentY = 5;
     s.Print(QStringLiteral("a"));
     EXPECT_EQ((std::pair{s.CurrentX, s.CurrentY}), (std::pair{0.0, 5 + h24}));
 }
@@ -71,9 +79,9 @@ TEST(Archivos, TemporalesUnicosYExclusivos)
     const int abiertos = QDir("/proc/self/fd").count();
     QSet<QString> vistos;
     for (int i = 0; i < 200; ++i) {
-        const QString r = Archivos::CrearTemporal(QStringLiteral("fi_img_"), QStringLiteral(".bmp"));
-        EXPECT_TRUE(QFileInfo(r).fileName().startsWith(QStringLiteral("fi_img_")) && r.endsWith(QStringLiteral(".bmp")) &&
-                    QFileInfo::exists(r) && !vistos.contains(r)) << r.toStdString();
+        const QString r = Archivos::CrearTemporal("fi_img_", ".bmp");
+        EXPECT_TRUE(QFileInfo(r).fileName().startsWith("fi_img_") && r.endsWith(".bmp") && QFileInfo::exists(r) && !vistos.contains(r))
+            << r.toStdString();
         vistos.insert(r);
     }
     for (const QString &r : vistos) EXPECT_TRUE(Archivos::Borrar(r));
@@ -94,8 +102,7 @@ TEST(Dialogos, ExtensionForzadaYReemplazo)
     CajasGuionadas cajas;
     Dialogos::Peticion p;
     p.guardar = p.forzarExtension = true;
-    p.filtros = {{QStringLiteral("PNG (*.png)"), QStringLiteral("*.png")}};
-    p.extensionDefecto = QStringLiteral("png");
+    p.filtros = {{QStringLiteral("PNG (*.png)"), QStringLiteral("*.png")}}, p.extensionDefecto = QStringLiteral("png");
     ASSERT_TRUE(QFile(d.filePath(QStringLiteral("c.jpg.png"))).open(QIODevice::WriteOnly));
     // A matching name passes unchanged (any case), a foreign extension gets
     // the format's, an existing file of the new name is asked about, and
@@ -115,22 +122,13 @@ TEST(Dialogos, ExtensionForzadaYReemplazo)
 
 TEST(Progreso, SinVentanaVisibleNoInforma)
 {
-    struct Falso : Progreso::Destino {
-        bool visible = false;
-        int ultimo = -1;
-        bool EstaVisible() const override { return visible; }
-        void PonerMensaje(const QString &) override {}
-        void PonerProgreso(int p) override { ultimo = p; }
-    } f;
-    Progreso::Registrar(&f);
+    ProgresoGrabado f(false);
     Progreso::Informar(40);
-    EXPECT_EQ(f.ultimo, -1);
     f.visible = true;
     Progreso::Informar(QStringLiteral("x"), 40);
-    EXPECT_EQ(f.ultimo, 40);
     Progreso::Quitar(&f);
     Progreso::Informar(50);
-    EXPECT_EQ(f.ultimo, 40);
+    EXPECT_EQ(f.informes, (Informes{{40, "x"}}));
     {
         GuardaOcupado g;
         EXPECT_TRUE(GuardaOcupado::Activo());
@@ -159,14 +157,96 @@ TEST(Progreso, LaEntradaDuranteUnaOperacionLargaSeDescarta)
     EXPECT_EQ(clics, 1);
 }
 
+TEST(Redondeo, MitadesAlParSaturaYDivisionEntera)
+{
+    using namespace Numeros;
+    const std::pair<double, int32_t> largos[] = {{0.5, 0},   {1.5, 2},     {2.5, 2},         {-0.5, 0},       {-1.5, -2},
+                                                 {40.5, 40}, {41.5, 42},   {1e300, INT32_MAX}, {-1e300, INT32_MIN}};
+    for (const auto &[v, r] : largos) EXPECT_EQ(CLng(v), r) << v;
+    const std::pair<double, int16_t> cortos[] = {{12.5, 12}, {2.4999999, 2}, {40000.0, INT16_MAX}, {-40000.0, INT16_MIN}};
+    for (const auto &[v, r] : cortos) EXPECT_EQ(CInt(v), r) << v;
+    EXPECT_EQ(Redondear(3.5), 4.0);
+    // The operands are rounded first, then the quotient truncated: 3.5 -> 4, 4 \ 2.
+    const std::tuple<double, double, int> divisiones[] = {{7, 2, 3}, {-7, 2, -3}, {2.5, 1, 2}, {3.5, 2, 2}, {10, 2.5, 5}, {5, 0, 0}};
+    for (const auto &[a, b, r] : divisiones) EXPECT_EQ(DivEntera(a, b), r) << a << " \\ " << b;
+    EXPECT_EQ(std::vector<int>({LimitarByte(int64_t{-3}), LimitarByte(int64_t{300}), LimitarByte(int64_t{128}),
+                                LimitarByte(254.5), LimitarByte(-0.4)}),
+              std::vector<int>({0, 255, 128, 254, 0}));
+}
+
+TEST(Val, NumeroInicial)
+{
+    using namespace Numeros;
+    // A comma ends the number, blanks are skipped, an exponent without digits stops.
+    const std::pair<const char *, double> casos[] = {
+        {"1e3", 1000},      {"12.5", 12.5},  {"abc", 0},        {"", 0},          {"5000", 5000},
+        {"-7", -7},         {"12 copias", 12}, {"2,7", 2},      {"1 2", 12},      {" \t2\n00", 200},
+        {"12345678901", 12345678901.0}, {"&H1F", 31}, {"&o17", 15}, {"1.5D2", 150}, {"3e", 3},
+        {".5", 0.5},        {"1.2.3", 1.2},  {"1e400", DBL_MAX}, {"-1e400", -DBL_MAX}, {"1e-400", 0},
+    };
+    for (const auto &[texto, v] : casos) EXPECT_EQ(Val(QString::fromLatin1(texto)), v) << texto;
+}
+
+// Importing a curve from what is not a file says what it is, without
+// waiting on it, and leaves the curve as it was.
+TEST(ImportarCurva, DeUnaCarpetaUnaTuberiaOUnDispositivo)
+{
+    using namespace modEngine;
+    QTemporaryDir dir;
+    const QString tuberia = dir.filePath("tuberia.acv");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(tuberia).constData(), 0600), 0);
+    ReiniciarCurvas();
+    PuntoX[0][1] = 200;
+    ComponerLUTs();
+    const EstadoCurvas antes = TomarEstado();
+    const struct { QString ruta, motivo; } casos[] = {
+        {dir.path(), "Es una carpeta"}, {tuberia, "No es un fichero normal"}, {"/dev/null", "No es un fichero normal"},
+    };
+    CajasGuionadas cajas;
+    for (const auto &c : casos) {
+        for (bool amp : {false, true}) {
+            SCOPED_TRACE(c.ruta.toStdString() + (amp ? " as AMP" : " as ACV"));
+            cajas.llamadas.clear();
+            GuardarDeshacer();
+            EXPECT_FALSE(amp ? ImportarCurvaAMP(c.ruta) : ImportarCurvaACV(c.ruta));
+            ASSERT_EQ(cajas.llamadas.size(), 1);
+            EXPECT_EQ(cajas.llamadas[0].texto,
+                      QString("No se pudo importar la curva %1: ").arg(amp ? "AMP" : "ACV") + c.motivo);
+            EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Exclamation);
+            // Back to the caller's snapshot, popped.
+            const EstadoCurvas despues = TomarEstado();
+            EXPECT_EQ(std::memcmp(&antes, &despues, sizeof antes), 0);
+            EXPECT_EQ(NumeroDeshacer(), 0);
+        }
+    }
+}
+
+// The settings store is replaced only by content that read back complete: a
+// failure at any write of the save (Qt's own included) leaves it as it was,
+// the value held for the session; instances saving at once lose nothing.
+
+using Inyeccion::Llamada;
+
+namespace {
+
+// Every key of the store as the program reads it.
+QMap<QString, QString> Claves(const QString &ruta)
+{
+    QSettings s(ruta, QSettings::IniFormat);
+    QMap<QString, QString> m;
+    for (const QString &k : s.allKeys()) m.insert(k, s.value(k).toString());
+    return m;
+}
+
+} // namespace
+
 TEST(Ajustes, UnCandadoQueNoSeSueltaNoDetieneNada)
 {
     QTemporaryDir d;
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, d.path());
+    const AlmacenEn almacen(d.path());
     const QString ini = Ajustes::RutaAlmacen(), candado = ini + QStringLiteral(".lock");
     const QByteArray antes("[DialogFolders]\nCurva=/antes\n");
-    QDir().mkpath(QFileInfo(ini).absolutePath());
-    ASSERT_TRUE(Archivos::EscribirAtomico(ini, antes));
+    Poner(ini, antes);
     // A stale lock that is a folder, and a fresh lock file of garbage: the
     // save gives up, the value holds for the session, the file stays.
     for (const QString caso : {"carpeta", "basura"}) {
@@ -178,7 +258,173 @@ TEST(Ajustes, UnCandadoQueNoSeSueltaNoDetieneNada)
     }
     // Once the lock is gone, the next save writes what the session kept too.
     EXPECT_TRUE(Ajustes::SaveSetting("Config", "idioma", "en"));
-    QSettings s(ini, QSettings::IniFormat);
-    EXPECT_EQ(s.value("DialogFolders/Curva").toString() + s.value("Config/idioma").toString(), "/tras/basuraen");
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, qEnvironmentVariable("XDG_CONFIG_HOME"));
+    EXPECT_EQ(Claves(ini), (QMap<QString, QString>{{"DialogFolders/Curva", "/tras/basura"}, {"Config/idioma", "en"}}));
+}
+
+TEST(AjustesSeguros, UnFalloEnCadaEscrituraDejaElAlmacenComoEstaba)
+{
+    QTemporaryDir d;
+    const AlmacenEn almacen(d.filePath("config"));
+    const DatosEn datos(d.filePath("datos"));
+    QMap<QString, QString> esperado; // 20 remembered values, about 15 bytes a key
+    for (int i = 0; i < 20; ++i) {
+        esperado.insert(QString("Recordado/Clave%1").arg(i), QString("/ruta/%1").arg(i));
+        EXPECT_TRUE(Ajustes::SaveSetting("Recordado", QString("Clave%1").arg(i), QString("/ruta/%1").arg(i)));
+    }
+    const QString ruta = Ajustes::RutaAlmacen();
+    // The k-th call of each kind in the save's folders fails (the store's
+    // own, its lock, the scratch copies, Qt's writes to them), or a read of
+    // the scratch copies ends early, for every k until a save passes
+    // untouched.
+    const QByteArray carpeta = QFile::encodeName(d.path()), borradores = QFile::encodeName(d.filePath("datos"));
+    const struct { Llamada llamada; QByteArray donde; long corto; } tipos[] = {
+        {Llamada::Abrir, carpeta, -1},       {Llamada::Escribir, carpeta, -1}, {Llamada::Truncar, carpeta, -1},
+        {Llamada::Sincronizar, carpeta, -1}, {Llamada::Cerrar, carpeta, -1},   {Llamada::Leer, carpeta, -1},
+        {Llamada::Leer, borradores, 0},
+    };
+    int fallidos = 0;
+    for (const auto &t : tipos) {
+        for (int k = 1; k < 100; ++k) {
+            SCOPED_TRACE("call kind " + std::to_string(int(t.llamada)) + ", number " + std::to_string(k) + ", short " + std::to_string(t.corto));
+            const QByteArray antes = Leer(ruta);
+            const QString valor = QString("valor %1 %2 %3").arg(int(t.llamada)).arg(k).arg(t.corto);
+            bool ok, disparada;
+            {
+                const Inyeccion::Fallos fallos({{t.llamada, t.donde, k, EIO, false, t.corto}});
+                ok = Ajustes::SaveSetting("Config", "idioma", valor);
+                disparada = fallos.Disparada();
+            }
+            // The whole store with the new value, or the store as it was
+            // and the value held for the session.
+            esperado["Config/idioma"] = valor;
+            EXPECT_EQ(Ajustes::GetSetting("Config", "idioma"), valor);
+            if (ok) {
+                EXPECT_EQ(Claves(ruta), esperado);
+            } else {
+                EXPECT_EQ(Leer(ruta), antes);
+            }
+            fallidos += !ok;
+            if (!disparada) {
+                EXPECT_TRUE(ok);
+                break;
+            }
+        }
+    }
+    EXPECT_GT(fallidos, 10);
+    EXPECT_TRUE(Ajustes::GuardarPendientes());
+}
+
+TEST(AjustesSeguros, LoQueOtraInstanciaGuardaDespuesSeRespeta)
+{
+    QTemporaryDir d;
+    const AlmacenEn almacen(d.filePath("config"));
+    const int abiertos = QDir("/proc/self/fd").count();
+    ASSERT_TRUE(Ajustes::SaveSetting("Config", "idioma", "en"));
+    // Another instance stores its choice; this one saves something else.
+    QSettings(Ajustes::RutaAlmacen(), QSettings::IniFormat).setValue("Config/idioma", "es");
+    ASSERT_TRUE(Ajustes::SaveSetting("DialogFolders", "Curva", "/curvas"));
+    EXPECT_EQ(QDir("/proc/self/fd").count(), abiertos);
+    EXPECT_EQ(Claves(Ajustes::RutaAlmacen()), (QMap<QString, QString>{{"Config/idioma", "es"}, {"DialogFolders/Curva", "/curvas"}}));
+    EXPECT_EQ(Ajustes::GetSetting("Config", "idioma"), "es");
+}
+
+TEST(AjustesSeguros, AlmacenesDeCualquierLargoConservanSusClaves)
+{
+    QTemporaryDir d;
+    const AlmacenEn almacen(d.filePath("config"));
+    // Lengths about the reader's blocks: the last read may bring one byte.
+    for (const int largo : {1, 16383, 16384, 16385, 40001}) {
+        const QByteArray relleno(std::max(0, largo - 13), 'a');
+        Poner(Ajustes::RutaAlmacen(), largo < 13 ? QByteArray(largo, '\n') : "[Relleno]\nx=" + relleno + '\n');
+        ASSERT_EQ(Leer(Ajustes::RutaAlmacen()).size(), largo);
+        EXPECT_TRUE(Ajustes::SaveSetting("Config", "idioma", QString::number(largo)));
+        QMap<QString, QString> esperado{{"Config/idioma", QString::number(largo)}};
+        if (largo >= 13) esperado.insert("Relleno/x", relleno);
+        EXPECT_EQ(Claves(Ajustes::RutaAlmacen()), esperado) << largo;
+    }
+}
+
+TEST(AjustesSeguros, SinFicheroDeBloqueoSeBloqueaElAlmacen)
+{
+    // A folder that takes no new file, a store its user may write, as an
+    // ordinary user (the tests' own folder is root's alone).
+    QTemporaryDir d("/tmp/halvora-ajustes-XXXXXX");
+    ::chmod(QFile::encodeName(d.path()).constData(), 0777);
+    const AlmacenEn almacen(d.filePath("config"));
+    const DatosEn datos(d.filePath("datos"));
+    const QString ruta = Poner(Ajustes::RutaAlmacen(), "[Config]\nidioma=es\n");
+    ASSERT_EQ(::chown(QFile::encodeName(ruta).constData(), ComoOtroUsuario::Uid(), ComoOtroUsuario::Uid()), 0);
+    ::chmod(QFile::encodeName(QFileInfo(ruta).path()).constData(), 0555);
+    ComoOtroUsuario nadie;
+    // Another instance holds the store itself: the value waits, and says why.
+    QFile otra(ruta);
+    ASSERT_TRUE(otra.open(QIODevice::ReadOnly));
+    ASSERT_EQ(::flock(otra.handle(), LOCK_EX), 0);
+    QString motivo;
+    EXPECT_FALSE(Ajustes::SaveSetting("Config", "idioma", "en", &motivo));
+    EXPECT_EQ(motivo, "otra instancia del programa la tiene ocupada");
+    EXPECT_EQ(Leer(ruta), "[Config]\nidioma=es\n");
+    otra.close();
+    EXPECT_TRUE(Ajustes::GuardarPendientes());
+    EXPECT_EQ(Claves(ruta), (QMap<QString, QString>{{"Config/idioma", "en"}}));
+    EXPECT_EQ(QDir(QFileInfo(ruta).path()).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(ruta).fileName()});
+}
+
+constexpr int kClaves = 3; // saved by each instance
+
+// Waits (a minute at most) until the folder holds 'n' files of the pattern.
+void Esperar(const QString &carpeta, const QString &patron, int n)
+{
+    for (int i = 0; i < 6000 && QDir(carpeta).entryList({patron}, QDir::Files).size() < n; ++i) QThread::msleep(10);
+}
+
+// Run as another instance by the test below; nothing on its own.
+TEST(AjustesSeguros, GuardaComoOtraInstancia)
+{
+    const QString n = qEnvironmentVariable("HALVORA_INSTANCIA");
+    if (n.isEmpty()) GTEST_SKIP() << "run by AjustesSeguros.SeisInstanciasAlaVez";
+    const QString config = qEnvironmentVariable("HALVORA_INSTANCIA_CONFIG");
+    const AlmacenEn almacen(config);
+    // Ready; all start saving together.
+    Poner(config + "/listo" + n, "");
+    Esperar(config, "ya", 1);
+    for (int j = 0; j < kClaves; ++j) Ajustes::SaveSetting("Instancia" + n, QString("clave%1").arg(j), QString("%1.%2").arg(n).arg(j));
+    Poner(config + "/guardado" + n, "");
+    // As the program does at exit.
+    EXPECT_TRUE(Ajustes::GuardarPendientes());
+}
+
+TEST(AjustesSeguros, SeisInstanciasAlaVez)
+{
+    QTemporaryDir d;
+    std::vector<std::unique_ptr<QProcess>> instancias;
+    for (int i = 0; i < 6; ++i) {
+        auto p = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HALVORA_INSTANCIA", QString::number(i));
+        env.insert("HALVORA_INSTANCIA_CONFIG", d.path());
+        p->setProcessEnvironment(env);
+        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p->start(QCoreApplication::applicationFilePath(), {"--gtest_filter=AjustesSeguros.GuardaComoOtraInstancia"});
+        instancias.push_back(std::move(p));
+    }
+    const AlmacenEn almacen(d.path());
+    Esperar(d.path(), "listo*", 6);
+    {
+        // A seventh instance holds the store until the first has made all
+        // its saves (none could write): that one's values go at its exit.
+        QDir().mkpath(QFileInfo(Ajustes::RutaAlmacen()).absolutePath());
+        QLockFile septima(Ajustes::RutaAlmacen() + ".lock");
+        ASSERT_TRUE(septima.tryLock(0));
+        Poner(d.filePath("ya"), "");
+        Esperar(d.path(), "guardado*", 1);
+    }
+    for (auto &p : instancias) {
+        ASSERT_TRUE(p->waitForFinished(120000));
+        EXPECT_EQ(p->exitCode(), 0);
+    }
+    const QMap<QString, QString> claves = Claves(Ajustes::RutaAlmacen());
+    for (int i = 0; i < 6; ++i)
+        for (int j = 0; j < kClaves; ++j)
+            EXPECT_EQ(claves.value(QString("Instancia%1/clave%2").arg(i).arg(j)), QString("%1.%2").arg(i).arg(j));
 }

@@ -1,44 +1,46 @@
-// Settings through the main window: what the store's lock kept from a save
-// is told once and written when the program ends, and stores that once
-// refused every save take the language.
+// Settings at exit: what the store's lock kept from a save is told once and
+// written at the end; stores that once refused every save take the language.
+// A save killed at each step of writing in place leaves the file old, new or
+// mixed, byte for byte; where it may be damaged the next start tells once where
+// the old content is, and its cleanup takes only the program's scratch files.
 
 #include "app/appstate.h"
 #include "app/idioma.h"
 #include "app/mdiform1.h"
 #include "platform/files.h"
 #include "platform/settings.h"
+#include "support/inyeccion/inyeccion.h"
 #include "support/scripted.h"
 #include "support/sistema.h"
-
-#include <gtest/gtest.h>
+#include "support/texto.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QLockFile>
+#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QThread>
 
+#include <csignal>
+#include <memory>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
+using Inyeccion::Llamada;
+
 namespace {
+
+const QByteArray kViejo = PatronBytes(150000, 'v'), kNuevo = PatronBytes(100000, 'n');
+
+QStringList Ficheros(const QString &carpeta) { return QDir(carpeta).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
 class Salida : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        Archivos::FijarCarpetaPrograma(carpeta.path());
-        modIdioma::Idioma = QStringLiteral("es");
-    }
-    void TearDown() override
-    {
-        Archivos::FijarCarpetaPrograma(QString());
-        modIdioma::Idioma = QStringLiteral("es");
-    }
-    static QString Guardado(const QString &clave)
-    {
-        return QSettings(Ajustes::RutaAlmacen(), QSettings::IniFormat).value(clave, "<nada>").toString();
-    }
+    void SetUp() override { Archivos::FijarCarpetaPrograma(carpeta.path()), modIdioma::Idioma = "es"; }
+    void TearDown() override { Archivos::FijarCarpetaPrograma(QString()), modIdioma::Idioma = "es"; }
+    static QString Guardado(const QString &clave) { return QSettings(Ajustes::RutaAlmacen(), QSettings::IniFormat).value(clave, "<nada>").toString(); }
     static void Elegir(MDIForm1 &m, const char *idioma) { m.findChild<QAction *>(QString::fromLatin1(idioma))->trigger(); }
 
     QTemporaryDir carpeta;
@@ -153,10 +155,116 @@ TEST_F(Salida, AlmacenesDificilesGuardanElIdioma)
         }
         lleno.reset(), disco.reset();
         EXPECT_EQ(Guardado("Config/idioma"), "en");
-        if (!c.antes.isEmpty()) {
-            EXPECT_EQ(Guardado("DialogFolders/Curva"), "/curvas");
-        }
+        EXPECT_EQ(Guardado("DialogFolders/Curva"), c.antes.isEmpty() ? "<nada>" : "/curvas");
         EXPECT_FALSE(Leer(ruta).startsWith("\xEF"));
         ::chmod(QFile::encodeName(QFileInfo(ruta).path()).constData(), 0755);
     }
+}
+
+// Run by the test below as the program that is killed; nothing on its own.
+TEST(Interrumpido, GuardaHastaQueLoMaten)
+{
+    const QStringList paso = qEnvironmentVariable("HALVORA_MATAR").split(u'|');
+    if (paso.size() != 4) GTEST_SKIP() << "run by Interrumpido.CadaPasoYElArranqueSiguiente";
+    const QString destino = qEnvironmentVariable("HALVORA_DESTINO");
+    const TemporalEn tmp(qEnvironmentVariable("HALVORA_TMP"));
+    const Inyeccion::Fallos fallos({{Llamada::Abrir, QFile::encodeName(QFileInfo(destino).path() + "/."), 1, EACCES, true},
+                                    {Llamada(paso[0].toInt()), paso[2].toUtf8(), paso[1].toInt(), 0, false, -1, false, paso[3].toInt()}});
+    Archivos::EscribirSeguro(destino, [](Archivos::Flujo &f) { return f.Escribir(kNuevo.constData(), kNuevo.size()); });
+    ADD_FAILURE() << "not killed";
+}
+
+TEST(Interrumpido, CadaPasoYElArranqueSiguiente)
+{
+    QTemporaryDir dir;
+    const QString destino = dir.filePath("cerrada/foto.tif"), temporal = dir.filePath("tmp");
+    const QString copias = dir.filePath("datos/ZOLV Halvora/copias");
+    QDir().mkpath(temporal);
+    const DatosEn datos(dir.filePath("datos"));
+    const TemporalEn tmp(temporal);
+    const struct {
+        const char *paso;
+        Llamada llamada;
+        QString ruta;
+        int n;
+        QByteArray queda;
+        bool aviso; // the next start tells where the old content is
+    } pasos[] = {
+        {"new content", Llamada::Escribir, temporal, 1, kViejo, false},
+        {"copy of the old content", Llamada::Escribir, copias, 1, kViejo, false},
+        {"note", Llamada::Escribir, ".nota", 1, kViejo, false},
+        {"first write in place", Llamada::Escribir, destino, 1, kViejo, true},
+        {"second write in place", Llamada::Escribir, destino, 2, kNuevo.left(65536) + kViejo.mid(65536), true},
+        {"length", Llamada::Truncar, destino, 1, kNuevo + kViejo.mid(100000), true},
+        {"sync", Llamada::Sincronizar, destino, 1, kNuevo, true},
+    };
+    // The program, stopped by a signal of its own at a call of a step.
+    auto lanzar = [&](Llamada llamada, int n, const QString &ruta, int senal) {
+        auto hijo = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HALVORA_MATAR", QString("%1|%2|%3|%4").arg(int(llamada)).arg(n).arg(ruta).arg(senal));
+        env.insert("HALVORA_DESTINO", destino);
+        env.insert("HALVORA_TMP", temporal);
+        env.insert("TMPDIR", dir.path()); // the child's own folders, gone with ours
+        hijo->setProcessEnvironment(env);
+        hijo->setProcessChannelMode(QProcess::ForwardedChannels);
+        hijo->start(QCoreApplication::applicationFilePath(), {"--gtest_filter=Interrumpido.GuardaHastaQueLoMaten"});
+        return hijo;
+    };
+    CajasGuionadas cajas;
+    for (const auto &p : pasos) {
+        SCOPED_TRACE(p.paso);
+        Poner(destino, kViejo);
+        const auto hijo = lanzar(p.llamada, p.n, p.ruta, SIGKILL);
+        ASSERT_TRUE(hijo->waitForFinished(60000));
+        ASSERT_EQ(hijo->exitStatus(), QProcess::CrashExit);
+        EXPECT_EQ(Leer(destino), p.queda);
+
+        // The next start, and the one after.
+        const QStringList hay = QDir(copias).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        const QString copia = hay.isEmpty() ? QString() : copias + '/' + hay[0] + "/foto.tif";
+        cajas.llamadas.clear();
+        for (int arranque = 0; arranque < 2; ++arranque) MDIForm1 m;
+        if (p.aviso) {
+            ASSERT_EQ(cajas.llamadas.size(), 1);
+            EXPECT_EQ(cajas.llamadas[0].texto, "No se terminó de guardar el fichero:\r\n" + destino + "\r\nSu contenido anterior está en:\r\n" + copia);
+            EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Exclamation);
+            EXPECT_EQ(Leer(copia), kViejo);
+            QDir(copias).removeRecursively();
+        } else {
+            // Nothing was touched: the unfinished copy goes unmentioned.
+            EXPECT_EQ(cajas.llamadas.size(), 0);
+            EXPECT_EQ(QDir(copias).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+        }
+    }
+
+    // A save still running (held at its first write in place) is no
+    // interrupted one: a start says nothing of it; once killed, the next does.
+    Poner(destino, kViejo);
+    const auto parado = lanzar(Llamada::Escribir, 1, destino, SIGSTOP);
+    const QString estado = QString("/proc/%1/stat").arg(parado->processId());
+    for (int i = 0; i < 6000 && Leer(estado).split(' ').value(2) != "T"; ++i) QThread::msleep(10);
+    cajas.llamadas.clear();
+    for (bool vivo : {true, false}) {
+        MDIForm1 m;
+        EXPECT_EQ(cajas.llamadas.size(), vivo ? 0 : 1) << vivo;
+        parado->kill();
+        parado->waitForFinished(60000);
+    }
+    QDir(copias).removeRecursively();
+
+    // Each killed save left its new content in the temporary folder; a
+    // start removes them once an hour old, and nothing else there: not a
+    // file of the user's, nor another user's, nor one a running instance
+    // holds. The program's scratch folder goes too.
+    QStringList restos = Ficheros(temporal);
+    ASSERT_EQ(restos.size(), int(std::size(pasos)) + 1);
+    const QString ajeno = temporal + '/' + restos.takeFirst(), usuario = Poner(temporal + "/zolv_notas_backup.tmp", "mias");
+    ASSERT_EQ(::chown(QFile::encodeName(ajeno).constData(), ComoOtroUsuario::Uid(), ComoOtroUsuario::Uid()), 0);
+    const QString abierto = Archivos::CrearTemporal("zolv_icc_", ".icc"), borrador = Poner(Archivos::CarpetaBorradores() + "/zolv_ini_1.ini", "x");
+    for (const QString &f : Ficheros(temporal) + QStringList{borrador}) Envejecer(f.startsWith('/') ? f : temporal + '/' + f);
+    { MDIForm1 m; }
+    EXPECT_EQ(Ficheros(temporal), (QStringList{QFileInfo(ajeno).fileName(), QFileInfo(abierto).fileName(), "zolv_notas_backup.tmp"}));
+    EXPECT_EQ(Ficheros(Archivos::CarpetaBorradores()), QStringList());
+    EXPECT_TRUE(Archivos::Borrar(abierto));
 }
