@@ -136,6 +136,7 @@ TEST(DibujoCarta, EtiquetasTituloYCaja)
     p.FontName(QStringLiteral("Arial")), DibujarVista(p, g, Modo(true)), DibujarVista(t, g, Modo(true));
     EXPECT_FLOAT_EQ(static_cast<float>(p.FontSize()), 2.5f);
     EXPECT_TRUE(!p.FontBold() && t.FontBold());
+
     // The other language's lines at the same size.
     Superficie es, en;
     ASSERT_TRUE(RenderizarCompleta(es, g, Modo(true)));
@@ -228,6 +229,7 @@ TEST(DibujoCarta, VistaAjustadaYCentrada)
     Superficie vacia;
     DibujarVista(vacia, g, Modo(true));
     EXPECT_TRUE(vacia.Vacia());
+
     // Transforms round ties to even; scale 1 is the identity.
     EXPECT_EQ((std::vector<int>{TransformarX(40.5, 0, 1), TransformarX(41.5, 0, 1), TransformarY(10, 3, 0.25),
                                 TransformarY(10, 2, 0.25), TransformarX(1997, 0, 1)}),

@@ -40,6 +40,7 @@ TEST(LienzoGeometria, PixelToCurveRoundsHalvesToEvenThroughTheLevelsAndClamps)
         {XDeValor(100, 360), 100, 100, 0}, {XDeValor(102, 360), 100, 100, 255},
     };
     for (const auto &c : horizontal) EXPECT_EQ(PixelACurvaX(c.px, 360, c.negro, c.blanco), c.x) << c.px;
+
     // Vertical: 255 minus the output, 0 at the top.
     const struct { int py, negro, blanco, y; } vertical[] = {
         {296, 0, 255, 255 - 42}, {180, 0, 255, 255 - 128}, {64, 0, 255, 255 - 212}, {354, 0, 255, 255},
@@ -48,6 +49,7 @@ TEST(LienzoGeometria, PixelToCurveRoundsHalvesToEvenThroughTheLevelsAndClamps)
         {180, 0, 127, 0},         // 127.5 maps to 255.99, clamped
     };
     for (const auto &c : vertical) EXPECT_EQ(PixelACurvaY(c.py, 360, c.negro, c.blanco), c.y) << c.py;
+
     // Without levels given, the current channel's own.
     Identidad();
     modEngine::CanalActual = 2, modEngine::EntradaNegro[2] = 50, modEngine::EntradaBlanco[2] = 200, modEngine::SalidaBlanco[2] = 127;
@@ -96,6 +98,7 @@ TEST(LienzoDibujo, CanvasShowsGridDiagonalBarsCurveAndPoints)
         {60, 179, Blanco}, {300, 179, Blanco}, {181, 175, Blanco}, {181, 183, Blanco}, {181, 184, ColorBarras},
     };
     for (const auto &p : pixeles) EXPECT_EQ(s.Point(p.x, p.y), p.color) << p.x << "," << p.y;
+
     // Red channel, identity: its curve on the diagonal, no bars.
     Identidad();
     modEngine::CanalActual = 1, DibujarCurva(s, nullptr);

@@ -40,6 +40,7 @@ TEST(Normalizar, BalanceContraElPapelYEstirado)
     Poner(t, 1, 0, 0, 0), Poner(t, 2, 2.5, 2.5, 2.5), Poner(t, 3, 126.5, 126.5, 126.5);
     NormalizarMuestras(t, NumParches);
     EXPECT_EQ((std::pair{t.MuestraNormalizada[2], t.MuestraNormalizada[3]}), (std::pair<int16_t, int16_t>{2, 126}));
+
     // A flat chart: every Norm is 0.
     Muestras f = Llenas(90);
     NormalizarMuestras(f, NumParches);
@@ -105,11 +106,13 @@ TEST(Muestreo, MideLosCuadradosQueSeVen)
     for (int p : {7, 13, 20, 26, 33, 39, 46, 52, 59, 65}) esperado << QStringLiteral("%1 Muestreando... %1%").arg(p);
     EXPECT_EQ(progreso, esperado << "74 Muestreando parche blanco..." << "77 Normalizando muestras..." << "80 Procesando muestras...");
     EXPECT_TRUE(s.avisos.isEmpty());
+
     // 255 - 2.5 k: Corr equals Raw, stretched over 5..255.
     ASSERT_EQ(res.lineas.size(), 101);
     EXPECT_EQ(QStringList({res.lineas[0], res.lineas[7], res.lineas[100]}),
               QStringList({"Muestra 000%  Raw=255.0  Corr=255.0  Norm=255", "Muestra 007%  Raw=237.5  Corr=237.5  Norm=237",
                            "Muestra 100%  Raw=5.0  Corr=5.0  Norm=0"}));
+
     // Dark paper: the warning, and the run goes on.
     Simulado o;
     o.gris0 = 100;

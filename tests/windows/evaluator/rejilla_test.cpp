@@ -20,6 +20,7 @@ TEST(Rejilla, GeometriaCentrosYLineas)
     // A tenth of a cell right of and below the middle of each patch.
     const std::pair<int, Punto> centros[] = {{0, {66, 135}}, {9, {966, 135}}, {90, {66, 1035}}, {99, {966, 1035}}, {100, {66, 1135}}};
     for (auto [k, p] : centros) EXPECT_EQ(CentroMuestra(r, g, W, H, k), p) << k;
+
     // Offsets move the squares (11.73 and -23.66 px) but not the lines.
     r.DesfaseX = 0.01, r.DesfaseY = -0.02, g = CalcularGeometriaRejilla(r, W, H);
     EXPECT_EQ((std::pair{CentroMuestra(r, g, W, H, 0), CentroMuestra(r, g, W, H, 100)}), (std::pair{Punto{78, 111}, Punto{78, 1111}}));
@@ -61,11 +62,13 @@ TEST(Rejilla, TeclasBotonesYLimitesDelMarco)
     EXPECT_TRUE(AjustarMargenes(r, 0.002, 0) && MoverRejilla(r, TeclaInicio));
     EXPECT_EQ((std::array{r.MargenIzquierdo, r.MargenDerecho, r.DesfaseX, r.DesfaseY, double(r.MitadLadoMuestra)}),
               (std::array{MargenIzquierdoDefecto, MargenDerechoDefecto, 0.0, 0.0, 20.0}));
+
     // The half side stays within 3..40.
     r.MitadLadoMuestra = 40;
     EXPECT_TRUE(!Agrandar(r) && Reducir(r) && r.MitadLadoMuestra == 39);
     r.MitadLadoMuestra = 3;
     EXPECT_TRUE(!Reducir(r) && Agrandar(r) && r.MitadLadoMuestra == 4);
+
     // The frame moves whole (left and right together); the left margin
     // (0.0051) cannot lose three steps, the bottom one (0.0068) four.
     Rejilla m;

@@ -141,6 +141,7 @@ TEST(Legibilidad, PromesasDeCadaVentana)
     w->findChild<QLabel *>(QStringLiteral("lblRejilla"))->setVisible(true);
     w->layout()->activate();
     EXPECT_EQ(En(w, "cmdGenerarCurva"), antes);
+
     // The editor's level values sit under the slider's ends.
     w = Abrir(m, "frmEditarAplicarCurva");
     for (const auto &s : {std::array{"picSliderIn", "lblInMin", "lblInMax"}, {"picSliderOut", "lblOutMin", "lblOutMax"}}) {

@@ -51,6 +51,7 @@ protected:
     }
     template <class W = QPushButton>
     W *C(const char *nombre) { return w->findChild<W *>(QString::fromLatin1(nombre)); }
+
     // Typed as the user types, into a box cleared key by key.
     void Resolucion(const QString &texto)
     {
@@ -111,6 +112,7 @@ TEST_F(CartaWindowTest, AbreTecleaGeneraYRedibuja)
     ASSERT_EQ(cajas.llamadas.size(), 2);
     EXPECT_EQ(QStringList({cajas.llamadas[0].texto, cajas.llamadas[1].texto, cajas.llamadas[1].titulo}),
               QStringList({"Primero genera la carta de grises.", "Primero genera la carta de grises.", "Imprimir"}));
+
     // 2000 (the box takes four characters) is refused at once: the range
     // beside it, the text in the warning colour, no size; Generate says what
     // the box must hold and makes nothing.
@@ -132,6 +134,7 @@ TEST_F(CartaWindowTest, AbreTecleaGeneraYRedibuja)
     QTest::keyClicks(caja, QStringLiteral("0"));
     EXPECT_EQ((std::pair{w->Resolucion(), etiqueta->text()}), (std::pair{120, QStringLiteral("705 x 711 px ")}));
     EXPECT_TRUE(!rango->isVisibleTo(w) && caja->palette().color(QPalette::Text) == QColor(Qt::black));
+
     // Options before the first generation draw nothing; afterwards every
     // change redraws at once.
     C<QRadioButton>("optPositivo")->click();
@@ -144,6 +147,7 @@ TEST_F(CartaWindowTest, AbreTecleaGeneraYRedibuja)
     EXPECT_TRUE(w->Opciones().negativo && Vista() == Esperada());
     C<QCheckBox>("chkLineas")->click();
     EXPECT_TRUE(!w->Opciones().lineas && Vista() == Esperada());
+
     // 1440 is refused, never read as the 144 accepted on the way: no size,
     // no chart on show, and neither Generate nor Save makes one.
     Resolucion(QStringLiteral("1440"));
@@ -172,6 +176,7 @@ TEST_F(CartaWindowTest, AbreTecleaGeneraYRedibuja)
     });
     C("cmdImprimir")->click();
     EXPECT_TRUE(vista && w->picBuffer().Vacia() && cajas.llamadas.size() == avisos + 3);
+
     // The other language; nothing is remembered after closing.
     frame.findChild<QAction *>(QStringLiteral("mnuIdiomaEn"))->trigger();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Generate grayscale chart"));
@@ -216,6 +221,7 @@ TEST_F(CartaWindowTest, ExtensionAjenaCancelarSobrescribirYFallo)
     Guardar(QString()); // cancelled: shows nothing and writes nothing
     EXPECT_EQ((std::tuple{Tipo(QStringLiteral("foto.png.jpg")), ficheros(), cajas.llamadas.size()}),
               (std::tuple{int(FIF_JPEG), QStringList{"foto.png.jpg"}, qsizetype(1)}));
+
     // The same name again asks first: No (the default) keeps the file, Yes
     // replaces it whole.
     QFile(dir.filePath(QStringLiteral("foto.png.jpg"))).resize(10);
@@ -224,6 +230,7 @@ TEST_F(CartaWindowTest, ExtensionAjenaCancelarSobrescribirYFallo)
     EXPECT_TRUE(cajas.llamadas[1].Botones() == MsgBox::YesNo && QFileInfo(dir.filePath(QStringLiteral("foto.png.jpg"))).size() == 10);
     cajas.Responder(MsgBox::Yes), Guardar(QStringLiteral("foto.png"));
     EXPECT_EQ(Tipo(QStringLiteral("foto.png.jpg")), FIF_JPEG);
+
     // A target that cannot be replaced: the critical message, the target stays.
     ASSERT_TRUE(QDir().mkdir(dir.filePath(QStringLiteral("ocupado.jpg"))));
     const int n = cajas.llamadas.size();

@@ -97,6 +97,7 @@ protected:
     bool EsperarPreview() { return QTest::qWaitFor([this] { return !w->PreviewSucio(); }, 10000); }
 
     void Recibir(std::initializer_list<int> xs, std::initializer_list<int> ys) { w->RecibirCurvaGenerada(xs.begin(), ys.begin(), int(xs.size())); }
+
     // Canvas 360 x 360, plot from 6 to 354: pixel p is curve input
     // (p - 6) x 255 / 348, rounded half to even.
     void Pulsar(int x, int y) { QTest::mousePress(lienzo, Qt::LeftButton, {}, {x, y}), QTest::mouseRelease(lienzo, Qt::LeftButton, {}, {x, y}); }

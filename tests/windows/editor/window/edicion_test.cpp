@@ -20,11 +20,13 @@ TEST_F(Edicion_, HistogramCursorAndPointsAddedDraggedAndDeletedWithTheMouse)
     EXPECT_EQ((std::pair{s.Point(100, 50), s.Point(101, 0)}), (std::pair{0u, 0xFFFFFFu}));
     w->RedibujarCurvaEHistograma();
     EXPECT_EQ((std::pair{int(w->CursorHist()), s.Point(101, 0)}), (std::pair{-1, 0u}));
+
     // Moving with no button shows the coordinates and changes nothing.
     const int32_t version = VersionCurva;
     Mover(lienzo, 93, 92);
     EXPECT_EQ((std::tuple{Texto("lblInput"), Texto("lblOutput"), VersionCurva}),
               (std::tuple{QStringLiteral("In: 64"), QStringLiteral("Out: 192"), version}));
+
     // A press away from every point inserts one there and starts the drag.
     QTest::mousePress(lienzo, Qt::LeftButton, {}, QPoint(93, 92));
     EXPECT_EQ(DelCanal(0), (Puntos{{0, 0}, {64, 192}, {255, 255}}));
@@ -43,6 +45,7 @@ TEST_F(Edicion_, HistogramCursorAndPointsAddedDraggedAndDeletedWithTheMouse)
     const int cy = LienzoCurva::YDeValor(LutR[128], 360);
     EXPECT_TRUE(lienzo->S().Point(181, cy) == LienzoCurva::Blanco || lienzo->S().Point(181, cy - 1) == LienzoCurva::Blanco);
     EXPECT_NE(lienzo->S().Point(181, 179), LienzoCurva::Blanco);
+
     // Added again, then a double click on it: its press changes nothing, so
     // the deletion takes the snapshot and the line.
     Pulsar(93, 92);
@@ -65,12 +68,14 @@ TEST_F(Edicion_, ColourChannelsAreEditedOnTheirOwnTables)
     EXPECT_EQ((std::pair{DelCanal(3), DelCanal(0)}), (std::pair{Puntos{{0, 0}, {64, 192}, {255, 255}}, Puntos{{0, 0}, {255, 255}}}));
     EXPECT_EQ((std::pair{Copia(LutB), Copia(LutR)}), (std::pair{TablaDe(3, DelCanal(3)), Identidad()}));
     EXPECT_EQ(lista->item(0)->text(), QStringLiteral("1.  Curva Azul"));
+
     // Ten presses that change nothing (sixteen points and none near, or a
     // press and release on a point) leave no step and no line behind.
     NumPuntos[3] = 16;
     for (int i = 0; i < 16; ++i) PuntoX[3][i] = PuntoY[3][i] = static_cast<int16_t>(i * 17);
     for (int i = 0; i < 5; ++i) Pulsar(300, 300), Pulsar(LienzoCurva::XDeValor(85, 360), LienzoCurva::YDeValor(85, 360));
     EXPECT_EQ((std::array{int(PuntoSel), int(NumPuntos[3]), lista->count(), int(NumeroDeshacer())}), (std::array{5, 16, 1, 1}));
+
     // A right press does nothing; its release still rebuilds.
     const int32_t version = VersionCurva;
     QTest::mousePress(lienzo, Qt::RightButton, {}, QPoint(93, 92));
@@ -78,6 +83,7 @@ TEST_F(Edicion_, ColourChannelsAreEditedOnTheirOwnTables)
     QTest::mouseRelease(lienzo, Qt::RightButton, {}, QPoint(93, 92));
     EXPECT_EQ((std::pair{int(NumPuntos[3]), int(NumeroDeshacer())}), (std::pair{16, 1}));
     EXPECT_GT(VersionCurva, version);
+
     // Back on the master channel its curve fills all three tables; no snapshot, no line.
     C<QRadioButton>("optRGB")->click();
     EXPECT_EQ(Copia(LutB), Identidad());
@@ -101,6 +107,7 @@ TEST_F(Edicion_, SliderHandlesHandOverAtTheTieAndNeverCross)
     // Presses that move nothing push no snapshot and add no line.
     EXPECT_EQ((std::tuple{EntradaNegro[0] + EntradaBlanco[0], int(NumeroDeshacer()), lista->count(), deshacer->text()}),
               (std::tuple{255, 0, 0, QStringLiteral("Deshacer")}));
+
     // A canvas press gives the history a line, then drags (a step each, no
     // line); where the handles stop is the level arithmetic's own test.
     in->setFixedSize(256, 25);
@@ -110,10 +117,12 @@ TEST_F(Edicion_, SliderHandlesHandOverAtTheTieAndNeverCross)
     EXPECT_EQ((std::pair{Texto("lblInMax"), Texto("lblOutMax")}), (std::pair{QStringLiteral("100"), QStringLiteral("126")}));
     EXPECT_EQ(Copia(LutR), TablaDe(0, DelCanal(0)));
     EXPECT_EQ((std::array{int(EntradaBlanco[0]), int(SalidaBlanco[0]), int(LutR[255])}), (std::array{100, 126, 126}));
+
     // Undo takes back the last drag and, with it, the canvas press's line.
     deshacer->click();
     EXPECT_EQ((std::tuple{int(SalidaBlanco[0]), int(EntradaBlanco[0]), lista->count(), deshacer->text()}),
               (std::tuple{255, 100, 0, QStringLiteral("Deshacer (2)")}));
+
     // Output levels one apart: the identity's lower half (up to 127.5 / 255)
     // gives the black level 102, the upper half 103. Then the input levels
     // one apart too (102 and 103): the whole curve below 103, and above.
@@ -127,6 +136,7 @@ TEST_F(Edicion_, SliderHandlesHandOverAtTheTieAndNeverCross)
     ArrastrarNivel(in, 255, 103);
     for (int i = 0; i < 256; ++i) esperada[i] = i <= 102 ? 102 : 103;
     EXPECT_EQ((std::tuple{int(EntradaNegro[0]), int(EntradaBlanco[0]), Copia(LutG)}), (std::tuple{102, 103, esperada}));
+
     // A slider without width takes neither press nor move.
     const int16_t pasos = NumeroDeshacer();
     out->setFixedSize(1, 25);
@@ -166,6 +176,7 @@ TEST_F(Edicion_, JumpBackToAChosenLine)
     using namespace modEngine;
     for (int x : {50, 100, 150, 200, 250}) Pulsar(x, 180); // points at output 128
     EXPECT_EQ(DelCanal(0), (Puntos{{0, 0}, {32, 128}, {69, 128}, {106, 128}, {142, 128}, {179, 128}, {255, 255}}));
+
     // The keys move the selection without jumping; Enter jumps.
     QTest::keyClick(lista, Qt::Key_Up), QTest::keyClick(lista, Qt::Key_Up);
     EXPECT_EQ((std::array{lista->count(), lista->currentRow(), int(NumeroDeshacer())}), (std::array{5, 2, 5}));
@@ -233,6 +244,7 @@ TEST_F(Edicion_, NegationTwiceRestoresTheReceivedCurve)
     // The first negation's snapshot still holds the dragged point.
     deshacer->click(), deshacer->click();
     EXPECT_TRUE(DelCanal(0) != recibida && DelCanal(1) == rojo);
+
     // A received curve of two points, the fewest there are, is negated too.
     Recibir({0, 255}, {30, 200});
     negar->click();
@@ -276,6 +288,7 @@ TEST_F(Edicion_, PreviewFollowsTheDragBeforeTheRelease)
     ASSERT_TRUE(EsperarPreview());
     EXPECT_TRUE(Preview() == IzquierdaConCurva() && modEngine::LutR[200] < 200);
     QTest::mouseRelease(lienzo, Qt::LeftButton, {}, QPoint(180, 300));
+
     // The same on a level slider: output white pulled down.
     PictureBox *out = w->picSliderOut();
     QTest::mousePress(out, Qt::LeftButton, {}, QPoint(175, 12)), QTest::mouseMove(out, QPoint(70, 12));

@@ -41,6 +41,7 @@ TEST_F(Editor_, ReceivingACurveResetsEverythingButTheMasterCurve)
     w->RecibirCurvaGenerada(xs, ys, 17);
     w->RecibirCurvaGenerada(nullptr, ys, 3);
     EXPECT_TRUE(w->Historial().Num() == 0 && !deshacer->isEnabled() && w->EsCurvaIdentidad());
+
     // Red edited and shown, blue's output white lowered.
     PonerPuntos(1, {{0, 0}, {100, 30}, {255, 255}});
     SalidaBlanco[3] = 200;
@@ -70,6 +71,7 @@ TEST_F(Editor_, ImportsAcvAndAmpAndExportsTheSameBytes)
     ASSERT_EQ(cajas.llamadas.size(), 1);
     EXPECT_TRUE(cajas.llamadas.takeFirst().texto == QStringLiteral("No hay una curva generada, cargada o editada para grabar.") &&
                 dialogos.peticiones.isEmpty());
+
     // Master (0,0) (100,160) (255,255); red lifted to 20..235.
     const QByteArray acv = Acv({{0, 0}, {160, 100}, {255, 255}}, {{20, 0}, {235, 255}});
     dialogos.Responder(Archivo(QStringLiteral("curva.acv"), acv));
@@ -83,6 +85,7 @@ TEST_F(Editor_, ImportsAcvAndAmpAndExportsTheSameBytes)
     // The canvas draws the master's own curve, through its point (100, 160).
     const int x100 = LienzoCurva::XDeValor(100, 360), y160 = LienzoCurva::YDeValor(160, 360);
     EXPECT_TRUE(lienzo->S().Point(x100, y160) == LienzoCurva::Blanco || lienzo->S().Point(x100, y160 - 1) == LienzoCurva::Blanco);
+
     // Exported under a name without extension: the same bytes back.
     dialogos.Responder(dir.filePath(QStringLiteral("exportada")));
     Boton("cmdExportACV")->click();
@@ -91,6 +94,7 @@ TEST_F(Editor_, ImportsAcvAndAmpAndExportsTheSameBytes)
     ASSERT_EQ(cajas.llamadas.size(), 1);
     EXPECT_EQ(cajas.llamadas[0].texto, QStringLiteral("Curva exportada a:\r\n") + salida);
     EXPECT_EQ(dialogos.peticiones.last().nombreArchivo, QStringLiteral("Curva_Generada"));
+
     // An AMP named in capitals: sixteen points every 17 levels; one letter
     // more is read as ACV: rejected, nothing moves.
     QByteArray amp;
@@ -106,6 +110,7 @@ TEST_F(Editor_, ImportsAcvAndAmpAndExportsTheSameBytes)
     EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Exclamation);
     EXPECT_EQ((std::tuple{deshacer->text(), Copia(LutR), int(w->NumPuntosCurva())}),
               (std::tuple{QStringLiteral("Deshacer (2)"), antes, 16}));
+
     // An existing file: No keeps it, Yes replaces it.
     QList<QPair<int, int>> maestra;
     for (int k = 0; k < 16; ++k) maestra.append({255 - 17 * k, 17 * k});
@@ -157,12 +162,14 @@ TEST_F(Editor_, LoadsASampleAndDescribesIt)
     EXPECT_EQ(Texto("lblHMedianaVal"), QStringLiteral("79"));
     w->RefrescarDesdeCurvaCompartida();
     EXPECT_EQ(Texto("lblHPromedioVal"), QStringLiteral("200.00"));
+
     // Not an image: the loader says so and the panel keeps the shown sample.
     CargarMuestra(Archivo(QStringLiteral("roto.png"), QByteArray(300, 'x')));
     CargarMuestra(QString()); // cancelled: nothing at all
     EXPECT_EQ(cajas.llamadas.size(), 1);
     for (int i = 0; i < 2; ++i) EXPECT_EQ(Texto(panel[i].first), panel[i].second);
     EXPECT_EQ(modImage::RutaMuestra, ruta);
+
     // A sample whose profile says CMYK: the user is told of the conversion
     // once; a later load that fails keeps it shown and says nothing of CMYK.
     FIBITMAP *cmyk = prueba::Color24(2, 1, [](int, int) { return 0x404040u; });
@@ -191,6 +198,7 @@ TEST_F(Editor_, ViewOptionsDrivePreviewSaveAndPrintAndTheOutputHistogram)
     CargarDosColores();
     EXPECT_EQ((std::array{Preview(100, 240), Preview(400, 240), Preview(100, 60)}), (std::array{izquierda, derecha, 0u}));
     EXPECT_FALSE(guardar->isEnabled() || imprimir->isEnabled());
+
     // Tones inverted, mirrored, a curve: each enables Save and Print in the
     // curve view only; the original view shows all but the curve.
     const struct { std::function<void(bool)> poner; uint32_t conCurva, original; } casos[] = {

@@ -144,6 +144,7 @@ TEST_F(GuardarProcesada, WithoutASampleNoDialogCancelSavesNothingAndReplacingIsA
     const QString ruta = Archivo(QStringLiteral("ya.png"), "anterior");
     Guardar("optPNG", QStringLiteral("nuevo.png"), {"cmdCancelar"});
     EXPECT_TRUE(cajas.llamadas.isEmpty() && !QFile::exists(dir.filePath(QStringLiteral("nuevo.png"))));
+
     // No keeps the file (the dialog stays open until cancelled); Yes replaces it.
     cajas.Responder(MsgBox::No);
     Guardar("optPNG", QStringLiteral("ya.png"), {"cmdAceptar", "cmdCancelar"});

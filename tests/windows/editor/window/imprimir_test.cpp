@@ -60,6 +60,7 @@ TEST_F(ImprimirProcesada, ChecksComeFirstAndCancelLeavesNothing)
     EXPECT_EQ(vistos, QStringList({"64ImprimirNo hay imagen de muestra cargada.",
                                    "64ImprimirCambia la vista a 'Curva aplicada' antes de imprimir.",
                                    "64ImprimirLa curva activa es identidad (sin cambios). Ajusta la curva antes de imprimir."}));
+
     // The flip alone is something to print: the dialog shows the processed
     // picture with the sample's profile; cancelling leaves nothing behind.
     cajas.llamadas.clear();
@@ -142,6 +143,7 @@ TEST_F(ImprimirProcesada, WhatTheSaveWritesReachesThePageWhereTheUserPutIt)
     ASSERT_TRUE(modImage::GuardarImagenProcesada(dir.filePath(QStringLiteral("p.bmp")), 0, 0));
     const QImage procesada = QImage(dir.filePath(QStringLiteral("p.bmp"))).convertToFormat(QImage::Format_RGB32);
     const std::string temporales = Temporales();
+
     // The temporary bitmap is gone before the result is shown, not when the
     // user closes the box.
     std::string alAvisar;

@@ -63,6 +63,7 @@ TEST_F(Traspaso_, TheGeneratedCurveAndTheEditorsCurveNeverOverwriteEachOther)
     enviar->click();
     EXPECT_TRUE(cajas.llamadas.isEmpty());
     EXPECT_EQ(Historia(), QStringList({"1.  Curva generada", "2.  Curva recibida", "Deshacer (2)"}));
+
     // The editor's curve E: a point on the red channel, a level on the blue
     // one (a step without a line, the caption refreshed later), shown on blue.
     C<QRadioButton>("optR")->click();
@@ -73,6 +74,7 @@ TEST_F(Traspaso_, TheGeneratedCurveAndTheEditorsCurveNeverOverwriteEachOther)
     const auto tablasE = Tablas();
     const QStringList historiaE{"1.  Curva generada", "2.  Curva recibida", "3.  Curva Rojo", "Deshacer (4)"};
     ASSERT_EQ(NumeroDeshacer(), 4);
+
     // Generate writes over it at once, with one undo step and its line; a
     // channel chosen in between, another scan and a dozen generations more
     // take none.
@@ -94,6 +96,7 @@ TEST_F(Traspaso_, TheGeneratedCurveAndTheEditorsCurveNeverOverwriteEachOther)
                           QStringLiteral("Enviar curva a editor"), MsgBox::YesNo | MsgBox::Question | MsgBox::DefaultButton2}));
     EXPECT_TRUE(MismoEstado(TomarEstado(), e) && C<QRadioButton>("optB")->isChecked());
     EXPECT_EQ((std::pair{Tablas(), Historia()}), (std::pair{tablasE, historiaE}));
+
     // Generated again, then one Undo in the editor: the same curve and list.
     Escanear(QStringLiteral("b2.png"), Clara);
     Generar();
@@ -132,11 +135,13 @@ TEST_F(Traspaso_, UndoAndTheHistoryListMoveTogether)
     const EstadoCurvas recibida = TomarEstado();
     EXPECT_EQ((std::pair{Historia(), DelCanal(0)}),
               (std::pair{QStringList({"1.  Curva generada", "2.  Curva recibida", "Deshacer (2)"}), b}));
+
     // A point edited, then a generation with the editor open.
     Pulsar(93, 92);
     const EstadoCurvas editada = TomarEstado();
     Generar();
     EXPECT_EQ(Historia(), QStringList({"1.  Curva generada", "2.  Curva recibida", "3.  Curva RGB", "4.  Curva generada", "Deshacer (4)"}));
+
     // Each Undo and each jump takes away the lines of the steps it undoes.
     const struct { int linea; const EstadoCurvas &estado; QStringList historia; } pasos[] = { // linea -1: Undo
         {-1, editada, {"1.  Curva generada", "2.  Curva recibida", "3.  Curva RGB", "Deshacer (3)"}},
@@ -150,6 +155,7 @@ TEST_F(Traspaso_, UndoAndTheHistoryListMoveTogether)
         EXPECT_EQ(Historia(), p.historia);
     }
     EXPECT_FALSE(deshacer->isEnabled());
+
     // Spanish in English too, as every history line; reopened while it is
     // still the newest step, the editor shows it.
     modIdioma::CambiarIdioma(QStringLiteral("en"));
@@ -159,6 +165,7 @@ TEST_F(Traspaso_, UndoAndTheHistoryListMoveTogether)
     EXPECT_EQ(Lineas(), QStringList({"1.  Curva generada"}));
     deshacer->click();
     EXPECT_TRUE(MismoEstado(TomarEstado(), inicial) && Lineas().isEmpty());
+
     // Handed over, and the editor opened again: two lines that leave the
     // curve as it was. The same scan generated again takes no step and
     // leaves the list alone.
@@ -183,6 +190,7 @@ TEST_F(Traspaso_, NoAfterAnUndoneEditAndAfterAHandOverKeepsTheEditorsCurve)
     Escanear(QStringLiteral("a.png"), Oscura);
     const Puntos a = Generar();
     EXPECT_EQ(Historia(), QStringList({"1.  Curva RGB", "2.  Curva generada", "Deshacer (2)"}));
+
     // A generated point dragged down and the drag undone: the generated
     // curve again, its step the newest again. No takes that step and its
     // line away with the curve.
@@ -198,6 +206,7 @@ TEST_F(Traspaso_, NoAfterAnUndoneEditAndAfterAHandOverKeepsTheEditorsCurve)
     deshacer->click();
     EXPECT_EQ(DelCanal(0), (Puntos{{0, 0}, {255, 255}}));
     Pulsar(LienzoCurva::XDeValor(100, 360), LienzoCurva::YDeValor(180, 360));
+
     // Save curve writes the generated points, not the editor's curve.
     const QString ruta = dir.filePath(QStringLiteral("generada.acv"));
     dialogos.Responder(ruta);

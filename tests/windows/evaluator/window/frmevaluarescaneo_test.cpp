@@ -117,6 +117,7 @@ TEST_F(Evaluador_, CargaYMuestraLaRejillaSobreElEscaneo)
               QStringList({"Seleccionar escaneo de carta", "*.bmp;*.jpg;*.jpeg;*.tif;*.tiff;*.png;*.webp", dir.path(),
                            "Escaneo: carta.png", "Arrastra la rejilla con el raton\nCursores: mover  |  Inicio: reset"}));
     EXPECT_TRUE(Boton("cmdIzquierda")->isEnabled() && Boton("cmdGenerarCurva")->isEnabled());
+
     // 1173 x 1183 fitted into the 520 x 520 box: 516 x 520 at (2, 0). Patch
     // 0's square (centre 66, 135 in the scan) is centred on (31, 59); the
     // first vertical line (scan x 106) is at x 49.
@@ -129,6 +130,7 @@ TEST_F(Evaluador_, CargaYMuestraLaRejillaSobreElEscaneo)
     w->findChild<QCheckBox *>(QStringLiteral("chkMostrarAreasAnalizar"))->setChecked(false);
     EXPECT_TRUE(s.Point(31 - 13, 59) != rojo && s.Point(49, 100) == gris);
     EXPECT_FALSE(Boton("cmdAgrandar")->isEnabled() || Etiqueta("lblRejilla")->isVisibleTo(w.get()));
+
     // A scan 9 pixels wide is loaded but not drawn over.
     QImage estrecha(9, 40, QImage::Format_RGB888);
     estrecha.fill(Qt::white);
@@ -152,12 +154,14 @@ TEST_F(Evaluador_, TeclasBotonesYRatonMuevenLaRejilla)
     Tecla(w.get(), Qt::Key_Home); // everything back but the half side
     EXPECT_EQ((std::array{r.MargenIzquierdo, r.DesfaseY, double(r.MitadLadoMuestra)}),
               (std::array{Evaluador::MargenIzquierdoDefecto, 0.0, 14.0}));
+
     // Dragging by (10, -5) box pixels over a 516 x 520 view moves both ways;
     // after the release, and with the right button, nothing moves.
     Raton(QEvent::MouseButtonPress, 200, 200), Raton(QEvent::MouseMove, 210, 195), Raton(QEvent::MouseButtonRelease, 210, 195);
     Raton(QEvent::MouseMove, 300, 300);
     Raton(QEvent::MouseButtonPress, 100, 100, Qt::RightButton), Raton(QEvent::MouseMove, 120, 120, Qt::RightButton);
     EXPECT_EQ((std::pair{r.DesfaseX, r.DesfaseY}), (std::pair{10.0 / 516, -5.0 / 520}));
+
     // A new scan resets margins and offsets but not the half side.
     Cargar(Carta(Identidad), QStringLiteral("otra.png"));
     EXPECT_EQ((std::pair{r.DesfaseX, int(r.MitadLadoMuestra)}), (std::pair{0.0, 14}));
@@ -190,6 +194,7 @@ TEST_F(Evaluador_, GeneraListaEInstalaLaCurva)
     EXPECT_EQ((std::pair{Lista()->count(), Etiqueta("lblResultado")->text()}), (std::pair{0, QStringLiteral("Rango dinámico: -")}));
     EXPECT_EQ(curva.Point(128, 128), 0x505050u); // the bare diagonal
     EXPECT_FALSE(w->CurvaGenerada() || Boton("cmdGrabaCurva")->isEnabled() || Boton("cmdEnviarCurvaEditor")->isEnabled());
+
     // Dark paper: the warning, and the run goes on.
     Generar();
     ASSERT_GE(cajas.llamadas.size(), 1);
@@ -207,6 +212,7 @@ TEST_F(Evaluador_, FallosDejanTodoComoEstaba)
     EXPECT_EQ((std::pair{cajas.llamadas[0].texto, cajas.llamadas[0].Icono()}),
               (std::pair{QStringLiteral("No se pudo calcular una curva válida. Verifique el escaneo."), int(MsgBox::Exclamation)}));
     EXPECT_FALSE(w->CurvaGenerada() || Boton("cmdGrabaCurva")->isEnabled() || modEngine::VersionCurva != version);
+
     // A good scan and curve, then a corrupt file: the scan stays loaded.
     Cargar(Carta(Identidad), QStringLiteral("buena.png"));
     Generar();
@@ -217,6 +223,7 @@ TEST_F(Evaluador_, FallosDejanTodoComoEstaba)
     EXPECT_EQ(Etiqueta("lblCartaTitulo")->text(), QStringLiteral("Escaneo: buena.png"));
     // Its results are gone all the same: the user chose another scan.
     EXPECT_FALSE(w->CurvaGenerada() || Boton("cmdEnviarCurvaEditor")->isEnabled() || Lista()->count());
+
     // Squares pushed off the scan stop the run before anything changes.
     for (int i = 0; i < 40; ++i) Tecla(w.get(), Qt::Key_Down);
     const int16_t antes = w->Puntos().NumPuntosCurva;
@@ -224,6 +231,7 @@ TEST_F(Evaluador_, FallosDejanTodoComoEstaba)
     ASSERT_EQ(cajas.llamadas.size(), 3);
     EXPECT_EQ(cajas.llamadas[2].texto, QStringLiteral("La muestra del parche 100% queda fuera del escaneo. Ajuste la rejilla."));
     EXPECT_EQ((std::pair{int(w->Puntos().NumPuntosCurva), Lista()->count()}), (std::pair{int(antes), 0}));
+
     // Nothing starts or closes while a long operation runs.
     {
         GuardaOcupado ocupado;
@@ -251,6 +259,7 @@ TEST_F(Evaluador_, ExportaLaCurvaComoAcv)
     ASSERT_EQ(cajas.llamadas.size(), 1);
     // The bytes written are the editor hand-over's test's (Traspaso_).
     EXPECT_EQ(cajas.llamadas[0].texto, QStringLiteral("Curva exportada a:\r\n") + ruta);
+
     // The same name again asks before replacing; No keeps the file.
     QFile::resize(ruta, 0);
     cajas.Responder(MsgBox::No);
