@@ -10,7 +10,6 @@
 #include "output/frmconfigimpresion.h"
 #include "platform/numbers.h"
 #include "support/colapdf.h"
-#include "support/estado.h"
 #include "support/scripted.h"
 #include "support/sistema.h"
 #include "windows/chart/frmgenerarcartagrises.h"
@@ -86,7 +85,7 @@ using Caso = std::tuple<int, bool>;
 
 class BucleCalibracion : public ::testing::TestWithParam<Caso> {
 protected:
-    void SetUp() override { ReiniciarEstadoProceso(), RegistrarVentanasCalibracion(frame), frame.show(); }
+    void SetUp() override { RegistrarVentanasCalibracion(frame), frame.show(); }
 
     // The chart generator: 200 ppp, positive, saved as PNG.
     QImage GenerarCarta()

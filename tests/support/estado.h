@@ -1,29 +1,18 @@
 #pragma once
-// The process-wide state of the engines back to how the program starts:
-// tests that share one process must not see each other's curve or images.
-
-#include "curves/curvas.h"
-#include "imaging/cargar.h"
-#include "imaging/modimage.h"
-#include "imaging/preview.h"
-
-#include <cstring>
+// The program's state back to how a fresh start has it. Tests share one
+// process; none may see another's windows, curves, images, settings or
+// stand-ins. test_main.cpp runs ReiniciarPrograma before and after every
+// test, so every fixture starts from it and leaves it.
 
 // Curves uninitialised (the next window load resets them), no scan, no
 // sample, no preview, output flags off, the profile copy deleted.
-inline void ReiniciarEstadoProceso()
-{
-    modEngine::ReiniciarCurvas();
-    modEngine::CurvasIniciadas = false;
+void ReiniciarEstadoProceso();
 
-    using namespace modImage;
-    BorrarPerfilICCTemporal();
-    HayEscaneo = HayMuestra = InvertirTonos = InvertirHorizontal = false;
-    AnchoEscaneo = AltoEscaneo = PasoEscaneo = AnchoMuestra = AltoMuestra = PasoMuestra = 0;
-    PixelesEscaneo.clear(), PixelesMuestra.clear(), PixelesMuestraOriginal.clear(), PixelesVista.clear();
-    RutaMuestra.clear(), DescPerfilICC.clear(), DescPerfilOrigen.clear();
-    DpiMuestraX = DpiMuestraY = 0;
-    AnchoVista = AltoVista = PasoVista = XVista = YVista = VersionVista = 0;
-    VistaInvertirTonos = VistaInvertirHorizontal = 0;
-    std::memset(HistMuestra, 0, sizeof HistMuestra);
-}
+// Everything a fresh start has: no window loaded (the hidden save options,
+// the progress window and any window a test left behind are unloaded), the
+// engines as above with the editor's kept fields empty, no settings stored
+// and Spanish, the session's warnings not yet given, no responders for boxes,
+// dialogs, the shell or the driver's settings, and the system's printers,
+// colour folder, colour library, program folder, memory figure and pixel
+// loops.
+void ReiniciarPrograma();

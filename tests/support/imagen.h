@@ -1,8 +1,7 @@
 #pragma once
 // Images for the engine's tests: files written with FreeImage, buffers in the
 // engine's layout (bottom-up BGR rows, 4-byte aligned), ICC profile bytes, a
-// recording progress window, and the engine reset to its start (tests in one
-// process share it).
+// recording progress window, and the engines' tests' fixture.
 
 #include "curves/curvas.h"
 #include "imaging/aplicar.h"
@@ -10,7 +9,6 @@
 #include "imaging/modimage.h"
 #include "imaging/preview.h"
 #include "platform/progress.h"
-#include "support/estado.h"
 #include "support/sistema.h"
 
 #include <FreeImage.h>
@@ -67,16 +65,9 @@ inline void PonerMuestra(int w, int h, const modImage::Pixeles &px)
     PixelesMuestra = PixelesMuestraOriginal = px;
 }
 
-class Motor : public ::testing::Test {
-protected:
-    void SetUp() override { Reiniciar(); }
-    void TearDown() override { Reiniciar(); }
-    static void Reiniciar()
-    {
-        ReiniciarEstadoProceso();
-        modImage::FijarHilosImagen(0), modImage::FijarRutaEscalar(false);
-    }
-};
+// The engines as a fresh start has them, threads and vector path included
+// (test_main.cpp resets them around every test).
+using Motor = ::testing::Test;
 
 namespace prueba {
 

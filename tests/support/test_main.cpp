@@ -1,8 +1,10 @@
 // Test start-up: Qt on the offscreen platform, a pinned locale, a private
-// settings folder, temporary folder and home for the whole run, and the
-// tests' cups-pdf queue as this process's default printer.
+// settings folder, temporary folder and home for the whole run, the tests'
+// cups-pdf queue as this process's default printer, and the program's state
+// as a fresh start has it around every test.
 
 #include "support/colapdf.h"
+#include "support/estado.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +22,18 @@ extern "C" __attribute__((used)) const char *__lsan_default_options()
 {
     return "suppressions=" QT_TESTCASE_SOURCEDIR "/lsan.supp";
 }
+
+namespace {
+
+// Every test starts from the state a fresh start has and leaves it so, run
+// alone, in order or shuffled. Before the fixture is made and after it is
+// gone, so nothing of it is still alive.
+class EstadoInicial : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo &) override { ReiniciarPrograma(); }
+    void OnTestEnd(const ::testing::TestInfo &) override { ReiniciarPrograma(); }
+};
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -46,5 +60,6 @@ int main(int argc, char **argv)
 
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale::c());
+    ::testing::UnitTest::GetInstance()->listeners().Append(new EstadoInicial);
     return RUN_ALL_TESTS();
 }

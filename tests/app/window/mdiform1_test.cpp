@@ -177,7 +177,8 @@ TEST(Senales, ProgramaQueLaRecibe)
     const QString copia = MuestraConPerfil();
     // The store is held by the test: the choice stays pending.
     m.findChild<QAction *>("mnuIdiomaEn")->trigger();
-    Poner(carpeta + "/listo", copia.toUtf8());
+    // Renamed into place, so the test never reads it half written.
+    Poner(carpeta + "/listo.parte", copia.toUtf8()), QFile::rename(carpeta + "/listo.parte", carpeta + "/listo");
     EXPECT_EQ(QCoreApplication::exec(), 0);
     // No box at the end, whatever the store did: nobody may be there.
     Poner(carpeta + "/cajas", QByteArray::number(cajas.llamadas.size()));

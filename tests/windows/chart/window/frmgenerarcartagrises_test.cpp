@@ -4,7 +4,6 @@
 #include "windows/chart/frmgenerarcartagrises.h"
 
 #include "app/estilo.h"
-#include "app/idioma.h"
 #include "app/mdiform1.h"
 #include "app/ventanas.h"
 #include "imaging/freeimage_io.h"
@@ -40,7 +39,6 @@ class CartaWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        modIdioma::CambiarIdioma(QStringLiteral("es"));
         RegistrarVentanasCalibracion(frame), frame.show();
         ASSERT_TRUE(w = Abrir());
     }

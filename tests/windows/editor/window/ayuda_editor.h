@@ -15,7 +15,6 @@
 #include "imaging/preview.h"
 #include "platform/picturebox.h"
 #include "support/curvas.h"
-#include "support/estado.h"
 #include "support/scripted.h"
 #include "support/sistema.h"
 #include "windows/registro.h"
@@ -54,8 +53,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        ReiniciarEstadoProceso();
-        modIdioma::CambiarIdioma(QStringLiteral("es"));
         RegistrarVentanasCalibracion(frame), frame.show();
         ASSERT_TRUE((w = Abrir()) && QTest::qWaitForWindowExposed(&frame));
         lienzo = w->picCurve(), lista = C<QListWidget>("lstHistorial"), deshacer = Boton("cmdUndo");

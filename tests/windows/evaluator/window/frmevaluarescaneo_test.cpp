@@ -11,7 +11,6 @@
 #include "platform/progress.h"
 #include "platform/settings.h"
 #include "support/carta.h"
-#include "support/estado.h"
 #include "support/scripted.h"
 #include "support/sistema.h"
 
@@ -53,7 +52,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        ReiniciarEstadoProceso();
         w = std::make_unique<frmEvaluarEscaneo>(), w->show();
     }
     // Saves the picture as a scan and loads it through the dialog.

@@ -1,0 +1,97 @@
+#include "support/estado.h"
+
+#include "app/appstate.h"
+#include "app/idioma.h"
+#include "app/ventanas.h"
+#include "curves/curvas.h"
+#include "imaging/aplicar.h"
+#include "imaging/cargar.h"
+#include "imaging/modimage.h"
+#include "imaging/preview.h"
+#include "output/ajustesimpresora.h"
+#include "output/cargalcms.h"
+#include "output/dcimpresora.h"
+#include "output/frmconfigimpresion.h"
+#include "platform/filedialogs.h"
+#include "platform/files.h"
+#include "platform/memoria.h"
+#include "platform/msgbox.h"
+#include "platform/settings.h"
+#include "platform/shell.h"
+#include "windows/editor/conservado.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cstring>
+
+void ReiniciarEstadoProceso()
+{
+    modEngine::ReiniciarCurvas();
+    modEngine::CurvasIniciadas = false;
+
+    using namespace modImage;
+    BorrarPerfilICCTemporal();
+    HayEscaneo = HayMuestra = InvertirTonos = InvertirHorizontal = false;
+    AnchoEscaneo = AltoEscaneo = PasoEscaneo = AnchoMuestra = AltoMuestra = PasoMuestra = 0;
+    PixelesEscaneo.clear(), PixelesMuestra.clear(), PixelesMuestraOriginal.clear(), PixelesVista.clear();
+    RutaMuestra.clear(), DescPerfilICC.clear(), DescPerfilOrigen.clear();
+    DpiMuestraX = DpiMuestraY = 0;
+    AnchoVista = AltoVista = PasoVista = XVista = YVista = VersionVista = 0;
+    VistaInvertirTonos = VistaInvertirHorizontal = 0;
+    std::memset(HistMuestra, 0, sizeof HistMuestra);
+}
+
+namespace {
+
+// Newest first, as closing the program would; MDI children go with their frame.
+void DescargarVentanas()
+{
+    QList<QPointer<QWidget>> cargadas = Ventanas::Cargadas();
+    std::reverse(cargadas.begin(), cargadas.end());
+    for (const QPointer<QWidget> &v : cargadas) delete v.data();
+    if (QCoreApplication::instance()) QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// The store only where the tests put it (test_main.cpp), never a user's.
+void VaciarAjustes()
+{
+    Ajustes::GuardarPendientes();
+    const QString ruta = Ajustes::RutaAlmacen();
+    const QString propia = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (propia.isEmpty() || !QFileInfo(ruta).absoluteFilePath().startsWith(QDir(propia).absolutePath() + u'/')) return;
+    QFile::remove(ruta);
+    QFile::remove(ruta + QStringLiteral(".lock"));
+}
+
+} // namespace
+
+void ReiniciarPrograma()
+{
+    MsgBox::InstalarResponder({});
+    Dialogos::InstalarResponder({});
+    Shell::InstalarResponder({});
+    DescargarVentanas();
+
+    ReiniciarEstadoProceso();
+    Conservado::Instancia() = Conservado();
+    modImage::FijarHilosImagen(0), modImage::FijarRutaEscalar(false);
+    Memoria::FijarDisponible(-1);
+    Archivos::FijarCarpetaPrograma(QString());
+
+    using namespace modImpresion;
+    DevModeGuardado = DevMode();
+    FijarDialogoAjustes({}), FijarCarpetaColor(QString()), FijarSalidaPDF(QString());
+    FijarFalloDC(OperacionDC::IniciarDocumento, 0);
+    frmConfigImpresion::FijarListaImpresoras(std::nullopt);
+    modLCMS::FijarBusquedaSistema(true);
+    modLCMS::lcms = modLCMS::Funciones();
+
+    VaciarAjustes();
+    modAppState::NuevaSesion();
+    modIdioma::CargarIdioma();
+}
