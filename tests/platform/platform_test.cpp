@@ -177,11 +177,12 @@ TEST(Redondeo, MitadesAlParSaturaYDivisionEntera)
 TEST(Val, NumeroInicial)
 {
     using namespace Numeros;
-    // A comma ends the number, blanks are skipped, an exponent without digits stops.
+    // A comma ends the number, blanks are skipped, an exponent without digits
+    // stops, and so does a digit the base does not have (8 in octal).
     const std::pair<const char *, double> casos[] = {
         {"1e3", 1000},      {"12.5", 12.5},  {"abc", 0},        {"", 0},          {"5000", 5000},
         {"-7", -7},         {"12 copias", 12}, {"2,7", 2},      {"1 2", 12},      {" \t2\n00", 200},
-        {"12345678901", 12345678901.0}, {"&H1F", 31}, {"&o17", 15}, {"1.5D2", 150}, {"3e", 3},
+        {"12345678901", 12345678901.0}, {"&H1F", 31}, {"&o17", 15}, {"&O8", 0}, {"&O18", 1}, {"1.5D2", 150}, {"3e", 3},
         {".5", 0.5},        {"1.2.3", 1.2},  {"1e400", DBL_MAX}, {"-1e400", -DBL_MAX}, {"1e-400", 0},
     };
     for (const auto &[texto, v] : casos) EXPECT_EQ(Val(QString::fromLatin1(texto)), v) << texto;

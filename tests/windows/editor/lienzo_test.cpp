@@ -152,7 +152,9 @@ TEST(LienzoTablas, IdentityIsJudgedOnTheWholeCurve)
     Identidad();
     modEngine::LutB[255] = 254;
     EXPECT_TRUE(EsCurvaIdentidad());
-    for (int16_t *v : {&modEngine::EntradaNegro[1], &modEngine::PuntoY[0][1]}) { // a red level, red not being edited
+    // The master's points, a red level, a green point, a blue level: each
+    // alone, whatever channel is being edited.
+    for (int16_t *v : {&modEngine::PuntoY[0][1], &modEngine::EntradaNegro[1], &modEngine::PuntoY[2][1], &modEngine::SalidaNegro[3]}) {
         *v = 40;
         EXPECT_FALSE(EsCurvaIdentidad());
         Identidad();

@@ -7,6 +7,7 @@
 
 #include <QLocale>
 
+#include <array>
 #include <vector>
 
 using namespace Evaluador;
@@ -58,6 +59,14 @@ TEST(Normalizar, PapelOscuroAvisaYSigue)
     Poner(n, 0, 0.4, 128, 200.5);
     EXPECT_EQ(NormalizarMuestras(n, NumParches), kAviso.arg(QStringLiteral("1,128,200")));
     EXPECT_DOUBLE_EQ(n.MuestraCorregida[1], (0.2 * 255 + 0.2 * 255 / 128 + 0.2 * 255 / 200.5) / 3);
+    // Any one channel below 128 is enough; 128 on all three is not dark.
+    const std::pair<std::array<double, 3>, const char *> papeles[] = {
+        {{200, 200, 60}, "200,200,60"}, {{200, 60, 200}, "200,60,200"}, {{127.6, 255, 255}, "128,255,255"}, {{128, 128, 128}, nullptr}};
+    for (const auto &[papel, aviso] : papeles) {
+        Muestras p = Llenas(60);
+        Poner(p, 0, papel[0], papel[1], papel[2]);
+        EXPECT_EQ(NormalizarMuestras(p, NumParches), aviso ? kAviso.arg(QLatin1String(aviso)) : QString()) << papel[2];
+    }
 }
 
 namespace {

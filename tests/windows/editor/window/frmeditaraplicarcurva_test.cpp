@@ -218,6 +218,12 @@ TEST_F(Editor_, ViewOptionsDrivePreviewSaveAndPrintAndTheOutputHistogram)
         c.poner(false);
         EXPECT_EQ(vista(), (std::tuple{izquierda, false, false}));
     }
+    // A curve that changes blue alone is something to apply, and to export.
+    C<QRadioButton>("optB")->click();
+    ArrastrarNivel(w->picSliderOut(), 175, 87);
+    ASSERT_EQ(modEngine::SalidaBlanco[3], 126);
+    EXPECT_EQ((std::tuple{Preview(), guardar->isEnabled(), imprimir->isEnabled(), Boton("cmdExportACV")->isEnabled()}),
+              (std::tuple{BGR(200, 50, 5), true, true, true}));
 
     // Through a constant curve the output histogram is one full-height bar:
     // the columns that show bin 128, nothing elsewhere.
