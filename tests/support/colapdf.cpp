@@ -2,6 +2,7 @@
 
 #include "app/ventanas.h"
 #include "output/frmconfigimpresion.h"
+#include "support/estado.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -267,7 +268,7 @@ void Intentar(const std::function<void(frmConfigImpresion &)> &acciones, int res
     auto *d = qobject_cast<frmConfigImpresion *>(Ventanas::Buscar(QStringLiteral("frmConfigImpresion")));
     if (!(d && d->isVisible() && d->isModal())) {
         if (restantes > 0)
-            QTimer::singleShot(10, [acciones, restantes] { Intentar(acciones, restantes - 1); });
+            QTimer::singleShot(10, GuionDeLaPrueba(), [acciones, restantes] { Intentar(acciones, restantes - 1); });
         else
             ADD_FAILURE() << "no print set-up opened";
         return;
@@ -290,14 +291,14 @@ void Ajustar(QPageSize::PageSizeId papel, QPageLayout::Orientation orientacion, 
     auto *d = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
     if (!d) {
         if (restantes > 0)
-            QTimer::singleShot(10, [=] { Ajustar(papel, orientacion, restantes - 1); });
+            QTimer::singleShot(10, GuionDeLaPrueba(), [=] { Ajustar(papel, orientacion, restantes - 1); });
         else
             ADD_FAILURE() << "no printer settings opened";
         return;
     }
     // The settings are kept for the printer they were asked for.
     EXPECT_FALSE(d->findChild<QComboBox *>(QStringLiteral("printers"))->isEnabled());
-    QTimer::singleShot(0, [=] {
+    QTimer::singleShot(0, GuionDeLaPrueba(), [=] {
         QWidget *propiedades = QApplication::activeModalWidget();
         auto *lista = propiedades ? propiedades->findChild<QComboBox *>(QStringLiteral("pageSizeCombo")) : nullptr;
         if (!lista || propiedades == d) {
@@ -324,12 +325,12 @@ void Ajustar(QPageSize::PageSizeId papel, QPageLayout::Orientation orientacion, 
 
 void EnAjustesImpresora(QPageSize::PageSizeId papel, QPageLayout::Orientation orientacion)
 {
-    QTimer::singleShot(0, [=] { Ajustar(papel, orientacion, 6000); });
+    QTimer::singleShot(0, GuionDeLaPrueba(), [=] { Ajustar(papel, orientacion, 6000); });
 }
 
 void EnConfiguracionImpresion(const std::function<void(frmConfigImpresion &)> &acciones)
 {
-    QTimer::singleShot(0, [acciones] { Intentar(acciones, 6000); });
+    QTimer::singleShot(0, GuionDeLaPrueba(), [acciones] { Intentar(acciones, 6000); });
 }
 
 void ImprimirEnPDF(frmConfigImpresion &d, int modoColor, const char *cola)

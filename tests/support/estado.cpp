@@ -48,6 +48,12 @@ void ReiniciarEstadoProceso()
 
 namespace {
 
+QObject *&Guion()
+{
+    static QObject *g = nullptr;
+    return g;
+}
+
 // Newest first, as closing the program would; MDI children go with their frame.
 void DescargarVentanas()
 {
@@ -70,8 +76,16 @@ void VaciarAjustes()
 
 } // namespace
 
+QObject *GuionDeLaPrueba()
+{
+    if (!Guion()) Guion() = new QObject;
+    return Guion();
+}
+
 void ReiniciarPrograma()
 {
+    delete Guion();
+    Guion() = nullptr;
     MsgBox::InstalarResponder({});
     Dialogos::InstalarResponder({});
     Shell::InstalarResponder({});

@@ -14,5 +14,10 @@ void ReiniciarEstadoProceso();
 // and Spanish, the session's warnings not yet given, no responders for boxes,
 // dialogs, the shell or the driver's settings, and the system's printers,
 // colour folder, colour library, program folder, memory figure and pixel
-// loops.
+// loops; the scripted actions still waiting for a dialog are dropped.
 void ReiniciarPrograma();
+
+class QObject;
+// What the scripted actions of one test (timers waiting for a dialog) hang
+// on: ReiniciarPrograma deletes it, so none of them reaches the next test.
+QObject *GuionDeLaPrueba();
