@@ -64,8 +64,11 @@ TEST(Traspaso, UnaTandaDeGeneracionesEsUnPasoYNoDevuelveLaCurvaDelEditor)
     EXPECT_TRUE(DevolverCurvaAnterior());
     EXPECT_TRUE(MismoMotor(TomarMotor(), editor));
     EXPECT_EQ((std::tuple{PasoGenerado(), PasoDevuelto(), VersionCurva > version + 14}), (std::tuple{0, paso, true}));
-    // The run is over: a second No has nothing to give back.
+    // The run is over: a second No has nothing to give back; once it is
+    // closed (a hand-over), no step is named either.
     EXPECT_FALSE(DevolverCurvaAnterior());
+    CerrarTraspaso();
+    EXPECT_EQ((std::pair{PasoGenerado(), PasoDevuelto()}), (std::pair{0, 0}));
 
     // Fewer than two points, or more than sixteen: nothing; two and sixteen
     // are a curve.

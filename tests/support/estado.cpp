@@ -22,9 +22,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QProcess>
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
@@ -75,6 +78,37 @@ void VaciarAjustes()
 }
 
 } // namespace
+
+namespace {
+int &Empezadas()
+{
+    static int n = 0;
+    return n;
+}
+constexpr char kProgramaNuevo[] = "HALVORA_PROGRAMA_NUEVO";
+} // namespace
+
+void PruebaEmpezada() { ++Empezadas(); }
+
+bool EnProgramaNuevo()
+{
+    const ::testing::TestInfo *prueba = ::testing::UnitTest::GetInstance()->current_test_info();
+    const QString nombre = QString::fromLatin1(prueba->test_suite_name()) + u'.' + QString::fromLatin1(prueba->name());
+    if (Empezadas() <= 1 || qEnvironmentVariable(kProgramaNuevo) == nombre) return false;
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QString::fromLatin1(kProgramaNuevo), nombre);
+    p.setProcessEnvironment(env);
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=") + nombre});
+    const bool termino = p.waitForFinished(120000);
+    const QString salida = QString::fromLocal8Bit(p.readAll());
+    EXPECT_TRUE(termino && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0 &&
+                salida.contains(QStringLiteral("[  PASSED  ] 1 test.")))
+        << "in a program of its own:\n" << salida.toStdString();
+    if (!termino) p.kill(), p.waitForFinished();
+    return true;
+}
 
 QObject *GuionDeLaPrueba()
 {

@@ -17,6 +17,17 @@ void ReiniciarEstadoProceso();
 // loops; the scripted actions still waiting for a dialog are dropped.
 void ReiniciarPrograma();
 
+// Some of a fresh start no reset gives back: the undo steps are numbered
+// from 1 in a new program, and never again. A test about that runs as the
+// first test of a program of its own:
+//   if (EnProgramaNuevo()) return;
+// True in this program once the test ran there (its failures there are this
+// test's); false where the test is to go on: in that program, or here when
+// no other test ran before it.
+bool EnProgramaNuevo();
+// Counts the tests begun in this program (test_main.cpp).
+void PruebaEmpezada();
+
 class QObject;
 // What the scripted actions of one test (timers waiting for a dialog) hang
 // on: ReiniciarPrograma deletes it, so none of them reaches the next test.

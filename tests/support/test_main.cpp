@@ -29,7 +29,7 @@ namespace {
 // alone, in order or shuffled. Before the fixture is made and after it is
 // gone, so nothing of it is still alive.
 class EstadoInicial : public ::testing::EmptyTestEventListener {
-    void OnTestStart(const ::testing::TestInfo &) override { ReiniciarPrograma(); }
+    void OnTestStart(const ::testing::TestInfo &) override { PruebaEmpezada(), ReiniciarPrograma(); }
     void OnTestEnd(const ::testing::TestInfo &) override { ReiniciarPrograma(); }
 };
 

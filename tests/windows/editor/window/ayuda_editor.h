@@ -15,6 +15,7 @@
 #include "imaging/preview.h"
 #include "platform/picturebox.h"
 #include "support/curvas.h"
+#include "support/estado.h"
 #include "support/scripted.h"
 #include "support/sistema.h"
 #include "windows/registro.h"

@@ -297,3 +297,19 @@ TEST_F(Editor_, ReopeningKeepsCurveAndUndoButNotTheHistoryAndTheLanguageChangeKe
     Recibir({0, 255}, {0, 250});
     EXPECT_EQ(deshacer->text(), QStringLiteral("Deshacer (2)"));
 }
+
+TEST_F(Editor_, ReopenedOverTheProgramsFirstStepTheHistoryStartsEmptyAndUndoTakesTheStep)
+{
+    // The first undo step a program takes, a press on the canvas: the editor
+    // opened again shows no line (no generation named it) and Undo takes it.
+    if (EnProgramaNuevo()) return;
+    Pulsar(LienzoCurva::XDeValor(100, 360), LienzoCurva::YDeValor(180, 360));
+    ASSERT_EQ(Lineas(), QStringList({"1.  Curva RGB"}));
+    MDIForm1::DescargarVentana(w);
+    ASSERT_TRUE(w = Abrir());
+    lista = C<QListWidget>("lstHistorial"), deshacer = Boton("cmdUndo");
+    EXPECT_TRUE(Lineas().isEmpty() && deshacer->isEnabled());
+    deshacer->click();
+    EXPECT_EQ((std::tuple{Lineas(), DelCanal(0), deshacer->text()}),
+              (std::tuple{QStringList(), Puntos{{0, 0}, {255, 255}}, QStringLiteral("Deshacer (0)")}));
+}

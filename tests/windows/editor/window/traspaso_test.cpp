@@ -234,3 +234,21 @@ TEST_F(Traspaso_, NoAfterAnUndoneEditAndAfterAHandOverKeepsTheEditorsCurve)
     EXPECT_TRUE(MismoEstado(TomarEstado(), recibida));
     EXPECT_EQ(Historia(), historiaR);
 }
+
+TEST_F(Traspaso_, TheHandOverEndsTheRunAndLeavesItsLinesToTheEditor)
+{
+    // The generation takes the program's first undo step.
+    if (EnProgramaNuevo()) return;
+    Escanear(QStringLiteral("a.png"), Oscura);
+    Generar();
+    enviar->click();
+    const QStringList recibida{"1.  Curva generada", "2.  Curva recibida", "Deshacer (2)"};
+    ASSERT_EQ(Historia(), recibida);
+    // Nothing of the run is left to give back: the same scan generated again
+    // takes no step and no line; both lines are the editor's curve, so
+    // sending asks, and No keeps them.
+    Generar();
+    EXPECT_EQ(Historia(), recibida);
+    Enviar(MsgBox::No);
+    EXPECT_EQ((std::pair{int(cajas.llamadas.size()), Historia()}), (std::pair{1, recibida}));
+}
