@@ -154,12 +154,28 @@ TEST(Traspaso, UnCambioEntreGeneracionesEmpiezaOtraTandaYNoSeDevuelveLoCambiado)
     EXPECT_EQ((std::pair{int(NumeroDeshacer()), PasoGenerado()}), (std::pair{int(n), 0}));
     Generar(A);
     EXPECT_EQ(NumeroDeshacer(), n + 1);
-    // A step pushed on top since: the curve goes back, the steps stay.
+    // A step pushed on top since: the curve goes back, the steps stay, each
+    // with what it held (the generated curve, then the run's own step).
     GuardarDeshacer();
     EXPECT_TRUE(DevolverCurvaAnterior());
     EXPECT_EQ((std::pair{DelCanal(0), int(NumeroDeshacer())}), (std::pair{B, n + 2}));
+    Deshacer();
+    EXPECT_EQ(DelCanal(0), A);
+    Deshacer();
+    EXPECT_EQ(DelCanal(0), B);
     // A reset ends the run.
     Generar(A);
     ReiniciarCurvas();
     EXPECT_FALSE(DevolverCurvaAnterior());
+}
+
+TEST(Traspaso, LaPrimeraGeneracionDelProgramaIniciaLasCurvas)
+{
+    // As the program starts: every array zero, no window has set them up.
+    PonerMotor(EstadoMotor{});
+    CurvasIniciadas = false;
+    Generar(A);
+    EXPECT_EQ((std::tuple{DelCanal(0), DelCanal(3), int(SalidaBlanco[1]), int(NumeroDeshacer())}),
+              (std::tuple{A, Puntos{{0, 0}, {255, 255}}, 255, 1}));
+    EXPECT_EQ((std::pair{Copia(LutR)[128], Copia(LutG)[128]}), (std::pair<uint8_t, uint8_t>{180, 180}));
 }

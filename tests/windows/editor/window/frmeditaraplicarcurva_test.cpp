@@ -273,7 +273,8 @@ TEST_F(Editor_, ReopeningKeepsCurveAndUndoButNotTheHistoryAndTheLanguageChangeKe
 {
     CargarDosColores();
     Recibir({0, 100, 255}, {0, 160, 255});
-    modEngine::CanalActual = 2, modEngine::ModoInterpolacion = 1;
+    modEngine::CanalActual = 2, modEngine::ModoInterpolacion = 1, modEngine::SalidaBlanco[2] = 200;
+    C<QRadioButton>("optOriginal")->setChecked(true);
     MDIForm1::DescargarVentana(w);
     ASSERT_FALSE(Ventanas::Buscar(QStringLiteral("frmEditarAplicarCurva")));
 
@@ -284,7 +285,19 @@ TEST_F(Editor_, ReopeningKeepsCurveAndUndoButNotTheHistoryAndTheLanguageChangeKe
     EXPECT_EQ((std::array{C<QListWidget>("lstHistorial")->count(), int(w->NumPuntosCurva()), int(w->CurvaY(1))}), (std::array{0, 3, 160}));
     EXPECT_TRUE(!w->TieneCurvaCargada() && deshacer->isEnabled() && deshacer->text() == QStringLiteral("Deshacer"));
     EXPECT_TRUE(C<QRadioButton>("optG")->isChecked() && C<QRadioButton>("optNatural")->isChecked());
-    // The sample still shown with the curve.
+    // Drawn whole: the ramp, the shown channel's sliders and values, the
+    // curve view chosen and the sample shown with the curve.
+    const auto dibujada = [this](const char *nombre, const std::function<void(Superficie &)> &pintar) {
+        const Superficie &s = C<PictureBox>(nombre)->S();
+        Superficie ref(s.ScaleWidth(), s.ScaleHeight());
+        pintar(ref);
+        return s.Imagen() == ref.Imagen();
+    };
+    EXPECT_TRUE(dibujada("picHistRampa", LienzoCurva::DibujarRampa));
+    EXPECT_TRUE(dibujada("picSliderOut", [](Superficie &s) { LienzoCurva::DibujarSlider(s, 0, 200); }));
+    EXPECT_EQ(QStringList({Texto("lblInMin"), Texto("lblInMax"), Texto("lblOutMin"), Texto("lblOutMax")}), QStringList({"0", "255", "0", "200"}));
+    EXPECT_TRUE(C<QRadioButton>("optCurvaAplicada")->isChecked() && w->VerCurvaAplicada());
+    EXPECT_EQ(Copia(modEngine::LutG), TablaDe(2, {{0, 0}, {255, 255}})); // the shown channel's own table
     EXPECT_TRUE(Preview() == IzquierdaConCurva() && Preview() != BGR(200, 50, 10));
     EXPECT_EQ(Texto("lblHMedianaVal"), QStringLiteral("93"));
 
