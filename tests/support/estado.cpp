@@ -4,6 +4,7 @@
 #include "app/idioma.h"
 #include "app/ventanas.h"
 #include "curves/curvas.h"
+#include "curves/motor.h"
 #include "imaging/aplicar.h"
 #include "imaging/cargar.h"
 #include "imaging/modimage.h"
@@ -34,7 +35,10 @@
 
 void ReiniciarEstadoProceso()
 {
+    // Every array zero, as the program starts, until a window sets them up;
+    // no run of generations, an empty ring.
     modEngine::ReiniciarCurvas();
+    modEngine::PonerMotor(modEngine::EstadoMotor());
     modEngine::CurvasIniciadas = false;
 
     using namespace modImage;

@@ -4,8 +4,9 @@
 // stand-ins. test_main.cpp runs ReiniciarPrograma before and after every
 // test, so every fixture starts from it and leaves it.
 
-// Curves uninitialised (the next window load resets them), no scan, no
-// sample, no preview, output flags off, the profile copy deleted.
+// Curves as the program starts (every array zero, uninitialised: the next
+// window load sets them up), no scan, no sample, no preview, output flags
+// off, the profile copy deleted.
 void ReiniciarEstadoProceso();
 
 // Everything a fresh start has: no window loaded (the hidden save options,

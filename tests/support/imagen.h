@@ -65,9 +65,13 @@ inline void PonerMuestra(int w, int h, const modImage::Pixeles &px)
     PixelesMuestra = PixelesMuestraOriginal = px;
 }
 
-// The engines as a fresh start has them, threads and vector path included
-// (test_main.cpp resets them around every test).
-using Motor = ::testing::Test;
+// The engines as a fresh start has them (test_main.cpp resets them around
+// every test), with the curves set up as a curve window sets them: the
+// identity.
+class Motor : public ::testing::Test {
+protected:
+    void SetUp() override { modEngine::AsegurarCurvasIniciadas(); }
+};
 
 namespace prueba {
 

@@ -60,6 +60,11 @@ TEST_F(Editor_, ReceivingACurveResetsEverythingButTheMasterCurve)
     EXPECT_EQ(Lineas() << deshacer->text(), QStringList({"1.  Curva recibida", "Deshacer (1)"}));
     // The point at (64, 90) on the canvas.
     EXPECT_EQ(lienzo->S().Point(LienzoCurva::XDeValor(64, 360), LienzoCurva::YDeValor(90, 360) - 4), LienzoCurva::Blanco);
+    // Sixteen points are a curve too.
+    int x16[16], y16[16];
+    for (int k = 0; k < 16; ++k) x16[k] = k * 17, y16[k] = 255 - k * 17;
+    w->RecibirCurvaGenerada(x16, y16, 16);
+    EXPECT_EQ((std::pair{int(NumPuntos[0]), int(PuntoY[0][15])}), (std::pair{16, 0}));
 }
 
 TEST_F(Editor_, ImportsAcvAndAmpAndExportsTheSameBytes)

@@ -251,4 +251,13 @@ TEST_F(Traspaso_, TheHandOverEndsTheRunAndLeavesItsLinesToTheEditor)
     EXPECT_EQ(Historia(), recibida);
     Enviar(MsgBox::No);
     EXPECT_EQ((std::pair{int(cajas.llamadas.size()), Historia()}), (std::pair{1, recibida}));
+    // Another scan kept out with No: its line goes with its step, and the
+    // first scan generated again (the editor's curve itself) leaves the rest.
+    Escanear(QStringLiteral("b.png"), Clara);
+    Generar();
+    Enviar(MsgBox::No);
+    ASSERT_EQ(Historia(), recibida);
+    Escanear(QStringLiteral("a2.png"), Oscura);
+    Generar();
+    EXPECT_EQ(Historia(), recibida);
 }
