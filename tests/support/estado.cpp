@@ -23,10 +23,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QProcess>
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -81,15 +81,14 @@ void VaciarAjustes()
     QFile::remove(ruta + QStringLiteral(".lock"));
 }
 
-} // namespace
-
-namespace {
 int &Empezadas()
 {
     static int n = 0;
     return n;
 }
+
 constexpr char kProgramaNuevo[] = "HALVORA_PROGRAMA_NUEVO";
+
 } // namespace
 
 void PruebaEmpezada() { ++Empezadas(); }
