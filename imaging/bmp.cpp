@@ -97,10 +97,10 @@ bool CabeceraBMP(Archivos::Flujo &f, Cabecera &c)
             return false;
         const int64_t datos = LE32(h + 10), alto = int32_t(LE32(h + 14 + 8));
         // The pixels, without the last row's end-of-line code of an RLE8.
-        std::vector<Pieza> pixeles = {{datos, l.Tamano() - datos, {}}};
+        std::vector<Pieza> pixeles = {{datos, Pieza::kResto, {}}};
         if (compresion == kRLE8 && bits == 8) {
             const int64_t fin = FinDeLineaFinal(l, datos, alto);
-            if (fin >= 0) pixeles = {{datos, fin - datos, {}}, {fin + 2, l.Tamano() - fin - 2, {}}};
+            if (fin >= 0) pixeles = {{datos, fin - datos, {}}, {fin + 2, Pieza::kResto, {}}};
         }
         // The library takes neither the later headers nor masks with alpha:
         // the 40-byte header with three masks says the same.

@@ -89,6 +89,7 @@ FreeImageIO IO();
 // A piece of what a codec reads in place of the file (lector.h): a stretch
 // of the file, or bytes of our own when 'bytes' is not empty.
 struct Pieza {
+    static constexpr int64_t kResto = -1; // largo: up to the file's end
     int64_t desde = 0, largo = 0;
     QByteArray bytes;
     int64_t Largo() const { return bytes.isEmpty() ? largo : bytes.size(); }

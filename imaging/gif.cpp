@@ -41,8 +41,7 @@ template <class Dar> Fin SubBloques(Lector &l, Dar dar)
 constexpr size_t kMaxSaltos = 4096;
 
 // The file without the bytes left out, and with the end it lacks.
-std::vector<Pieza> Remendar(const std::vector<std::pair<int64_t, int64_t>> &saltos, const QByteArray &cola,
-                            int64_t tamano)
+std::vector<Pieza> Remendar(const std::vector<std::pair<int64_t, int64_t>> &saltos, const QByteArray &cola)
 {
     std::vector<Pieza> piezas;
     if (saltos.empty() && cola.isEmpty()) return piezas;
@@ -51,7 +50,7 @@ std::vector<Pieza> Remendar(const std::vector<std::pair<int64_t, int64_t>> &salt
         piezas.push_back({desde, inicio - desde, {}});
         desde = inicio + largo;
     }
-    piezas.push_back({desde, tamano - desde, {}});
+    piezas.push_back({desde, Pieza::kResto, {}});
     if (!cola.isEmpty()) piezas.push_back({0, 0, cola});
     return piezas;
 }
@@ -131,7 +130,7 @@ bool RecorrerGIF(Lector &l, EstructuraGIF &g, bool soloTamano)
     // terminator and the trailer.
     auto terminar = [&](int marcos, const QByteArray &cola) {
         if (marcos == 0 || l.Fallo() || l.Posicion() != l.Tamano()) return false;
-        g.piezas = Remendar(saltos, cola, l.Tamano());
+        g.piezas = Remendar(saltos, cola);
         return true;
     };
     for (int marcos = 0;;) {
@@ -140,7 +139,7 @@ bool RecorrerGIF(Lector &l, EstructuraGIF &g, bool soloTamano)
         switch (bloque) {
         case 0x3B:
             if (marcos == 0) return false;
-            g.piezas = Remendar(saltos, {}, l.Tamano());
+            g.piezas = Remendar(saltos, {});
             return true;
         case 0x00: { // a stray byte between blocks
             const int64_t aqui = l.Posicion() - 1;

@@ -12,8 +12,9 @@ constexpr int64_t kBuffer = 64 << 10;
 
 Lector::Lector(Archivos::Flujo &f, std::vector<Pieza> piezas) : f_(f)
 {
-    if (piezas.empty()) piezas.push_back({0, std::max<int64_t>(f.Tamano(), 0), {}});
+    if (piezas.empty()) piezas.push_back({0, Pieza::kResto, {}});
     for (Pieza &p : piezas) {
+        if (p.bytes.isEmpty() && p.largo == Pieza::kResto) p.largo = f.Tamano() - p.desde;
         if (p.Largo() <= 0) continue;
         inicios_.push_back(tamano_);
         tamano_ += p.Largo();
@@ -85,8 +86,6 @@ unsigned DLL_CALLCONV LeerIO(void *buf, unsigned tam, unsigned cuenta, fi_handle
     return static_cast<unsigned>(leidos / tam);
 }
 
-unsigned DLL_CALLCONV EscribirIO(void *, unsigned, unsigned, fi_handle) { return 0; }
-
 int DLL_CALLCONV PosicionarIO(fi_handle h, long desplazamiento, int origen)
 {
     return L(h).Posicionar(desplazamiento, origen) ? 0 : -1;
@@ -97,9 +96,8 @@ long DLL_CALLCONV PosicionIO(fi_handle h) { return static_cast<long>(L(h).Posici
 
 FreeImageIO Lector::IO()
 {
-    FreeImageIO io;
+    FreeImageIO io{}; // read only: no codec writes through it
     io.read_proc = LeerIO;
-    io.write_proc = EscribirIO;
     io.seek_proc = PosicionarIO;
     io.tell_proc = PosicionIO;
     return io;

@@ -17,10 +17,11 @@ QByteArray InflarPerfilPNG(const QByteArray &datos)
     // A name of 1 to 79 bytes, its 0 byte, then method 0 (deflate).
     const qsizetype cero = datos.indexOf('\0');
     if (cero < 1 || cero > 79 || cero + 2 > datos.size() || datos[cero + 1] != 0) return {};
+    QByteArray comprimido = datos.mid(cero + 2);
     z_stream z{};
     if (inflateInit(&z) != Z_OK) return {};
-    z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(datos.constData() + cero + 2));
-    z.avail_in = uInt(datos.size() - cero - 2);
+    z.next_in = reinterpret_cast<Bytef *>(comprimido.data());
+    z.avail_in = uInt(comprimido.size());
     QByteArray perfil;
     int r = Z_OK;
     while (r == Z_OK && perfil.size() < kMaximo) {
@@ -54,12 +55,11 @@ void PerfilPNG(Archivos::Flujo &f, FIBITMAP *bitmap)
             continue;
         }
         if (largo > kMaximo) return;
-        QByteArray datos(largo + 4, Qt::Uninitialized);
-        if (f.Leer(datos.data(), datos.size()) != datos.size()) return;
-        uLong crc = crc32(crc32(0L, Z_NULL, 0), h + 4, 4);
-        crc = crc32(crc, reinterpret_cast<const Bytef *>(datos.constData()), uInt(largo));
-        if (crc != U32(reinterpret_cast<const uint8_t *>(datos.constData() + largo))) return;
-        datos.chop(4);
+        QByteArray datos(largo, Qt::Uninitialized);
+        uint8_t crc[4];
+        if (f.Leer(datos.data(), largo) != largo || f.Leer(crc, 4) != 4) return;
+        const uLong tipoYDatos = crc32(crc32(crc32(0L, Z_NULL, 0), h + 4, 4), reinterpret_cast<const Bytef *>(datos.constData()), uInt(largo));
+        if (tipoYDatos != U32(crc)) return;
         const QByteArray perfil = InflarPerfilPNG(datos);
         if (!perfil.isEmpty())
             FreeImage_CreateICCProfile(bitmap, const_cast<char *>(perfil.constData()), long(perfil.size()));

@@ -153,6 +153,9 @@ TEST(Bmp, LoQueNoSeLeeSeNombraYLaMemoriaSeMiraAntes)
          variante.arg("16 bits por píxel en canales que no son 5-5-5 ni 5-6-5")},
         {"v3_444.bmp", Bmp(40, W, H, 16, kCampos, Filas(2 * W, P555), {0xF00, 0xF0, 0xF}),
          variante.arg("16 bits por píxel en canales que no son 5-5-5 ni 5-6-5")},
+        // Named from the header, before any pixel is read.
+        {"444_sin_pixeles.bmp", Bmp(40, W, H, 16, kCampos, {}, {0xF00, 0xF0, 0xF}),
+         variante.arg("16 bits por píxel en canales que no son 5-5-5 ni 5-6-5")},
         {"555_azul_ancho.bmp", Bmp(40, W, H, 16, kCampos, Filas(2 * W, P555), {0x7C00, 0x3E0, 0x3F}),
          variante.arg("16 bits por píxel en canales que no son 5-5-5 ni 5-6-5")},
         {"101010.bmp", Bmp(124, W, H, 32, kCampos, Filas(4 * W, Bgra), {0x3FF00000, 0xFFC00, 0x3FF}),
