@@ -19,8 +19,8 @@
 //                                     (handle: an Archivos::Flujo), so that
 //                                     every read and write is checked.
 //   modFreeImage::LeerCabecera(fif, flujo) the image's header without its
-//                                     pixels (a GIF's whole structure walked
-//                                     by us, imaging/gif.h; a BMP's header
+//                                     pixels (a GIF's structure walked by
+//                                     us, imaging/gif.h; a BMP's header
 //                                     made one the library reads,
 //                                     imaging/bmp.h; a PNG's profile,
 //                                     imaging/perfilpng.h), with what
