@@ -170,9 +170,10 @@ TEST(Bmp, LoQueNoSeLeeSeNombraYLaMemoriaSeMiraAntes)
     };
     for (const auto &c : casos) EXPECT_EQ(Cargar(c.nombre, c.bytes).caja, c.motivo) << c.nombre;
 
-    // The memory a load takes is weighed before decoding, as for its twin.
+    // The memory a load takes is weighed before decoding, as for its twin
+    // (8 bits a pixel, and their way to 24).
     Memoria::FijarDisponible(64 << 20);
-    const QByteArray v5 = Bmp(124, 6000, 4000, 24, 0, {}), v3 = Bmp(40, 6000, 4000, 24, 0, {});
+    const QByteArray v5 = Bmp(124, 6000, 4000, 8, 0, {}, {}, Paleta()), v3 = Bmp(40, 6000, 4000, 8, 0, {}, {}, Paleta());
     const Cargado grandeV5 = Cargar("grande_v5.bmp", v5), grandeV3 = Cargar("grande_v3.bmp", v3);
     Memoria::FijarDisponible(-1);
     EXPECT_EQ(grandeV5.caja, grandeV3.caja);
