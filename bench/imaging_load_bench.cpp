@@ -1,6 +1,9 @@
 // Loading a 600 ppi A4 scan (4961 x 7016) saved as 16-bit greyscale TIFF, the
 // usual scanner output, into the scan buffer; and the fitted view of it in a
 // typical evaluator box.
+// A 50 megapixel GIF of a photo (8660 x 5774, 32 MB of LZW data): its
+// load as the scan, the editor's load of it as the sample (the header read,
+// then the load), and the header read alone.
 
 #include "imaging/cargar.h"
 #include "imaging/freeimage_io.h"
@@ -55,6 +58,73 @@ void BM_CargarEscaneo16BitsA4(benchmark::State &st)
     st.SetItemsProcessed(st.iterations() * int64_t(kAncho) * kAlto);
 }
 BENCHMARK(BM_CargarEscaneo16BitsA4)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Soft gradients under a grain of noise, in 256 levels: a photo as a GIF
+// holds it, with codes about as long as a photo's.
+const QString &Gif50MP()
+{
+    static const QString ruta = [] {
+        modFreeImage::Iniciar();
+        const QString r = QDir::tempPath() + QStringLiteral("/halvora_bench_foto_50mp.gif");
+        if (QFile::exists(r)) return r;
+        constexpr int w = 8660, h = 5774;
+        FIBITMAP *b = FreeImage_Allocate(w, h, 8);
+        for (int i = 0; i < 256; ++i) FreeImage_GetPalette(b)[i] = RGBQUAD{BYTE(i), BYTE(i), BYTE(i), 0};
+        uint32_t s = 12345;
+        for (int y = 0; y < h; ++y) {
+            BYTE *fila = FreeImage_GetScanLine(b, y);
+            for (int x = 0; x < w; ++x) {
+                s ^= s << 13, s ^= s >> 17, s ^= s << 5;
+                fila[x] = BYTE((x / 40 + y / 30 + ((x * y) >> 14)) + (s & 1));
+            }
+        }
+        const bool ok = FreeImage_Save(FIF_GIF, b, QFile::encodeName(r).constData(), 0);
+        FreeImage_Unload(b);
+        return ok ? r : QString();
+    }();
+    return ruta;
+}
+
+void BM_CargarGIF50MP(benchmark::State &st)
+{
+    const QString r = Gif50MP();
+    if (r.isEmpty()) {
+        st.SkipWithError("could not write the test GIF");
+        return;
+    }
+    for (auto _ : st) {
+        HayEscaneo = false;
+        CargarImagenEscaneo(r, nullptr);
+        benchmark::DoNotOptimize(PixelesEscaneo.data());
+    }
+    if (!HayEscaneo || AnchoEscaneo != 8660) st.SkipWithError("load failed");
+}
+BENCHMARK(BM_CargarGIF50MP)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_CargarMuestraGIF50MP(benchmark::State &st)
+{
+    const QString r = Gif50MP();
+    for (auto _ : st) {
+        HayMuestra = false;
+        LeerInfoImagen(r);
+        CargarMuestra(r, nullptr);
+        benchmark::DoNotOptimize(PixelesMuestra.data());
+    }
+    if (!HayMuestra || AnchoMuestra != 8660) st.SkipWithError("load failed");
+}
+BENCHMARK(BM_CargarMuestraGIF50MP)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_CabeceraGIF50MP(benchmark::State &st)
+{
+    const QString r = Gif50MP();
+    for (auto _ : st) {
+        AnchoMuestra = 0;
+        LeerInfoImagen(r);
+        benchmark::DoNotOptimize(AnchoMuestra);
+    }
+    if (AnchoMuestra != 8660) st.SkipWithError("header failed");
+}
+BENCHMARK(BM_CabeceraGIF50MP)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_PintarEscaneoAjustado(benchmark::State &st)
 {

@@ -1,6 +1,8 @@
 #include "imaging/apertura.h"
 
 #include "imaging/hilos.h"
+#include "imaging/lector.h"
+#include "imaging/perfilpng.h"
 #include "imaging/modimage.h"
 #include "platform/memoria.h"
 
@@ -113,7 +115,8 @@ Apertura Abrir(const QString &ruta, bool soloCabecera)
 
     Cabecera cab;
     errno = 0;
-    if (!LeerCabecera(fif, f, cab) || f.Fallo()) {
+    if (!LeerCabecera(fif, f, cab, soloCabecera) || f.Fallo()) {
+        if (!cab.noAdmitido.isEmpty() && !f.Fallo()) return Rechazar(Rechazo::FormatoNoAdmitido, cab.noAdmitido);
         // Some codecs hold the whole file, or a whole progressive frame, to
         // read the header. A container the WebP plugin could not make is
         // damage unless the system said memory.
@@ -141,16 +144,17 @@ Apertura Abrir(const QString &ruta, bool soloCabecera)
     a.necesita = necesita;
     LimpiarMensaje();
     errno = 0;
-    FreeImageIO carga = IO(fif == FIF_GIF);
-    if (f.Posicionar(0, SEEK_SET)) a.bmp.reset(FreeImage_LoadFromHandle(fif, &carga, &f, 0));
+    a.bmp = Decodificar(fif, f, cab.piezas);
     const int errorCarga = errno;
     if (f.Fallo()) return Danado(f);
     // The pixels must be those the header announced, all of them, decoded
     // without an error. JPEG reads ahead by blocks, so the end of the file
     // says nothing there: its codec warns when data is missing.
     if (a.bmp && FreeImage_HasPixels(a.bmp.get()) && FreeImage_GetWidth(a.bmp.get()) == ancho &&
-        FreeImage_GetHeight(a.bmp.get()) == alto && !ErrorDeCodec() && !(LecturaCorta() && fif != FIF_JPEG))
-        return a;
+        FreeImage_GetHeight(a.bmp.get()) == alto && !ErrorDeCodec() && !(LecturaCorta() && fif != FIF_JPEG)) {
+        if (fif == FIF_PNG) modICC::PerfilPNG(f, a.bmp.get());
+        if (!f.Fallo()) return a;
+    }
     // Memory that ran out under a limit the estimate cannot see: the system
     // or the codec says so, or the WebP plugin could not make again the
     // container it made for the header.

@@ -11,8 +11,10 @@
 //   - the header is read alone: a frame of no pixels, a colour model no
 //     reader knows, strips or tiles that cannot hold the image (detalles.h)
 //     or a GIF whose blocks or first frame's data fall short (gif.h) is
-//     damage; the size must fit the pixel limit, and the memory the load
-//     takes at its peak (MemoriaCarga) must be available (platform/memoria.h).
+//     damage, a kind of BMP no reader here knows is named (bmp.h); the size
+//     must fit the pixel limit, and the memory the load takes at its peak
+//     (MemoriaCarga) must be available (platform/memoria.h). The header read
+//     alone stops there (a GIF's walk at its first frame's size).
 // Then the decode is refused as damaged when a codec reported an error (or a
 // warning that means lost pixels), when the data ended before the header's
 // promise, or when the size differs from the header's. A failed read or seek

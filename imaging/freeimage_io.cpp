@@ -1,7 +1,9 @@
 #include "imaging/freeimage_io.h"
 
 #include "imaging/detalles.h"
+#include "imaging/bmp.h"
 #include "imaging/gif.h"
+#include "imaging/perfilpng.h"
 
 #include <QFile>
 #include <cstdarg>
@@ -102,6 +104,7 @@ bool ErrorDeCodec() { return Actual().danado; }
 bool LecturaCorta() { return Actual().corta; }
 bool FaltoMemoria() { return Actual().memoria; }
 bool SinContenedor() { return Actual().mux; }
+void AnotarLecturaCorta() { Actual().corta = true; }
 
 bool TamanoAdmisible(int64_t ancho, int64_t alto)
 {
@@ -136,17 +139,11 @@ QString NombreFormato(int formato)
 namespace {
 Archivos::Flujo &F(fi_handle h) { return *static_cast<Archivos::Flujo *>(h); }
 
-unsigned Leer(void *buf, unsigned tam, unsigned cuenta, fi_handle h, bool cierreGIF)
+unsigned DLL_CALLCONV LeerIO(void *buf, unsigned tam, unsigned cuenta, fi_handle h)
 {
     if (tam == 0 || cuenta == 0) return 0;
     const int64_t pedido = int64_t(tam) * cuenta;
-    int64_t leidos = F(h).Leer(buf, pedido);
-    // The one byte past the end, for a GIF that lacks only its trailer (one
-    // that has it is never read past it).
-    if (cierreGIF && leidos < pedido && !F(h).Fallo() && F(h).Posicion() == F(h).Tamano() &&
-        F(h).Posicionar(1, SEEK_CUR)) {
-        static_cast<char *>(buf)[leidos++] = 0x3B;
-    }
+    const int64_t leidos = F(h).Leer(buf, pedido);
     if (leidos < pedido) {
         // Codecs that ignore the count (GIF's block loop) meet zeros, the end
         // of every block, instead of the bytes of their last read.
@@ -155,8 +152,6 @@ unsigned Leer(void *buf, unsigned tam, unsigned cuenta, fi_handle h, bool cierre
     }
     return static_cast<unsigned>(leidos / tam);
 }
-unsigned DLL_CALLCONV LeerIO(void *buf, unsigned tam, unsigned cuenta, fi_handle h) { return Leer(buf, tam, cuenta, h, false); }
-unsigned DLL_CALLCONV LeerIOCierre(void *buf, unsigned tam, unsigned cuenta, fi_handle h) { return Leer(buf, tam, cuenta, h, true); }
 
 unsigned DLL_CALLCONV EscribirIO(void *buf, unsigned tam, unsigned cuenta, fi_handle h)
 {
@@ -172,27 +167,23 @@ long DLL_CALLCONV PosicionIO(fi_handle h) { return static_cast<long>(F(h).Posici
 
 } // namespace
 
-FreeImageIO IO(bool cierreGIF)
+FreeImageIO IO()
 {
     FreeImageIO io;
-    io.read_proc = cierreGIF ? LeerIOCierre : LeerIO;
+    io.read_proc = LeerIO;
     io.write_proc = EscribirIO;
     io.seek_proc = PosicionarIO;
     io.tell_proc = PosicionIO;
     return io;
 }
 
-bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c)
+bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c, bool soloCabecera)
 {
     Iniciar();
     c = Cabecera();
     if (!f.Posicionar(0, SEEK_SET)) return false;
-    if (fif == FIF_GIF) {
-        EstructuraGIF g;
-        if (!RecorrerGIF(f, g)) return false;
-        c.ancho = g.ancho, c.alto = g.alto, c.bpp = 8, c.tipo = FIT_BITMAP;
-        return true;
-    }
+    if (fif == FIF_GIF) return CabeceraGIF(f, c, soloCabecera);
+    if (fif == FIF_BMP) return CabeceraBMP(f, c);
     if (!FreeImage_FIFSupportsNoPixels(fif)) return false;
     FreeImageIO io = IO();
     c.bmp.reset(FreeImage_LoadFromHandle(fif, &io, &f, FIF_LOAD_NOPIXELS));
@@ -215,6 +206,7 @@ bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c)
     case FIF_JPEG: return DetallesJPEG(f, c) && !f.Fallo();
     case FIF_TIFF: return DetallesTIFF(f, c) && !f.Fallo();
     case FIF_WEBP: DetallesWebP(f, c); return !f.Fallo();
+    case FIF_PNG: modICC::PerfilPNG(f, c.bmp.get()); return !f.Fallo();
     default: return true;
     }
 }

@@ -15,16 +15,18 @@
 //                                     FaltoMemoria(), SinContenedor() what
 //                                     it meant.
 //   modFreeImage::Formato(full, short) format by name, full path first.
-//   modFreeImage::IO(cierreGIF)       the library's I/O over an open file
+//   modFreeImage::IO()                the library's I/O over an open file
 //                                     (handle: an Archivos::Flujo), so that
-//                                     every read and write is checked; with
-//                                     cierreGIF the byte past the end reads
-//                                     as a GIF's trailer, for GIFs that lack
-//                                     only that (imaging/gif.h).
+//                                     every read and write is checked.
 //   modFreeImage::LeerCabecera(fif, flujo) the image's header without its
-//                                     pixels (a GIF's whole structure walked
-//                                     by us, imaging/gif.h), with what
+//                                     pixels (a GIF's structure walked by
+//                                     us, imaging/gif.h; a BMP's header
+//                                     made one the library reads,
+//                                     imaging/bmp.h; a PNG's profile,
+//                                     imaging/perfilpng.h), with what
 //                                     imaging/detalles.h reads beyond it.
+//                                     What the decode then reads is
+//                                     imaging/lector.h.
 //   modFreeImage::GuardarImagen(...)  the one way both image writers write.
 //   Opening an image file for loading is imaging/apertura.h.
 //   modFreeImage::A24Bits(bitmap)     24-bit bitmap (through 8 bits where the
@@ -38,6 +40,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace modFreeImage {
 
@@ -68,6 +71,8 @@ bool ErrorDeCodec();
 bool LecturaCorta();
 bool FaltoMemoria();
 bool SinContenedor();
+// For our own readers (lector.h): a read met the end of the file first.
+void AnotarLecturaCorta();
 
 QString RutaCorta(const QString &ruta);
 QByteArray Nativa(const QString &ruta);
@@ -78,15 +83,23 @@ FREE_IMAGE_FORMAT Formato(const QString &ruta, const QString &corta);
 // The format's short name ("PNG", "JPEG"), for messages.
 QString NombreFormato(int formato);
 
-// Read, write, seek and tell over an Archivos::Flujo; with cierreGIF, the
-// one byte past the file's end reads as 0x3B.
-FreeImageIO IO(bool cierreGIF = false);
+// Read, write, seek and tell over an Archivos::Flujo.
+FreeImageIO IO();
+
+// A piece of what a codec reads in place of the file (lector.h): a stretch
+// of the file, or bytes of our own when 'bytes' is not empty.
+struct Pieza {
+    static constexpr int64_t kResto = -1; // largo: up to the file's end
+    int64_t desde = 0, largo = 0;
+    QByteArray bytes;
+    int64_t Largo() const { return bytes.isEmpty() ? largo : bytes.size(); }
+};
 
 // What a file's header declares, read from the stream's start without
 // decoding a pixel.
 struct Cabecera {
-    // Without pixels, with the profile and resolution; null for GIF, whose
-    // codec always decodes (its first frame's size is read by us, 8 bits).
+    // Without pixels, with the profile and resolution (a GIF's first frame's
+    // size is read by us, 8 bits).
     Bitmap bmp;
     int64_t ancho = 0, alto = 0;
     int bpp = 0;
@@ -101,10 +114,18 @@ struct Cabecera {
     bool rasterRGBA = false;
     // WebP: lossless, alpha.
     bool sinPerdida = false, alfa = false;
+    // What the codec reads in place of the file, when the file itself will
+    // not do (a GIF's stray byte or missing end, a BMP's newer header); empty:
+    // the file.
+    std::vector<Pieza> piezas;
+    // Why the program cannot read this kind of file, when that is why the
+    // header was refused (a BMP variant).
+    QString noAdmitido;
 };
 // false when the header does not read, or names a colour model no reader
-// knows (a TIFF's photometric interpretation).
-bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c);
+// knows (a TIFF's photometric interpretation). With soloCabecera a GIF is
+// walked only up to its size.
+bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c, bool soloCabecera = false);
 
 // Writes the bitmap to an image file by Archivos::EscribirSeguro: streamed
 // through IO() into the temporary file (never encoded into memory), every

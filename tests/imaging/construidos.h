@@ -1,8 +1,8 @@
 #pragma once
 // Image files written byte by byte, for the shapes FreeImage's writers never
-// make: GIFs with a global colour table or a flat frame of any size, and
-// TIFFs of one uncompressed strip, each with any field changed; and an RGBA
-// bitmap, for WebP's alpha.
+// make: GIFs with a global colour table or a flat frame of any size, TIFFs
+// of one uncompressed strip, each with any field changed, and BMPs with any
+// info header; and an RGBA bitmap, for WebP's alpha.
 
 #include "support/imagen.h"
 
@@ -99,6 +99,25 @@ inline QByteArray TiffTira(int w, int h, int spp, int bps, const std::function<u
         else o[i] = char(v);
     }
     return d + muestras;
+}
+
+// A BMP of w x h at 300 dpi (11811 dots per metre): an info header of
+// 'cabecera' bytes (12 is OS/2's first, 64 its second; 52 to 124 Windows'
+// later ones, sRGB), 'bits' a pixel, 'compresion', colour masks (after a
+// 40-byte header, inside the later ones), a palette of BGRX entries, and the
+// pixel data as given, rows bottom-up.
+inline QByteArray Bmp(int cabecera, int w, int h, int bits, uint32_t compresion, const QByteArray &datos,
+                      std::initializer_list<uint32_t> mascaras = {}, const QByteArray &paleta = {})
+{
+    QByteArray info = LE32(uint32_t(cabecera)) + LE32(uint32_t(w)) + LE32(uint32_t(h)) + LE16(1) + LE16(uint32_t(bits)) +
+                      LE32(compresion) + LE32(uint32_t(datos.size())) + LE32(11811) + LE32(11811) +
+                      LE32(uint32_t(paleta.size() / 4)) + LE32(0);
+    if (cabecera == 12) info = LE32(12) + LE16(uint32_t(w)) + LE16(uint32_t(h)) + LE16(1) + LE16(uint32_t(bits));
+    for (uint32_t m : mascaras) info += LE32(m);
+    if (cabecera >= 108) info = info.leftJustified(56, '\0') + "BGRs"; // LCS_sRGB
+    if (cabecera > 40) info = info.leftJustified(cabecera, '\0');
+    const uint32_t inicio = uint32_t(14 + info.size() + paleta.size());
+    return "BM" + LE32(inicio + uint32_t(datos.size())) + LE32(0) + LE32(inicio) + info + paleta + datos;
 }
 
 // Noise with an alpha ramp.

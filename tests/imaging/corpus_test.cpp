@@ -254,17 +254,23 @@ TEST(Danados, UnErrorDelCodecODatosQueFaltanRechazanLaImagen)
     const QByteArray plano = LzwPlano(64 * 64), gif = Gif(64, 64, plano);
     QByteArray roto = gif, raro = gif;
     roto[13 + 768 + 8 + 10 + 1 + 6] = char(0xFF); // codes the table does not hold yet
-    raro.insert(13 + 768, '\0');                   // no kind of block
+    raro.insert(13 + 768, 'B');                    // no kind of block
     const QByteArray dos = gif.chopped(1) + ',' + construido::LE32(0) + LE16(64) + LE16(64) + '\0' + '\x08' + plano + ';';
     // Noise fills the codec's table: its data clears it midway.
     // Codes of 2 bits from a minimum of 1: a clear, 4096 zeros, the end.
     QByteArray unBit(1025, '\0');
     unBit[0] = 2, unBit[1024] = 0x0C;
     modFreeImage::Bitmap gris(FreeImage_ConvertTo8Bits(modFreeImage::Bitmap(prueba::Color24(200, 150, Ruido)).get()));
+    // Noise as FreeImage writes it: an application extension, a control
+    // extension, the frame with its own table; and bytes put in at a place.
+    const QByteArray local = Leer(prueba::Guardar(FreeImage_Clone(gris.get()), FIF_GIF, "local.gif"));
+    const int marco = int(local.indexOf(QByteArray("\x21\xF9\x04", 3))) + 8;
+    const auto con = [](QByteArray d, int en, const QByteArray &b) { return d.insert(en, b); };
     // TIFFs of one uncompressed 40 x 30 strip of 3600 bytes, last in the file.
     const auto muestra = [](int64_t i) { return uint32_t(i * 37 % 251); };
     const QByteArray tira = TiffTira(40, 30, 3, 8, muestra);
-    const struct { QString nombre; QByteArray bytes; bool carga = false; } casos[] = {
+    // Loaded ones with 'como' have the pixels of that file.
+    const struct { QString nombre; QByteArray bytes; bool carga = false; QByteArray como = {}; } casos[] = {
         {"plano.gif", gif, true},
         {"sin_tabla.gif", Gif(64, 64, plano, 0), true},
         {"dos_colores.gif", Gif(64, 64, LzwPlano(64 * 64, 2), 2, 2), true},
@@ -272,7 +278,20 @@ TEST(Danados, UnErrorDelCodecODatosQueFaltanRechazanLaImagen)
         {"sin_cierre.gif", gif.chopped(1), true}, // other readers take it
         {"dos_marcos.gif", dos, true},
         {"segundo_sin_pixeles.gif", dos.chopped(1 + plano.size()) + LzwPlano(10) + ';', true}, // only the first is loaded
-        {"tabla_local.gif", Leer(prueba::Guardar(FreeImage_Clone(gris.get()), FIF_GIF, "local.gif")), true},
+        {"tabla_local.gif", local, true},
+        // What other readers forgive, every pixel there: stray zero bytes
+        // between blocks; an end without the trailer and the last block's
+        // terminator, after a frame's data or an extension's.
+        {"cero_antes_del_marco.gif", con(local, marco, QByteArray(1, '\0')), true, local},
+        {"ceros_entre_bloques.gif", con(con(local, local.size() - 1, QByteArray(3, '\0')), 13, QByteArray(1, '\0')), true, local},
+        {"sin_terminador_ni_cierre.gif", local.chopped(2), true, local},
+        {"cero_y_sin_terminador.gif", con(local, marco, QByteArray(2, '\0')).chopped(2), true, local},
+        {"segundo_sin_terminador_ni_cierre.gif", dos.chopped(2), true, gif},
+        {"comentario_sin_terminador.gif", gif.chopped(1) + "\x21\xFE\x03" "abc", true, gif},
+        {"etiqueta_al_final.gif", gif.chopped(1) + "\x21\xFE", true, gif},
+        {"introductor_al_final.gif", gif.chopped(1) + '!'},
+        {"sin_terminador_ni_pixeles.gif", Gif(64, 64, LzwPlano(64 * 64 - 1)).chopped(2)},
+        {"solo_ceros_tras_la_cabecera.gif", Gif(64, 64, plano).left(13 + 768) + QByteArray(5, '\0')},
         {"gigante.gif", Gif(30000, 30000, plano)}, // 900 bytes
         {"sin_datos.gif", Gif(64, 64, QByteArray(1, '\0'))},
         {"un_pixel_menos.gif", Gif(64, 64, LzwPlano(64 * 64 - 1))},
@@ -325,6 +344,11 @@ TEST(Danados, UnErrorDelCodecODatosQueFaltanRechazanLaImagen)
         EXPECT_EQ(CargarMuestra(r, nullptr), c.carga);
         if (c.carga) {
             EXPECT_TRUE(cajas.llamadas.isEmpty());
+            if (!c.como.isEmpty()) {
+                const Bloque cargado = PixelesEscaneo;
+                ASSERT_TRUE(CargarImagenEscaneo(Poner(prueba::Ruta("como.gif"), c.como), nullptr));
+                EXPECT_EQ(cargado, PixelesEscaneo);
+            }
             continue;
         }
         if (cajas.llamadas.size() != 2) {

@@ -1,10 +1,16 @@
-// Description of the embedded profile, its hostile variants, and its copy.
+// Description of the embedded profile, its hostile variants, and its copy;
+// a PNG's profile, read from its iCCP chunk.
 
 #include "support/imagen.h"
 
+#include "imaging/cargar.h"
 #include "imaging/perfilicc.h"
+#include "imaging/perfilpng.h"
+#include "support/scripted.h"
 
+#include <QColorSpace>
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 using namespace modICC;
 using prueba::U32;
@@ -84,4 +90,72 @@ TEST(PerfilICC, SoloUnPerfilRGBCompletoSeCopiaAlGuardar)
         EXPECT_EQ(PerfilRGBDeArchivo(Poner(ruta, bytes)), esperado);
     QFile::remove(ruta);
     EXPECT_TRUE(PerfilRGBDeArchivo(ruta).isEmpty());
+}
+
+namespace {
+// A PNG chunk: length, type, data, CRC.
+QByteArray Trozo(const QByteArray &tipo, const QByteArray &datos)
+{
+    const QByteArray cuerpo = tipo + datos;
+    const uLong crc = crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef *>(cuerpo.constData()), uInt(cuerpo.size()));
+    return U32({}, 0, uint32_t(datos.size())) + cuerpo + U32({}, 0, uint32_t(crc));
+}
+// An iCCP chunk's data: the name, its 0 byte, the method, the zlib stream.
+QByteArray Iccp(const QByteArray &nombre, const QByteArray &perfil, char metodo = 0)
+{
+    return nombre + '\0' + metodo + qCompress(perfil).mid(4);
+}
+} // namespace
+
+TEST(PerfilPNG, ElTrozoICCPDaElPerfilYUnoRotoSeIgnora)
+{
+    const QByteArray perfil = QColorSpace(QColorSpace::Primaries::AdobeRgb, 2.2f).iccProfile(), otro = prueba::PerfilDesc("Otro");
+    // A PNG with no profile: signature, IHDR, then the chunks of each case.
+    const QByteArray png = Leer(prueba::Guardar(prueba::Color24(4, 3, prueba::Ruido), FIF_PNG, QStringLiteral("sin.png")));
+    const qsizetype idat = png.indexOf("IDAT") - 4;
+    auto con = [&](const QByteArray &antes, const QByteArray &despues = {}) {
+        return png.left(33) + antes + png.mid(33, idat - 33) + png.mid(idat, png.size() - 12 - idat) + despues + png.right(12);
+    };
+    const QByteArray bueno = Trozo("iCCP", Iccp("Perfil", perfil));
+    QByteArray crcMalo = bueno, roto = bueno;
+    crcMalo[crcMalo.size() - 1] = char(crcMalo.back() ^ 1);
+    roto = Trozo("iCCP", Iccp("Perfil", perfil).left(30) + QByteArray(40, 'x'));
+    const struct { const char *caso; QByteArray bytes, esperado; } casos[] = {
+        {"the chunk", con(bueno), perfil},
+        {"after a text chunk", con(Trozo("tEXt", QByteArray("Title\0Prueba", 12)) + bueno), perfil},
+        {"the first of two", con(Trozo("iCCP", Iccp("Otro", otro)) + bueno), otro},
+        {"a name of 79 bytes", con(Trozo("iCCP", Iccp(QByteArray(79, 'n'), perfil))), perfil},
+        {"a name of 80 bytes", con(Trozo("iCCP", Iccp(QByteArray(80, 'n'), perfil))), {}},
+        {"no name", con(Trozo("iCCP", Iccp({}, perfil))), {}},
+        {"method 1", con(Trozo("iCCP", Iccp("Perfil", perfil, 1))), {}},
+        {"a wrong CRC", con(crcMalo), {}},
+        {"a broken stream", con(roto), {}},
+        {"a cut stream", con(Trozo("iCCP", Iccp("Perfil", perfil).chopped(6))), {}},
+        {"after the image data", con({}, bueno), {}},
+        {"none", png, {}},
+    };
+    // The profile copy's bytes; none without a copy.
+    const auto copia = [] { return modImage::RutaPerfilICCTemp().isEmpty() ? QByteArray() : Leer(modImage::RutaPerfilICCTemp()); };
+    for (const auto &c : casos) {
+        SCOPED_TRACE(c.caso);
+        const QString r = Poner(prueba::Ruta(QStringLiteral("iccp.png")), c.bytes);
+        CajasGuionadas cajas;
+        modImage::LeerInfoImagen(r);
+        const QByteArray info = copia();
+        ASSERT_TRUE(modImage::CargarMuestra(r, nullptr)) << cajas.llamadas.value(0).texto.toStdString();
+        EXPECT_EQ((std::pair{info, copia()}), (std::pair{c.esperado, c.esperado}));
+        EXPECT_EQ(modImage::DescripcionPerfilICC(),
+                  c.esperado.isEmpty() ? "Sin perfil ICC" : c.esperado == otro ? "Otro" : "Adobe RGB");
+    }
+    modImage::BorrarPerfilICCTemporal();
+}
+
+TEST(PerfilPNG, NoSeInflaMasDe64MiB)
+{
+    const QByteArray justo(64 << 20, 'a');
+    EXPECT_EQ(InflarPerfilPNG(Iccp("Perfil", justo)).size(), justo.size());
+    EXPECT_TRUE(InflarPerfilPNG(Iccp("Perfil", justo + 'a')).isEmpty());
+    EXPECT_EQ(InflarPerfilPNG(Iccp("P", "corto")), "corto");
+    EXPECT_TRUE(InflarPerfilPNG(Iccp("P", "corto") + "cola").startsWith("corto")); // what follows the stream is not read
+    EXPECT_TRUE(InflarPerfilPNG(QByteArray("P")).isEmpty());
 }

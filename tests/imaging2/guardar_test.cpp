@@ -4,6 +4,7 @@
 
 #include "support/imagen.h"
 
+#include "imaging/apertura.h"
 #include "imaging/bloque.h"
 #include "imaging/cargar.h"
 #include "imaging/guardar.h"
@@ -29,33 +30,41 @@ protected:
 TEST_F(Guardar, ConservaLaResolucionYElPerfilDeLaMuestra)
 {
     // An Adobe RGB sample of 300 ppi across and 150 down (11811 and 5906 dots
-    // per metre), loaded as the editor loads it.
+    // per metre) as TIFF, PNG and JPEG, each loaded as the editor loads it:
+    // the same profile from each, and in every file saved from it, read back
+    // by the loader.
     const QByteArray perfil = QColorSpace(QColorSpace::AdobeRgb).iccProfile();
-    FIBITMAP *b = prueba::Color24(9, 5, [](int x, int y) { return 0x102030u * uint32_t(1 + x + y); });
-    FreeImage_SetDotsPerMeterX(b, 11811), FreeImage_SetDotsPerMeterY(b, 5906);
-    prueba::Incrustar(b, perfil);
-    const QString fuente = prueba::Guardar(b, FIF_TIFF, QStringLiteral("adobe300x150.tif"));
-    LeerInfoImagen(fuente);
-    ASSERT_TRUE(CargarMuestra(fuente, nullptr));
-    const struct { const char *nombre; int fif, flags; bool resolucion, perfil; } casos[] = {
-        {"p.tif", FIF_TIFF, 0, true, true},  {"p.png", FIF_PNG, 0, true, true}, {"p.jpg", FIF_JPEG, 90, true, true},
-        {"p.webp", FIF_WEBP, WEBP_LOSSLESS, false, true}, {"p.bmp", FIF_BMP, 0, true, false}};
-    for (const auto &c : casos) {
-        SCOPED_TRACE(c.nombre);
-        ASSERT_TRUE(GuardarImagenProcesada(Ruta(c.nombre), c.fif, c.flags));
-        FIBITMAP *l = FreeImage_Load(FREE_IMAGE_FORMAT(c.fif), QFile::encodeName(Ruta(c.nombre)).constData(), 0);
-        ASSERT_TRUE(l);
-        const int ppp = Numeros::CLng(FreeImage_GetDotsPerMeterX(l) * 0.0254) * 10000 +
-                        Numeros::CLng(FreeImage_GetDotsPerMeterY(l) * 0.0254);
-        EXPECT_TRUE(!c.resolucion || ppp == 3000150) << ppp;
-        // FreeImage does not read a PNG's profile back; Qt does.
-        const FIICCPROFILE *icc = FreeImage_GetICCProfile(l);
-        EXPECT_EQ(c.fif == FIF_PNG ? QImage(Ruta(c.nombre)).colorSpace().iccProfile()
-                                   : QByteArray(static_cast<const char *>(icc->data), int(icc->size)),
-                  c.perfil ? perfil : QByteArray());
-        FreeImage_Unload(l);
+    const auto delFichero = [](const QString &r) {
+        const modFreeImage::Bitmap b = modFreeImage::LeerCabeceraImagen(r).bmp;
+        const FIICCPROFILE *icc = b ? FreeImage_GetICCProfile(b.get()) : nullptr;
+        return icc && icc->size ? QByteArray(static_cast<const char *>(icc->data), int(icc->size)) : QByteArray();
+    };
+    for (auto [fif, ext] : {std::pair{FIF_TIFF, ".tif"}, std::pair{FIF_PNG, ".png"}, std::pair{FIF_JPEG, ".jpg"}}) {
+        SCOPED_TRACE(ext);
+        FIBITMAP *b = prueba::Color24(9, 5, [](int x, int y) { return 0x102030u * uint32_t(1 + x + y); });
+        FreeImage_SetDotsPerMeterX(b, 11811), FreeImage_SetDotsPerMeterY(b, 5906);
+        prueba::Incrustar(b, perfil);
+        const QString fuente = prueba::Guardar(b, fif, QStringLiteral("adobe300x150") + ext);
+        LeerInfoImagen(fuente);
+        EXPECT_EQ(Leer(RutaPerfilICCTemp()), perfil);
+        ASSERT_TRUE(CargarMuestra(fuente, nullptr));
+        EXPECT_EQ((std::pair{DescripcionPerfilICC(), Leer(RutaPerfilICCTemp())}), (std::pair{QStringLiteral("Adobe RGB"), perfil}));
+        const struct { const char *nombre; int fif, flags; bool resolucion, perfil; } casos[] = {
+            {"p.tif", FIF_TIFF, 0, true, true},  {"p.png", FIF_PNG, 0, true, true}, {"p.jpg", FIF_JPEG, 90, true, true},
+            {"p.webp", FIF_WEBP, WEBP_LOSSLESS, false, true}, {"p.bmp", FIF_BMP, 0, true, false}};
+        for (const auto &c : casos) {
+            SCOPED_TRACE(c.nombre);
+            ASSERT_TRUE(GuardarImagenProcesada(Ruta(c.nombre), c.fif, c.flags));
+            FIBITMAP *l = FreeImage_Load(FREE_IMAGE_FORMAT(c.fif), QFile::encodeName(Ruta(c.nombre)).constData(), 0);
+            ASSERT_TRUE(l);
+            const int ppp = Numeros::CLng(FreeImage_GetDotsPerMeterX(l) * 0.0254) * 10000 +
+                            Numeros::CLng(FreeImage_GetDotsPerMeterY(l) * 0.0254);
+            EXPECT_TRUE(!c.resolucion || ppp == 3000150) << ppp;
+            FreeImage_Unload(l);
+            EXPECT_EQ(delFichero(Ruta(c.nombre)), c.perfil ? perfil : QByteArray());
+        }
+        QFile::remove(fuente);
     }
-    QFile::remove(fuente);
 }
 
 TEST_F(Guardar, BMPDeUnPixelDeAnchoYProgreso)

@@ -9,6 +9,7 @@
 #include "support/carta.h"
 #include "support/imagen.h"
 
+#include <QColorSpace>
 #include <QComboBox>
 #include <QFileInfo>
 
@@ -141,9 +142,10 @@ TEST_F(Editor_, ImportsAcvAndAmpAndExportsTheSameBytes)
 
 TEST_F(Editor_, LoadsASampleAndDescribesIt)
 {
-    // 3000 x 2000 at 300 dpi (11811 dots per metre).
+    // 3000 x 2000 at 300 dpi (11811 dots per metre), tagged Adobe RGB.
     QImage img(3000, 2000, QImage::Format_RGB888);
     img.fill(QColor(200, 50, 10)), img.setDotsPerMeterX(11811), img.setDotsPerMeterY(11811);
+    img.setColorSpace(QColorSpace::AdobeRgb);
     const QString ruta = dir.filePath(QStringLiteral("grande.png"));
     ASSERT_TRUE(img.save(ruta));
     CargarMuestra(ruta);
@@ -154,7 +156,7 @@ TEST_F(Editor_, LoadsASampleAndDescribesIt)
     const QList<QPair<const char *, QString>> panel{
         {"lblFichImag", ruta}, {"lblPixels", QStringLiteral("3,000 x 2,000 px")},
         {"lblMedidas", QStringLiteral("25.40 x 16.93 cm")}, {"lblResolucion", QStringLiteral("300 ppp")},
-        {"lblEspacioColor", modImage::DescPerfilICC}, {"lblHPromedioVal", QStringLiteral("79.00")},
+        {"lblEspacioColor", QStringLiteral("Adobe RGB")}, {"lblHPromedioVal", QStringLiteral("79.00")},
         {"lblHDesvVal", QStringLiteral("0.00")}, {"lblHMedianaVal", QStringLiteral("79")}};
     for (const auto &[etiqueta, texto] : panel) EXPECT_EQ(Texto(etiqueta), texto) << etiqueta;
     EXPECT_EQ(lienzo->S().Point(LienzoCurva::XDeValor(79, 360), 10), LienzoCurva::ColorBarras);

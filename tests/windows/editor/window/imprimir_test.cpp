@@ -31,11 +31,11 @@ protected:
 
     // 300 x 200 with a wide-gamut profile embedded, and a curve that never
     // gives black (so the inverted picture has no white pixel).
-    void CargarMuestraConPerfil()
+    void CargarMuestraConPerfil(FREE_IMAGE_FORMAT fif = FIF_TIFF)
     {
         FIBITMAP *b = prueba::Color24(300, 200, [](int x, int y) { return uint32_t(x % 251 << 16 | (x + 3 * y) % 256 << 8 | 7 * y % 253); });
         prueba::Incrustar(b, Leer(prueba::Guardar(prueba::PerfilAncho(), dir.filePath(QStringLiteral("ancho.icc")))));
-        CargarMuestra(prueba::Guardar(b, FIF_TIFF, QStringLiteral("m.tif")));
+        CargarMuestra(prueba::Guardar(b, fif, fif == FIF_PNG ? QStringLiteral("m.png") : QStringLiteral("m.tif")));
         ASSERT_TRUE(modImage::HayMuestra && !modImage::RutaPerfilICCTemp().isEmpty());
         Recibir({0, 90, 255}, {20, 150, 230});
     }
@@ -137,7 +137,7 @@ TEST_F(ImprimirProcesada, AFullTemporaryFolderIsReportedUnderItsTitleWithTheReas
 TEST_F(ImprimirProcesada, WhatTheSaveWritesReachesThePageWhereTheUserPutIt)
 {
     REQUIERE_COLA_PDF();
-    CargarMuestraConPerfil();
+    CargarMuestraConPerfil(FIF_PNG); // its profile read from the PNG, as a TIFF's
     C<QCheckBox>("chkInvertirTonos")->click();
     C<QCheckBox>("chkInvertirHorizontal")->click();
     ASSERT_TRUE(modImage::GuardarImagenProcesada(dir.filePath(QStringLiteral("p.bmp")), 0, 0));

@@ -17,6 +17,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QBuffer>
+#include <QtEndian>
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -60,6 +62,21 @@ protected:
         if (!img.isNull() && !img.save(dir.filePath(nombre))) ADD_FAILURE() << "cannot save " << nombre.toStdString();
         dialogos.Responder(nombre.isEmpty() ? QString() : dir.filePath(nombre));
         Boton("cmdCargarEscaneo")->click();
+    }
+    // The same as ImageMagick saves a scan by default: a BMP whose info header
+    // is the 124-byte one.
+    void CargarBMP5(const QImage &img, const QString &nombre)
+    {
+        QBuffer buffer;
+        ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && img.save(&buffer, "BMP"));
+        QByteArray bmp = buffer.data();
+        ASSERT_EQ(bmp[14], char(40));
+        const int mascaras = bmp[30] == 3 ? 12 : 0, mas = 124 - 40 - mascaras;
+        bmp.insert(54 + mascaras, QByteArray(mas, '\0'));
+        const auto campo = [&bmp](int o, int suma) { qToLittleEndian(qFromLittleEndian<quint32>(bmp.constData() + o) + suma, bmp.data() + o); };
+        campo(2, mas), campo(10, mas), campo(14, 124 - 40);
+        Poner(dir.filePath(nombre), bmp);
+        Cargar(QImage(), nombre);
     }
     QPushButton *Boton(const char *n) { return w->findChild<QPushButton *>(QString::fromLatin1(n)); }
     QLabel *Etiqueta(const char *n) { return w->findChild<QLabel *>(QString::fromLatin1(n)); }
@@ -169,7 +186,7 @@ TEST_F(Evaluador_, GeneraListaEInstalaLaCurva)
 {
     EditorFalso editor;
     modEngine::GuardarDeshacer();
-    Cargar(Carta(Identidad));
+    CargarBMP5(Carta(Identidad), QStringLiteral("carta.bmp"));
     Generar();
     EXPECT_TRUE(cajas.llamadas.isEmpty());
     ASSERT_EQ(Lista()->count(), 101);
