@@ -2,6 +2,7 @@
 
 #include "imaging/detalles.h"
 #include "imaging/gif.h"
+#include "imaging/jpeg.h"
 
 #include <QFile>
 #include <cstdarg>
@@ -33,11 +34,14 @@ bool Contiene(const QString &t, std::initializer_list<const char *> frases)
     return false;
 }
 
-// Warnings that leave every pixel in place: odd markers and metadata.
+// Warnings that leave every pixel in place: odd header fields and metadata.
+// Any other says data were lost or misread; libjpeg's "extraneous bytes
+// before marker" above all, which is how a scan whose data decoded to the
+// wrong blocks usually ends.
 bool Inofensivo(const QString &t)
 {
-    return Contiene(t, {"extraneous bytes before marker", "unknown JFIF revision", "Adobe color transform",
-                        "thumbnail image size", "Invalid SOS parameters", "bad ICC marker"});
+    return Contiene(t, {"unknown JFIF revision", "Adobe color transform", "thumbnail image size",
+                        "Invalid SOS parameters", "bad ICC marker"});
 }
 
 // What the codecs say when an allocation failed (libjpeg, the library's own
@@ -182,7 +186,7 @@ FreeImageIO IO(bool cierreGIF)
     return io;
 }
 
-bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c)
+bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c, const std::function<bool(const Cabecera &)> &antes)
 {
     Iniciar();
     c = Cabecera();
@@ -193,15 +197,24 @@ bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c)
         c.ancho = g.ancho, c.alto = g.alto, c.bpp = 8, c.tipo = FIT_BITMAP;
         return true;
     }
+    if (fif == FIF_JPEG) {
+        // The library's header read already decodes a progressive frame:
+        // its size and what decoding it holds come from the file first.
+        EstructuraJPEG j;
+        if (!RecorrerJPEG(f, j) || f.Fallo()) return false;
+        c.ancho = j.ancho, c.alto = j.alto, c.bpp = j.componentes == 1 ? 8 : 24, c.tipo = FIT_BITMAP;
+        c.componentes = j.componentes, c.progresivo = j.progresivo, c.coeficientes = j.coeficientes;
+        if (antes && !antes(c)) return true;
+        if (!f.Posicionar(0, SEEK_SET)) return false;
+    }
     if (!FreeImage_FIFSupportsNoPixels(fif)) return false;
     FreeImageIO io = IO();
     c.bmp.reset(FreeImage_LoadFromHandle(fif, &io, &f, FIF_LOAD_NOPIXELS));
     if (!c.bmp) {
         // Out of memory, it may be, while holding the file (WebP) or a
-        // progressive frame (JPEG): the size, from the file itself, still
-        // says how much was needed.
+        // progressive frame (JPEG, whose size is known already): the size,
+        // from the file itself, still says how much was needed.
         if ((FaltoMemoria() || SinContenedor()) && !f.Fallo() && f.Posicionar(0, SEEK_SET)) {
-            if (fif == FIF_JPEG) DetallesJPEG(f, c);
             if (fif == FIF_WEBP) DetallesWebP(f, c);
         }
         return false;
@@ -212,7 +225,7 @@ bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c)
     c.tipo = FreeImage_GetImageType(c.bmp.get());
     if (!f.Posicionar(0, SEEK_SET)) return false;
     switch (fif) {
-    case FIF_JPEG: return DetallesJPEG(f, c) && !f.Fallo();
+    case FIF_JPEG: return true; // walked before
     case FIF_TIFF: return DetallesTIFF(f, c) && !f.Fallo();
     case FIF_WEBP: DetallesWebP(f, c); return !f.Fallo();
     default: return true;

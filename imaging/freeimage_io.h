@@ -22,9 +22,10 @@
 //                                     as a GIF's trailer, for GIFs that lack
 //                                     only that (imaging/gif.h).
 //   modFreeImage::LeerCabecera(fif, flujo) the image's header without its
-//                                     pixels (a GIF's whole structure walked
-//                                     by us, imaging/gif.h), with what
-//                                     imaging/detalles.h reads beyond it.
+//                                     pixels (a GIF's or a JPEG's whole
+//                                     structure walked by us first,
+//                                     imaging/gif.h, imaging/jpeg.h), with
+//                                     what imaging/detalles.h reads beyond it.
 //   modFreeImage::GuardarImagen(...)  the one way both image writers write.
 //   Opening an image file for loading is imaging/apertura.h.
 //   modFreeImage::A24Bits(bitmap)     24-bit bitmap (through 8 bits where the
@@ -37,6 +38,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace modFreeImage {
@@ -92,7 +94,8 @@ struct Cabecera {
     int bpp = 0;
     FREE_IMAGE_TYPE tipo = FIT_UNKNOWN;
     // From the file itself, for what its codec holds while decoding:
-    // JPEG: components, and the coefficients of a progressive frame;
+    // JPEG: components, and the coefficients of a frame decoded in several
+    // scans;
     int componentes = 0;
     bool progresivo = false;
     int64_t coeficientes = 0;
@@ -102,9 +105,13 @@ struct Cabecera {
     // WebP: lossless, alpha.
     bool sinPerdida = false, alfa = false;
 };
-// false when the header does not read, or names a colour model no reader
-// knows (a TIFF's photometric interpretation).
-bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c);
+// false when the header does not read, names a colour model no reader knows
+// (a TIFF's photometric interpretation), or the walk of the file's own
+// structure finds it damaged. 'antes', when given, is asked as soon as that
+// walk gives the size (JPEG), before the library decodes anything: false
+// ends the read there, the header filled in without its bitmap.
+bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c,
+                  const std::function<bool(const Cabecera &)> &antes = nullptr);
 
 // Writes the bitmap to an image file by Archivos::EscribirSeguro: streamed
 // through IO() into the temporary file (never encoded into memory), every
