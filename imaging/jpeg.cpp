@@ -114,11 +114,16 @@ bool LeerMarco(const uint8_t *d, int largo, uint8_t tipo, Marco &fr)
     if (fr.alto < 1 || fr.ancho < 1 || fr.alto > 65500 || fr.ancho > 65500) return false;
     fr.progresivo = tipo == 0xC2 || tipo == 0xCA;
     fr.aritmetico = tipo >= 0xC9;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0, mayor = -1; i < n; ++i) {
         const uint8_t *p = d + 6 + 3 * i;
         const int h = p[1] >> 4, v = p[1] & 15;
         if (h < 1 || h > 4 || v < 1 || v > 4) return false;
-        fr.c.push_back({p[0], h, v, 0, 0});
+        // An id seen before becomes the largest so far plus one, as
+        // libjpeg renames it (some encoders repeat them).
+        int id = p[0];
+        if (std::any_of(fr.c.begin(), fr.c.end(), [id](const Componente &c) { return c.id == id; })) id = mayor + 1;
+        mayor = std::max(mayor, id);
+        fr.c.push_back({id, h, v, 0, 0});
         fr.hmax = std::max(fr.hmax, h), fr.vmax = std::max(fr.vmax, v);
     }
     for (Componente &c : fr.c) {
@@ -140,7 +145,15 @@ bool LeerScan(const uint8_t *d, int largo, Marco &fr, Scan &s)
     const int n = largo > 0 ? d[0] : 0;
     if (n < 1 || n > 4 || largo != 4 + 2 * n) return false;
     for (int i = 0; i < n; ++i) {
-        auto c = std::find_if(fr.c.begin(), fr.c.end(), [&](const Componente &k) { return k.id == d[1 + 2 * i]; });
+        // An id repeated in the scan becomes the largest of the scan's so
+        // far plus one, as in the frame.
+        int id = d[1 + 2 * i];
+        if (std::any_of(s.c.begin(), s.c.end(), [id](const Componente *c) { return c->id == id; })) {
+            id = 0;
+            for (const Componente *c : s.c) id = std::max(id, c->id);
+            ++id;
+        }
+        auto c = std::find_if(fr.c.begin(), fr.c.end(), [id](const Componente &k) { return k.id == id; });
         if (c == fr.c.end() || std::find(s.c.begin(), s.c.end(), &*c) != s.c.end()) return false;
         s.c.push_back(&*c);
     }
@@ -242,14 +255,14 @@ bool RecorrerJPEG(Archivos::Flujo &f, EstructuraJPEG &j)
         if (!sos && !sof && m != 0xDD && !SeSalta(m)) return false; // a second SOI, other processes, unknown
         uint8_t l2[2];
         if (!l.Leer(l2, 2)) return false;
-        const int largo = (l2[0] << 8 | l2[1]) - 2;
-        if (largo < 0) return false;
+        int largo = (l2[0] << 8 | l2[1]) - 2;
         if (SeSalta(m)) {
+            largo = std::max(largo, 0); // a length below 2 skips nothing in libjpeg either
             if (!l.Saltar(largo) || !Marca(l, m)) return false;
             continue;
         }
         uint8_t d[64];
-        if (largo > int(sizeof d) || !l.Leer(d, largo)) return false;
+        if (largo < 0 || largo > int(sizeof d) || !l.Leer(d, largo)) return false;
         if (m == 0xDD) { // restart interval, for the scans that follow
             if (largo != 2) return false;
             intervalo = d[0] << 8 | d[1];
@@ -263,14 +276,13 @@ bool RecorrerJPEG(Archivos::Flujo &f, EstructuraJPEG &j)
         Scan s;
         if (!fr.hay || !LeerScan(d, largo, fr, s)) return false;
         if (scans++ == 0) variasPasadas = fr.progresivo || s.c.size() < fr.c.size();
-        // Progressive: each component's DC comes first in a scan of its own.
+        // A progressive component is coded once a DC scan holds it.
         for (Componente *c : s.c) c->enScan = c->enScan || !fr.progresivo || s.ss == 0;
         int64_t bytes, reinicios;
         if (!DatosDeScan(l, bytes, reinicios, m)) return false;
-        // One restart marker between intervals; one more at the end is
-        // passed over by libjpeg as well.
-        const int64_t intervalos = intervalo > 0 ? Arriba(MCUs(fr, s), intervalo) : 1;
-        if (reinicios < intervalos - 1 || reinicios > intervalos) return false;
+        // A restart marker between intervals; more at the end libjpeg passes
+        // over, and one amid an interval's data it warns of.
+        if (intervalo > 0 && reinicios < Arriba(MCUs(fr, s), intervalo) - 1) return false;
         if (bytes * 8 * 65536 < MinimoBits(fr, s)) return false;
     }
     // Every component is coded in some scan: libjpeg would show one that

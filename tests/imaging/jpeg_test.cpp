@@ -136,12 +136,17 @@ TEST(JpegEstructura, MarcasYDatosQueNoCasanSeRechazanYLasFormasValidasCargan)
     const QByteArray baseline = Leer(prueba::Guardar(prueba::Color24(64, 48, Foto), FIF_JPEG, "b.jpg", 90));
     const QByteArray progresiva = Leer(prueba::Guardar(prueba::Color24(64, 48, Foto), FIF_JPEG, "p.jpg", JPEG_PROGRESSIVE | 90));
     const int dqt = Buscar(baseline, "\xFF\xDB");
+    QByteArray idsRepetidos = baseline; // every component id 1, in the frame and the scan
+    for (int i = 0; i < 3; ++i) idsRepetidos[Buscar(baseline, "\xFF\xC0") + 10 + 3 * i] = 1, idsRepetidos[Buscar(baseline, "\xFF\xDA") + 5 + 2 * i] = 1;
 
     const struct { QString nombre; QByteArray bytes, igualQue; } cargan[] = {
         {"reinicios.jpg", conRst, conRst},
         {"tras_el_fin.jpg", conRst + QByteArray("\x00\xFF\xD8\xFF\xC0 junk", 11) + QByteArray(1000, '\x55'), conRst},
-        {"reinicio_final.jpg", poner(conRst, fin, "\xFF\xD5"), conRst}, // libjpeg passes it too
+        {"reinicio_final.jpg", poner(conRst, fin, "\xFF\xD5"), conRst}, // libjpeg passes them too
         {"relleno.jpg", poner(baseline, dqt, "\xFF\xFF\xFF"), baseline},
+        {"ids_repetidos.jpg", idsRepetidos, baseline}, // libjpeg renames them 1, 2, 3
+        {"comentario_sin_largo.jpg", poner(baseline, dqt, QByteArray("\xFF\xFE\0\0", 4)), baseline},
+        {"reinicios_finales.jpg", poner(conRst, fin, "\xFF\xD5\xFF\xD6"), conRst},
         {"por_componente.jpg", tres, {}},
         {"secuencial_plana.jpg", secuencialPlana, {}},
         {"progresiva_plana.jpg", progresivaPlana, {}},
