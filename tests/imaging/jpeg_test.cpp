@@ -73,8 +73,8 @@ TEST(JpegDanado, DatosDeScanSobrescritosSeRechazanCuandoLibjpegLoDice)
 TEST(JpegDanado, UnAvisoInofensivoPrimeroNoTapaLosDemas)
 {
     // JFIF 3.01: libjpeg warns of an unknown revision first. Alone, that
-    // loads; with an overwritten scan behind it (libjpeg then warns of 76
-    // extraneous bytes), it is refused: every warning counts, not the first.
+    // loads; with an overwritten scan behind it (libjpeg then warns of
+    // corrupt data too), it is refused: every warning counts, not the first.
     QByteArray jfif = Leer(prueba::Guardar(prueba::Color24(256, 192, Foto), FIF_JPEG, "jfif.jpg", 90));
     const int version = Buscar(jfif, "\xFF\xE0") + 9;
     ASSERT_EQ(jfif.mid(version - 5, 5), QByteArray("JFIF\0", 5));
@@ -119,6 +119,10 @@ TEST(JpegEstructura, MarcasYDatosQueNoCasanSeRechazanYLasFormasValidasCargan)
     const QByteArray secuencialPlana = jpegs::Codificar(1024, 1024, Plano, plana);
     plana.progresivo = true;
     const QByteArray progresivaPlana = jpegs::Codificar(1024, 1024, Plano, plana);
+    // The largest MCU there is: 2 x 2 Y, 2 x 2 Cb, 2 x 1 Cr, ten blocks.
+    jpegs::Opciones diez;
+    diez.muestreo[0][0] = diez.muestreo[0][1] = diez.muestreo[1][0] = diez.muestreo[1][1] = diez.muestreo[2][0] = 2;
+    diez.muestreo[2][1] = 1;
     jpegs::Opciones aritmetica;
     aritmetica.aritmetico = true;
     const QByteArray aritmeticaPlana = jpegs::Codificar(1024, 1024, Plano, aritmetica);
@@ -146,6 +150,9 @@ TEST(JpegEstructura, MarcasYDatosQueNoCasanSeRechazanYLasFormasValidasCargan)
         {"relleno.jpg", poner(baseline, dqt, "\xFF\xFF\xFF"), baseline},
         {"ids_repetidos.jpg", idsRepetidos, baseline}, // libjpeg renames them 1, 2, 3
         {"comentario_sin_largo.jpg", poner(baseline, dqt, QByteArray("\xFF\xFE\0\0", 4)), baseline},
+        // A comment of 65533 bytes, past the first 64 KiB the walk reads at once.
+        {"comentario_largo.jpg", poner(baseline, 2, QByteArray("\xFF\xFE\xFF\xFF", 4) + QByteArray(65533, 'c')), baseline},
+        {"diez_bloques.jpg", jpegs::Codificar(64, 48, Foto, diez), {}},
         {"reinicios_finales.jpg", poner(conRst, fin, "\xFF\xD5\xFF\xD6"), conRst},
         {"por_componente.jpg", tres, {}},
         {"secuencial_plana.jpg", secuencialPlana, {}},

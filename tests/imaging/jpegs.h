@@ -21,6 +21,7 @@ struct Opciones {
     bool gris = false;
     int reinicio = 0; // MCUs per restart interval
     int calidad = 90;
+    int muestreo[3][2] = {}; // each component's sampling factors; 0: libjpeg's
 };
 
 namespace detalle {
@@ -58,6 +59,8 @@ inline QByteArray Codificar(int w, int h, const std::function<uint32_t(int, int)
     c.restart_interval = unsigned(o.reinicio);
     c.arith_code = o.aritmetico;
     c.optimize_coding = o.optimizar;
+    for (int i = 0; i < c.num_components; ++i)
+        if (o.muestreo[i][0]) c.comp_info[i].h_samp_factor = o.muestreo[i][0], c.comp_info[i].v_samp_factor = o.muestreo[i][1];
     if (o.progresivo) jpeg_simple_progression(&c);
     jpeg_scan_info scans[3];
     if (o.porComponente) {
