@@ -203,7 +203,7 @@ bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c, const 
         EstructuraJPEG j;
         if (!RecorrerJPEG(f, j) || f.Fallo()) return false;
         c.ancho = j.ancho, c.alto = j.alto, c.bpp = j.componentes == 1 ? 8 : 24, c.tipo = FIT_BITMAP;
-        c.componentes = j.componentes, c.progresivo = j.progresivo, c.coeficientes = j.coeficientes;
+        c.componentes = j.componentes, c.coeficientes = j.coeficientes;
         if (antes && !antes(c)) return true;
         if (!f.Posicionar(0, SEEK_SET)) return false;
     }

@@ -97,7 +97,6 @@ struct Cabecera {
     // JPEG: components, and the coefficients of a frame decoded in several
     // scans;
     int componentes = 0;
-    bool progresivo = false;
     int64_t coeficientes = 0;
     // TIFF: the bytes of the strip or tiles in hand, or a whole RGBA raster;
     int64_t bloque = 0;

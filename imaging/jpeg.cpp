@@ -159,9 +159,6 @@ bool LeerScan(const uint8_t *d, int largo, Marco &fr, Scan &s)
     }
     const uint8_t *p = d + 1 + 2 * n;
     s.ss = p[0], s.se = p[1], s.ah = p[2] >> 4, s.al = p[2] & 15;
-    int bloquesMCU = 0;
-    for (const Componente *c : s.c) bloquesMCU += c->h * c->v;
-    if (n > 1 && bloquesMCU > 10) return false; // libjpeg's JERR_BAD_MCU_SIZE
     if (!fr.progresivo) return true;
     // What libjpeg calls a bad progression (an error, not a warning).
     const bool dc = s.ss == 0;
@@ -290,7 +287,6 @@ bool RecorrerJPEG(Archivos::Flujo &f, EstructuraJPEG &j)
     if (scans == 0 || std::any_of(fr.c.begin(), fr.c.end(), [](const Componente &c) { return !c.enScan; })) return false;
     j.ancho = fr.ancho, j.alto = fr.alto;
     j.componentes = int(fr.c.size());
-    j.progresivo = fr.progresivo;
     if (variasPasadas) // libjpeg's full buffer: whole MCUs of each component
         for (const Componente &c : fr.c) j.coeficientes += Arriba(c.anchoBloques, c.h) * c.h * Arriba(c.altoBloques, c.v) * c.v * 64;
     return true;

@@ -22,10 +22,10 @@
 //         in (see MinimoBits in jpeg.cpp), or the file ends before the
 //         end-of-image marker.
 //       Bytes after the end-of-image marker are never read: they do no harm.
-//       What it fills in: the frame's size, components, whether it is
-//       progressive, and the coefficients libjpeg keeps for a frame decoded
-//       in several scans (progressive, or a first scan that does not hold
-//       every component): 64 a block, in whole MCUs of each component.
+//       What it fills in: the frame's size, its components, and the
+//       coefficients libjpeg keeps for a frame decoded in several scans
+//       (progressive, or a first scan that does not hold every component):
+//       64 a block, in whole MCUs of each component.
 //
 // Besides, libjpeg hands only the first warning of an image to the
 // library's message hook (its default emit_message), so corrupt data after a
@@ -43,7 +43,6 @@ namespace modFreeImage {
 struct EstructuraJPEG {
     int64_t ancho = 0, alto = 0;
     int componentes = 0;
-    bool progresivo = false;
     // Coefficients held for the whole frame; 0 when decoded a row at a time.
     int64_t coeficientes = 0;
 };

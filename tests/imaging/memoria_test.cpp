@@ -87,8 +87,14 @@ TEST_F(MemoriaCarga, CifrasExactasDeLosCasosComunes)
     jpegs::Opciones porComponente;
     porComponente.porComponente = true;
     const QString tresScans = Poner(prueba::Ruta("tres_scans.jpg"), jpegs::Codificar(2000, 1500, [](int, int) { return 0x806040u; }, porComponente));
+    // A first scan with every component decides it: libjpeg decodes a row
+    // at a time, whatever scans come after it (one more, of Y alone, here).
+    QByteArray unaMas = Leer(secuencial);
+    unaMas.insert(unaMas.size() - 2, QByteArray("\xFF\xDA\x00\x08\x01\x01\x00\x00\x3F\x00", 10) + QByteArray(24000, '\0'));
+    const QString scanDeMas = Poner(prueba::Ruta("scan_de_mas.jpg"), unaMas);
     const struct { QString ruta; int64_t bytes; } casos[] = {
         {secuencial, 9000000 + 16 * 2000 * 3 + 65536},
+        {scanDeMas, 9000000 + 16 * 2000 * 3 + 65536},
         {progresiva, 9000000 + 16 * 2000 * 3 + 2 * 64 * (250 * 188 + 2 * 125 * 94) + 65536},
         {tresScans, 9000000 + 16 * 2000 * 3 + 2 * 64 * (250 * 188 + 2 * 125 * 94) + 65536},
         {gris16, 9000000 + 64 * (4000 + 6000)},
@@ -222,7 +228,7 @@ TEST_F(MemoriaCarga, CamposEnSusLimitesDanCifrasEnRango)
         for (int64_t lado : lados)
             for (auto [bpp, tipo] : {std::pair{24, FIT_BITMAP}, std::pair{1, FIT_BITMAP}, std::pair{16, FIT_UINT16}, std::pair{128, FIT_RGBAF}}) {
                 Cabecera c = cabecera(lado, lado, bpp, tipo);
-                c.componentes = 4, c.progresivo = true, c.coeficientes = INT64_MAX, c.bloque = INT64_MAX;
+                c.componentes = 4, c.coeficientes = INT64_MAX, c.bloque = INT64_MAX;
                 c.rasterRGBA = c.sinPerdida = c.alfa = true;
                 const int64_t m = modFreeImage::MemoriaCarga(fif, c, INT64_MAX);
                 // The bitmap alone, or the codec's own fields, reach the top.
