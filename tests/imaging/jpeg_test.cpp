@@ -148,6 +148,7 @@ TEST(JpegEstructura, MarcasYDatosQueNoCasanSeRechazanYLasFormasValidasCargan)
         {"tras_el_fin.jpg", conRst + QByteArray("\x00\xFF\xD8\xFF\xC0 junk", 11) + QByteArray(1000, '\x55'), conRst},
         {"reinicio_final.jpg", poner(conRst, fin, "\xFF\xD5"), conRst}, // libjpeg passes them too
         {"relleno.jpg", poner(baseline, dqt, "\xFF\xFF\xFF"), baseline},
+        {"marcas_sueltas.jpg", poner(baseline, dqt, QByteArray("\xFF\xD3\xFF\x01", 4)), baseline}, // RST3 and TEM stand alone
         {"ids_repetidos.jpg", idsRepetidos, baseline}, // libjpeg renames them 1, 2, 3
         {"comentario_sin_largo.jpg", poner(baseline, dqt, QByteArray("\xFF\xFE\0\0", 4)), baseline},
         // A comment of 65533 bytes, past the first 64 KiB the walk reads at once.
