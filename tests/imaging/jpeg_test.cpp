@@ -135,6 +135,12 @@ TEST(JpegEstructura, MarcasYDatosQueNoCasanSeRechazanYLasFormasValidasCargan)
     const QByteArray aritmeticaPlana = jpegs::Codificar(1024, 1024, Plano, aritmetica);
     const auto [sd, sh] = jpegs::Scans(secuencialPlana)[0];
     ASSERT_EQ(sh - sd, 6 * 64 * 64 * 2 / 8); // 24576 blocks of 4:2:0, 2 bits each
+    // Cb and Cr of 1024 x 1024 interleaved in a scan of their own: 2
+    // blocks an MCU, 2 bits each.
+    plana.progresivo = false, plana.colorJunto = true;
+    const QByteArray colorPlano = jpegs::Codificar(1024, 1024, Plano, plana);
+    ASSERT_EQ(jpegs::Scans(colorPlano)[1].second - jpegs::Scans(colorPlano)[1].first, 64 * 64 * 2 * 2 / 8);
+    plana.colorJunto = false;
     // 4096 x 4096 the same: 393216 blocks, 98304 bytes at the least.
     plana.progresivo = false;
     const QByteArray granPlana = jpegs::Codificar(4096, 4096, Plano, plana);
@@ -168,6 +174,7 @@ TEST(JpegEstructura, MarcasYDatosQueNoCasanSeRechazanYLasFormasValidasCargan)
         {"reinicios_finales.jpg", poner(conRst, fin, "\xFF\xD7\xFF\xD0"), conRst},
         {"por_componente.jpg", tres, {}},
         {"secuencial_plana.jpg", secuencialPlana, {}},
+        {"color_plano.jpg", colorPlano, {}},
         {"progresiva_plana.jpg", progresivaPlana, {}},
         {"aritmetica_plana.jpg", aritmeticaPlana, {}}, // arithmetic data has no least size
     };
@@ -184,8 +191,8 @@ TEST(JpegEstructura, MarcasYDatosQueNoCasanSeRechazanYLasFormasValidasCargan)
     QByteArray doce = baseline;
     doce[Buscar(baseline, "\xFF\xC0") + 4] = 12;
     const struct { QString nombre; QByteArray bytes; } rechazan[] = {
-        {"basura_entre_segmentos.jpg", poner(baseline, dqt, QByteArray(1, '\0'))},
-        {"cero_entre_segmentos.jpg", poner(baseline, dqt, QByteArray("\xFF\x00", 2))},
+        {"basura_entre_segmentos.jpg", poner(conRst, Buscar(conRst, "\xFF\xDB"), "\x01")},
+        {"cero_entre_segmentos.jpg", poner(conRst, Buscar(conRst, "\xFF\xDB"), QByteArray("\xFF\x00", 2))},
         {"reinicios_desordenados.jpg", desordenado},
         {"ultimo_reinicio_perdido.jpg", quitar(conRst, reinicios.back(), 2)}, // the order still holds
         {"reinicio_repetido.jpg", poner(conRst, reinicios[3], conRst.mid(reinicios[3], 2))},
@@ -195,6 +202,7 @@ TEST(JpegEstructura, MarcasYDatosQueNoCasanSeRechazanYLasFormasValidasCargan)
         {"datos_cortados.jpg", quitar(secuencialPlana, sd + 100, 1)}, // one byte short of 2 bits a block
         {"dc_cortado.jpg", quitar(progresivaPlana, jpegs::Scans(progresivaPlana)[0].first + 100, 1)},
         {"grande_cortada.jpg", quitar(granPlana, jpegs::Scans(granPlana)[0].first + 100, 1)},
+        {"color_cortado.jpg", quitar(colorPlano, jpegs::Scans(colorPlano)[1].first + 100, 1)},
         {"componente_sin_scan.jpg", tres.left(ultimoScan) + "\xFF\xD9"},
         {"dos_marcos.jpg", segundoMarco},
         {"sin_perdida.jpg", marco(baseline, 64, 48, char(0xC3))},

@@ -18,6 +18,7 @@ namespace jpegs {
 struct Opciones {
     bool progresivo = false, aritmetico = false, optimizar = false;
     bool porComponente = false; // sequential, one scan per component
+    bool colorJunto = false;    // sequential, Y in one scan, Cb and Cr in another
     bool gris = false;
     int reinicio = 0; // MCUs per restart interval
     int calidad = 90;
@@ -66,6 +67,10 @@ inline QByteArray Codificar(int w, int h, const std::function<uint32_t(int, int)
     if (o.porComponente) {
         for (int i = 0; i < c.num_components; ++i) scans[i] = {1, {i, 0, 0, 0}, 0, 63, 0, 0};
         c.scan_info = scans, c.num_scans = c.num_components;
+    }
+    if (o.colorJunto) {
+        scans[0] = {1, {0, 0, 0, 0}, 0, 63, 0, 0}, scans[1] = {2, {1, 2, 0, 0}, 0, 63, 0, 0};
+        c.scan_info = scans, c.num_scans = 2;
     }
     jpeg_start_compress(&c, TRUE);
     while (c.next_scanline < c.image_height) {
