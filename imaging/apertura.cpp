@@ -113,9 +113,15 @@ Apertura Abrir(const QString &ruta, bool soloCabecera)
                             .arg(NombreFormato(porNombre)));
     }
 
+    // The memory is asked before a codec takes any: reading a JPEG's header
+    // already decodes a progressive frame, so its size is checked first.
+    const int64_t disponible = Memoria::Disponible();
+    const auto cabe = [&](const Cabecera &c) {
+        return TamanoAdmisible(c.ancho, c.alto) && (disponible < 0 || MemoriaCarga(fif, c, st.st_size) <= disponible);
+    };
     Cabecera cab;
     errno = 0;
-    if (!LeerCabecera(fif, f, cab, soloCabecera) || f.Fallo()) {
+    if (!LeerCabecera(fif, f, cab, soloCabecera, cabe) || f.Fallo()) {
         if (!cab.noAdmitido.isEmpty() && !f.Fallo()) return Rechazar(Rechazo::FormatoNoAdmitido, cab.noAdmitido);
         // Some codecs hold the whole file, or a whole progressive frame, to
         // read the header. A container the WebP plugin could not make is
@@ -136,7 +142,6 @@ Apertura Abrir(const QString &ruta, bool soloCabecera)
         a.necesita = necesita;
         return a;
     }
-    const int64_t disponible = Memoria::Disponible();
     if (disponible >= 0 && necesita > disponible) return DemasiadoGrande(ancho, alto, necesita, disponible);
     cab.bmp.reset();
 

@@ -9,12 +9,16 @@
 //     TIFF, GIF, WebP. Any other kind is refused naming it, and its codec
 //     never runs;
 //   - the header is read alone: a frame of no pixels, a colour model no
-//     reader knows, strips or tiles that cannot hold the image (detalles.h)
-//     or a GIF whose blocks or first frame's data fall short (gif.h) is
-//     damage, a kind of BMP no reader here knows is named (bmp.h); the size
-//     must fit the pixel limit, and the memory the load takes at its peak
-//     (MemoriaCarga) must be available (platform/memoria.h). The header read
-//     alone stops there (a GIF's walk at its first frame's size).
+//     reader knows, strips or tiles that cannot hold the image (detalles.h),
+//     a GIF whose blocks or first frame's data fall short (gif.h) or a JPEG
+//     whose markers or scan data do not hold together (jpeg.h) is damage, a
+//     kind of BMP no reader here knows is named (bmp.h); the size must fit
+//     the pixel limit, and the memory the load takes at its peak
+//     (MemoriaCarga) must be available (platform/memoria.h). A JPEG's are
+//     checked before the library reads its header, which already decodes a
+//     progressive frame, so even a header-only read refuses one too large.
+//     The header read alone stops there (a GIF's walk at its first frame's
+//     size).
 // Then the decode is refused as damaged when a codec reported an error (or a
 // warning that means lost pixels), when the data ended before the header's
 // promise, or when the size differs from the header's. A failed read or seek
@@ -64,8 +68,8 @@ QString MotivoSinMemoria(int64_t ancho, int64_t alto, int64_t necesita, int64_t 
 
 // The most memory a load of that header holds at once, in bytes: the bitmap
 // with what its codec keeps beside it while decoding (a row of MCUs for a
-// sequential JPEG, every coefficient of a progressive one; a TIFF strip or
-// row of tiles, or an RGBA raster; the whole WebP file and its planes; the
+// JPEG, and every coefficient of one decoded in several scans; a TIFF strip
+// or row of tiles, or an RGBA raster; the whole WebP file and its planes; the
 // GIF string table), or the bitmap on its way to 24 bits (modImage::
 // Bloque24Bits), whichever is more. Any header field, however large, gives a
 // figure in range (INT64_MAX at most).

@@ -84,53 +84,6 @@ bool DatosCompletos(Archivos::Flujo &f, bool be, const uint8_t *posiciones, cons
 
 } // namespace
 
-// JPEG: a progressive frame keeps every coefficient (2 bytes each) of every
-// component, in whole MCUs, until its last scan; a sequential one decodes a
-// row of MCUs at a time.
-bool DetallesJPEG(Archivos::Flujo &f, Cabecera &c)
-{
-    uint8_t m[2];
-    if (f.Leer(m, 2) != 2 || m[0] != 0xFF || m[1] != 0xD8) return false;
-    for (int segmentos = 0; segmentos < 1000; ++segmentos) {
-        uint8_t b = 0;
-        do {
-            if (f.Leer(&b, 1) != 1) return true;
-        } while (b != 0xFF);
-        do {
-            if (f.Leer(&b, 1) != 1) return true;
-        } while (b == 0xFF);
-        if (b == 0xD9 || b == 0xDA) return true; // no frame before the data
-        if (b == 0x01 || (b >= 0xD0 && b <= 0xD7)) continue;
-        uint8_t l[2];
-        if (f.Leer(l, 2) != 2) return true;
-        const int largo = l[0] << 8 | l[1];
-        const bool sof = b >= 0xC0 && b <= 0xCF && b != 0xC4 && b != 0xC8 && b != 0xCC;
-        if (!sof) {
-            if (largo < 2 || !f.Posicionar(largo - 2, SEEK_CUR)) return true;
-            continue;
-        }
-        uint8_t h[6], comp[4 * 3];
-        if (largo < 8 || f.Leer(h, 6) != 6) return true;
-        const int n = std::min<int>(h[5], 4);
-        if (f.Leer(comp, 3 * n) != 3 * n) return true;
-        c.componentes = n;
-        c.progresivo = (b & 3) == 2;
-        if (c.ancho == 0) // the library could not read it: the frame's size
-            c.ancho = h[3] << 8 | h[4], c.alto = h[1] << 8 | h[2], c.bpp = n == 1 ? 8 : 24, c.tipo = FIT_BITMAP;
-        int hmax = 1, vmax = 1;
-        for (int i = 0; i < n; ++i) hmax = std::max(hmax, comp[3 * i + 1] >> 4), vmax = std::max(vmax, comp[3 * i + 1] & 15);
-        if (c.progresivo) {
-            for (int i = 0; i < n; ++i) {
-                const int hi = std::max(1, comp[3 * i + 1] >> 4), vi = std::max(1, comp[3 * i + 1] & 15);
-                const int64_t bw = Arriba(Arriba(c.ancho * hi, hmax), 8), bh = Arriba(Arriba(c.alto * vi, vmax), 8);
-                c.coeficientes += Arriba(bw, hi) * hi * Arriba(bh, vi) * vi * 64;
-            }
-        }
-        return true;
-    }
-    return true;
-}
-
 // TIFF: the first directory's fields that decide how the library decodes.
 // False for a colour model no TIFF reader knows, or data the file lacks.
 bool DetallesTIFF(Archivos::Flujo &f, Cabecera &c)

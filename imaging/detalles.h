@@ -4,8 +4,6 @@
 // from the stream's current position (its start) into the header already
 // filled by the library (size, depth).
 //
-//   DetallesJPEG   components, and the coefficients a progressive frame
-//                  keeps; false without the start-of-image marker.
 //   DetallesTIFF   the strip or tiles in hand, or an RGBA raster; false for
 //                  a colour model no reader knows, a sample layout the
 //                  library cannot place, or strips that lie past the end.
@@ -15,7 +13,6 @@
 
 namespace modFreeImage {
 
-bool DetallesJPEG(Archivos::Flujo &f, Cabecera &c);
 bool DetallesTIFF(Archivos::Flujo &f, Cabecera &c);
 void DetallesWebP(Archivos::Flujo &f, Cabecera &c);
 

@@ -3,6 +3,7 @@
 #include "imaging/detalles.h"
 #include "imaging/bmp.h"
 #include "imaging/gif.h"
+#include "imaging/jpeg.h"
 #include "imaging/perfilpng.h"
 
 #include <QFile>
@@ -35,11 +36,14 @@ bool Contiene(const QString &t, std::initializer_list<const char *> frases)
     return false;
 }
 
-// Warnings that leave every pixel in place: odd markers and metadata.
+// Warnings that leave every pixel in place: odd header fields and metadata.
+// Any other says data were lost or misread; libjpeg's "extraneous bytes
+// before marker" above all, which is how a scan whose data decoded to the
+// wrong blocks usually ends.
 bool Inofensivo(const QString &t)
 {
-    return Contiene(t, {"extraneous bytes before marker", "unknown JFIF revision", "Adobe color transform",
-                        "thumbnail image size", "Invalid SOS parameters", "bad ICC marker"});
+    return Contiene(t, {"unknown JFIF revision", "Adobe color transform", "thumbnail image size",
+                        "Invalid SOS parameters", "bad ICC marker"});
 }
 
 // What the codecs say when an allocation failed (libjpeg, the library's own
@@ -177,22 +181,32 @@ FreeImageIO IO()
     return io;
 }
 
-bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c, bool soloCabecera)
+bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c, bool soloCabecera,
+                  const std::function<bool(const Cabecera &)> &antes)
 {
     Iniciar();
     c = Cabecera();
     if (!f.Posicionar(0, SEEK_SET)) return false;
     if (fif == FIF_GIF) return CabeceraGIF(f, c, soloCabecera);
     if (fif == FIF_BMP) return CabeceraBMP(f, c);
+    if (fif == FIF_JPEG) {
+        // The library's header read already decodes a progressive frame:
+        // its size and what decoding it holds come from the file first.
+        EstructuraJPEG j;
+        if (!RecorrerJPEG(f, j) || f.Fallo()) return false;
+        c.ancho = j.ancho, c.alto = j.alto, c.bpp = j.componentes == 1 ? 8 : 24, c.tipo = FIT_BITMAP;
+        c.componentes = j.componentes, c.coeficientes = j.coeficientes;
+        if (antes && !antes(c)) return true;
+        if (!f.Posicionar(0, SEEK_SET)) return false;
+    }
     if (!FreeImage_FIFSupportsNoPixels(fif)) return false;
     FreeImageIO io = IO();
     c.bmp.reset(FreeImage_LoadFromHandle(fif, &io, &f, FIF_LOAD_NOPIXELS));
     if (!c.bmp) {
         // Out of memory, it may be, while holding the file (WebP) or a
-        // progressive frame (JPEG): the size, from the file itself, still
-        // says how much was needed.
+        // progressive frame (JPEG, whose size is known already): the size,
+        // from the file itself, still says how much was needed.
         if ((FaltoMemoria() || SinContenedor()) && !f.Fallo() && f.Posicionar(0, SEEK_SET)) {
-            if (fif == FIF_JPEG) DetallesJPEG(f, c);
             if (fif == FIF_WEBP) DetallesWebP(f, c);
         }
         return false;
@@ -203,7 +217,7 @@ bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c, bool s
     c.tipo = FreeImage_GetImageType(c.bmp.get());
     if (!f.Posicionar(0, SEEK_SET)) return false;
     switch (fif) {
-    case FIF_JPEG: return DetallesJPEG(f, c) && !f.Fallo();
+    case FIF_JPEG: return true; // walked before
     case FIF_TIFF: return DetallesTIFF(f, c) && !f.Fallo();
     case FIF_WEBP: DetallesWebP(f, c); return !f.Fallo();
     case FIF_PNG: modICC::PerfilPNG(f, c.bmp.get()); return !f.Fallo();

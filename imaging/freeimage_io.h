@@ -19,14 +19,14 @@
 //                                     (handle: an Archivos::Flujo), so that
 //                                     every read and write is checked.
 //   modFreeImage::LeerCabecera(fif, flujo) the image's header without its
-//                                     pixels (a GIF's structure walked by
-//                                     us, imaging/gif.h; a BMP's header
-//                                     made one the library reads,
-//                                     imaging/bmp.h; a PNG's profile,
-//                                     imaging/perfilpng.h), with what
-//                                     imaging/detalles.h reads beyond it.
-//                                     What the decode then reads is
-//                                     imaging/lector.h.
+//                                     pixels (a GIF's or a JPEG's structure
+//                                     walked by us first, imaging/gif.h,
+//                                     imaging/jpeg.h; a BMP's header made
+//                                     one the library reads, imaging/bmp.h;
+//                                     a PNG's profile, imaging/perfilpng.h),
+//                                     with what imaging/detalles.h reads
+//                                     beyond it. What the decode then reads
+//                                     is imaging/lector.h.
 //   modFreeImage::GuardarImagen(...)  the one way both image writers write.
 //   Opening an image file for loading is imaging/apertura.h.
 //   modFreeImage::A24Bits(bitmap)     24-bit bitmap (through 8 bits where the
@@ -39,6 +39,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -105,9 +106,9 @@ struct Cabecera {
     int bpp = 0;
     FREE_IMAGE_TYPE tipo = FIT_UNKNOWN;
     // From the file itself, for what its codec holds while decoding:
-    // JPEG: components, and the coefficients of a progressive frame;
+    // JPEG: components, and the coefficients of a frame decoded in several
+    // scans;
     int componentes = 0;
-    bool progresivo = false;
     int64_t coeficientes = 0;
     // TIFF: the bytes of the strip or tiles in hand, or a whole RGBA raster;
     int64_t bloque = 0;
@@ -122,10 +123,14 @@ struct Cabecera {
     // header was refused (a BMP variant).
     QString noAdmitido;
 };
-// false when the header does not read, or names a colour model no reader
-// knows (a TIFF's photometric interpretation). With soloCabecera a GIF is
-// walked only up to its size.
-bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c, bool soloCabecera = false);
+// false when the header does not read, names a colour model no reader knows
+// (a TIFF's photometric interpretation), or the walk of the file's own
+// structure finds it damaged. With soloCabecera a GIF is walked only up to
+// its size. 'antes', when given, is asked as soon as that walk gives the size
+// (JPEG), before the library decodes anything: false ends the read there,
+// the header filled in without its bitmap.
+bool LeerCabecera(FREE_IMAGE_FORMAT fif, Archivos::Flujo &f, Cabecera &c, bool soloCabecera = false,
+                  const std::function<bool(const Cabecera &)> &antes = nullptr);
 
 // Writes the bitmap to an image file by Archivos::EscribirSeguro: streamed
 // through IO() into the temporary file (never encoded into memory), every

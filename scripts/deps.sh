@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 libgl-dev
-  libfreeimage-dev liblcms2-dev zlib1g-dev
+  libfreeimage-dev libjpeg-dev liblcms2-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fontconfig
   xdg-utils

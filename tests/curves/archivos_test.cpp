@@ -154,3 +154,40 @@ TEST_F(ArchivosCurva, ArchivoInexistenteYExportacionFallida)
     EXPECT_EQ(Leer(viejo), "viejo");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
+
+TEST_F(ArchivosCurva, BytesDeMasTrasLaCurva)
+{
+    // ACV: the records are read, whatever follows them is not, however long:
+    // megabytes after an exported file, and after the largest file there
+    // can be (32 records of 65535 points, 8388548 bytes: the last read
+    // ends on its last byte).
+    QByteArray registro = U16({65535});
+    for (int k = 0; k < 65535; ++k) registro += char(0), registro += char(k), registro += char(0), registro += char(k);
+    const QByteArray mayor = U16({4, 32}) + registro.repeated(32);
+    ASSERT_EQ(mayor.size(), 8388548);
+    Puntos diagonal;
+    for (int k = 0; k < 16; ++k) diagonal.emplace_back(k, k);
+    const Puntos id = {{0, 0}, {255, 255}};
+    const struct { QByteArray bytes; std::vector<Puntos> canales; } acv[] = {
+        {exportado + QByteArray(10 << 20, '\xFF'), {id, id, {{0, 10}, {128, 255}, {255, 200}}, id}},
+        {mayor + QByteArray(2 << 20, '\x07'), {diagonal, diagonal, diagonal, diagonal}},
+    };
+    for (const auto &c : acv) {
+        arnes::PrepararEstado(rng);
+        GuardarDeshacer();
+        EXPECT_TRUE(ImportarCurvaACV(Poner(dir.filePath("largo.acv"), c.bytes)));
+        EXPECT_EQ(arnes::vistas.cuenta, 0);
+        for (int ch = 0; ch < 4; ++ch) EXPECT_EQ(DelCanal(ch), c.canales[size_t(ch)]) << ch;
+    }
+    // AMP is text of a few kilobytes: 16 MiB is read, a byte more refused.
+    const QByteArray amp = LineaAMP(3) + "\n\n\n\n";
+    for (int demas : {0, 1}) {
+        arnes::PrepararEstado(rng);
+        GuardarDeshacer();
+        const Puntos antes = DelCanal(0);
+        const QByteArray bytes = amp + QByteArray((16 << 20) - amp.size() + demas, ' ');
+        EXPECT_EQ(ImportarCurvaAMP(Poner(dir.filePath("largo.amp"), bytes)), demas == 0);
+        EXPECT_EQ(arnes::vistas.ultima.texto, demas ? "No se pudo importar la curva AMP: El archivo es demasiado grande." : "");
+        EXPECT_EQ(DelCanal(0), demas ? antes : Muestreo(3));
+    }
+}

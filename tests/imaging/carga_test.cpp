@@ -7,6 +7,7 @@
 #include "imaging/cargar.h"
 #include "imaging/fitrect.h"
 #include "platform/colorref.h"
+#include "platform/memoria.h"
 #include "platform/picturebox.h"
 #include "support/scripted.h"
 
@@ -190,4 +191,39 @@ TEST(CargaMuestra, BuffersResolucionPerfilYSuCopia)
     EXPECT_EQ((std::tuple{DescripcionPerfilICC(), RutaPerfilICCTemp(), DpiX() + DpiY()}),
               (std::tuple{QStringLiteral("Sin perfil ICC"), QString(), 0.0}));
     EXPECT_TRUE(prueba::Temporales("zolv_icc_").isEmpty() && cajas.llamadas.isEmpty());
+}
+
+TEST(CargaMuestra, DosLecturasDeInformacionYUnaCargaFallidaDejanLaMuestraComoEstaba)
+{
+    // The sample: 4 x 2 at 300 x 600 dpi with its profile. Then another
+    // file's information twice (its header reads; its load finds no memory):
+    // the second read drops the first read's copy, the failed load puts back
+    // the sample's size, profile, copy and both resolutions, and drops the
+    // second read's copy.
+    CajasGuionadas cajas;
+    FIBITMAP *b = prueba::Color24(4, 2, Patron);
+    FreeImage_SetDotsPerMeterX(b, 11811), FreeImage_SetDotsPerMeterY(b, 23622);
+    prueba::Incrustar(b, prueba::PerfilDesc("Propio"));
+    const QString propia = prueba::Guardar(b, FIF_TIFF, "propia.tif");
+    LeerInfoImagen(propia);
+    ASSERT_TRUE(CargarMuestra(propia, nullptr));
+    const QString copia = RutaPerfilICCTemp();
+    FIBITMAP *o = prueba::Color24(40, 30, Patron);
+    FreeImage_SetDotsPerMeterX(o, 3780), FreeImage_SetDotsPerMeterY(o, 3780);
+    prueba::Incrustar(o, prueba::PerfilDesc("Ajeno"));
+    const QString ajena = prueba::Guardar(o, FIF_TIFF, "ajena.tif");
+    Memoria::FijarDisponible(1000);
+    for (int i = 0; i < 2; ++i) {
+        LeerInfoImagen(ajena);
+        ASSERT_EQ((std::tuple{AnchoMuestra, DescripcionPerfilICC(), prueba::Temporales("zolv_icc_").size()}),
+                  (std::tuple{40, QStringLiteral("Ajeno"), size_t(2)}));
+    }
+    EXPECT_FALSE(CargarMuestra(ajena, nullptr));
+    Memoria::FijarDisponible(-1);
+    EXPECT_EQ((std::tuple{AnchoMuestra, AltoMuestra, DescripcionPerfilICC(), DescripcionPerfilOrigen(), RutaPerfilICCTemp()}),
+              (std::tuple{4, 2, QStringLiteral("Propio"), QStringLiteral("Propio"), copia}));
+    EXPECT_NEAR(DpiX(), 299.9994, 1e-9);
+    EXPECT_NEAR(DpiY(), 599.9988, 1e-9);
+    EXPECT_EQ(prueba::Temporales("zolv_icc_"), QStringList{QFileInfo(copia).fileName()});
+    EXPECT_EQ(cajas.llamadas.size(), 1);
 }

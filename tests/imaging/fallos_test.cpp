@@ -91,19 +91,29 @@ TEST(FaltaDeMemoria, AlLeerDecodificarPasarA24BitsOGuardarLoDiceConElTamano)
     for (unsigned y = 0; y < 1500; ++y)
         for (unsigned x = 0; x < 8000; ++x) FreeImage_GetScanLine(cmyk, int(y))[x] = BYTE(Ruido(int(x), int(y)));
     const QString cargar = "Error al cargar", muestra = "Error al cargar la muestra";
-    const struct { QString nombre; FIBITMAP *b; FREE_IMAGE_FORMAT fif; int flags; size_t limite; QString texto; } casos[] = {
-        {"memoria.jpg", prueba::Color24(2000, 1500, Ruido), FIF_JPEG, 0, 8 << 20, cargar},
+    // 'concedidas' requests over the limit granted first; 'error' 0: errno
+    // left as it was, so that only the codec's words or the container's
+    // failure can tell.
+    const struct { QString nombre; FIBITMAP *b; FREE_IMAGE_FORMAT fif; int flags; size_t limite; QString texto; int concedidas = 0, error = ENOMEM; } casos[] = {
+        // errno left alone: the codec's words tell (here and for the WebP's header).
+        {"memoria.jpg", prueba::Color24(2000, 1500, Ruido), FIF_JPEG, 0, 8 << 20, cargar, 0, 0},
         {"memoria16.png", prueba::Gris16(2000, 1500), FIF_PNG, 0, 8 << 20, cargar},
         {"memoria8.png", FreeImage_ConvertTo8Bits(modFreeImage::Bitmap(prueba::Color24(2000, 1500, Ruido)).get()), FIF_PNG, 0, 8 << 20, muestra},
         {"memoria_prog.jpg", prueba::Color24(2000, 1500, Ruido), FIF_JPEG, JPEG_PROGRESSIVE, 4 << 20, muestra},
         {"memoria_cmyk.tif", cmyk, FIF_TIFF, TIFF_CMYK, 8 << 20, cargar},
         {"memoria_alfa.webp", construido::Alfa(1000, 750), FIF_WEBP, 90, 2 << 20, muestra},
-        {"memoria_cabecera.webp", construido::Alfa(1000, 750), FIF_WEBP, 90, 256 << 10, cargar},
+        {"memoria_cabecera.webp", construido::Alfa(1000, 750), FIF_WEBP, 90, 256 << 10, cargar, 0, 0},
         {"memoria_cabecera_vp8.webp", prueba::Color24(1000, 750, Ruido), FIF_WEBP, 90, 256 << 10, muestra},
         {"memoria_sin_perdida.webp", construido::Alfa(1000, 750), FIF_WEBP, WEBP_LOSSLESS, 256 << 10, muestra},
         // Its bitmap (3 MB) fits, the decoder's pixels and cache rows do not:
         // the plugin calls that a parse error.
         {"memoria_decodificando.webp", construido::Alfa(1000, 750), FIF_WEBP, WEBP_LOSSLESS, 3050000, muestra},
+        // The file read, its container not made: for the header with the
+        // system's ENOMEM (without it, damage: see below); for the decode
+        // (the header's three grants used) whatever errno says, as the
+        // header made it once.
+        {"contenedor_cabecera.webp", construido::Alfa(1000, 750), FIF_WEBP, 90, 256 << 10, cargar, 1},
+        {"contenedor_carga.webp", construido::Alfa(1000, 750), FIF_WEBP, 90, 256 << 10, muestra, 4, 0},
     };
     for (const auto &c : casos) {
         SCOPED_TRACE(c.nombre.toStdString());
@@ -112,7 +122,7 @@ TEST(FaltaDeMemoria, AlLeerDecodificarPasarA24BitsOGuardarLoDiceConElTamano)
         const modFreeImage::Bitmap cabecera = modFreeImage::LeerCabeceraImagen(ruta).bmp;
         ASSERT_TRUE(cabecera && necesita > int64_t(c.limite));
         cajas.llamadas.clear();
-        Inyeccion::LimitarMemoria(c.limite);
+        Inyeccion::LimitarMemoria(c.limite, c.concedidas, c.error);
         const bool cargada = c.texto.endsWith("muestra") ? CargarMuestra(ruta, nullptr) : CargarImagenEscaneo(ruta, nullptr);
         Inyeccion::LimitarMemoria(0);
         ASSERT_FALSE(cargada);
@@ -126,6 +136,14 @@ TEST(FaltaDeMemoria, AlLeerDecodificarPasarA24BitsOGuardarLoDiceConElTamano)
         // With the memory back, the same file loads.
         EXPECT_TRUE(CargarImagenEscaneo(ruta, nullptr));
     }
+    // A container not made for the header, and no word of memory from the
+    // codec or the system: damage.
+    const QString contenedor = prueba::Ruta("contenedor_cabecera.webp");
+    cajas.llamadas.clear();
+    Inyeccion::LimitarMemoria(256 << 10, 1, 0);
+    EXPECT_FALSE(CargarImagenEscaneo(contenedor, nullptr));
+    Inyeccion::LimitarMemoria(0);
+    EXPECT_EQ(cajas.llamadas.value(0).texto.toStdString(), ("Error al cargar: " + contenedor + "\r\nNo es una imagen o está dañada.").toStdString());
 
     // The processed image's save: its bitmap (9 MB) and the writer's 512 KiB.
     PonerMuestra(2000, 1500, Aleatorio(2000, 1500, 9));

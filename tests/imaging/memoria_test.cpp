@@ -5,12 +5,14 @@
 #include "support/imagen.h"
 
 #include "construidos.h"
+#include "jpegs.h"
 
 #include "imaging/apertura.h"
 #include "imaging/bloque.h"
 #include "imaging/cargar.h"
 #include "imaging/guardar.h"
 #include "platform/memoria.h"
+#include "support/inyeccion/inyeccion.h"
 #include "support/scripted.h"
 
 #include <QFileInfo>
@@ -80,9 +82,21 @@ TEST_F(MemoriaCarga, CifrasExactasDeLosCasosComunes)
     const QString opaca = prueba::Guardar(prueba::Color24(1000, 750, Ruido), FIF_WEBP, "opaca.webp", 90);
     const QString gris8 = prueba::Guardar(FreeImage_ConvertTo8Bits(modFreeImage::Bitmap(prueba::Color24(2000, 1500, Ruido)).get()),
                                           FIF_PNG, "gris8.png");
+    // One scan per component, sequential: libjpeg keeps every coefficient
+    // too, as the first scan does not hold the whole frame.
+    jpegs::Opciones porComponente;
+    porComponente.porComponente = true;
+    const QString tresScans = Poner(prueba::Ruta("tres_scans.jpg"), jpegs::Codificar(2000, 1500, [](int, int) { return 0x806040u; }, porComponente));
+    // A first scan with every component decides it: libjpeg decodes a row
+    // at a time, whatever scans come after it (one more, of Y alone, here).
+    QByteArray unaMas = Leer(secuencial);
+    unaMas.insert(unaMas.size() - 2, QByteArray("\xFF\xDA\x00\x08\x01\x01\x00\x00\x3F\x00", 10) + QByteArray(24000, '\0'));
+    const QString scanDeMas = Poner(prueba::Ruta("scan_de_mas.jpg"), unaMas);
     const struct { QString ruta; int64_t bytes; } casos[] = {
         {secuencial, 9000000 + 16 * 2000 * 3 + 65536},
+        {scanDeMas, 9000000 + 16 * 2000 * 3 + 65536},
         {progresiva, 9000000 + 16 * 2000 * 3 + 2 * 64 * (250 * 188 + 2 * 125 * 94) + 65536},
+        {tresScans, 9000000 + 16 * 2000 * 3 + 2 * 64 * (250 * 188 + 2 * 125 * 94) + 65536},
         {gris16, 9000000 + 64 * (4000 + 6000)},
         {gris8, 3000000 + 9000000}, // the library's conversion beside the bitmap
         {prueba::Guardar(prueba::Color24(4, 3, Ruido), FIF_BMP, "peque.bmp"), 12 * 3 + 2 * 12 + 65536},
@@ -143,6 +157,39 @@ TEST_F(MemoriaCarga, CadaCodecCabeEnLoQueSeLeCalcula)
         // Where the decode is the peak, the estimate stays close to it.
         EXPECT_LE(calculado, c.ajustada ? medido * 5 / 4 + (512 << 10) : INT64_MAX);
     }
+    // Sequential in one scan per component: every coefficient held.
+    jpegs::Opciones porComponente;
+    porComponente.porComponente = true;
+    const QString tres = Poner(prueba::Ruta("m3.jpg"), jpegs::Codificar(600, 400, [](int x, int y) { return Ruido(x, y); }, porComponente));
+    const int64_t medido = PicoDecodificando(tres), calculado = modFreeImage::MemoriaCargaFichero(tres);
+    EXPECT_GE(calculado, medido);
+    EXPECT_LE(calculado, medido * 5 / 4 + (512 << 10));
+}
+
+TEST_F(MemoriaCarga, UnJPEGQueNoCabeSeRechazaAntesDeQueSuCodecPidaNada)
+{
+    // 3000 x 2000 progressive: an 18 MB bitmap and the coefficients libjpeg
+    // keeps, in whole MCUs of 2 x 2 blocks for Y (376 x 250 blocks) and of
+    // one for Cb and Cr (188 x 125), 2 bytes each: 18 MB more, which the
+    // library takes already to read the header. With 30 MB said to be there
+    // and no request over 2 MB granted, the header read and the load are
+    // both refused for their size, before the codec asks for anything.
+    jpegs::Opciones progresiva;
+    progresiva.progresivo = true;
+    const QString ruta = Poner(prueba::Ruta("no_cabe.jpg"), jpegs::Codificar(3000, 2000, [](int x, int) { return uint32_t(x / 12) * 0x010101u; }, progresiva));
+    const int64_t necesita = 18000000 + 16 * 3000 * 3 + 2 * 64 * (376 * 250 + 2 * 188 * 125) + 65536;
+    EXPECT_EQ(modFreeImage::MemoriaCargaFichero(ruta), necesita);
+    Memoria::FijarDisponible(30 << 20);
+    Inyeccion::LimitarMemoria(2 << 20);
+    for (auto leer : {modFreeImage::LeerCabeceraImagen, modFreeImage::AbrirImagen}) {
+        const modFreeImage::Apertura a = leer(ruta);
+        EXPECT_EQ((std::tuple{bool(a.bmp), a.rechazo, a.necesita}), (std::tuple{false, modFreeImage::Rechazo::DemasiadoGrande, necesita}));
+        EXPECT_EQ(a.motivo, "Imagen demasiado grande: 3000 x 2000 px necesitan 35 MB de memoria y hay 30 MB disponibles.");
+    }
+    Inyeccion::LimitarMemoria(0);
+    Memoria::FijarDisponible(35 << 20);
+    EXPECT_TRUE(modFreeImage::AbrirImagen(ruta).bmp);
+    Memoria::FijarDisponible(-1);
 }
 
 TEST_F(MemoriaCarga, CadaGuardadoCabeEnLoQueSeLeCalcula)
@@ -181,7 +228,7 @@ TEST_F(MemoriaCarga, CamposEnSusLimitesDanCifrasEnRango)
         for (int64_t lado : lados)
             for (auto [bpp, tipo] : {std::pair{24, FIT_BITMAP}, std::pair{1, FIT_BITMAP}, std::pair{16, FIT_UINT16}, std::pair{128, FIT_RGBAF}}) {
                 Cabecera c = cabecera(lado, lado, bpp, tipo);
-                c.componentes = 4, c.progresivo = true, c.coeficientes = INT64_MAX, c.bloque = INT64_MAX;
+                c.componentes = 4, c.coeficientes = INT64_MAX, c.bloque = INT64_MAX;
                 c.rasterRGBA = c.sinPerdida = c.alfa = true;
                 const int64_t m = modFreeImage::MemoriaCarga(fif, c, INT64_MAX);
                 // The bitmap alone, or the codec's own fields, reach the top.

@@ -4,6 +4,10 @@
 
 #include "support/imagen.h"
 
+#include "imaging/hilos.h"
+
+#include <numeric>
+
 using namespace modImage;
 
 using Aplicar = Motor;
@@ -124,6 +128,22 @@ TEST_F(Aplicar, HistogramasDeLaMuestra)
     PasoMuestra = 3 * w - 1;
     CalcularHistogramasMuestra();
     for (int s = 1; s <= 4; ++s) ASSERT_EQ(std::count(HistMuestra[s], HistMuestra[s] + 256, 0), 256) << s;
+}
+
+TEST_F(Aplicar, HistogramaDeUnMegapixelEnCuatroHilosComoEnUno)
+{
+    // 1024 x 1024 is the least the count is shared for: four threads of a
+    // quarter megapixel each, whatever the machine has.
+    PonerMuestra(1024, 1024, Aleatorio(1024, 1024, 11));
+    FijarHilosImagen(1);
+    CalcularHistogramasMuestra();
+    std::vector<int32_t> uno(&HistMuestra[1][0], &HistMuestra[1][0] + 4 * 256);
+    EXPECT_EQ(std::accumulate(uno.begin(), uno.begin() + 256, int64_t(0)), 1 << 20);
+    FijarHilosImagen(4);
+    ASSERT_EQ(std::pair(HilosPara((1 << 20) - 1), HilosPara(1 << 20)), std::pair(1, 4));
+    std::memset(HistMuestra, 0x55, sizeof HistMuestra);
+    CalcularHistogramasMuestra();
+    EXPECT_EQ(std::vector<int32_t>(&HistMuestra[1][0], &HistMuestra[1][0] + 4 * 256), uno);
 }
 
 namespace {

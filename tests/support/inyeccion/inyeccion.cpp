@@ -88,12 +88,15 @@ template <typename F> F Real(const char *nombre)
 // The allocator's side runs before the sanitizer is up: plain globals and
 // builtins, no inline code another file might have instrumented.
 size_t limite = 0;
+int concedidas = 0, errorMemoria = ENOMEM;
 
 bool Excede(size_t n)
 {
     const size_t l = __atomic_load_n(&limite, __ATOMIC_RELAXED);
     if (l == 0 || n <= l) return false;
-    errno = ENOMEM;
+    if (__atomic_load_n(&concedidas, __ATOMIC_RELAXED) > 0 && __atomic_sub_fetch(&concedidas, 1, __ATOMIC_SEQ_CST) >= 0)
+        return false;
+    if (const int e = __atomic_load_n(&errorMemoria, __ATOMIC_RELAXED)) errno = e;
     return true;
 }
 
@@ -120,7 +123,12 @@ void *DeLaArena(size_t n)
 
 } // namespace
 
-void LimitarMemoria(size_t bytes) { __atomic_store_n(&limite, bytes, __ATOMIC_SEQ_CST); }
+void LimitarMemoria(size_t bytes, int conceder, int error)
+{
+    __atomic_store_n(&concedidas, conceder, __ATOMIC_SEQ_CST);
+    __atomic_store_n(&errorMemoria, error, __ATOMIC_SEQ_CST);
+    __atomic_store_n(&limite, bytes, __ATOMIC_SEQ_CST);
+}
 
 Fallos::Fallos(std::vector<Regla> reglas)
 {

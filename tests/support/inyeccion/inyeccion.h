@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 
+#include <cerrno>
 #include <cstddef>
 #include <vector>
 
@@ -39,7 +40,9 @@ struct Fallos {
     bool Disparada() const;
 };
 
-// Requests for memory above 'bytes' fail with ENOMEM (0: no limit).
-void LimitarMemoria(size_t bytes);
+// Requests for memory above 'bytes' fail with ENOMEM (0: no limit), after
+// the first 'concedidas' of them are granted; with 'error' 0 a failure
+// leaves errno as it was, as an allocator of a codec's own may.
+void LimitarMemoria(size_t bytes, int concedidas = 0, int error = ENOMEM);
 
 } // namespace Inyeccion
