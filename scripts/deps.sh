@@ -13,6 +13,7 @@ PACKAGES=(
   cups cups-client cups-ipp-utils printer-driver-cups-pdf poppler-utils icc-profiles-free liblcms2-2 libcups2-dev
   dbus avahi-daemon
   qt6-translations-l10n
+  imagemagick
 )
 
 missing=()
