@@ -27,7 +27,9 @@
 #include <cfloat>
 #include <cstring>
 #include <fcntl.h>
+#include <iostream>
 #include <memory>
+#include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -240,25 +242,59 @@ QMap<QString, QString> Claves(const QString &ruta)
 
 } // namespace
 
-TEST(Ajustes, UnCandadoQueNoSeSueltaNoDetieneNada)
+TEST(Ajustes, UnCandadoSinDuenoSeTomaEnSeguida)
 {
     QTemporaryDir d;
     const AlmacenEn almacen(d.path());
     const QString ini = Ajustes::RutaAlmacen(), candado = ini + QStringLiteral(".lock");
     const QByteArray antes("[DialogFolders]\nCurva=/antes\n");
     Poner(ini, antes);
-    // A stale lock that is a folder, and a fresh lock file of garbage: the
-    // save gives up, the value holds for the session, the file stays.
-    for (const QString caso : {"carpeta", "basura"}) {
-        ASSERT_TRUE(caso == "carpeta" ? QDir().mkpath(candado) : Archivos::EscribirAtomico(candado, "\x01\xFFno\n\n"));
-        EXPECT_FALSE(Ajustes::SaveSetting("DialogFolders", "Curva", "/tras/" + caso));
-        EXPECT_EQ(Ajustes::GetSetting("DialogFolders", "Curva"), "/tras/" + caso);
-        EXPECT_EQ(Leer(ini), antes);
+    // The owner's line as QLockFile writes it, of this process: running.
+    QByteArray linea;
+    {
+        QLockFile propio(d.filePath("propio.lock"));
+        ASSERT_TRUE(propio.tryLock(0));
+        linea = Leer(d.filePath("propio.lock"));
+    }
+    const QString kEspera = "otra instancia del programa la tiene ocupada";
+    // Left by a killed save (empty, half written, of a process gone, a
+    // folder): taken at once. Held by someone, or naming a running process
+    // (one letting it go right now): waited for, then refused.
+    const struct { const char *caso; QByteArray bytes; bool retenido; QString motivo; } casos[] = {
+        {"empty", "", false, ""},
+        {"garbage", "\x01\xFFno\n\n", false, ""},
+        {"process gone", "2147483647\nzolv\n\n", false, ""},
+        {"folder", "(carpeta)", false, ""},
+        {"empty, held", "", true, kEspera},
+        {"running owner's line", linea, false, kEspera},
+    };
+    for (const auto &c : casos) {
+        SCOPED_TRACE(c.caso);
+        const bool carpeta = c.bytes == "(carpeta)";
+        ASSERT_TRUE(carpeta ? QDir().mkpath(candado) : !Poner(candado, c.bytes).isEmpty());
+        QFile otro(candado);
+        if (c.retenido) {
+            ASSERT_TRUE(otro.open(QIODevice::ReadOnly) && ::flock(otro.handle(), LOCK_EX) == 0);
+        }
+        QString motivo;
+        const QString valor = QString("/tras/") + c.caso;
+        EXPECT_EQ(Ajustes::SaveSetting("DialogFolders", "Curva", valor, &motivo), c.motivo.isEmpty());
+        EXPECT_EQ(motivo, c.motivo);
+        EXPECT_EQ(Ajustes::GetSetting("DialogFolders", "Curva"), valor);
+        if (c.motivo.isEmpty()) {
+            EXPECT_EQ(Claves(ini), (QMap<QString, QString>{{"DialogFolders/Curva", valor}}));
+            // Taken and let go: no lock file stays (the folder, not ours, does).
+            EXPECT_EQ(QFileInfo::exists(candado), carpeta);
+        } else {
+            EXPECT_EQ(Claves(ini).value("DialogFolders/Curva"), "/tras/folder");
+            EXPECT_EQ(Leer(candado), c.bytes);
+        }
+        otro.close();
         QDir(candado).removeRecursively(), QFile::remove(candado);
     }
     // Once the lock is gone, the next save writes what the session kept too.
     EXPECT_TRUE(Ajustes::SaveSetting("Config", "idioma", "en"));
-    EXPECT_EQ(Claves(ini), (QMap<QString, QString>{{"DialogFolders/Curva", "/tras/basura"}, {"Config/idioma", "en"}}));
+    EXPECT_EQ(Claves(ini), (QMap<QString, QString>{{"DialogFolders/Curva", "/tras/running owner's line"}, {"Config/idioma", "en"}}));
 }
 
 TEST(AjustesSeguros, UnFalloEnCadaEscrituraDejaElAlmacenComoEstaba)
@@ -341,6 +377,195 @@ TEST(AjustesSeguros, AlmacenesDeCualquierLargoConservanSusClaves)
         QMap<QString, QString> esperado{{"Config/idioma", QString::number(largo)}};
         if (largo >= 13) esperado.insert("Relleno/x", relleno);
         EXPECT_EQ(Claves(Ajustes::RutaAlmacen()), esperado) << largo;
+    }
+}
+
+// A save killed while writing the store in place leaves a line without '='
+// (its new text over the end of the old): every later save once failed on
+// it. Each key QSettings reads is kept, the line goes, the value is stored.
+TEST(AjustesSeguros, LineasQueQtNoLeeNoImpidenGuardar)
+{
+    QTemporaryDir d;
+    const AlmacenEn almacen(d.filePath("config"));
+    const QString ruta = Ajustes::RutaAlmacen();
+    const QMap<QString, QString> kCurva{{"DialogFolders/Curva", "/c"}};
+    const struct { const char *caso; QByteArray antes; QMap<QString, QString> leidas; } casos[] = {
+        {"last line", "[Config]\nidioma=es\n\n[DialogFolders]\nCurva=/c\nrvas/viejas\n", {{"Config/idioma", "es"}, {"DialogFolders/Curva", "/c"}}},
+        {"middle line", "[DialogFolders]\nCurva=/c\nvas/viejas\nImagen=/i\n", {{"DialogFolders/Curva", "/c"}, {"DialogFolders/Imagen", "/i"}}},
+        {"no line end", "[DialogFolders]\nCurva=/c\nCurv", kCurva},
+        {"the only line", "DialogFolders", {}},
+        {"open section", "[DialogFolders]\nCurva=/c\n[Dia", kCurva},
+        {"zeros", "[DialogFolders]\nCurva=/c\n" + QByteArray(40, '\0'), kCurva},
+    };
+    for (const auto &c : casos) {
+        SCOPED_TRACE(c.caso);
+        Poner(ruta, c.antes);
+        ASSERT_EQ(Claves(ruta), c.leidas);
+        // Twice: the first save's own text takes the next.
+        for (const char *idioma : {"en", "es"}) {
+            QString motivo;
+            EXPECT_TRUE(Ajustes::SaveSetting("Config", "idioma", idioma, &motivo)) << motivo.toStdString();
+            QMap<QString, QString> esperado = c.leidas;
+            esperado.insert("Config/idioma", idioma);
+            EXPECT_EQ(Claves(ruta), esperado);
+        }
+        EXPECT_FALSE(Leer(ruta).contains("vas/viejas"));
+    }
+    // A key QSettings reads but writes back as another ("a/" of [S] goes) is
+    // no line to drop: the save is refused, and says which.
+    const QByteArray antes = "[S]\na/=1\n";
+    Poner(ruta, antes);
+    QString motivo;
+    EXPECT_FALSE(Ajustes::SaveSetting("Config", "idioma", "en", &motivo));
+    EXPECT_EQ(motivo, "el fichero " + ruta + " tiene una clave que no se puede volver a escribir igual: S/a/");
+    EXPECT_EQ(Leer(ruta), antes);
+    Poner(ruta, "");
+    EXPECT_TRUE(Ajustes::GuardarPendientes());
+}
+
+// A read of the old store that ends early without an error, at each of its
+// reads in turn: a save that goes ahead keeps every key; one that reads it
+// short fails, the store stays byte for byte and the value waits for the
+// next save (taking what was read for the whole store would drop the keys
+// after it).
+TEST(AjustesSeguros, UnaLecturaCortaDelAlmacenNoLoSustituye)
+{
+    QTemporaryDir d;
+    const AlmacenEn almacen(d.filePath("config"));
+    const QString ruta = Poner(Ajustes::RutaAlmacen(), "[A]\nx=" + QByteArray(40000, 'a') + "\n[B]\ny=1\n");
+    int cortas = 0;
+    for (int k = 1; k < 20; ++k) {
+        SCOPED_TRACE(k);
+        const QString valor = QString::number(k);
+        const QByteArray antes = Leer(ruta);
+        Ajustes::RutaAlmacen(); // Qt has read it: the reads counted are the save's
+        QString motivo;
+        bool ok, disparada;
+        {
+            const Inyeccion::Fallos corta({{Llamada::Leer, QFile::encodeName(ruta), k, 0, false, 0}});
+            ok = Ajustes::SaveSetting("Config", "idioma", valor, &motivo);
+            disparada = corta.Disparada();
+        }
+        if (ok) {
+            EXPECT_EQ(Claves(ruta), (QMap<QString, QString>{{"A/x", QString(40000, 'a')}, {"B/y", "1"}, {"Config/idioma", valor}}));
+        } else {
+            EXPECT_EQ(motivo, "Error de lectura o escritura en el disco");
+            EXPECT_EQ(Leer(ruta), antes);
+            EXPECT_EQ(Ajustes::GetSetting("Config", "idioma"), valor);
+        }
+        cortas += !ok;
+        if (!disparada) break;
+    }
+    EXPECT_EQ(cortas, 3); // each of its three blocks
+    EXPECT_TRUE(Ajustes::GuardarPendientes());
+}
+
+// A settings folder that takes no new file and holds no store yet (as an
+// ordinary user: the tests' own folder is root's alone), one that cannot
+// be made, and a read-only disk: each says what refuses, nothing is left in
+// the folder, and the value waits.
+TEST(AjustesSeguros, CarpetaQueNoAdmiteElAlmacen)
+{
+    QTemporaryDir d("/tmp/halvora-ajustes-XXXXXX");
+    ::chmod(QFile::encodeName(d.path()).constData(), 0777);
+    const DatosEn datos(d.filePath("datos"));
+    QDir().mkpath(d.filePath("ro"));
+    std::optional<DiscoPequeno> disco;
+    if (::geteuid() == 0) disco.emplace(d.filePath("ro"), 64);
+    const struct { const char *caso; QString config; bool comoOtro; QByteArray antes; QString motivo; } casos[] = {
+        {"read-only folder", d.filePath("cerrada"), true, "", "no se puede crear el fichero %1: Permiso denegado"},
+        {"no folder, read-only parent", d.filePath("cerrada/no/hay"), true, "", "no se puede crear la carpeta %2: Permiso denegado"},
+        {"read-only disk", d.filePath("ro/config"), false, "", "no se puede crear el fichero %1: El disco es de solo lectura"},
+        {"read-only disk, a store", d.filePath("ro/config2"), false, "[Config]\nidioma=es\n",
+         "no se puede escribir en el fichero %1: El disco es de solo lectura"},
+    };
+    // The read-only disk's folders as they were before it became so.
+    const bool ro = disco && disco->motivo.isEmpty();
+    for (const auto &c : casos) {
+        if (ro && !c.comoOtro) {
+            const AlmacenEn almacen(c.config);
+            if (c.antes.isEmpty()) QDir().mkpath(QFileInfo(Ajustes::RutaAlmacen()).path()); else Poner(Ajustes::RutaAlmacen(), c.antes);
+        }
+    }
+    ASSERT_TRUE(!ro || disco->SoloLectura());
+    QDir().mkpath(d.filePath("cerrada/ZOLV Halvora"));
+    ::chmod(QFile::encodeName(d.filePath("cerrada/ZOLV Halvora")).constData(), 0555);
+    ::chmod(QFile::encodeName(d.filePath("cerrada")).constData(), 0555);
+    for (const auto &c : casos) {
+        SCOPED_TRACE(c.caso);
+        if (!c.comoOtro && !ro) {
+            std::cout << "[ SKIPPED  ] " << c.caso << ": " << (disco ? disco->motivo.toStdString() : "not root") << "\n";
+            continue;
+        }
+        const AlmacenEn almacen(c.config);
+        const QString ruta = Ajustes::RutaAlmacen(), carpeta = QFileInfo(ruta).path();
+        const QStringList hay = QDir(carpeta).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        QString motivo;
+        {
+            std::optional<ComoOtroUsuario> otro;
+            if (c.comoOtro) otro.emplace();
+            EXPECT_FALSE(Ajustes::SaveSetting("Config", "idioma", "en", &motivo));
+        }
+        EXPECT_EQ(motivo, QString(c.motivo).replace("%1", ruta).replace("%2", QFileInfo(ruta).path()));
+        EXPECT_EQ(QDir(carpeta).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), hay);
+        EXPECT_EQ(Leer(ruta), c.antes.isEmpty() ? "(no existe)" : c.antes);
+        EXPECT_EQ(Ajustes::GetSetting("Config", "idioma"), "en");
+    }
+    ::chmod(QFile::encodeName(d.filePath("cerrada")).constData(), 0755);
+    ::chmod(QFile::encodeName(d.filePath("cerrada/ZOLV Halvora")).constData(), 0755);
+    disco.reset();
+    const AlmacenEn almacen(d.filePath("cerrada"));
+    EXPECT_TRUE(Ajustes::GuardarPendientes());
+}
+
+// A full disk under the settings (its lock file finds no room) or under the
+// scratch folder (16 KiB left: Qt's copy of the store, or one of ours, finds
+// none) says so, and where: never "another instance", never just "could not
+// write". A tmpfs when root may mount one; and always every write there
+// failing.
+TEST(AjustesSeguros, UnDiscoLlenoSeDiceLleno)
+{
+    QTemporaryDir d;
+    const QString config = d.filePath("config"), datos = d.filePath("datos");
+    const AlmacenEn almacen(config);
+    const DatosEn enDatos(datos);
+    const QString ruta = Ajustes::RutaAlmacen(), lleno = "No queda espacio en el disco";
+    const struct { const char *caso; QString carpeta; QByteArray antes; QString motivo; } casos[] = {
+        {"settings", config, "[Config]\nidioma=es\n", lleno},
+        {"scratch, our copy", datos, "[A]\nx=" + QByteArray(6000, 'a') + '\n', lleno + " de la carpeta " + Archivos::CarpetaBorradores()},
+        // Qt's text takes two pages, the old one: Qt alone finds no room.
+        {"scratch, Qt's copy", datos, "[A]\nx=" + QByteArray(4000, 'a') + '\n', lleno + " de la carpeta " + Archivos::CarpetaBorradores()},
+    };
+    for (const auto &c : casos) {
+        for (bool real : {true, false}) {
+            SCOPED_TRACE(std::string(c.caso) + (real ? ", tmpfs" : ", simulated"));
+            QDir().mkpath(c.carpeta);
+            std::optional<DiscoPequeno> disco;
+            if (real && !disco.emplace(c.carpeta, 64).motivo.isEmpty()) {
+                std::cout << "[ SKIPPED  ] " << disco->motivo.toStdString() << "\n";
+                continue;
+            }
+            Poner(ruta, c.antes);
+            QDir().mkpath(Archivos::CarpetaBorradores());
+            std::optional<Inyeccion::Fallos> sinSitio;
+            if (real) {
+                disco->Llenar();
+                if (c.carpeta == datos) QFile(datos + "/.relleno").resize(QFileInfo(datos + "/.relleno").size() - 16384);
+            } else {
+                sinSitio.emplace(std::vector<Inyeccion::Regla>{{Llamada::Escribir, QFile::encodeName(c.carpeta), 1, ENOSPC, true}});
+            }
+            QString motivo;
+            EXPECT_FALSE(Ajustes::SaveSetting("Config", "idioma", "en" + QString(200, 'n'), &motivo));
+            sinSitio.reset();
+            EXPECT_EQ(motivo, c.motivo);
+            EXPECT_EQ(Leer(ruta), c.antes);
+            EXPECT_EQ(QDir(QFileInfo(ruta).path()).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(ruta).fileName()});
+            EXPECT_EQ(QDir(Archivos::CarpetaBorradores()).entryList(QDir::Files | QDir::Hidden), QStringList());
+            // With room again, the value kept for the session goes.
+            QFile::remove(c.carpeta + "/.relleno");
+            EXPECT_TRUE(Ajustes::GuardarPendientes());
+            EXPECT_EQ(Claves(ruta).value("Config/idioma"), "en" + QString(200, 'n'));
+        }
     }
 }
 

@@ -1,0 +1,190 @@
+#include "platform/candado.h"
+
+#include "platform/files.h"
+
+#include <QFile>
+#include <QSysInfo>
+#include <QThread>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Ajustes {
+
+const QString kOcupado = QStringLiteral("otra instancia del programa la tiene ocupada");
+
+namespace {
+
+// Between two tries of a lock another instance holds, and between the two
+// looks at a lock file that names nobody. QLockFile's own wait sleeps
+// longer each time (0.1 s, 0.2 s, 0.4 s...) and keeps missing a store that
+// other instances take for a few milliseconds at a time.
+constexpr int kPausaMs = 10;
+// Lock files that went (their owners were gone) before one is tried again
+// after a pause: others may be making and leaving them as fast.
+constexpr int kQuitadosSeguidos = 10;
+
+bool MismoFichero(int fd, const QByteArray &ruta)
+{
+    struct stat a, b;
+    return ::fstat(fd, &a) == 0 && ::stat(ruta.constData(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Why QLockFile could not make its file: makes one as it does (a new file,
+// held, its line written) and removes it again. The error, or 0 when it
+// could.
+int PorQueNoSeCrea(const QByteArray &ruta)
+{
+    const int fd = ::open(ruta.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0) return errno == EEXIST ? 0 : errno;
+    (void)::flock(fd, LOCK_EX | LOCK_NB);
+    static const char linea[128] = {};
+    const ssize_t n = ::write(fd, linea, sizeof linea);
+    const int e = n == ssize_t(sizeof linea) ? 0 : n < 0 ? errno : ENOSPC;
+    ::unlink(ruta.constData());
+    ::close(fd);
+    return e;
+}
+
+bool Denegado(int e) { return e == EACCES || e == EPERM || e == EROFS; }
+
+QString MotivoCrear(const QString &ruta, int e)
+{
+    // A full disk is the disk's, whichever file found it.
+    if (e == ENOSPC || e == EDQUOT) return Archivos::MotivoSistema(e);
+    return QStringLiteral("no se puede crear el fichero ") + ruta + QStringLiteral(": ") + Archivos::MotivoSistema(e);
+}
+
+} // namespace
+
+Candado::Candado(const QString &almacen) : archivo_(almacen + QStringLiteral(".lock")), almacen_(almacen) {}
+
+Candado::~Candado()
+{
+    if (fd_ >= 0) ::close(fd_);
+}
+
+QString Candado::Tomar(int esperaMs)
+{
+    const QDeadlineTimer plazo(esperaMs);
+    const QByteArray ruta = QFile::encodeName(archivo_.fileName());
+    QString porQue = kOcupado;
+    for (int quitados = 0;;) {
+        if (archivo_.tryLock(0)) return QString();
+        switch (archivo_.error()) {
+        case QLockFile::LockFailedError: {
+            int e = 0;
+            switch (QuitarHuerfano(e)) {
+            case Hallado::Quitado:
+                if (++quitados < kQuitadosSeguidos) continue;
+                break;
+            case Hallado::NoEsFichero: return SobreElAlmacen(plazo, true, 0);
+            case Hallado::NoSeQuita:
+                // A folder that takes no change keeps it for everyone.
+                if (Denegado(e)) return SobreElAlmacen(plazo, false, e);
+                return QStringLiteral("no se puede quitar el fichero ") + archivo_.fileName() + QStringLiteral(": ") +
+                       Archivos::MotivoSistema(e);
+            case Hallado::Ocupado: break;
+            }
+            porQue = kOcupado;
+            break;
+        }
+        case QLockFile::PermissionError: {
+            const int e = PorQueNoSeCrea(ruta);
+            return SobreElAlmacen(plazo, false, Denegado(e) ? e : EACCES);
+        }
+        default:
+            // No file made, or its line not written (a full disk).
+            if (const int e = PorQueNoSeCrea(ruta)) return MotivoCrear(archivo_.fileName(), e);
+            porQue = QStringLiteral("no se pudo crear el fichero ") + archivo_.fileName();
+            break;
+        }
+        quitados = 0;
+        if (plazo.hasExpired()) return porQue;
+        QThread::msleep(kPausaMs);
+    }
+}
+
+// An owner's line that names a running process of this machine may be of
+// one letting its file go right now (QLockFile lets go, then removes); Qt
+// takes one whose process is gone, where it can remove it.
+bool Candado::NoNombraANadie() const
+{
+    qint64 pid = 0;
+    QString maquina, programa;
+    if (!archivo_.getLockInfo(&pid, &maquina, &programa)) return true;
+    if (!maquina.isEmpty() && maquina != QSysInfo::machineHostName()) return false;
+    return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+}
+
+Candado::Hallado Candado::QuitarHuerfano(int &error)
+{
+    const QByteArray ruta = QFile::encodeName(archivo_.fileName());
+    struct stat antes {};
+    for (int mirada = 0;; ++mirada) {
+        if (mirada) QThread::msleep(kPausaMs);
+        const int fd = ::open(ruta.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0) {
+            if (errno == ENOENT) return Hallado::Quitado; // gone meanwhile
+            return errno == ELOOP ? Hallado::NoEsFichero : Hallado::Ocupado;
+        }
+        struct stat st {};
+        const bool leido = ::fstat(fd, &st) == 0;
+        if (leido && !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            return Hallado::NoEsFichero;
+        }
+        // Held by nobody (we hold it now), naming nobody, and the same file
+        // at both looks.
+        const bool abandonado = leido && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && NoNombraANadie() &&
+                                (mirada == 0 || (st.st_dev == antes.st_dev && st.st_ino == antes.st_ino));
+        Hallado h = Hallado::Ocupado;
+        if (abandonado && mirada == 0) {
+            antes = st;
+            ::close(fd);
+            continue;
+        }
+        // Removed while held, and only while its name is still that file.
+        if (abandonado && (!MismoFichero(fd, ruta) || ::unlink(ruta.constData()) == 0 || errno == ENOENT)) {
+            h = Hallado::Quitado;
+        } else if (abandonado) {
+            error = errno;
+            h = Hallado::NoSeQuita;
+        }
+        ::close(fd);
+        return h;
+    }
+}
+
+QString Candado::SobreElAlmacen(const QDeadlineTimer &plazo, bool crear, int sinCandado)
+{
+    const QByteArray ruta = QFile::encodeName(almacen_);
+    for (;;) {
+        fd_ = ::open(ruta.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY | (crear ? O_CREAT : 0), 0666);
+        if (fd_ < 0) {
+            // No store, and no room for one: the folder is what refuses.
+            if (errno == ENOENT && !crear) return MotivoCrear(almacen_, sinCandado);
+            return (crear ? MotivoCrear(almacen_, errno)
+                          : QStringLiteral("no se puede escribir en el fichero ") + almacen_ + QStringLiteral(": ") +
+                                Archivos::MotivoSistema(errno));
+        }
+        int e = 0;
+        if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            e = errno;
+        } else if (MismoFichero(fd_, ruta)) {
+            return QString();
+        } // else replaced meanwhile by another instance's save: the new one is locked.
+        ::close(fd_);
+        fd_ = -1;
+        if (e && e != EWOULDBLOCK)
+            return QStringLiteral("no se puede bloquear el fichero ") + almacen_ + QStringLiteral(": ") + Archivos::MotivoSistema(e);
+        if (plazo.hasExpired()) return kOcupado;
+        if (e) QThread::msleep(kPausaMs);
+    }
+}
+
+} // namespace Ajustes

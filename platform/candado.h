@@ -1,0 +1,49 @@
+#pragma once
+// The settings store's lock, shared by every instance of the program and by
+// QSettings itself: a lock file beside the store ("<store>.lock"), made and
+// held by QLockFile (its owner's process line in it, and a lock on the file
+// for as long as it lives).
+//   - A lock whose owner is gone is taken at once: QLockFile takes one that
+//     names a process no longer running; one that names nobody (empty, or
+//     garbage: a save killed while making it) is taken when no running
+//     program holds it, twice, a moment apart (an owner holds its file from
+//     the moment it makes it and writes its line right after).
+//   - Where the folder takes no new file, or something that is no file
+//     stands in the lock file's place, every instance locks the store
+//     itself instead (made first when the folder takes it).
+//   - Held by a running instance: tried every 10 ms until the wait is over.
+//   - Every other failure says what it is: a full disk, a folder that
+//     cannot be made or written; never "another instance".
+// The lock is let go when the object goes.
+
+#include <QDeadlineTimer>
+#include <QLockFile>
+#include <QString>
+
+namespace Ajustes {
+
+// Why a save waited in vain.
+extern const QString kOcupado;
+
+class Candado {
+public:
+    explicit Candado(const QString &almacen);
+    ~Candado();
+    Candado(const Candado &) = delete;
+    Candado &operator=(const Candado &) = delete;
+
+    // "" once taken, within esperaMs at most; otherwise why not.
+    QString Tomar(int esperaMs);
+
+private:
+    enum class Hallado { Quitado, Ocupado, NoEsFichero, NoSeQuita };
+    Hallado QuitarHuerfano(int &error);
+    QString SobreElAlmacen(const QDeadlineTimer &plazo, bool crear, int sinCandado);
+    bool NoNombraANadie() const;
+
+    QLockFile archivo_;
+    QString almacen_;
+    int fd_ = -1; // the store, when it is what is locked
+};
+
+} // namespace Ajustes
