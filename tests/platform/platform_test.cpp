@@ -461,59 +461,47 @@ TEST(AjustesSeguros, UnaLecturaCortaDelAlmacenNoLoSustituye)
 }
 
 // A settings folder that takes no new file and holds no store yet (as an
-// ordinary user: the tests' own folder is root's alone), one that cannot
-// be made, and a read-only disk: each says what refuses, nothing is left in
-// the folder, and the value waits.
+// ordinary user: the tests' own folder is root's alone), one that cannot be
+// made, a read-only disk (root may mount one) with and without a store: each
+// says what refuses, nothing is left in the folder, the store stays.
 TEST(AjustesSeguros, CarpetaQueNoAdmiteElAlmacen)
 {
     QTemporaryDir d("/tmp/halvora-ajustes-XXXXXX");
     ::chmod(QFile::encodeName(d.path()).constData(), 0777);
     const DatosEn datos(d.filePath("datos"));
-    QDir().mkpath(d.filePath("ro"));
-    std::optional<DiscoPequeno> disco;
-    if (::geteuid() == 0) disco.emplace(d.filePath("ro"), 64);
-    const struct { const char *caso; QString config; bool comoOtro; QByteArray antes; QString motivo; } casos[] = {
-        {"read-only folder", d.filePath("cerrada"), true, "", "no se puede crear el fichero %1: Permiso denegado"},
-        {"no folder, read-only parent", d.filePath("cerrada/no/hay"), true, "", "no se puede crear la carpeta %2: Permiso denegado"},
-        {"read-only disk", d.filePath("ro/config"), false, "", "no se puede crear el fichero %1: El disco es de solo lectura"},
-        {"read-only disk, a store", d.filePath("ro/config2"), false, "[Config]\nidioma=es\n",
-         "no se puede escribir en el fichero %1: El disco es de solo lectura"},
+    const QString ro = d.filePath("ro");
+    QDir().mkpath(ro), QDir().mkpath(d.filePath("cerrada/ZOLV Halvora"));
+    const DiscoPequeno disco(ro, 64);
+    const bool soloLectura = disco.motivo.isEmpty() && QDir().mkpath(ro + "/vacia/ZOLV Halvora") &&
+                             !Poner(ro + "/llena/ZOLV Halvora/ZOLV Halvora.ini", "[Config]\nidioma=es\n").isEmpty() && disco.SoloLectura();
+    for (const char *c : {"cerrada/ZOLV Halvora", "cerrada"}) ::chmod(QFile::encodeName(d.filePath(c)).constData(), 0555);
+    const std::pair<QString, QString> casos[] = {
+        {d.filePath("cerrada"), "no se puede crear el fichero %1: Permiso denegado"},
+        {d.filePath("cerrada/no"), "no se puede crear la carpeta %2: Permiso denegado"},
+        {ro + "/vacia", "no se puede crear el fichero %1: El disco es de solo lectura"},
+        {ro + "/llena", "no se puede escribir en el fichero %1: El disco es de solo lectura"},
     };
-    // The read-only disk's folders as they were before it became so.
-    const bool ro = disco && disco->motivo.isEmpty();
-    for (const auto &c : casos) {
-        if (ro && !c.comoOtro) {
-            const AlmacenEn almacen(c.config);
-            if (c.antes.isEmpty()) QDir().mkpath(QFileInfo(Ajustes::RutaAlmacen()).path()); else Poner(Ajustes::RutaAlmacen(), c.antes);
-        }
-    }
-    ASSERT_TRUE(!ro || disco->SoloLectura());
-    QDir().mkpath(d.filePath("cerrada/ZOLV Halvora"));
-    ::chmod(QFile::encodeName(d.filePath("cerrada/ZOLV Halvora")).constData(), 0555);
-    ::chmod(QFile::encodeName(d.filePath("cerrada")).constData(), 0555);
-    for (const auto &c : casos) {
-        SCOPED_TRACE(c.caso);
-        if (!c.comoOtro && !ro) {
-            std::cout << "[ SKIPPED  ] " << c.caso << ": " << (disco ? disco->motivo.toStdString() : "not root") << "\n";
+    for (const auto &[config, motivo] : casos) {
+        SCOPED_TRACE(config.toStdString());
+        if (config.startsWith(ro) && !soloLectura) {
+            std::cout << "[ SKIPPED  ] " << disco.motivo.toStdString() << "\n";
             continue;
         }
-        const AlmacenEn almacen(c.config);
+        const AlmacenEn almacen(config);
         const QString ruta = Ajustes::RutaAlmacen(), carpeta = QFileInfo(ruta).path();
-        const QStringList hay = QDir(carpeta).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-        QString motivo;
+        const auto hay = [&carpeta] { return QDir(carpeta).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden); };
+        const QStringList antes = hay();
+        const QByteArray almacenAntes = Leer(ruta);
+        QString dicho;
         {
-            std::optional<ComoOtroUsuario> otro;
-            if (c.comoOtro) otro.emplace();
-            EXPECT_FALSE(Ajustes::SaveSetting("Config", "idioma", "en", &motivo));
+            const ComoOtroUsuario otro;
+            EXPECT_FALSE(Ajustes::SaveSetting("Config", "idioma", "en", &dicho));
         }
-        EXPECT_EQ(motivo, QString(c.motivo).replace("%1", ruta).replace("%2", QFileInfo(ruta).path()));
-        EXPECT_EQ(QDir(carpeta).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), hay);
-        EXPECT_EQ(Leer(ruta), c.antes.isEmpty() ? "(no existe)" : c.antes);
-        EXPECT_EQ(Ajustes::GetSetting("Config", "idioma"), "en");
+        EXPECT_EQ(dicho, QString(motivo).replace("%1", ruta).replace("%2", carpeta));
+        EXPECT_EQ(hay(), antes);
+        EXPECT_EQ(Leer(ruta), almacenAntes);
     }
-    ::chmod(QFile::encodeName(d.filePath("cerrada")).constData(), 0755);
-    ::chmod(QFile::encodeName(d.filePath("cerrada/ZOLV Halvora")).constData(), 0755);
-    disco.reset();
+    for (const char *c : {"cerrada", "cerrada/ZOLV Halvora"}) ::chmod(QFile::encodeName(d.filePath(c)).constData(), 0755);
     const AlmacenEn almacen(d.filePath("cerrada"));
     EXPECT_TRUE(Ajustes::GuardarPendientes());
 }
