@@ -7,6 +7,7 @@
 #include <QThread>
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -118,7 +119,7 @@ bool Candado::NoNombraANadie() const
     QString maquina, programa;
     if (!archivo_.getLockInfo(&pid, &maquina, &programa)) return true;
     if (!maquina.isEmpty() && maquina != QSysInfo::machineHostName()) return false;
-    return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+    return pid > INT_MAX || (::kill(pid_t(pid), 0) != 0 && errno == ESRCH);
 }
 
 Candado::Hallado Candado::QuitarHuerfano(int &error)
@@ -166,11 +167,10 @@ QString Candado::SobreElAlmacen(const QDeadlineTimer &plazo, bool crear, int sin
     for (;;) {
         fd_ = ::open(ruta.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY | (crear ? O_CREAT : 0), 0666);
         if (fd_ < 0) {
+            const int e = errno;
             // No store, and no room for one: the folder is what refuses.
-            if (errno == ENOENT && !crear) return MotivoCrear(almacen_, sinCandado);
-            return (crear ? MotivoCrear(almacen_, errno)
-                          : QStringLiteral("no se puede escribir en el fichero ") + almacen_ + QStringLiteral(": ") +
-                                Archivos::MotivoSistema(errno));
+            if (crear || e == ENOENT) return MotivoCrear(almacen_, crear ? e : sinCandado);
+            return QStringLiteral("no se puede escribir en el fichero ") + almacen_ + QStringLiteral(": ") + Archivos::MotivoSistema(e);
         }
         int e = 0;
         if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
