@@ -1,8 +1,10 @@
 #include "platform/candado.h"
 
 #include "platform/files.h"
+#include "platform/sonda.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSysInfo>
 #include <QThread>
 
@@ -25,30 +27,13 @@ namespace {
 // longer each time (0.1 s, 0.2 s, 0.4 s...) and keeps missing a store that
 // other instances take for a few milliseconds at a time.
 constexpr int kPausaMs = 10;
-// Lock files that went (their owners were gone) before one is tried again
-// after a pause: others may be making and leaving them as fast.
-constexpr int kQuitadosSeguidos = 10;
+// QLockFile's line: its pid, program, machine and boot.
+constexpr qint64 kLinea = 128;
 
 bool MismoFichero(int fd, const QByteArray &ruta)
 {
     struct stat a, b;
     return ::fstat(fd, &a) == 0 && ::stat(ruta.constData(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-// Why QLockFile could not make its file: makes one as it does (a new file,
-// held, its line written) and removes it again. The error, or 0 when it
-// could.
-int PorQueNoSeCrea(const QByteArray &ruta)
-{
-    const int fd = ::open(ruta.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd < 0) return errno == EEXIST ? 0 : errno;
-    (void)::flock(fd, LOCK_EX | LOCK_NB);
-    static const char linea[128] = {};
-    const ssize_t n = ::write(fd, linea, sizeof linea);
-    const int e = n == ssize_t(sizeof linea) ? 0 : n < 0 ? errno : ENOSPC;
-    ::unlink(ruta.constData());
-    ::close(fd);
-    return e;
 }
 
 bool Denegado(int e) { return e == EACCES || e == EPERM || e == EROFS; }
@@ -72,42 +57,37 @@ Candado::~Candado()
 QString Candado::Tomar(int esperaMs)
 {
     const QDeadlineTimer plazo(esperaMs);
-    const QByteArray ruta = QFile::encodeName(archivo_.fileName());
+    const QString carpeta = QFileInfo(almacen_).absolutePath();
     QString porQue = kOcupado;
-    for (int quitados = 0;;) {
-        if (archivo_.tryLock(0)) return QString();
+    while (!archivo_.tryLock(0)) {
         switch (archivo_.error()) {
         case QLockFile::LockFailedError: {
-            int e = 0;
-            switch (QuitarHuerfano(e)) {
-            case Hallado::Quitado:
-                if (++quitados < kQuitadosSeguidos) continue;
-                break;
-            case Hallado::NoEsFichero: return SobreElAlmacen(plazo, true, 0);
-            case Hallado::NoSeQuita:
+            const Hallazgo h = QuitarHuerfano();
+            // Something else in its place: nobody can make the lock file.
+            if (h.que == Hallado::NoEsFichero) return SobreElAlmacen(plazo, true, 0);
+            if (h.que == Hallado::NoSeQuita) {
                 // A folder that takes no change keeps it for everyone.
-                if (Denegado(e)) return SobreElAlmacen(plazo, false, e);
+                if (Denegado(h.error)) return SobreElAlmacen(plazo, false, h.error);
                 return QStringLiteral("no se puede quitar el fichero ") + archivo_.fileName() + QStringLiteral(": ") +
-                       Archivos::MotivoSistema(e);
-            case Hallado::Ocupado: break;
+                       Archivos::MotivoSistema(h.error);
             }
-            porQue = kOcupado;
+            porQue = kOcupado; // held, or its owner's gone and it with them: tried again
             break;
         }
         case QLockFile::PermissionError: {
-            const int e = PorQueNoSeCrea(ruta);
+            const int e = Sonda(carpeta, kLinea);
             return SobreElAlmacen(plazo, false, Denegado(e) ? e : EACCES);
         }
         default:
             // No file made, or its line not written (a full disk).
-            if (const int e = PorQueNoSeCrea(ruta)) return MotivoCrear(archivo_.fileName(), e);
+            if (const int e = Sonda(carpeta, kLinea)) return MotivoCrear(archivo_.fileName(), e);
             porQue = QStringLiteral("no se pudo crear el fichero ") + archivo_.fileName();
             break;
         }
-        quitados = 0;
         if (plazo.hasExpired()) return porQue;
         QThread::msleep(kPausaMs);
     }
+    return QString();
 }
 
 // An owner's line that names a running process of this machine may be of
@@ -122,7 +102,7 @@ bool Candado::NoNombraANadie() const
     return pid > INT_MAX || (::kill(pid_t(pid), 0) != 0 && errno == ESRCH);
 }
 
-Candado::Hallado Candado::QuitarHuerfano(int &error)
+Candado::Hallazgo Candado::QuitarHuerfano()
 {
     const QByteArray ruta = QFile::encodeName(archivo_.fileName());
     struct stat antes {};
@@ -130,47 +110,44 @@ Candado::Hallado Candado::QuitarHuerfano(int &error)
         if (mirada) QThread::msleep(kPausaMs);
         const int fd = ::open(ruta.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK);
         if (fd < 0) {
-            if (errno == ENOENT) return Hallado::Quitado; // gone meanwhile
-            return errno == ELOOP ? Hallado::NoEsFichero : Hallado::Ocupado;
+            if (errno == ENOENT) return {Hallado::Quitado}; // gone meanwhile
+            return {errno == ELOOP ? Hallado::NoEsFichero : Hallado::Ocupado};
         }
         struct stat st {};
         const bool leido = ::fstat(fd, &st) == 0;
-        if (leido && !S_ISREG(st.st_mode)) {
-            ::close(fd);
-            return Hallado::NoEsFichero;
-        }
         // Held by nobody (we hold it now), naming nobody, and the same file
         // at both looks.
-        const bool abandonado = leido && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && NoNombraANadie() &&
+        const bool abandonado = leido && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && NoNombraANadie() &&
                                 (mirada == 0 || (st.st_dev == antes.st_dev && st.st_ino == antes.st_ino));
-        Hallado h = Hallado::Ocupado;
+        Hallazgo h{leido && !S_ISREG(st.st_mode) ? Hallado::NoEsFichero : Hallado::Ocupado};
         if (abandonado && mirada == 0) {
             antes = st;
             ::close(fd);
             continue;
         }
         // Removed while held, and only while its name is still that file.
-        if (abandonado && (!MismoFichero(fd, ruta) || ::unlink(ruta.constData()) == 0 || errno == ENOENT)) {
-            h = Hallado::Quitado;
-        } else if (abandonado) {
-            error = errno;
-            h = Hallado::NoSeQuita;
-        }
+        if (abandonado && (!MismoFichero(fd, ruta) || ::unlink(ruta.constData()) == 0 || errno == ENOENT))
+            h = {Hallado::Quitado};
+        else if (abandonado)
+            h = {Hallado::NoSeQuita, errno};
         ::close(fd);
         return h;
     }
 }
 
-QString Candado::SobreElAlmacen(const QDeadlineTimer &plazo, bool crear, int sinCandado)
+QString Candado::SobreElAlmacen(const QDeadlineTimer &plazo, bool carpeta, int sinCandado)
 {
-    const QByteArray ruta = QFile::encodeName(almacen_);
+    const QString que = carpeta ? QFileInfo(almacen_).absolutePath() : almacen_;
+    const QString nombre = (carpeta ? QStringLiteral("la carpeta ") : QStringLiteral("el fichero ")) + que;
+    const QByteArray ruta = QFile::encodeName(que);
     for (;;) {
-        fd_ = ::open(ruta.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY | (crear ? O_CREAT : 0), 0666);
+        // The store opened for writing: one we may not write says so now.
+        fd_ = ::open(ruta.constData(), (carpeta ? O_RDONLY | O_DIRECTORY : O_RDWR) | O_CLOEXEC | O_NOCTTY);
         if (fd_ < 0) {
             const int e = errno;
             // No store, and no room for one: the folder is what refuses.
-            if (crear || e == ENOENT) return MotivoCrear(almacen_, crear ? e : sinCandado);
-            return QStringLiteral("no se puede escribir en el fichero ") + almacen_ + QStringLiteral(": ") + Archivos::MotivoSistema(e);
+            if (e == ENOENT && !carpeta) return MotivoCrear(almacen_, sinCandado);
+            return QStringLiteral("no se puede escribir en ") + nombre + QStringLiteral(": ") + Archivos::MotivoSistema(e);
         }
         int e = 0;
         if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
@@ -181,7 +158,7 @@ QString Candado::SobreElAlmacen(const QDeadlineTimer &plazo, bool crear, int sin
         ::close(fd_);
         fd_ = -1;
         if (e && e != EWOULDBLOCK)
-            return QStringLiteral("no se puede bloquear el fichero ") + almacen_ + QStringLiteral(": ") + Archivos::MotivoSistema(e);
+            return QStringLiteral("no se puede bloquear ") + nombre + QStringLiteral(": ") + Archivos::MotivoSistema(e);
         if (plazo.hasExpired()) return kOcupado;
         if (e) QThread::msleep(kPausaMs);
     }

@@ -8,9 +8,9 @@
 //     garbage: a save killed while making it) is taken when no running
 //     program holds it, twice, a moment apart (an owner holds its file from
 //     the moment it makes it and writes its line right after).
-//   - Where the folder takes no new file, or something that is no file
-//     stands in the lock file's place, every instance locks the store
-//     itself instead (made first when the folder takes it).
+//   - Where the folder takes no new file, every instance locks the store
+//     itself instead; where something that is no file stands in the lock
+//     file's place (a folder, a link), the store's folder.
 //   - Held by a running instance: tried every 10 ms until the wait is over.
 //   - Every other failure says what it is: a full disk, a folder that
 //     cannot be made or written; never "another instance".
@@ -36,9 +36,16 @@ public:
     QString Tomar(int esperaMs);
 
 private:
+    // What stands in the lock file's place, once one whose owner is gone
+    // has been removed; the error when it could not be.
     enum class Hallado { Quitado, Ocupado, NoEsFichero, NoSeQuita };
-    Hallado QuitarHuerfano(int &error);
-    QString SobreElAlmacen(const QDeadlineTimer &plazo, bool crear, int sinCandado);
+    struct Hallazgo {
+        Hallado que;
+        int error = 0;
+    };
+    Hallazgo QuitarHuerfano();
+    // Locks the store, or its folder; 'sinCandado' is why no lock file.
+    QString SobreElAlmacen(const QDeadlineTimer &plazo, bool carpeta, int sinCandado);
     bool NoNombraANadie() const;
 
     QLockFile archivo_;

@@ -2,6 +2,7 @@
 
 #include "platform/candado.h"
 #include "platform/files.h"
+#include "platform/sonda.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -47,18 +48,6 @@ int CrearCarpeta(const QString &carpeta)
     return 0;
 }
 
-// Why a folder takes no file of 'bytes' now: an unnamed file made there
-// and given that room, gone with its descriptor. 0 when it could (or the
-// file system cannot make such a file).
-int Sonda(const QString &carpeta, qint64 bytes)
-{
-    const int fd = ::open(QFile::encodeName(carpeta).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd < 0) return errno == EOPNOTSUPP || errno == EISDIR ? 0 : errno;
-    const int e = bytes > 0 ? ::posix_fallocate(fd, 0, bytes) : 0;
-    ::close(fd);
-    return e == EOPNOTSUPP || e == EINVAL ? 0 : e;
-}
-
 // The whole of an open file, or the error; a read that ends before the
 // file's size is an error too.
 int LeerTodo(int fd, QByteArray &bytes)
@@ -77,11 +66,7 @@ struct Borrador {
     ~Borrador() { Archivos::Borrar(ruta); }
     int Poner(const QByteArray &bytes) const
     {
-        // A name that could not be made: the folder says why, if it can.
-        if (ruta.isEmpty()) {
-            const int e = Sonda(Archivos::CarpetaBorradores(), 0);
-            return e ? e : kSinMotivo;
-        }
+        if (ruta.isEmpty()) return kSinMotivo; // the folder says why
         const int fd = ::open(QFile::encodeName(ruta).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
         if (fd < 0) return errno;
         Archivos::Flujo f(fd);
@@ -134,9 +119,9 @@ bool TextoNuevo(const QByteArray &actual, QByteArray &nuevo, QString *motivo)
 {
     const QString carpeta = Archivos::CarpetaBorradores();
     // Qt's text is about as long as the old one and the values together.
-    qint64 largo = actual.size() + 64;
-    for (auto it = Pendientes().cbegin(); it != Pendientes().cend(); ++it) largo += 8 + 3 * (it.key().size() + it.value().size());
-    // A failure whose error Qt kept to itself: the folder, given that much,
+    qint64 largo = actual.size();
+    for (auto it = Pendientes().cbegin(); it != Pendientes().cend(); ++it) largo += (it.key() + it.value()).toUtf8().size();
+    // A failure whose error nobody told: the folder, asked for that much,
     // says why when it can.
     const auto sinSitio = [&](int e) {
         if (e == kSinMotivo) e = Sonda(carpeta, largo);
@@ -178,12 +163,12 @@ bool TextoNuevo(const QByteArray &actual, QByteArray &nuevo, QString *motivo)
     if (e) return sinSitio(e);
     QSettings t(otro.ruta, QSettings::IniFormat);
     if (Claves(t) != hay) return sinSitio(EIO);
-    QString clave;
-    for (auto it = esperado.cbegin(); clave.isEmpty() && it != esperado.cend(); ++it)
-        if (!hay.contains(it.key()) || hay.value(it.key()) != it.value()) clave = it.key();
-    for (auto it = hay.cbegin(); clave.isEmpty() && it != hay.cend(); ++it)
-        if (!esperado.contains(it.key())) clave = it.key();
-    return No(motivo, QStringLiteral("el fichero ") + RutaAlmacen() + QStringLiteral(" tiene una clave que no se puede volver a escribir igual: ") + clave);
+    const QStringList claves = esperado.keys() + hay.keys();
+    for (const QString &k : claves)
+        if (esperado.contains(k) != hay.contains(k) || esperado.value(k) != hay.value(k))
+            return No(motivo, QStringLiteral("el fichero ") + RutaAlmacen() +
+                                  QStringLiteral(" tiene una clave que no se puede volver a escribir igual: ") + k);
+    return sinSitio(EIO);
 }
 
 // The store as it is: "" when there is none yet (a dangling link included),

@@ -265,13 +265,19 @@ TEST(Ajustes, UnCandadoSinDuenoSeTomaEnSeguida)
         {"garbage", "\x01\xFFno\n\n", false, ""},
         {"process gone", "2147483647\nzolv\n\n", false, ""},
         {"folder", "(carpeta)", false, ""},
+        {"dangling link", "(enlace)", false, ""},
         {"empty, held", "", true, kEspera},
         {"running owner's line", linea, false, kEspera},
+        {"another machine's owner", "2147483647\nzolv\notra-maquina\n", false, kEspera},
     };
+    const int abiertos = QDir("/proc/self/fd").count();
     for (const auto &c : casos) {
         SCOPED_TRACE(c.caso);
-        const bool carpeta = c.bytes == "(carpeta)";
-        ASSERT_TRUE(carpeta ? QDir().mkpath(candado) : !Poner(candado, c.bytes).isEmpty());
+        // Neither a folder nor a link is taken: the store's folder is locked.
+        const bool ajeno = c.bytes.startsWith('(');
+        ASSERT_TRUE(c.bytes == "(carpeta)"  ? QDir().mkpath(candado)
+                    : c.bytes == "(enlace)" ? QFile::link(d.filePath("nada"), candado)
+                                            : !Poner(candado, c.bytes).isEmpty());
         QFile otro(candado);
         if (c.retenido) {
             ASSERT_TRUE(otro.open(QIODevice::ReadOnly) && ::flock(otro.handle(), LOCK_EX) == 0);
@@ -283,18 +289,19 @@ TEST(Ajustes, UnCandadoSinDuenoSeTomaEnSeguida)
         EXPECT_EQ(Ajustes::GetSetting("DialogFolders", "Curva"), valor);
         if (c.motivo.isEmpty()) {
             EXPECT_EQ(Claves(ini), (QMap<QString, QString>{{"DialogFolders/Curva", valor}}));
-            // Taken and let go: no lock file stays (the folder, not ours, does).
-            EXPECT_EQ(QFileInfo::exists(candado), carpeta);
+            // Taken and let go: no lock file stays.
+            EXPECT_EQ(QFileInfo(candado).exists() || QFileInfo(candado).isSymLink(), ajeno);
         } else {
-            EXPECT_EQ(Claves(ini).value("DialogFolders/Curva"), "/tras/folder");
+            EXPECT_EQ(Claves(ini).value("DialogFolders/Curva"), "/tras/dangling link");
             EXPECT_EQ(Leer(candado), c.bytes);
         }
         otro.close();
         QDir(candado).removeRecursively(), QFile::remove(candado);
+        EXPECT_EQ(QDir("/proc/self/fd").count(), abiertos);
     }
     // Once the lock is gone, the next save writes what the session kept too.
     EXPECT_TRUE(Ajustes::SaveSetting("Config", "idioma", "en"));
-    EXPECT_EQ(Claves(ini), (QMap<QString, QString>{{"DialogFolders/Curva", "/tras/running owner's line"}, {"Config/idioma", "en"}}));
+    EXPECT_EQ(Claves(ini), (QMap<QString, QString>{{"DialogFolders/Curva", "/tras/another machine's owner"}, {"Config/idioma", "en"}}));
 }
 
 TEST(AjustesSeguros, UnFalloEnCadaEscrituraDejaElAlmacenComoEstaba)
@@ -507,52 +514,54 @@ TEST(AjustesSeguros, CarpetaQueNoAdmiteElAlmacen)
 }
 
 // A full disk under the settings (its lock file finds no room) or under the
-// scratch folder (16 KiB left: Qt's copy of the store, or one of ours, finds
-// none) says so, and where: never "another instance", never just "could not
-// write". A tmpfs when root may mount one; and always every write there
-// failing.
+// scratch folder (16 KiB left: one of our copies, or Qt's alone, finds none)
+// says so, and where: never "another instance", never just "could not
+// write"; so does a scratch folder that takes no new file. A tmpfs when root
+// may mount one; and always every such call there failing.
 TEST(AjustesSeguros, UnDiscoLlenoSeDiceLleno)
 {
     QTemporaryDir d;
     const QString config = d.filePath("config"), datos = d.filePath("datos");
     const AlmacenEn almacen(config);
     const DatosEn enDatos(datos);
-    const QString ruta = Ajustes::RutaAlmacen(), lleno = "No queda espacio en el disco";
-    const struct { const char *caso; QString carpeta; QByteArray antes; QString motivo; } casos[] = {
-        {"settings", config, "[Config]\nidioma=es\n", lleno},
-        {"scratch, our copy", datos, "[A]\nx=" + QByteArray(6000, 'a') + '\n', lleno + " de la carpeta " + Archivos::CarpetaBorradores()},
-        // Qt's text takes two pages, the old one: Qt alone finds no room.
-        {"scratch, Qt's copy", datos, "[A]\nx=" + QByteArray(4000, 'a') + '\n', lleno + " de la carpeta " + Archivos::CarpetaBorradores()},
+    const QString ruta = Ajustes::RutaAlmacen(), valor(5000, 'n'), borradores = Archivos::CarpetaBorradores();
+    const QString lleno = "No queda espacio en el disco", llenos = lleno + " de la carpeta " + borradores;
+    const struct { const char *caso; QString carpeta; int largo; Llamada llamada; int error; QString motivo; } casos[] = {
+        {"settings", config, 10, Llamada::Escribir, ENOSPC, lleno},
+        {"scratch, our copy", datos, 6000, Llamada::Escribir, ENOSPC, llenos},
+        {"scratch, Qt's copy", datos, 1000, Llamada::Escribir, ENOSPC, llenos}, // with the value, two pages
+        {"scratch, no new file", datos, 10, Llamada::Abrir, EACCES, "no se puede usar la carpeta " + borradores + ": Permiso denegado"},
     };
     for (const auto &c : casos) {
         for (bool real : {true, false}) {
             SCOPED_TRACE(std::string(c.caso) + (real ? ", tmpfs" : ", simulated"));
             QDir().mkpath(c.carpeta);
             std::optional<DiscoPequeno> disco;
-            if (real && !disco.emplace(c.carpeta, 64).motivo.isEmpty()) {
-                std::cout << "[ SKIPPED  ] " << disco->motivo.toStdString() << "\n";
+            if (real && (c.error != ENOSPC || !disco.emplace(c.carpeta, 64).motivo.isEmpty())) {
+                if (disco) std::cout << "[ SKIPPED  ] " << disco->motivo.toStdString() << "\n";
                 continue;
             }
-            Poner(ruta, c.antes);
-            QDir().mkpath(Archivos::CarpetaBorradores());
+            const QByteArray antes = "[A]\nx=" + QByteArray(c.largo, 'a') + '\n';
+            Poner(ruta, antes);
+            QDir().mkpath(borradores);
             std::optional<Inyeccion::Fallos> sinSitio;
             if (real) {
                 disco->Llenar();
                 if (c.carpeta == datos) QFile(datos + "/.relleno").resize(QFileInfo(datos + "/.relleno").size() - 16384);
             } else {
-                sinSitio.emplace(std::vector<Inyeccion::Regla>{{Llamada::Escribir, QFile::encodeName(c.carpeta), 1, ENOSPC, true}});
+                sinSitio.emplace(std::vector<Inyeccion::Regla>{{c.llamada, QFile::encodeName(c.carpeta), 1, c.error, true}});
             }
             QString motivo;
-            EXPECT_FALSE(Ajustes::SaveSetting("Config", "idioma", "en" + QString(200, 'n'), &motivo));
+            EXPECT_FALSE(Ajustes::SaveSetting("Config", "idioma", valor, &motivo));
             sinSitio.reset();
             EXPECT_EQ(motivo, c.motivo);
-            EXPECT_EQ(Leer(ruta), c.antes);
+            EXPECT_EQ(Leer(ruta), antes);
             EXPECT_EQ(QDir(QFileInfo(ruta).path()).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(ruta).fileName()});
-            EXPECT_EQ(QDir(Archivos::CarpetaBorradores()).entryList(QDir::Files | QDir::Hidden), QStringList());
+            EXPECT_EQ(QDir(borradores).entryList(QDir::Files | QDir::Hidden), QStringList());
             // With room again, the value kept for the session goes.
             QFile::remove(c.carpeta + "/.relleno");
             EXPECT_TRUE(Ajustes::GuardarPendientes());
-            EXPECT_EQ(Claves(ruta).value("Config/idioma"), "en" + QString(200, 'n'));
+            EXPECT_EQ(Claves(ruta).value("Config/idioma"), valor);
         }
     }
 }
