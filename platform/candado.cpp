@@ -58,7 +58,6 @@ QString Candado::Tomar(int esperaMs)
 {
     const QDeadlineTimer plazo(esperaMs);
     const QString carpeta = QFileInfo(almacen_).absolutePath();
-    QString porQue = kOcupado;
     while (!archivo_.tryLock(0)) {
         switch (archivo_.error()) {
         case QLockFile::LockFailedError: {
@@ -71,8 +70,7 @@ QString Candado::Tomar(int esperaMs)
                 return QStringLiteral("no se puede quitar el fichero ") + archivo_.fileName() + QStringLiteral(": ") +
                        Archivos::MotivoSistema(h.error);
             }
-            porQue = kOcupado; // held, or its owner's gone and it with them: tried again
-            break;
+            break; // held, or gone with its owner: tried again
         }
         case QLockFile::PermissionError: {
             const int e = Sonda(carpeta, kLinea);
@@ -81,10 +79,9 @@ QString Candado::Tomar(int esperaMs)
         default:
             // No file made, or its line not written (a full disk).
             if (const int e = Sonda(carpeta, kLinea)) return MotivoCrear(archivo_.fileName(), e);
-            porQue = QStringLiteral("no se pudo crear el fichero ") + archivo_.fileName();
-            break;
+            return QStringLiteral("no se pudo crear el fichero ") + archivo_.fileName();
         }
-        if (plazo.hasExpired()) return porQue;
+        if (plazo.hasExpired()) return kOcupado;
         QThread::msleep(kPausaMs);
     }
     return QString();

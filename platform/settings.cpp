@@ -111,8 +111,8 @@ QString MotivoBorradores(int e)
 // The store's text with every pending value set. QSettings writes it into a
 // scratch copy, where nothing else holds a lock, and says nothing when a
 // read or a write fails: what it read is only taken when a second copy of
-// the old text reads the same, and the new text when a copy of it reads
-// back with every key equal to what was meant. Lines QSettings cannot read
+// the old text reads the same, and the new text when two copies of it read
+// back alike with every key equal to what was meant. Lines QSettings cannot read
 // (a save killed halfway leaves one without '=') are left out, as it
 // leaves them; every key it reads is kept.
 bool TextoNuevo(const QByteArray &actual, QByteArray &nuevo, QString *motivo)
@@ -147,28 +147,28 @@ bool TextoNuevo(const QByteArray &actual, QByteArray &nuevo, QString *motivo)
         // a failed write: the text read back does.
         s.sync();
     }
+    // The new text, read back from two copies of it (a read that fails
+    // once reads differently).
+    const Borrador otro;
     e = escrito.Tomar(nuevo);
     if (!e) e = leido.Poner(nuevo);
+    if (!e) e = otro.Poner(nuevo);
     if (e) return sinSitio(e);
-    QSettings s(leido.ruta, QSettings::IniFormat);
+    QSettings s(leido.ruta, QSettings::IniFormat), t(otro.ruta, QSettings::IniFormat);
     const QVariantMap hay = Claves(s);
-    if (s.status() != QSettings::AccessError && hay == esperado) return true;
+    if (hay != Claves(t)) return sinSitio(EIO);
+    if (hay == esperado) return true;
+    // A value of ours missing: Qt's write failed.
     for (auto it = Pendientes().cbegin(); it != Pendientes().cend(); ++it)
         if (hay.value(it.key()) != QVariant(it.value())) return sinSitio(kSinMotivo);
-    // Every value in place, some other key not as it was read: unless a
-    // second reading differs (the folder's fault), QSettings cannot write
-    // that key back as it reads it, and it is not dropped unasked.
-    const Borrador otro;
-    e = otro.Poner(nuevo);
-    if (e) return sinSitio(e);
-    QSettings t(otro.ruta, QSettings::IniFormat);
-    if (Claves(t) != hay) return sinSitio(EIO);
+    // Some other key not as it was read: QSettings cannot write that key
+    // back as it reads it, and it is not dropped unasked.
     const QStringList claves = esperado.keys() + hay.keys();
     for (const QString &k : claves)
         if (esperado.contains(k) != hay.contains(k) || esperado.value(k) != hay.value(k))
             return No(motivo, QStringLiteral("el fichero ") + RutaAlmacen() +
                                   QStringLiteral(" tiene una clave que no se puede volver a escribir igual: ") + k);
-    return sinSitio(EIO);
+    return sinSitio(EIO); // not reached: the two differ
 }
 
 // The store as it is: "" when there is none yet (a dangling link included),

@@ -1,5 +1,7 @@
 #include "platform/sonda.h"
 
+#include "platform/files.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -15,16 +17,10 @@ int Sonda(const QString &carpeta, qint64 bytes)
     if (fd < 0) return errno == EOPNOTSUPP || errno == EISDIR ? 0 : errno;
     // Written, not just reserved: a disk takes the room as a writer's.
     static const char ceros[65536] = {};
-    int e = 0;
-    for (qint64 hecho = 0; e == 0 && hecho < bytes;) {
-        const ssize_t n = ::write(fd, ceros, size_t(std::min<qint64>(sizeof ceros, bytes - hecho)));
-        if (n > 0)
-            hecho += n;
-        else if (n == 0 || errno != EINTR)
-            e = n == 0 ? ENOSPC : errno;
-    }
+    Archivos::Flujo f(fd);
+    for (qint64 hecho = 0; hecho < bytes && f.Escribir(ceros, std::min<qint64>(sizeof ceros, bytes - hecho));) hecho += sizeof ceros;
     ::close(fd);
-    return e;
+    return f.Error();
 }
 
 } // namespace Ajustes

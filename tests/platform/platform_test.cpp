@@ -526,18 +526,21 @@ TEST(AjustesSeguros, UnDiscoLlenoSeDiceLleno)
     const DatosEn enDatos(datos);
     const QString ruta = Ajustes::RutaAlmacen(), valor(5000, 'n'), borradores = Archivos::CarpetaBorradores();
     const QString lleno = "No queda espacio en el disco", llenos = lleno + " de la carpeta " + borradores;
-    const struct { const char *caso; QString carpeta; int largo; Llamada llamada; int error; QString motivo; } casos[] = {
-        {"settings", config, 10, Llamada::Escribir, ENOSPC, lleno},
-        {"scratch, our copy", datos, 6000, Llamada::Escribir, ENOSPC, llenos},
-        {"scratch, Qt's copy", datos, 1000, Llamada::Escribir, ENOSPC, llenos}, // with the value, two pages
-        {"scratch, no new file", datos, 10, Llamada::Abrir, EACCES, "no se puede usar la carpeta " + borradores + ": Permiso denegado"},
+    // The simulated fault: every such call in the folder, or from the
+    // second one of a path (the scratch copy's lock, not the store's).
+    const struct { const char *caso; QString carpeta; int largo; Inyeccion::Regla regla; QString motivo; } casos[] = {
+        {"settings", config, 10, {Llamada::Escribir, {}, 1, ENOSPC, true}, lleno},
+        {"scratch, our copy", datos, 6000, {Llamada::Escribir, {}, 1, ENOSPC, true}, llenos},
+        {"scratch, Qt's copy", datos, 1000, {Llamada::Escribir, ".ini.lock", 2, ENOSPC, true}, // two pages with the value
+         "no se pudo escribir en la carpeta " + borradores},                                   // the folder has room
+        {"scratch, no new file", datos, 10, {Llamada::Abrir, {}, 1, EACCES, true}, "no se puede usar la carpeta " + borradores + ": Permiso denegado"},
     };
     for (const auto &c : casos) {
         for (bool real : {true, false}) {
             SCOPED_TRACE(std::string(c.caso) + (real ? ", tmpfs" : ", simulated"));
             QDir().mkpath(c.carpeta);
             std::optional<DiscoPequeno> disco;
-            if (real && (c.error != ENOSPC || !disco.emplace(c.carpeta, 64).motivo.isEmpty())) {
+            if (real && (c.regla.error != ENOSPC || !disco.emplace(c.carpeta, 64).motivo.isEmpty())) {
                 if (disco) std::cout << "[ SKIPPED  ] " << disco->motivo.toStdString() << "\n";
                 continue;
             }
@@ -549,12 +552,14 @@ TEST(AjustesSeguros, UnDiscoLlenoSeDiceLleno)
                 disco->Llenar();
                 if (c.carpeta == datos) QFile(datos + "/.relleno").resize(QFileInfo(datos + "/.relleno").size() - 16384);
             } else {
-                sinSitio.emplace(std::vector<Inyeccion::Regla>{{c.llamada, QFile::encodeName(c.carpeta), 1, c.error, true}});
+                Inyeccion::Regla r = c.regla;
+                if (r.ruta.isEmpty()) r.ruta = QFile::encodeName(c.carpeta);
+                sinSitio.emplace(std::vector<Inyeccion::Regla>{r});
             }
             QString motivo;
             EXPECT_FALSE(Ajustes::SaveSetting("Config", "idioma", valor, &motivo));
             sinSitio.reset();
-            EXPECT_EQ(motivo, c.motivo);
+            EXPECT_EQ(motivo, real ? (c.carpeta == config ? lleno : llenos) : c.motivo);
             EXPECT_EQ(Leer(ruta), antes);
             EXPECT_EQ(QDir(QFileInfo(ruta).path()).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(ruta).fileName()});
             EXPECT_EQ(QDir(borradores).entryList(QDir::Files | QDir::Hidden), QStringList());
@@ -569,12 +574,14 @@ TEST(AjustesSeguros, UnDiscoLlenoSeDiceLleno)
 TEST(AjustesSeguros, SinFicheroDeBloqueoSeBloqueaElAlmacen)
 {
     // A folder that takes no new file, a store its user may write, as an
-    // ordinary user (the tests' own folder is root's alone).
+    // ordinary user (the tests' own folder is root's alone), and a lock
+    // file left there by a killed save that can no longer go.
     QTemporaryDir d("/tmp/halvora-ajustes-XXXXXX");
     ::chmod(QFile::encodeName(d.path()).constData(), 0777);
     const AlmacenEn almacen(d.filePath("config"));
     const DatosEn datos(d.filePath("datos"));
     const QString ruta = Poner(Ajustes::RutaAlmacen(), "[Config]\nidioma=es\n");
+    Poner(ruta + ".lock", "");
     ASSERT_EQ(::chown(QFile::encodeName(ruta).constData(), ComoOtroUsuario::Uid(), ComoOtroUsuario::Uid()), 0);
     ::chmod(QFile::encodeName(QFileInfo(ruta).path()).constData(), 0555);
     ComoOtroUsuario nadie;
@@ -589,7 +596,7 @@ TEST(AjustesSeguros, SinFicheroDeBloqueoSeBloqueaElAlmacen)
     otra.close();
     EXPECT_TRUE(Ajustes::GuardarPendientes());
     EXPECT_EQ(Claves(ruta), (QMap<QString, QString>{{"Config/idioma", "en"}}));
-    EXPECT_EQ(QDir(QFileInfo(ruta).path()).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(ruta).fileName()});
+    EXPECT_EQ(QDir(QFileInfo(ruta).path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), (QStringList{"ZOLV Halvora.ini", "ZOLV Halvora.ini.lock"}));
 }
 
 constexpr int kClaves = 3; // saved by each instance
