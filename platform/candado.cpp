@@ -18,9 +18,10 @@
 
 namespace Ajustes {
 
-const QString kOcupado = QStringLiteral("otra instancia del programa la tiene ocupada");
-
 namespace {
+
+// Why a save waited in vain.
+const QString kOcupado = QStringLiteral("otra instancia del programa la tiene ocupada");
 
 // Between two tries of a lock another instance holds, and between the two
 // looks at a lock file that names nobody. QLockFile's own wait sleeps
@@ -70,7 +71,7 @@ QString Candado::Tomar(int esperaMs)
                 return QStringLiteral("no se puede quitar el fichero ") + archivo_.fileName() + QStringLiteral(": ") +
                        Archivos::MotivoSistema(h.error);
             }
-            break; // held, or gone with its owner: tried again
+            break; // held, or gone with its owner, or gone: tried again
         }
         case QLockFile::PermissionError: {
             const int e = Sonda(carpeta, kLinea);
@@ -107,8 +108,7 @@ Candado::Hallazgo Candado::QuitarHuerfano()
         if (mirada) QThread::msleep(kPausaMs);
         const int fd = ::open(ruta.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK);
         if (fd < 0) {
-            if (errno == ENOENT) return {Hallado::Quitado}; // gone meanwhile
-            return {errno == ELOOP ? Hallado::NoEsFichero : Hallado::Ocupado};
+            return {errno == ELOOP ? Hallado::NoEsFichero : Hallado::Otro};
         }
         struct stat st {};
         const bool leido = ::fstat(fd, &st) == 0;
@@ -116,17 +116,14 @@ Candado::Hallazgo Candado::QuitarHuerfano()
         // at both looks.
         const bool abandonado = leido && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && NoNombraANadie() &&
                                 (mirada == 0 || (st.st_dev == antes.st_dev && st.st_ino == antes.st_ino));
-        Hallazgo h{leido && !S_ISREG(st.st_mode) ? Hallado::NoEsFichero : Hallado::Ocupado};
+        Hallazgo h{leido && !S_ISREG(st.st_mode) ? Hallado::NoEsFichero : Hallado::Otro};
         if (abandonado && mirada == 0) {
             antes = st;
             ::close(fd);
             continue;
         }
         // Removed while held, and only while its name is still that file.
-        if (abandonado && (!MismoFichero(fd, ruta) || ::unlink(ruta.constData()) == 0 || errno == ENOENT))
-            h = {Hallado::Quitado};
-        else if (abandonado)
-            h = {Hallado::NoSeQuita, errno};
+        if (abandonado && MismoFichero(fd, ruta) && ::unlink(ruta.constData()) != 0 && errno != ENOENT) h = {Hallado::NoSeQuita, errno};
         ::close(fd);
         return h;
     }

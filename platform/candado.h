@@ -22,9 +22,6 @@
 
 namespace Ajustes {
 
-// Why a save waited in vain.
-extern const QString kOcupado;
-
 class Candado {
 public:
     explicit Candado(const QString &almacen);
@@ -36,9 +33,10 @@ public:
     QString Tomar(int esperaMs);
 
 private:
-    // What stands in the lock file's place, once one whose owner is gone
-    // has been removed; the error when it could not be.
-    enum class Hallado { Quitado, Ocupado, NoEsFichero, NoSeQuita };
+    // What stands in the lock file's place: no file, or one whose owner is
+    // gone that could not be removed (the error), or else a lock file held,
+    // or one just removed, or none.
+    enum class Hallado { Otro, NoEsFichero, NoSeQuita };
     struct Hallazgo {
         Hallado que;
         int error = 0;
