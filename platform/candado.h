@@ -48,7 +48,7 @@ private:
 
     QLockFile archivo_;
     QString almacen_;
-    int fd_ = -1; // the store, when it is what is locked
+    int fd_ = -1; // the store or its folder, when that is what is locked
 };
 
 } // namespace Ajustes

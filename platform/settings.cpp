@@ -112,9 +112,9 @@ QString MotivoBorradores(int e)
 // scratch copy, where nothing else holds a lock, and says nothing when a
 // read or a write fails: what it read is only taken when a second copy of
 // the old text reads the same, and the new text when two copies of it read
-// back alike with every key equal to what was meant. Lines QSettings cannot read
-// (a save killed halfway leaves one without '=') are left out, as it
-// leaves them; every key it reads is kept.
+// back alike with every key equal to what was meant. Lines QSettings
+// cannot read (a save killed halfway leaves one without '=') are left out,
+// as it leaves them; every key it reads is kept.
 bool TextoNuevo(const QByteArray &actual, QByteArray &nuevo, QString *motivo)
 {
     const QString carpeta = Archivos::CarpetaBorradores();
