@@ -143,18 +143,17 @@ QString Candado::SobreElAlmacen(const QDeadlineTimer &plazo, bool carpeta, int s
             if (e == ENOENT && !carpeta) return MotivoCrear(almacen_, sinCandado);
             return QStringLiteral("no se puede escribir en ") + nombre + QStringLiteral(": ") + Archivos::MotivoSistema(e);
         }
-        int e = 0;
-        if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-            e = errno;
-        } else if (MismoFichero(fd_, ruta)) {
-            return QString();
-        } // else replaced meanwhile by another instance's save: the new one is locked.
+        const bool tomado = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+        const int e = errno;
+        if (tomado && MismoFichero(fd_, ruta)) return QString();
         ::close(fd_);
         fd_ = -1;
-        if (e && e != EWOULDBLOCK)
+        // Held by another instance, or replaced by one's save meanwhile (the
+        // new one is locked next).
+        if (!tomado && e != EWOULDBLOCK)
             return QStringLiteral("no se puede bloquear ") + nombre + QStringLiteral(": ") + Archivos::MotivoSistema(e);
         if (plazo.hasExpired()) return kOcupado;
-        if (e) QThread::msleep(kPausaMs);
+        QThread::msleep(kPausaMs);
     }
 }
 

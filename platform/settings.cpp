@@ -135,8 +135,7 @@ bool TextoNuevo(const QByteArray &actual, QByteArray &nuevo, QString *motivo)
     QVariantMap esperado;
     {
         QSettings s(escrito.ruta, QSettings::IniFormat), o(original.ruta, QSettings::IniFormat);
-        // A copy it could not read: the folder failed to give back what it took.
-        if (s.status() == QSettings::AccessError || o.status() == QSettings::AccessError) return sinSitio(EIO);
+        // A copy it could not open reads empty (and takes no write).
         esperado = Claves(s);
         if (esperado != Claves(o)) return sinSitio(EIO);
         for (auto it = Pendientes().cbegin(); it != Pendientes().cend(); ++it) {

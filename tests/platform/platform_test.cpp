@@ -32,6 +32,7 @@
 #include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 TEST(ColorRef, OrdenBGRYQuinceTwipsPorPixel)
@@ -257,9 +258,10 @@ TEST(Ajustes, UnCandadoSinDuenoSeTomaEnSeguida)
         linea = Leer(d.filePath("propio.lock"));
     }
     const QString kEspera = "otra instancia del programa la tiene ocupada";
-    // Left by a killed save (empty, half written, of a process gone, a
-    // folder): taken at once. Held by someone, or naming a running process
-    // (one letting it go right now): waited for, then refused.
+    // Left by a killed save (empty, garbage, of a process gone): taken at
+    // once; a folder or a link in its place: the store's folder is locked.
+    // Held by someone, or naming a running process (one letting it go right
+    // now) or another machine's: waited for, then refused.
     const struct { const char *caso; QByteArray bytes; bool retenido; QString motivo; } casos[] = {
         {"empty", "", false, ""},
         {"garbage", "\x01\xFFno\n\n", false, ""},
@@ -273,7 +275,6 @@ TEST(Ajustes, UnCandadoSinDuenoSeTomaEnSeguida)
     const int abiertos = QDir("/proc/self/fd").count();
     for (const auto &c : casos) {
         SCOPED_TRACE(c.caso);
-        // Neither a folder nor a link is taken: the store's folder is locked.
         const bool ajeno = c.bytes.startsWith('(');
         ASSERT_TRUE(c.bytes == "(carpeta)"  ? QDir().mkpath(candado)
                     : c.bytes == "(enlace)" ? QFile::link(d.filePath("nada"), candado)
@@ -299,8 +300,13 @@ TEST(Ajustes, UnCandadoSinDuenoSeTomaEnSeguida)
         QDir(candado).removeRecursively(), QFile::remove(candado);
         EXPECT_EQ(QDir("/proc/self/fd").count(), abiertos);
     }
-    // Once the lock is gone, the next save writes what the session kept too.
+    // Let go during a save's wait: the save goes on, with what the session
+    // kept too.
+    QLockFile otra(candado);
+    ASSERT_TRUE(otra.tryLock(0));
+    std::thread suelta([&otra] { QThread::msleep(50), otra.unlock(); });
     EXPECT_TRUE(Ajustes::SaveSetting("Config", "idioma", "en"));
+    suelta.join();
     EXPECT_EQ(Claves(ini), (QMap<QString, QString>{{"DialogFolders/Curva", "/tras/another machine's owner"}, {"Config/idioma", "en"}}));
 }
 
@@ -464,6 +470,13 @@ TEST(AjustesSeguros, UnaLecturaCortaDelAlmacenNoLoSustituye)
         if (!disparada) break;
     }
     EXPECT_EQ(cortas, 3); // each of its three blocks
+    // A read that fails says why in the system's words.
+    QString motivo;
+    {
+        const Inyeccion::Fallos red({{Llamada::Leer, QFile::encodeName(ruta), 1, ESTALE}});
+        EXPECT_FALSE(Ajustes::SaveSetting("Config", "idioma", "red", &motivo));
+    }
+    EXPECT_EQ(motivo, "Se ha perdido la conexión con el disco de red");
     EXPECT_TRUE(Ajustes::GuardarPendientes());
 }
 
@@ -534,6 +547,8 @@ TEST(AjustesSeguros, UnDiscoLlenoSeDiceLleno)
         {"scratch, Qt's copy", datos, 1000, {Llamada::Escribir, ".ini.lock", 2, ENOSPC, true}, // two pages with the value
          "no se pudo escribir en la carpeta " + borradores},                                   // the folder has room
         {"scratch, no new file", datos, 10, {Llamada::Abrir, {}, 1, EACCES, true}, "no se puede usar la carpeta " + borradores + ": Permiso denegado"},
+        // Made, then not opened again to be written (the fourth open of the three copies).
+        {"scratch, a copy shut", datos, 10, {Llamada::Abrir, "~zolv-", 4, EACCES}, "no se puede usar la carpeta " + borradores + ": Permiso denegado"},
     };
     for (const auto &c : casos) {
         for (bool real : {true, false}) {
@@ -581,11 +596,13 @@ TEST(AjustesSeguros, SinFicheroDeBloqueoSeBloqueaElAlmacen)
     const AlmacenEn almacen(d.filePath("config"));
     const DatosEn datos(d.filePath("datos"));
     const QString ruta = Poner(Ajustes::RutaAlmacen(), "[Config]\nidioma=es\n");
-    Poner(ruta + ".lock", "");
+    Poner(ruta + ".lock", "2147483647\nzolv\n\n"); // of a process gone
     ASSERT_EQ(::chown(QFile::encodeName(ruta).constData(), ComoOtroUsuario::Uid(), ComoOtroUsuario::Uid()), 0);
     ::chmod(QFile::encodeName(QFileInfo(ruta).path()).constData(), 0555);
     ComoOtroUsuario nadie;
-    // Another instance holds the store itself: the value waits, and says why.
+    const int abiertos = QDir("/proc/self/fd").count();
+    // Another instance holds the store itself: the value waits, and says why;
+    // let go during a save's wait, the save goes on.
     QFile otra(ruta);
     ASSERT_TRUE(otra.open(QIODevice::ReadOnly));
     ASSERT_EQ(::flock(otra.handle(), LOCK_EX), 0);
@@ -593,9 +610,11 @@ TEST(AjustesSeguros, SinFicheroDeBloqueoSeBloqueaElAlmacen)
     EXPECT_FALSE(Ajustes::SaveSetting("Config", "idioma", "en", &motivo));
     EXPECT_EQ(motivo, "otra instancia del programa la tiene ocupada");
     EXPECT_EQ(Leer(ruta), "[Config]\nidioma=es\n");
-    otra.close();
-    EXPECT_TRUE(Ajustes::GuardarPendientes());
-    EXPECT_EQ(Claves(ruta), (QMap<QString, QString>{{"Config/idioma", "en"}}));
+    std::thread suelta([&otra] { QThread::msleep(50), otra.close(); });
+    EXPECT_TRUE(Ajustes::SaveSetting("DialogFolders", "Curva", "/c"));
+    suelta.join();
+    EXPECT_EQ(Claves(ruta), (QMap<QString, QString>{{"Config/idioma", "en"}, {"DialogFolders/Curva", "/c"}}));
+    EXPECT_EQ(QDir("/proc/self/fd").count(), abiertos);
     EXPECT_EQ(QDir(QFileInfo(ruta).path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), (QStringList{"ZOLV Halvora.ini", "ZOLV Halvora.ini.lock"}));
 }
 
