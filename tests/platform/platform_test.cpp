@@ -300,14 +300,13 @@ TEST(Ajustes, UnCandadoSinDuenoSeTomaEnSeguida)
         QDir(candado).removeRecursively(), QFile::remove(candado);
         EXPECT_EQ(QDir("/proc/self/fd").count(), abiertos);
     }
-    // Let go during a save's wait: the save goes on, with what the session
-    // kept too.
+    // Let go during the wait at exit: what the session kept goes.
     QLockFile otra(candado);
     ASSERT_TRUE(otra.tryLock(0));
     std::thread suelta([&otra] { QThread::msleep(50), otra.unlock(); });
-    EXPECT_TRUE(Ajustes::SaveSetting("Config", "idioma", "en"));
+    EXPECT_TRUE(Ajustes::GuardarPendientes());
     suelta.join();
-    EXPECT_EQ(Claves(ini), (QMap<QString, QString>{{"DialogFolders/Curva", "/tras/another machine's owner"}, {"Config/idioma", "en"}}));
+    EXPECT_EQ(Claves(ini), (QMap<QString, QString>{{"DialogFolders/Curva", "/tras/another machine's owner"}}));
 }
 
 TEST(AjustesSeguros, UnFalloEnCadaEscrituraDejaElAlmacenComoEstaba)
@@ -602,7 +601,7 @@ TEST(AjustesSeguros, SinFicheroDeBloqueoSeBloqueaElAlmacen)
     ComoOtroUsuario nadie;
     const int abiertos = QDir("/proc/self/fd").count();
     // Another instance holds the store itself: the value waits, and says why;
-    // let go during a save's wait, the save goes on.
+    // let go during the wait at exit, the value goes.
     QFile otra(ruta);
     ASSERT_TRUE(otra.open(QIODevice::ReadOnly));
     ASSERT_EQ(::flock(otra.handle(), LOCK_EX), 0);
@@ -611,9 +610,9 @@ TEST(AjustesSeguros, SinFicheroDeBloqueoSeBloqueaElAlmacen)
     EXPECT_EQ(motivo, "otra instancia del programa la tiene ocupada");
     EXPECT_EQ(Leer(ruta), "[Config]\nidioma=es\n");
     std::thread suelta([&otra] { QThread::msleep(50), otra.close(); });
-    EXPECT_TRUE(Ajustes::SaveSetting("DialogFolders", "Curva", "/c"));
+    EXPECT_TRUE(Ajustes::GuardarPendientes());
     suelta.join();
-    EXPECT_EQ(Claves(ruta), (QMap<QString, QString>{{"Config/idioma", "en"}, {"DialogFolders/Curva", "/c"}}));
+    EXPECT_EQ(Claves(ruta), (QMap<QString, QString>{{"Config/idioma", "en"}}));
     EXPECT_EQ(QDir("/proc/self/fd").count(), abiertos);
     EXPECT_EQ(QDir(QFileInfo(ruta).path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), (QStringList{"ZOLV Halvora.ini", "ZOLV Halvora.ini.lock"}));
 }
