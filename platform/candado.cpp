@@ -64,7 +64,7 @@ QString Candado::Tomar(int esperaMs)
         case QLockFile::LockFailedError: {
             const Hallazgo h = QuitarHuerfano();
             // Something else in its place: nobody can make the lock file.
-            if (h.que == Hallado::NoEsFichero) return SobreElAlmacen(plazo, true, 0);
+            if (h.que == Hallado::NoEsFichero) return SobreElAlmacen(plazo, true);
             if (h.que == Hallado::NoSeQuita) {
                 // A folder that takes no change keeps it for everyone.
                 if (Denegado(h.error)) return SobreElAlmacen(plazo, false, h.error);
@@ -136,18 +136,20 @@ QString Candado::SobreElAlmacen(const QDeadlineTimer &plazo, bool carpeta, int s
     const QByteArray ruta = QFile::encodeName(que);
     for (;;) {
         // The store opened for writing: one we may not write says so now.
-        fd_ = ::open(ruta.constData(), (carpeta ? O_RDONLY | O_DIRECTORY : O_RDWR) | O_CLOEXEC | O_NOCTTY);
-        if (fd_ < 0) {
+        const int fd = ::open(ruta.constData(), (carpeta ? O_RDONLY | O_DIRECTORY : O_RDWR) | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0) {
             const int e = errno;
             // No store, and no room for one: the folder is what refuses.
             if (e == ENOENT && !carpeta) return MotivoCrear(almacen_, sinCandado);
             return QStringLiteral("no se puede escribir en ") + nombre + QStringLiteral(": ") + Archivos::MotivoSistema(e);
         }
-        const bool tomado = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+        const bool tomado = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
         const int e = errno;
-        if (tomado && MismoFichero(fd_, ruta)) return QString();
-        ::close(fd_);
-        fd_ = -1;
+        if (tomado && MismoFichero(fd, ruta)) {
+            fd_ = fd;
+            return QString();
+        }
+        ::close(fd);
         // Held by another instance, or replaced by one's save meanwhile (the
         // new one is locked next).
         if (!tomado && e != EWOULDBLOCK)

@@ -43,7 +43,7 @@ private:
     };
     Hallazgo QuitarHuerfano();
     // Locks the store, or its folder; 'sinCandado' is why no lock file.
-    QString SobreElAlmacen(const QDeadlineTimer &plazo, bool carpeta, int sinCandado);
+    QString SobreElAlmacen(const QDeadlineTimer &plazo, bool carpeta, int sinCandado = 0);
     bool NoNombraANadie() const;
 
     QLockFile archivo_;
