@@ -526,7 +526,7 @@ TEST(AjustesSeguros, CarpetaQueNoAdmiteElAlmacen)
 }
 
 // A full disk under the settings (its lock file finds no room) or under the
-// scratch folder (16 KiB left: one of our copies, or Qt's alone, finds none)
+// scratch folder (16 KiB left: one of our copies finds none; or Qt's alone)
 // says so, and where: never "another instance", never just "could not
 // write"; so does a scratch folder that takes no new file. A tmpfs when root
 // may mount one; and always every such call there failing.
@@ -539,15 +539,18 @@ TEST(AjustesSeguros, UnDiscoLlenoSeDiceLleno)
     const QString ruta = Ajustes::RutaAlmacen(), valor(5000, 'n'), borradores = Archivos::CarpetaBorradores();
     const QString lleno = "No queda espacio en el disco", llenos = lleno + " de la carpeta " + borradores;
     // The simulated fault: every such call in the folder, or from the
-    // second one of a path (the scratch copy's lock, not the store's).
-    const struct { const char *caso; QString carpeta; int largo; Inyeccion::Regla regla; QString motivo; } casos[] = {
-        {"settings", config, 10, {Llamada::Escribir, {}, 1, ENOSPC, true}, lleno},
-        {"scratch, our copy", datos, 6000, {Llamada::Escribir, {}, 1, ENOSPC, true}, llenos},
-        {"scratch, Qt's copy", datos, 1000, {Llamada::Escribir, ".ini.lock", 2, ENOSPC, true}, // two pages with the value
-         "no se pudo escribir en la carpeta " + borradores},                                   // the folder has room
-        {"scratch, no new file", datos, 10, {Llamada::Abrir, {}, 1, EACCES, true}, "no se puede usar la carpeta " + borradores + ": Permiso denegado"},
+    // second one of a path (the scratch copy's lock, not the store's). Room
+    // left on the tmpfs, in KiB.
+    const struct { const char *caso; QString carpeta; int largo, libre; Inyeccion::Regla regla; QString motivo; } casos[] = {
+        {"settings", config, 10, 0, {Llamada::Escribir, {}, 1, ENOSPC, true}, lleno},
+        {"scratch, our copy", datos, 6000, 16, {Llamada::Escribir, {}, 1, ENOSPC, true}, llenos},
+        {"scratch, Qt's copy", datos, 1000, 16, {Llamada::Escribir, ".ini.lock", 2, ENOSPC, true}, // two pages with the value
+         "no se pudo escribir en la carpeta " + borradores}, // simulated: the folder has room
+        {"scratch, no new file", datos, 10, 0, {Llamada::Abrir, {}, 1, EACCES, true}, "no se puede usar la carpeta " + borradores + ": Permiso denegado"},
+        // Nor an unnamed one to ask why.
+        {"scratch, no file at all", datos, 10, 0, {Llamada::Abrir, {}, 1, EOPNOTSUPP, true}, "no se pudo escribir en la carpeta " + borradores},
         // Made, then not opened again to be written (the fourth open of the three copies).
-        {"scratch, a copy shut", datos, 10, {Llamada::Abrir, "~zolv-", 4, EACCES}, "no se puede usar la carpeta " + borradores + ": Permiso denegado"},
+        {"scratch, a copy shut", datos, 10, 0, {Llamada::Abrir, "~zolv-", 4, EACCES}, "no se puede usar la carpeta " + borradores + ": Permiso denegado"},
     };
     for (const auto &c : casos) {
         for (bool real : {true, false}) {
@@ -564,7 +567,7 @@ TEST(AjustesSeguros, UnDiscoLlenoSeDiceLleno)
             std::optional<Inyeccion::Fallos> sinSitio;
             if (real) {
                 disco->Llenar();
-                if (c.carpeta == datos) QFile(datos + "/.relleno").resize(QFileInfo(datos + "/.relleno").size() - 16384);
+                QFile(c.carpeta + "/.relleno").resize(QFileInfo(c.carpeta + "/.relleno").size() - c.libre * 1024);
             } else {
                 Inyeccion::Regla r = c.regla;
                 if (r.ruta.isEmpty()) r.ruta = QFile::encodeName(c.carpeta);
