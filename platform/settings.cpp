@@ -1,20 +1,18 @@
 #include "platform/settings.h"
 
+#include "platform/candado.h"
 #include "platform/files.h"
+#include "platform/sonda.h"
 
-#include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QLockFile>
 #include <QSettings>
-#include <QThread>
 #include <QVariantMap>
 
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Ajustes {
@@ -33,71 +31,57 @@ QHash<QString, QString> &Pendientes()
     return p;
 }
 
-// Another instance holds the lock for a few milliseconds at most; a lock
-// that stays (a stale folder, a file of garbage) is waited for no longer.
+// Another instance holds the lock for a few milliseconds at most.
 constexpr int kEsperaBloqueoMs = 250;
 // At exit there is time to wait for the others.
 constexpr int kEsperaSalidaMs = 2000;
 
-const QString kOcupado = QStringLiteral("otra instancia del programa la tiene ocupada");
+// A failure whose error nobody told.
+constexpr int kSinMotivo = -1;
 
-// The store's lock. QSettings' own is a lock file beside the store; where
-// the folder takes no new file but the store may be written, every instance
-// locks the store itself instead. QLockFile's own wait sleeps longer each
-// time (0.1 s, 0.2 s, 0.4 s...) and keeps missing a store that other
-// instances take for a few milliseconds at a time: this one tries every 10 ms.
-struct Candado {
-    explicit Candado(const QString &ruta) : archivo(ruta + QStringLiteral(".lock")), almacen(ruta) {}
-    ~Candado()
-    {
-        if (fd >= 0) ::close(fd);
-    }
-    // "" when taken, otherwise why not.
-    QString Tomar(int esperaMs)
-    {
-        const QDeadlineTimer plazo(esperaMs);
-        while (!archivo.tryLock(0)) {
-            if (archivo.error() == QLockFile::PermissionError) return SobreElAlmacen(plazo);
-            if (plazo.hasExpired() || archivo.error() != QLockFile::LockFailedError) return kOcupado;
-            QThread::msleep(10);
-        }
-        return QString();
-    }
-    QString SobreElAlmacen(const QDeadlineTimer &plazo)
-    {
-        fd = ::open(QFile::encodeName(almacen).constData(), O_RDWR | O_CLOEXEC | O_NOCTTY);
-        // No store and no room for one beside it: the folder is what refuses.
-        if (fd < 0) return Archivos::MotivoSistema(errno == ENOENT ? EACCES : errno);
-        while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            if (plazo.hasExpired() || errno != EWOULDBLOCK) return kOcupado;
-            QThread::msleep(10);
-        }
-        return QString();
-    }
-    QLockFile archivo;
-    QString almacen;
-    int fd = -1;
-};
+// mkdir -p: 0, or the error of the step that failed.
+int CrearCarpeta(const QString &carpeta)
+{
+    const QByteArray r = QFile::encodeName(carpeta);
+    for (qsizetype i = 1; i <= r.size(); ++i)
+        if ((i == r.size() || r[i] == '/') && ::mkdir(r.left(i).constData(), 0777) != 0 && errno != EEXIST) return errno;
+    return 0;
+}
 
-// A scratch file of the program's scratch folder, gone with it.
+// The whole of an open file, or the error; a read that ends before the
+// file's size is an error too.
+int LeerTodo(int fd, QByteArray &bytes)
+{
+    Archivos::Flujo f(fd);
+    char buf[16384];
+    for (int64_t n; (n = f.Leer(buf, sizeof buf)) > 0;) bytes.append(buf, int(n));
+    if (f.Fallo()) return f.Error() ? f.Error() : EIO;
+    return bytes.size() == f.Tamano() ? 0 : EIO;
+}
+
+// A scratch file of the program's scratch folder, gone with it. Each step
+// gives 0 or its error.
 struct Borrador {
     QString ruta = Archivos::CrearTemporal(QStringLiteral("zolv_ini_"), QStringLiteral(".ini"), Archivos::CarpetaBorradores());
     ~Borrador() { Archivos::Borrar(ruta); }
-    // Every byte written and closed, or false.
-    bool Poner(const QByteArray &bytes) const
+    int Poner(const QByteArray &bytes) const
     {
-        QFile f(ruta);
-        if (ruta.isEmpty() || !f.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) return false;
-        const bool ok = f.write(bytes) == bytes.size();
-        f.close();
-        return ok && f.error() == QFileDevice::NoError;
+        if (ruta.isEmpty()) return kSinMotivo; // the folder says why
+        const int fd = ::open(QFile::encodeName(ruta).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0) return errno;
+        Archivos::Flujo f(fd);
+        f.Escribir(bytes.constData(), bytes.size());
+        const int e = f.Fallo() ? f.Error() : 0;
+        // A disk that takes the data late reports a full disk here.
+        return ::close(fd) != 0 && !e ? errno : e;
     }
-    bool Tomar(QByteArray &bytes) const
+    int Tomar(QByteArray &bytes) const
     {
-        QFile f(ruta);
-        if (!f.open(QIODevice::ReadOnly)) return false;
-        bytes = f.readAll();
-        return f.error() == QFileDevice::NoError;
+        const int fd = ::open(QFile::encodeName(ruta).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0) return errno;
+        const int e = LeerTodo(fd, bytes);
+        ::close(fd);
+        return e;
     }
 };
 
@@ -115,36 +99,75 @@ bool No(QString *motivo, const QString &m)
     return false;
 }
 
+// Why the scratch folder failed: its error, or none known.
+QString MotivoBorradores(int e)
+{
+    const QString carpeta = Archivos::CarpetaBorradores();
+    if (e == ENOSPC || e == EDQUOT) return Archivos::MotivoSistema(e) + QStringLiteral(" de la carpeta ") + carpeta;
+    if (e > 0) return QStringLiteral("no se puede usar la carpeta ") + carpeta + QStringLiteral(": ") + Archivos::MotivoSistema(e);
+    return QStringLiteral("no se pudo escribir en la carpeta ") + carpeta;
+}
+
 // The store's text with every pending value set. QSettings writes it into a
 // scratch copy, where nothing else holds a lock, and says nothing when a
 // read or a write fails: what it read is only taken when a second copy of
-// the old text reads the same, and the new text when a copy of it reads
-// back with every key equal to what was meant. A store QSettings cannot
-// read is not replaced by a guess.
+// the old text reads the same, and the new text when two copies of it read
+// back alike with every key equal to what was meant. Lines QSettings
+// cannot read (a save killed halfway leaves one without '=') are left out,
+// as it leaves them; every key it reads is kept.
 bool TextoNuevo(const QByteArray &actual, QByteArray &nuevo, QString *motivo)
 {
-    const QString sinSitio = QStringLiteral("no se pudo escribir en la carpeta ") + Archivos::CarpetaBorradores();
-    QDir().mkpath(Archivos::CarpetaBorradores());
+    const QString carpeta = Archivos::CarpetaBorradores();
+    // Qt's text is about as long as the old one and the values together.
+    qint64 largo = actual.size();
+    for (auto it = Pendientes().cbegin(); it != Pendientes().cend(); ++it) largo += (it.key() + it.value()).toUtf8().size();
+    // A failure whose error nobody told: the folder, asked for that much,
+    // says why when it can.
+    const auto sinSitio = [&](int e) {
+        if (e == kSinMotivo) e = Sonda(carpeta, largo);
+        return No(motivo, MotivoBorradores(e ? e : kSinMotivo));
+    };
+    if (const int e = CrearCarpeta(carpeta)) return sinSitio(e);
     const Borrador escrito, original, leido;
-    if (!escrito.Poner(actual) || !original.Poner(actual)) return No(motivo, sinSitio);
+    int e = escrito.Poner(actual);
+    if (!e) e = original.Poner(actual);
+    if (e) return sinSitio(e);
     QVariantMap esperado;
     {
         QSettings s(escrito.ruta, QSettings::IniFormat), o(original.ruta, QSettings::IniFormat);
-        if (s.status() != QSettings::NoError || o.status() != QSettings::NoError)
-            return No(motivo, QStringLiteral("el fichero ") + RutaAlmacen() + QStringLiteral(" está dañado y no se sustituye"));
+        // A copy it could not open reads empty (and takes no write).
         esperado = Claves(s);
-        if (esperado != Claves(o)) return No(motivo, sinSitio);
+        if (esperado != Claves(o)) return sinSitio(EIO);
         for (auto it = Pendientes().cbegin(); it != Pendientes().cend(); ++it) {
             s.setValue(it.key(), it.value());
             esperado.insert(it.key(), it.value());
         }
+        // Once it has met a line it cannot read, its status no longer tells
+        // a failed write: the text read back does.
         s.sync();
-        if (s.status() != QSettings::NoError) return No(motivo, sinSitio);
     }
-    if (!escrito.Tomar(nuevo) || !leido.Poner(nuevo)) return No(motivo, sinSitio);
-    QSettings s(leido.ruta, QSettings::IniFormat);
-    if (s.status() == QSettings::NoError && Claves(s) == esperado) return true;
-    return No(motivo, sinSitio);
+    // The new text, read back from two copies of it (a read that fails
+    // once reads differently).
+    const Borrador otro;
+    e = escrito.Tomar(nuevo);
+    if (!e) e = leido.Poner(nuevo);
+    if (!e) e = otro.Poner(nuevo);
+    if (e) return sinSitio(e);
+    QSettings s(leido.ruta, QSettings::IniFormat), t(otro.ruta, QSettings::IniFormat);
+    const QVariantMap hay = Claves(s);
+    if (hay != Claves(t)) return sinSitio(EIO);
+    if (hay == esperado) return true;
+    // A value of ours missing: Qt's write failed.
+    for (auto it = Pendientes().cbegin(); it != Pendientes().cend(); ++it)
+        if (hay.value(it.key()) != QVariant(it.value())) return sinSitio(kSinMotivo);
+    // Some other key not as it was read: QSettings cannot write that key
+    // back as it reads it, and it is not dropped unasked.
+    const QStringList claves = esperado.keys() + hay.keys();
+    for (const QString &k : claves)
+        if (esperado.contains(k) != hay.contains(k) || esperado.value(k) != hay.value(k))
+            return No(motivo, QStringLiteral("el fichero ") + RutaAlmacen() +
+                                  QStringLiteral(" tiene una clave que no se puede volver a escribir igual: ") + k);
+    return sinSitio(EIO); // not reached: the two differ
 }
 
 // The store as it is: "" when there is none yet (a dangling link included),
@@ -153,14 +176,11 @@ bool Actual(const QString &ruta, QByteArray &actual, QString *motivo)
 {
     const int fd = ::open(QFile::encodeName(ruta).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return errno == ENOENT || No(motivo, Archivos::MotivoSistema(errno));
-    Archivos::Flujo f(fd);
-    char buf[16384];
-    for (int64_t n; (n = f.Leer(buf, sizeof buf)) > 0;) actual.append(buf, int(n));
-    const int64_t tamano = f.Tamano();
+    // An unreadable store, or one read short, is left alone rather than
+    // replaced by ours.
+    const int e = LeerTodo(fd, actual);
     ::close(fd);
-    // An unreadable store is left alone rather than replaced by ours.
-    if (f.Fallo()) return No(motivo, f.Motivo());
-    if (actual.size() != tamano) return No(motivo, Archivos::MotivoSistema(EIO));
+    if (e) return No(motivo, Archivos::MotivoSistema(e));
     // A byte-order mark (an editor's on another system) is no damage.
     if (actual.startsWith("\xEF\xBB\xBF")) actual.remove(0, 3);
     return true;
@@ -171,8 +191,9 @@ bool Actual(const QString &ruta, QByteArray &actual, QString *motivo)
 bool Escribir(int esperaMs, QString *motivo)
 {
     if (Pendientes().isEmpty()) return true;
-    const QString ruta = RutaAlmacen();
-    QDir().mkpath(QFileInfo(ruta).absolutePath());
+    const QString ruta = RutaAlmacen(), carpeta = QFileInfo(ruta).absolutePath();
+    if (const int e = CrearCarpeta(carpeta))
+        return No(motivo, QStringLiteral("no se puede crear la carpeta ") + carpeta + QStringLiteral(": ") + Archivos::MotivoSistema(e));
     Candado candado(ruta);
     const QString sinCandado = candado.Tomar(esperaMs);
     if (!sinCandado.isEmpty()) return No(motivo, sinCandado);

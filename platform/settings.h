@@ -4,17 +4,19 @@
 // folder (XDG_CONFIG_HOME).
 //
 // A save never blocks: it waits a quarter of a second at most for the
-// store's lock (another instance, or a stale lock left behind), then gives
-// up and keeps the value for the session, where GetSetting finds it; it is
-// written with the next save that gets the lock, or at exit. The lock is a
-// file beside the store, or, where the folder takes no new file but the
-// store may be written, a lock on the store itself (the store is then
-// written in place). The store is replaced by the program's writing rule
-// (platform/files.h), and only by text that read back with every key as
-// meant; that text is made in the program's own scratch folder, never the
-// temporary folder. A byte-order mark at its start is no damage; a store
-// that is a dangling link creates the file it names. A save that cannot
-// write keeps the value for the session too and says why.
+// store's lock (another instance's; one whose owner is gone is taken at
+// once, platform/candado.h), then gives up and keeps the value for the
+// session, where GetSetting finds it; it is written with the next save that
+// gets the lock, or at exit. The store is replaced by the program's writing
+// rule (platform/files.h), and only by text that read back with every key
+// as meant; that text is made in the program's own scratch folder, never
+// the temporary folder. The old store is read as QSettings reads it: every
+// key it reads is kept, lines it cannot read (a save killed halfway leaves
+// one without '=') go. A store read short is left alone. A byte-order mark
+// at its start is no damage; a store that is a dangling link creates the
+// file it names. A save that cannot write keeps the value for the session
+// too and says why, in the system's words and naming the folder when it is
+// not the store's own (a full scratch folder, a folder that cannot be made).
 
 #include <QString>
 

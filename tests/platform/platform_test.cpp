@@ -27,9 +27,12 @@
 #include <cfloat>
 #include <cstring>
 #include <fcntl.h>
+#include <iostream>
 #include <memory>
+#include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 TEST(ColorRef, OrdenBGRYQuinceTwipsPorPixel)
@@ -241,25 +244,70 @@ QMap<QString, QString> Claves(const QString &ruta)
 
 } // namespace
 
-TEST(Ajustes, UnCandadoQueNoSeSueltaNoDetieneNada)
+TEST(Ajustes, UnCandadoSinDuenoSeTomaEnSeguida)
 {
     QTemporaryDir d;
     const AlmacenEn almacen(d.path());
     const QString ini = Ajustes::RutaAlmacen(), candado = ini + QStringLiteral(".lock");
     const QByteArray antes("[DialogFolders]\nCurva=/antes\n");
     Poner(ini, antes);
-    // A stale lock that is a folder, and a fresh lock file of garbage: the
-    // save gives up, the value holds for the session, the file stays.
-    for (const QString caso : {"carpeta", "basura"}) {
-        ASSERT_TRUE(caso == "carpeta" ? QDir().mkpath(candado) : Archivos::EscribirAtomico(candado, "\x01\xFFno\n\n"));
-        EXPECT_FALSE(Ajustes::SaveSetting("DialogFolders", "Curva", "/tras/" + caso));
-        EXPECT_EQ(Ajustes::GetSetting("DialogFolders", "Curva"), "/tras/" + caso);
-        EXPECT_EQ(Leer(ini), antes);
-        QDir(candado).removeRecursively(), QFile::remove(candado);
+    // The owner's line as QLockFile writes it, of this process: running.
+    QByteArray linea;
+    {
+        QLockFile propio(d.filePath("propio.lock"));
+        ASSERT_TRUE(propio.tryLock(0));
+        linea = Leer(d.filePath("propio.lock"));
     }
-    // Once the lock is gone, the next save writes what the session kept too.
-    EXPECT_TRUE(Ajustes::SaveSetting("Config", "idioma", "en"));
-    EXPECT_EQ(Claves(ini), (QMap<QString, QString>{{"DialogFolders/Curva", "/tras/basura"}, {"Config/idioma", "en"}}));
+    const QString kEspera = "otra instancia del programa la tiene ocupada";
+    // Left by a killed save (empty, garbage, of a process gone): taken at
+    // once; a folder or a link in its place: the store's folder is locked.
+    // Held by someone, or naming a running process (one letting it go right
+    // now) or another machine's: waited for, then refused.
+    const struct { const char *caso; QByteArray bytes; bool retenido; QString motivo; } casos[] = {
+        {"empty", "", false, ""},
+        {"garbage", "\x01\xFFno\n\n", false, ""},
+        {"process gone", "2147483647\nzolv\n\n", false, ""},
+        {"folder", "(carpeta)", false, ""},
+        {"dangling link", "(enlace)", false, ""},
+        {"empty, held", "", true, kEspera},
+        {"running owner's line", linea, false, kEspera},
+        {"another machine's owner", "2147483647\nzolv\notra-maquina\n", false, kEspera},
+    };
+    const int abiertos = QDir("/proc/self/fd").count();
+    for (const auto &c : casos) {
+        SCOPED_TRACE(c.caso);
+        const bool ajeno = c.bytes.startsWith('(');
+        ASSERT_TRUE(c.bytes == "(carpeta)"  ? QDir().mkpath(candado)
+                    : c.bytes == "(enlace)" ? QFile::link(d.filePath("nada"), candado)
+                                            : !Poner(candado, c.bytes).isEmpty());
+        QFile otro(candado);
+        if (c.retenido) {
+            ASSERT_TRUE(otro.open(QIODevice::ReadOnly) && ::flock(otro.handle(), LOCK_EX) == 0);
+        }
+        QString motivo;
+        const QString valor = QString("/tras/") + c.caso;
+        EXPECT_EQ(Ajustes::SaveSetting("DialogFolders", "Curva", valor, &motivo), c.motivo.isEmpty());
+        EXPECT_EQ(motivo, c.motivo);
+        EXPECT_EQ(Ajustes::GetSetting("DialogFolders", "Curva"), valor);
+        if (c.motivo.isEmpty()) {
+            EXPECT_EQ(Claves(ini), (QMap<QString, QString>{{"DialogFolders/Curva", valor}}));
+            // Taken and let go: no lock file stays.
+            EXPECT_EQ(QFileInfo(candado).exists() || QFileInfo(candado).isSymLink(), ajeno);
+        } else {
+            EXPECT_EQ(Claves(ini).value("DialogFolders/Curva"), "/tras/dangling link");
+            EXPECT_EQ(Leer(candado), c.bytes);
+        }
+        otro.close();
+        QDir(candado).removeRecursively(), QFile::remove(candado);
+        EXPECT_EQ(QDir("/proc/self/fd").count(), abiertos);
+    }
+    // Let go during the wait at exit: what the session kept goes.
+    QLockFile otra(candado);
+    ASSERT_TRUE(otra.tryLock(0));
+    std::thread suelta([&otra] { QThread::msleep(50), otra.unlock(); });
+    EXPECT_TRUE(Ajustes::GuardarPendientes());
+    suelta.join();
+    EXPECT_EQ(Claves(ini), (QMap<QString, QString>{{"DialogFolders/Curva", "/tras/another machine's owner"}}));
 }
 
 TEST(AjustesSeguros, UnFalloEnCadaEscrituraDejaElAlmacenComoEstaba)
@@ -345,19 +393,219 @@ TEST(AjustesSeguros, AlmacenesDeCualquierLargoConservanSusClaves)
     }
 }
 
+// A save killed while writing the store in place leaves a line without '='
+// (its new text over the end of the old): every later save once failed on
+// it. Each key QSettings reads is kept, the line goes, the value is stored.
+TEST(AjustesSeguros, LineasQueQtNoLeeNoImpidenGuardar)
+{
+    QTemporaryDir d;
+    const AlmacenEn almacen(d.filePath("config"));
+    const QString ruta = Ajustes::RutaAlmacen();
+    const QMap<QString, QString> kCurva{{"DialogFolders/Curva", "/c"}};
+    const struct { const char *caso; QByteArray antes; QMap<QString, QString> leidas; } casos[] = {
+        {"last line", "[Config]\nidioma=es\n\n[DialogFolders]\nCurva=/c\nrvas/viejas\n", {{"Config/idioma", "es"}, {"DialogFolders/Curva", "/c"}}},
+        {"middle line", "[DialogFolders]\nCurva=/c\nvas/viejas\nImagen=/i\n", {{"DialogFolders/Curva", "/c"}, {"DialogFolders/Imagen", "/i"}}},
+        {"no line end", "[DialogFolders]\nCurva=/c\nCurv", kCurva},
+        {"the only line", "DialogFolders", {}},
+        {"open section", "[DialogFolders]\nCurva=/c\n[Dia", kCurva},
+        {"zeros", "[DialogFolders]\nCurva=/c\n" + QByteArray(40, '\0'), kCurva},
+    };
+    for (const auto &c : casos) {
+        SCOPED_TRACE(c.caso);
+        Poner(ruta, c.antes);
+        ASSERT_EQ(Claves(ruta), c.leidas);
+        // Twice: the first save's own text takes the next.
+        for (const char *idioma : {"en", "es"}) {
+            QString motivo;
+            EXPECT_TRUE(Ajustes::SaveSetting("Config", "idioma", idioma, &motivo)) << motivo.toStdString();
+            QMap<QString, QString> esperado = c.leidas;
+            esperado.insert("Config/idioma", idioma);
+            EXPECT_EQ(Claves(ruta), esperado);
+        }
+        EXPECT_FALSE(Leer(ruta).contains("vas/viejas"));
+    }
+    // A key QSettings reads but writes back as another ("a/" of [S] goes) is
+    // no line to drop: the save is refused, and says which.
+    const QByteArray antes = "[S]\na/=1\n";
+    Poner(ruta, antes);
+    QString motivo;
+    EXPECT_FALSE(Ajustes::SaveSetting("Config", "idioma", "en", &motivo));
+    EXPECT_EQ(motivo, "el fichero " + ruta + " tiene una clave que no se puede volver a escribir igual: S/a/");
+    EXPECT_EQ(Leer(ruta), antes);
+    Poner(ruta, "");
+    EXPECT_TRUE(Ajustes::GuardarPendientes());
+}
+
+// A read of the old store that ends early without an error, at each of its
+// reads in turn: a save that goes ahead keeps every key; one that reads it
+// short fails, the store stays byte for byte and the value waits for the
+// next save (taking what was read for the whole store would drop the keys
+// after it).
+TEST(AjustesSeguros, UnaLecturaCortaDelAlmacenNoLoSustituye)
+{
+    QTemporaryDir d;
+    const AlmacenEn almacen(d.filePath("config"));
+    const QString ruta = Poner(Ajustes::RutaAlmacen(), "[A]\nx=" + QByteArray(40000, 'a') + "\n[B]\ny=1\n");
+    int cortas = 0;
+    for (int k = 1; k < 20; ++k) {
+        SCOPED_TRACE(k);
+        const QString valor = QString::number(k);
+        const QByteArray antes = Leer(ruta);
+        Ajustes::RutaAlmacen(); // Qt has read it: the reads counted are the save's
+        QString motivo;
+        bool ok, disparada;
+        {
+            const Inyeccion::Fallos corta({{Llamada::Leer, QFile::encodeName(ruta), k, 0, false, 0}});
+            ok = Ajustes::SaveSetting("Config", "idioma", valor, &motivo);
+            disparada = corta.Disparada();
+        }
+        if (ok) {
+            EXPECT_EQ(Claves(ruta), (QMap<QString, QString>{{"A/x", QString(40000, 'a')}, {"B/y", "1"}, {"Config/idioma", valor}}));
+        } else {
+            EXPECT_EQ(motivo, "Error de lectura o escritura en el disco");
+            EXPECT_EQ(Leer(ruta), antes);
+            EXPECT_EQ(Ajustes::GetSetting("Config", "idioma"), valor);
+        }
+        cortas += !ok;
+        if (!disparada) break;
+    }
+    EXPECT_EQ(cortas, 3); // each of its three blocks
+    // A read that fails says why in the system's words.
+    QString motivo;
+    {
+        const Inyeccion::Fallos red({{Llamada::Leer, QFile::encodeName(ruta), 1, ESTALE}});
+        EXPECT_FALSE(Ajustes::SaveSetting("Config", "idioma", "red", &motivo));
+    }
+    EXPECT_EQ(motivo, "Se ha perdido la conexión con el disco de red");
+    EXPECT_TRUE(Ajustes::GuardarPendientes());
+}
+
+// A settings folder that takes no new file and holds no store yet (as an
+// ordinary user: the tests' own folder is root's alone), one that cannot be
+// made, a read-only disk (root may mount one) with and without a store: each
+// says what refuses, nothing is left in the folder, the store stays.
+TEST(AjustesSeguros, CarpetaQueNoAdmiteElAlmacen)
+{
+    QTemporaryDir d("/tmp/halvora-ajustes-XXXXXX");
+    ::chmod(QFile::encodeName(d.path()).constData(), 0777);
+    const DatosEn datos(d.filePath("datos"));
+    const QString ro = d.filePath("ro");
+    QDir().mkpath(ro), QDir().mkpath(d.filePath("cerrada/ZOLV Halvora"));
+    const DiscoPequeno disco(ro, 64);
+    const bool soloLectura = disco.motivo.isEmpty() && QDir().mkpath(ro + "/vacia/ZOLV Halvora") &&
+                             !Poner(ro + "/llena/ZOLV Halvora/ZOLV Halvora.ini", "[Config]\nidioma=es\n").isEmpty() && disco.SoloLectura();
+    for (const char *c : {"cerrada/ZOLV Halvora", "cerrada"}) ::chmod(QFile::encodeName(d.filePath(c)).constData(), 0555);
+    const std::pair<QString, QString> casos[] = {
+        {d.filePath("cerrada"), "no se puede crear el fichero %1: Permiso denegado"},
+        {d.filePath("cerrada/no"), "no se puede crear la carpeta %2: Permiso denegado"},
+        {ro + "/vacia", "no se puede crear el fichero %1: El disco es de solo lectura"},
+        {ro + "/llena", "no se puede escribir en el fichero %1: El disco es de solo lectura"},
+    };
+    for (const auto &[config, motivo] : casos) {
+        SCOPED_TRACE(config.toStdString());
+        if (config.startsWith(ro) && !soloLectura) {
+            std::cout << "[ SKIPPED  ] " << disco.motivo.toStdString() << "\n";
+            continue;
+        }
+        const AlmacenEn almacen(config);
+        const QString ruta = Ajustes::RutaAlmacen(), carpeta = QFileInfo(ruta).path();
+        const auto hay = [&carpeta] { return QDir(carpeta).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden); };
+        const QStringList antes = hay();
+        const QByteArray almacenAntes = Leer(ruta);
+        QString dicho;
+        {
+            const ComoOtroUsuario otro;
+            EXPECT_FALSE(Ajustes::SaveSetting("Config", "idioma", "en", &dicho));
+        }
+        EXPECT_EQ(dicho, QString(motivo).replace("%1", ruta).replace("%2", carpeta));
+        EXPECT_EQ(hay(), antes);
+        EXPECT_EQ(Leer(ruta), almacenAntes);
+    }
+    for (const char *c : {"cerrada", "cerrada/ZOLV Halvora"}) ::chmod(QFile::encodeName(d.filePath(c)).constData(), 0755);
+    const AlmacenEn almacen(d.filePath("cerrada"));
+    EXPECT_TRUE(Ajustes::GuardarPendientes());
+}
+
+// A full disk under the settings (its lock file finds no room) or under the
+// scratch folder (16 KiB left: one of our copies finds none; or Qt's alone)
+// says so, and where: never "another instance", never just "could not
+// write"; so does a scratch folder that takes no new file. A tmpfs when root
+// may mount one; and always every such call there failing.
+TEST(AjustesSeguros, UnDiscoLlenoSeDiceLleno)
+{
+    QTemporaryDir d;
+    const QString config = d.filePath("config"), datos = d.filePath("datos");
+    const AlmacenEn almacen(config);
+    const DatosEn enDatos(datos);
+    const QString ruta = Ajustes::RutaAlmacen(), valor(5000, 'n'), borradores = Archivos::CarpetaBorradores();
+    const QString lleno = "No queda espacio en el disco", llenos = lleno + " de la carpeta " + borradores;
+    // The simulated fault: every such call in the folder, or from the
+    // second one of a path (the scratch copy's lock, not the store's). Room
+    // left on the tmpfs, in KiB.
+    const struct { const char *caso; QString carpeta; int largo, libre; Inyeccion::Regla regla; QString motivo; } casos[] = {
+        {"settings", config, 10, 0, {Llamada::Escribir, {}, 1, ENOSPC, true}, lleno},
+        {"scratch, our copy", datos, 6000, 16, {Llamada::Escribir, {}, 1, ENOSPC, true}, llenos},
+        {"scratch, Qt's copy", datos, 1000, 16, {Llamada::Escribir, ".ini.lock", 2, ENOSPC, true}, // two pages with the value
+         "no se pudo escribir en la carpeta " + borradores}, // simulated: the folder has room
+        {"scratch, no new file", datos, 10, 0, {Llamada::Abrir, {}, 1, EACCES, true}, "no se puede usar la carpeta " + borradores + ": Permiso denegado"},
+        // Nor an unnamed one to ask why.
+        {"scratch, no file at all", datos, 10, 0, {Llamada::Abrir, {}, 1, EOPNOTSUPP, true}, "no se pudo escribir en la carpeta " + borradores},
+        // Made, then not opened again to be written (the fourth open of the three copies).
+        {"scratch, a copy shut", datos, 10, 0, {Llamada::Abrir, "~zolv-", 4, EACCES}, "no se puede usar la carpeta " + borradores + ": Permiso denegado"},
+    };
+    for (const auto &c : casos) {
+        for (bool real : {true, false}) {
+            SCOPED_TRACE(std::string(c.caso) + (real ? ", tmpfs" : ", simulated"));
+            QDir().mkpath(c.carpeta);
+            std::optional<DiscoPequeno> disco;
+            if (real && (c.regla.error != ENOSPC || !disco.emplace(c.carpeta, 64).motivo.isEmpty())) {
+                if (disco) std::cout << "[ SKIPPED  ] " << disco->motivo.toStdString() << "\n";
+                continue;
+            }
+            const QByteArray antes = "[A]\nx=" + QByteArray(c.largo, 'a') + '\n';
+            Poner(ruta, antes);
+            QDir().mkpath(borradores);
+            std::optional<Inyeccion::Fallos> sinSitio;
+            if (real) {
+                disco->Llenar();
+                QFile(c.carpeta + "/.relleno").resize(QFileInfo(c.carpeta + "/.relleno").size() - c.libre * 1024);
+            } else {
+                Inyeccion::Regla r = c.regla;
+                if (r.ruta.isEmpty()) r.ruta = QFile::encodeName(c.carpeta);
+                sinSitio.emplace(std::vector<Inyeccion::Regla>{r});
+            }
+            QString motivo;
+            EXPECT_FALSE(Ajustes::SaveSetting("Config", "idioma", valor, &motivo));
+            sinSitio.reset();
+            EXPECT_EQ(motivo, real ? (c.carpeta == config ? lleno : llenos) : c.motivo);
+            EXPECT_EQ(Leer(ruta), antes);
+            EXPECT_EQ(QDir(QFileInfo(ruta).path()).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(ruta).fileName()});
+            EXPECT_EQ(QDir(borradores).entryList(QDir::Files | QDir::Hidden), QStringList());
+            // With room again, the value kept for the session goes.
+            QFile::remove(c.carpeta + "/.relleno");
+            EXPECT_TRUE(Ajustes::GuardarPendientes());
+            EXPECT_EQ(Claves(ruta).value("Config/idioma"), valor);
+        }
+    }
+}
+
 TEST(AjustesSeguros, SinFicheroDeBloqueoSeBloqueaElAlmacen)
 {
     // A folder that takes no new file, a store its user may write, as an
-    // ordinary user (the tests' own folder is root's alone).
+    // ordinary user (the tests' own folder is root's alone), and a lock
+    // file left there by a killed save that can no longer go.
     QTemporaryDir d("/tmp/halvora-ajustes-XXXXXX");
     ::chmod(QFile::encodeName(d.path()).constData(), 0777);
     const AlmacenEn almacen(d.filePath("config"));
     const DatosEn datos(d.filePath("datos"));
     const QString ruta = Poner(Ajustes::RutaAlmacen(), "[Config]\nidioma=es\n");
+    Poner(ruta + ".lock", "2147483647\nzolv\n\n"); // of a process gone
     ASSERT_EQ(::chown(QFile::encodeName(ruta).constData(), ComoOtroUsuario::Uid(), ComoOtroUsuario::Uid()), 0);
     ::chmod(QFile::encodeName(QFileInfo(ruta).path()).constData(), 0555);
     ComoOtroUsuario nadie;
-    // Another instance holds the store itself: the value waits, and says why.
+    const int abiertos = QDir("/proc/self/fd").count();
+    // Another instance holds the store itself: the value waits, and says why;
+    // let go during the wait at exit, the value goes.
     QFile otra(ruta);
     ASSERT_TRUE(otra.open(QIODevice::ReadOnly));
     ASSERT_EQ(::flock(otra.handle(), LOCK_EX), 0);
@@ -365,10 +613,12 @@ TEST(AjustesSeguros, SinFicheroDeBloqueoSeBloqueaElAlmacen)
     EXPECT_FALSE(Ajustes::SaveSetting("Config", "idioma", "en", &motivo));
     EXPECT_EQ(motivo, "otra instancia del programa la tiene ocupada");
     EXPECT_EQ(Leer(ruta), "[Config]\nidioma=es\n");
-    otra.close();
+    std::thread suelta([&otra] { QThread::msleep(50), otra.close(); });
     EXPECT_TRUE(Ajustes::GuardarPendientes());
+    suelta.join();
     EXPECT_EQ(Claves(ruta), (QMap<QString, QString>{{"Config/idioma", "en"}}));
-    EXPECT_EQ(QDir(QFileInfo(ruta).path()).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(ruta).fileName()});
+    EXPECT_EQ(QDir("/proc/self/fd").count(), abiertos);
+    EXPECT_EQ(QDir(QFileInfo(ruta).path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), (QStringList{"ZOLV Halvora.ini", "ZOLV Halvora.ini.lock"}));
 }
 
 constexpr int kClaves = 3; // saved by each instance

@@ -107,6 +107,10 @@ TEST_F(Salida, AlmacenesDificilesGuardanElIdioma)
         bool comoOtro = false;                   // run as an ordinary user
     } casos[] = {
         {"byte-order mark", "\xEF\xBB\xBF" + kOtros, {}},
+        // A save killed while writing in place: the end of the old text.
+        {"line without '='", kOtros + "rvas/viejas\n", {}},
+        // A save killed while making its lock file.
+        {"empty lock file, its owner gone", kOtros, [](const QString &ruta) { Poner(ruta + ".lock", ""); }},
         {"read-only folder, writable store", kOtros,
          [](const QString &ruta) {
              ASSERT_EQ(::chown(QFile::encodeName(ruta).constData(), ComoOtroUsuario::Uid(), ComoOtroUsuario::Uid()), 0);
