@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QLocale>
+#include <algorithm>
 #include <cmath>
 
 namespace ConfigImpresion {
@@ -123,6 +124,23 @@ QString TextoInfoCarta(const Carta &carta, const Hoja &hoja, double factor, cons
     return T(QStringLiteral("Carta: "), QStringLiteral("Chart: ")) + FormatoMedida(carta.anchoCm / factor) +
            QStringLiteral(" x ") + FormatoMedida(carta.altoCm / factor) + QStringLiteral(" ") + unidad +
            QStringLiteral("   ") + posicion + aviso;
+}
+
+QString TextoFueraDelPapel(const Carta &carta, const Hoja &hoja, const QString &nombrePapel, bool horizontal)
+{
+    // Sums of typed centimetres may land a hair past an edge they touch.
+    constexpr double kHolgura = 1e-9;
+    QString aviso;
+    if (carta.anchoCm > hoja.ancho + kHolgura)
+        aviso = T(QStringLiteral("Carta más ancha que el papel de la impresora."), QStringLiteral("Chart wider than the printer's paper."));
+    else if (carta.altoCm > hoja.alto + kHolgura)
+        aviso = T(QStringLiteral("Carta más alta que el papel de la impresora."), QStringLiteral("Chart taller than the printer's paper."));
+    else if (!carta.centrado && (std::max(carta.posX, 0.0) + carta.anchoCm > hoja.ancho + kHolgura ||
+                                 std::max(carta.posY, 0.0) + carta.altoCm > hoja.alto + kHolgura))
+        aviso = T(QStringLiteral("Carta fuera del papel de la impresora."), QStringLiteral("Chart off the printer's paper."));
+    else
+        return QString();
+    return aviso + QStringLiteral(" ") + TextoPapelInfo(nombrePapel, hoja, horizontal);
 }
 
 Opuestos MargenesOpuestos(const Hoja &hoja, double anchoCm, double altoCm, double arriba, double izquierda)
