@@ -128,15 +128,16 @@ QString TextoInfoCarta(const Carta &carta, const Hoja &hoja, double factor, cons
 
 QString TextoFueraDelPapel(const Carta &carta, const Hoja &hoja, const QString &nombrePapel, bool horizontal)
 {
-    // Sums of typed centimetres may land a hair past an edge they touch.
-    constexpr double kHolgura = 1e-9;
+    // To a hundredth of a millimetre: sums of typed centimetres may land a
+    // hair past an edge they touch.
+    const auto mas = [](double cm, double limite) { return Numeros::Redondear(cm * 1000) > Numeros::Redondear(limite * 1000); };
     QString aviso;
-    if (carta.anchoCm > hoja.ancho + kHolgura)
+    if (mas(carta.anchoCm, hoja.ancho))
         aviso = T(QStringLiteral("Carta más ancha que el papel de la impresora."), QStringLiteral("Chart wider than the printer's paper."));
-    else if (carta.altoCm > hoja.alto + kHolgura)
+    else if (mas(carta.altoCm, hoja.alto))
         aviso = T(QStringLiteral("Carta más alta que el papel de la impresora."), QStringLiteral("Chart taller than the printer's paper."));
-    else if (!carta.centrado && (std::max(carta.posX, 0.0) + carta.anchoCm > hoja.ancho + kHolgura ||
-                                 std::max(carta.posY, 0.0) + carta.altoCm > hoja.alto + kHolgura))
+    else if (!carta.centrado && (mas(std::max(carta.posX, 0.0) + carta.anchoCm, hoja.ancho) ||
+                                 mas(std::max(carta.posY, 0.0) + carta.altoCm, hoja.alto)))
         aviso = T(QStringLiteral("Carta fuera del papel de la impresora."), QStringLiteral("Chart off the printer's paper."));
     else
         return QString();

@@ -63,20 +63,17 @@ QByteArray LeerPerfil(const QString &ruta)
     QFile f(ruta);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
-// The colour space of a profile's header in words ("de grises", "CMYK",
-// ...), or "" when it is RGB or no profile at all.
+// The colour space of a profile's header as the user is told it ("de
+// grises", "CMYK", "Lab", ...), or "" when it is RGB or no profile at all.
 QString EspacioNoRGB(const QByteArray &espacio)
 {
     if (espacio.isEmpty() || espacio == "RGB ") return QString();
     if (espacio == "GRAY") return QStringLiteral("de grises");
-    if (espacio == "YCbr") return QStringLiteral("YCbCr");
     // "2CLR" to "FCLR": that many colourants, counted in hexadecimal.
     bool hex = false;
     const int tintas = espacio.left(1).toInt(&hex, 16);
-    if (espacio.mid(1) == "CLR" && hex && tintas >= 2) return QStringLiteral("de %1 colores").arg(tintas);
-    const QString nombre = QString::fromLatin1(espacio).trimmed();
-    static const QStringList conocidos = {"CMYK", "CMY", "Lab", "XYZ", "Luv", "Yxy", "HSV", "HLS"};
-    return conocidos.contains(nombre) ? nombre : QStringLiteral("de tipo '%1'").arg(nombre);
+    if (hex && espacio.mid(1) == "CLR") return QStringLiteral("de %1 colores").arg(tintas);
+    return QString::fromLatin1(espacio).trimmed();
 }
 
 // Why no RGB picture converts through these profiles, whichever engine

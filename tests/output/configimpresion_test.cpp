@@ -106,7 +106,7 @@ TEST(ConfigImpresion, FueraDelPapelDeLaImpresora)
         {{12, 22, true, 0, 0}, false, std::string("Carta más alta que el papel de la impresora.") + a5es},
         {{15, 22, false, 0, 0}, false, std::string("Carta más ancha que el papel de la impresora.") + a5es}, // wider first
         {{10, 10, false, 4.8, 11}, false, ""},  // to both edges, the sums exact
-        {{10, 10, false, 4.81, 0}, false, std::string("Carta fuera del papel de la impresora.") + a5es},
+        {{10, 10, false, 4.801, 0}, false, std::string("Carta fuera del papel de la impresora.") + a5es}, // 0.01 mm
         {{10, 10, false, 0, 11.01}, false, std::string("Carta fuera del papel de la impresora.") + a5es},
         {{10, 10, false, -30, -40}, false, ""}, // from the corner, as the engine places it
         {{10, 10, true, 30, 40}, false, ""},    // a centred picture has no position

@@ -11,6 +11,7 @@
 #include "platform/progress.h"
 #include "support/colapdf.h"
 #include "support/imagen.h"
+#include "windows/envioimpresion.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -76,6 +77,9 @@ TEST_F(ImprimirProcesada, ChecksComeFirstAndCancelLeavesNothing)
     EXPECT_TRUE(cajas.llamadas.isEmpty());
     EXPECT_EQ(Temporales(), temporales);
     EXPECT_EQ(Ventanas::Buscar(QStringLiteral("frmProgresoCarga")), nullptr);
+    // A result of 0 is a silent end.
+    EnvioImpresion::Informar({0, QStringLiteral("x")}, QStringLiteral("y"), w);
+    EXPECT_TRUE(cajas.llamadas.isEmpty());
 }
 
 TEST_F(ImprimirProcesada, FailuresSayWhyAndLeaveNoFileAndNoJob)
@@ -205,13 +209,14 @@ TEST_F(ImprimirProcesada, WhatTheSaveWritesReachesThePageWhereTheUserPutIt)
     EXPECT_GT(prueba::Diferencia(convertida[0], procesada), 10);
 }
 
-// The set-up's paper stays A4; the printer prints on what its own settings
-// chose. A picture that sheet would cut is refused with that paper's name and
-// size, before anything reaches the queue; one that fits lands where it belongs.
 namespace {
 // Eight prints through the printers' own settings dialog: a time limit of its own.
 class HojaDeLaImpresora : public ImprimirProcesada {};
 } // namespace
+
+// The set-up's paper stays A4; the printer prints on what its own settings
+// chose. A picture that sheet would cut is refused with that paper's name and
+// size, before anything reaches the queue; one that fits lands where it belongs.
 
 TEST_F(HojaDeLaImpresora, WhatItWouldCutIsRefusedBeforeTheQueue)
 {
@@ -235,7 +240,7 @@ TEST_F(HojaDeLaImpresora, WhatItWouldCutIsRefusedBeforeTheQueue)
         double ancho, x, y;
         std::string aviso; // a refusal, or the start of the notice
     } casos[] = {
-        // A5 under 19 cm centred: 41.7 mm on the right were cut.
+        // 19 cm centred on A5: the right 4 cm were cut.
         {ColaPDF::kCola, QPageSize::A5, false, true, 19, 0, 0, ancha + a5},
         {ColaPDF::kCola, QPageSize::A5, false, true, 12, 0, 0, enviada},
         // Typed 10 / 15 cm, on A4 well inside: 0.8 mm below Letter landscape.
@@ -248,7 +253,7 @@ TEST_F(HojaDeLaImpresora, WhatItWouldCutIsRefusedBeforeTheQueue)
         {ColaPDF::kColaIPP, QPageSize::Letter, true, true, 19, 0, 0, enviada},
     };
     for (const auto &c : casos) {
-        SCOPED_TRACE(std::string(c.cola) + " " + QPageSize(c.papel).name().toStdString() + (c.apaisado ? " landscape " : " portrait ") +
+        SCOPED_TRACE(std::string(c.cola) + " " + QPageSize(c.papel).key().toStdString() + (c.apaisado ? " landscape " : " portrait ") +
                      (c.centrado ? "centred" : "typed"));
         modImpresion::DevModeGuardado = modImpresion::DevMode();
         cajas.llamadas.clear();
@@ -269,7 +274,8 @@ TEST_F(HojaDeLaImpresora, WhatItWouldCutIsRefusedBeforeTheQueue)
         });
         ASSERT_EQ(cajas.llamadas.size(), 1);
         const bool impresa = c.aviso == enviada;
-        EXPECT_EQ((std::pair{cajas.llamadas[0].texto.left(int(QString::fromStdString(c.aviso).size())).toStdString(), cajas.llamadas[0].Icono()}),
+        const std::string texto = cajas.llamadas[0].texto.toStdString();
+        EXPECT_EQ((std::pair{impresa ? texto.substr(0, c.aviso.size()) : texto, cajas.llamadas[0].Icono()}),
                   (std::pair{c.aviso, int(impresa ? MsgBox::Information : MsgBox::Critical)}));
         EXPECT_EQ(Temporales(), temporales);
         const double alto = c.ancho * 200 / 300;
