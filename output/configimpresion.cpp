@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QLocale>
+#include <algorithm>
 #include <cmath>
 
 namespace ConfigImpresion {
@@ -123,6 +124,24 @@ QString TextoInfoCarta(const Carta &carta, const Hoja &hoja, double factor, cons
     return T(QStringLiteral("Carta: "), QStringLiteral("Chart: ")) + FormatoMedida(carta.anchoCm / factor) +
            QStringLiteral(" x ") + FormatoMedida(carta.altoCm / factor) + QStringLiteral(" ") + unidad +
            QStringLiteral("   ") + posicion + aviso;
+}
+
+QString TextoFueraDelPapel(const Carta &carta, const Hoja &hoja, const QString &nombrePapel, bool horizontal)
+{
+    // To a hundredth of a millimetre: sums of typed centimetres may land a
+    // hair past an edge they touch.
+    const auto mas = [](double cm, double limite) { return Numeros::Redondear(cm * 1000) > Numeros::Redondear(limite * 1000); };
+    QString aviso;
+    if (mas(carta.anchoCm, hoja.ancho))
+        aviso = T(QStringLiteral("Carta más ancha que el papel de la impresora."), QStringLiteral("Chart wider than the printer's paper."));
+    else if (mas(carta.altoCm, hoja.alto))
+        aviso = T(QStringLiteral("Carta más alta que el papel de la impresora."), QStringLiteral("Chart taller than the printer's paper."));
+    else if (!carta.centrado && (mas(std::max(carta.posX, 0.0) + carta.anchoCm, hoja.ancho) ||
+                                 mas(std::max(carta.posY, 0.0) + carta.altoCm, hoja.alto)))
+        aviso = T(QStringLiteral("Carta fuera del papel de la impresora."), QStringLiteral("Chart off the printer's paper."));
+    else
+        return QString();
+    return aviso + QStringLiteral(" ") + TextoPapelInfo(nombrePapel, hoja, horizontal);
 }
 
 Opuestos MargenesOpuestos(const Hoja &hoja, double anchoCm, double altoCm, double arriba, double izquierda)

@@ -82,6 +82,14 @@ struct Carta {
 QString TextoInfoCarta(const Carta &carta, const Hoja &hoja, double factor, const QString &unidad,
                        const QString &nombrePapel);
 
+// Why a picture placed on the printer's sheet would come out cut: wider or
+// taller than that paper (the summary's test), or, placed by hand (from the
+// sheet's corner, negative positions as 0), reaching past its right or bottom
+// edge; then that paper's summary line. "" when the picture lies wholly on
+// the sheet.
+//   "Carta más ancha que el papel de la impresora. Tamaño del papel: A5  14.8 x 21.0 cm  [vertical]"
+QString TextoFueraDelPapel(const Carta &carta, const Hoja &hoja, const QString &nombrePapel, bool horizontal);
+
 // Room left below and right of a manually placed picture, never negative.
 struct Opuestos {
     double abajo;

@@ -63,9 +63,36 @@ QByteArray LeerPerfil(const QString &ruta)
     QFile f(ruta);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
-// A profile that is one, for other data than RGB: no RGB picture converts
-// into it (nor out of it), whichever engine tries.
-bool NoRGB(const QByteArray &espacio) { return !espacio.isEmpty() && espacio != "RGB "; }
+// The colour space of a profile's header as the user is told it ("de
+// grises", "CMYK", "Lab", ...), or "" when it is RGB or no profile at all.
+QString EspacioNoRGB(const QByteArray &espacio)
+{
+    if (espacio.isEmpty() || espacio == "RGB ") return QString();
+    if (espacio == "GRAY") return QStringLiteral("de grises");
+    // "2CLR" to "FCLR": that many colourants, counted in hexadecimal.
+    bool hex = false;
+    const int tintas = espacio.left(1).toInt(&hex, 16);
+    if (hex && espacio.mid(1) == "CLR") return QStringLiteral("de %1 colores").arg(tintas);
+    return QString::fromLatin1(espacio).trimmed();
+}
+
+// Why no RGB picture converts through these profiles, whichever engine
+// tries: each one that is for other data than RGB, named with its file
+// ("" when both are RGB).
+QString PerfilesNoRGB(const Preparacion &p)
+{
+    QStringList motivos;
+    const struct {
+        const char *papel;
+        const QString &ruta;
+    } perfiles[] = {{"de origen", p.perfilOrigen}, {"de impresora", p.perfilImpresora}};
+    for (const auto &f : perfiles) {
+        const QString espacio = EspacioNoRGB(EspacioDeColor(LeerPerfil(f.ruta)));
+        if (!espacio.isEmpty())
+            motivos << QStringLiteral("El perfil %1 es %2 y hace falta uno RGB: %3").arg(QLatin1String(f.papel), espacio, f.ruta);
+    }
+    return motivos.join(QStringLiteral(". "));
+}
 
 // The profile files that would not open, named for the user.
 QString Ilegibles(bool origen, bool impresora, const Preparacion &p)
@@ -118,10 +145,9 @@ QImage ConvertirConLCMS(const QImage &imagen, int32_t anchoPx, int32_t altoPx, c
     o.transformacion = lcms.CreateTransform(o.origen, TYPE_BGR_8, o.impresora, TYPE_BGR_8,
                                             cmsUInt32Number(IntentoICC(indiceIntento)), flags);
     if (!o.transformacion) {
-        msgError = QStringLiteral("No se pudo crear la transformacion ICC con LittleCMS.");
-        if (sinSustituto)
-            *sinSustituto = NoRGB(EspacioDeColor(LeerPerfil(p.perfilOrigen))) ||
-                            NoRGB(EspacioDeColor(LeerPerfil(p.perfilImpresora)));
+        const QString noRGB = PerfilesNoRGB(p);
+        msgError = TextoConMotivo(QStringLiteral("No se pudo crear la transformacion ICC con LittleCMS."), noRGB);
+        if (sinSustituto) *sinSustituto = !noRGB.isEmpty();
         return QImage();
     }
     // Row by row: each row ends in fill bytes up to the stride.
@@ -165,12 +191,12 @@ QImage ConvertirICCConQt(const QImage &imagen, int32_t anchoPx, int32_t altoPx, 
     msgError.clear();
     Preparacion p;
     if (!Preparar(imagen, anchoPx, altoPx, impresora, perfilOrigen, perfilImpresora, p, msgError)) return QImage();
-    const QByteArray bytesOrigen = LeerPerfil(p.perfilOrigen), bytesImpresora = LeerPerfil(p.perfilImpresora);
     // Qt would take a grey profile for an RGB one and convert anyway.
-    if (NoRGB(EspacioDeColor(bytesOrigen)) || NoRGB(EspacioDeColor(bytesImpresora))) {
-        msgError = QStringLiteral("No se pudo crear la transformacion ICC.");
+    if (const QString noRGB = PerfilesNoRGB(p); !noRGB.isEmpty()) {
+        msgError = TextoConMotivo(QStringLiteral("No se pudo crear la transformacion ICC."), noRGB);
         return QImage();
     }
+    const QByteArray bytesOrigen = LeerPerfil(p.perfilOrigen), bytesImpresora = LeerPerfil(p.perfilImpresora);
     // Qt reads matrix/TRC RGB profiles; LUT-based printer profiles fail here.
     const QColorSpace origen = QColorSpace::fromIccProfile(bytesOrigen), destino = QColorSpace::fromIccProfile(bytesImpresora);
     if (!origen.isValid() || !destino.isValid()) {

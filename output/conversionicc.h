@@ -17,9 +17,12 @@
 // folder or the system; when it fails without black point compensation, Qt's
 // colour transform (matrix/TRC RGB profiles only, and no rendering intents)
 // is tried instead and only its outcome counts, unless Little CMS refused
-// the transform because a profile is not for RGB data (grey, CMYK, ...):
-// then its text stands. Compensation needs Little CMS. Qt's transform
-// refuses such a profile too.
+// the transform because a profile is not for RGB data (grey, CMYK, Lab,
+// ...): then its text stands. Compensation needs Little CMS. Qt's transform
+// refuses such a profile too. Either refusal names each such profile, its
+// part and its colour space after the engine's text:
+//   "No se pudo crear la transformacion ICC con LittleCMS. El perfil de
+//    impresora es de grises y hace falta uno RGB: /usr/share/color/icc/Gray.icc."
 
 #include <QImage>
 #include <QString>

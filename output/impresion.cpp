@@ -1,5 +1,6 @@
 #include "output/impresion.h"
 
+#include "output/configimpresion.h"
 #include "output/conversionicc.h"
 #include "output/cups.h"
 #include "output/dcimpresora.h"
@@ -76,6 +77,17 @@ namespace {
 
 ResultadoImpresion Fallo(const QString &motivo) { return {.motivo = motivo}; }
 
+// Why the picture would not come out whole on the sheet the printer will
+// print on ("" when it would): the set-up measured it against its own paper.
+QString FueraDeLaHoja(const PeticionImpresion &p, const QPrinter &printer)
+{
+    const QPageLayout hoja = printer.pageLayout();
+    const QRectF mm = hoja.fullRect(QPageLayout::Millimeter);
+    return ConfigImpresion::TextoFueraDelPapel({p.anchoCm, p.altoCm, p.centrado, p.xCm, p.yCm},
+                                               {mm.width() / 10, mm.height() / 10}, hoja.pageSize().name(),
+                                               hoja.orientation() == QPageLayout::Landscape);
+}
+
 // The job once the request's own values were checked.
 ResultadoImpresion Trabajo(const PeticionImpresion &p, const QString &nombre, int copias)
 {
@@ -94,6 +106,8 @@ ResultadoImpresion Trabajo(const PeticionImpresion &p, const QString &nombre, in
     Colocacion c;
     if (const int32_t error = CalcularColocacion(p.anchoCm, p.altoCm, p.centrado, p.xCm, p.yCm, horz, vert, dpiX, dpiY, c))
         return falla(error);
+    // Nothing goes out that the sheet would cut.
+    if (const QString fuera = FueraDeLaHoja(p, dc->Printer()); !fuera.isEmpty()) return Fallo(fuera);
 
     QImage convertida;
     if (p.modoColor == 1) {
@@ -136,19 +150,6 @@ ResultadoImpresion Imprimir(const PeticionImpresion &p)
     } catch (...) {
         return Fallo(QStringLiteral("Error inesperado al imprimir."));
     }
-}
-
-int32_t ImprimirImagen(const QImage *imagen, int32_t anchoPx, int32_t altoPx, QWidget *propietario,
-                       const QString &nombreDocumento, const QString &impresora, int16_t copias, double anchoCm,
-                       double altoCm, bool centrar, double xCm, double yCm, QString &msgError, int16_t modoColor,
-                       const QString &perfilOrigen, const QString &perfilImpresora, int16_t indiceIntento,
-                       bool compensarPuntoNegro)
-{
-    const ResultadoImpresion r =
-        Imprimir({imagen, anchoPx, altoPx, propietario, nombreDocumento, impresora, copias, anchoCm, altoCm, centrar, xCm,
-                  yCm, modoColor, perfilOrigen, perfilImpresora, indiceIntento, compensarPuntoNegro});
-    msgError = r.motivo;
-    return r.codigo;
 }
 
 } // namespace modImpresion

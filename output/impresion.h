@@ -3,8 +3,9 @@
 //
 // Imprimir(peticion) -> code 1 when the document was started, every copy was
 // sent and the document was handed to the printer; -1 on any failure, with
-// the (Spanish) reason beside it. It shows no message itself: the caller
-// shows the reason. The request's fields (peticionimpresion.h):
+// the reason beside it (Spanish; the sheet's refusal speaks the interface's
+// language, as the set-up's own summary does). It shows no message itself:
+// the caller shows the reason. The request's fields (peticionimpresion.h):
 //
 // - imagen: the picture (any QImage format; the chart and the editor pass
 //   24-bit pictures), of which the top-left anchoPx x altoPx pixels are
@@ -16,9 +17,11 @@
 //   resolution with 0.393700787 inches per centimetre and rounded with ties
 //   to even. Position: centred on the sheet (the halves truncated), or xCm,
 //   yCm from the paper's top-left corner, where the set-up's preview puts
-//   it; negative offsets become 0; what falls in the device's unprintable
-//   margin or beyond the sheet is clipped by the device. The sheet is the
-//   printer's own paper (its default, or the one accepted in its settings).
+//   it; negative offsets become 0. The sheet is the printer's own paper (its
+//   default, or the one accepted in its settings), which need not be the
+//   set-up's: a picture that would not lie wholly on it is refused with that
+//   paper's name and size (ConfigImpresion::TextoFueraDelPapel). What falls
+//   in the device's unprintable margin is clipped by the device.
 // - modoColor: 0 leaves colour to the printer's driver; 1 converts the
 //   picture first (see conversionicc.h: perfilOrigen, perfilImpresora,
 //   indiceIntento, compensarPuntoNegro) and 2 sends it as it is; with 1 and 2
@@ -29,16 +32,13 @@
 // - Checks, in order: printer name, picture, dimensions (also larger than
 //   the picture), device context, device capabilities (6101), size and
 //   position (6102: below one pixel, not finite or beyond the device's
-//   range), conversion; then the document (6105 to 6109). Where CUPS or the
-//   system gave a reason (the queue gone or refusing jobs, the temporary
-//   folder full), it follows the text. Any other failure inside also returns
+//   range), the picture on the sheet, conversion; then the document (6105
+//   to 6109). Where CUPS or the system gave a reason (the queue gone or
+//   refusing jobs, the temporary folder full), it follows the text. Any other failure inside also returns
 //   -1 with a text. A failure before the document starts queues nothing; a
 //   failure after it drops the whole document. Nothing the call creates
 //   outlives it.
 // - Runs on the GUI thread, synchronously; one job at a time.
-//
-// ImprimirImagen is the same request as 18 arguments in the request's order,
-// with the reason in msgError.
 
 #include "output/peticionimpresion.h"
 
@@ -55,12 +55,6 @@ struct ResultadoImpresion {
     QString motivo;      // "" when printed
 };
 ResultadoImpresion Imprimir(const PeticionImpresion &peticion);
-
-int32_t ImprimirImagen(const QImage *imagen, int32_t anchoPx, int32_t altoPx, QWidget *propietario,
-                       const QString &nombreDocumento, const QString &impresora, int16_t copias, double anchoCm,
-                       double altoCm, bool centrar, double xCm, double yCm, QString &msgError, int16_t modoColor,
-                       const QString &perfilOrigen, const QString &perfilImpresora, int16_t indiceIntento,
-                       bool compensarPuntoNegro);
 
 // Inches per centimetre, as the program has always printed (not 1/2.54).
 inline constexpr double kPulgadasPorCm = 0.393700787;

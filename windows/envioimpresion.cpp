@@ -2,7 +2,6 @@
 
 #include "app/idioma.h"
 #include "output/configimpresion.h"
-#include "output/impresion.h"
 #include "platform/msgbox.h"
 
 namespace EnvioImpresion {
@@ -22,21 +21,6 @@ QString Tamano(double anchoCm, double altoCm)
 
 } // namespace
 
-int32_t Enviar(const QImage &imagen, int32_t anchoPx, int32_t altoPx, QWidget *propietario, const QString &documento,
-               const PeticionImpresion &p, const QString &perfilOrigen, QString &error)
-{
-    PeticionImpresion peticion = p;
-    peticion.imagen = &imagen;
-    peticion.anchoPx = anchoPx;
-    peticion.altoPx = altoPx;
-    peticion.propietario = propietario;
-    peticion.nombreDocumento = documento;
-    peticion.perfilOrigen = perfilOrigen;
-    const modImpresion::ResultadoImpresion r = modImpresion::Imprimir(peticion);
-    error = r.motivo;
-    return r.codigo;
-}
-
 QString TextoCartaEnviada(double anchoCm, double altoCm, int ppp, bool centrado)
 {
     return QStringLiteral("Carta enviada a la impresora.\r\nTamano impreso: ") + Tamano(anchoCm, altoCm) +
@@ -49,11 +33,11 @@ QString TextoImagenEnviada(double anchoCm, double altoCm, bool centrado)
            QStringLiteral("\r\nPosición: ") + Posicion(centrado);
 }
 
-void Informar(int32_t resultado, const QString &error, const QString &aviso, QWidget *propietario)
+void Informar(const modImpresion::ResultadoImpresion &resultado, const QString &aviso, QWidget *propietario)
 {
-    if (resultado == 0) return;
-    if (resultado == -1)
-        InformarError(error, propietario);
+    if (resultado.codigo == 0) return;
+    if (resultado.codigo == -1)
+        InformarError(resultado.motivo, propietario);
     else
         MsgBox::Mostrar(aviso, MsgBox::Information, QStringLiteral("Imprimir"), propietario);
 }

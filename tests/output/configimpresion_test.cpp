@@ -89,6 +89,40 @@ TEST(ConfigImpresion, ResumenEIntentos)
     modIdioma::Idioma = QStringLiteral("es");
 }
 
+TEST(ConfigImpresion, FueraDelPapelDeLaImpresora)
+{
+    // The printer's own sheet: A5 portrait, and Letter landscape as the engine
+    // reads it from Qt's millimetres (27.939999999999998 cm wide).
+    const Hoja a5{14.8, 21.0}, carta{279.4 / 10, 215.9 / 10};
+    const char *a5es = " Tamaño del papel: A5  14.8 x 21.0 cm  [vertical]",
+               *cartaEs = " Tamaño del papel: US Letter  27.9 x 21.6 cm  [horizontal]";
+    const struct {
+        Carta c;
+        bool enCarta;
+        std::string texto; // "" fits
+    } casos[] = {
+        {{19, 12.67, true, 0, 0}, false, std::string("Carta más ancha que el papel de la impresora.") + a5es},
+        {{14.8, 21.0, true, 0, 0}, false, ""},  // exactly the sheet
+        {{12, 22, true, 0, 0}, false, std::string("Carta más alta que el papel de la impresora.") + a5es},
+        {{15, 22, false, 0, 0}, false, std::string("Carta más ancha que el papel de la impresora.") + a5es}, // wider first
+        {{10, 10, false, 4.8, 11}, false, ""},  // to both edges, the sums exact
+        {{10, 10, false, 4.801, 0}, false, std::string("Carta fuera del papel de la impresora.") + a5es}, // 0.01 mm
+        {{10, 10, false, 0, 11.01}, false, std::string("Carta fuera del papel de la impresora.") + a5es},
+        {{10, 10, false, -30, -40}, false, ""}, // from the corner, as the engine places it
+        {{10, 10, true, 30, 40}, false, ""},    // a centred picture has no position
+        // Typed 10 / 15 cm on the set-up's A4 (fits there): 0.8 mm below Letter landscape.
+        {{10, 10 * 2.0 / 3, false, 10, 15}, true, std::string("Carta fuera del papel de la impresora.") + cartaEs},
+        {{10, 10 * 2.0 / 3, false, 17.94, 14.9}, true, ""}, // typed to end on the right edge
+    };
+    for (const auto &c : casos)
+        EXPECT_EQ(TextoFueraDelPapel(c.c, c.enCarta ? carta : a5, c.enCarta ? "US Letter" : "A5", c.enCarta).toStdString(), c.texto)
+            << c.c.anchoCm << " " << c.c.posX << " " << c.c.posY;
+    modIdioma::Idioma = QStringLiteral("en");
+    EXPECT_EQ(TextoFueraDelPapel({12, 22, true, 0, 0}, a5, "A5", false),
+              QStringLiteral("Chart taller than the printer's paper. Paper size: A5  14.8 x 21.0 cm  [portrait]"));
+    modIdioma::Idioma = QStringLiteral("es");
+}
+
 TEST(VistaPrevia, GeometriaYPixeles)
 {
     Superficie caja(320, 536);

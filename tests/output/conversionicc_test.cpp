@@ -130,7 +130,7 @@ TEST_F(Conversion, SinLittleCMSYFallos)
         {true, true, roto2, noAbreLCMS + roto + ", " + roto2 + ".", roto},
         {true, true, roto, noAbreLCMS + roto + ".", roto}, // once
         {false, false, "ancho.icc", noAbre + roto + ".", roto},
-        {true, true, lab, "No se pudo crear la transformacion ICC con LittleCMS."},
+        {true, true, lab, "No se pudo crear la transformacion ICC con LittleCMS. El perfil de impresora es Lab y hace falta uno RGB: " + lab + "."},
     };
     for (const auto &c : casos) {
         modLCMS::FijarBusquedaSistema(c.lcms);

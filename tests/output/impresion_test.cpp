@@ -114,6 +114,9 @@ TEST_F(Impresion, ComprobacionesYFallosNoDejanDocumento)
         {"prueba", &imagen, 0, 19, {}, 0, "La imagen tiene dimensiones invalidas."},
         {"prueba", &imagen, 1002, 19, {}, 0, "La imagen tiene dimensiones invalidas."},
         {"prueba", &imagen, 1001, 1e300, {}, 0, "El tamano de impresion no es valido."},
+        // The printer's sheet (kept A4), not the set-up's paper, is what cuts.
+        {"prueba", &imagen, 1001, 21.01, {}, 0,
+         "Carta más ancha que el papel de la impresora. Tamaño del papel: A4  21.0 x 29.7 cm  [vertical]"},
         {"prueba", &imagen, 1001, 19, OperacionDC::IniciarDocumento, 1, "No se pudo iniciar el documento de impresion."},
         {"prueba", &imagen, 1001, 19, OperacionDC::IniciarPagina, 3, "No se pudo iniciar la pagina de impresion."},
         {"prueba", &imagen, 1001, 19, OperacionDC::Dibujar, 2, "No se pudo enviar la imagen a la impresora."},
@@ -131,9 +134,8 @@ TEST_F(Impresion, ComprobacionesYFallosNoDejanDocumento)
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"ancho.icc", "sRGB.icc"}));
     }
     FijarFalloDC(OperacionDC::Dibujar, 0);
-    // The same request as 18 arguments, the text in the output one.
-    msg = "x";
-    EXPECT_EQ(ImprimirImagen(&imagen, 1001, 40, nullptr, "Imagen procesada", " ", 1, 19, 9.5, true, 0, 0, msg, 2, "", "", 0, false), -1);
+    // A printer name of blanks is none, picture or not.
+    EXPECT_EQ(Imprimir(&imagen, 1001, " ", 1, 19), -1);
     EXPECT_EQ(msg, "No hay impresora seleccionada.");
     FijarSalidaPDF(QString()); // the real queues: none has this name
     EXPECT_EQ(Imprimir(&imagen, 1001, "halvora-no-existe", 1, 19), -1); // CUPS says why
@@ -144,6 +146,9 @@ TEST_F(Impresion, ComprobacionesYFallosNoDejanDocumento)
     EXPECT_EQ(Imprimir(&imagen, 1001, "prueba", 1, 19, 1), -1); // a failed conversion starts no document
     EXPECT_EQ(msg, "No se encontro el perfil de impresora.");
     EXPECT_FALSE(QFile::exists(pdf));
+    // The sheet is looked at before the colours are converted.
+    EXPECT_EQ(Imprimir(&imagen, 1001, "prueba", 1, 22, 1), -1);
+    EXPECT_TRUE(msg.startsWith("Carta más ancha que el papel de la impresora.")) << msg.toStdString();
     // A request that names no colour handling leaves it to the printer; one
     // pixel is a picture, and one pixel per inch a resolution (19 cm are 7
     // device pixels); the picture's size is always given.
@@ -159,22 +164,42 @@ TEST_F(Impresion, ComprobacionesYFallosNoDejanDocumento)
 
 TEST_F(Impresion, PerfilesQueNoSonRGBNoSeConviertenNiConQt)
 {
-    // An RGB printer profile without tables: Little CMS opens it but links
-    // nothing, so Qt's transform is tried (and cannot read it either).
+    // Profiles for other data than RGB, refused by either engine, each named
+    // with its part and colour space. An RGB printer profile without tables:
+    // Little CMS opens it but links nothing, so Qt's transform is tried (and
+    // cannot read it either).
     const QString gris = prueba::Guardar(prueba::PerfilGris(), dir.filePath("gris.icc")),
                   cmyk = prueba::Guardar(prueba::PerfilCMYK(), dir.filePath("cmyk.icc")),
+                  lab = prueba::Guardar(cmsCreateLab4Profile(nullptr), dir.filePath("LCMSLABI.ICM")),
+                  xyz = prueba::Guardar(cmsCreateXYZProfile(), dir.filePath("xyz.icm")),
+                  dos = prueba::Guardar(prueba::PerfilSinTablas(cmsSig2colorData), dir.filePath("dos.icc")),
                   vacio = prueba::Guardar(prueba::PerfilSinTablas(cmsSigRgbData), dir.filePath("vacio.icc"));
     const QString lcms = "No se pudo crear la transformacion ICC con LittleCMS.", qt = "No se pudo crear la transformacion ICC.";
+    const auto impresora = [](const char *espacio, const QString &ruta) {
+        return QString(" El perfil de impresora es %1 y hace falta uno RGB: %2.").arg(espacio, ruta);
+    };
+    const auto origen = [](const char *espacio, const QString &ruta) {
+        return QString(" El perfil de origen es %1 y hace falta uno RGB: %2.").arg(espacio, ruta);
+    };
     const struct {
         QString origen, impresora;
         bool bpc, conLCMS;
         QString texto;
     } casos[] = {
-        {"", "gris.icc", false, true, lcms}, {"", "gris.icc", true, true, lcms}, {"", "cmyk.icc", false, true, lcms},
-        {"", "cmyk.icc", true, true, lcms},  {gris, "ancho.icc", false, true, lcms}, // a grey picture's profile
-        {"", "gris.icc", false, false, qt},  {"", "cmyk.icc", false, false, qt},     {cmyk, "ancho.icc", false, false, qt},
+        {"", "gris.icc", false, true, lcms + impresora("de grises", gris)},
+        {"", "gris.icc", true, true, lcms + impresora("de grises", gris)},
+        {"", "cmyk.icc", false, true, lcms + impresora("CMYK", cmyk)},
+        {"", "cmyk.icc", true, true, lcms + impresora("CMYK", cmyk)},
+        {"", "LCMSLABI.ICM", false, true, lcms + impresora("Lab", lab)},
+        {"", "xyz.icm", false, true, lcms + impresora("XYZ", xyz)},
+        {"", "dos.icc", false, true, lcms + impresora("de 2 colores", dos)},
+        {gris, "ancho.icc", false, true, lcms + origen("de grises", gris)}, // a grey picture's profile
+        {lab, "cmyk.icc", false, true, lcms + origen("Lab", lab) + impresora("CMYK", cmyk)},
+        {"", "gris.icc", false, false, qt + impresora("de grises", gris)},
+        {"", "cmyk.icc", false, false, qt + impresora("CMYK", cmyk)},
+        {cmyk, "ancho.icc", false, false, qt + origen("CMYK", cmyk)},
         {"", "vacio.icc", false, true, "No se pudieron abrir los perfiles ICC. Perfil ilegible o dañado: " + vacio + "."},
-        {"", "vacio.icc", true, true, lcms},
+        {"", "vacio.icc", true, true, lcms}, // RGB: nothing more to say
     };
     Archivos::FijarCarpetaPrograma(dir.filePath("sin")); // no library there
     for (const auto &c : casos) {

@@ -8,6 +8,7 @@
 #include "imaging/cargar.h"
 #include "imaging/guardar.h"
 #include "imaging/modimage.h"
+#include "output/impresion.h"
 #include "output/peticionimpresion.h"
 #include "platform/files.h"
 #include "platform/msgbox.h"
@@ -81,15 +82,18 @@ void frmEditarAplicarCurva::ImprimirImagenProcesada()
 
     // Nothing may change the sample or the curve until the print is sent.
     const GuardaOcupado ocupado;
+    BmpTemporal temporal;
+    if (temporal.Ruta().isEmpty()) {
+        aviso(QStringLiteral("Error al aplicar la curva: no se pudo crear un fichero temporal en ") +
+                  Archivos::CarpetaTemporal(),
+              MsgBox::Critical);
+        return;
+    }
+    // The picture as a save would write it, read back from the bitmap.
+    QImage imagen;
     // Which step a failure belongs to, for its message.
     QString paso = QStringLiteral("Error al aplicar la curva: ");
-    BmpTemporal temporal;
     try {
-        if (temporal.Ruta().isEmpty()) {
-            aviso(paso + QStringLiteral("no se pudo crear un fichero temporal en ") + Archivos::CarpetaTemporal(),
-                  MsgBox::Critical);
-            return;
-        }
         MostrarProgreso(QStringLiteral("Aplicando curva a imagen completa..."));
         // The same writer as Save: BMP, no flags. It reports its own failures,
         // under this command's title.
@@ -99,29 +103,29 @@ void frmEditarAplicarCurva::ImprimirImagenProcesada()
 
         paso = QStringLiteral("Error al cargar imagen temporal: ");
         QString motivo;
-        const QImage imagen = LeerBmp(temporal.Ruta(), motivo);
+        imagen = LeerBmp(temporal.Ruta(), motivo);
         if (imagen.isNull()) {
             aviso(paso + motivo, MsgBox::Critical);
             return;
         }
-
-        paso.clear();
-        PeticionImpresion p;
-        if (!PedirConfiguracionImpresion(this, 19.0, static_cast<double>(alto) / ancho,
-                                         modImage::DescripcionPerfilICC(), &imagen, p))
-            return;
-        QString error;
-        const int32_t r = EnvioImpresion::Enviar(imagen, ancho, alto, this,
-                                                 T(QStringLiteral("Imagen procesada"), QStringLiteral("Processed image")),
-                                                 p, modImage::RutaPerfilICCTemp(), error);
-        temporal.Borrar();
-        EnvioImpresion::Informar(r, error, EnvioImpresion::TextoImagenEnviada(p.anchoCm, p.altoCm, p.centrado), this);
     } catch (const std::exception &e) {
         CerrarProgreso();
-        const QString motivo = QString::fromLocal8Bit(e.what());
-        if (paso.isEmpty())
-            EnvioImpresion::InformarError(motivo, this);
-        else
-            aviso(paso + motivo, MsgBox::Critical);
+        aviso(paso + QString::fromLocal8Bit(e.what()), MsgBox::Critical);
+        return;
     }
+
+    PeticionImpresion p;
+    if (!PedirConfiguracionImpresion(this, 19.0, static_cast<double>(alto) / ancho, modImage::DescripcionPerfilICC(),
+                                     &imagen, p))
+        return;
+    p.imagen = &imagen;
+    p.anchoPx = ancho;
+    p.altoPx = alto;
+    p.propietario = this;
+    p.nombreDocumento = T(QStringLiteral("Imagen procesada"), QStringLiteral("Processed image"));
+    p.perfilOrigen = modImage::RutaPerfilICCTemp();
+    const modImpresion::ResultadoImpresion r = modImpresion::Imprimir(p);
+    // Gone before the user reads the outcome.
+    temporal.Borrar();
+    EnvioImpresion::Informar(r, EnvioImpresion::TextoImagenEnviada(p.anchoCm, p.altoCm, p.centrado), this);
 }

@@ -55,16 +55,12 @@ TEST_F(Cola, CopiasPixelesLugarYGestionDeColor)
         const int16_t copias = std::array<int16_t, 3>{-3, 0, 3}[modo]; // at least one
         const QString titulo = "Prueba " + QString::number(modo);
         const QList<int> antes = ColaPDF::Trabajos();
-        // The request by its fields, and once through the 18 arguments in their order.
-        const int32_t r = modo == 1 ? ImprimirImagen(&imagen, 1001, 30, nullptr, titulo, cola, copias, 10, 10 * 30 / 1001.0,
-                                                     l.centrado, l.x, l.y, msg, modo, "", perfil, 0, false)
-                                    : Imprimir({.imagen = &imagen, .anchoPx = 1001, .altoPx = 30, .nombreDocumento = titulo,
-                                                .impresora = cola, .copias = copias, .anchoCm = 10, .altoCm = 10 * 30 / 1001.0,
-                                                .centrado = l.centrado, .xCm = l.x, .yCm = l.y, .modoColor = modo,
-                                                .perfilImpresora = perfil})
-                                          .codigo;
+        const ResultadoImpresion r = Imprimir({.imagen = &imagen, .anchoPx = 1001, .altoPx = 30, .nombreDocumento = titulo,
+                                               .impresora = cola, .copias = copias, .anchoCm = 10, .altoCm = 10 * 30 / 1001.0,
+                                               .centrado = l.centrado, .xCm = l.x, .yCm = l.y, .modoColor = modo,
+                                               .perfilImpresora = perfil});
         DevModeGuardado = DevMode();
-        ASSERT_EQ(r, 1) << msg.toStdString();
+        ASSERT_EQ(r.codigo, 1) << r.motivo.toStdString();
         int id = 0;
         const QString pdf = ColaPDF::NuevoPDF(antes, titulo, &id);
         ASSERT_FALSE(pdf.isEmpty());

@@ -11,6 +11,7 @@
 #include "platform/progress.h"
 #include "support/colapdf.h"
 #include "support/imagen.h"
+#include "windows/envioimpresion.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -76,6 +77,9 @@ TEST_F(ImprimirProcesada, ChecksComeFirstAndCancelLeavesNothing)
     EXPECT_TRUE(cajas.llamadas.isEmpty());
     EXPECT_EQ(Temporales(), temporales);
     EXPECT_EQ(Ventanas::Buscar(QStringLiteral("frmProgresoCarga")), nullptr);
+    // A result of 0 is a silent end.
+    EnvioImpresion::Informar({0, QStringLiteral("x")}, QStringLiteral("y"), w);
+    EXPECT_TRUE(cajas.llamadas.isEmpty());
 }
 
 TEST_F(ImprimirProcesada, FailuresSayWhyAndLeaveNoFileAndNoJob)
@@ -203,4 +207,90 @@ TEST_F(ImprimirProcesada, WhatTheSaveWritesReachesThePageWhereTheUserPutIt)
                                                                        INTENT_RELATIVE_COLORIMETRIC, false)),
               0);
     EXPECT_GT(prueba::Diferencia(convertida[0], procesada), 10);
+}
+
+namespace {
+// Eight prints through the printers' own settings dialog: a time limit of its own.
+class HojaDeLaImpresora : public ImprimirProcesada {};
+} // namespace
+
+// The set-up's paper stays A4; the printer prints on what its own settings
+// chose. A picture that sheet would cut is refused with that paper's name and
+// size, before anything reaches the queue; one that fits lands where it belongs.
+
+TEST_F(HojaDeLaImpresora, WhatItWouldCutIsRefusedBeforeTheQueue)
+{
+    REQUIERE_COLA_PDF();
+    CargarMuestraConPerfil();
+    C<QCheckBox>("chkInvertirTonos")->click();
+    const struct Olvidar {
+        ~Olvidar() { modImpresion::DevModeGuardado = modImpresion::DevMode(); }
+    } olvidar;
+    const char *enviada = "Imagen enviada a la impresora.";
+    const std::string a5 = "Tamaño del papel: A5  14.8 x 21.0 cm  [vertical]",
+                      cartaPdf = "Tamaño del papel: US Letter  27.9 x 21.6 cm  [horizontal]",
+                      legal = "Tamaño del papel: Legal  21.6 x 35.6 cm  [vertical]",
+                      cartaIpp = "Tamaño del papel: Letter  27.9 x 21.6 cm  [horizontal]";
+    const std::string ancha = "Error al imprimir: Carta más ancha que el papel de la impresora. ",
+                      fuera = "Error al imprimir: Carta fuera del papel de la impresora. ";
+    const struct {
+        const char *cola;
+        QPageSize::PageSizeId papel;
+        bool apaisado, centrado;
+        double ancho, x, y;
+        std::string aviso; // a refusal, or the start of the notice
+    } casos[] = {
+        // 19 cm centred on A5: the right 4 cm were cut.
+        {ColaPDF::kCola, QPageSize::A5, false, true, 19, 0, 0, ancha + a5},
+        {ColaPDF::kCola, QPageSize::A5, false, true, 12, 0, 0, enviada},
+        // Typed 10 / 15 cm, on A4 well inside: 0.8 mm below Letter landscape.
+        {ColaPDF::kCola, QPageSize::Letter, true, false, 10, 10, 15, fuera + cartaPdf},
+        {ColaPDF::kCola, QPageSize::Letter, true, false, 10, 17.9, 14.9, enviada}, // to the right edge
+        // The IPP printer offers no A5: Legal is narrower than 22 cm.
+        {ColaPDF::kColaIPP, QPageSize::Legal, false, true, 22, 0, 0, ancha + legal},
+        {ColaPDF::kColaIPP, QPageSize::Legal, false, false, 10, 11.5, 28, enviada},
+        {ColaPDF::kColaIPP, QPageSize::Letter, true, false, 10, 10, 15, fuera + cartaIpp},
+        {ColaPDF::kColaIPP, QPageSize::Letter, true, true, 19, 0, 0, enviada},
+    };
+    for (const auto &c : casos) {
+        SCOPED_TRACE(std::string(c.cola) + " " + QPageSize(c.papel).key().toStdString() + (c.apaisado ? " landscape " : " portrait ") +
+                     (c.centrado ? "centred" : "typed"));
+        modImpresion::DevModeGuardado = modImpresion::DevMode();
+        cajas.llamadas.clear();
+        const std::string temporales = Temporales();
+        const QList<int> antes = ColaPDF::Trabajos(c.cola);
+        Imprimir([&c](frmConfigImpresion &d) {
+            d.findChild<QComboBox *>(QStringLiteral("cboImpresora"))->setCurrentText(QString::fromLatin1(c.cola));
+            EnAjustesImpresora(c.papel, c.apaisado ? QPageLayout::Landscape : QPageLayout::Portrait);
+            d.findChild<QPushButton *>(QStringLiteral("cmdAjustesImpresora"))->click();
+            d.findChild<QLineEdit *>(QStringLiteral("txtAncho"))->setText(QString::number(c.ancho));
+            if (!c.centrado) {
+                d.findChild<QRadioButton *>(QStringLiteral("optManual"))->click();
+                d.findChild<QLineEdit *>(QStringLiteral("txtPosX"))->setText(QString::number(c.x));
+                d.findChild<QLineEdit *>(QStringLiteral("txtPosY"))->setText(QString::number(c.y));
+            }
+            EXPECT_TRUE(d.findChild<QLabel *>(QStringLiteral("lblPapelInfo"))->text().contains(QStringLiteral("A4"))); // the set-up's own
+            ImprimirEnPDF(d, 2, c.cola);
+        });
+        ASSERT_EQ(cajas.llamadas.size(), 1);
+        const bool impresa = c.aviso == enviada;
+        const std::string texto = cajas.llamadas[0].texto.toStdString();
+        EXPECT_EQ((std::pair{impresa ? texto.substr(0, c.aviso.size()) : texto, cajas.llamadas[0].Icono()}),
+                  (std::pair{c.aviso, int(impresa ? MsgBox::Information : MsgBox::Critical)}));
+        EXPECT_EQ(Temporales(), temporales);
+        const double alto = c.ancho * 200 / 300;
+        if (!impresa) {
+            EXPECT_EQ(ColaPDF::Trabajos(c.cola), antes); // nothing queued
+        } else if (c.cola == ColaPDF::kCola) {
+            EXPECT_LE(ColaPDF::Desvio(ColaPDF::NuevoPDF(antes, QStringLiteral("Imagen procesada")), c.ancho, alto, c.centrado, c.x,
+                                      c.y, c.apaisado ? ColaPDF::Giro::Antihorario : ColaPDF::Giro::Ninguno),
+                      1.0);
+        } else {
+            const QList<Raster::Pagina> paginas = ColaPDF::NuevoRaster(antes, QStringLiteral("Imagen procesada"));
+            ASSERT_EQ(paginas.size(), 1);
+            EXPECT_LE(ColaPDF::Desvio(paginas[0], c.ancho, alto, c.centrado, c.x, c.y,
+                                      c.apaisado ? ColaPDF::Giro::Horario : ColaPDF::Giro::Ninguno),
+                      ColaPDF::kUnPixel);
+        }
+    }
 }
