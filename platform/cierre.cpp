@@ -19,11 +19,8 @@ void CerrarAbiertos()
 {
     // A menu's own loop returns as the menu closes; a submenu's parent is
     // the next popup.
-    for (int i = 0; i < 16; ++i) {
-        QWidget *menu = QApplication::activePopupWidget();
-        if (!menu) break;
-        menu->close();
-    }
+    while (QWidget *menu = QApplication::activePopupWidget())
+        if (!menu->close()) break;
     // Rejected as Escape would: each dialog's own cancel runs, and its loop
     // returns once the code above it on the stack does.
     QList<QPointer<QDialog>> abiertos;
