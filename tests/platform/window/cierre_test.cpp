@@ -119,6 +119,7 @@ TEST_F(Fin, SinNadaAbiertoTerminaEnElActoUnaVezYSuDuenoLaCancela)
     // nothing behind on its owner.
     int veces = 0;
     Cierre::Pedir(&dueno, 0, [&veces] { ++veces, QTest::qWait(100); });
+    EXPECT_FALSE(Cierre::Pedido()); // over as soon as the end has run
     QTest::qWait(100);
     EXPECT_EQ((std::tuple{veces, Cierre::Pedido(), dueno.children().size()}), (std::tuple{1, false, qsizetype(0)}));
     // Its owner gone, a request waiting (a guard held) is dropped.
