@@ -17,10 +17,9 @@ QTimer *gEspera = nullptr;
 
 void CerrarAbiertos()
 {
-    // A menu's own loop returns as the menu closes; a submenu's parent is
-    // the next popup.
-    while (QWidget *menu = QApplication::activePopupWidget())
-        if (!menu->close()) break;
+    // A menu's own loop returns as the menu closes; a submenu's parent goes
+    // at the next call.
+    if (QWidget *menu = QApplication::activePopupWidget()) menu->close();
     // Rejected as Escape would: each dialog's own cancel runs, and its loop
     // returns once the code above it on the stack does.
     QList<QPointer<QDialog>> abiertos;
