@@ -52,7 +52,8 @@ public:
     // Menu handlers.
     void mnuSalir_Click();
     // The system asks the program to end (SIGTERM, SIGINT, SIGHUP): as Exit
-    // does after its question, with no box nobody may be there to read.
+    // does after its question, with no box nobody may be there to read. Run
+    // from the main loop, every dialog closed (Senales).
     void TerminarPorSenal();
     void MostrarManual();
 

@@ -1,9 +1,9 @@
 #include "app/senales.h"
 
-#include "platform/progress.h"
+#include "platform/cierre.h"
 
 #include <QSocketNotifier>
-#include <QTimer>
+#include <QThread>
 
 #include <cerrno>
 #include <csignal>
@@ -23,27 +23,19 @@ void AlRecibir(int senal)
     [[maybe_unused]] const ssize_t w = ::write(tuberia[1], &n, 1);
     errno = guardado;
 }
-
-// A long operation finishes first: its buffers stay in use until it returns.
-void CuandoLibre(QObject *dueno, const std::function<void()> &terminar)
-{
-    if (GuardaOcupado::Activo()) {
-        QTimer::singleShot(50, dueno, [dueno, terminar] { CuandoLibre(dueno, terminar); });
-        return;
-    }
-    terminar();
-}
 } // namespace
 
 void Instalar(QObject *dueno, std::function<void()> terminar)
 {
     if (tuberia[0] < 0 && ::pipe2(tuberia, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    // The main loop runs one level above whoever installs the handlers.
+    const int nivelBase = QThread::currentThread()->loopLevel() + 1;
     auto *aviso = new QSocketNotifier(tuberia[0], QSocketNotifier::Read, dueno);
-    QObject::connect(aviso, &QSocketNotifier::activated, dueno, [dueno, terminar = std::move(terminar)] {
+    QObject::connect(aviso, &QSocketNotifier::activated, dueno, [dueno, nivelBase, terminar = std::move(terminar)] {
         // One read takes every signal waiting; the program ends once.
         char basura[16];
         [[maybe_unused]] const ssize_t r = ::read(tuberia[0], basura, sizeof basura);
-        CuandoLibre(dueno, terminar);
+        Cierre::Pedir(dueno, nivelBase, terminar);
     });
     struct sigaction sa = {};
     sa.sa_handler = AlRecibir;

@@ -1,5 +1,6 @@
 #include "platform/filedialogs.h"
 
+#include "platform/cierre.h"
 #include "platform/msgbox.h"
 
 #include <QFileDialog>
@@ -43,6 +44,8 @@ bool CoincideConPatrones(const QString &ruta, const QString &patrones)
 
 QString Mostrar(const Peticion &p)
 {
+    // The program is ending: nobody may be there to choose.
+    if (Cierre::Pedido()) return QString();
     QString ruta;
     if (Actual()) {
         ruta = Actual()(p);

@@ -33,7 +33,8 @@ struct Peticion {
 
 using Responder = std::function<QString(const Peticion &)>;
 
-// Returns the chosen path, or "" when cancelled.
+// Returns the chosen path, or "" when cancelled (and, unseen, while the
+// program ends: Cierre).
 QString Mostrar(const Peticion &p);
 
 void InstalarResponder(Responder r);

@@ -1,5 +1,6 @@
 #include "platform/msgbox.h"
 
+#include "platform/cierre.h"
 #include "platform/progress.h"
 
 #include <QApplication>
@@ -14,6 +15,23 @@ Responder &Actual()
     static Responder r;
     return r;
 }
+
+struct Boton {
+    QMessageBox::StandardButton qt;
+    int respuesta;
+};
+
+// The buttons offered, in order; Escape answers like the last one (No,
+// Cancel), or OK alone.
+QList<Boton> Botones(int botones)
+{
+    switch (botones) {
+    case OKCancel: return {{QMessageBox::Ok, OK}, {QMessageBox::Cancel, Cancel}};
+    case YesNoCancel: return {{QMessageBox::Yes, Yes}, {QMessageBox::No, No}, {QMessageBox::Cancel, Cancel}};
+    case YesNo: return {{QMessageBox::Yes, Yes}, {QMessageBox::No, No}};
+    default: return {{QMessageBox::Ok, OK}};
+    }
+}
 } // namespace
 
 void InstalarResponder(Responder r) { Actual() = std::move(r); }
@@ -21,6 +39,8 @@ void InstalarResponder(Responder r) { Actual() = std::move(r); }
 int Mostrar(const QString &texto, int estilo, const QString &titulo, QWidget *owner)
 {
     Llamada llamada{texto, titulo, estilo};
+    // The program is ending: nobody may be there to answer.
+    if (Cierre::Pedido()) return Botones(llamada.Botones()).back().respuesta;
     if (Actual()) return Actual()(llamada);
     // A key pressed during a long operation must not answer a box that
     // operation opens.
@@ -37,22 +57,15 @@ int Mostrar(const QString &texto, int estilo, const QString &titulo, QWidget *ow
     default: box.setIcon(QMessageBox::NoIcon); break;
     }
 
-    struct Boton { QMessageBox::StandardButton qt; int respuesta; };
-    QList<Boton> botones;
-    switch (llamada.Botones()) {
-    case OKCancel: botones = {{QMessageBox::Ok, OK}, {QMessageBox::Cancel, Cancel}}; break;
-    case YesNoCancel: botones = {{QMessageBox::Yes, Yes}, {QMessageBox::No, No}, {QMessageBox::Cancel, Cancel}}; break;
-    case YesNo: botones = {{QMessageBox::Yes, Yes}, {QMessageBox::No, No}}; break;
-    default: botones = {{QMessageBox::Ok, OK}}; break;
-    }
+    const QList<Boton> botones = Botones(llamada.Botones());
     QMessageBox::StandardButtons set;
     for (const Boton &b : botones) set |= b.qt;
     box.setStandardButtons(set);
     const int porDefecto = llamada.SegundoPorDefecto() && botones.size() > 1 ? 1 : 0;
     box.setDefaultButton(botones[porDefecto].qt);
-    // Escape answers like the last button offered (No / Cancel), or OK alone.
     box.setEscapeButton(botones.back().qt);
 
+    // A box closed without a button (the program ending) answers as Escape.
     const int elegido = box.exec();
     for (const Boton &b : botones)
         if (b.qt == elegido) return b.respuesta;

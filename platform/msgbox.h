@@ -37,6 +37,7 @@ struct Llamada {
 using Responder = std::function<int(const Llamada &)>;
 
 // Shows a modal box (or asks the installed responder) and returns the answer.
+// While the program ends (Cierre) it answers as Escape would, unseen.
 int Mostrar(const QString &texto, int estilo = OKOnly, const QString &titulo = QString(),
             QWidget *owner = nullptr);
 

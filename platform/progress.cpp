@@ -25,6 +25,12 @@ int &NivelDescarte()
     return n;
 }
 
+int &Cesiones()
+{
+    static int n = 0;
+    return n;
+}
+
 bool EsEntrada(const QEvent *e)
 {
     switch (e->type()) {
@@ -83,11 +89,15 @@ void CederEventos()
     (void)filtro;
     // Everything pending runs, the user's input included so that it is
     // consumed here and dropped instead of waiting to run afterwards.
-    const int antes = NivelDescarte();
-    NivelDescarte() = QThread::currentThread()->loopLevel();
+    struct Cesion {
+        int antes = NivelDescarte();
+        Cesion() { ++Cesiones(), NivelDescarte() = QThread::currentThread()->loopLevel(); }
+        ~Cesion() { --Cesiones(), NivelDescarte() = antes; }
+    } cesion;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    NivelDescarte() = antes;
 }
+
+bool Cediendo() { return Cesiones() > 0; }
 
 void Informar(int porcentaje)
 {

@@ -32,6 +32,8 @@ void Informar(const QString &texto, int porcentaje);
 
 // Lets pending paint and timer events run; user input pending now is dropped.
 void CederEventos();
+// True while a yield runs: whoever yields waits on the stack meanwhile.
+bool Cediendo();
 
 } // namespace Progreso
 
