@@ -1,0 +1,51 @@
+#pragma once
+// The copy of the old content that a save written in place keeps, and the
+// saves a killed program did not finish.
+//
+// The note protocol: each copy has a folder of its own under the program's
+// data folder ("copias/" + six letters or digits), locked by the save while
+// it runs, holding the copy under the file's name. Once the copy is checked,
+// a note beside the folder (its name + ".nota") names the file it belongs
+// to, a path and a line end, synced with the folder: from then on the next
+// start knows of it. A copy whose message already named it has its note
+// renamed to ".avisada", so that no start tells of it again.
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+#include "platform/descriptor.h"
+
+namespace Archivos {
+
+// Where in-place saves keep the old content.
+QString CarpetaCopias();
+// A failure there, naming that folder.
+QString MotivoCopias(int numeroError);
+
+// The copy of one save, removed on every way out unless kept.
+struct CopiaAnterior {
+    QByteArray carpeta, fichero;
+    Descriptor dir, d;
+    bool conservar = false;
+    ~CopiaAnterior();
+    // Its folder and the empty copy (d) named 'nombre': 0 or an error number.
+    int Crear(const QByteArray &nombre);
+    // From here the next start knows of the copy: the note of 'destino',
+    // synced with its folder. 0 or an error number.
+    int Anotar(const QByteArray &destino);
+    // The message names it: it stays, and the next start does not tell
+    // again. Its path.
+    QString Conservar();
+};
+
+// In-place saves that did not finish (a killed program): the file and where
+// its previous content is. Each is returned once; copies whose save never
+// began writing in place are removed, those of a save running now stay.
+struct GuardadoInterrumpido {
+    QString fichero, copia;
+};
+std::vector<GuardadoInterrumpido> GuardadosInterrumpidos();
+
+} // namespace Archivos

@@ -1,0 +1,84 @@
+#include "platform/descriptor.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Archivos {
+
+namespace {
+constexpr size_t kBloque = 1 << 16;
+
+// All n bytes at pos, however many reads the system takes to give them.
+bool LeerEntero(int fd, char *buf, size_t n, off_t pos)
+{
+    for (size_t hecho = 0; hecho < n;) {
+        const ssize_t r = ::pread(fd, buf + hecho, n - hecho, pos + off_t(hecho));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return false;
+        hecho += size_t(r);
+    }
+    return true;
+}
+} // namespace
+
+Descriptor::~Descriptor()
+{
+    if (fd >= 0) ::close(fd);
+}
+
+int Descriptor::Cerrar()
+{
+    const int r = ::close(fd);
+    fd = -1;
+    return r == 0 ? 0 : errno;
+}
+
+Copia CopiarBytes(int de, int a, off_t n)
+{
+    std::unique_ptr<char[]> buf(new char[kBloque]);
+    for (off_t pos = 0; pos < n;) {
+        const ssize_t r = ::pread(de, buf.get(), std::min<off_t>(kBloque, n - pos), pos);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return {r < 0 ? errno : EIO, true};
+        for (ssize_t hecho = 0; hecho < r;) {
+            const ssize_t w = ::pwrite(a, buf.get() + hecho, r - hecho, pos + hecho);
+            if (w < 0 && errno == EINTR) continue;
+            if (w <= 0) return {w < 0 ? errno : EIO, false};
+            hecho += w;
+        }
+        pos += r;
+    }
+    return {};
+}
+
+bool Iguales(int a, int b, off_t n)
+{
+    std::unique_ptr<char[]> x(new char[kBloque]), y(new char[kBloque]);
+    for (off_t pos = 0; pos < n;) {
+        const size_t k = std::min<off_t>(kBloque, n - pos);
+        if (!LeerEntero(a, x.get(), k, pos) || !LeerEntero(b, y.get(), k, pos) || std::memcmp(x.get(), y.get(), k) != 0)
+            return false;
+        pos += k;
+    }
+    return true;
+}
+
+bool Contiene(int fd, int de, off_t n)
+{
+    struct stat st;
+    return ::fstat(fd, &st) == 0 && st.st_size == n && Iguales(fd, de, n);
+}
+
+QStringList Entradas(const QByteArray &carpeta)
+{
+    return QDir(QFile::decodeName(carpeta)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+} // namespace Archivos

@@ -1,0 +1,50 @@
+#include "platform/restos.h"
+
+#include "platform/carpetas.h"
+#include "platform/descriptor.h"
+#include "platform/temporales.h"
+
+#include <QFile>
+
+#include <ctime>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Archivos {
+
+namespace {
+// A leftover goes when it is a regular file of this user, older than an
+// hour, and no running save holds its lock.
+void BorrarSiAbandonado(const QByteArray &ruta, time_t limite)
+{
+    struct stat st, abierto;
+    if (::lstat(ruta.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || st.st_mtime >= limite)
+        return;
+    Descriptor d;
+    d.fd = ::open(ruta.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (d.fd < 0 || ::fstat(d.fd, &abierto) != 0 || abierto.st_ino != st.st_ino || abierto.st_dev != st.st_dev ||
+        ::flock(d.fd, LOCK_EX | LOCK_NB) != 0)
+        return;
+    ::unlink(ruta.constData());
+}
+} // namespace
+
+void BorrarRestos(const QByteArray &carpeta, const std::function<bool(QByteArrayView)> &nuestro)
+{
+    const time_t limite = ::time(nullptr) - 3600;
+    for (const QString &nombre : Entradas(carpeta)) {
+        const QByteArray n = QFile::encodeName(nombre);
+        if (nuestro(n)) BorrarSiAbandonado(carpeta + '/' + n, limite);
+    }
+}
+
+void LimpiarTemporales()
+{
+    BorrarRestos(QFile::encodeName(CarpetaTemporal()), [](QByteArrayView n) { return NombreTemporal::DeSuelto(n).has_value(); });
+    // The program's own scratch folder holds nothing else.
+    BorrarRestos(QFile::encodeName(CarpetaBorradores()), [](QByteArrayView) { return true; });
+}
+
+} // namespace Archivos
