@@ -36,6 +36,17 @@ struct Temporal {
     }
 };
 
+// True when the open file is no longer as 'antes' found it: its length or
+// its times of change moved.
+bool Cambiado(int fd, const struct stat &antes)
+{
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return false;
+    return st.st_size != antes.st_size || st.st_mtim.tv_sec != antes.st_mtim.tv_sec ||
+           st.st_mtim.tv_nsec != antes.st_mtim.tv_nsec || st.st_ctim.tv_sec != antes.st_ctim.tv_sec ||
+           st.st_ctim.tv_nsec != antes.st_ctim.tv_nsec;
+}
+
 // Puts the old content back into the file from its copy; 0 or an error number.
 int Reponer(int fd, int copia, off_t tam)
 {
@@ -76,9 +87,12 @@ bool EnSitio(const QByteArray &real, const Escritor &escribir, bool enMemoria, Q
     if (!c.error && ::fsync(copia.d.fd) != 0) c.error = errno;
     if (!c.error && !Iguales(f.fd, copia.d.fd, viejo.st_size)) c = {EIO, true};
     if (!c.error) c.error = copia.Anotar(real);
-    if (c.error)
-        return Fallo(error, QStringLiteral("No se pudo copiar el fichero antes de escribirlo: ") +
-                                (c.alLeer ? MotivoSistema(c.error) : MotivoCopias(c.error)));
+    const QString sinCopia = QStringLiteral("No se pudo copiar el fichero antes de escribirlo: ");
+    // A program that does not wait for our lock wrote the file meanwhile:
+    // that, not the disk, is why the copy did not read back the same.
+    if (c.alLeer && Cambiado(f.fd, viejo))
+        return Fallo(error, sinCopia + QStringLiteral("otro programa lo cambió mientras se comprobaba la copia"));
+    if (c.error) return Fallo(error, sinCopia + (c.alLeer ? MotivoSistema(c.error) : MotivoCopias(c.error)));
 
     // In place: room first, then the bytes, then the length.
     int e = tam > viejo.st_size ? ::posix_fallocate(f.fd, 0, tam) : 0;

@@ -1,5 +1,6 @@
 #include "platform/escritura.h"
 
+#include "platform/cerrojo.h"
 #include "platform/descriptor.h"
 #include "platform/ensitio.h"
 #include "platform/motivos.h"
@@ -58,6 +59,10 @@ bool Escribir(const QString &destino, const Escritor &escribir, bool enMemoria, 
 {
     QByteArray real;
     if (const int e = Resolver(destino, real)) return Fallo(error, MotivoSistema(e));
+    // Held to the end: another save of this file waits, and what follows
+    // sees the file as it is once that one is done.
+    Cerrojo cerrojo;
+    if (cerrojo.Tomar(real) == EBUSY) return Fallo(error, kOtroGuardado);
     struct stat viejo;
     const bool existe = ::stat(real.constData(), &viejo) == 0;
     if (!existe && errno != ENOENT) return Fallo(error, MotivoSistema(errno));

@@ -4,6 +4,8 @@
 // Writing a file (EscribirSeguro, EscribirAtomico):
 //   - a symbolic link is written through to the file it names (a dangling
 //     one creates the file it names);
+//   - the file is locked for the whole save (cerrojo.h): another save of it
+//     waits for this one or is refused, never mixed with it;
 //   - a target that exists must be a regular file we may write: a read-only
 //     file (no write bit, or no access) is refused, never replaced;
 //   - the content goes to a new temporary file beside the target, created

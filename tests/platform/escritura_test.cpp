@@ -16,11 +16,16 @@
 #include "support/texto.h"
 #include "windows/chart/guardarcarta.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <cerrno>
+#include <csignal>
+#include <memory>
 #include <sys/stat.h>
 
 using Inyeccion::Llamada;
@@ -444,17 +449,154 @@ TEST(Reemplazo, LosRestosQueSeBorranSonSoloLosPropios)
         if (r.queda) quedan << r.nombre;
     }
     // A save that runs while its own temporary looks stale (a skewed clock)
-    // loses nothing to another save of the same file.
+    // loses nothing to another save of the same name: while the file is
+    // there that save is refused (the file is locked); once another program
+    // has removed it, the other save makes a new one and leaves the running
+    // save's temporary alone.
     bool dentro = false;
+    QString refusal;
     ASSERT_TRUE(Archivos::EscribirSeguro(x, [&](Archivos::Flujo &f) {
         for (const QString &t : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden))
             if (!quedan.contains(t) && t.startsWith(enX[0].left(enX[0].size() - 10))) Envejecer(dir.filePath(t), 7200);
+        EXPECT_FALSE(Archivos::EscribirAtomico(x, "dentro", &refusal));
+        QFile::remove(x);
         dentro = Archivos::EscribirAtomico(x, "dentro");
         return f.Escribir("fuera", 5);
     }));
+    EXPECT_EQ(refusal, "Hay otro guardado de este fichero en curso; inténtelo de nuevo cuando termine");
     EXPECT_TRUE(dentro);
     EXPECT_EQ(Leer(x), "fuera");
     QStringList hay = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
     hay.sort(), quedan.sort();
     EXPECT_EQ(hay.join('\n'), quedan.join('\n'));
+}
+
+// Other instances of the program, each saving one file: this test program,
+// run as DosGuardados.GuardaComoOtraInstancia.
+namespace {
+const int kTamGuardado = 300000; // several copy blocks
+
+struct Instancia {
+    std::unique_ptr<QProcess> p = std::make_unique<QProcess>();
+    QString resultado;
+    // Saves PatronBytes(kTamGuardado, semilla) into 'destino' as EnSitio's
+    // folder has it; stopped (SIGSTOP) at the n-th call of that kind on that
+    // path when given.
+    Instancia(const QString &dir, const QString &destino, char semilla, Llamada parada = Llamada::Abrir, int n = 0,
+              const QString &donde = QString())
+        : resultado(dir + QStringLiteral("/resultado-%1").arg(semilla))
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HALVORA_GUARDAR", destino);
+        env.insert("HALVORA_SEMILLA", QString(QChar(semilla)));
+        env.insert("HALVORA_RESULTADO", resultado);
+        env.insert("HALVORA_TMP", dir + "/tmp");
+        env.insert("HALVORA_DATOS", dir + "/datos");
+        if (n) env.insert("HALVORA_PARAR", QString("%1|%2|%3").arg(int(parada)).arg(n).arg(donde));
+        p->setProcessEnvironment(env);
+        p->setProcessChannelMode(QProcess::ForwardedChannels);
+        p->start(QCoreApplication::applicationFilePath(), {"--gtest_filter=DosGuardados.GuardaComoOtraInstancia"});
+    }
+    ~Instancia()
+    {
+        if (p->state() != QProcess::NotRunning) ::kill(pid_t(p->processId()), SIGCONT), p->kill(), p->waitForFinished(60000);
+    }
+    bool Parada() const
+    {
+        for (int i = 0; i < 6000; ++i, QThread::msleep(10))
+            if (Leer(QString("/proc/%1/stat").arg(p->processId())).split(' ').value(2) == "T") return true;
+        return false;
+    }
+    // Until it has the file open, or has ended.
+    void Abre(const QString &fichero) const
+    {
+        const QString proc = QString("/proc/%1/").arg(p->processId());
+        for (int i = 0; i < 6000 && Leer(proc + "stat").split(' ').value(2, "Z") != "Z"; ++i, QThread::msleep(10))
+            for (const QString &n : QDir(proc + "fd").entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+                if (QFile::symLinkTarget(proc + "fd/" + n) == fichero) return;
+    }
+    void Seguir() const { ::kill(pid_t(p->processId()), SIGCONT); }
+    // What it said: "ok" or the reason it gave.
+    QString Fin() const
+    {
+        EXPECT_TRUE(p->state() == QProcess::NotRunning || p->waitForFinished(60000));
+        EXPECT_EQ(p->exitCode(), 0);
+        return QString::fromUtf8(Leer(resultado));
+    }
+};
+} // namespace
+
+TEST(DosGuardados, GuardaComoOtraInstancia)
+{
+    const QString destino = qEnvironmentVariable("HALVORA_GUARDAR");
+    if (destino.isEmpty()) GTEST_SKIP() << "run by the tests of two saves at once";
+    const TemporalEn tmp(qEnvironmentVariable("HALVORA_TMP"));
+    const DatosEn datos(qEnvironmentVariable("HALVORA_DATOS"));
+    const QStringList parada = qEnvironmentVariable("HALVORA_PARAR").split(u'|');
+    std::vector<Regla> reglas{{Llamada::Abrir, Nativo(QFileInfo(destino).path() + "/."), 1, EACCES, true}};
+    if (parada.size() == 3)
+        reglas.push_back({Llamada(parada[0].toInt()), Nativo(parada[2]), parada[1].toInt(), 0, false, -1, false, SIGSTOP});
+    QString error;
+    bool ok;
+    {
+        const Inyeccion::Fallos fallos(reglas);
+        ok = Guardar(destino, PatronBytes(kTamGuardado, qEnvironmentVariable("HALVORA_SEMILLA").at(0).toLatin1()), &error);
+    }
+    Poner(qEnvironmentVariable("HALVORA_RESULTADO"), ok ? "ok" : error.toUtf8());
+}
+
+// Two instances write one file in place at once (the folder takes no new
+// file): the second waits for the first and then writes the whole file,
+// or, kept waiting too long, is refused and touches nothing. Without the
+// lock the second wrote the file whole in the middle of the first's
+// writing, which then wrote the rest: the first block of one, the rest of
+// the other, and both said they saved.
+TEST_F(EnSitio, DosInstanciasNoMezclanElFichero)
+{
+    const QByteArray a = PatronBytes(kTamGuardado, 'a'), b = PatronBytes(kTamGuardado, 'b');
+    for (bool esperaBastante : {true, false}) {
+        SCOPED_TRACE(esperaBastante ? "waits" : "refused");
+        Poner(destino, kViejo + PatronBytes(kTamGuardado, 'v'));
+        QDir(dir.filePath("datos")).removeRecursively();
+        // The first stops inside its writing in place, after one block.
+        Instancia primera(dir.path(), destino, 'a', Llamada::Escribir, 2, destino);
+        ASSERT_TRUE(primera.Parada());
+        Instancia segunda(dir.path(), destino, 'b');
+        segunda.Abre(destino);
+        if (esperaBastante) {
+            // Time for an unlocked save to end before the first goes on.
+            segunda.p->waitForFinished(2000);
+            primera.Seguir();
+            EXPECT_EQ(primera.Fin(), "ok");
+            EXPECT_EQ(segunda.Fin(), "ok");
+            EXPECT_TRUE(Leer(destino) == b);
+        } else {
+            EXPECT_EQ(segunda.Fin(), "Hay otro guardado de este fichero en curso; inténtelo de nuevo cuando termine");
+            EXPECT_TRUE(Leer(destino).mid(65536) == (kViejo + PatronBytes(kTamGuardado, 'v')).mid(65536));
+            primera.Seguir();
+            EXPECT_EQ(primera.Fin(), "ok");
+            EXPECT_TRUE(Leer(destino) == a);
+        }
+        EXPECT_EQ(Copias(), QStringList());
+    }
+}
+
+// Another program (one that knows nothing of the lock) writes the file while
+// its copy is being checked: the user reads that, not a disk error, and the
+// file keeps what that program wrote.
+TEST_F(EnSitio, ElFicheroCambiadoDuranteLaCopiaSeDiceAsi)
+{
+    const QByteArray viejo = PatronBytes(kTamGuardado, 'v');
+    Poner(destino, viejo);
+    // Stopped at the first read of the copy: its check has read the file's
+    // first block.
+    Instancia guardado(dir.path(), destino, 'n', Llamada::Leer, 1, copias);
+    ASSERT_TRUE(guardado.Parada());
+    QFile otro(destino);
+    ASSERT_TRUE(otro.open(QIODevice::ReadWrite) && otro.seek(200000) && otro.write("otro programa") == 13);
+    otro.close();
+    guardado.Seguir();
+    EXPECT_EQ(guardado.Fin(), "No se pudo copiar el fichero antes de escribirlo: otro programa lo cambió mientras se comprobaba la copia");
+    EXPECT_TRUE(Leer(destino) == viejo.left(200000) + "otro programa" + viejo.mid(200013));
+    EXPECT_EQ(Copias(), QStringList());
 }
