@@ -479,15 +479,16 @@ const int kTamGuardado = 300000; // several copy blocks
 struct Instancia {
     std::unique_ptr<QProcess> p = std::make_unique<QProcess>();
     QString resultado;
-    // Saves PatronBytes(kTamGuardado, semilla) into 'destino' as EnSitio's
-    // folder has it; stopped (SIGSTOP) at the n-th call of that kind on that
-    // path when given.
+    // Saves PatronBytes(kTamGuardado, semilla) into 'destino', in place as
+    // EnSitio's folder has it unless 'renombra' (it may make files there);
+    // stopped (SIGSTOP) at the n-th call of that kind on that path when given.
     Instancia(const QString &dir, const QString &destino, char semilla, Llamada parada = Llamada::Abrir, int n = 0,
-              const QString &donde = QString())
+              const QString &donde = QString(), bool renombra = false)
         : resultado(dir + QStringLiteral("/resultado-%1").arg(semilla))
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("HALVORA_GUARDAR", destino);
+        if (renombra) env.insert("HALVORA_RENOMBRA", "1");
         env.insert("HALVORA_SEMILLA", QString(QChar(semilla)));
         env.insert("HALVORA_RESULTADO", resultado);
         env.insert("HALVORA_TMP", dir + "/tmp");
@@ -533,7 +534,9 @@ TEST(DosGuardados, GuardaComoOtraInstancia)
     const TemporalEn tmp(qEnvironmentVariable("HALVORA_TMP"));
     const DatosEn datos(qEnvironmentVariable("HALVORA_DATOS"));
     const QStringList parada = qEnvironmentVariable("HALVORA_PARAR").split(u'|');
-    std::vector<Regla> reglas{{Llamada::Abrir, Nativo(QFileInfo(destino).path() + "/."), 1, EACCES, true}};
+    std::vector<Regla> reglas;
+    if (qEnvironmentVariableIsEmpty("HALVORA_RENOMBRA"))
+        reglas.push_back({Llamada::Abrir, Nativo(QFileInfo(destino).path() + "/."), 1, EACCES, true});
     if (parada.size() == 3)
         reglas.push_back({Llamada(parada[0].toInt()), Nativo(parada[2]), parada[1].toInt(), 0, false, -1, false, SIGSTOP});
     QString error;
@@ -599,4 +602,26 @@ TEST_F(EnSitio, ElFicheroCambiadoDuranteLaCopiaSeDiceAsi)
     EXPECT_EQ(guardado.Fin(), "No se pudo copiar el fichero antes de escribirlo: otro programa lo cambió mientras se comprobaba la copia");
     EXPECT_TRUE(Leer(destino) == viejo.left(200000) + "otro programa" + viejo.mid(200013));
     EXPECT_EQ(Copias(), QStringList());
+}
+
+// A save by rename puts a new file under the name: a save that waited for
+// the old one must hold the new one, or a third save takes that one while
+// the second writes it in place, and the file ends mixed.
+TEST_F(EnSitio, QuienEsperaUnFicheroRenombradoTomaElNuevo)
+{
+    Poner(destino, PatronBytes(kTamGuardado, 'v'));
+    Instancia renombra(dir.path(), destino, 'r', Llamada::Escribir, 1, "/.destino.bin~zolv-", true);
+    ASSERT_TRUE(renombra.Parada());
+    Instancia segunda(dir.path(), destino, 's', Llamada::Escribir, 2, destino);
+    segunda.Abre(destino);
+    renombra.Seguir();
+    EXPECT_EQ(renombra.Fin(), "ok");
+    ASSERT_TRUE(segunda.Parada());
+    Instancia tercera(dir.path(), destino, 't');
+    tercera.Abre(destino);
+    tercera.p->waitForFinished(2000);
+    segunda.Seguir();
+    EXPECT_EQ(segunda.Fin(), "ok");
+    EXPECT_EQ(tercera.Fin(), "ok");
+    EXPECT_TRUE(Leer(destino) == PatronBytes(kTamGuardado, 't'));
 }
