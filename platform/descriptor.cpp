@@ -1,5 +1,6 @@
 #include "platform/descriptor.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 
@@ -74,6 +75,19 @@ bool Contiene(int fd, int de, off_t n)
 {
     struct stat st;
     return ::fstat(fd, &st) == 0 && st.st_size == n && Iguales(fd, de, n);
+}
+
+QByteArray Huella(int fd, off_t n)
+{
+    QCryptographicHash h(QCryptographicHash::Blake2b_256);
+    std::unique_ptr<char[]> buf(new char[kBloque]);
+    for (off_t pos = 0; pos < n;) {
+        const size_t k = std::min<off_t>(kBloque, n - pos);
+        if (!LeerEntero(fd, buf.get(), k, pos)) return QByteArray();
+        h.addData(QByteArrayView(buf.get(), qsizetype(k)));
+        pos += k;
+    }
+    return h.result().toHex();
 }
 
 QStringList Entradas(const QByteArray &carpeta)

@@ -38,6 +38,9 @@ Copia CopiarBytes(int de, int a, off_t n);
 bool Iguales(int a, int b, off_t n);
 // True when the file is exactly the first n bytes of the other.
 bool Contiene(int fd, int de, off_t n);
+// A digest of the first n bytes of a file (BLAKE2b-256), in hexadecimal;
+// empty when they cannot all be read.
+QByteArray Huella(int fd, off_t n);
 
 // Every name in a folder, hidden ones and broken links included.
 QStringList Entradas(const QByteArray &carpeta);

@@ -68,7 +68,7 @@ bool EnSitio(const QByteArray &real, const Escritor &escribir, bool enMemoria, Q
     if (enMemoria) {
         nuevo.d.fd = ::memfd_create("zolv", MFD_CLOEXEC);
         if (nuevo.d.fd < 0) return Fallo(error, MotivoSistema(errno));
-    } else if (const int e = nuevo.Crear("zolv_escritura_")) {
+    } else if (const int e = nuevo.Crear(kPrefijoEscritura)) {
         return Fallo(error, MotivoTemporal(e));
     }
     if (!Llenar(nuevo.d.fd, escribir, error, enMemoria ? MotivoSistema : MotivoTemporal)) return false;
@@ -86,7 +86,8 @@ bool EnSitio(const QByteArray &real, const Escritor &escribir, bool enMemoria, Q
     Copia c = CopiarBytes(f.fd, copia.d.fd, viejo.st_size);
     if (!c.error && ::fsync(copia.d.fd) != 0) c.error = errno;
     if (!c.error && !Iguales(f.fd, copia.d.fd, viejo.st_size)) c = {EIO, true};
-    if (!c.error) c.error = copia.Anotar(real);
+    // The next start tells of this save only if the file does not end whole.
+    if (!c.error) c.error = copia.Anotar(real, tam, Huella(nuevo.d.fd, tam));
     const QString sinCopia = QStringLiteral("No se pudo copiar el fichero antes de escribirlo: ");
     // A program that does not wait for our lock wrote the file meanwhile:
     // that, not the disk, is why the copy did not read back the same.

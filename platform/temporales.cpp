@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <map>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Archivos {
@@ -44,12 +45,12 @@ std::map<QString, int> &Abiertos()
 
 NombreTemporal NombreTemporal::Suelto(const QByteArray &prefijo, const QByteArray &extension)
 {
-    return {prefijo + QByteArray::number(Ticks()) + kMarca, extension};
+    return {prefijo, prefijo + QByteArray::number(Ticks()) + kMarca, extension};
 }
 
 NombreTemporal NombreTemporal::Junto(const QByteArray &nombre)
 {
-    return {'.' + nombre.left(64) + kMarca + QCryptographicHash::hash(nombre, QCryptographicHash::Sha256).toHex().left(12) + '-',
+    return {QByteArray(), '.' + nombre.left(64) + kMarca + QCryptographicHash::hash(nombre, QCryptographicHash::Sha256).toHex().left(12) + '-',
             kFinJunto};
 }
 
@@ -65,7 +66,7 @@ std::optional<NombreTemporal> NombreTemporal::DeSuelto(QByteArrayView n)
     qsizetype i = kPrefijo.size();
     while (i < marca && (EsMinuscula(n[i]) || n[i] == '_')) ++i;
     if (i == kPrefijo.size() || i == marca || !std::all_of(n.begin() + i, n.begin() + marca, EsDigito)) return std::nullopt;
-    NombreTemporal r(n.first(marca + kMarca.size()).toByteArray(), n.sliced(fin).toByteArray());
+    NombreTemporal r(n.first(i).toByteArray(), n.first(marca + kMarca.size()).toByteArray(), n.sliced(fin).toByteArray());
     if (!r.Es(n)) return std::nullopt;
     return r;
 }
@@ -84,12 +85,20 @@ int CrearExclusivo(const QByteArray &carpeta, const NombreTemporal &nombre, QByt
         for (int i = 0; i < NombreTemporal::kCola; ++i)
             ruta[cola + i] = NombreTemporal::kLetras[QRandomGenerator::global()->bounded(int(sizeof NombreTemporal::kLetras) - 1)];
         fd = ::open(ruta.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd >= 0) {
-            // Where the file system locks nothing, the age rule still holds.
-            (void)::flock(fd, LOCK_EX | LOCK_NB);
-            return 0;
+        if (fd < 0) {
+            if (errno != EEXIST) return errno;
+            continue;
         }
-        if (errno != EEXIST) return errno;
+        // A cleanup may take the new file before it is locked: the name goes
+        // to it (it removes the file), and another name is tried. Where the
+        // file system locks nothing, the age rule still holds.
+        struct stat abierto, nombrado;
+        const bool cogido = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+        if (!cogido && ::fstat(fd, &abierto) == 0 && ::lstat(ruta.constData(), &nombrado) == 0 &&
+            abierto.st_ino == nombrado.st_ino && abierto.st_dev == nombrado.st_dev)
+            return 0;
+        ::close(fd);
+        fd = -1;
     }
     return EEXIST;
 }

@@ -38,14 +38,25 @@ public:
 
     // True when 'nombre' is a name of this kind, whatever its tail.
     bool Es(QByteArrayView nombre) const;
+    // A scratch file's prefix ("zolv_icc_"); empty for a target's temporaries.
+    const QByteArray &Prefijo() const { return prefijo_; }
     // Everything before the tail, and after it.
     const QByteArray &Cabeza() const { return cabeza_; }
     const QByteArray &Fin() const { return fin_; }
 
 private:
-    NombreTemporal(QByteArray cabeza, QByteArray fin) : cabeza_(std::move(cabeza)), fin_(std::move(fin)) {}
-    QByteArray cabeza_, fin_;
+    NombreTemporal(QByteArray prefijo, QByteArray cabeza, QByteArray fin)
+        : prefijo_(std::move(prefijo)), cabeza_(std::move(cabeza)), fin_(std::move(fin))
+    {
+    }
+    QByteArray prefijo_, cabeza_, fin_;
 };
+
+// The scratch files that hold the new content of a save written in place.
+// Each is locked from its making to its removal, so one that nobody holds
+// was left by a killed save, whatever its age. (Other scratch files may be
+// replaced by a rename while in use, which leaves their lock behind.)
+inline constexpr char kPrefijoEscritura[] = "zolv_escritura_";
 
 // Makes a new file of that kind in the folder, exclusively, and locks it:
 // 0 and its path and open descriptor, or an error number (EEXIST when every

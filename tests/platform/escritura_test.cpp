@@ -435,6 +435,10 @@ TEST(Reemplazo, LosRestosQueSeBorranSonSoloLosPropios)
         {"own, stale", propio(enX[0], "AbC123"), 7200, false, false},
         {"own, an hour old", propio(enX[0], "q9Z0aa"), 3700, false, false},
         {"own, recent", propio(enX[0], "Zz9999"), 600, false, true},
+        // The tail a letter shorter or longer, or not all letters and digits.
+        {"a shorter tail", propio(enX[0], "AbC12"), 7200, false, true},
+        {"a longer tail", propio(enX[0], "AbC1234"), 7200, false, true},
+        {"a tail with a dot", propio(enX[0], "AbC.23"), 7200, false, true},
         {"the user's backup", "." + largo + "1.png.backup.tmp", 7200, false, true},
         {"another user's", propio(enX[0], "Otro01"), 7200, true, true},
         {"another file's", propio(enOtro[0], "AbC123"), 7200, false, true},
