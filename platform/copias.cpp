@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <cerrno>
@@ -24,7 +23,7 @@ const QByteArray kNota = QByteArrayLiteral(".nota"), kAvisada = QByteArrayLitera
 // A copy's folder: six letters or digits, as mkdtemp makes them.
 constexpr int kLargoCarpeta = 6;
 
-bool Alfanumerico(const QByteArray &b)
+bool Alfanumerico(QByteArrayView b)
 {
     return std::all_of(b.begin(), b.end(), [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); });
 }
@@ -132,17 +131,16 @@ std::vector<GuardadoInterrumpido> GuardadosInterrumpidos()
 {
     std::vector<GuardadoInterrumpido> hay;
     const QByteArray copias = QFile::encodeName(CarpetaCopias());
-    for (const QString &nombre : Entradas(copias)) {
-        const QByteArray n = QFile::encodeName(nombre);
-        const QByteArray carpeta = copias + '/' + n;
+    Recorrer(copias, {}, [&](QByteArrayView n) {
+        const QByteArray carpeta = EnCarpeta(copias, n);
         struct stat st;
         if (n.size() != kLargoCarpeta || !Alfanumerico(n) || ::lstat(carpeta.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
-            continue;
+            return;
         Descriptor dir;
         dir.fd = ::open(carpeta.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         // A save running now holds its folder; one told about stays as it is.
         if (dir.fd < 0 || ::flock(dir.fd, LOCK_EX | LOCK_NB) != 0 || ::access((carpeta + kAvisada).constData(), F_OK) == 0)
-            continue;
+            return;
         QFile archivoNota(QFile::decodeName(carpeta + kNota));
         const Nota nota = LeerNota(archivoNota.open(QIODevice::ReadOnly) ? archivoNota.readAll() : QByteArray());
         archivoNota.close();
@@ -152,13 +150,12 @@ std::vector<GuardadoInterrumpido> GuardadosInterrumpidos()
         if (nota.completa && ::lstat(copia.constData(), &st) == 0 && S_ISREG(st.st_mode) && !Completo(nota)) {
             hay.push_back({QFile::decodeName(nota.ruta), QFile::decodeName(copia)});
             Ignorar(::rename((carpeta + kNota).constData(), (carpeta + kAvisada).constData()));
-            continue;
+            return;
         }
         ::unlink((carpeta + kNota).constData());
-        for (const QFileInfo &f : QDir(QFile::decodeName(carpeta)).entryInfoList(QDir::Files | QDir::Hidden | QDir::System))
-            QFile::remove(f.filePath());
+        Recorrer(carpeta, {}, [&carpeta](QByteArrayView f) { ::unlink(EnCarpeta(carpeta, f).constData()); });
         ::rmdir(carpeta.constData());
-    }
+    });
     return hay;
 }
 

@@ -1,12 +1,11 @@
 #include "platform/descriptor.h"
 
 #include <QCryptographicHash>
-#include <QDir>
-#include <QFile>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -90,9 +89,17 @@ QByteArray Huella(int fd, off_t n)
     return h.result().toHex();
 }
 
-QStringList Entradas(const QByteArray &carpeta)
+void Recorrer(const QByteArray &carpeta, QByteArrayView inicio, const std::function<void(QByteArrayView)> &cada)
 {
-    return QDir(QFile::decodeName(carpeta)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    DIR *d = ::opendir(carpeta.constData());
+    if (!d) return;
+    while (const dirent *e = ::readdir(d)) {
+        const char *n = e->d_name;
+        if (!inicio.isEmpty() && std::strncmp(n, inicio.data(), size_t(inicio.size())) != 0) continue;
+        const QByteArrayView nombre(n, qsizetype(std::strlen(n)));
+        if (nombre != "." && nombre != "..") cada(nombre);
+    }
+    ::closedir(d);
 }
 
 } // namespace Archivos

@@ -4,7 +4,9 @@
 // per call; and the names a folder holds.
 
 #include <QByteArray>
-#include <QStringList>
+#include <QByteArrayView>
+
+#include <functional>
 
 #include <sys/types.h>
 
@@ -42,7 +44,18 @@ bool Contiene(int fd, int de, off_t n);
 // empty when they cannot all be read.
 QByteArray Huella(int fd, off_t n);
 
-// Every name in a folder, hidden ones and broken links included.
-QStringList Entradas(const QByteArray &carpeta);
+// Calls 'cada' with every name of a folder that begins with 'inicio' (every
+// name when it is empty), "." and ".." aside, hidden names and broken links
+// included. The folder is read a buffer at a time with the system's calls,
+// and a name that does not begin so costs one comparison: nothing is made or
+// kept for it. Names may be removed meanwhile.
+void Recorrer(const QByteArray &carpeta, QByteArrayView inicio, const std::function<void(QByteArrayView)> &cada);
+// The path of a name of a folder.
+inline QByteArray EnCarpeta(const QByteArray &carpeta, QByteArrayView nombre)
+{
+    QByteArray r;
+    r.reserve(carpeta.size() + 1 + nombre.size());
+    return r.append(carpeta).append('/').append(nombre);
+}
 
 } // namespace Archivos

@@ -105,7 +105,7 @@ bool Escribir(const QString &destino, const Escritor &escribir, bool enMemoria, 
     dir.fd = ::open(carpeta.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     // Data and name are in place already; some file systems cannot sync a folder.
     if (dir.fd >= 0) Ignorar(::fsync(dir.fd));
-    BorrarRestos(carpeta, [&junto](QByteArrayView n) { return junto.Es(n) ? Resto::UnaHora : Resto::Ajeno; });
+    BorrarRestos(carpeta, junto.Cabeza(), [junto](QByteArrayView n) { return junto.Es(n) ? Resto::UnaHora : Resto::Ajeno; });
     return true;
 }
 } // namespace

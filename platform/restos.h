@@ -12,11 +12,18 @@
 
 namespace Archivos {
 
+// The cleanup runs on a thread of its own, one folder after another in the
+// order asked: the system takes tens of milliseconds to list a folder of
+// 100,000 names, however little is done with them, and neither the start-up
+// nor a save waits for that. The program waits for it at exit.
+
 // At start: removes the program's scratch files of the temporary folder
 // (and of its own scratch folder) owned by the user and held by no running
 // instance: a save's new content whatever its age, the others once an hour
-// old.
+// old. Returns at once.
 void LimpiarTemporales();
+// Until every cleanup asked for so far has ended.
+void EsperarLimpieza();
 
 // How the cleanup takes a name of a folder.
 enum class Resto {
@@ -24,7 +31,9 @@ enum class Resto {
     UnaHora,    // the program's: goes once an hour old and held by nobody
     Abandonado, // the program's, held for its whole life: goes once held by nobody
 };
-// The leftovers of a folder, each name judged by 'juzgar'.
-void BorrarRestos(const QByteArray &carpeta, const std::function<Resto(QByteArrayView)> &juzgar);
+// Removes the leftovers of a folder among the names that begin with
+// 'inicio', each judged by 'juzgar' (on the cleanup's thread); no other name
+// costs more than a comparison. Returns at once.
+void BorrarRestos(QByteArray carpeta, QByteArray inicio, std::function<Resto(QByteArrayView)> juzgar);
 
 } // namespace Archivos

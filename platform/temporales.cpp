@@ -20,8 +20,10 @@ namespace Archivos {
 
 namespace {
 // The program's mark in every temporary name: nobody types it by chance.
-const QByteArray kMarca = QByteArrayLiteral("~zolv-");
-const QByteArray kFinJunto = QByteArrayLiteral(".tmp");
+// (Views, not arrays: the cleanup's thread may still read them while the
+// program's static objects go at exit.)
+constexpr QByteArrayView kMarca{"~zolv-"};
+constexpr QByteArrayView kFinJunto{".tmp"};
 
 // Milliseconds since the system started, like the platform's tick count.
 qint64 Ticks()
@@ -45,27 +47,27 @@ std::map<QString, int> &Abiertos()
 
 NombreTemporal NombreTemporal::Suelto(const QByteArray &prefijo, const QByteArray &extension)
 {
-    return {prefijo, prefijo + QByteArray::number(Ticks()) + kMarca, extension};
+    return {prefijo, QByteArray(prefijo).append(QByteArray::number(Ticks())).append(kMarca), extension};
 }
 
 NombreTemporal NombreTemporal::Junto(const QByteArray &nombre)
 {
-    return {QByteArray(), '.' + nombre.left(64) + kMarca + QCryptographicHash::hash(nombre, QCryptographicHash::Sha256).toHex().left(12) + '-',
-            kFinJunto};
+    return {QByteArray(),
+            QByteArray(1, '.').append(nombre.left(64)).append(kMarca).append(QCryptographicHash::hash(nombre, QCryptographicHash::Sha256).toHex().left(12)).append('-'),
+            kFinJunto.toByteArray()};
 }
 
 std::optional<NombreTemporal> NombreTemporal::DeSuelto(QByteArrayView n)
 {
     // "zolv_", the kind and the tick count, the mark, the tail, ".abc".
-    static constexpr QByteArrayView kPrefijo("zolv_");
     const qsizetype fin = n.size() - 4, marca = fin - kCola - kMarca.size();
-    if (marca <= kPrefijo.size() || !n.startsWith(kPrefijo) || n.sliced(marca, kMarca.size()) != kMarca || n[fin] != '.' ||
+    if (marca <= kInicioSuelto.size() || !n.startsWith(kInicioSuelto) || n.sliced(marca, kMarca.size()) != kMarca || n[fin] != '.' ||
         !std::all_of(n.begin() + fin + 1, n.end(), EsMinuscula))
         return std::nullopt;
     // The kind's letters, then at least one digit.
-    qsizetype i = kPrefijo.size();
+    qsizetype i = kInicioSuelto.size();
     while (i < marca && (EsMinuscula(n[i]) || n[i] == '_')) ++i;
-    if (i == kPrefijo.size() || i == marca || !std::all_of(n.begin() + i, n.begin() + marca, EsDigito)) return std::nullopt;
+    if (i == kInicioSuelto.size() || i == marca || !std::all_of(n.begin() + i, n.begin() + marca, EsDigito)) return std::nullopt;
     NombreTemporal r(n.first(i).toByteArray(), n.first(marca + kMarca.size()).toByteArray(), n.sliced(fin).toByteArray());
     if (!r.Es(n)) return std::nullopt;
     return r;

@@ -35,6 +35,8 @@ public:
     // belongs to ("zolv_", lower-case letters or '_', the tick count, the
     // mark, the tail, "." and three lower-case letters); none for any other.
     static std::optional<NombreTemporal> DeSuelto(QByteArrayView nombre);
+    // How every such name begins.
+    static constexpr QByteArrayView kInicioSuelto{"zolv_"};
 
     // True when 'nombre' is a name of this kind, whatever its tail.
     bool Es(QByteArrayView nombre) const;

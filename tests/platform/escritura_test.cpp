@@ -414,6 +414,7 @@ TEST(Reemplazo, LosRestosQueSeBorranSonSoloLosPropios)
     // Two names that share their first 64 bytes.
     const QString largo = QString(70, 'a'), x = dir.filePath(largo + "1.png"), otro = dir.filePath(largo + "2.png");
     const QStringList enX = Corriendo(x), enOtro = Corriendo(otro);
+    Archivos::EsperarLimpieza(); // theirs, before the leftovers below are made
     ASSERT_EQ(enX.size(), 1);
     ASSERT_EQ(enOtro.size(), 1);
     // The names earlier runs left behind carry: "." + the first 64 bytes, the
@@ -470,6 +471,7 @@ TEST(Reemplazo, LosRestosQueSeBorranSonSoloLosPropios)
     EXPECT_EQ(refusal, "Hay otro guardado de este fichero en curso; inténtelo de nuevo cuando termine");
     EXPECT_TRUE(dentro);
     EXPECT_EQ(Leer(x), "fuera");
+    Archivos::EsperarLimpieza();
     QStringList hay = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
     hay.sort(), quedan.sort();
     EXPECT_EQ(hay.join('\n'), quedan.join('\n'));

@@ -76,6 +76,7 @@ TEST(Superficie, TextoEnPuntosA96Ppp)
 
 TEST(Archivos, TemporalesUnicosYExclusivos)
 {
+    Archivos::EsperarLimpieza(); // its folder stays open while it runs
     const int abiertos = QDir("/proc/self/fd").count();
     QSet<QString> vistos;
     for (int i = 0; i < 200; ++i) {
@@ -318,11 +319,13 @@ TEST(AjustesSeguros, LoQueOtraInstanciaGuardaDespuesSeRespeta)
 {
     QTemporaryDir d;
     const AlmacenEn almacen(d.filePath("config"));
+    Archivos::EsperarLimpieza(); // its folder stays open while it runs
     const int abiertos = QDir("/proc/self/fd").count();
     ASSERT_TRUE(Ajustes::SaveSetting("Config", "idioma", "en"));
     // Another instance stores its choice; this one saves something else.
     QSettings(Ajustes::RutaAlmacen(), QSettings::IniFormat).setValue("Config/idioma", "es");
     ASSERT_TRUE(Ajustes::SaveSetting("DialogFolders", "Curva", "/curvas"));
+    Archivos::EsperarLimpieza();
     EXPECT_EQ(QDir("/proc/self/fd").count(), abiertos);
     EXPECT_EQ(Claves(Ajustes::RutaAlmacen()), (QMap<QString, QString>{{"Config/idioma", "es"}, {"DialogFolders/Curva", "/curvas"}}));
     EXPECT_EQ(Ajustes::GetSetting("Config", "idioma"), "es");

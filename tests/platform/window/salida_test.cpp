@@ -243,6 +243,7 @@ TEST(Interrumpido, CadaPasoYElArranqueSiguiente)
             EXPECT_EQ(QDir(copias).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
         }
         // The killed save's new content, held by nobody now, went at once.
+        Archivos::EsperarLimpieza();
         EXPECT_EQ(Ficheros(temporal), QStringList());
     }
 
@@ -257,6 +258,7 @@ TEST(Interrumpido, CadaPasoYElArranqueSiguiente)
     for (bool vivo : {true, false}) {
         MDIForm1 m;
         EXPECT_EQ(cajas.llamadas.size(), vivo ? 0 : 1) << vivo;
+        Archivos::EsperarLimpieza();
         EXPECT_EQ(Ficheros(temporal).filter(QRegularExpression("^zolv_escritura_[0-9]+~zolv-[A-Za-z0-9]{6}\\.tmp$")).size(), vivo ? 1 : 0);
         parado->kill();
         parado->waitForFinished(60000);
@@ -279,6 +281,7 @@ TEST(Interrumpido, CadaPasoYElArranqueSiguiente)
         Envejecer(f);
     ASSERT_TRUE(QFileInfo::exists(nueva));
     { MDIForm1 m; }
+    Archivos::EsperarLimpieza();
     QStringList quedan{QFileInfo(ajeno).fileName(), QFileInfo(reciente).fileName(), QFileInfo(abierto).fileName(),
                        QFileInfo(enUso).fileName(), "zolv_notas_backup.tmp", QFileInfo(corto).fileName(), QFileInfo(largo).fileName()};
     quedan.sort();
