@@ -327,6 +327,52 @@ TEST_F(EnSitio, UnaCarpetaTemporalInservibleOSinNombresLibres)
     EXPECT_TRUE(Copias().isEmpty());
 }
 
+// The next start reads the notes that in-place saves leave: the new
+// content's length and digest, then the file's path. A file that holds that
+// content whole is no interrupted save (its copy goes, nobody is told); one
+// that does not, however alike, is; a note of an earlier version (the path
+// alone) is always told; a note cut short means nothing was written.
+TEST_F(EnSitio, LasNotasDicenSiElFicheroQuedoEntero)
+{
+    const QByteArray nuevo = PatronBytes(100000, 'n');
+    const QByteArray huella = QByteArray::number(nuevo.size()) + ' ' +
+                              QCryptographicHash::hash(nuevo, QCryptographicHash::Blake2b_256).toHex() + '\n';
+    QByteArray casi = nuevo;
+    casi[70000] = 'x';
+    const struct {
+        const char *caso;
+        QByteArray fichero, nota;
+        bool aviso;
+    } casos[] = {
+        {"whole and new", nuevo, huella + Nativo(destino) + '\n', false},
+        {"as long, one byte other", casi, huella + Nativo(destino) + '\n', true},
+        {"a byte more", nuevo + 'x', huella + Nativo(destino) + '\n', true},
+        {"a byte less", nuevo.chopped(1), huella + Nativo(destino) + '\n', true},
+        {"no file", "", huella + Nativo(destino) + '\n', true},
+        {"an earlier version's", nuevo, Nativo(destino) + '\n', true},
+        {"cut short", casi, huella + Nativo(destino), false},
+        {"cut in its first line", casi, huella.left(20), false},
+    };
+    for (const auto &c : casos) {
+        SCOPED_TRACE(c.caso);
+        if (c.fichero.isEmpty()) QFile::remove(destino); else Poner(destino, c.fichero);
+        const QString carpeta = copias + "/Ab12Cd";
+        Poner(carpeta + "/destino.bin", "viejo");
+        Poner(carpeta + ".nota", c.nota);
+        const auto hay = Archivos::GuardadosInterrumpidos();
+        if (c.aviso) {
+            ASSERT_EQ(hay.size(), 1u);
+            EXPECT_EQ(std::pair(hay[0].fichero, hay[0].copia), std::pair(destino, carpeta + "/destino.bin"));
+            EXPECT_EQ(Leer(carpeta + "/destino.bin"), "viejo");
+            EXPECT_TRUE(Archivos::GuardadosInterrumpidos().empty()); // told once
+        } else {
+            EXPECT_TRUE(hay.empty());
+            EXPECT_EQ(QDir(copias).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+        }
+        QDir(copias).removeRecursively();
+    }
+}
+
 TEST(Reemplazo, UnFalloEnElTemporalDejaElFicheroViejo)
 {
     // Each step of the temporary beside the file failing: the file keeps its
