@@ -27,6 +27,7 @@ bool Alfanumerico(QByteArrayView b)
 {
     return std::all_of(b.begin(), b.end(), [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); });
 }
+
 // What a note says.
 struct Nota {
     bool completa = false;
@@ -57,11 +58,11 @@ Nota LeerNota(QByteArray texto)
 // True when the file already holds the whole new content the note names.
 bool Completo(const Nota &n)
 {
-    if (n.huella.isEmpty()) return false;
+    struct stat st;
+    if (n.huella.isEmpty() || ::stat(n.ruta.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != n.tam) return false;
     Descriptor f;
     f.fd = ::open(n.ruta.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    struct stat st;
-    return f.fd >= 0 && ::fstat(f.fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size == n.tam && Huella(f.fd, n.tam) == n.huella;
+    return f.fd >= 0 && ::fstat(f.fd, &st) == 0 && st.st_size == n.tam && Huella(f.fd, n.tam) == n.huella;
 }
 } // namespace
 
