@@ -30,7 +30,7 @@ QByteArray Carpeta(const QByteArray &ruta)
 int Resolver(const QString &ruta, QByteArray &real)
 {
     QByteArray p = QFile::encodeName(ruta);
-    for (int vuelta = 0; vuelta < 40; ++vuelta) {
+    for (int vuelta = 0; vuelta <= 40; ++vuelta) { // 40 links, as the system follows
         struct stat st;
         if (::lstat(p.constData(), &st) != 0 || !S_ISLNK(st.st_mode)) {
             real = p;

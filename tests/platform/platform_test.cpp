@@ -28,6 +28,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
+#include <tuple>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -94,6 +95,45 @@ TEST(Archivos, TemporalesUnicosYExclusivos)
     for (const QString &r : vistos) EXPECT_TRUE(Archivos::Borrar(r));
     EXPECT_NE(::fcntl(otro.handle(), F_GETFD), -1) << "descriptor cerrado por Borrar";
     otro.remove();
+}
+
+// A Flujo keeps its first failure: every later call does nothing and says so.
+TEST(Archivos, UnFlujoGuardaSuPrimerFallo)
+{
+    QTemporaryDir d;
+    const QString ruta = Poner(d.filePath("f.bin"), "0123456789");
+    const int fd = ::open(QFile::encodeName(ruta).constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    Archivos::Flujo f(fd);
+    char b[4];
+    EXPECT_EQ(f.Leer(b, 4), 4);
+    EXPECT_FALSE(f.Escribir("x", 1)); // read-only: EBADF
+    EXPECT_TRUE(f.Fallo());
+    EXPECT_EQ(f.Error(), EBADF);
+    EXPECT_EQ((std::tuple{f.Leer(b, 4), f.Posicionar(0, SEEK_SET), f.Escribir("x", 1)}), (std::tuple{int64_t(0), false, false}));
+    EXPECT_EQ(f.Posicion(), 4); // nothing moved it since
+    f.Fallar(ENOSPC);
+    EXPECT_EQ(f.Motivo(), "Error del sistema número 9");
+    ::close(fd);
+}
+
+// Links are followed as the system follows them, 40 at most.
+TEST(Archivos, CadenasDeEnlaces)
+{
+    QTemporaryDir d;
+    const QString real = Poner(d.filePath("real.bin"), "viejo");
+    QString anterior = real;
+    for (int i = 1; i <= 41; ++i) {
+        const QString enlace = d.filePath(QString("e%1").arg(i));
+        ASSERT_TRUE(QFile::link(anterior, enlace));
+        anterior = enlace;
+    }
+    QString error;
+    EXPECT_TRUE(Archivos::EscribirAtomico(d.filePath("e40"), "nuevo", &error)) << error.toStdString();
+    EXPECT_EQ(Leer(real), "nuevo");
+    EXPECT_FALSE(Archivos::EscribirAtomico(d.filePath("e41"), "otro", &error));
+    EXPECT_EQ(error, "Demasiados enlaces simbólicos");
+    EXPECT_EQ(Leer(real), "nuevo");
 }
 
 TEST(Dialogos, ExtensionForzadaYReemplazo)
