@@ -260,8 +260,12 @@ TEST_F(EnSitio, UnFalloEnCadaPasoDejaElFicheroViejoOLoDice)
              crece ? kEIO + ". El fichero tiene todo el contenido nuevo; queda una copia del contenido anterior en " : sinReponer},
             {"truncate, then the sync of the copy back", {{Llamada::Truncar, meta, 1, EIO}, {Llamada::Sincronizar, meta, 1, EIO, true}},
              Copia, anterior},
-            // Short reads are no failure; a copy that reads back different is.
+            // Short reads are no failure, nor calls a signal interrupted; a
+            // copy that reads back different is.
             {"short reads", {{Llamada::Leer, meta, 1, 0, true, 1000}}, Nuevo, ""},
+            {"interrupted reads and writes", {{Llamada::Leer, meta, 1, EINTR}, {Llamada::Escribir, meta, 1, EINTR},
+                                              {Llamada::Leer, Nativo(copias), 1, EINTR}, {Llamada::Escribir, Nativo(copias), 1, EINTR},
+                                              {Llamada::Leer, Nativo(temporal), 1, EINTR}}, Nuevo, ""},
             {"copy not as written", {{Llamada::Escribir, Nativo(copias), 1, 0, false, -1, true}}, Intacto, sinCopia + kEIO},
             // A copy that cannot be read back whole is not taken as checked,
             // even where the block read before it holds the same bytes.

@@ -105,8 +105,13 @@ TEST(Archivos, UnFlujoGuardaSuPrimerFallo)
     const int fd = ::open(QFile::encodeName(ruta).constData(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(fd, 0);
     Archivos::Flujo f(fd);
-    char b[4];
+    char b[16];
     EXPECT_EQ(f.Leer(b, 4), 4);
+    // The end of the file, whatever errno held before.
+    EXPECT_TRUE(f.Posicionar(0, SEEK_END));
+    errno = EINTR;
+    EXPECT_EQ(f.Leer(b, 4), 0);
+    EXPECT_TRUE(f.Posicionar(4, SEEK_SET));
     EXPECT_FALSE(f.Escribir("x", 1)); // read-only: EBADF
     EXPECT_TRUE(f.Fallo());
     EXPECT_EQ(f.Error(), EBADF);
