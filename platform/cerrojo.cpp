@@ -60,13 +60,11 @@ int Cerrojo::Tomar(const QByteArray &real, int esperaMs)
         struct flock l {};
         l.l_type = F_WRLCK;
         l.l_whence = SEEK_SET;
-        int e = 0;
-        while (::fcntl(fd, F_OFD_SETLK, &l) != 0) {
-            e = errno;
+        int e;
+        while ((e = ::fcntl(fd, F_OFD_SETLK, &l) == 0 ? 0 : errno) != 0) {
             if (e == EINTR) continue;
             if ((e != EAGAIN && e != EACCES) || plazo.hasExpired()) break;
             QThread::msleep(10);
-            e = 0;
         }
         if (e == EAGAIN || e == EACCES) {
             ::close(fd);
