@@ -263,6 +263,9 @@ TEST_F(EnSitio, UnFalloEnCadaPasoDejaElFicheroViejoOLoDice)
             // Short reads are no failure, nor calls a signal interrupted; a
             // copy that reads back different is.
             {"short reads", {{Llamada::Leer, meta, 1, 0, true, 1000}}, Nuevo, ""},
+            // The new content, checked when written, cannot be read back:
+            // the disk's fault, whatever the system's number.
+            {"new content unreadable", {{Llamada::Leer, Nativo(temporal), nuevoN / 65536 + 2, ENOMEM, true}}, Intacto, conserva},
             {"interrupted reads and writes", {{Llamada::Leer, meta, 1, EINTR}, {Llamada::Escribir, meta, 1, EINTR},
                                               {Llamada::Leer, Nativo(copias), 1, EINTR}, {Llamada::Escribir, Nativo(copias), 1, EINTR},
                                               {Llamada::Leer, Nativo(temporal), 1, EINTR}}, Nuevo, ""},

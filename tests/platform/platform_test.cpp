@@ -120,6 +120,16 @@ TEST(Archivos, UnFlujoGuardaSuPrimerFallo)
     f.Fallar(ENOSPC);
     EXPECT_EQ(f.Motivo(), "Error del sistema número 9");
     ::close(fd);
+    // A read that fails: what came before it, and the failure kept.
+    const int otro = ::open(QFile::encodeName(ruta).constData(), O_RDONLY | O_CLOEXEC);
+    Archivos::Flujo g(otro);
+    {
+        const Inyeccion::Fallos fallos({{Inyeccion::Llamada::Leer, QFile::encodeName(ruta), 1, EIO}});
+        EXPECT_EQ(g.Leer(b, 4), 0);
+    }
+    EXPECT_EQ(std::pair(g.Error(), g.Motivo()), std::pair(EIO, QString("Error de lectura o escritura en el disco")));
+    EXPECT_EQ(g.Leer(b, 4), 0);
+    ::close(otro);
 }
 
 // Links are followed as the system follows them, 40 at most.

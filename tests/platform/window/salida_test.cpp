@@ -266,24 +266,27 @@ TEST(Interrumpido, CadaPasoYElArranqueSiguiente)
     QDir(copias).removeRecursively();
 
     // Nothing else goes: not a file of the user's (nor one whose tail is a
-    // letter longer or shorter than ours), nor another user's, nor one a
+    // letter longer or shorter than ours, or with a letter among the tick
+    // count's digits or a capital in its kind), nor another user's, nor one a
     // running instance holds; other scratch files (which a rename may leave
     // without their lock while in use) only once an hour old. The program's
     // scratch folder goes too.
     const QString escritura = "zolv_escritura_12~zolv-", icc = "zolv_icc_12~zolv-";
     const QString ajeno = Poner(temporal + '/' + escritura + "Otro01.tmp", "suyo"), usuario = Poner(temporal + "/zolv_notas_backup.tmp", "mias");
     const QString corto = Poner(temporal + '/' + escritura + "Corto.tmp", "mio"), largo = Poner(temporal + '/' + escritura + "Largo12.tmp", "mio");
+    const QString letra = Poner(temporal + "/zolv_escritura_1x2~zolv-AbC123.tmp", "mio"), mayuscula = Poner(temporal + "/zolv_Escritura_12~zolv-AbC123.tmp", "mio");
     ASSERT_EQ(::chown(QFile::encodeName(ajeno).constData(), ComoOtroUsuario::Uid(), ComoOtroUsuario::Uid()), 0);
     const QString abierto = Archivos::CrearTemporal("zolv_icc_", ".icc"), enUso = Archivos::CrearTemporal("zolv_escritura_", ".tmp");
     const QString borrador = Poner(Archivos::CarpetaBorradores() + "/zolv_ini_1.ini", "x");
     const QString reciente = Poner(temporal + '/' + icc + "Recien.icc", "x"), nueva = Poner(temporal + '/' + escritura + "Nueva1.tmp", "x");
-    for (const QString &f : {ajeno, usuario, corto, largo, abierto, enUso, borrador, Poner(temporal + '/' + icc + "Viejo1.icc", "x")})
+    for (const QString &f : {ajeno, usuario, corto, largo, letra, mayuscula, abierto, enUso, borrador, Poner(temporal + '/' + icc + "Viejo1.icc", "x")})
         Envejecer(f);
     ASSERT_TRUE(QFileInfo::exists(nueva));
     { MDIForm1 m; }
     Archivos::EsperarLimpieza();
     QStringList quedan{QFileInfo(ajeno).fileName(), QFileInfo(reciente).fileName(), QFileInfo(abierto).fileName(),
-                       QFileInfo(enUso).fileName(), "zolv_notas_backup.tmp", QFileInfo(corto).fileName(), QFileInfo(largo).fileName()};
+                       QFileInfo(enUso).fileName(), "zolv_notas_backup.tmp", QFileInfo(corto).fileName(), QFileInfo(largo).fileName(),
+                       QFileInfo(letra).fileName(), QFileInfo(mayuscula).fileName()};
     quedan.sort();
     EXPECT_EQ(Ficheros(temporal), quedan);
     EXPECT_EQ(Ficheros(Archivos::CarpetaBorradores()), QStringList());
