@@ -6,9 +6,11 @@
 //   temporales.h  the program's temporary names, made and locked;
 //   restos.h      what killed saves and runs leave behind, and its cleanup;
 //   copias.h      the copies in-place saves keep, and interrupted saves;
-//   escritura.h   the one way every writer replaces a user's file.
+//   escritura.h   the one way every writer replaces a user's file;
+//   cerrojo.h     the lock a save holds on the file it writes.
 
 #include "platform/carpetas.h"
+#include "platform/cerrojo.h"
 #include "platform/copias.h"
 #include "platform/escritura.h"
 #include "platform/flujo.h"
