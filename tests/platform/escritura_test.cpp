@@ -600,11 +600,15 @@ TEST(DosGuardados, GuardaComoOtraInstancia)
         reglas.push_back({Llamada(parada[0].toInt()), Nativo(parada[2]), parada[1].toInt(), 0, false, -1, false, SIGSTOP});
     QString error;
     bool ok;
+    const uint abiertos = QDir("/proc/self/fd").count();
     {
         const Inyeccion::Fallos fallos(reglas);
         ok = Guardar(destino, PatronBytes(kTamGuardado, qEnvironmentVariable("HALVORA_SEMILLA").at(0).toLatin1()), &error);
     }
-    Poner(qEnvironmentVariable("HALVORA_RESULTADO"), ok ? "ok" : error.toUtf8());
+    // However long it waited, and for whichever file, it keeps nothing open.
+    Archivos::EsperarLimpieza();
+    if (ok && QDir("/proc/self/fd").count() != abiertos) error = "ok, with descriptors left open";
+    Poner(qEnvironmentVariable("HALVORA_RESULTADO"), ok && error.isEmpty() ? "ok" : error.toUtf8());
 }
 
 // Two instances write one file in place at once (the folder takes no new
