@@ -4,7 +4,10 @@
 #include "platform/descriptor.h"
 #include "platform/temporales.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QThread>
+#include <QTimer>
 
 #include <condition_variable>
 #include <ctime>
@@ -52,8 +55,9 @@ void Hacer(const Trabajo &t)
     });
 }
 
-// The cleanup's thread: started when work comes and none runs, ended when
-// nothing is left.
+// The cleanup's thread: started when work comes and none runs (on the
+// program's thread, once its event loop turns: the windows come first),
+// ended when nothing is left.
 class Limpiador {
 public:
     ~Limpiador()
@@ -64,9 +68,36 @@ public:
     }
     void Poner(Trabajo t)
     {
-        const std::lock_guard<std::mutex> g(m_);
-        cola_.push_back(std::move(t));
-        if (activo_) return;
+        {
+            const std::lock_guard<std::mutex> g(m_);
+            cola_.push_back(std::move(t));
+            if (activo_ || programado_) return;
+            QCoreApplication *app = QCoreApplication::instance();
+            if (!app || QThread::currentThread() != app->thread()) {
+                Arrancar();
+                return;
+            }
+            programado_ = true;
+        }
+        QTimer::singleShot(0, QCoreApplication::instance(), [this] {
+            const std::lock_guard<std::mutex> g(m_);
+            Arrancar();
+        });
+    }
+    // Starts what is queued now, and waits for it.
+    void Esperar()
+    {
+        std::unique_lock<std::mutex> l(m_);
+        Arrancar();
+        fin_.wait(l, [this] { return !activo_; });
+    }
+
+private:
+    // With m_ held.
+    void Arrancar()
+    {
+        programado_ = false;
+        if (activo_ || cola_.empty()) return;
         if (hilo_.joinable()) hilo_.join(); // done already: it only returns
         activo_ = true;
         try {
@@ -76,13 +107,6 @@ public:
             activo_ = false;
         }
     }
-    void Esperar()
-    {
-        std::unique_lock<std::mutex> l(m_);
-        fin_.wait(l, [this] { return !activo_; });
-    }
-
-private:
     void Trabajar()
     {
         for (;;) {
@@ -104,7 +128,7 @@ private:
     std::condition_variable fin_;
     std::deque<Trabajo> cola_;
     std::thread hilo_;
-    bool activo_ = false;
+    bool activo_ = false, programado_ = false;
 };
 
 Limpiador &ElLimpiador()

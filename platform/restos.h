@@ -13,16 +13,18 @@
 namespace Archivos {
 
 // The cleanup runs on a thread of its own, one folder after another in the
-// order asked: the system takes tens of milliseconds to list a folder of
-// 100,000 names, however little is done with them, and neither the start-up
-// nor a save waits for that. The program waits for it at exit.
+// order asked, started once the program's event loop turns: the system takes
+// tens of milliseconds to list a folder of 100,000 names, however little is
+// done with them, and neither the start-up nor a save waits for that. The
+// program waits for it at exit.
 
 // At start: removes the program's scratch files of the temporary folder
 // (and of its own scratch folder) owned by the user and held by no running
 // instance: a save's new content whatever its age, the others once an hour
 // old. Returns at once.
 void LimpiarTemporales();
-// Until every cleanup asked for so far has ended.
+// Until every cleanup asked for so far has ended (started now if it waits
+// for the event loop).
 void EsperarLimpieza();
 
 // How the cleanup takes a name of a folder.
