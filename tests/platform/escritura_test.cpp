@@ -16,11 +16,16 @@
 #include "support/texto.h"
 #include "windows/chart/guardarcarta.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <cerrno>
+#include <csignal>
+#include <memory>
 #include <sys/stat.h>
 
 using Inyeccion::Llamada;
@@ -255,8 +260,15 @@ TEST_F(EnSitio, UnFalloEnCadaPasoDejaElFicheroViejoOLoDice)
              crece ? kEIO + ". El fichero tiene todo el contenido nuevo; queda una copia del contenido anterior en " : sinReponer},
             {"truncate, then the sync of the copy back", {{Llamada::Truncar, meta, 1, EIO}, {Llamada::Sincronizar, meta, 1, EIO, true}},
              Copia, anterior},
-            // Short reads are no failure; a copy that reads back different is.
+            // Short reads are no failure, nor calls a signal interrupted; a
+            // copy that reads back different is.
             {"short reads", {{Llamada::Leer, meta, 1, 0, true, 1000}}, Nuevo, ""},
+            // The new content, checked when written, cannot be read back:
+            // the disk's fault, whatever the system's number.
+            {"new content unreadable", {{Llamada::Leer, Nativo(temporal), nuevoN / 65536 + 2, ENOMEM, true}}, Intacto, conserva},
+            {"interrupted reads and writes", {{Llamada::Leer, meta, 1, EINTR}, {Llamada::Escribir, meta, 1, EINTR},
+                                              {Llamada::Leer, Nativo(copias), 1, EINTR}, {Llamada::Escribir, Nativo(copias), 1, EINTR},
+                                              {Llamada::Leer, Nativo(temporal), 1, EINTR}}, Nuevo, ""},
             {"copy not as written", {{Llamada::Escribir, Nativo(copias), 1, 0, false, -1, true}}, Intacto, sinCopia + kEIO},
             // A copy that cannot be read back whole is not taken as checked,
             // even where the block read before it holds the same bytes.
@@ -320,6 +332,52 @@ TEST_F(EnSitio, UnaCarpetaTemporalInservibleOSinNombresLibres)
     }
     EXPECT_EQ(Leer(destino), "viejo");
     EXPECT_TRUE(Copias().isEmpty());
+}
+
+// The next start reads the notes that in-place saves leave: the new
+// content's length and digest, then the file's path. A file that holds that
+// content whole is no interrupted save (its copy goes, nobody is told); one
+// that does not, however alike, is; a note of an earlier version (the path
+// alone) is always told; a note cut short means nothing was written.
+TEST_F(EnSitio, LasNotasDicenSiElFicheroQuedoEntero)
+{
+    const QByteArray nuevo = PatronBytes(100000, 'n');
+    const QByteArray huella = QByteArray::number(nuevo.size()) + ' ' +
+                              QCryptographicHash::hash(nuevo, QCryptographicHash::Blake2b_256).toHex() + '\n';
+    QByteArray casi = nuevo;
+    casi[70000] = 'x';
+    const struct {
+        const char *caso;
+        QByteArray fichero, nota;
+        bool aviso;
+    } casos[] = {
+        {"whole and new", nuevo, huella + Nativo(destino) + '\n', false},
+        {"as long, one byte other", casi, huella + Nativo(destino) + '\n', true},
+        {"a byte more", nuevo + 'x', huella + Nativo(destino) + '\n', true},
+        {"a byte less", nuevo.chopped(1), huella + Nativo(destino) + '\n', true},
+        {"no file", "", huella + Nativo(destino) + '\n', true},
+        {"an earlier version's", nuevo, Nativo(destino) + '\n', true},
+        {"cut short", casi, huella + Nativo(destino), false},
+        {"cut in its first line", casi, huella.left(20), false},
+    };
+    for (const auto &c : casos) {
+        SCOPED_TRACE(c.caso);
+        if (c.fichero.isEmpty()) QFile::remove(destino); else Poner(destino, c.fichero);
+        const QString carpeta = copias + "/Ab12Cd";
+        Poner(carpeta + "/destino.bin", "viejo");
+        Poner(carpeta + ".nota", c.nota);
+        const auto hay = Archivos::GuardadosInterrumpidos();
+        if (c.aviso) {
+            ASSERT_EQ(hay.size(), 1u);
+            EXPECT_EQ(std::pair(hay[0].fichero, hay[0].copia), std::pair(destino, carpeta + "/destino.bin"));
+            EXPECT_EQ(Leer(carpeta + "/destino.bin"), "viejo");
+            EXPECT_TRUE(Archivos::GuardadosInterrumpidos().empty()); // told once
+        } else {
+            EXPECT_TRUE(hay.empty());
+            EXPECT_EQ(QDir(copias).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+        }
+        QDir(copias).removeRecursively();
+    }
 }
 
 TEST(Reemplazo, UnFalloEnElTemporalDejaElFicheroViejo)
@@ -409,6 +467,7 @@ TEST(Reemplazo, LosRestosQueSeBorranSonSoloLosPropios)
     // Two names that share their first 64 bytes.
     const QString largo = QString(70, 'a'), x = dir.filePath(largo + "1.png"), otro = dir.filePath(largo + "2.png");
     const QStringList enX = Corriendo(x), enOtro = Corriendo(otro);
+    Archivos::EsperarLimpieza(); // theirs, before the leftovers below are made
     ASSERT_EQ(enX.size(), 1);
     ASSERT_EQ(enOtro.size(), 1);
     // The names earlier runs left behind carry: "." + the first 64 bytes, the
@@ -430,6 +489,10 @@ TEST(Reemplazo, LosRestosQueSeBorranSonSoloLosPropios)
         {"own, stale", propio(enX[0], "AbC123"), 7200, false, false},
         {"own, an hour old", propio(enX[0], "q9Z0aa"), 3700, false, false},
         {"own, recent", propio(enX[0], "Zz9999"), 600, false, true},
+        // The tail a letter shorter or longer, or not all letters and digits.
+        {"a shorter tail", propio(enX[0], "AbC12"), 7200, false, true},
+        {"a longer tail", propio(enX[0], "AbC1234"), 7200, false, true},
+        {"a tail with a dot", propio(enX[0], "AbC.23"), 7200, false, true},
         {"the user's backup", "." + largo + "1.png.backup.tmp", 7200, false, true},
         {"another user's", propio(enX[0], "Otro01"), 7200, true, true},
         {"another file's", propio(enOtro[0], "AbC123"), 7200, false, true},
@@ -444,17 +507,184 @@ TEST(Reemplazo, LosRestosQueSeBorranSonSoloLosPropios)
         if (r.queda) quedan << r.nombre;
     }
     // A save that runs while its own temporary looks stale (a skewed clock)
-    // loses nothing to another save of the same file.
+    // loses nothing to another save of the same name: while the file is
+    // there that save is refused (the file is locked); once another program
+    // has removed it, the other save makes a new one and leaves the running
+    // save's temporary alone.
     bool dentro = false;
+    QString refusal;
     ASSERT_TRUE(Archivos::EscribirSeguro(x, [&](Archivos::Flujo &f) {
         for (const QString &t : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden))
             if (!quedan.contains(t) && t.startsWith(enX[0].left(enX[0].size() - 10))) Envejecer(dir.filePath(t), 7200);
+        EXPECT_FALSE(Archivos::EscribirAtomico(x, "dentro", &refusal));
+        QFile::remove(x);
         dentro = Archivos::EscribirAtomico(x, "dentro");
         return f.Escribir("fuera", 5);
     }));
+    EXPECT_EQ(refusal, "Hay otro guardado de este fichero en curso; inténtelo de nuevo cuando termine");
     EXPECT_TRUE(dentro);
     EXPECT_EQ(Leer(x), "fuera");
+    Archivos::EsperarLimpieza();
     QStringList hay = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
     hay.sort(), quedan.sort();
     EXPECT_EQ(hay.join('\n'), quedan.join('\n'));
+}
+
+// Other instances of the program, each saving one file: this test program,
+// run as DosGuardados.GuardaComoOtraInstancia.
+namespace {
+const int kTamGuardado = 300000; // several copy blocks
+
+struct Instancia {
+    std::unique_ptr<QProcess> p = std::make_unique<QProcess>();
+    QString resultado;
+    // Saves PatronBytes(kTamGuardado, semilla) into 'destino', in place as
+    // EnSitio's folder has it unless 'renombra' (it may make files there);
+    // stopped (SIGSTOP) at the n-th call of that kind on that path when given.
+    Instancia(const QString &dir, const QString &destino, char semilla, Llamada parada = Llamada::Abrir, int n = 0,
+              const QString &donde = QString(), bool renombra = false)
+        : resultado(dir + QStringLiteral("/resultado-%1").arg(semilla))
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HALVORA_GUARDAR", destino);
+        if (renombra) env.insert("HALVORA_RENOMBRA", "1");
+        env.insert("HALVORA_SEMILLA", QString(QChar(semilla)));
+        env.insert("HALVORA_RESULTADO", resultado);
+        env.insert("HALVORA_TMP", dir + "/tmp");
+        env.insert("HALVORA_DATOS", dir + "/datos");
+        if (n) env.insert("HALVORA_PARAR", QString("%1|%2|%3").arg(int(parada)).arg(n).arg(donde));
+        p->setProcessEnvironment(env);
+        p->setProcessChannelMode(QProcess::ForwardedChannels);
+        p->start(QCoreApplication::applicationFilePath(), {"--gtest_filter=DosGuardados.GuardaComoOtraInstancia"});
+    }
+    ~Instancia()
+    {
+        if (p->state() != QProcess::NotRunning) ::kill(pid_t(p->processId()), SIGCONT), p->kill(), p->waitForFinished(60000);
+    }
+    bool Parada() const
+    {
+        for (int i = 0; i < 6000; ++i, QThread::msleep(10))
+            if (Leer(QString("/proc/%1/stat").arg(p->processId())).split(' ').value(2) == "T") return true;
+        return false;
+    }
+    // Until it has the file open, or has ended.
+    void Abre(const QString &fichero) const
+    {
+        const QString proc = QString("/proc/%1/").arg(p->processId());
+        for (int i = 0; i < 6000 && Leer(proc + "stat").split(' ').value(2, "Z") != "Z"; ++i, QThread::msleep(10))
+            for (const QString &n : QDir(proc + "fd").entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+                if (QFile::symLinkTarget(proc + "fd/" + n) == fichero) return;
+    }
+    void Seguir() const { ::kill(pid_t(p->processId()), SIGCONT); }
+    // What it said: "ok" or the reason it gave.
+    QString Fin() const
+    {
+        EXPECT_TRUE(p->state() == QProcess::NotRunning || p->waitForFinished(60000));
+        EXPECT_EQ(p->exitCode(), 0);
+        return QString::fromUtf8(Leer(resultado));
+    }
+};
+} // namespace
+
+TEST(DosGuardados, GuardaComoOtraInstancia)
+{
+    const QString destino = qEnvironmentVariable("HALVORA_GUARDAR");
+    if (destino.isEmpty()) GTEST_SKIP() << "run by the tests of two saves at once";
+    const TemporalEn tmp(qEnvironmentVariable("HALVORA_TMP"));
+    const DatosEn datos(qEnvironmentVariable("HALVORA_DATOS"));
+    const QStringList parada = qEnvironmentVariable("HALVORA_PARAR").split(u'|');
+    std::vector<Regla> reglas;
+    if (qEnvironmentVariableIsEmpty("HALVORA_RENOMBRA"))
+        reglas.push_back({Llamada::Abrir, Nativo(QFileInfo(destino).path() + "/."), 1, EACCES, true});
+    if (parada.size() == 3)
+        reglas.push_back({Llamada(parada[0].toInt()), Nativo(parada[2]), parada[1].toInt(), 0, false, -1, false, SIGSTOP});
+    QString error;
+    bool ok;
+    const uint abiertos = QDir("/proc/self/fd").count();
+    {
+        const Inyeccion::Fallos fallos(reglas);
+        ok = Guardar(destino, PatronBytes(kTamGuardado, qEnvironmentVariable("HALVORA_SEMILLA").at(0).toLatin1()), &error);
+    }
+    // However long it waited, and for whichever file, it keeps nothing open.
+    Archivos::EsperarLimpieza();
+    if (ok && QDir("/proc/self/fd").count() != abiertos) error = "ok, with descriptors left open";
+    Poner(qEnvironmentVariable("HALVORA_RESULTADO"), ok && error.isEmpty() ? "ok" : error.toUtf8());
+}
+
+// Two instances write one file in place at once (the folder takes no new
+// file): the second waits for the first and then writes the whole file,
+// or, kept waiting too long, is refused and touches nothing. Without the
+// lock the second wrote the file whole in the middle of the first's
+// writing, which then wrote the rest: the first block of one, the rest of
+// the other, and both said they saved.
+TEST_F(EnSitio, DosInstanciasNoMezclanElFichero)
+{
+    const QByteArray a = PatronBytes(kTamGuardado, 'a'), b = PatronBytes(kTamGuardado, 'b');
+    for (bool esperaBastante : {true, false}) {
+        SCOPED_TRACE(esperaBastante ? "waits" : "refused");
+        Poner(destino, kViejo + PatronBytes(kTamGuardado, 'v'));
+        QDir(dir.filePath("datos")).removeRecursively();
+        // The first stops inside its writing in place, after one block.
+        Instancia primera(dir.path(), destino, 'a', Llamada::Escribir, 2, destino);
+        ASSERT_TRUE(primera.Parada());
+        Instancia segunda(dir.path(), destino, 'b');
+        segunda.Abre(destino);
+        if (esperaBastante) {
+            // Time for an unlocked save to end before the first goes on.
+            segunda.p->waitForFinished(2000);
+            primera.Seguir();
+            EXPECT_EQ(primera.Fin(), "ok");
+            EXPECT_EQ(segunda.Fin(), "ok");
+            EXPECT_TRUE(Leer(destino) == b);
+        } else {
+            EXPECT_EQ(segunda.Fin(), "Hay otro guardado de este fichero en curso; inténtelo de nuevo cuando termine");
+            EXPECT_TRUE(Leer(destino).mid(65536) == (kViejo + PatronBytes(kTamGuardado, 'v')).mid(65536));
+            primera.Seguir();
+            EXPECT_EQ(primera.Fin(), "ok");
+            EXPECT_TRUE(Leer(destino) == a);
+        }
+        EXPECT_EQ(Copias(), QStringList());
+    }
+}
+
+// Another program (one that knows nothing of the lock) writes the file while
+// its copy is being checked: the user reads that, not a disk error, and the
+// file keeps what that program wrote.
+TEST_F(EnSitio, ElFicheroCambiadoDuranteLaCopiaSeDiceAsi)
+{
+    const QByteArray viejo = PatronBytes(kTamGuardado, 'v');
+    Poner(destino, viejo);
+    // Stopped at the first read of the copy: its check has read the file's
+    // first block.
+    Instancia guardado(dir.path(), destino, 'n', Llamada::Leer, 1, copias);
+    ASSERT_TRUE(guardado.Parada());
+    QFile otro(destino);
+    ASSERT_TRUE(otro.open(QIODevice::ReadWrite) && otro.seek(200000) && otro.write("otro programa") == 13);
+    otro.close();
+    guardado.Seguir();
+    EXPECT_EQ(guardado.Fin(), "No se pudo copiar el fichero antes de escribirlo: otro programa lo cambió mientras se comprobaba la copia");
+    EXPECT_TRUE(Leer(destino) == viejo.left(200000) + "otro programa" + viejo.mid(200013));
+    EXPECT_EQ(Copias(), QStringList());
+}
+
+// A save by rename puts a new file under the name: a save that waited for
+// the old one must hold the new one, or a third save takes that one while
+// the second writes it in place, and the file ends mixed.
+TEST_F(EnSitio, QuienEsperaUnFicheroRenombradoTomaElNuevo)
+{
+    Poner(destino, PatronBytes(kTamGuardado, 'v'));
+    Instancia renombra(dir.path(), destino, 'r', Llamada::Escribir, 1, "/.destino.bin~zolv-", true);
+    ASSERT_TRUE(renombra.Parada());
+    Instancia segunda(dir.path(), destino, 's', Llamada::Escribir, 2, destino);
+    segunda.Abre(destino);
+    renombra.Seguir();
+    EXPECT_EQ(renombra.Fin(), "ok");
+    ASSERT_TRUE(segunda.Parada());
+    Instancia tercera(dir.path(), destino, 't');
+    tercera.Abre(destino);
+    tercera.p->waitForFinished(2000);
+    segunda.Seguir();
+    EXPECT_EQ(segunda.Fin(), "ok");
+    EXPECT_EQ(tercera.Fin(), "ok");
+    EXPECT_TRUE(Leer(destino) == PatronBytes(kTamGuardado, 't'));
 }

@@ -30,6 +30,7 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <tuple>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
@@ -79,6 +80,7 @@ TEST(Superficie, TextoEnPuntosA96Ppp)
 
 TEST(Archivos, TemporalesUnicosYExclusivos)
 {
+    Archivos::EsperarLimpieza(); // its folder stays open while it runs
     const int abiertos = QDir("/proc/self/fd").count();
     QSet<QString> vistos;
     for (int i = 0; i < 200; ++i) {
@@ -96,6 +98,60 @@ TEST(Archivos, TemporalesUnicosYExclusivos)
     for (const QString &r : vistos) EXPECT_TRUE(Archivos::Borrar(r));
     EXPECT_NE(::fcntl(otro.handle(), F_GETFD), -1) << "descriptor cerrado por Borrar";
     otro.remove();
+}
+
+// A Flujo keeps its first failure: every later call does nothing and says so.
+TEST(Archivos, UnFlujoGuardaSuPrimerFallo)
+{
+    QTemporaryDir d;
+    const QString ruta = Poner(d.filePath("f.bin"), "0123456789");
+    const int fd = ::open(QFile::encodeName(ruta).constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    Archivos::Flujo f(fd);
+    char b[16];
+    EXPECT_EQ(f.Leer(b, 4), 4);
+    // The end of the file, whatever errno held before.
+    EXPECT_TRUE(f.Posicionar(0, SEEK_END));
+    errno = EINTR;
+    EXPECT_EQ(f.Leer(b, 4), 0);
+    EXPECT_TRUE(f.Posicionar(4, SEEK_SET));
+    EXPECT_FALSE(f.Escribir("x", 1)); // read-only: EBADF
+    EXPECT_TRUE(f.Fallo());
+    EXPECT_EQ(f.Error(), EBADF);
+    EXPECT_EQ((std::tuple{f.Leer(b, 4), f.Posicionar(0, SEEK_SET), f.Escribir("x", 1)}), (std::tuple{int64_t(0), false, false}));
+    EXPECT_EQ(f.Posicion(), 4); // nothing moved it since
+    f.Fallar(ENOSPC);
+    EXPECT_EQ(f.Motivo(), "Error del sistema número 9");
+    ::close(fd);
+    // A read that fails: what came before it, and the failure kept.
+    const int otro = ::open(QFile::encodeName(ruta).constData(), O_RDONLY | O_CLOEXEC);
+    Archivos::Flujo g(otro);
+    {
+        const Inyeccion::Fallos fallos({{Inyeccion::Llamada::Leer, QFile::encodeName(ruta), 1, EIO}});
+        EXPECT_EQ(g.Leer(b, 4), 0);
+    }
+    EXPECT_EQ(std::pair(g.Error(), g.Motivo()), std::pair(EIO, QString("Error de lectura o escritura en el disco")));
+    EXPECT_EQ(g.Leer(b, 4), 0);
+    ::close(otro);
+}
+
+// Links are followed as the system follows them, 40 at most.
+TEST(Archivos, CadenasDeEnlaces)
+{
+    QTemporaryDir d;
+    const QString real = Poner(d.filePath("real.bin"), "viejo");
+    QString anterior = real;
+    for (int i = 1; i <= 41; ++i) {
+        const QString enlace = d.filePath(QString("e%1").arg(i));
+        ASSERT_TRUE(QFile::link(anterior, enlace));
+        anterior = enlace;
+    }
+    QString error;
+    EXPECT_TRUE(Archivos::EscribirAtomico(d.filePath("e40"), "nuevo", &error)) << error.toStdString();
+    EXPECT_EQ(Leer(real), "nuevo");
+    EXPECT_FALSE(Archivos::EscribirAtomico(d.filePath("e41"), "otro", &error));
+    EXPECT_EQ(error, "Demasiados enlaces simbólicos");
+    EXPECT_EQ(Leer(real), "nuevo");
 }
 
 TEST(Dialogos, ExtensionForzadaYReemplazo)
@@ -367,11 +423,13 @@ TEST(AjustesSeguros, LoQueOtraInstanciaGuardaDespuesSeRespeta)
 {
     QTemporaryDir d;
     const AlmacenEn almacen(d.filePath("config"));
+    Archivos::EsperarLimpieza(); // its folder stays open while it runs
     const int abiertos = QDir("/proc/self/fd").count();
     ASSERT_TRUE(Ajustes::SaveSetting("Config", "idioma", "en"));
     // Another instance stores its choice; this one saves something else.
     QSettings(Ajustes::RutaAlmacen(), QSettings::IniFormat).setValue("Config/idioma", "es");
     ASSERT_TRUE(Ajustes::SaveSetting("DialogFolders", "Curva", "/curvas"));
+    Archivos::EsperarLimpieza();
     EXPECT_EQ(QDir("/proc/self/fd").count(), abiertos);
     EXPECT_EQ(Claves(Ajustes::RutaAlmacen()), (QMap<QString, QString>{{"Config/idioma", "es"}, {"DialogFolders/Curva", "/curvas"}}));
     EXPECT_EQ(Ajustes::GetSetting("Config", "idioma"), "es");

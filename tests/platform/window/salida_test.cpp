@@ -18,6 +18,7 @@
 #include <QCoreApplication>
 #include <QLockFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QThread>
@@ -32,7 +33,7 @@ using Inyeccion::Llamada;
 
 namespace {
 
-const QByteArray kViejo = PatronBytes(150000, 'v'), kNuevo = PatronBytes(100000, 'n');
+const QByteArray kViejo = PatronBytes(150000, 'v'), kNuevo = PatronBytes(100000, 'n'), kIgual = PatronBytes(100000, 'i');
 
 QStringList Ficheros(const QString &carpeta) { return QDir(carpeta).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
@@ -193,14 +194,18 @@ TEST(Interrumpido, CadaPasoYElArranqueSiguiente)
         int n;
         QByteArray queda;
         bool aviso; // the next start tells where the old content is
+        QByteArray antes = kViejo;
     } pasos[] = {
         {"new content", Llamada::Escribir, temporal, 1, kViejo, false},
         {"copy of the old content", Llamada::Escribir, copias, 1, kViejo, false},
         {"note", Llamada::Escribir, ".nota", 1, kViejo, false},
         {"first write in place", Llamada::Escribir, destino, 1, kViejo, true},
         {"second write in place", Llamada::Escribir, destino, 2, kNuevo.left(65536) + kViejo.mid(65536), true},
+        // As long as the new content, and not it.
+        {"second write in place, same length", Llamada::Escribir, destino, 2, kNuevo.left(65536) + kIgual.mid(65536), true, kIgual},
         {"length", Llamada::Truncar, destino, 1, kNuevo + kViejo.mid(100000), true},
-        {"sync", Llamada::Sincronizar, destino, 1, kNuevo, true},
+        // The file is whole and new: nothing to tell, and the copy goes.
+        {"sync", Llamada::Sincronizar, destino, 1, kNuevo, false},
     };
     // The program, stopped by a signal of its own at a call of a step.
     auto lanzar = [&](Llamada llamada, int n, const QString &ruta, int senal) {
@@ -218,7 +223,7 @@ TEST(Interrumpido, CadaPasoYElArranqueSiguiente)
     CajasGuionadas cajas;
     for (const auto &p : pasos) {
         SCOPED_TRACE(p.paso);
-        Poner(destino, kViejo);
+        Poner(destino, p.antes);
         const auto hijo = lanzar(p.llamada, p.n, p.ruta, SIGKILL);
         ASSERT_TRUE(hijo->waitForFinished(60000));
         ASSERT_EQ(hijo->exitStatus(), QProcess::CrashExit);
@@ -233,17 +238,22 @@ TEST(Interrumpido, CadaPasoYElArranqueSiguiente)
             ASSERT_EQ(cajas.llamadas.size(), 1);
             EXPECT_EQ(cajas.llamadas[0].texto, "No se terminó de guardar el fichero:\r\n" + destino + "\r\nSu contenido anterior está en:\r\n" + copia);
             EXPECT_EQ(cajas.llamadas[0].Icono(), MsgBox::Exclamation);
-            EXPECT_EQ(Leer(copia), kViejo);
+            EXPECT_EQ(Leer(copia), p.antes);
             QDir(copias).removeRecursively();
         } else {
-            // Nothing was touched: the unfinished copy goes unmentioned.
+            // Nothing was touched, or the new content is all there: the
+            // copy goes unmentioned.
             EXPECT_EQ(cajas.llamadas.size(), 0);
             EXPECT_EQ(QDir(copias).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
         }
+        // The killed save's new content, held by nobody now, went at once.
+        Archivos::EsperarLimpieza();
+        EXPECT_EQ(Ficheros(temporal), QStringList());
     }
 
     // A save still running (held at its first write in place) is no
-    // interrupted one: a start says nothing of it; once killed, the next does.
+    // interrupted one: a start says nothing of it and leaves its new
+    // content; once killed, the next start tells, and takes that content.
     Poner(destino, kViejo);
     const auto parado = lanzar(Llamada::Escribir, 1, destino, SIGSTOP);
     const QString estado = QString("/proc/%1/stat").arg(parado->processId());
@@ -252,23 +262,38 @@ TEST(Interrumpido, CadaPasoYElArranqueSiguiente)
     for (bool vivo : {true, false}) {
         MDIForm1 m;
         EXPECT_EQ(cajas.llamadas.size(), vivo ? 0 : 1) << vivo;
+        Archivos::EsperarLimpieza();
+        EXPECT_EQ(Ficheros(temporal).filter(QRegularExpression("^zolv_escritura_[0-9]+~zolv-[A-Za-z0-9]{6}\\.tmp$")).size(), vivo ? 1 : 0);
         parado->kill();
         parado->waitForFinished(60000);
     }
     QDir(copias).removeRecursively();
 
-    // Each killed save left its new content in the temporary folder; a
-    // start removes them once an hour old, and nothing else there: not a
-    // file of the user's, nor another user's, nor one a running instance
-    // holds. The program's scratch folder goes too.
-    QStringList restos = Ficheros(temporal);
-    ASSERT_EQ(restos.size(), int(std::size(pasos)) + 1);
-    const QString ajeno = temporal + '/' + restos.takeFirst(), usuario = Poner(temporal + "/zolv_notas_backup.tmp", "mias");
+    // Nothing else goes: not a file of the user's (nor one whose tail is a
+    // letter longer or shorter than ours, or with a letter among the tick
+    // count's digits or a capital in its kind), nor another user's, nor one a
+    // running instance holds; other scratch files (which a rename may leave
+    // without their lock while in use) only once an hour old. The program's
+    // scratch folder goes too.
+    const QString escritura = "zolv_escritura_12~zolv-", icc = "zolv_icc_12~zolv-";
+    const QString ajeno = Poner(temporal + '/' + escritura + "Otro01.tmp", "suyo"), usuario = Poner(temporal + "/zolv_notas_backup.tmp", "mias");
+    const QString corto = Poner(temporal + '/' + escritura + "Corto.tmp", "mio"), largo = Poner(temporal + '/' + escritura + "Largo12.tmp", "mio");
+    const QString letra = Poner(temporal + "/zolv_escritura_1x2~zolv-AbC123.tmp", "mio"), mayuscula = Poner(temporal + "/zolv_Escritura_12~zolv-AbC123.tmp", "mio");
     ASSERT_EQ(::chown(QFile::encodeName(ajeno).constData(), ComoOtroUsuario::Uid(), ComoOtroUsuario::Uid()), 0);
-    const QString abierto = Archivos::CrearTemporal("zolv_icc_", ".icc"), borrador = Poner(Archivos::CarpetaBorradores() + "/zolv_ini_1.ini", "x");
-    for (const QString &f : Ficheros(temporal) + QStringList{borrador}) Envejecer(f.startsWith('/') ? f : temporal + '/' + f);
+    const QString abierto = Archivos::CrearTemporal("zolv_icc_", ".icc"), enUso = Archivos::CrearTemporal("zolv_escritura_", ".tmp");
+    const QString borrador = Poner(Archivos::CarpetaBorradores() + "/zolv_ini_1.ini", "x");
+    const QString reciente = Poner(temporal + '/' + icc + "Recien.icc", "x"), nueva = Poner(temporal + '/' + escritura + "Nueva1.tmp", "x");
+    for (const QString &f : {ajeno, usuario, corto, largo, letra, mayuscula, abierto, enUso, borrador, Poner(temporal + '/' + icc + "Viejo1.icc", "x")})
+        Envejecer(f);
+    ASSERT_TRUE(QFileInfo::exists(nueva));
     { MDIForm1 m; }
-    EXPECT_EQ(Ficheros(temporal), (QStringList{QFileInfo(ajeno).fileName(), QFileInfo(abierto).fileName(), "zolv_notas_backup.tmp"}));
+    Archivos::EsperarLimpieza();
+    QStringList quedan{QFileInfo(ajeno).fileName(), QFileInfo(reciente).fileName(), QFileInfo(abierto).fileName(),
+                       QFileInfo(enUso).fileName(), "zolv_notas_backup.tmp", QFileInfo(corto).fileName(), QFileInfo(largo).fileName(),
+                       QFileInfo(letra).fileName(), QFileInfo(mayuscula).fileName()};
+    quedan.sort();
+    EXPECT_EQ(Ficheros(temporal), quedan);
     EXPECT_EQ(Ficheros(Archivos::CarpetaBorradores()), QStringList());
     EXPECT_TRUE(Archivos::Borrar(abierto));
+    EXPECT_TRUE(Archivos::Borrar(enUso));
 }
