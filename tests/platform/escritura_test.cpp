@@ -270,6 +270,9 @@ TEST_F(EnSitio, UnFalloEnCadaPasoDejaElFicheroViejoOLoDice)
                                               {Llamada::Leer, Nativo(copias), 1, EINTR}, {Llamada::Escribir, Nativo(copias), 1, EINTR},
                                               {Llamada::Leer, Nativo(temporal), 1, EINTR}}, Nuevo, ""},
             {"copy not as written", {{Llamada::Escribir, Nativo(copias), 1, 0, false, -1, true}}, Intacto, sinCopia + kEIO},
+            // A copy the disk does not confirm is no copy to write over the file with.
+            {"sync of the copy", {{Llamada::Sincronizar, Nativo(copias), 1, EIO}}, Intacto,
+             sinCopia + "No se puede usar la carpeta " + copias + ": " + kEIO},
             // A copy that cannot be read back whole is not taken as checked,
             // even where the block read before it holds the same bytes.
             {"second read of the copy", {{Llamada::Leer, Nativo(copias), 2, EIO}}, Intacto, sinCopia + kEIO, true},
