@@ -23,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <memory>
@@ -588,6 +589,27 @@ struct Instancia {
     }
 };
 } // namespace
+
+// The cleanup asked for on the program's own thread waits for its event loop
+// to turn, so that the start-up's windows do not share the machine with it;
+// until then no name is judged, however long it waits.
+TEST(Reemplazo, LaLimpiezaEmpiezaCuandoGiraElBucleDeEventos)
+{
+    Archivos::EsperarLimpieza(); // none running or waiting
+    QTemporaryDir dir;
+    Poner(dir.filePath("zolv_x"), "resto");
+    std::atomic<int> juzgados{0};
+    Archivos::BorrarRestos(Nativo(dir.path()), "zolv_", [&juzgados](QByteArrayView) {
+        ++juzgados;
+        return Archivos::Resto::Ajeno;
+    });
+    QThread::msleep(300);
+    EXPECT_EQ(juzgados.load(), 0);
+    QCoreApplication::processEvents();
+    Archivos::EsperarLimpieza();
+    EXPECT_EQ(juzgados.load(), 1);
+    EXPECT_TRUE(QFile::exists(dir.filePath("zolv_x")));
+}
 
 TEST(DosGuardados, GuardaComoOtraInstancia)
 {

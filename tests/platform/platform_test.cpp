@@ -133,6 +133,19 @@ TEST(Archivos, UnFlujoGuardaSuPrimerFallo)
     EXPECT_EQ(std::pair(g.Error(), g.Motivo()), std::pair(EIO, QString("Error de lectura o escritura en el disco")));
     EXPECT_EQ(g.Leer(b, 4), 0);
     ::close(otro);
+    // Writes the system cuts short go on from where each stopped.
+    const QString w = d.filePath("w.bin");
+    const int wfd = ::open(QFile::encodeName(w).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    ASSERT_GE(wfd, 0);
+    Archivos::Flujo e(wfd);
+    const QByteArray bytes = PatronBytes(10000, 'w');
+    {
+        const Inyeccion::Fallos fallos({{Inyeccion::Llamada::Escribir, QFile::encodeName(w), 1, 0, true, 999}});
+        EXPECT_TRUE(e.Escribir(bytes.constData(), bytes.size()));
+        EXPECT_EQ(fallos.Vistas(0), 11);
+    }
+    ::close(wfd);
+    EXPECT_EQ(Leer(w), bytes);
 }
 
 // Links are followed as the system follows them, 40 at most.
