@@ -272,7 +272,8 @@ TEST_F(EnSitio, UnFalloEnCadaPasoDejaElFicheroViejoOLoDice)
                                               {Llamada::Leer, Nativo(temporal), 1, EINTR}}, Nuevo, ""},
             {"copy not as written", {{Llamada::Escribir, Nativo(copias), 1, 0, false, -1, true}}, Intacto, sinCopia + kEIO},
             // A copy the disk does not confirm is no copy to write over the file with.
-            {"sync of the copy", {{Llamada::Sincronizar, Nativo(copias), 1, EIO}}, Intacto,
+            // (The copy is named as the file, and synced before the file is.)
+            {"sync of the copy", {{Llamada::Sincronizar, "/destino.bin", 1, EIO}}, Intacto,
              sinCopia + "No se puede usar la carpeta " + copias + ": " + kEIO},
             // A copy that cannot be read back whole is not taken as checked,
             // even where the block read before it holds the same bytes.
