@@ -16,6 +16,7 @@
 // The two folders (100,000 empty files) are made once under the temporary
 // folder, in halvora-bench-limpieza/, and kept for later runs.
 
+#include "memoria.h"
 #include "app/mdiform1.h"
 #include "imaging/guardar.h"
 #include "imaging/modimage.h"
@@ -33,10 +34,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <malloc.h>
 #include <map>
 #include <string>
 #include <unistd.h>
@@ -45,25 +43,6 @@
 namespace {
 
 constexpr int kAjenos = 100000;
-
-double CampoKB(const char *campo)
-{
-    std::ifstream f("/proc/self/status");
-    std::string l;
-    const size_t n = std::strlen(campo);
-    while (std::getline(f, l))
-        if (l.compare(0, n, campo) == 0) return std::atof(l.c_str() + n + 1);
-    return 0;
-}
-
-// Gives the heap's free memory back and resets the high-water mark; the
-// resident size then (MB).
-double EmpezarPico()
-{
-    malloc_trim(0);
-    std::ofstream("/proc/self/clear_refs") << "5";
-    return CampoKB("VmRSS") / 1024;
-}
 
 QString &Raiz()
 {

@@ -18,6 +18,7 @@
 //   QT_QPA_PLATFORM=offscreen ./road_bench
 // The test images (about 450 MB) are written once to the temporary folder.
 
+#include "memoria.h"
 #include "curves/curvas.h"
 #include "imaging/aplicar.h"
 #include "imaging/bloque.h"
@@ -39,7 +40,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -49,23 +49,6 @@ using namespace modImage;
 namespace {
 
 // ---- memory -----------------------------------------------------------------
-
-double CampoKB(const char *campo)
-{
-    std::ifstream f("/proc/self/status");
-    std::string l;
-    const size_t n = std::strlen(campo);
-    while (std::getline(f, l))
-        if (l.compare(0, n, campo) == 0) return std::atof(l.c_str() + n + 1);
-    return 0;
-}
-
-// Resets the high-water mark to the current resident size and returns it (MB).
-double EmpezarPico()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-    return CampoKB("VmRSS") / 1024;
-}
 
 void AnotarPico(benchmark::State &st, double baseMB, double imagenBytes, double &peor)
 {
