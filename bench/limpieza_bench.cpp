@@ -16,6 +16,7 @@
 // The two folders (100,000 empty files) are made once under the temporary
 // folder, in halvora-bench-limpieza/, and kept for later runs.
 
+#include "intercalado.h"
 #include "memoria.h"
 #include "app/mdiform1.h"
 #include "imaging/guardar.h"
@@ -237,14 +238,6 @@ int main(int argc, char **argv)
         HastaOcioso();
     }
     HastaOcioso();
-    std::vector<char *> args(argv, argv + argc);
-    char intercalar[] = "--benchmark_enable_random_interleaving=true";
-    args.insert(args.begin() + 1, intercalar);
-    int n = static_cast<int>(args.size());
-    benchmark::Initialize(&n, args.data());
-    if (benchmark::ReportUnrecognizedArguments(n, args.data())) return 1;
     Informe informe;
-    benchmark::RunSpecifiedBenchmarks(&informe);
-    benchmark::Shutdown();
-    return 0;
+    return CorrerIntercalado(argc, argv, informe);
 }

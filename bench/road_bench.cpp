@@ -18,6 +18,7 @@
 //   QT_QPA_PLATFORM=offscreen ./road_bench
 // The test images (about 450 MB) are written once to the temporary folder.
 
+#include "intercalado.h"
 #include "memoria.h"
 #include "curves/curvas.h"
 #include "imaging/aplicar.h"
@@ -345,16 +346,6 @@ int main(int argc, char **argv)
     // Text needs a GUI application; the offscreen platform needs no display.
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
-    // Runs of each road and its reference alternate in random order, so a
-    // machine busy with something else weighs on both alike.
-    std::vector<char *> args(argv, argv + argc);
-    char intercalar[] = "--benchmark_enable_random_interleaving=true";
-    args.insert(args.begin() + 1, intercalar);
-    int n = static_cast<int>(args.size());
-    benchmark::Initialize(&n, args.data());
-    if (benchmark::ReportUnrecognizedArguments(n, args.data())) return 1;
     Informe informe;
-    benchmark::RunSpecifiedBenchmarks(&informe);
-    benchmark::Shutdown();
-    return 0;
+    return CorrerIntercalado(argc, argv, informe);
 }
