@@ -28,6 +28,7 @@
 #include <csignal>
 #include <memory>
 #include <sys/stat.h>
+#include <thread>
 
 using Inyeccion::Llamada;
 using Inyeccion::Regla;
@@ -610,6 +611,25 @@ TEST(Reemplazo, LaLimpiezaEmpiezaCuandoGiraElBucleDeEventos)
     Archivos::EsperarLimpieza();
     EXPECT_EQ(juzgados.load(), 1);
     EXPECT_TRUE(QFile::exists(dir.filePath("zolv_x")));
+}
+
+// Asked from another thread (a save running beside the windows), the cleanup
+// starts at once: nobody there turns the event loop for it.
+TEST(Reemplazo, LaLimpiezaPedidaDesdeOtroHiloEmpiezaEnSeguida)
+{
+    Archivos::EsperarLimpieza();
+    QTemporaryDir dir;
+    Poner(dir.filePath("zolv_x"), "resto");
+    std::atomic<int> juzgados{0};
+    std::thread([&] {
+        Archivos::BorrarRestos(Nativo(dir.path()), "zolv_", [&juzgados](QByteArrayView) {
+            ++juzgados;
+            return Archivos::Resto::Ajeno;
+        });
+    }).join();
+    for (int i = 0; i < 500 && juzgados.load() == 0; ++i) QThread::msleep(10);
+    EXPECT_EQ(juzgados.load(), 1);
+    Archivos::EsperarLimpieza();
 }
 
 TEST(DosGuardados, GuardaComoOtraInstancia)
