@@ -8,11 +8,15 @@
 
 #include "imaging/apertura.h"
 #include "imaging/cargar.h"
+#include "imaging/jpeg.h"
 #include "platform/memoria.h"
 #include "support/inyeccion/inyeccion.h"
 #include "support/scripted.h"
 
 #include <cmath>
+#include <fcntl.h>
+#include <tuple>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 using namespace modImage;
@@ -231,4 +235,24 @@ TEST(JpegEstructura, MarcasYDatosQueNoCasanSeRechazanYLasFormasValidasCargan)
     }
     Inyeccion::LimitarMemoria(0);
     Memoria::FijarDisponible(-1);
+}
+
+// A walk's result is the last file's alone, whatever the structure held
+// before: a baseline frame needs no coefficient buffer even after a
+// progressive one was walked into the same structure.
+TEST(JpegEstructura, CadaRecorridoDaSoloLasCifrasDeSuFichero)
+{
+    jpegs::Opciones progresivo;
+    progresivo.progresivo = true;
+    const QString p = Poner(prueba::Ruta("progresivo.jpg"), jpegs::Codificar(64, 48, Foto, progresivo)),
+                  b = Poner(prueba::Ruta("base.jpg"), jpegs::Codificar(32, 16, Foto));
+    modFreeImage::EstructuraJPEG j;
+    for (const auto &[ruta, ancho, alto, conCoeficientes] : {std::tuple{p, 64, 48, true}, {b, 32, 16, false}}) {
+        const int fd = ::open(QFile::encodeName(ruta).constData(), O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        Archivos::Flujo f(fd);
+        EXPECT_TRUE(modFreeImage::RecorrerJPEG(f, j));
+        ::close(fd);
+        EXPECT_EQ((std::tuple{j.ancho, j.alto, j.componentes, j.coeficientes > 0}), (std::tuple{int64_t(ancho), int64_t(alto), 3, conCoeficientes}));
+    }
 }

@@ -58,6 +58,12 @@ TEST(Lector, SusPiezasSeLeenComoUnFichero)
     EXPECT_FALSE(l.Posicionar(-1, SEEK_SET) || f.Error() != EINVAL || l.Posicionar(0, SEEK_SET));
     EXPECT_EQ(Leidos(l, 4), QByteArray());
 
+    // A mended file that ends in bytes of our own: read to its end and no further.
+    Archivos::Flujo sano(a.fd);
+    Lector remendado(sano, {{0, 4, {}}, {0, 0, "fin"}});
+    EXPECT_EQ(Leidos(remendado, 100), fichero.left(4) + "fin");
+    EXPECT_EQ(Leidos(remendado, 1), QByteArray());
+
     // The library's reads: a read past the end is completed with zeros and noted.
     Archivos::Flujo otro(a.fd);
     Lector entero(otro);
