@@ -3,7 +3,8 @@
 // typical evaluator box.
 // A 50 megapixel GIF of a photo (8660 x 5774, 32 MB of LZW data): its
 // load as the scan, the editor's load of it as the sample (the header read,
-// then the load), and the header read alone.
+// then the load), and the header read alone; the same photo as a 50
+// megapixel JPEG, baseline and progressive, loaded as the sample.
 
 #include "imaging/cargar.h"
 #include "imaging/freeimage_io.h"
@@ -125,6 +126,49 @@ void BM_CabeceraGIF50MP(benchmark::State &st)
     if (AnchoMuestra != 8660) st.SkipWithError("header failed");
 }
 BENCHMARK(BM_CabeceraGIF50MP)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same photo in colour as a JPEG, baseline (0) or progressive (1): the
+// structure walk reads every byte of its scans before the decode does.
+const QString &Jpeg50MP(bool progresivo)
+{
+    static QString rutas[2];
+    QString &r = rutas[progresivo];
+    if (!r.isEmpty()) return r;
+    modFreeImage::Iniciar();
+    r = QDir::tempPath() + (progresivo ? QStringLiteral("/halvora_bench_foto_50mp_p.jpg") : QStringLiteral("/halvora_bench_foto_50mp.jpg"));
+    if (QFile::exists(r)) return r;
+    constexpr int w = 8660, h = 5774;
+    FIBITMAP *b = FreeImage_Allocate(w, h, 24);
+    uint32_t s = 12345;
+    for (int y = 0; y < h; ++y) {
+        BYTE *fila = FreeImage_GetScanLine(b, y);
+        for (int x = 0; x < w; ++x) {
+            s ^= s << 13, s ^= s >> 17, s ^= s << 5;
+            fila[3 * x] = BYTE(x / 40 + (s & 3)), fila[3 * x + 1] = BYTE(y / 30 + (s >> 2 & 3)), fila[3 * x + 2] = BYTE((x * y) >> 14);
+        }
+    }
+    const bool ok = FreeImage_Save(FIF_JPEG, b, QFile::encodeName(r).constData(), JPEG_QUALITYGOOD | (progresivo ? JPEG_PROGRESSIVE : 0));
+    FreeImage_Unload(b);
+    if (!ok) r.clear();
+    return r;
+}
+
+void BM_CargarMuestraJPEG50MP(benchmark::State &st)
+{
+    const QString r = Jpeg50MP(st.range(0) != 0);
+    if (r.isEmpty()) {
+        st.SkipWithError("could not write the test JPEG");
+        return;
+    }
+    for (auto _ : st) {
+        HayMuestra = false;
+        LeerInfoImagen(r);
+        CargarMuestra(r, nullptr);
+        benchmark::DoNotOptimize(PixelesMuestra.data());
+    }
+    if (!HayMuestra || AnchoMuestra != 8660) st.SkipWithError("load failed");
+}
+BENCHMARK(BM_CargarMuestraJPEG50MP)->ArgName("progresivo")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_PintarEscaneoAjustado(benchmark::State &st)
 {
