@@ -2,6 +2,7 @@
 
 #include "imaging/hilos.h"
 #include "imaging/lector.h"
+#include "imaging/perfilbmp.h"
 #include "imaging/perfilpng.h"
 #include "imaging/modimage.h"
 #include "platform/memoria.h"
@@ -158,6 +159,7 @@ Apertura Abrir(const QString &ruta, bool soloCabecera)
     if (a.bmp && FreeImage_HasPixels(a.bmp.get()) && FreeImage_GetWidth(a.bmp.get()) == ancho &&
         FreeImage_GetHeight(a.bmp.get()) == alto && !ErrorDeCodec() && !(LecturaCorta() && fif != FIF_JPEG)) {
         if (fif == FIF_PNG) modICC::PerfilPNG(f, a.bmp.get());
+        if (fif == FIF_BMP) modICC::PerfilBMP(f, a.bmp.get());
         if (!f.Fallo()) return a;
     }
     // Memory that ran out under a limit the estimate cannot see: the system

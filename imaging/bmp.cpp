@@ -1,6 +1,7 @@
 #include "imaging/bmp.h"
 
 #include "imaging/lector.h"
+#include "imaging/perfilbmp.h"
 
 #include <cstring>
 
@@ -132,6 +133,8 @@ bool CabeceraBMP(Archivos::Flujo &f, Cabecera &c)
         c.bmp.reset(FreeImage_LoadFromHandle(FIF_BMP, &io, &vista, FIF_LOAD_NOPIXELS));
     }
     if (!c.bmp) return false;
+    modICC::PerfilBMP(f, c.bmp.get());
+    if (f.Fallo()) return false;
     c.ancho = FreeImage_GetWidth(c.bmp.get());
     c.alto = FreeImage_GetHeight(c.bmp.get());
     c.bpp = static_cast<int>(FreeImage_GetBPP(c.bmp.get()));

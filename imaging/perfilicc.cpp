@@ -134,10 +134,8 @@ QString GuardarPerfilEmbebidoTemp(FIBITMAP *bitmap)
 
 QByteArray PerfilRGBDeArchivo(const QString &ruta)
 {
-    // Profiles are small; a copy beyond this is not one of ours.
-    constexpr qint64 kMaximo = 64LL << 20;
     QFile f(ruta);
-    if (ruta.isEmpty() || !f.open(QIODevice::ReadOnly) || f.size() < 132 || f.size() > kMaximo) return {};
+    if (ruta.isEmpty() || !f.open(QIODevice::ReadOnly) || f.size() < 132 || f.size() > kMaximoPerfil) return {};
     try {
         QByteArray d = f.readAll();
         const auto tam = LeerU32BE(d, 0);

@@ -24,6 +24,9 @@
 
 namespace modICC {
 
+// Profiles are small: larger data is not one, wherever it comes from.
+constexpr int64_t kMaximoPerfil = 64LL << 20;
+
 QString DescripcionPerfilEmbebido(FIBITMAP *bitmap);
 QString GuardarPerfilEmbebidoTemp(FIBITMAP *bitmap);
 QString LeerDescripcionICC(const QByteArray &datos);

@@ -1,14 +1,13 @@
 #include "imaging/perfilpng.h"
 
+#include "imaging/perfilicc.h"
+
 #include <algorithm>
 #include <zlib.h>
 
 namespace modICC {
 
 namespace {
-// Profiles are small; larger data is not one (as for a profile file).
-constexpr int64_t kMaximo = 64LL << 20;
-
 uint32_t U32(const uint8_t *p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
 } // namespace
 
@@ -24,9 +23,9 @@ QByteArray InflarPerfilPNG(const QByteArray &datos)
     z.avail_in = uInt(comprimido.size());
     QByteArray perfil;
     int r = Z_OK;
-    while (r == Z_OK && perfil.size() < kMaximo) {
+    while (r == Z_OK && perfil.size() < kMaximoPerfil) {
         const qsizetype hecho = perfil.size();
-        perfil.resize(std::min<qsizetype>(kMaximo, std::max<qsizetype>(4096, 2 * hecho)));
+        perfil.resize(std::min<qsizetype>(kMaximoPerfil, std::max<qsizetype>(4096, 2 * hecho)));
         z.next_out = reinterpret_cast<Bytef *>(perfil.data() + hecho);
         z.avail_out = uInt(perfil.size() - hecho);
         r = inflate(&z, Z_NO_FLUSH);
@@ -54,7 +53,7 @@ void PerfilPNG(Archivos::Flujo &f, FIBITMAP *bitmap)
             if (!f.Posicionar(largo + 4, SEEK_CUR)) return;
             continue;
         }
-        if (largo > kMaximo) return;
+        if (largo > kMaximoPerfil) return;
         QByteArray datos(largo, Qt::Uninitialized);
         uint8_t crc[4];
         if (f.Leer(datos.data(), largo) != largo || f.Leer(crc, 4) != 4) return;

@@ -13,6 +13,7 @@
 #include "platform/memoria.h"
 #include "support/scripted.h"
 
+#include <QColorSpace>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -180,6 +181,45 @@ TEST(Bmp, LoQueNoSeLeeSeNombraYLaMemoriaSeMiraAntes)
     EXPECT_TRUE(grandeV5.caja.startsWith("Imagen demasiado grande: 6000 x 4000 px necesitan ")) << grandeV5.caja.toStdString();
 }
 
+// A profile after the pixels of a 124-byte header, as ImageMagick writes it:
+// shown, kept as the sample's copy, byte for byte; what is not a profile
+// there, or names a file, is no profile and the image still loads.
+TEST(Bmp, ElPerfilIncrustadoEsElDeLaImagen)
+{
+    const QByteArray perfil = QColorSpace(QColorSpace::Primaries::AdobeRgb, 2.2f).iccProfile();
+    const QByteArray base = Bmp(124, W, H, 24, 0, Filas(3 * W, Bgr));
+    // The header's colour space, profile offset (from the info header) and size.
+    auto con = [&](uint32_t tipo, const QByteArray &datos, int64_t desplazar = 0, int64_t largo = -1) {
+        QByteArray b = base + datos;
+        b.replace(14 + 56, 4, LE32(tipo));
+        b.replace(14 + 112, 4, LE32(uint32_t(base.size() - 14 + desplazar)));
+        b.replace(14 + 116, 4, LE32(uint32_t(largo < 0 ? datos.size() : largo)));
+        b.replace(2, 4, LE32(uint32_t(b.size())));
+        return b;
+    };
+    constexpr uint32_t kMBED = 0x4D424544, kLINK = 0x4C494E4B;
+    QByteArray tamanoMalo = perfil;
+    tamanoMalo[3] = char(tamanoMalo[3] + 4);
+    const struct { const char *caso; QByteArray bytes, esperado; } casos[] = {
+        {"embedded", con(kMBED, perfil), perfil},
+        {"linked", con(kLINK, "/usr/share/color/icc/sRGB.icc" + QByteArray(120, '\0')), {}},
+        {"its own size other than the header's", con(kMBED, tamanoMalo), {}},
+        {"no profile signature", con(kMBED, QByteArray(perfil).replace(36, 4, "xxxx")), {}},
+        {"past the end of the file", con(kMBED, perfil, 8), {}},
+        {"too short to be one", con(kMBED, perfil.left(100)), {}},
+        {"sRGB by name", base, {}},
+    };
+    const auto copia = [] { return RutaPerfilICCTemp().isEmpty() ? QByteArray() : Leer(RutaPerfilICCTemp()); };
+    const Cargado gemelo = Cargar("gemelo.bmp", Bmp(40, W, H, 24, 0, Filas(3 * W, Bgr)));
+    for (const auto &c : casos) {
+        SCOPED_TRACE(c.caso);
+        EXPECT_EQ(Cargar("perfil.bmp", c.bytes), gemelo);
+        EXPECT_EQ(copia(), c.esperado);
+        EXPECT_EQ(DescripcionPerfilICC(), c.esperado.isEmpty() ? "Sin perfil ICC" : "Adobe RGB");
+    }
+    BorrarPerfilICCTemporal();
+}
+
 TEST(Bmp, LosDeImageMagickConSusPixeles)
 {
     QProcess version;
@@ -217,4 +257,11 @@ TEST(Bmp, LosDeImageMagickConSusPixeles)
         }
         EXPECT_LE(peor, c.tolerancia);
     }
+    // Its default with a profile: the profile after the pixels.
+    const QString perfil = prueba::Ruta("perfil.icc"), conPerfil = prueba::Ruta("im_icc.bmp");
+    Poner(perfil, QColorSpace(QColorSpace::Primaries::AdobeRgb, 2.2f).iccProfile());
+    ASSERT_EQ(QProcess::execute(QStringLiteral("convert"), {png, QStringLiteral("-profile"), perfil, conPerfil}), 0);
+    EXPECT_TRUE(Cargar(QStringLiteral("copia_im_icc.bmp"), Leer(conPerfil)).caja.isEmpty());
+    EXPECT_EQ(Leer(RutaPerfilICCTemp()), Leer(perfil));
+    BorrarPerfilICCTemporal();
 }
