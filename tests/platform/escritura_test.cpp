@@ -613,6 +613,25 @@ TEST(Reemplazo, LaLimpiezaEmpiezaCuandoGiraElBucleDeEventos)
     EXPECT_TRUE(QFile::exists(dir.filePath("zolv_x")));
 }
 
+// On a file system that takes no locks the save goes on unlocked, as it
+// can, and keeps no descriptor of its attempt.
+TEST(Reemplazo, SinCerrojosEnElSistemaDeFicherosSeGuardaIgual)
+{
+    Archivos::EsperarLimpieza(); // its folder stays open while it runs
+    QTemporaryDir dir;
+    const QString x = Poner(dir.filePath("x.bin"), "viejo");
+    const int abiertos = QDir("/proc/self/fd").count();
+    {
+        const Inyeccion::Fallos fallos({{Llamada::Bloquear, Nativo(x), 1, ENOLCK, true}});
+        QString error;
+        EXPECT_TRUE(Archivos::EscribirAtomico(x, "nuevo", &error)) << error.toStdString();
+        EXPECT_GT(fallos.Vistas(0), 0);
+    }
+    Archivos::EsperarLimpieza();
+    EXPECT_EQ(QDir("/proc/self/fd").count(), abiertos);
+    EXPECT_EQ(Leer(x), "nuevo");
+}
+
 // Asked from another thread (a save running beside the windows), the cleanup
 // starts at once: nobody there turns the event loop for it.
 TEST(Reemplazo, LaLimpiezaPedidaDesdeOtroHiloEmpiezaEnSeguida)

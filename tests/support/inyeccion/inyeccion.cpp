@@ -255,6 +255,25 @@ int fchmod(int fd, mode_t modo)
     return real(fd, modo);
 }
 
+// Only the lock requests can fail; the argument, whatever its type, goes on
+// as the C library passes it (one machine word).
+bool EsCerrojo(int orden) { return orden == F_SETLK || orden == F_SETLKW || orden == F_OFD_SETLK || orden == F_OFD_SETLKW; }
+#define FCNTL(nombre)                                                                                                 \
+    int nombre(int fd, int orden, ...)                                                                                \
+    {                                                                                                                 \
+        static const auto real = Real<int (*)(int, int, ...)>(#nombre);                                               \
+        va_list ap;                                                                                                   \
+        va_start(ap, orden);                                                                                          \
+        void *arg = va_arg(ap, void *);                                                                               \
+        va_end(ap);                                                                                                   \
+        if (EsCerrojo(orden)) {                                                                                       \
+            FALLAR(Llamada::Bloquear, fd);                                                                            \
+        }                                                                                                             \
+        return real(fd, orden, arg);                                                                                  \
+    }
+FCNTL(fcntl)
+FCNTL(fcntl64)
+
 // A failed close still releases the descriptor, as the system's does.
 int close(int fd)
 {

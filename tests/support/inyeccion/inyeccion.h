@@ -13,7 +13,8 @@
 
 namespace Inyeccion {
 
-enum class Llamada { Abrir, Leer, Escribir, Truncar, Sincronizar, Cerrar, Permisos };
+// Bloquear: the record-lock requests of fcntl (every other command passes).
+enum class Llamada { Abrir, Leer, Escribir, Truncar, Sincronizar, Cerrar, Permisos, Bloquear };
 
 struct Regla {
     Llamada llamada;
