@@ -3,17 +3,17 @@
 #include "imaging/lector.h"
 #include "imaging/perfilbmp.h"
 
-#include <cstring>
+#include <QtEndian>
 
 namespace modFreeImage {
 
 namespace {
 
-uint32_t LE32(const uint8_t *p) { return p[0] | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
 QByteArray BytesLE32(uint32_t v)
 {
-    const char b[4] = {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
-    return QByteArray(b, 4);
+    QByteArray b(4, Qt::Uninitialized);
+    qToLittleEndian<quint32>(v, b.data());
+    return b;
 }
 
 constexpr uint32_t kRLE8 = 1, kRLE4 = 2, kCampos = 3, kJPEG = 4, kPNG = 5, kCamposAlfa = 6;
@@ -29,7 +29,7 @@ QString Variante(uint32_t tamano, uint32_t bits, uint32_t compresion, const uint
     if (compresion >= 11 && compresion <= 13) return QStringLiteral("CMYK");
     if (bits == 2 || bits == 64) return QStringLiteral("%1 bits por píxel").arg(bits);
     if (mascaras && (compresion == kCampos || compresion == kCamposAlfa)) {
-        const uint32_t r = LE32(mascaras), g = LE32(mascaras + 4), b = LE32(mascaras + 8);
+        const uint32_t r = qFromLittleEndian<quint32>(mascaras), g = qFromLittleEndian<quint32>(mascaras + 4), b = qFromLittleEndian<quint32>(mascaras + 8);
         // The library's conversion knows these layouts only.
         if (bits == 16 && !(b == 0x1F && ((r == 0x7C00 && g == 0x3E0) || (r == 0xF800 && g == 0x7E0))))
             return QStringLiteral("16 bits por píxel en canales que no son 5-5-5 ni 5-6-5");
@@ -75,13 +75,13 @@ bool CabeceraBMP(Archivos::Flujo &f, Cabecera &c)
     Lector l(f);
     const int64_t leidos = l.Leer(h, sizeof h);
     if (leidos < 18 || l.Fallo()) return false;
-    const uint32_t tamano = LE32(h + 14);
+    const uint32_t tamano = qFromLittleEndian<quint32>(h + 14);
     const bool nueva = tamano == 52 || tamano == 56 || tamano == 64 || tamano == 108 || tamano == 124;
     if (tamano != 12 && tamano != 40 && !nueva) return false;
     std::vector<Pieza> piezas;
     if (tamano >= 40) {
         if (leidos < 14 + int64_t(tamano)) return false;
-        const uint32_t bits = h[14 + 14] | h[14 + 15] << 8, compresion = LE32(h + 14 + 16);
+        const uint32_t bits = h[14 + 14] | h[14 + 15] << 8, compresion = qFromLittleEndian<quint32>(h + 14 + 16);
         // The masks follow a 40-byte header and lie inside the newer ones.
         const int nMascaras = tamano == 64 ? 0 : compresion == kCampos ? 3 : compresion == kCamposAlfa ? 4 : 0;
         const bool hayMascaras = nMascaras > 0 && leidos >= 14 + 40 + 4 * nMascaras;
@@ -96,7 +96,7 @@ bool CabeceraBMP(Archivos::Flujo &f, Cabecera &c)
         if (!profundidad || compresion > kCamposAlfa || (compresion == kRLE8 && bits != 8) ||
             (compresion == kRLE4 && bits != 4) || (nMascaras > 0 && bits != 16 && bits != 32))
             return false;
-        const int64_t datos = LE32(h + 10), alto = int32_t(LE32(h + 14 + 8));
+        const int64_t datos = qFromLittleEndian<quint32>(h + 10), alto = int32_t(qFromLittleEndian<quint32>(h + 14 + 8));
         // The pixels, without the last row's end-of-line code of an RLE8.
         std::vector<Pieza> pixeles = {{datos, Pieza::kResto, {}}};
         if (compresion == kRLE8 && bits == 8) {

@@ -1,5 +1,7 @@
 #include "imaging/gif.h"
 
+#include <QtEndian>
+
 #include <cstring>
 
 // Exported by the library, whose plugins make their header-only bitmaps with
@@ -10,7 +12,6 @@ extern "C" FIBITMAP *DLL_CALLCONV FreeImage_AllocateHeader(BOOL header_only, int
 namespace modFreeImage {
 
 namespace {
-uint32_t U16(const uint8_t *p) { return p[0] | uint32_t(p[1]) << 8; }
 
 // A colour table of 2^(k+1) entries of three bytes, when the flag is set (a
 // table past the end leaves the next read short).
@@ -163,8 +164,8 @@ bool RecorrerGIF(Lector &l, EstructuraGIF &g, bool soloTamano)
             uint8_t d[9];
             if (l.Leer(d, 9) != 9) return false;
             if (marcos++ == 0) {
-                g.ancho = U16(d + 4);
-                g.alto = U16(d + 6);
+                g.ancho = qFromLittleEndian<quint16>(d + 4);
+                g.alto = qFromLittleEndian<quint16>(d + 6);
                 if (soloTamano) return true;
             }
             uint8_t minimo;

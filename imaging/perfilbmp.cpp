@@ -3,13 +3,13 @@
 #include "imaging/perfilicc.h"
 
 #include <QByteArray>
+#include <QtEndian>
 
 #include <new>
 
 namespace modICC {
 
 namespace {
-uint32_t LE32(const uint8_t *p) { return p[0] | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
 
 // Fields of the 124-byte info header, from its start (14 bytes in).
 constexpr int kTipoColor = 56, kPerfilDesde = 112, kPerfilLargo = 116;
@@ -23,8 +23,8 @@ void PerfilBMP(Archivos::Flujo &f, FIBITMAP *bitmap)
     uint8_t h[14 + 124];
     if (!f.Posicionar(0, SEEK_SET) || f.Leer(h, sizeof h) != int64_t(sizeof h)) return;
     const uint8_t *info = h + 14;
-    if (LE32(info) != 124 || LE32(info + kTipoColor) != kIncrustado) return;
-    const int64_t desde = 14 + int64_t(LE32(info + kPerfilDesde)), largo = LE32(info + kPerfilLargo);
+    if (qFromLittleEndian<quint32>(info) != 124 || qFromLittleEndian<quint32>(info + kTipoColor) != kIncrustado) return;
+    const int64_t desde = 14 + int64_t(qFromLittleEndian<quint32>(info + kPerfilDesde)), largo = qFromLittleEndian<quint32>(info + kPerfilLargo);
     if (largo < 132 || largo > kMaximoPerfil || !f.Posicionar(desde, SEEK_SET)) return;
     try {
         QByteArray perfil(largo, Qt::Uninitialized);

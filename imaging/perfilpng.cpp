@@ -2,13 +2,14 @@
 
 #include "imaging/perfilicc.h"
 
+#include <QtEndian>
+
 #include <algorithm>
 #include <zlib.h>
 
 namespace modICC {
 
 namespace {
-uint32_t U32(const uint8_t *p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
 } // namespace
 
 QByteArray InflarPerfilPNG(const QByteArray &datos)
@@ -46,7 +47,7 @@ void PerfilPNG(Archivos::Flujo &f, FIBITMAP *bitmap)
     for (int trozos = 0; trozos < 100000; ++trozos) {
         uint8_t h[8];
         if (f.Leer(h, 8) != 8) return;
-        const int64_t largo = U32(h);
+        const int64_t largo = qFromBigEndian<quint32>(h);
         const QByteArray tipo(reinterpret_cast<const char *>(h + 4), 4);
         if (tipo == "IDAT" || tipo == "IEND" || largo > INT32_MAX) return;
         if (tipo != "iCCP") {
@@ -58,7 +59,7 @@ void PerfilPNG(Archivos::Flujo &f, FIBITMAP *bitmap)
         uint8_t crc[4];
         if (f.Leer(datos.data(), largo) != largo || f.Leer(crc, 4) != 4) return;
         const uLong tipoYDatos = crc32(crc32(crc32(0L, Z_NULL, 0), h + 4, 4), reinterpret_cast<const Bytef *>(datos.constData()), uInt(largo));
-        if (tipoYDatos != U32(crc)) return;
+        if (tipoYDatos != qFromBigEndian<quint32>(crc)) return;
         const QByteArray perfil = InflarPerfilPNG(datos);
         if (!perfil.isEmpty())
             FreeImage_CreateICCProfile(bitmap, const_cast<char *>(perfil.constData()), long(perfil.size()));
