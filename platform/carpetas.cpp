@@ -2,7 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace Archivos {
 
@@ -38,5 +42,13 @@ QString CarpetaDatos()
 }
 
 QString CarpetaBorradores() { return CarpetaDatos() + QStringLiteral("/borradores"); }
+
+int CrearCarpeta(const QString &carpeta)
+{
+    const QByteArray r = QFile::encodeName(carpeta);
+    for (qsizetype i = 1; i <= r.size(); ++i)
+        if ((i == r.size() || r[i] == '/') && ::mkdir(r.left(i).constData(), 0777) != 0 && errno != EEXIST) return errno;
+    return 0;
+}
 
 } // namespace Archivos

@@ -17,4 +17,8 @@ QString CarpetaTemporal();
 QString CarpetaDatos();
 QString CarpetaBorradores();
 
+// Makes a folder and the folders above it that are missing (mkdir -p): 0,
+// or the system's error of the step that failed (QDir::mkpath tells none).
+int CrearCarpeta(const QString &carpeta);
+
 } // namespace Archivos

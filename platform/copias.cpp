@@ -4,7 +4,6 @@
 #include "platform/flujo.h"
 #include "platform/motivos.h"
 
-#include <QDir>
 #include <QFile>
 
 #include <algorithm>
@@ -79,8 +78,7 @@ CopiaAnterior::~CopiaAnterior()
 
 int CopiaAnterior::Crear(const QByteArray &nombre)
 {
-    errno = 0;
-    if (!QDir().mkpath(CarpetaCopias())) return errno ? errno : EACCES;
+    if (const int e = CrearCarpeta(CarpetaCopias())) return e;
     // A start that looks for interrupted saves may take a new folder before
     // it is locked (it removes it): then another folder is made.
     for (int intento = 0;; ++intento) {

@@ -39,15 +39,6 @@ constexpr int kEsperaSalidaMs = 2000;
 // A failure whose error nobody told.
 constexpr int kSinMotivo = -1;
 
-// mkdir -p: 0, or the error of the step that failed.
-int CrearCarpeta(const QString &carpeta)
-{
-    const QByteArray r = QFile::encodeName(carpeta);
-    for (qsizetype i = 1; i <= r.size(); ++i)
-        if ((i == r.size() || r[i] == '/') && ::mkdir(r.left(i).constData(), 0777) != 0 && errno != EEXIST) return errno;
-    return 0;
-}
-
 // The whole of an open file, or the error; a read that ends before the
 // file's size is an error too.
 int LeerTodo(int fd, QByteArray &bytes)
@@ -127,7 +118,7 @@ bool TextoNuevo(const QByteArray &actual, QByteArray &nuevo, QString *motivo)
         if (e == kSinMotivo) e = Sonda(carpeta, largo);
         return No(motivo, MotivoBorradores(e ? e : kSinMotivo));
     };
-    if (const int e = CrearCarpeta(carpeta)) return sinSitio(e);
+    if (const int e = Archivos::CrearCarpeta(carpeta)) return sinSitio(e);
     const Borrador escrito, original, leido;
     int e = escrito.Poner(actual);
     if (!e) e = original.Poner(actual);
@@ -192,7 +183,7 @@ bool Escribir(int esperaMs, QString *motivo)
 {
     if (Pendientes().isEmpty()) return true;
     const QString ruta = RutaAlmacen(), carpeta = QFileInfo(ruta).absolutePath();
-    if (const int e = CrearCarpeta(carpeta))
+    if (const int e = Archivos::CrearCarpeta(carpeta))
         return No(motivo, QStringLiteral("no se puede crear la carpeta ") + carpeta + QStringLiteral(": ") + Archivos::MotivoSistema(e));
     Candado candado(ruta);
     const QString sinCandado = candado.Tomar(esperaMs);
