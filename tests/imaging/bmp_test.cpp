@@ -10,12 +10,16 @@
 #include "construidos.h"
 
 #include "imaging/cargar.h"
+#include "imaging/perfilbmp.h"
+#include "imaging/perfilicc.h"
 #include "platform/memoria.h"
 #include "support/scripted.h"
 
 #include <QColorSpace>
 #include <QProcess>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace modImage;
 using construido::Bmp, construido::LE16, construido::LE32;
@@ -197,7 +201,7 @@ TEST(Bmp, ElPerfilIncrustadoEsElDeLaImagen)
         b.replace(2, 4, LE32(uint32_t(b.size())));
         return b;
     };
-    constexpr uint32_t kMBED = 0x4D424544, kLINK = 0x4C494E4B;
+    constexpr uint32_t kMBED = 0x4D424544, kLINK = 0x4C494E4B, kSRGB = 0x73524742;
     QByteArray tamanoMalo = perfil;
     tamanoMalo[3] = char(tamanoMalo[3] + 4);
     const struct { const char *caso; QByteArray bytes, esperado; } casos[] = {
@@ -208,6 +212,7 @@ TEST(Bmp, ElPerfilIncrustadoEsElDeLaImagen)
         {"past the end of the file", con(kMBED, perfil, 8), {}},
         {"too short to be one", con(kMBED, perfil.left(100)), {}},
         {"sRGB by name", base, {}},
+        {"sRGB by name, the profile fields left set", con(kSRGB, perfil), {}},
     };
     const auto copia = [] { return RutaPerfilICCTemp().isEmpty() ? QByteArray() : Leer(RutaPerfilICCTemp()); };
     const Cargado gemelo = Cargar("gemelo.bmp", Bmp(40, W, H, 24, 0, Filas(3 * W, Bgr)));
@@ -218,6 +223,29 @@ TEST(Bmp, ElPerfilIncrustadoEsElDeLaImagen)
         EXPECT_EQ(DescripcionPerfilICC(), c.esperado.isEmpty() ? "Sin perfil ICC" : "Adobe RGB");
     }
     BorrarPerfilICCTemporal();
+}
+
+// A profile is at most 64 MiB, as anywhere else.
+TEST(Bmp, UnPerfilDeMasDe64MiBNoEsUno)
+{
+    for (const int64_t largo : {modICC::kMaximoPerfil, modICC::kMaximoPerfil + 1}) {
+        QByteArray perfil(largo, '\0');
+        perfil.replace(0, 4, QByteArray::fromHex(QByteArray::number(qulonglong(largo), 16).rightJustified(8, '0')));
+        perfil.replace(36, 4, "acsp");
+        QByteArray b = Bmp(124, 1, 1, 24, 0, QByteArray(4, '\0'));
+        const uint32_t desde = uint32_t(b.size() - 14);
+        b.replace(14 + 56, 4, LE32(0x4D424544));
+        b.replace(14 + 112, 4, LE32(desde));
+        b.replace(14 + 116, 4, LE32(uint32_t(largo)));
+        const QString r = Poner(prueba::Ruta("grande.bmp"), b + perfil);
+        const int fd = ::open(QFile::encodeName(r).constData(), O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        Archivos::Flujo f(fd);
+        modFreeImage::Bitmap bmp(FreeImage_Allocate(1, 1, 24));
+        modICC::PerfilBMP(f, bmp.get());
+        ::close(fd);
+        EXPECT_EQ(FreeImage_GetICCProfile(bmp.get())->size, largo == modICC::kMaximoPerfil ? largo : 0) << largo;
+    }
 }
 
 TEST(Bmp, LosDeImageMagickConSusPixeles)
