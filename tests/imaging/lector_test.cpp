@@ -4,6 +4,7 @@
 #include "support/imagen.h"
 
 #include "imaging/lector.h"
+#include "support/inyeccion/inyeccion.h"
 
 #include <QFile>
 #include <cerrno>
@@ -74,4 +75,23 @@ TEST(Lector, SusPiezasSeLeenComoUnFichero)
     EXPECT_EQ(io.read_proc(b, 2, 3, &entero), 1u);
     EXPECT_EQ((std::pair{QByteArray(b, 6), modFreeImage::LecturaCorta()}), (std::pair{fichero.right(3) + QByteArray(3, '\0'), true}));
     EXPECT_EQ(io.tell_proc(&entero), 200000);
+}
+
+// A codec reads a few bytes at a time (a GIF's blocks, 255 bytes each): the
+// buffer makes a system call of every 64 KiB, not of every read.
+TEST(Lector, LasLecturasPequenasPasanPorElBuffer)
+{
+    QByteArray fichero(200000, '\0');
+    for (int i = 0; i < fichero.size(); ++i) fichero[i] = char(i * 13 + i / 509);
+    Abierto a(fichero);
+    Archivos::Flujo f(a.fd);
+    Lector l(f);
+    QByteArray leido;
+    {
+        // A rule that never fires, to count the file's reads.
+        const Inyeccion::Fallos cuenta({{Inyeccion::Llamada::Leer, "lector.bin", 1 << 30}});
+        for (QByteArray b; !(b = Leidos(l, 255)).isEmpty();) leido += b;
+        EXPECT_LE(cuenta.Vistas(0), 8); // 200,000 bytes in 64 KiB reads, and the end
+    }
+    EXPECT_EQ(leido, fichero);
 }
