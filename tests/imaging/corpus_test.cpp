@@ -279,6 +279,9 @@ TEST(Danados, UnErrorDelCodecODatosQueFaltanRechazanLaImagen)
     const QByteArray local = Leer(prueba::Guardar(FreeImage_Clone(gris.get()), FIF_GIF, "local.gif"));
     const int marco = int(local.indexOf(QByteArray("\x21\xF9\x04", 3))) + 8;
     const auto con = [](QByteArray d, int en, const QByteArray &b) { return d.insert(en, b); };
+    // One white pixel, the last entry of a table of two (codes of 3 bits:
+    // clear, 1, end).
+    const QByteArray blanco = Gif(1, 1, QByteArray("\x02\x4C\x01\x00", 4), 2, 2);
     // TIFFs of one uncompressed 40 x 30 strip of 3600 bytes, last in the file.
     const auto muestra = [](int64_t i) { return uint32_t(i * 37 % 251); };
     const QByteArray tira = TiffTira(40, 30, 3, 8, muestra);
@@ -296,6 +299,8 @@ TEST(Danados, UnErrorDelCodecODatosQueFaltanRechazanLaImagen)
         // between blocks; an end without the trailer and the last block's
         // terminator, after a frame's data or an extension's.
         {"cero_antes_del_marco.gif", con(local, marco, QByteArray(1, '\0')), true, local},
+        {"blanco.gif", blanco, true},
+        {"cero_tras_la_tabla.gif", con(blanco, 13 + 6, QByteArray(1, '\0')), true, blanco}, // the table's last byte is no zero
         {"ceros_entre_bloques.gif", con(con(local, local.size() - 1, QByteArray(3, '\0')), 13, QByteArray(1, '\0')), true, local},
         {"sin_terminador_ni_cierre.gif", local.chopped(2), true, local},
         {"cero_y_sin_terminador.gif", con(local, marco, QByteArray(2, '\0')).chopped(2), true, local},
